@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QDialog;
+class QPrinter;
+class QWidget;
+
+namespace ostrevik {
+
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+struct FileDialogRequest {
+    QString caption;
+    QString initialPath;    // directory or file the dialog starts with
+    QString filter;         // e.g. "Pelvaro-Datei (*.pvo)"
+    QString defaultSuffix;  // without the dot
+};
+
+// Every modal interaction of the program goes through this interface: message
+// boxes, file, print, printer-setup and colour dialogs, the help viewer and the
+// program's own modal dialogs. The default implementation shows the real
+// dialogs; tests install a scripted one that records what was asked (exact
+// German text, caption, buttons) and answers from a script.
+class ModalUi {
+public:
+    virtual ~ModalUi();
+
+    virtual MessageAnswer message(QWidget* parent, const QString& text, const QString& caption,
+                                  MessageButtons buttons) = 0;
+    // The chosen path, or an empty string when the user cancelled.
+    virtual QString openFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+    virtual QString saveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+    // Lets the user set up the printer (copies, page range from..to, print to
+    // file). True when the user chose to print.
+    virtual bool printDialog(QWidget* parent, QPrinter& printer, int minPage, int maxPage) = 0;
+    virtual bool printerSetup(QWidget* parent, QPrinter& printer) = 0;
+    virtual std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) = 0;
+    // Opens a topic page ("Ovrik_Einleitung.html", ...) of the help file.
+    virtual void showHelp(QWidget* parent, const QString& topicPage) = 0;
+    // Runs one of the program's own dialogs modally; returns QDialog's result.
+    virtual int execDialog(QDialog& dialog) = 0;
+};
+
+// The implementation in force. Without one installed, the real dialogs.
+ModalUi& modalUi();
+// Installs an implementation (not owned); nullptr restores the real dialogs.
+void setModalUi(ModalUi* ui);
+
+// How the real implementation opens help topics; the application installs the
+// help viewer here at start.
+using HelpHandler = std::function<void(QWidget* parent, const QString& topicPage)>;
+void setHelpHandler(HelpHandler handler);
+
+// The real dialogs.
+class WidgetModalUi : public ModalUi {
+public:
+    MessageAnswer message(QWidget* parent, const QString& text, const QString& caption,
+                          MessageButtons buttons) override;
+    QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
+    QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
+    bool printDialog(QWidget* parent, QPrinter& printer, int minPage, int maxPage) override;
+    bool printerSetup(QWidget* parent, QPrinter& printer) override;
+    std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override;
+    void showHelp(QWidget* parent, const QString& topicPage) override;
+    int execDialog(QDialog& dialog) override;
+};
+
+}  // namespace ostrevik

@@ -1,0 +1,125 @@
+#include "evaluation/Statistics.h"
+
+#include "common/NumberFormat.h"
+
+#include <algorithm>
+
+namespace ostrevik {
+namespace {
+
+constexpr int32_t kMinStart = 50000;
+
+// Shortest, longest and sum of one span.
+struct Spanne {
+    int32_t min = kMinStart;
+    int32_t max = 0;
+    uint64_t summe = 0;  // 64 bits: a season of long records overflows 32
+    uint32_t anzahl = 0;
+
+    void add(int32_t ms) {
+        min = std::min(min, ms);
+        max = std::max(max, ms);
+        summe += static_cast<uint64_t>(ms);
+        ++anzahl;
+    }
+    uint32_t schnitt() const { return anzahl ? static_cast<uint32_t>(summe / anzahl) : 0; }
+};
+
+}  // namespace
+
+Zeiten_t ZeitenBerechnen(const Raster_t& record) {
+    Zeiten_t z;
+    for (size_t j = 0; j < record.Werte.size(); ++j) {
+        const uint8_t v = record.Werte[j];
+        const auto ms = static_cast<int32_t>(j) * kMillisecondsPerSample;
+        if (z.TonMs == -1 && v == record.Tonschwelle) {
+            z.TonMs = ms;
+        }
+        if (z.SchussMs == -1 && v == kShotMark) {
+            z.SchussMs = ms;
+        }
+    }
+    // Tone to shot needs both times and a shot strictly after the tone. A
+    // shot without a tone time has no tone-to-shot span (subtracting the
+    // "absent" marker would invent one).
+    if (z.SchussMs != -1 && z.TonMs != -1 && z.SchussMs - z.TonMs > 0) {
+        z.TonSchussMs = z.SchussMs - z.TonMs;
+    }
+    return z;
+}
+
+Statistik_t StatistikBerechnen(const QString& dateiname, const Dateiheader_t& kopf,
+                               const Rasters_t& liste) {
+    Statistik_t s;
+    s.Dateiname = dateiname;
+    s.Kopfzeile = kopf.kopfzeile();
+    const int fertige = std::max(liste.Anzahl() - 1, 0);
+    s.AnzahlGesamt = fertige;
+
+    Spanne ton;
+    Spanne schuss;
+    Spanne tonSchuss;
+    for (int i = 0; i < fertige; ++i) {
+        const Raster_t& r = liste.Datensatz(i);
+        s.AnzahlSchuss +=
+            static_cast<int32_t>(std::count(r.Werte.begin(), r.Werte.end(), kShotMark));
+        const Zeiten_t z = ZeitenBerechnen(r);
+        if (z.TonMs != -1) {
+            ton.add(z.TonMs);
+        }
+        if (z.SchussMs != -1) {
+            schuss.add(z.SchussMs);
+        }
+        if (z.TonSchussMs != -1) {
+            tonSchuss.add(z.TonSchussMs);
+        }
+    }
+    s.AnzahlOhneSchuss = s.AnzahlGesamt - s.AnzahlSchuss;
+    s.TonMin = ton.min;
+    s.TonMax = ton.max;
+    s.TonSchnitt = ton.schnitt();
+    s.SchussMin = schuss.min;
+    s.SchussMax = schuss.max;
+    s.SchussSchnitt = schuss.schnitt();
+    s.TonSchussMin = tonSchuss.min;
+    s.TonSchussMax = tonSchuss.max;
+    // Divided by the number of tone-to-shot values that went into the sum,
+    // so records without such a value do not pull the mean down.
+    s.TonSchussSchnitt = tonSchuss.schnitt();
+    return s;
+}
+
+QString SekundenText(int64_t milliseconds, const QLocale& locale) {
+    return formatGeneral(static_cast<double>(milliseconds) * 0.001, locale);
+}
+
+QStringList StatistikZeilen(const Statistik_t& s, const QLocale& locale) {
+    if (s.AnzahlGesamt <= 0) {
+        return {QStringLiteral("KEINE DATEN")};
+    }
+    auto block = [&](QStringList& out, const char* title, int64_t min, int64_t max,
+                     int64_t schnitt) {
+        out << QString::fromUtf8(title);
+        out << QStringLiteral("\t\tmin: ") + SekundenText(min, locale) + QStringLiteral(" s");
+        out << QStringLiteral("\t\tmax: ") + SekundenText(max, locale) + QStringLiteral(" s");
+        out << QStringLiteral("\t\tSchnitt: ") + SekundenText(schnitt, locale) +
+                   QStringLiteral(" s");
+    };
+    QStringList out;
+    out << QStringLiteral("Dateiname: ") + s.Dateiname;
+    out << s.Kopfzeile;
+    out << QStringLiteral("Anzahl Druckpunktnahmen gesamt: ") + QString::number(s.AnzahlGesamt);
+    out << QStringLiteral("Anzahl Schuss: ") + QString::number(s.AnzahlSchuss);
+    out << QStringLiteral("Anzahl Druckpunktnahmen ohne Schuss: ") +
+               QString::number(s.AnzahlOhneSchuss);
+    out << QString();
+    block(out, "Zeit von Druckpunktnahme bis Tonschwelle:", s.TonMin, s.TonMax, s.TonSchnitt);
+    out << QString();
+    block(out, "Zeit von Druckpunktnahme bis Schuss:", s.SchussMin, s.SchussMax, s.SchussSchnitt);
+    out << QString();
+    block(out, "Zeit von Tonschwelle bis Schuss:", s.TonSchussMin, s.TonSchussMax,
+          s.TonSchussSchnitt);
+    return out;
+}
+
+}  // namespace ostrevik

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "measurement/Raster.h"
+
+#include <memory>
+#include <vector>
+
+namespace ostrevik {
+
+// The ordered records of one document. The last record is always the capture
+// target: the live stream appends samples to it, and when the device ends a
+// record a new empty one is appended. Records live at a fixed address from
+// creation to removal.
+class Rasters_t {
+public:
+    Rasters_t(int32_t spalten, int32_t zeilen, int32_t spaltenBreite, int32_t zeilenHoehe);
+    virtual ~Rasters_t();
+    Rasters_t(const Rasters_t&) = delete;
+    Rasters_t& operator=(const Rasters_t&) = delete;
+
+    // Appends a new empty record (the new capture target).
+    virtual void Anhaengen();
+    // Removes record i; callers never remove the capture target.
+    virtual void Entfernen(int i);
+
+    int Anzahl() const { return static_cast<int>(records_.size()); }
+    Raster_t& Datensatz(int i) { return *records_.at(static_cast<size_t>(i)); }
+    const Raster_t& Datensatz(int i) const { return *records_.at(static_cast<size_t>(i)); }
+    Raster_t& Letzter() { return *records_.back(); }
+    const Raster_t& Letzter() const { return *records_.back(); }
+
+    int32_t Spalten;
+    int32_t Zeilen;
+    int32_t SpaltenBreite;
+    int32_t ZeilenHoehe;
+    const DisplaySettings* Einstellungen = nullptr;  // shared, not owned
+
+private:
+    std::vector<std::unique_ptr<Raster_t>> records_;
+};
+
+}  // namespace ostrevik

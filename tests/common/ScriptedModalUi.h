@@ -1,0 +1,59 @@
+#pragma once
+
+#include "common/ModalUi.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace ostrevik::test {
+
+struct MessageCall {
+    QString text;
+    QString caption;
+    MessageButtons buttons;
+};
+
+// A ModalUi for tests: installs itself for its lifetime, records every modal
+// interaction and answers from scripts. A question (more than an OK button)
+// that no script answers fails the test, so unexpected prompts are caught.
+class ScriptedModalUi : public ModalUi {
+public:
+    ScriptedModalUi();
+    ~ScriptedModalUi() override;
+
+    std::deque<MessageAnswer> messageAnswers;
+    std::vector<MessageCall> messages;
+    // Runs inside the message, as code would run while a real box is open.
+    std::function<void(const MessageCall&)> duringMessage;
+
+    std::deque<QString> fileAnswers;  // "" = cancelled
+    std::vector<FileDialogRequest> openRequests;
+    std::vector<FileDialogRequest> saveRequests;
+
+    std::function<bool(QPrinter&, int minPage, int maxPage)> onPrintDialog;
+    std::function<bool(QPrinter&)> onPrinterSetup;
+    std::deque<std::optional<QColor>> colorAnswers;
+    QStringList helpTopics;
+    // Runs the program's own modal dialogs; by default they are shown
+    // without a loop and rejected.
+    std::function<int(QDialog&)> onExecDialog;
+    int execCount = 0;
+
+    MessageAnswer message(QWidget* parent, const QString& text, const QString& caption,
+                          MessageButtons buttons) override;
+    QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
+    QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
+    bool printDialog(QWidget* parent, QPrinter& printer, int minPage, int maxPage) override;
+    bool printerSetup(QWidget* parent, QPrinter& printer) override;
+    std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override;
+    void showHelp(QWidget* parent, const QString& topicPage) override;
+    int execDialog(QDialog& dialog) override;
+
+    QStringList messageTexts() const;
+};
+
+}  // namespace ostrevik::test
