@@ -67,17 +67,18 @@ bool KopfUndDatenLesen(Dateiheader_t& header, const QString& fileName, QByteArra
     if (f.size() > kMaxDateiGroesse) {
         return false;
     }
-    const QByteArray version = f.read(4);
-    if (version.size() < 4 || qFromLittleEndian<uint32_t>(version.constData()) != kDateiVersion) {
+    return KopfUndDatenAusBytes(header, f.read(kMaxDateiGroesse), bytes);
+}
+
+bool KopfUndDatenAusBytes(Dateiheader_t& header, const QByteArray& file, QByteArray& bytes) {
+    if (file.size() < 4 || qFromLittleEndian<uint32_t>(file.constData()) != kDateiVersion) {
         return false;
     }
     // A file cut short inside the header keeps zeros for the missing bytes.
-    QByteArray rest = f.read(Dateiheader_t::kByteSize - 4);
-    QByteArray all = version + rest;
-    all.resize(Dateiheader_t::kByteSize, '\0');
-    QByteArray data = f.read(kMaxDateiGroesse);
-    header = Dateiheader_t::fromBytes(all.constData());
-    bytes.append(data);
+    QByteArray head = file.left(Dateiheader_t::kByteSize);
+    head.resize(Dateiheader_t::kByteSize, '\0');
+    header = Dateiheader_t::fromBytes(head.constData());
+    bytes.append(file.mid(Dateiheader_t::kByteSize));
     return true;
 }
 

@@ -52,6 +52,8 @@ inline constexpr int kMaxDatensaetze = 20000;
 // opened, is shorter than four bytes, does not start with version 1, or is
 // larger than kMaxDateiGroesse; header and bytes are then unchanged.
 bool KopfUndDatenLesen(Dateiheader_t& header, const QString& fileName, QByteArray& bytes);
+// The same for a whole file already in memory.
+bool KopfUndDatenAusBytes(Dateiheader_t& header, const QByteArray& file, QByteArray& bytes);
 // Writes header and data atomically: a failure leaves the old file intact.
 FileWriteResult KopfUndDatenSchreiben(const Dateiheader_t& header, const QString& fileName,
                                       const QByteArray& bytes);

@@ -3,6 +3,7 @@
 #include "common/Cp1252.h"
 
 #include <QFile>
+#include <QIODevice>
 #include <QtEndian>
 
 #include <cstring>
@@ -114,6 +115,10 @@ bool loadSettings(TConfigFile& record, const QString& path) {
     if (!f.open(QIODevice::ReadOnly)) {
         return false;
     }
+    return loadSettings(record, f);
+}
+
+bool loadSettings(TConfigFile& record, QIODevice& f) {
     record.file.overlayBytes(f.read(File_t::kByteSize));
     if (record.file.version == kConfigVersionOld) {
         resetSettings(record);

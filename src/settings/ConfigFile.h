@@ -4,6 +4,7 @@
 #include "settings/DisplaySettings.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 
@@ -52,6 +53,8 @@ public:
 void resetSettings(TConfigFile& record);
 // True when a file with a recognised version was read.
 bool loadSettings(TConfigFile& record, const QString& path);
+// The same from an open device (the file's contents from its start).
+bool loadSettings(TConfigFile& record, QIODevice& device);
 // Replaces the file; the old file survives a failed write.
 FileWriteResult saveSettings(TConfigFile& record, const QString& path);
 
