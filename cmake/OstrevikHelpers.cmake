@@ -7,6 +7,10 @@ if(OSTREVIK_SANITIZE)
         -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     target_link_options(ostrevik_build_flags INTERFACE -fsanitize=address,undefined)
 endif()
+if(OSTREVIK_FUZZ)
+    # Coverage for every project object, so the fuzzers see into the core.
+    target_compile_options(ostrevik_build_flags INTERFACE -fsanitize=fuzzer-no-link)
+endif()
 
 # ostrevik_add_gtest(<name> SOURCES <files...> [LIBS <libs...>] [GUI] [TIMEOUT <s>])
 # One GoogleTest executable registered as one ctest test. GUI tests get a
