@@ -26,10 +26,21 @@ QString exeDir() {
     return dir;
 }
 
-QString configFilePath() {
+namespace {
+
+QString inExeDir(const char* name) {
     const QString dir = exeDir();
-    return (dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/')) +
-           QLatin1String(kConfigFileName);
+    return (dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/')) + QLatin1String(name);
+}
+
+}  // namespace
+
+QString configFilePath() {
+    return inExeDir(kConfigFileName);
+}
+
+QString helpFilePath() {
+    return inExeDir(kHelpFileName);
 }
 
 }  // namespace ostrevik

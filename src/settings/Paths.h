@@ -17,4 +17,8 @@ QString configFilePath();
 
 inline constexpr const char* kConfigFileName = "Ostrevik.cfg";
 
+// The compiled help file "Ostrevik.chm" beside the executable.
+QString helpFilePath();
+inline constexpr const char* kHelpFileName = "Ostrevik.chm";
+
 }  // namespace ostrevik
