@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Messages.h"
+
 #include <QColor>
 #include <QString>
 
@@ -11,9 +13,6 @@ class QPrinter;
 class QWidget;
 
 namespace ostrevik {
-
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class MessageAnswer { Ok, Cancel, Yes, No };
 
 struct FileDialogRequest {
     QString caption;

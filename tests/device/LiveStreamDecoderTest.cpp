@@ -1,0 +1,249 @@
+#include "device/LiveStreamDecoder.h"
+#include "measurement/Rasters.h"
+
+#include <gtest/gtest.h>
+
+#include <QLocale>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+using namespace ostrevik;
+
+namespace {
+
+// The input queue as the decoder sees it, and the bytes it sends.
+struct QueueLink : StreamLink {
+    std::deque<uint8_t> queue;
+    std::vector<uint8_t> sent;
+    int measures = 0;
+    std::vector<int> banks;
+    int extraWaiting = 0;  // pretend more bytes are waiting in the driver
+
+    int InputCount() override { return static_cast<int>(queue.size()) + extraWaiting; }
+    int InputBufferSize() const override { return 1024; }
+    bool ReadByte(uint8_t& b) override {
+        if (queue.empty()) {
+            return false;
+        }
+        b = queue.front();
+        queue.pop_front();
+        return true;
+    }
+    void SendByte(uint8_t b) override { sent.push_back(b); }
+    void SendMeasure() override {
+        ++measures;
+        sent.push_back(0x6D);
+    }
+    void SetMemoryBank(int bank, bool send) override {
+        EXPECT_FALSE(send);
+        banks.push_back(bank);
+    }
+};
+
+// A document whose capture steps work on a real record list.
+struct ListDocument : CaptureDocument {
+    DisplaySettings settings = DisplaySettings::defaults();
+    Rasters_t list{50, 4, 60, 60};
+    int starts = 0;
+    int batches = 0;
+    int repaints = 0;
+    bool changed = false;
+
+    ListDocument() {
+        list.Einstellungen = &settings;
+        list.Anhaengen();
+    }
+    void RecordStarted() override { ++starts; }
+    void SetCaptureThreshold(uint32_t t, bool repaint) override {
+        list.Letzter().SetzeTonschwelle(t);
+        repaints += repaint ? 1 : 0;
+    }
+    void AppendCaptureSample(uint8_t s) override {
+        list.Letzter().WertAnhaengen(s);
+        changed = true;
+    }
+    void RecordEnded() override { list.Anhaengen(); }
+    void BatchDone() override { ++batches; }
+};
+
+struct Host : StreamHost {
+    CaptureDocument* active = nullptr;
+    std::vector<QString> asked;
+    std::deque<MessageAnswer> answers;
+    std::function<void()> onNewDocument;
+    std::vector<uint32_t> live;
+    QString status;
+
+    CaptureDocument* ActiveDocument() override { return active; }
+    MessageAnswer Ask(const QString& text, const QString& caption, MessageButtons) override {
+        asked.push_back(caption + QStringLiteral(": ") + text);
+        if (answers.empty()) {
+            return MessageAnswer::Ok;
+        }
+        const MessageAnswer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void NewDocument() override {
+        if (onNewDocument) {
+            onNewDocument();
+        }
+    }
+    void ShowLiveValue(uint32_t v) override { live.push_back(v); }
+    void ShowStatusText(const QString& text) override { status = text; }
+};
+
+class DecoderTest : public ::testing::Test {
+protected:
+    // Delivers bytes as one received-bytes event.
+    void receive(std::initializer_list<int> bytes) {
+        for (int b : bytes) {
+            link.queue.push_back(static_cast<uint8_t>(b));
+        }
+        decoder.ComPort1RxChar(static_cast<int>(link.queue.size()));
+    }
+
+    QueueLink link;
+    Host host;
+    ListDocument doc;
+    LiveStreamDecoder decoder{link, host};
+};
+
+}  // namespace
+
+TEST_F(DecoderTest, RecordIntoActiveDocument) {
+    host.active = &doc;
+    receive({0x02, 0x50, 0x10, 0x20, 0x03});
+    ASSERT_EQ(doc.list.Anzahl(), 2);
+    EXPECT_EQ(doc.list.Datensatz(0).Tonschwelle, 0x50u);
+    EXPECT_EQ(doc.list.Datensatz(0).Werte, (std::vector<uint8_t>{0x10, 0x20}));
+    EXPECT_TRUE(doc.list.Letzter().Werte.empty());
+    EXPECT_EQ(doc.starts, 1);
+    EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x6D}));
+    EXPECT_EQ(host.live, (std::vector<uint32_t>{0x10, 0x20, 0}));
+    EXPECT_EQ(decoder.StreamState, LiveStreamDecoder::Idle);
+    EXPECT_EQ(decoder.ToneThreshold, 0x50u);
+    EXPECT_EQ(doc.batches, 1);
+    EXPECT_TRUE(doc.changed);
+}
+
+TEST_F(DecoderTest, FramingBytesInsideARecordAreData) {
+    host.active = &doc;
+    // 3 right after the start is the threshold; 2 inside the record a sample.
+    receive({0x02, 0x03, 0x02, 0x01, 0x2B, 0x03});
+    ASSERT_EQ(doc.list.Anzahl(), 2);
+    EXPECT_EQ(doc.list.Datensatz(0).Tonschwelle, 3u);
+    EXPECT_EQ(doc.list.Datensatz(0).Werte, (std::vector<uint8_t>{0x02, 0x01, 0x2B}));
+}
+
+TEST_F(DecoderTest, RecordSplitOverManyEventsContinues) {
+    host.active = &doc;
+    receive({0x02});
+    receive({0x40});
+    receive({0x11, 0x12});
+    EXPECT_EQ(decoder.StreamState, LiveStreamDecoder::Sampling);
+    receive({0x13, 0x03});
+    EXPECT_EQ(doc.list.Datensatz(0).Werte, (std::vector<uint8_t>{0x11, 0x12, 0x13}));
+    EXPECT_EQ(doc.batches, 4);
+}
+
+TEST_F(DecoderTest, NoWindowYesOpensOneAndTheRecordGoesThere) {
+    host.answers = {MessageAnswer::Yes};
+    host.onNewDocument = [&] {
+        host.active = &doc;
+        link.SendMeasure();  // creating a window tells the device to measure
+    };
+    receive({0x02, 0x44, 0x05, 0x03});
+    ASSERT_EQ(host.asked.size(), 1u);
+    EXPECT_EQ(host.asked[0],
+              QStringLiteral("Meldung Ostrevik: Kein Fenster geöffnet!\n\rNeues öffnen?"));
+    EXPECT_EQ(doc.list.Datensatz(0).Tonschwelle, 0x44u);
+    EXPECT_EQ(doc.list.Datensatz(0).Werte, (std::vector<uint8_t>{0x05}));
+    // Paused before asking, resumed once the queue was empty.
+    EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x11, 0x6D, 0x6D, 0x13}));
+}
+
+TEST_F(DecoderTest, NoWindowNoIsNotAskedAgainAndSamplesOnlyMoveTheBar) {
+    host.answers = {MessageAnswer::No};
+    receive({0x02, 0x44, 0x05, 0x06, 0x03});
+    receive({0x02, 0x44, 0x07, 0x03});
+    EXPECT_EQ(host.asked.size(), 1u);
+    EXPECT_FALSE(decoder.AskForWindow);
+    EXPECT_EQ(link.measures, 2);
+    EXPECT_EQ(host.live, (std::vector<uint32_t>{5, 6, 0, 7, 0}));
+    EXPECT_EQ(decoder.StreamState, LiveStreamDecoder::Idle);
+}
+
+TEST_F(DecoderTest, BatteryWarnsOnceAndReArmsAboveTheLimit) {
+    const QString sep = QLocale::system().decimalPoint();
+    receive({0x2B, 89});
+    EXPECT_EQ(host.asked.size(), 1u);
+    EXPECT_EQ(host.asked[0], QStringLiteral("Meldung Ostrevik: Batterie-Spannung zu niedrig"));
+    EXPECT_EQ(host.status, QStringLiteral("Batteriespannung: 1") + sep + QStringLiteral("78 V"));
+    receive({0x2B, 80});
+    receive({0x2B, 90});  // exactly 1.8 V: neither warns nor re-arms
+    EXPECT_EQ(host.asked.size(), 1u);
+    EXPECT_EQ(host.status, QStringLiteral("Batteriespannung: 1") + sep + QStringLiteral("8 V"));
+    receive({0x2B, 89});
+    EXPECT_EQ(host.asked.size(), 1u);
+    receive({0x2B, 91});
+    EXPECT_FALSE(decoder.BatteryWarned);
+    receive({0x2B, 89});
+    EXPECT_EQ(host.asked.size(), 2u);
+}
+
+TEST_F(DecoderTest, BankAndThresholdReportsBetweenRecords) {
+    host.active = &doc;
+    receive({0x04, 3, 0x01, 0x77, 0x99});  // 0x99: ignored
+    EXPECT_EQ(link.banks, (std::vector<int>{3}));
+    EXPECT_EQ(decoder.ToneThreshold, 0x77u);
+    EXPECT_EQ(doc.list.Letzter().Tonschwelle, 0x77u);
+    EXPECT_EQ(doc.repaints, 1);
+    EXPECT_EQ(decoder.StreamState, LiveStreamDecoder::Idle);
+}
+
+TEST_F(DecoderTest, ASecondByteThatHasNotArrivedIsAwaitedNotInvented) {
+    host.active = &doc;
+    receive({0x01});  // the threshold value is still on the line
+    EXPECT_EQ(decoder.ToneThreshold, 0u);
+    EXPECT_EQ(doc.repaints, 0);
+    receive({0x42, 0x02});
+    EXPECT_EQ(decoder.ToneThreshold, 0x42u);
+    EXPECT_EQ(decoder.StreamState, LiveStreamDecoder::ExpectThreshold);
+}
+
+TEST_F(DecoderTest, EventCountingMoreBytesThanArriveStopsWithoutActing) {
+    host.active = &doc;
+    link.queue = {0x02, 0x30};
+    decoder.ComPort1RxChar(5);
+    EXPECT_EQ(decoder.StreamState, LiveStreamDecoder::Sampling);
+    EXPECT_TRUE(doc.list.Letzter().Werte.empty());
+    EXPECT_TRUE(host.live.empty());
+}
+
+TEST_F(DecoderTest, FullQueuePausesOnceAndResumesWhenEmpty) {
+    host.active = &doc;
+    link.extraWaiting = 900;  // the driver holds far more than this event
+    receive({0x02, 0x50, 0x10, 0x11});
+    EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x11}));
+    EXPECT_TRUE(decoder.StreamPaused);
+    link.extraWaiting = 0;
+    receive({0x12});
+    EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x11, 0x13}));
+    EXPECT_FALSE(decoder.StreamPaused);
+    link.extraWaiting = 818;  // 819 waiting: below 80 % of 1024, no pause
+    receive({0x13});
+    link.extraWaiting = 0;
+    EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x11, 0x13}));
+}
+
+TEST_F(DecoderTest, ClosingThePortReturnsToIdleAndKeepsThePartialRecord) {
+    host.active = &doc;
+    receive({0x02, 0x50, 0x10, 0x01});
+    decoder.PortClosed();
+    EXPECT_EQ(decoder.StreamState, LiveStreamDecoder::Idle);
+    EXPECT_EQ(doc.list.Anzahl(), 1);
+    EXPECT_EQ(doc.list.Letzter().Werte, (std::vector<uint8_t>{0x10, 0x01}));
+}
