@@ -1,5 +1,7 @@
 #include "measurement/Rasters.h"
 
+#include <algorithm>
+
 namespace ostrevik {
 
 Rasters_t::Rasters_t(int32_t spalten, int32_t zeilen, int32_t spaltenBreite, int32_t zeilenHoehe)
@@ -24,6 +26,65 @@ void Rasters_t::Entfernen(int i) {
         return;
     }
     records_.erase(records_.begin() + i);
+}
+
+const QStringList& Rasters_t::zeitTexte(Zeitbeschriftung& cache, float s, int e0) {
+    if (cache.s != s || cache.e0 != e0 || cache.spalten != Spalten) {
+        cache.s = s;
+        cache.e0 = e0;
+        cache.spalten = Spalten;
+        cache.texte.clear();
+        cache.texte.append(QStringLiteral("Sekunden ->"));
+        for (int i = 1; i <= Spalten; ++i) {
+            // Seconds with a point as the decimal separator, whatever the
+            // locale: the float division is what decides the rounding.
+            const float sekunden = static_cast<float>(e0 + i - 1) / s;
+            cache.texte.append(QString::asprintf("%.2f", static_cast<double>(sekunden)));
+        }
+    }
+    return cache.texte;
+}
+
+void Rasters_t::Beschriften() {
+    static const DisplaySettings kVorgabe = DisplaySettings::defaults();
+    const DisplaySettings& e = Einstellungen ? *Einstellungen : kVorgabe;
+    const float s = timeScaleFactor(e.timeScale);
+
+    // In shot-aligned display the labels count towards 0 at the shot.
+    const int e0Schussbuendig =
+        static_cast<int>(1.0f - static_cast<float>(e.secondsBeforeShot) * s);
+    const QStringList& xNormal = zeitTexte(normal_, s, 1);
+    const QStringList& xSchussbuendig = zeitTexte(schussbuendig_, s, e0Schussbuendig);
+    if (prozentTexte_.size() != Zeilen + 1) {
+        prozentTexte_.clear();
+        prozentTexte_.append(QString());
+        for (int j = 1; j <= Zeilen; ++j) {
+            prozentTexte_.append(QString::number(j * 25) + QLatin1Char('%'));
+        }
+    }
+
+    int schuss = 0;
+    int nummer = 0;
+    for (const auto& record : records_) {
+        Raster_t& r = *record;
+        r.PixelProSekunde = static_cast<uint32_t>(static_cast<float>(r.Raster.SpaltenBreite) * s);
+        r.NummerSetzen(++nummer);
+        if (r.HatSchuss) {
+            r.SchussNummerSetzen(++schuss);
+        }
+        // Assigning the shared lists costs a reference count and lets the
+        // pictures compare their texts by pointer.
+        r.YTexte = prozentTexte_;
+        r.XTexte = r.Schussbuendig != 0 ? xSchussbuendig : xNormal;
+    }
+}
+
+void Rasters_t::BilderFreigebenAusser(int von, int bis) {
+    for (int i = 0; i < Anzahl(); ++i) {
+        if ((i < von || i > bis) && records_[static_cast<size_t>(i)]->HatBild()) {
+            records_[static_cast<size_t>(i)]->BildFreigeben();
+        }
+    }
 }
 
 }  // namespace ostrevik

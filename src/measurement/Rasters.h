@@ -23,6 +23,15 @@ public:
     // Removes record i; callers never remove the capture target.
     virtual void Entfernen(int i);
 
+    // Gives every record its scale, its number, its shot number and its
+    // axis texts for the current settings and display modes. Shots are
+    // numbered per list from 1 in list order. Records whose state does not
+    // change keep their pictures.
+    void Beschriften();
+    // Releases the pictures of all records outside [von, bis] (0-based), so
+    // that a long document holds pictures only near the rows on screen.
+    void BilderFreigebenAusser(int von, int bis);
+
     int Anzahl() const { return static_cast<int>(records_.size()); }
     Raster_t& Datensatz(int i) { return *records_.at(static_cast<size_t>(i)); }
     const Raster_t& Datensatz(int i) const { return *records_.at(static_cast<size_t>(i)); }
@@ -36,7 +45,20 @@ public:
     const DisplaySettings* Einstellungen = nullptr;  // shared, not owned
 
 private:
+    // Time-axis labels for one scale and first label value, shared by every
+    // record that shows them.
+    struct Zeitbeschriftung {
+        float s = 0.0f;
+        int e0 = 0;
+        int spalten = -1;
+        QStringList texte;
+    };
+    const QStringList& zeitTexte(Zeitbeschriftung& cache, float s, int e0);
+
     std::vector<std::unique_ptr<Raster_t>> records_;
+    Zeitbeschriftung normal_;
+    Zeitbeschriftung schussbuendig_;
+    QStringList prozentTexte_;
 };
 
 }  // namespace ostrevik
