@@ -1,0 +1,101 @@
+#pragma once
+
+#include "measurement/CaptureDocument.h"
+#include "measurement/DocumentHost.h"
+#include "measurement/DrawGridRasters.h"
+#include "measurement/MeasurementFile.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+class QAction;
+class QMenu;
+
+namespace ostrevik {
+
+// The window of one measurement document: a header row with the document's
+// name, date and text, and one row per record showing its curve picture. It
+// owns the document (header, file name, flags, record list) and takes the
+// live capture of the device when it is the active document. The main
+// window places it in a sub-window of its frame and reaches it through the
+// members below; the window reaches the main window through DocumentHost.
+class TMDIChild : public QWidget, public CaptureDocument {
+    Q_OBJECT
+public:
+    explicit TMDIChild(DocumentHost& host, QWidget* parent = nullptr);
+    ~TMDIChild() override;
+
+    // File name, window caption and the caption of the window-menu entry
+    // (the file name without its directory).
+    void SetzeDateiname(const QString& name);
+    // Reads the file named Dateiname into the (new, empty) document. False,
+    // after telling the user, when the file cannot be read.
+    bool DateiLaden();
+    // Writes the document to Dateiname. False, after telling the user why,
+    // when the file cannot be written; the document then stays changed.
+    bool DateiSpeichern();
+
+    // Horizontal scrolling of the pictures: 50 pixels per step, or to either
+    // end (the left end is time 0).
+    void ScrollRight();
+    void ScrollLeft();
+    void ScrollHome();
+    void ScrollEnd();
+    static constexpr int kScrollSchritt = 50;
+
+    // Display mode for every record (0 normal, 1 shot-aligned), the capture
+    // target included; records appended later start in normal display.
+    void AnzeigeModus(int mode);
+
+    // Whether the window may close; asks to save a changed document. A save
+    // that is cancelled or fails keeps the window open.
+    bool FormCloseQuery();
+    void FormActivate();
+    void FormClose();
+    // The window's keys, seen before the grid: arrows scroll by a step, Home
+    // and End to the ends, Delete removes the current record after asking.
+    void FormKeyDown(int key);
+    // A right click at a grid position: makes the row under it current and
+    // prepares the menu; false when no menu is to be shown (on the capture
+    // target's row, on the header, below the last row).
+    bool DrawGrid1ContextPopup(const QPoint& pos);
+    void Entfernen1Click();
+    void DrawGrid1SelectCell(int row);
+    // The header row: "Name - Datum - Text".
+    void KopfZeichnen(QPainter& canvas, const QRect& rect);
+
+    // CaptureDocument: the live capture into the last record.
+    void RecordStarted() override;
+    void SetCaptureThreshold(uint32_t threshold, bool repaint) override;
+    void AppendCaptureSample(uint8_t sample) override;
+    void RecordEnded() override;
+    void BatchDone() override;
+
+    // Grid row of the capture target.
+    int LetzteZeile() const;
+
+    QString Dateiname;
+    std::unique_ptr<DrawGridRasters_t> Liste;
+    Dateiheader_t Kopf;
+    bool Unbenannt = true;
+    bool Geaendert = false;
+    // The entry in the main window's "&Fenster" menu; destroyed when the
+    // window closes.
+    QPointer<QAction> FensterEintrag;
+
+    TDrawGrid* DrawGrid1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Entfernen1 = nullptr;
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    DocumentHost& host_;
+};
+
+}  // namespace ostrevik

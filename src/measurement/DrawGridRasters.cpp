@@ -1,0 +1,128 @@
+#include "measurement/DrawGridRasters.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace ostrevik {
+
+DrawGridRasters_t::DrawGridRasters_t(TDrawGrid* grid, const DisplaySettings* einstellungen,
+                                     int ersteZeile)
+    : Rasters_t(50, 4, 60, 60), Grid(grid), ErsteZeile(ersteZeile) {
+    Einstellungen = einstellungen;
+    if (Grid) {
+        Grid->OnDrawCell = [this](QPainter& p, int col, int row, const QRect& rect,
+                                  TDrawGrid::ZellZustand state) {
+            ZelleZeichnen(p, col, row, rect, state);
+        };
+        Grid->OnPainted = [this](int erste, int letzte) {
+            BilderFreigebenAusser(erste - ErsteZeile - BildRand, letzte - ErsteZeile + BildRand);
+        };
+    }
+    Anhaengen();
+}
+
+DrawGridRasters_t::~DrawGridRasters_t() {
+    if (Grid) {
+        Grid->OnDrawCell = nullptr;
+        Grid->OnPainted = nullptr;
+    }
+}
+
+void DrawGridRasters_t::Anhaengen() {
+    Rasters_t::Anhaengen();
+    if (Erster) {
+        // The grid's first record row exists from the start.
+        Erster = false;
+    } else if (Grid) {
+        Grid->SetRowCount(Grid->RowCount() + 1);
+    }
+    if (Grid) {
+        Letzter().NummerSetzen(Grid->RowCount() - ErsteZeile);
+    }
+    geaendert();
+}
+
+void DrawGridRasters_t::Entfernen(int i) {
+    if (i < 0 || i >= Anzahl()) {
+        return;
+    }
+    Rasters_t::Entfernen(i);
+    if (Grid) {
+        Grid->SetRowCount(Grid->RowCount() - 1);
+    }
+    geaendert();
+}
+
+void DrawGridRasters_t::geaendert() {
+    if (stapelTiefe_ > 0) {
+        anpassenOffen_ = true;
+    } else {
+        ZeilenAnpassen();
+    }
+}
+
+DrawGridRasters_t::Stapel::Stapel(DrawGridRasters_t& liste) : liste_(liste) {
+    ++liste_.stapelTiefe_;
+}
+
+DrawGridRasters_t::Stapel::~Stapel() {
+    if (--liste_.stapelTiefe_ == 0 && liste_.anpassenOffen_) {
+        liste_.anpassenOffen_ = false;
+        liste_.ZeilenAnpassen();
+    }
+}
+
+void DrawGridRasters_t::ZeilenAnpassen() {
+    if (Grid) {
+        for (int k = 0; k < Anzahl(); ++k) {
+            const Rastermass_t& g = Datensatz(k).Raster;
+            Grid->SetColWidth(g.Breite() + 2);
+            Grid->SetRowHeight(ErsteZeile + k, g.Hoehe() + 2);
+        }
+    }
+    Aktualisieren();
+}
+
+void DrawGridRasters_t::Aktualisieren() {
+    Beschriften();
+    if (Grid) {
+        Grid->Invalidate();
+    }
+}
+
+void DrawGridRasters_t::ZelleZeichnen(QPainter& canvas, int col, int row, const QRect& rect,
+                                      TDrawGrid::ZellZustand state) {
+    canvas.setPen(state.selected ? QPen(Qt::black, 1, Qt::DashLine)
+                                 : QPen(Qt::white, 1, Qt::SolidLine));
+    // Filled with the canvas's brush, so the cell is cleared and framed.
+    canvas.drawRect(rect.adjusted(0, 0, -1, -1));
+    if (row >= ErsteZeile) {
+        const int index = row - ErsteZeile;
+        if (index < Anzahl()) {
+            Datensatz(index).InZelleKopieren(rect.adjusted(1, 1, -1, -1), canvas);
+        }
+    } else if (KopfZeichnen) {
+        KopfZeichnen(canvas, col, row, rect, state);
+    }
+}
+
+int DrawGridRasters_t::SichtbareBreite() const {
+    if (!Grid) {
+        return 0;
+    }
+    const int breite = Grid->viewport()->width();
+    return std::clamp(Grid->ColWidth() - Grid->LeftPos(), 0, breite);
+}
+
+bool DrawGridRasters_t::IstSichtbar(int row, int x) const {
+    if (!Grid || row < 0 || row >= Grid->RowCount()) {
+        return false;
+    }
+    // Only the horizontal extent counts: while a capture runs the newest
+    // point must stay in view even when the user looks at another row.
+    const int pos = Grid->LeftPos();
+    return pos <= x && x <= pos + SichtbareBreite();
+}
+
+}  // namespace ostrevik

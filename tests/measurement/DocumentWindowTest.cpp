@@ -1,0 +1,631 @@
+#include "measurement/DocumentWindow.h"
+
+#include "ScriptedModalUi.h"
+#include "TestFiles.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace ostrevik;
+using ostrevik::test::ScriptedModalUi;
+
+namespace {
+
+// Stands in for the main window: records what the document window asks of it.
+class FakeHost : public DocumentHost {
+public:
+    void DocumentActivated(TMDIChild* child) override { activated.push_back(child); }
+    void DocumentClosed(TMDIChild* child) override { closed.push_back(child); }
+    void ShowDisplayMode(int mode) override { modes.push_back(mode); }
+    bool SaveDocument(TMDIChild* child) override {
+        ++saveCalls;
+        return onSave ? onSave(child) : child->DateiSpeichern();
+    }
+    const DisplaySettings& Settings() const override { return settings; }
+
+    DisplaySettings settings = DisplaySettings::defaults();
+    std::vector<TMDIChild*> activated;
+    std::vector<TMDIChild*> closed;
+    std::vector<int> modes;
+    int saveCalls = 0;
+    std::function<bool(TMDIChild*)> onSave;
+};
+
+class DocumentWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { Raster_t::SchussZaehler = 0; }
+    void TearDown() override { delete window.data(); }
+
+    TMDIChild& open() {
+        window = new TMDIChild(host);
+        return *window;
+    }
+
+    // A measurement file written by the file layer: records with the given
+    // samples, threshold 100 + index.
+    QString writeFile(const std::vector<std::vector<int>>& records, const QString& name = "d.pvo") {
+        Rasters_t list(50, 4, 60, 60);
+        list.Einstellungen = &host.settings;
+        list.Anhaengen();
+        for (size_t i = 0; i < records.size(); ++i) {
+            list.Letzter().SetzeTonschwelle(100 + static_cast<uint32_t>(i));
+            for (int s : records[i]) {
+                list.Letzter().WertAnhaengen(static_cast<uint8_t>(s));
+            }
+            list.Anhaengen();
+        }
+        Dateiheader_t kopf;
+        KopfInitialisieren(kopf);
+        kopf.setName(QStringLiteral("Anna"));
+        kopf.setDatum(QStringLiteral("07.12.2026"));
+        kopf.setText(QStringLiteral("Übung"));
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(KopfUndDatenSchreiben(kopf, path, ListeAlsDaten(list)).ok);
+        return path;
+    }
+
+    TMDIChild& openFile(const QString& path) {
+        TMDIChild& w = open();
+        w.SetzeDateiname(path);
+        EXPECT_TRUE(w.DateiLaden());
+        return w;
+    }
+
+    // Shows the window so that the grid has a viewport of real size.
+    void show(TMDIChild& w) {
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    }
+
+    QImage grabGrid(TMDIChild& w) { return w.DrawGrid1->viewport()->grab().toImage(); }
+
+    FakeHost host;
+    ScriptedModalUi ui;
+    QTemporaryDir dir;
+    QPointer<TMDIChild> window;
+};
+
+}  // namespace
+
+TEST_F(DocumentWindowTest, NewWindowHoldsOneEmptyCaptureTarget) {
+    TMDIChild& w = open();
+    EXPECT_EQ(w.Dateiname, QStringLiteral("nix.pvo"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("nix.pvo"));
+    EXPECT_TRUE(w.Unbenannt);
+    EXPECT_FALSE(w.Geaendert);
+    EXPECT_EQ(w.Kopf.Version, 1u);
+    EXPECT_EQ(w.Kopf.name(), QString());
+    ASSERT_EQ(w.Liste->Anzahl(), 1);
+    EXPECT_EQ(w.Liste->Letzter().NummerText, QStringLiteral("0001"));
+    EXPECT_EQ(w.DrawGrid1->RowCount(), 2);
+    EXPECT_EQ(w.DrawGrid1->FixedRows(), 1);
+    EXPECT_EQ(w.DrawGrid1->RowHeight(0), 20);
+    EXPECT_EQ(w.DrawGrid1->RowHeight(1), 302);
+    EXPECT_EQ(w.DrawGrid1->ColWidth(), 3072);
+    EXPECT_EQ(w.DrawGrid1->Row(), 1);
+    EXPECT_EQ(w.Liste->Letzter().Einstellungen, &host.settings);
+
+    // The window-menu entry follows the file name, without the directory.
+    auto* entry = new QAction(&w);
+    w.FensterEintrag = entry;
+    w.SetzeDateiname(QStringLiteral("/tmp/daten/UNBENANNT1.pvo"));
+    EXPECT_EQ(entry->text(), QStringLiteral("UNBENANNT1.pvo"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("/tmp/daten/UNBENANNT1.pvo"));
+}
+
+TEST_F(DocumentWindowTest, OpensAFileWrittenByTheFileLayer) {
+    std::vector<std::vector<int>> records;
+    for (int i = 0; i < 12; ++i) {
+        std::vector<int> r(200 + i, 50 + i);
+        if (i % 3 == 1) {
+            r[150] = 255;
+        }
+        records.push_back(r);
+    }
+    TMDIChild& w = openFile(writeFile(records));
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_FALSE(w.Unbenannt);
+    EXPECT_FALSE(w.Geaendert);
+    EXPECT_EQ(w.Kopf.name(), QStringLiteral("Anna"));
+    ASSERT_EQ(w.Liste->Anzahl(), 13);
+    EXPECT_EQ(w.DrawGrid1->RowCount(), 14);
+    for (int i = 0; i < 12; ++i) {
+        const Raster_t& r = w.Liste->Datensatz(i);
+        EXPECT_EQ(r.AnzahlWerte(), 200 + i);
+        EXPECT_EQ(r.Tonschwelle, 100u + static_cast<uint32_t>(i));
+        EXPECT_EQ(r.NummerText, QString::asprintf("%04d", i + 1));
+        EXPECT_EQ(w.DrawGrid1->RowHeight(i + 1), 302);
+    }
+    // Shots are numbered per document in list order.
+    EXPECT_EQ(w.Liste->Datensatz(1).SchussText, QStringLiteral("0001"));
+    EXPECT_EQ(w.Liste->Datensatz(4).SchussText, QStringLiteral("0002"));
+    EXPECT_EQ(w.Liste->Datensatz(10).SchussText, QStringLiteral("0004"));
+    EXPECT_TRUE(w.Liste->Letzter().Werte.empty());
+
+    // Saving writes the same bytes back.
+    const QByteArray before = test::readAll(w.Dateiname);
+    w.Geaendert = true;
+    EXPECT_TRUE(w.DateiSpeichern());
+    EXPECT_FALSE(w.Geaendert);
+    EXPECT_EQ(test::readAll(w.Dateiname), before);
+}
+
+TEST_F(DocumentWindowTest, UnreadableFileLeavesAnEmptyUntitledDocument) {
+    const QString path = dir.filePath(QStringLiteral("falsch.pvo"));
+    test::writeAll(path, test::bytes({2, 0, 0, 0, 1, 3}));
+    TMDIChild& w = open();
+    w.SetzeDateiname(path);
+    EXPECT_FALSE(w.DateiLaden());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              QStringLiteral("Fehler beim laden der Datei. Möglicherweise falscher Dateityp"));
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Fehler"));
+    EXPECT_EQ(ui.messages[0].buttons, MessageButtons::Ok);
+    EXPECT_TRUE(w.Unbenannt);
+    EXPECT_EQ(w.Liste->Anzahl(), 1);
+    EXPECT_EQ(w.windowTitle(), path);
+
+    w.SetzeDateiname(dir.filePath(QStringLiteral("fehlt.pvo")));
+    EXPECT_FALSE(w.DateiLaden());
+    EXPECT_EQ(ui.messages.size(), 2u);
+}
+
+TEST_F(DocumentWindowTest, FileWithTooManyRecordsWarnsThatItWasCut) {
+    QByteArray data;
+    for (int i = 0; i < kMaxDatensaetze + 5; ++i) {
+        data.append(char(20));
+        data.append(char(3));
+    }
+    Dateiheader_t kopf;
+    KopfInitialisieren(kopf);
+    const QString path = dir.filePath(QStringLiteral("gross.pvo"));
+    ASSERT_TRUE(KopfUndDatenSchreiben(kopf, path, data).ok);
+    TMDIChild& w = openFile(path);
+    EXPECT_EQ(w.Liste->Anzahl(), kMaxDatensaetze + 1);
+    EXPECT_EQ(w.DrawGrid1->RowCount(), kMaxDatensaetze + 2);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Warnung"));
+    EXPECT_TRUE(ui.messages[0].text.contains(path));
+    EXPECT_TRUE(ui.messages[0].text.contains(QString::number(kMaxDatensaetze)));
+    EXPECT_FALSE(w.Geaendert);
+}
+
+TEST_F(DocumentWindowTest, FailedSaveReportsAndKeepsTheDocumentChanged) {
+    TMDIChild& w = open();
+    w.SetzeDateiname(dir.filePath(QStringLiteral("fehlt/d.pvo")));
+    w.Geaendert = true;
+    EXPECT_FALSE(w.DateiSpeichern());
+    EXPECT_TRUE(w.Geaendert);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Fehler"));
+    const QString prefix =
+        QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.\n").arg(w.Dateiname);
+    EXPECT_TRUE(ui.messages[0].text.startsWith(prefix)) << ui.messages[0].text.toStdString();
+    EXPECT_GT(ui.messages[0].text.size(), prefix.size());  // the system's reason follows
+}
+
+TEST_F(DocumentWindowTest, ClosingAsksOnlyWhenChanged) {
+    // Unchanged: no question.
+    TMDIChild& w = open();
+    QPointer<TMDIChild> guard(&w);
+    auto* entry = new QAction(nullptr);
+    QPointer<QAction> entryGuard(entry);
+    w.FensterEintrag = entry;
+    EXPECT_TRUE(w.close());
+    EXPECT_TRUE(ui.messages.empty());
+    ASSERT_EQ(host.closed.size(), 1u);
+    EXPECT_TRUE(entryGuard.isNull());  // the window-menu entry goes with the window
+    QTRY_VERIFY(guard.isNull());       // freed on close
+}
+
+TEST_F(DocumentWindowTest, CloseQueryAnswers) {
+    TMDIChild& w = open();
+    w.SetzeDateiname(dir.filePath(QStringLiteral("d.pvo")));
+    w.Geaendert = true;
+    const QString question =
+        QStringLiteral("Die Datei %1 wurde geändert. Soll sie gespeichert werden?")
+            .arg(w.Dateiname);
+
+    ui.messageAnswers = {MessageAnswer::Cancel};
+    EXPECT_FALSE(w.FormCloseQuery());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, question);
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Meldung"));
+    EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNoCancel);
+    EXPECT_EQ(host.saveCalls, 0);
+
+    // Yes, but the file-name dialog is cancelled: the records must not be
+    // lost, the window stays open.
+    host.onSave = [](TMDIChild*) { return false; };
+    ui.messageAnswers = {MessageAnswer::Yes};
+    EXPECT_FALSE(w.FormCloseQuery());
+    EXPECT_EQ(host.saveCalls, 1);
+
+    // Yes, and the save fails: reported, still open, still changed.
+    host.onSave = nullptr;
+    w.SetzeDateiname(dir.filePath(QStringLiteral("fehlt/d.pvo")));
+    ui.messageAnswers = {MessageAnswer::Yes};
+    EXPECT_FALSE(w.close());
+    EXPECT_TRUE(w.Geaendert);
+    EXPECT_EQ(ui.messages.back().caption, QStringLiteral("Fehler"));
+    EXPECT_TRUE(host.closed.empty());
+
+    // Yes and saved: closes.
+    w.SetzeDateiname(dir.filePath(QStringLiteral("d.pvo")));
+    ui.messageAnswers = {MessageAnswer::Yes};
+    EXPECT_TRUE(w.FormCloseQuery());
+    EXPECT_FALSE(w.Geaendert);
+    EXPECT_EQ(test::readAll(w.Dateiname).size(), 116);
+
+    // No: closes without saving.
+    w.Geaendert = true;
+    ui.messageAnswers = {MessageAnswer::No};
+    const int saves = host.saveCalls;
+    EXPECT_TRUE(w.close());
+    EXPECT_EQ(host.saveCalls, saves);
+    EXPECT_EQ(host.closed.size(), 1u);
+}
+
+TEST_F(DocumentWindowTest, KeysScrollThePicturesByFiftyPixels) {
+    TMDIChild& w = open();
+    show(w);
+    TDrawGrid& g = *w.DrawGrid1;
+    const int max = g.ColWidth() - g.viewport()->width();
+    ASSERT_GT(max, 1000);
+    EXPECT_EQ(g.MaxLeftPos(), max);
+
+    QTest::keyClick(&g, Qt::Key_Right);
+    EXPECT_EQ(g.LeftPos(), 50);
+    QTest::keyClick(&g, Qt::Key_Right);
+    QTest::keyClick(&g, Qt::Key_Left);
+    EXPECT_EQ(g.LeftPos(), 50);
+    QTest::keyClick(&g, Qt::Key_Left);
+    QTest::keyClick(&g, Qt::Key_Left);
+    EXPECT_EQ(g.LeftPos(), 0);
+    QTest::keyClick(&g, Qt::Key_End);
+    EXPECT_EQ(g.LeftPos(), max);
+    QTest::keyClick(&g, Qt::Key_Right);
+    EXPECT_EQ(g.LeftPos(), max);
+    QTest::keyClick(&g, Qt::Key_Home);
+    EXPECT_EQ(g.LeftPos(), 0);
+    EXPECT_EQ(g.Row(), 1);  // the grid itself does not act on these keys
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(DocumentWindowTest, DeleteKeyRemovesTheCurrentRecordAfterAsking) {
+    TMDIChild& w = openFile(writeFile({{10, 255, 10}, {20, 20}, {30, 255}, {40}}));
+    show(w);
+    TDrawGrid& g = *w.DrawGrid1;
+
+    // The capture target's row: nothing, not even a question.
+    g.SetRow(g.RowCount() - 1);
+    QTest::keyClick(&g, Qt::Key_Delete);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(w.Liste->Anzahl(), 5);
+
+    g.SetRow(1);
+    ui.messageAnswers = {MessageAnswer::No};
+    QTest::keyClick(&g, Qt::Key_Delete);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("Datensatz 1 wirklich entfernen?"));
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Meldung"));
+    EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(w.Liste->Anzahl(), 5);
+    EXPECT_FALSE(w.Geaendert);
+
+    ui.messageAnswers = {MessageAnswer::Yes};
+    QTest::keyClick(&g, Qt::Key_Delete);
+    EXPECT_EQ(w.Liste->Anzahl(), 4);
+    EXPECT_EQ(g.RowCount(), 5);
+    EXPECT_TRUE(w.Geaendert);
+    // The rest are renumbered, their shots too.
+    EXPECT_EQ(w.Liste->Datensatz(0).Tonschwelle, 101u);
+    EXPECT_EQ(w.Liste->Datensatz(0).NummerText, QStringLiteral("0001"));
+    EXPECT_EQ(w.Liste->Datensatz(1).NummerText, QStringLiteral("0002"));
+    EXPECT_EQ(w.Liste->Datensatz(1).SchussText, QStringLiteral("0001"));
+    EXPECT_EQ(w.Liste->Letzter().NummerText, QStringLiteral("0004"));
+    EXPECT_EQ(Raster_t::SchussZaehler, 1);
+
+    g.SetRow(3);
+    ui.messageAnswers = {MessageAnswer::Yes};
+    QTest::keyClick(&g, Qt::Key_Delete);
+    EXPECT_EQ(ui.messages.back().text, QStringLiteral("Datensatz 3 wirklich entfernen?"));
+    EXPECT_EQ(w.Liste->Anzahl(), 3);
+}
+
+TEST_F(DocumentWindowTest, ContextMenuOffersRemovalOnRecordRowsOnly) {
+    TMDIChild& w = openFile(writeFile({{10}, {20}}));
+    show(w);
+    TDrawGrid& g = *w.DrawGrid1;
+    auto rowY = [&](int row) { return g.FullCellRect(row).center().y(); };
+    g.SetTopRow(1);
+
+    // A record row: it becomes current and the menu names it.
+    EXPECT_TRUE(w.DrawGrid1ContextPopup(QPoint(100, rowY(1))));
+    EXPECT_EQ(g.Row(), 1);
+    EXPECT_EQ(w.Entfernen1->text(), QStringLiteral("Datensatz 1 entfernen"));
+
+    // Below the last row there is no record: no menu, nothing selected.
+    g.SetTopRow(g.RowCount() - 1);
+    const int below = g.FullCellRect(g.RowCount() - 1).bottom() + 5;
+    ASSERT_LT(below, g.viewport()->height());
+    EXPECT_FALSE(w.DrawGrid1ContextPopup(QPoint(100, below)));
+    EXPECT_EQ(g.Row(), 1);
+    EXPECT_FALSE(w.DrawGrid1ContextPopup(QPoint(100, 5)));  // the header row
+
+    // The capture target's row: current, but no menu.
+    EXPECT_FALSE(w.DrawGrid1ContextPopup(QPoint(100, rowY(g.RowCount() - 1))));
+    EXPECT_EQ(g.Row(), g.RowCount() - 1);
+    w.Entfernen1Click();  // a stray click cannot remove the capture target
+    EXPECT_EQ(w.Liste->Anzahl(), 3);
+
+    // Through the real signal: the menu pops up and removes without asking.
+    g.SetTopRow(1);
+    emit g.customContextMenuRequested(QPoint(100, rowY(2)));
+    EXPECT_TRUE(w.PopupMenu1->isVisible());
+    EXPECT_EQ(w.Entfernen1->text(), QStringLiteral("Datensatz 2 entfernen"));
+    w.Entfernen1->trigger();
+    w.PopupMenu1->hide();
+    EXPECT_EQ(w.Liste->Anzahl(), 2);
+    EXPECT_EQ(w.Liste->Datensatz(0).Tonschwelle, 100u);
+    EXPECT_TRUE(w.Geaendert);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(DocumentWindowTest, SelectingARowShowsItsDisplayMode) {
+    TMDIChild& w = openFile(writeFile({{10}, {20}, {30}}));
+    w.Liste->Datensatz(1).Schussbuendig = 1;
+    w.DrawGrid1->SetRow(2);
+    w.DrawGrid1->SetRow(1);
+    EXPECT_EQ(host.modes, std::vector<int>({1, 0}));
+
+    show(w);
+    w.DrawGrid1->setFocus();
+    QTest::keyClick(w.DrawGrid1, Qt::Key_Down);
+    EXPECT_EQ(w.DrawGrid1->Row(), 2);
+    EXPECT_EQ(host.modes.back(), 1);
+    w.DrawGrid1->SetRow(0);  // the header row cannot be selected
+    EXPECT_EQ(w.DrawGrid1->Row(), 1);
+}
+
+TEST_F(DocumentWindowTest, DisplayModeSwitchAppliesToEveryRecord) {
+    TMDIChild& w = openFile(writeFile({{10, 255, 10}, {20}}));
+    w.AnzeigeModus(1);
+    for (int i = 0; i < w.Liste->Anzahl(); ++i) {
+        EXPECT_EQ(w.Liste->Datensatz(i).Schussbuendig, 1) << i;
+        EXPECT_EQ(w.Liste->Datensatz(i).XTexte[1], QStringLiteral("-7.00")) << i;
+    }
+    EXPECT_EQ(host.modes.back(), 1);
+    EXPECT_FALSE(w.Geaendert);
+
+    // A record appended later starts in normal display.
+    w.RecordEnded();
+    EXPECT_EQ(w.Liste->Letzter().Schussbuendig, 0);
+    EXPECT_EQ(w.Liste->Letzter().XTexte[1], QStringLiteral("1.00"));
+
+    w.AnzeigeModus(0);
+    EXPECT_EQ(w.Liste->Datensatz(0).XTexte[1], QStringLiteral("1.00"));
+    EXPECT_EQ(host.modes.back(), 0);
+}
+
+TEST_F(DocumentWindowTest, LiveCaptureFillsTheLastRecordAndFollowsIt) {
+    TMDIChild& w = openFile(writeFile({{10}, {20}}));
+    show(w);
+    TDrawGrid& g = *w.DrawGrid1;
+    g.SetRow(1);
+    w.ScrollEnd();
+
+    // Home right after a record start shows time 0 of the capture target.
+    w.RecordStarted();
+    EXPECT_EQ(g.LeftPos(), 0);
+    EXPECT_EQ(g.Row(), 3);
+    EXPECT_FALSE(g.CellRect(0, 3).isEmpty());
+
+    w.SetCaptureThreshold(90, false);
+    EXPECT_EQ(w.Liste->Letzter().Tonschwelle, 90u);
+    EXPECT_FALSE(w.Geaendert);
+    const int visible = w.Liste->SichtbareBreite();
+    const int q = static_cast<int>(0.25 * visible);
+    for (int i = 0; i < 1500; ++i) {
+        w.AppendCaptureSample(static_cast<uint8_t>(50 + i % 100));
+        if (i % 25 == 24) {
+            w.BatchDone();
+        }
+        // The newest point stays in view, at most a step beyond the quarter
+        // mark from the right edge.
+        const QPoint p = w.Liste->Letzter().PunktVon(w.Liste->Letzter().AnzahlWerte() - 1);
+        ASSERT_GE(p.x(), g.LeftPos()) << i;
+        ASSERT_LE(p.x() + q, g.LeftPos() + visible + 2) << i;
+    }
+    EXPECT_TRUE(w.Geaendert);
+    EXPECT_GT(g.LeftPos(), 1000);
+    EXPECT_EQ(w.Liste->Letzter().AnzahlWerte(), 1500);
+
+    w.AppendCaptureSample(255);
+    w.RecordEnded();
+    w.BatchDone();
+    EXPECT_EQ(w.Liste->Anzahl(), 4);
+    EXPECT_EQ(g.RowCount(), 5);
+    EXPECT_EQ(w.Liste->Datensatz(2).SchussText, QStringLiteral("0001"));
+    EXPECT_EQ(w.Liste->Letzter().NummerText, QStringLiteral("0004"));
+
+    // The next record starts at time 0 on the new row.
+    w.RecordStarted();
+    EXPECT_EQ(g.LeftPos(), 0);
+    EXPECT_EQ(g.Row(), 4);
+}
+
+TEST_F(DocumentWindowTest, GridShowsThePicturesAndFramesTheCurrentRow) {
+    TMDIChild& w = openFile(writeFile({std::vector<int>(300, 127), std::vector<int>(100, 60)}));
+    w.resize(800, 700);  // two record rows on screen
+    show(w);
+    TDrawGrid& g = *w.DrawGrid1;
+    g.SetTopRow(1);
+    g.SetRow(1);
+    QCoreApplication::processEvents();
+    const QImage shot = grabGrid(w);
+    const qreal dpr = shot.devicePixelRatio();
+    ASSERT_EQ(dpr, 1.0);
+
+    // Row 1 starts below the 20-pixel header; its picture is framed by one
+    // pixel, so picture pixel (x, y) is at (x + 1, 21 + y).
+    const Raster_t& r = w.Liste->Datensatz(0);
+    ASSERT_TRUE(r.HatBild());
+    for (const QPoint p : {QPoint(50, 100), QPoint(110, 100), QPoint(300, 140), QPoint(8, 260)}) {
+        EXPECT_EQ(shot.pixel(p.x() + 1, 21 + p.y()), r.Bild.pixel(p)) << p.x() << "," << p.y();
+    }
+    EXPECT_EQ(shot.pixel(51, 121) | 0xFF000000u, qRgb(0, 0, 0));  // the pressure axis
+
+    // The current row is framed dashed black (the frame's first pixel is
+    // drawn), the others white.
+    EXPECT_EQ(shot.pixel(0, 20) | 0xFF000000u, qRgb(0, 0, 0));
+    g.SetRow(2);
+    QCoreApplication::processEvents();
+    const QImage after = grabGrid(w);
+    EXPECT_EQ(after.pixel(0, 20) | 0xFF000000u, qRgb(255, 255, 255));
+
+    // Scrolling moves the pictures by pixels.
+    w.ScrollRight();
+    QCoreApplication::processEvents();
+    const QImage scrolled = grabGrid(w);
+    EXPECT_EQ(scrolled.pixel(51 + 10, 121), after.pixel(51 + 60, 121));
+}
+
+TEST_F(DocumentWindowTest, HeaderRowShowsTheHeaderAtTheLeftEdge) {
+    TMDIChild& w = open();
+    show(w);
+    auto inkInHeader = [&](int x0, int x1) {
+        const QImage img = grabGrid(w);
+        const QRgb bg = img.pixel(w.DrawGrid1->viewport()->width() - 3, 10);
+        int ink = 0;
+        for (int x = x0; x < x1; ++x) {
+            for (int y = 2; y < 18; ++y) {
+                ink += img.pixel(x, y) != bg ? 1 : 0;
+            }
+        }
+        return ink;
+    };
+    const int empty = inkInHeader(10, 300);
+    w.Kopf.setName(QStringLiteral("Anna Öhler mit langem Namen"));
+    w.Kopf.setText(QStringLiteral("Übung am Vormittag"));
+    w.DrawGrid1->Invalidate();
+    QCoreApplication::processEvents();
+    EXPECT_GT(inkInHeader(10, 300), empty + 50);
+    EXPECT_EQ(inkInHeader(1, 9), 0);  // left of x = 10 only the cell's frame
+    // The text keeps its place while the pictures scroll.
+    const int before = inkInHeader(10, 300);
+    w.ScrollRight();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(inkInHeader(10, 300), before);
+}
+
+TEST_F(DocumentWindowTest, OnlyRowsNearTheScreenKeepPictures) {
+    std::vector<std::vector<int>> records(30, std::vector<int>(50, 80));
+    TMDIChild& w = openFile(writeFile(records));
+    show(w);
+    TDrawGrid& g = *w.DrawGrid1;
+    auto held = [&] {
+        std::vector<int> v;
+        for (int i = 0; i < w.Liste->Anzahl(); ++i) {
+            if (w.Liste->Datensatz(i).HatBild()) {
+                v.push_back(i);
+            }
+        }
+        return v;
+    };
+    QCoreApplication::processEvents();
+    g.viewport()->repaint();
+    EXPECT_FALSE(held().empty());
+    for (int row = 1; row < g.RowCount(); ++row) {
+        g.SetRow(row);
+        g.viewport()->repaint();
+        const int first = g.TopRow() - 1 - w.Liste->BildRand;
+        const int last = g.LastVisibleRow() - 1 + w.Liste->BildRand;
+        for (int i : held()) {
+            ASSERT_GE(i, first) << row;
+            ASSERT_LE(i, last) << row;
+        }
+        ASSERT_TRUE(w.Liste->Datensatz(row - 1).HatBild()) << row;
+    }
+    EXPECT_LE(held().size(), 8u);
+}
+
+TEST_F(DocumentWindowTest, ActivationAndClosingTellTheHost) {
+    TMDIChild& w = open();
+    w.FormActivate();
+    ASSERT_EQ(host.activated.size(), 1u);
+    EXPECT_EQ(host.activated[0], &w);
+    w.close();
+    ASSERT_EQ(host.closed.size(), 1u);
+    EXPECT_EQ(host.closed[0], &w);
+}
+
+TEST(DrawGrid, RowsCellsAndScrolling) {
+    TDrawGrid g;
+    g.resize(400, 300);
+    g.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    g.SetDefaultRowHeight(100);
+    g.SetRowCount(6);
+    g.SetFixedRows(1);
+    g.SetRowHeight(0, 20);
+    g.SetColWidth(1000);
+    const int vh = g.viewport()->height();
+    const int vw = g.viewport()->width();
+
+    EXPECT_EQ(g.Row(), 1);
+    EXPECT_EQ(g.TopRow(), 1);
+    EXPECT_EQ(g.RowAt(5), 0);
+    EXPECT_EQ(g.RowAt(20), 1);
+    EXPECT_EQ(g.RowAt(119), 1);
+    EXPECT_EQ(g.RowAt(120), 2);
+    EXPECT_EQ(g.FullCellRect(2), QRect(0, 120, 1000, 100));
+    EXPECT_EQ(g.CellRect(0, 2), QRect(0, 120, vw, 100));
+
+    g.SetLeftPos(5000);
+    EXPECT_EQ(g.LeftPos(), 1000 - vw);
+    EXPECT_EQ(g.FullCellRect(0).left(), -(1000 - vw));
+    g.SetLeftPos(-5);
+    EXPECT_EQ(g.LeftPos(), 0);
+
+    // Making the last row current scrolls it into view.
+    std::vector<int> selected;
+    g.OnSelectCell = [&](int row) { selected.push_back(row); };
+    g.SetRow(5);
+    EXPECT_EQ(selected, std::vector<int>({5}));
+    EXPECT_LE(g.FullCellRect(5).bottom(), vh);
+    EXPECT_GT(g.TopRow(), 1);
+    EXPECT_EQ(g.RowAt(g.FullCellRect(5).bottom() + 1), -1);
+    g.SetRow(1);
+    EXPECT_EQ(g.TopRow(), 1);
+
+    // Shrinking keeps the current row inside.
+    g.SetRow(5);
+    g.SetRowCount(3);
+    EXPECT_EQ(g.Row(), 2);
+
+    // Only the exposed rows are drawn.
+    std::vector<int> drawn;
+    g.OnDrawCell = [&](QPainter&, int, int row, const QRect&, TDrawGrid::ZellZustand s) {
+        drawn.push_back(row);
+        EXPECT_EQ(s.fixed, row == 0);
+        EXPECT_EQ(s.selected, row == 2);
+    };
+    g.SetRowCount(50);
+    g.SetTopRow(10);
+    g.viewport()->repaint();
+    ASSERT_FALSE(drawn.empty());
+    EXPECT_EQ(drawn.front(), 0);
+    for (size_t i = 1; i < drawn.size(); ++i) {
+        EXPECT_GE(drawn[i], 10);
+        EXPECT_LE(drawn[i], 10 + vh / 100 + 1);
+    }
+}
