@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -285,8 +286,29 @@ void TMDIChild::BatchDone() {
 }
 
 bool TMDIChild::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate) {
-        FormActivate();
+    switch (event->type()) {
+        case QEvent::ParentChange:
+            // In the main window's frame the sub-window tells when this
+            // document becomes the active one.
+            if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()); sub != unterfenster_) {
+                if (unterfenster_) {
+                    disconnect(unterfenster_, &QMdiSubWindow::aboutToActivate, this, nullptr);
+                }
+                unterfenster_ = sub;
+                if (sub) {
+                    connect(sub, &QMdiSubWindow::aboutToActivate, this, &TMDIChild::FormActivate);
+                }
+            }
+            break;
+        case QEvent::WindowActivate:
+            // Activating the frame reaches every document inside it; only a
+            // stand-alone window is activated this way.
+            if (isWindow()) {
+                FormActivate();
+            }
+            break;
+        default:
+            break;
     }
     return QWidget::event(event);
 }

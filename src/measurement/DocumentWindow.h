@@ -11,6 +11,7 @@
 #include <memory>
 
 class QAction;
+class QMdiSubWindow;
 class QMenu;
 
 namespace ostrevik {
@@ -52,6 +53,9 @@ public:
     // Whether the window may close; asks to save a changed document. A save
     // that is cancelled or fails keeps the window open.
     bool FormCloseQuery();
+    // Tells the main window that this document is the active one. Runs by
+    // itself when the window's sub-window in the frame (or the stand-alone
+    // window) is activated.
     void FormActivate();
     void FormClose();
     // The window's keys, seen before the grid: arrows scroll by a step, Home
@@ -96,6 +100,7 @@ protected:
 
 private:
     DocumentHost& host_;
+    QPointer<QMdiSubWindow> unterfenster_;
 };
 
 }  // namespace ostrevik

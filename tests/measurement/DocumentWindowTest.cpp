@@ -4,6 +4,9 @@
 #include "TestFiles.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
 #include <QSignalSpy>
@@ -628,4 +631,50 @@ TEST(DrawGrid, RowsCellsAndScrolling) {
         EXPECT_GE(drawn[i], 10);
         EXPECT_LE(drawn[i], 10 + vh / 100 + 1);
     }
+}
+
+TEST_F(DocumentWindowTest, LivesInAnMdiSubWindow) {
+    QMdiArea area;
+    area.resize(1000, 800);
+    TMDIChild& w = open();
+    QMdiSubWindow* sub = area.addSubWindow(&w);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<QMdiSubWindow> subGuard(sub);
+    area.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&area));
+    EXPECT_EQ(sub->windowTitle(), QStringLiteral("nix.pvo"));
+    // Activating a sub-window activates its document.
+    ASSERT_FALSE(host.activated.empty());
+    EXPECT_EQ(host.activated.back(), &w);
+    auto* other = new TMDIChild(host);
+    QMdiSubWindow* otherSub = area.addSubWindow(other);
+    otherSub->show();
+    area.setActiveSubWindow(otherSub);
+    EXPECT_EQ(host.activated.back(), other);
+    // The frame's own activation reaches every document; it must not make
+    // another document the active one.
+    QEvent frameActivated(QEvent::WindowActivate);
+    QApplication::sendEvent(&w, &frameActivated);
+    EXPECT_EQ(host.activated.back(), other);
+    area.setActiveSubWindow(sub);
+    EXPECT_EQ(host.activated.back(), &w);
+    w.SetzeDateiname(QStringLiteral("/tmp/a.pvo"));
+    EXPECT_EQ(sub->windowTitle(), QStringLiteral("/tmp/a.pvo"));
+
+    // Closing the sub-window asks the document; Cancel keeps both.
+    w.Geaendert = true;
+    ui.messageAnswers = {MessageAnswer::Cancel};
+    sub->close();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(subGuard.isNull());
+    EXPECT_FALSE(window.isNull());
+    EXPECT_EQ(ui.messages.size(), 1u);
+
+    ui.messageAnswers = {MessageAnswer::No};
+    const TMDIChild* raw = &w;
+    sub->close();
+    QTRY_VERIFY(subGuard.isNull());
+    QTRY_VERIFY(window.isNull());
+    ASSERT_EQ(host.closed.size(), 1u);
+    EXPECT_EQ(host.closed[0], raw);
 }
