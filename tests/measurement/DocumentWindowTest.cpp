@@ -104,8 +104,6 @@ TEST_F(DocumentWindowTest, NewWindowHoldsOneEmptyCaptureTarget) {
     EXPECT_EQ(w.windowTitle(), QStringLiteral("nix.pvo"));
     EXPECT_TRUE(w.Unbenannt);
     EXPECT_FALSE(w.Geaendert);
-    EXPECT_EQ(w.Kopf.Version, 1u);
-    EXPECT_EQ(w.Kopf.name(), QString());
     ASSERT_EQ(w.Liste->Anzahl(), 1);
     EXPECT_EQ(w.Liste->Letzter().NummerText, QStringLiteral("0001"));
     EXPECT_EQ(w.DrawGrid1->RowCount(), 2);
@@ -114,7 +112,6 @@ TEST_F(DocumentWindowTest, NewWindowHoldsOneEmptyCaptureTarget) {
     EXPECT_EQ(w.DrawGrid1->RowHeight(1), 302);
     EXPECT_EQ(w.DrawGrid1->ColWidth(), 3072);
     EXPECT_EQ(w.DrawGrid1->Row(), 1);
-    EXPECT_EQ(w.Liste->Letzter().Einstellungen, &host.settings);
 
     // The window-menu entry follows the file name, without the directory.
     auto* entry = new QAction(&w);
@@ -559,16 +556,6 @@ TEST_F(DocumentWindowTest, OnlyRowsNearTheScreenKeepPictures) {
         ASSERT_TRUE(w.Liste->Datensatz(row - 1).HatBild()) << row;
     }
     EXPECT_LE(held().size(), 8u);
-}
-
-TEST_F(DocumentWindowTest, ActivationAndClosingTellTheHost) {
-    TMDIChild& w = open();
-    w.FormActivate();
-    ASSERT_EQ(host.activated.size(), 1u);
-    EXPECT_EQ(host.activated[0], &w);
-    w.close();
-    ASSERT_EQ(host.closed.size(), 1u);
-    EXPECT_EQ(host.closed[0], &w);
 }
 
 TEST(DrawGrid, RowsCellsAndScrolling) {

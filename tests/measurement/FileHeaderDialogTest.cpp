@@ -45,7 +45,6 @@ protected:
 
 TEST_F(FileHeaderDialogTest, LayoutTextsAndLimits) {
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Dateiheader"));
-    EXPECT_EQ(dialog.size(), QSize(432, 126));
     EXPECT_EQ(dialog.Label1->text(), QStringLiteral("Name:"));
     EXPECT_EQ(dialog.Label2->text(), QStringLiteral("Datum:"));
     EXPECT_EQ(dialog.Label3->text(), QStringLiteral("Text:"));
@@ -53,9 +52,6 @@ TEST_F(FileHeaderDialogTest, LayoutTextsAndLimits) {
     EXPECT_EQ(dialog.ButtonHilfe->text(), QStringLiteral("&Hilfe F1"));
     EXPECT_EQ(dialog.Button2->text(), QStringLiteral("&Abbrechen"));
     EXPECT_TRUE(dialog.Button1->isDefault());
-    EXPECT_EQ(dialog.Edit1->geometry(), QRect(200, 8, 201, 21));
-    EXPECT_EQ(dialog.Edit3->geometry(), QRect(48, 40, 353, 21));
-    EXPECT_EQ(dialog.Button2->geometry(), QRect(263, 90, 75, 25));
     // Tab order: date, name, text, then the buttons.
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
@@ -69,12 +65,13 @@ TEST_F(FileHeaderDialogTest, LayoutTextsAndLimits) {
     dialog.hide();
 
     // The limits of the header fields: longer texts cannot be typed.
-    EXPECT_EQ(dialog.Edit1->maxLength(), 24);
-    EXPECT_EQ(dialog.Edit2->maxLength(), 10);
-    EXPECT_EQ(dialog.Edit3->maxLength(), 74);
-    dialog.Edit1->clear();
-    QTest::keyClicks(dialog.Edit1, QString(30, QLatin1Char('x')));
-    EXPECT_EQ(dialog.Edit1->text().size(), 24);
+    const std::pair<QLineEdit*, int> limits[] = {
+        {dialog.Edit1, 24}, {dialog.Edit2, 10}, {dialog.Edit3, 74}};
+    for (auto [edit, limit] : limits) {
+        edit->clear();
+        QTest::keyClicks(edit, QString(80, QLatin1Char('x')));
+        EXPECT_EQ(edit->text().size(), limit);
+    }
 }
 
 TEST_F(FileHeaderDialogTest, OkTakesTheTextsAndMarksTheDocumentChanged) {
