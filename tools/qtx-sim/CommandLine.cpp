@@ -1,0 +1,207 @@
+#include "CommandLine.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace ostrevik::qtxsim {
+
+namespace {
+
+int toInt(const std::string& text, int low, int high, const std::string& option) {
+    size_t used = 0;
+    long value = 0;
+    try {
+        value = std::stol(text, &used, 10);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used != text.size() || text.empty() || value < low || value > high) {
+        throw std::invalid_argument(option + " expects a number from " + std::to_string(low) +
+                                    " to " + std::to_string(high) + ", not '" + text + "'");
+    }
+    return static_cast<int>(value);
+}
+
+double toDouble(const std::string& text, double low, double high, const std::string& option) {
+    size_t used = 0;
+    double value = 0;
+    try {
+        value = std::stod(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used != text.size() || text.empty() || !(value >= low && value <= high)) {
+        throw std::invalid_argument(option + " expects a value from " + std::to_string(low) +
+                                    " to " + std::to_string(high) + ", not '" + text + "'");
+    }
+    return value;
+}
+
+uint8_t toCommand(const std::string& text, const std::string& option) {
+    size_t used = 0;
+    unsigned long value = 256;
+    try {
+        value = std::stoul(text, &used, 16);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used != text.size() || text.empty() || value > 0xFF) {
+        throw std::invalid_argument(option + " expects a command byte in hex (e.g. 62), not '" +
+                                    text + "'");
+    }
+    return static_cast<uint8_t>(value);
+}
+
+// "A:B" -> {A, B}
+std::pair<std::string, std::string> split(const std::string& text, const std::string& option) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) {
+        throw std::invalid_argument(option + " expects two values joined by ':', not '" + text +
+                                    "'");
+    }
+    return {text.substr(0, colon), text.substr(colon + 1)};
+}
+
+}  // namespace
+
+std::string UsageText() {
+    return R"(Usage: qtx-sim [options]
+
+A stand-in for the QTX trigger trainer. It creates a pseudo-terminal, answers
+every command of the device protocol and streams take-ups of the trigger
+(one after each Measure from the program) until it is stopped with Ctrl+C.
+SIGUSR1 (kill -USR1 <pid>) hangs the line up, as if the device was unplugged.
+
+Line:
+  --port-dir DIR        place the link DIR/COM<n> to the pseudo-terminal; start
+                        the program with OSTREVIK_PORT_DIR=DIR to see the port
+  --com N               the number n of that link (1-99, default 1)
+  --device PATH         use an existing serial line instead of a pseudo-terminal
+
+Stream:
+  --realtime            50 samples a second, pauses between take-ups (default)
+  --fast                as fast as the line takes the bytes
+  --seed N              seed of the take-ups (default 1: every run the same)
+  --takeups N           stop after N take-ups (default: without end)
+  --shots P             share of take-ups that end in a shot, 0-1 (default 0.85)
+  --threshold T         the tone threshold 0-254 (default 160)
+  --battery VOLTS       the battery voltage reported (default 2.8)
+  --report-every N      battery, bank and threshold reports before every n-th
+                        take-up, 0 for none (default 5)
+  --script FILE         stream the bytes of FILE after the first Measure
+                        instead of generated take-ups
+
+Device:
+  --bank N              the selected memory bank 1-4 (default 1)
+  --fill-bank B:N       store N generated take-ups in bank B (repeatable)
+  --gain N              the gain index 0-239 (default: as stored, else 99)
+  --state FILE          keep gain, zero point and tone direction in FILE
+                        (written on StoreToEeprom and on a tone change)
+  --log FILE            trace every byte in both directions to FILE
+
+Faults (CMD is a command byte in hex, e.g. 62 for ReadVariables):
+  --short-reply CMD:N   answer CMD with only its first N bytes
+  --no-reply CMD        do not answer CMD
+  --late-reply CMD:MS   answer CMD MS milliseconds late
+  --hangup-after-reply CMD:K
+                        send K bytes of the answer to CMD, then hang up
+  --fault-once          the faults above hit only the first such command
+  --noise N             N bytes of line noise before every record
+  --burst N             a burst of N meaningless bytes after the first Measure
+  --hangup-mid-record K hang up after K samples of the first record
+  --calibration-error   the zero calibration reports "Fehler"
+
+  -h, --help            show this text
+)";
+}
+
+std::string ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& result) {
+    bool faultsOnce = false;
+    try {
+        for (size_t i = 0; i < arguments.size(); ++i) {
+            const std::string& option = arguments[i];
+            auto value = [&]() -> const std::string& {
+                if (i + 1 >= arguments.size()) {
+                    throw std::invalid_argument(option + " needs a value");
+                }
+                return arguments[++i];
+            };
+            if (option == "-h" || option == "--help") {
+                result.help = true;
+            } else if (option == "--port-dir") {
+                result.portDir = value();
+            } else if (option == "--com") {
+                result.com = toInt(value(), 1, 99, option);
+            } else if (option == "--device") {
+                result.device = value();
+            } else if (option == "--realtime") {
+                result.simulator.pace = Pace::RealTime;
+            } else if (option == "--fast") {
+                result.simulator.pace = Pace::Fast;
+            } else if (option == "--seed") {
+                result.simulator.seed =
+                    static_cast<uint32_t>(toInt(value(), 0, 2'000'000'000, option));
+            } else if (option == "--takeups") {
+                result.takeUps = toInt(value(), 0, 1'000'000, option);
+            } else if (option == "--shots") {
+                result.simulator.shotProbability = toDouble(value(), 0.0, 1.0, option);
+            } else if (option == "--threshold") {
+                result.threshold = toInt(value(), 0, 254, option);
+            } else if (option == "--battery") {
+                result.batteryVolts = toDouble(value(), 0.0, 5.1, option);
+            } else if (option == "--report-every") {
+                result.simulator.reportEvery = toInt(value(), 0, 1'000'000, option);
+            } else if (option == "--script") {
+                result.scriptPath = value();
+            } else if (option == "--bank") {
+                result.bank = toInt(value(), 1, 4, option);
+            } else if (option == "--fill-bank") {
+                const auto [bank, count] = split(value(), option);
+                result.fillBanks.emplace_back(toInt(bank, 1, 4, option),
+                                              toInt(count, 0, 10'000, option));
+            } else if (option == "--gain") {
+                result.gain = toInt(value(), 0, kGainSteps - 1, option);
+            } else if (option == "--state") {
+                result.simulator.statePath = value();
+            } else if (option == "--log") {
+                result.simulator.logPath = value();
+            } else if (option == "--short-reply") {
+                const auto [command, count] = split(value(), option);
+                result.faults[toCommand(command, option)] =
+                    ReplyFault{ReplyFault::Kind::Short, toInt(count, 0, 100, option), 0, false};
+            } else if (option == "--no-reply") {
+                result.faults[toCommand(value(), option)] =
+                    ReplyFault{ReplyFault::Kind::Missing, 0, 0, false};
+            } else if (option == "--late-reply") {
+                const auto [command, ms] = split(value(), option);
+                result.faults[toCommand(command, option)] =
+                    ReplyFault{ReplyFault::Kind::Late, 0, toInt(ms, 0, 60'000, option), false};
+            } else if (option == "--hangup-after-reply") {
+                const auto [command, count] = split(value(), option);
+                result.faults[toCommand(command, option)] =
+                    ReplyFault{ReplyFault::Kind::HangUp, toInt(count, 0, 100, option), 0, false};
+            } else if (option == "--fault-once") {
+                faultsOnce = true;
+            } else if (option == "--noise") {
+                result.noise = toInt(value(), 0, 100'000, option);
+            } else if (option == "--burst") {
+                result.burst = toInt(value(), 1, 10'000'000, option);
+            } else if (option == "--hangup-mid-record") {
+                result.hangUpMidRecord = toInt(value(), 0, 100'000, option);
+            } else if (option == "--calibration-error") {
+                result.calibrationError = true;
+            } else {
+                throw std::invalid_argument("unknown option '" + option + "'");
+            }
+        }
+    } catch (const std::invalid_argument& error) {
+        return error.what();
+    }
+    for (auto& [command, fault] : result.faults) {
+        fault.once = faultsOnce;
+    }
+    return {};
+}
+
+}  // namespace ostrevik::qtxsim

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "QtxSimulator.h"
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace ostrevik::qtxsim {
+
+struct CommandLine {
+    SimulatorOptions simulator;
+    std::string portDir;
+    int com = 1;
+    std::string device;  // an existing line instead of a pseudo-terminal
+    int takeUps = -1;    // -1: without end
+    int threshold = 160;
+    double batteryVolts = 2.8;
+    int bank = 1;
+    int gain = -1;                               // -1: as stored
+    std::vector<std::pair<int, int>> fillBanks;  // bank, take-ups
+    std::string scriptPath;
+    int noise = 0;
+    int burst = 0;
+    std::map<uint8_t, ReplyFault> faults;
+    int hangUpMidRecord = -1;
+    bool calibrationError = false;
+    bool help = false;
+};
+
+// Reads the arguments (without the program name). Returns an empty string,
+// or a message saying what is wrong.
+std::string ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& result);
+
+std::string UsageText();
+
+}  // namespace ostrevik::qtxsim

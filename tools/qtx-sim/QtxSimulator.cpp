@@ -1,0 +1,902 @@
+#include "QtxSimulator.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <system_error>
+
+namespace ostrevik::qtxsim {
+
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+
+constexpr uint8_t kAck = 0x06;
+// Stream bytes handed to the line ahead of time; small, so that a pause
+// from the program takes effect soon even at full speed.
+constexpr size_t kStreamAhead = 256;
+constexpr int kReplyDelayMs = 2;      // the device's reaction time, real time
+constexpr int kCalibrationMs = 1500;  // how long a zero calibration takes
+constexpr const char* kCalibrationOk = "Nullabgleich: OK\r\n";
+constexpr const char* kCalibrationError = "Nullabgleich: Fehler, Abzug belastet\r\n";
+
+[[noreturn]] void throwErrno(const char* what) {
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+void makeRaw(int fd) {
+    termios settings{};
+    if (::tcgetattr(fd, &settings) == 0) {
+        ::cfmakeraw(&settings);
+        settings.c_cflag |= CLOCAL | CREAD;
+        settings.c_cc[VMIN] = 1;  // an empty read is EAGAIN, 0 means hung up
+        settings.c_cc[VTIME] = 0;
+        ::tcsetattr(fd, TCSANOW, &settings);
+    }
+}
+
+}  // namespace
+
+Bytes Variables::ToBytes() const {
+    return {pNull, eNull, gain, storedGain, ez0, abda, aendmark, toneFlag, extra8, extra9};
+}
+
+Simulator::Simulator(SimulatorOptions options)
+    : options_(std::move(options)), generator_(options_.seed) {
+    generator_.SetShotProbability(options_.shotProbability);
+    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wakeFd_ < 0) {
+        throwErrno("eventfd");
+    }
+    if (!options_.logPath.empty()) {
+        log_.open(options_.logPath, std::ios::out | std::ios::trunc);
+    }
+    LoadState();
+}
+
+Simulator::~Simulator() {
+    Stop();
+    CloseLine();
+    ::close(wakeFd_);
+}
+
+std::string Simulator::CreatePty() {
+    std::lock_guard lock(mutex_);
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0) {
+        throwErrno("posix_openpt");
+    }
+    char name[128] = {};
+    if (::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
+        ::ptsname_r(master, name, sizeof name) != 0) {
+        const int error = errno;
+        ::close(master);
+        throw std::system_error(error, std::generic_category(), "pseudo-terminal");
+    }
+    // Holding the program's end open keeps the line alive while the program
+    // has it closed (between a probe and the real open); without it the
+    // master side would read as hung up.
+    const int keep = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (keep < 0) {
+        const int error = errno;
+        ::close(master);
+        throw std::system_error(error, std::generic_category(), name);
+    }
+    makeRaw(keep);
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    lineFd_ = master;
+    keepFd_ = keep;
+    devicePath_ = name;
+    return devicePath_;
+}
+
+void Simulator::OpenDevice(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        throwErrno(path.c_str());
+    }
+    makeRaw(fd);
+    termios settings{};
+    if (::tcgetattr(fd, &settings) == 0) {
+        ::cfsetispeed(&settings, B19200);
+        ::cfsetospeed(&settings, B19200);
+        ::tcsetattr(fd, TCSANOW, &settings);
+    }
+    lineFd_ = fd;
+    devicePath_ = path;
+}
+
+std::string Simulator::LinkAs(const std::string& directory, int number) {
+    std::lock_guard lock(mutex_);
+    fs::create_directories(directory);
+    const fs::path link = fs::path(directory) / ("COM" + std::to_string(number));
+    std::error_code ignored;
+    if (fs::is_symlink(fs::symlink_status(link, ignored))) {
+        fs::remove(link, ignored);
+    }
+    fs::create_symlink(devicePath_, link);
+    linkPath_ = link.string();
+    return linkPath_;
+}
+
+std::string Simulator::DevicePath() const {
+    std::lock_guard lock(mutex_);
+    return devicePath_;
+}
+
+std::string Simulator::LinkPath() const {
+    std::lock_guard lock(mutex_);
+    return linkPath_;
+}
+
+void Simulator::Start() {
+    std::lock_guard lock(mutex_);
+    if (running_ || lineFd_ < 0) {
+        return;
+    }
+    running_ = true;
+    stopRequested_ = false;
+    thread_ = std::thread([this] { Run(); });
+}
+
+void Simulator::Stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopRequested_ = true;
+    }
+    Wake();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    std::lock_guard lock(mutex_);
+    running_ = false;
+}
+
+void Simulator::CloseLine() {
+    std::lock_guard lock(mutex_);
+    if (keepFd_ >= 0) {
+        ::close(keepFd_);
+        keepFd_ = -1;
+    }
+    if (lineFd_ >= 0) {
+        ::close(lineFd_);
+        lineFd_ = -1;
+    }
+    if (!linkPath_.empty()) {
+        // Only our own link: another simulator may have taken the name since.
+        std::error_code error;
+        if (fs::read_symlink(linkPath_, error) == fs::path(devicePath_)) {
+            fs::remove(linkPath_, error);
+        }
+        linkPath_.clear();
+    }
+}
+
+void Simulator::Wake() {
+    const uint64_t one = 1;
+    while (::write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {
+    }
+}
+
+// --- device state -------------------------------------------------------
+
+void Simulator::SetVariables(const Variables& variables) {
+    std::lock_guard lock(mutex_);
+    variables_ = variables;
+}
+
+Variables Simulator::GetVariables() const {
+    std::lock_guard lock(mutex_);
+    return variables_;
+}
+
+void Simulator::SetBatteryRaw(uint8_t raw) {
+    std::lock_guard lock(mutex_);
+    battery_ = raw;
+}
+
+void Simulator::SetThreshold(uint8_t threshold) {
+    std::lock_guard lock(mutex_);
+    threshold_ = threshold;
+}
+
+uint8_t Simulator::Threshold() const {
+    std::lock_guard lock(mutex_);
+    return threshold_;
+}
+
+void Simulator::SetBank(int bank) {
+    std::lock_guard lock(mutex_);
+    bank_ = std::clamp(bank, 1, kBankCount);
+}
+
+int Simulator::Bank() const {
+    std::lock_guard lock(mutex_);
+    return bank_;
+}
+
+void Simulator::SetBankContents(int bank, const Bytes& stream) {
+    std::lock_guard lock(mutex_);
+    Bytes& target = banks_.at(static_cast<size_t>(std::clamp(bank, 1, kBankCount) - 1));
+    target.assign(stream.begin(), stream.begin() + static_cast<long>(std::min<size_t>(
+                                                       stream.size(), kBankCapacity)));
+}
+
+Bytes Simulator::BankContents(int bank) const {
+    std::lock_guard lock(mutex_);
+    return banks_.at(static_cast<size_t>(std::clamp(bank, 1, kBankCount) - 1));
+}
+
+void Simulator::FillBank(int bank, int takeUps) {
+    std::lock_guard lock(mutex_);
+    Bytes& target = banks_.at(static_cast<size_t>(std::clamp(bank, 1, kBankCount) - 1));
+    for (int i = 0; i < takeUps; ++i) {
+        const Bytes encoded = EncodeRecord(generator_.Next(threshold_));
+        if (target.size() + encoded.size() > kBankCapacity) {
+            break;
+        }
+        target.insert(target.end(), encoded.begin(), encoded.end());
+    }
+}
+
+void Simulator::SetCalibrationFails(bool fails) {
+    std::lock_guard lock(mutex_);
+    calibrationFails_ = fails;
+}
+
+// --- the stream ---------------------------------------------------------
+
+void Simulator::QueueTakeUps(int count) {
+    {
+        std::lock_guard lock(mutex_);
+        for (int i = 0; i < count; ++i) {
+            // Generated when it starts, with the threshold then in force.
+            takeUps_.push_back(Record{});
+            takeUps_.back().threshold = 0;
+            pendingGenerated_.push_back(true);
+        }
+    }
+    Wake();
+}
+
+void Simulator::QueueRecord(const Record& record) {
+    {
+        std::lock_guard lock(mutex_);
+        takeUps_.push_back(record);
+        pendingGenerated_.push_back(false);
+    }
+    Wake();
+}
+
+void Simulator::QueueScript(const Bytes& bytes) {
+    {
+        std::lock_guard lock(mutex_);
+        if (stream_.empty()) {
+            streamClock_ = Clock::now();
+        }
+        const int delay = options_.pace == Pace::RealTime ? kSampleMs : 0;
+        for (uint8_t b : bytes) {
+            stream_.push_back(OutByte{b, delay, -1, false});
+        }
+    }
+    Wake();
+}
+
+int Simulator::TakeUpsQueued() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(takeUps_.size());
+}
+
+bool Simulator::Paused() const {
+    std::lock_guard lock(mutex_);
+    return paused_;
+}
+
+// --- faults -------------------------------------------------------------
+
+void Simulator::SetReplyFault(uint8_t command, const ReplyFault& fault) {
+    std::lock_guard lock(mutex_);
+    faults_[command] = fault;
+}
+
+void Simulator::ClearReplyFaults() {
+    std::lock_guard lock(mutex_);
+    faults_.clear();
+}
+
+void Simulator::SetLineNoise(int bytesBetweenRecords) {
+    std::lock_guard lock(mutex_);
+    lineNoise_ = std::max(0, bytesBetweenRecords);
+}
+
+void Simulator::InjectNow(const Bytes& bytes) {
+    {
+        std::lock_guard lock(mutex_);
+        Pending pending;
+        pending.due = Clock::now();
+        if (!immediate_.empty()) {
+            pending.due = std::max(pending.due, immediate_.back().due);
+        }
+        for (uint8_t b : bytes) {
+            pending.bytes.push_back(OutByte{b, 0, -1, false});
+        }
+        immediate_.push_back(std::move(pending));
+    }
+    Wake();
+}
+
+void Simulator::InjectBurst(int count) {
+    Bytes burst;
+    {
+        std::lock_guard lock(mutex_);
+        for (int i = 0; i < count; ++i) {
+            burst.push_back(generator_.NoiseByte());
+        }
+    }
+    InjectNow(burst);
+}
+
+void Simulator::HangUpNow() {
+    {
+        std::lock_guard lock(mutex_);
+        if (!running_) {
+            HangUpLocked();
+            return;
+        }
+        hangUpRequested_ = true;
+    }
+    Wake();
+}
+
+void Simulator::HangUpMidRecord(int afterSamples) {
+    std::lock_guard lock(mutex_);
+    hangUpAfterSamples_ = std::max(0, afterSamples);
+}
+
+bool Simulator::HungUp() const {
+    std::lock_guard lock(mutex_);
+    return hungUp_;
+}
+
+void Simulator::HangUpLocked() {
+    if (hungUp_) {
+        return;
+    }
+    hungUp_ = true;
+    LogLocked("---", nullptr, 0);
+    // Closing the master side hangs up the program's end: it reads end of
+    // file, and poll() reports POLLHUP, as when a USB adapter is pulled.
+    if (keepFd_ >= 0) {
+        ::close(keepFd_);
+        keepFd_ = -1;
+    }
+    if (lineFd_ >= 0) {
+        ::close(lineFd_);
+        lineFd_ = -1;
+    }
+    if (!linkPath_.empty()) {
+        std::error_code error;
+        fs::remove(linkPath_, error);
+        linkPath_.clear();
+    }
+    out_.clear();
+    stream_.clear();
+    immediate_.clear();
+    changed_.notify_all();
+}
+
+// --- what happened ------------------------------------------------------
+
+Bytes Simulator::Received() const {
+    std::lock_guard lock(mutex_);
+    return received_;
+}
+
+Bytes Simulator::Sent() const {
+    std::lock_guard lock(mutex_);
+    return sent_;
+}
+
+std::vector<SentRecord> Simulator::SentRecords() const {
+    std::lock_guard lock(mutex_);
+    return sentRecords_;
+}
+
+bool Simulator::WaitForReceived(const Bytes& sequence, milliseconds timeout, size_t from) const {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] {
+        if (from > received_.size()) {
+            return false;
+        }
+        return std::search(received_.begin() + static_cast<long>(from), received_.end(),
+                           sequence.begin(), sequence.end()) != received_.end();
+    });
+}
+
+bool Simulator::WaitForSentRecords(size_t count, milliseconds timeout) const {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] { return sentRecords_.size() >= count; });
+}
+
+bool Simulator::WaitUntilSent(milliseconds timeout) const {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] {
+        return hungUp_ || (out_.empty() && immediate_.empty() && (stream_.empty() || paused_) &&
+                           (takeUps_.empty() || !armed_));
+    });
+}
+
+// --- the device ---------------------------------------------------------
+
+void Simulator::Run() {
+    for (;;) {
+        pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {-1, POLLIN, 0}};
+        int timeout = -1;
+        {
+            std::lock_guard lock(mutex_);
+            if (hangUpRequested_) {
+                HangUpLocked();
+            }
+            if (stopRequested_ || hungUp_) {
+                return;
+            }
+            const Clock::time_point now = Clock::now();
+            MoveDueBytesLocked(now);
+            WriteOutLocked();
+            if (hungUp_) {
+                return;
+            }
+            timeout = NextTimeoutLocked(Clock::now());
+            fds[1].fd = lineFd_;
+            if (!out_.empty()) {
+                fds[1].events |= POLLOUT;
+            }
+        }
+        if (::poll(fds, 2, timeout) < 0 && errno != EINTR) {
+            std::lock_guard lock(mutex_);
+            HangUpLocked();
+            return;
+        }
+        if (fds[0].revents != 0) {
+            uint64_t value = 0;
+            while (::read(wakeFd_, &value, sizeof value) < 0 && errno == EINTR) {
+            }
+        }
+        if (fds[1].revents & POLLIN) {
+            uint8_t chunk[512];
+            const ssize_t n = ::read(fds[1].fd, chunk, sizeof chunk);
+            std::lock_guard lock(mutex_);
+            if (n > 0) {
+                LogLocked("PC ", chunk, static_cast<size_t>(n));
+                received_.insert(received_.end(), chunk, chunk + n);
+                const Clock::time_point now = Clock::now();
+                for (ssize_t i = 0; i < n; ++i) {
+                    HandleByteLocked(chunk[i], now);
+                }
+                changed_.notify_all();
+            } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+                HangUpLocked();
+                return;
+            }
+        } else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            std::lock_guard lock(mutex_);
+            HangUpLocked();
+            return;
+        }
+    }
+}
+
+void Simulator::HandleByteLocked(uint8_t byte, Clock::time_point now) {
+    if (argumentFor_ >= 0) {
+        const int command = argumentFor_;
+        argumentFor_ = -1;
+        if (command == kSetGain) {
+            variables_.gain = std::min<uint8_t>(byte, kGainSteps - 1);
+        } else if (command == kSetToneDirection) {
+            if (byte == '0' || byte == '1') {
+                variables_.toneFlag =
+                    static_cast<uint8_t>((variables_.toneFlag & ~1u) | (byte - '0'));
+                StoreLocked();
+            }
+            ReplyLocked(kSetToneDirection, {kAck}, now);
+        }
+        return;
+    }
+    switch (byte) {
+        case 0x01:
+        case 0x02:
+        case 0x03:
+        case 0x04:
+            bank_ = byte;
+            ReplyLocked(byte, {kAck, static_cast<uint8_t>('0' + bank_)}, now);
+            break;
+        case kMeasure:
+            armed_ = true;
+            break;
+        case kStatusRequest:
+            ReplyLocked(byte, {kAck, static_cast<uint8_t>('0' + bank_)}, now);
+            break;
+        case kPlayback:
+            StartPlaybackLocked();
+            break;
+        case kClearBank:
+            banks_[static_cast<size_t>(bank_ - 1)].clear();
+            ReplyLocked(byte, {kAck}, now);
+            break;
+        case kStreamPause:
+            paused_ = true;
+            break;
+        case kStreamResume:
+            paused_ = false;
+            break;
+        case kReadVariables:
+            ReplyLocked(byte, variables_.ToBytes(), now);
+            break;
+        case kSetGain:
+        case kSetToneDirection:
+            argumentFor_ = byte;
+            break;
+        case kStoreToEeprom:
+            variables_.storedGain = variables_.gain;
+            variables_.eNull = variables_.pNull;
+            StoreLocked();
+            break;
+        case kStartZeroCalibration:
+            CalibrateLocked(now);
+            break;
+        case kReadBankLevels: {
+            Bytes levels(kBankLevelsReplyLength, 0);
+            for (size_t i = 0; i < kBankCount; ++i) {
+                const size_t used = banks_[i].size();
+                levels[2 * i] = static_cast<uint8_t>(used & 0xFF);
+                levels[2 * i + 1] = static_cast<uint8_t>(used >> 8);
+            }
+            ReplyLocked(byte, levels, now);
+            break;
+        }
+        default:
+            break;  // the device ignores what it does not know
+    }
+}
+
+void Simulator::ReplyLocked(uint8_t command, const Bytes& reply, Clock::time_point now,
+                            int delayMs) {
+    Bytes bytes = reply;
+    bool hangUp = false;
+    int delay = delayMs + (options_.pace == Pace::RealTime ? kReplyDelayMs : 0);
+    if (auto it = faults_.find(command); it != faults_.end()) {
+        const ReplyFault fault = it->second;
+        if (fault.once) {
+            faults_.erase(it);
+        }
+        switch (fault.kind) {
+            case ReplyFault::Kind::Short:
+                bytes.resize(std::min(bytes.size(), static_cast<size_t>(std::max(0, fault.bytes))));
+                break;
+            case ReplyFault::Kind::Missing:
+                bytes.clear();
+                break;
+            case ReplyFault::Kind::Late:
+                delay += fault.delayMs;
+                break;
+            case ReplyFault::Kind::HangUp:
+                bytes.resize(std::min(bytes.size(), static_cast<size_t>(std::max(0, fault.bytes))));
+                hangUp = true;
+                break;
+        }
+    }
+    if (bytes.empty() && !hangUp) {
+        return;
+    }
+    Pending pending;
+    pending.due = now + milliseconds(delay);
+    if (!immediate_.empty()) {
+        pending.due = std::max(pending.due, immediate_.back().due);
+    }
+    for (uint8_t b : bytes) {
+        pending.bytes.push_back(OutByte{b, 0, -1, false});
+    }
+    pending.hangUp = hangUp;
+    immediate_.push_back(std::move(pending));
+}
+
+void Simulator::CalibrateLocked(Clock::time_point now) {
+    const char* text = calibrationFails_ ? kCalibrationError : kCalibrationOk;
+    Bytes reply(text, text + std::char_traits<char>::length(text));
+    reply.push_back(kCalibrationEnd);
+    if (!calibrationFails_) {
+        variables_.pNull = static_cast<uint8_t>(generator_.Uniform(100, 130));
+    }
+    ReplyLocked(kStartZeroCalibration, reply, now,
+                options_.pace == Pace::RealTime ? kCalibrationMs : 0);
+}
+
+int Simulator::AddRecordLocked(const Record& record, RecordSource source) {
+    const int id = nextRecordId_++;
+    recordsInFlight_[id] = SentRecord{record, source};
+    return id;
+}
+
+void Simulator::StartTakeUpLocked(Clock::time_point now) {
+    Record record = std::move(takeUps_.front());
+    const bool generate = pendingGenerated_.front();
+    takeUps_.pop_front();
+    pendingGenerated_.pop_front();
+    if (generate) {
+        record = generator_.Next(threshold_);
+    }
+    armed_ = false;
+
+    const bool realTime = options_.pace == Pace::RealTime;
+    int delay = realTime ? generator_.Uniform(800, 2500) : 0;  // the shooter gets ready
+    auto push = [&](uint8_t value) {
+        stream_.push_back(OutByte{value, delay, -1, false});
+        delay = 0;
+    };
+    if (options_.reportEvery > 0 && takeUpsStarted_ % options_.reportEvery == 0) {
+        push(kBatteryReport);
+        push(battery_);
+        push(kBankReport);
+        push(static_cast<uint8_t>(bank_));
+        push(kThresholdReport);
+        push(threshold_);
+    }
+    for (int i = 0; i < lineNoise_; ++i) {
+        push(generator_.NoiseByte());
+    }
+    push(kRecordStart);
+    push(record.threshold);
+    const size_t firstSample = stream_.size();
+    const int sampleDelay = realTime ? kSampleMs : 0;
+    for (uint8_t sample : record.samples) {
+        stream_.push_back(OutByte{sample, sampleDelay, -1, false});
+    }
+    stream_.push_back(OutByte{kRecordEnd, sampleDelay, -1, false});
+    stream_.back().recordId = AddRecordLocked(record, RecordSource::TakeUp);
+    if (hangUpAfterSamples_ >= 0) {
+        // After k samples: k = 0 is the threshold byte.
+        const size_t index =
+            std::min(firstSample + static_cast<size_t>(hangUpAfterSamples_), stream_.size()) - 1;
+        stream_[index].hangUp = true;
+        hangUpAfterSamples_ = -1;
+    }
+
+    if (options_.storeTakeUps) {
+        Bytes& bank = banks_[static_cast<size_t>(bank_ - 1)];
+        const Bytes encoded = EncodeRecord(record);
+        if (bank.size() + encoded.size() <= kBankCapacity) {
+            bank.insert(bank.end(), encoded.begin(), encoded.end());
+        }
+    }
+    ++takeUpsStarted_;
+    streamClock_ = now;
+}
+
+void Simulator::StartPlaybackLocked() {
+    const Bytes& bank = banks_[static_cast<size_t>(bank_ - 1)];
+    if (stream_.empty()) {
+        streamClock_ = Clock::now();
+    }
+    // The stored bytes go out as they are; the record ends are marked so
+    // that the log of sent records shows what was played back.
+    enum { Idle, Threshold, Samples } state = Idle;
+    Record record;
+    for (uint8_t b : bank) {
+        stream_.push_back(OutByte{b, 0, -1, false});
+        switch (state) {
+            case Idle:
+                if (b == kRecordStart) {
+                    state = Threshold;
+                }
+                break;
+            case Threshold:
+                record = Record{b, {}};
+                state = Samples;
+                break;
+            case Samples:
+                if (b == kRecordEnd) {
+                    stream_.back().recordId = AddRecordLocked(record, RecordSource::Playback);
+                    state = Idle;
+                } else {
+                    record.samples.push_back(b);
+                }
+                break;
+        }
+    }
+}
+
+void Simulator::MoveDueBytesLocked(Clock::time_point now) {
+    while (!immediate_.empty() && immediate_.front().due <= now) {
+        Pending& pending = immediate_.front();
+        for (const OutByte& b : pending.bytes) {
+            out_.push_back(b);
+        }
+        if (pending.hangUp) {
+            if (out_.empty()) {
+                HangUpLocked();
+                return;
+            }
+            out_.back().hangUp = true;
+        }
+        immediate_.pop_front();
+    }
+    if (armed_ && stream_.empty() && !takeUps_.empty()) {
+        StartTakeUpLocked(now);
+    }
+    if (paused_) {
+        return;
+    }
+    const bool realTime = options_.pace == Pace::RealTime;
+    while (!stream_.empty() && out_.size() < kStreamAhead) {
+        const OutByte& next = stream_.front();
+        if (realTime) {
+            const Clock::time_point due = streamClock_ + milliseconds(next.delayMs);
+            if (due > now) {
+                break;
+            }
+            // After a pause the stream goes on from now, not in a rush.
+            streamClock_ = now - due > milliseconds(100) ? now : due;
+        }
+        out_.push_back(next);
+        stream_.pop_front();
+    }
+}
+
+void Simulator::WriteOutLocked() {
+    while (!out_.empty() && lineFd_ >= 0) {
+        uint8_t chunk[512];
+        size_t n = 0;
+        while (n < out_.size() && n < sizeof chunk) {
+            chunk[n] = out_[n].value;
+            ++n;
+            if (out_[n - 1].hangUp) {
+                break;  // nothing may follow the last byte before the line dies
+            }
+        }
+        const ssize_t written = ::write(lineFd_, chunk, n);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                HangUpLocked();
+            }
+            return;
+        }
+        LogLocked("QTX", chunk, static_cast<size_t>(written));
+        sent_.insert(sent_.end(), chunk, chunk + written);
+        bool hangUp = false;
+        for (ssize_t i = 0; i < written; ++i) {
+            const OutByte b = out_.front();
+            out_.pop_front();
+            if (b.recordId >= 0) {
+                auto it = recordsInFlight_.find(b.recordId);
+                if (it != recordsInFlight_.end()) {
+                    sentRecords_.push_back(std::move(it->second));
+                    recordsInFlight_.erase(it);
+                }
+            }
+            hangUp = hangUp || b.hangUp;
+        }
+        changed_.notify_all();
+        if (hangUp) {
+            HangUpLocked();
+            return;
+        }
+    }
+}
+
+int Simulator::NextTimeoutLocked(Clock::time_point now) const {
+    std::optional<Clock::time_point> next;
+    auto consider = [&](Clock::time_point t) {
+        if (!next || t < *next) {
+            next = t;
+        }
+    };
+    if (!immediate_.empty()) {
+        consider(immediate_.front().due);
+    }
+    if (armed_ && stream_.empty() && !takeUps_.empty()) {
+        consider(now);
+    }
+    if (!paused_ && !stream_.empty() && out_.size() < kStreamAhead) {
+        consider(options_.pace == Pace::RealTime
+                     ? streamClock_ + milliseconds(stream_.front().delayMs)
+                     : now);
+    }
+    if (!next) {
+        return -1;
+    }
+    if (*next <= now) {
+        return 0;
+    }
+    const auto wait = std::chrono::duration_cast<milliseconds>(*next - now).count() + 1;
+    return static_cast<int>(std::min<int64_t>(wait, 60'000));
+}
+
+// --- persistence and log ------------------------------------------------
+
+void Simulator::LoadState() {
+    if (options_.statePath.empty()) {
+        return;
+    }
+    std::ifstream in(options_.statePath);
+    std::string line;
+    while (std::getline(in, line)) {
+        const auto eq = line.find('=');
+        if (eq == std::string::npos || line[0] == '#') {
+            continue;
+        }
+        const std::string key = line.substr(0, eq);
+        int value = 0;
+        try {
+            value = std::stoi(line.substr(eq + 1));
+        } catch (const std::exception&) {
+            continue;
+        }
+        if (value < 0 || value > 255) {
+            continue;
+        }
+        const auto byte = static_cast<uint8_t>(value);
+        if (key == "gain" && value < kGainSteps) {
+            variables_.gain = variables_.storedGain = byte;
+        } else if (key == "zero") {
+            variables_.pNull = variables_.eNull = byte;
+        } else if (key == "tone") {
+            variables_.toneFlag = static_cast<uint8_t>((variables_.toneFlag & ~1u) | (byte & 1u));
+        }
+    }
+}
+
+void Simulator::StoreLocked() {
+    if (options_.statePath.empty()) {
+        return;
+    }
+    // Written beside and renamed over the old file, so an interrupted write
+    // never leaves half a state.
+    const std::string temporary = options_.statePath + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::out | std::ios::trunc);
+        out << "# QTX simulator EEPROM\n"
+            << "gain=" << int{variables_.storedGain} << "\n"
+            << "zero=" << int{variables_.eNull} << "\n"
+            << "tone=" << (variables_.toneFlag & 1) << "\n";
+        if (!out.flush()) {
+            return;
+        }
+    }
+    std::rename(temporary.c_str(), options_.statePath.c_str());
+}
+
+void Simulator::LogLocked(const char* direction, const uint8_t* bytes, size_t count) {
+    if (!log_.is_open()) {
+        return;
+    }
+    const auto ms = std::chrono::duration_cast<milliseconds>(Clock::now() - logStart_).count();
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%8.3f ", static_cast<double>(ms) / 1000.0);
+    log_ << stamp << direction;
+    if (bytes == nullptr) {
+        log_ << " line hung up";
+    }
+    for (size_t i = 0; i < count; ++i) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, " %02X", bytes[i]);
+        log_ << hex;
+    }
+    log_ << '\n';
+    log_.flush();
+}
+
+}  // namespace ostrevik::qtxsim

@@ -1,0 +1,247 @@
+#pragma once
+
+#include "QtxProtocol.h"
+#include "TakeUpGenerator.h"
+
+#include <array>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace ostrevik::qtxsim {
+
+// The device's single-byte variables as ReadVariables returns them.
+struct Variables {
+    uint8_t pNull = 112;      // working zero point
+    uint8_t eNull = 112;      // zero point stored in the EEPROM
+    uint8_t gain = 99;        // working gain index 0..239
+    uint8_t storedGain = 99;  // gain index stored in the EEPROM
+    uint8_t ez0 = 64;
+    uint8_t abda = 5;
+    uint8_t aendmark = 1;
+    uint8_t toneFlag = 1;  // bit 0: pitch rises (1) or falls (0) with pressure
+    uint8_t extra8 = 0;
+    uint8_t extra9 = 0;
+
+    Bytes ToBytes() const;
+    bool operator==(const Variables&) const = default;
+};
+
+// How the device misbehaves when it answers one command.
+struct ReplyFault {
+    enum class Kind {
+        Short,    // only `bytes` bytes of the reply
+        Missing,  // no reply at all
+        Late,     // the whole reply, `delayMs` late
+        HangUp,   // `bytes` bytes of the reply, then the line goes dead
+    };
+    Kind kind = Kind::Missing;
+    int bytes = 0;
+    int delayMs = 0;
+    bool once = true;  // false: every reply to the command
+};
+
+enum class Pace {
+    RealTime,  // 50 samples a second, pauses between take-ups
+    Fast,      // as fast as the line takes the bytes
+};
+
+enum class RecordSource { TakeUp, Playback };
+
+struct SentRecord {
+    Record record;
+    RecordSource source = RecordSource::TakeUp;
+};
+
+struct SimulatorOptions {
+    Pace pace = Pace::Fast;
+    uint32_t seed = 1;
+    // Gain, zero point and tone direction survive here between runs
+    // (StoreToEeprom); empty: nothing is kept.
+    std::string statePath;
+    // A readable trace of every byte in both directions; empty: none.
+    std::string logPath;
+    // Battery, bank and threshold reports go before the first take-up and
+    // then before every n-th; 0: never.
+    int reportEvery = 5;
+    // Live take-ups are also stored in the selected bank while it has room.
+    bool storeTakeUps = true;
+    double shotProbability = 0.85;
+};
+
+// A stand-in for the QTX trigger trainer on a pseudo-terminal (or on a real
+// serial line). It runs on a thread of its own, so a program under test may
+// block its own thread during an exchange and still get its answer.
+//
+// Typical use in a test:
+//   Simulator sim;
+//   sim.CreatePty();
+//   sim.LinkAs(dir, 3);     // dir/COM3 -> /dev/pts/N
+//   sim.QueueTakeUps(2);    // streamed one per Measure
+//   sim.Start();
+//   ... the program opens COM3 ...
+//   sim.WaitForReceived({0x01, 0x01, 0x6D}, 2s);
+//
+// All members are safe to call from any thread.
+class Simulator {
+public:
+    explicit Simulator(SimulatorOptions options = {});
+    ~Simulator();
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    // --- the line -----------------------------------------------------------
+    // Creates a pseudo-terminal pair and returns the path of the program's
+    // end (/dev/pts/N). Throws std::system_error.
+    std::string CreatePty();
+    // Uses an existing line instead (a serial port wired to the program's).
+    void OpenDevice(const std::string& path);
+    // Places the link dir/COM<number> to the program's end (creating dir);
+    // returns its path. A stale link of that name is replaced.
+    std::string LinkAs(const std::string& directory, int number);
+    std::string DevicePath() const;
+    std::string LinkPath() const;
+    void Start();
+    void Stop();
+
+    // --- device state -------------------------------------------------------
+    void SetVariables(const Variables& variables);
+    Variables GetVariables() const;
+    void SetBatteryRaw(uint8_t raw);  // volts = raw * 0.02
+    void SetThreshold(uint8_t threshold);
+    uint8_t Threshold() const;
+    void SetBank(int bank);  // 1..4
+    int Bank() const;
+    // The stored record stream of a bank (at most kBankCapacity bytes kept).
+    void SetBankContents(int bank, const Bytes& stream);
+    Bytes BankContents(int bank) const;
+    // Fills a bank with generated take-ups while they fit.
+    void FillBank(int bank, int takeUps);
+    // Makes the zero calibration report "Fehler" in its text.
+    void SetCalibrationFails(bool fails);
+
+    // --- the stream ---------------------------------------------------------
+    // Take-ups from the seed, streamed one after each Measure.
+    void QueueTakeUps(int count);
+    // A given take-up, streamed after a Measure like the generated ones.
+    void QueueRecord(const Record& record);
+    // Raw bytes streamed at the sample pace (pause and resume apply), without
+    // waiting for a Measure.
+    void QueueScript(const Bytes& bytes);
+    int TakeUpsQueued() const;
+    bool Paused() const;
+
+    // --- faults -------------------------------------------------------------
+    void SetReplyFault(uint8_t command, const ReplyFault& fault);
+    void ClearReplyFaults();
+    // So many noise bytes before every live record.
+    void SetLineNoise(int bytesBetweenRecords);
+    // Bytes sent at once, ignoring pause (noise, a burst).
+    void InjectNow(const Bytes& bytes);
+    // A burst of count meaningless bytes at once, to fill the program's
+    // input queue.
+    void InjectBurst(int count);
+    // The line goes dead (the device is unplugged).
+    void HangUpNow();
+    // The line goes dead after so many samples of the next record.
+    void HangUpMidRecord(int afterSamples);
+    bool HungUp() const;
+
+    // --- what happened ------------------------------------------------------
+    Bytes Received() const;  // every byte from the program
+    Bytes Sent() const;      // every byte to the program
+    std::vector<SentRecord> SentRecords() const;
+    // Waits until the received bytes (from offset `from`) contain sequence.
+    bool WaitForReceived(const Bytes& sequence, std::chrono::milliseconds timeout,
+                         size_t from = 0) const;
+    bool WaitForSentRecords(size_t count, std::chrono::milliseconds timeout) const;
+    // Waits until everything queued for sending has been sent.
+    bool WaitUntilSent(std::chrono::milliseconds timeout) const;
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    struct OutByte {
+        uint8_t value = 0;
+        int delayMs = 0;      // after the previous stream byte (real time)
+        int recordId = -1;    // set on a record's end byte
+        bool hangUp = false;  // the line goes dead once this byte is out
+    };
+    struct Pending {
+        Clock::time_point due;
+        std::vector<OutByte> bytes;
+        bool hangUp = false;  // the line goes dead after these bytes
+    };
+
+    void Run();
+    void HandleByteLocked(uint8_t byte, Clock::time_point now);
+    void ReplyLocked(uint8_t command, const Bytes& reply, Clock::time_point now, int delayMs = 0);
+    void StartTakeUpLocked(Clock::time_point now);
+    void StartPlaybackLocked();
+    void CalibrateLocked(Clock::time_point now);
+    void StoreLocked();
+    void LoadState();
+    int AddRecordLocked(const Record& record, RecordSource source);
+    void MoveDueBytesLocked(Clock::time_point now);
+    void WriteOutLocked();
+    void HangUpLocked();
+    void LogLocked(const char* direction, const uint8_t* bytes, size_t count);
+    int NextTimeoutLocked(Clock::time_point now) const;
+    void Wake();
+    void CloseLine();
+
+    SimulatorOptions options_;
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+
+    int lineFd_ = -1;  // pty master or the serial line
+    int keepFd_ = -1;  // the program's end, held open so the line never
+                       // reads as hung up between the program's opens
+    int wakeFd_ = -1;
+    std::string devicePath_;
+    std::string linkPath_;
+    std::thread thread_;
+    bool running_ = false;
+    bool stopRequested_ = false;
+
+    TakeUpGenerator generator_;
+    Variables variables_;
+    uint8_t battery_ = 140;
+    uint8_t threshold_ = 160;
+    int bank_ = 1;
+    std::array<Bytes, kBankCount> banks_;
+    bool calibrationFails_ = false;
+
+    std::deque<Record> takeUps_;
+    std::deque<bool> pendingGenerated_;  // per queued take-up: made at its start
+    bool armed_ = false;
+    bool paused_ = false;
+    int takeUpsStarted_ = 0;
+    int argumentFor_ = -1;  // command waiting for its argument byte
+    int lineNoise_ = 0;
+    int hangUpAfterSamples_ = -1;
+    std::map<uint8_t, ReplyFault> faults_;
+    bool hungUp_ = false;
+    bool hangUpRequested_ = false;
+
+    std::deque<Pending> immediate_;  // replies and injections, by due time
+    std::deque<OutByte> stream_;     // records and scripts, paced
+    Clock::time_point streamClock_{};
+    std::deque<OutByte> out_;  // ready for the line
+    std::map<int, SentRecord> recordsInFlight_;
+    int nextRecordId_ = 0;
+
+    Bytes received_;
+    Bytes sent_;
+    std::vector<SentRecord> sentRecords_;
+    std::ofstream log_;
+    Clock::time_point logStart_ = Clock::now();
+};
+
+}  // namespace ostrevik::qtxsim

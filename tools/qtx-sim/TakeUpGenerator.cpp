@@ -1,0 +1,128 @@
+#include "TakeUpGenerator.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ostrevik::qtxsim {
+
+namespace {
+
+uint8_t toSample(double value) {
+    const long rounded = std::lround(std::clamp(value, 0.0, 254.0));
+    // 3 ends a record on the wire, so the device never sends it as a sample.
+    return rounded == kRecordEnd ? uint8_t{4} : static_cast<uint8_t>(rounded);
+}
+
+}  // namespace
+
+Bytes EncodeRecord(const Record& record) {
+    Bytes bytes;
+    bytes.reserve(record.samples.size() + 3);
+    bytes.push_back(kRecordStart);
+    bytes.push_back(record.threshold);
+    bytes.insert(bytes.end(), record.samples.begin(), record.samples.end());
+    bytes.push_back(kRecordEnd);
+    return bytes;
+}
+
+std::vector<Record> DecodeRecords(const Bytes& stream) {
+    std::vector<Record> records;
+    size_t i = 0;
+    while (i < stream.size()) {
+        if (stream[i] != kRecordStart || i + 1 >= stream.size()) {
+            ++i;
+            continue;
+        }
+        Record record;
+        record.threshold = stream[i + 1];
+        size_t j = i + 2;
+        while (j < stream.size() && stream[j] != kRecordEnd) {
+            record.samples.push_back(stream[j]);
+            ++j;
+        }
+        if (j >= stream.size()) {
+            break;
+        }
+        records.push_back(std::move(record));
+        i = j + 1;
+    }
+    return records;
+}
+
+int TakeUpGenerator::Uniform(int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random_);
+}
+
+double TakeUpGenerator::Normal(double sigma) {
+    return std::normal_distribution<double>(0.0, sigma)(random_);
+}
+
+uint8_t TakeUpGenerator::NoiseByte() {
+    for (;;) {
+        const auto b = static_cast<uint8_t>(Uniform(0, 255));
+        if (b != kRecordStart && b != kBatteryReport && b != kBankReport && b != kThresholdReport) {
+            return b;
+        }
+    }
+}
+
+Record TakeUpGenerator::Next(uint8_t threshold) {
+    Record record;
+    record.threshold = threshold;
+    Bytes& s = record.samples;
+    const double t = threshold;
+
+    // Rise from the slack trigger to the pressure point, fast at first.
+    const double start = Uniform(5, 25);
+    const double point = std::max(start + 10.0, t * (0.45 + 0.3 * Uniform(0, 100) / 100.0));
+    const int rise = Uniform(8, 20);
+    for (int i = 1; i <= rise; ++i) {
+        const double x = static_cast<double>(i) / rise;
+        s.push_back(
+            toSample(start + (point - start) * (1.0 - (1.0 - x) * (1.0 - x)) + Normal(1.5)));
+    }
+
+    // Hold at the pressure point while aiming: tremor and a slow drift.
+    const int hold = Uniform(15, 120);
+    double drift = 0.0;
+    for (int i = 0; i < hold; ++i) {
+        drift = std::clamp(drift + Normal(0.6), -6.0, 6.0);
+        s.push_back(toSample(point + drift + Normal(1.8)));
+    }
+    const double held = point + drift;
+
+    const bool shot = std::bernoulli_distribution(shotProbability_)(random_);
+    if (shot) {
+        // Squeeze through the tone threshold; the shot breaks above it.
+        const double peak = std::min(250.0, std::max(t + Uniform(8, 40), held + 10.0));
+        const int squeeze = Uniform(8, 40);
+        for (int i = 1; i <= squeeze; ++i) {
+            const double x = static_cast<double>(i) / squeeze;
+            s.push_back(toSample(held + (peak - held) * std::pow(x, 1.5) + Normal(1.2)));
+        }
+        s.push_back(kShot);
+        // Follow-through: the finger stays on the trigger, then lets go.
+        const int follow = Uniform(10, 30);
+        for (int i = 0; i < follow; ++i) {
+            const double x = static_cast<double>(i) / follow;
+            s.push_back(toSample(peak * (1.0 - 0.35 * x * x) + Normal(2.0)));
+        }
+    } else {
+        // Aim not good enough: a little more pressure, then released.
+        const double top = std::min(250.0, t * (0.85 + 0.25 * Uniform(0, 100) / 100.0));
+        const int squeeze = Uniform(5, 25);
+        for (int i = 1; i <= squeeze; ++i) {
+            const double x = static_cast<double>(i) / squeeze;
+            s.push_back(toSample(held + (top - held) * x + Normal(1.5)));
+        }
+        const double rest = Uniform(0, 15);
+        const int release = Uniform(8, 20);
+        for (int i = 1; i <= release; ++i) {
+            const double x = static_cast<double>(i) / release;
+            s.push_back(toSample(top + (rest - top) * std::sqrt(x) + Normal(1.0)));
+        }
+    }
+    return record;
+}
+
+}  // namespace ostrevik::qtxsim
