@@ -1,0 +1,119 @@
+#include "evaluation/Printing.h"
+
+#include "common/ModalUi.h"
+#include "evaluation/PrintProgress.h"
+#include "evaluation/StatisticsPrintout.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QPrinter>
+
+#include <algorithm>
+#include <memory>
+
+namespace ostrevik {
+namespace {
+
+std::unique_ptr<QPrinter>& programPrinterSlot() {
+    static std::unique_ptr<QPrinter> printer;
+    return printer;
+}
+
+// Copies are printed as repeated runs in one job, so the printer must not
+// multiply the pages again: its own count goes back to 1 once read.
+int32_t kopienUebernehmen(QPrinter& printer) {
+    const int kopien = std::max(printer.copyCount(), 1);
+    printer.setCopyCount(1);
+    return kopien;
+}
+
+void druckFehlerMelden(QWidget* parent) {
+    modalUi().message(parent, DruckFehlerText(), QStringLiteral("Fehler"), MessageButtons::Ok);
+}
+
+}  // namespace
+
+QString DruckFehlerText() {
+    return QStringLiteral("Der Druckauftrag konnte nicht ausgeführt werden.");
+}
+
+QPrinter& ProgramPrinter() {
+    auto& slot = programPrinterSlot();
+    if (!slot) {
+        slot = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        // The printer's plugin must not outlive the application object.
+        qAddPostRoutine([] { programPrinterSlot().reset(); });
+    }
+    return *slot;
+}
+
+bool PrinterSetup(QWidget* parent, QPrinter& printer) {
+    return modalUi().printerSetup(parent, printer);
+}
+
+bool DokumentDrucken(QWidget* parent, const QString& dateiname, const Dateiheader_t& kopf,
+                     const Rasters_t& liste, const DisplaySettings& settings,
+                     const QString& userName, TForm5& progress, QPrinter& printer) {
+    PrinterRasters_t job(liste, &settings, kDruckSeitenSpalten, kDruckSeitenZeilen);
+    const int32_t seiten = job.SeitenAnzahl();
+    const int32_t hoechste = std::max(seiten, 1);
+
+    // Each print starts with the whole document selected; the printer and
+    // its other choices stay as the last dialog left them.
+    printer.setDocName(QString());
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setFromTo(1, hoechste);
+    if (!modalUi().printDialog(parent, printer, 1, hoechste)) {
+        return false;
+    }
+
+    job.Kopien = kopienUebernehmen(printer);
+    int32_t von = 0;
+    int32_t bis = 0;
+    if (printer.printRange() == QPrinter::PageRange) {
+        von = printer.fromPage();
+        bis = printer.toPage();
+    }
+    job.KopfDaten = {userName, kopf.name(), kopf.datum(), kopf.text(), dateiname};
+    job.Drucker = &printer;
+    job.Fortschritt = [&progress](const QString& text) { progress.FortschrittZeigen(text); };
+
+    // The window opens with the first page's text rather than the last
+    // job's.
+    const std::vector<DruckSeite_t> bereich =
+        DruckPlan(liste.Anzahl() - 1, kDruckSeitenSpalten * kDruckSeitenZeilen, von, bis, 1);
+    if (!bereich.empty()) {
+        progress.FortschrittZeigen(QStringLiteral("Drucke Seite 1 von %1").arg(bereich.size()));
+    }
+
+    DruckErgebnis ergebnis = DruckErgebnis::NichtsZuDrucken;
+    {
+        DruckFortschrittAnzeige anzeige(progress);
+        ergebnis = job.Drucken(von, bis);
+    }
+    if (ergebnis == DruckErgebnis::DruckerFehler) {
+        druckFehlerMelden(parent);
+    }
+    return ergebnis == DruckErgebnis::Gedruckt;
+}
+
+bool StatistikAusdrucken(QWidget* parent, const Statistik_t& statistik, const QString& userName,
+                         const Dateiheader_t* kopf, QPrinter& printer) {
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setFromTo(1, 1);
+    if (!modalUi().printDialog(parent, printer, 1, 1)) {
+        return false;
+    }
+    const int32_t kopien = kopienUebernehmen(printer);
+    printer.setDocName(QStringLiteral("Statistik"));
+    // The date line names the moment of printing, not that of the evaluation.
+    const StatistikSeite_t seite =
+        StatistikSeite(statistik, userName, kopf, QDateTime::currentDateTime(), QLocale());
+    const DruckErgebnis ergebnis = StatistikDrucken(printer, seite, kopien);
+    if (ergebnis == DruckErgebnis::DruckerFehler) {
+        druckFehlerMelden(parent);
+    }
+    return ergebnis == DruckErgebnis::Gedruckt;
+}
+
+}  // namespace ostrevik

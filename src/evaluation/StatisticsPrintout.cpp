@@ -1,0 +1,127 @@
+#include "evaluation/StatisticsPrintout.h"
+
+#include <QFontMetrics>
+#include <QPagedPaintDevice>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace ostrevik {
+
+StatistikSeite_t StatistikSeite(const Statistik_t& s, const QString& anwender,
+                                const Dateiheader_t* kopf, const QDateTime& jetzt,
+                                const QLocale& locale) {
+    StatistikSeite_t seite;
+    int32_t y = 150;
+    auto schritt = [&](int32_t schritte = 1) { y += schritte * kStatistikZeilenschritt; };
+    auto zeile = [&](int32_t x, const QString& text) { seite.Texte.push_back({x, y, text}); };
+    auto zeit = [&](const char* label, int64_t ms) {
+        schritt();
+        zeile(kStatistikEinzug,
+              QString::fromUtf8(label) + SekundenText(ms, locale) + QStringLiteral(" s"));
+    };
+    auto spanne = [&](const char* titel, int64_t min, int64_t max, int64_t schnitt) {
+        schritt(2);
+        zeile(kStatistikLinks, QString::fromUtf8(titel));
+        // "küzeste" is the label as the printout has always read.
+        zeit("küzeste Zeit: ", min);
+        zeit("längste Zeit: ", max);
+        zeit("Schnitt: ", schnitt);
+    };
+
+    schritt();
+    zeile(kStatistikLinks, anwender);
+    schritt();
+    seite.Linien.push_back(y);
+    schritt();
+    zeile(kStatistikLinks, QStringLiteral("Dateiname: %1").arg(s.Dateiname));
+    schritt();
+    zeile(kStatistikLinks, QStringLiteral("Name: %1").arg(kopf ? kopf->name() : QString()));
+    schritt();
+    zeile(kStatistikLinks, QStringLiteral("Auswertung der Trainingseinheit vom %1")
+                               .arg(kopf ? kopf->datum() : QString()));
+    schritt();
+    zeile(kStatistikLinks, kopf ? kopf->text() : QString());
+
+    schritt(3);
+    zeile(kStatistikLinks,
+          QStringLiteral("Anzahl Druckpunktnahmen gesamt: %1").arg(s.AnzahlGesamt));
+    schritt();
+    zeile(kStatistikLinks, QStringLiteral("Anzahl Schuss: %1").arg(s.AnzahlSchuss));
+    schritt();
+    zeile(kStatistikLinks,
+          QStringLiteral("Anzahl Druckpunktnahmen ohne Schuss: %1").arg(s.AnzahlOhneSchuss));
+
+    spanne("Zeit von Druckpunktnahme bis Tonschwelle:", s.TonMin, s.TonMax, s.TonSchnitt);
+    spanne("Zeit von Druckpunktnahme bis Schuss:", s.SchussMin, s.SchussMax, s.SchussSchnitt);
+    spanne("Zeit von Tonschwelle bis Schuss:", s.TonSchussMin, s.TonSchussMax, s.TonSchussSchnitt);
+
+    schritt(3);
+    zeile(kStatistikLinks, locale.toString(jetzt.date(), QLocale::ShortFormat) +
+                               QStringLiteral(" - ") +
+                               locale.toString(jetzt.time(), QLocale::LongFormat));
+    schritt();
+    seite.Linien.push_back(y);
+    return seite;
+}
+
+QFont StatistikSchrift(const QFont& canvasSchrift, const QPaintDevice* geraet) {
+    QFont f = canvasSchrift;
+    auto hoehe = [&] {
+        return geraet ? QFontMetrics(f, geraet).height() : QFontMetrics(f).height();
+    };
+    const int jetzt = hoehe();
+    if (jetzt <= kStatistikMaxZeilenhoehe) {
+        return f;
+    }
+    // The positions are printer pixels, so on a fine printer the canvas'
+    // font would make the lines overlap; scale it to the line step.
+    int px = f.pixelSize();
+    if (px <= 0) {
+        const int dpi = geraet ? geraet->logicalDpiY() : 72;
+        px = static_cast<int>(std::lround(f.pointSizeF() * dpi / 72.0));
+    }
+    px = std::max(1, px * kStatistikMaxZeilenhoehe / std::max(jetzt, 1));
+    f.setPixelSize(px);
+    while (px > 1 && hoehe() > kStatistikMaxZeilenhoehe) {
+        f.setPixelSize(--px);
+    }
+    return f;
+}
+
+void StatistikSeiteMalen(QPainter& canvas, const StatistikSeite_t& seite) {
+    canvas.save();
+    canvas.setFont(StatistikSchrift(canvas.font(), canvas.device()));
+    const int ascent = canvas.fontMetrics().ascent();
+    for (const DruckText_t& t : seite.Texte) {
+        canvas.drawText(t.x, t.y + ascent, t.text);
+    }
+    for (int32_t y : seite.Linien) {
+        canvas.drawLine(kStatistikLinks, y, kStatistikLinieBis, y);
+    }
+    canvas.restore();
+}
+
+DruckErgebnis StatistikDrucken(QPagedPaintDevice& drucker, const StatistikSeite_t& seite,
+                               int32_t kopien) {
+    QPainter canvas;
+    if (!canvas.begin(&drucker)) {
+        return DruckErgebnis::DruckerFehler;
+    }
+    kopien = std::max(kopien, 1);
+    DruckErgebnis ergebnis = DruckErgebnis::Gedruckt;
+    for (int32_t c = 0; c < kopien; ++c) {
+        if (c > 0 && !drucker.newPage()) {
+            ergebnis = DruckErgebnis::DruckerFehler;
+            break;
+        }
+        StatistikSeiteMalen(canvas, seite);
+    }
+    if (!canvas.end()) {
+        ergebnis = DruckErgebnis::DruckerFehler;
+    }
+    return ergebnis;
+}
+
+}  // namespace ostrevik
