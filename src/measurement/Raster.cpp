@@ -168,6 +168,9 @@ QPoint Raster_t::PunktVon(int i) const {
 void Raster_t::Malen(QPainter& painter, QPoint offset) const {
     painter.save();
     painter.translate(offset);
+    // Nothing leaves the picture's area, as nothing leaves Bild: a record
+    // captured at a coarser scale is longer than its time axis.
+    painter.setClipRect(QRect(0, 0, Raster.Breite(), Raster.Hoehe()), Qt::IntersectClip);
     KurvenMaler maler(painter, *this);
     maler.Hintergrund();
     maler.Rahmen();

@@ -318,6 +318,19 @@ TEST_F(RenderTest, PaintAtOffsetMatchesThePicture) {
     EXPECT_EQ(page.copy(70, 45, 3070, 300), r.Bild);
     EXPECT_EQ(page.pixel(69, 44), QColor(Qt::gray).rgb());
 
+    // A record longer than its time axis (captured at a coarser scale) stays
+    // inside the picture's area on the page too.
+    r.PixelProSekunde = 600;
+    r.Zeichnen();
+    page.fill(Qt::gray);
+    QPainter p2(&page);
+    r.Malen(p2, QPoint(70, 45));
+    p2.end();
+    EXPECT_EQ(page.copy(70, 45, 3070, 300), r.Bild);
+    for (int x = 70 + 3070; x < page.width(); ++x) {
+        ASSERT_EQ(page.pixel(x, 45 + yVon(120)), QColor(Qt::gray).rgb()) << x;
+    }
+
     // Copying into a cell takes the picture's top-left part of the cell's
     // size, unscaled.
     QImage cell(400, 200, QImage::Format_RGB32);
