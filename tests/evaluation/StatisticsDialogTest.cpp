@@ -3,6 +3,7 @@
 #include "evaluation/StatisticsDialog.h"
 
 #include <QDateTime>
+#include <QPageLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -208,6 +209,30 @@ TEST_F(StatisticsDialogTest, KeineDatenPrintsTheFiguresAsTheyStand) {
     const QString text = pdfText(pfad("leer.pdf")).simplified();
     EXPECT_TRUE(text.contains(QStringLiteral("Anzahl Druckpunktnahmen gesamt: 0")));
     EXPECT_TRUE(text.contains(QStringLiteral("küzeste Zeit: 50 s längste Zeit: 0 s Schnitt: 0 s")));
+}
+
+}  // namespace
+
+namespace {
+
+// The positions are printer pixels: the finer the printer, the closer the
+// text block sits to the edge of the printable area.
+TEST_F(StatisticsDialogTest, PositionsArePrinterPixels) {
+    record(50, {50, 255});
+    dialog.show();
+    for (int dpi : {300, 600}) {
+        printer.setResolution(dpi);
+        const QString datei = QStringLiteral("dpi%1.pdf").arg(dpi);
+        dialogAntwort(datei);
+        dialog.ButtonDrucken->click();
+        const QPointF rand = printer.pageLayout().paintRect(QPageLayout::Point).topLeft();
+        const auto woerter = pdfWoerter(pfad(datei));
+        ASSERT_FALSE(woerter.empty());
+        // The user's name, first on the page, at (300, 220) printer pixels.
+        EXPECT_EQ(woerter[0].text, QStringLiteral("Anna"));
+        EXPECT_NEAR(woerter[0].box.left(), rand.x() + 300.0 * 72 / dpi, 1.0) << dpi;
+        EXPECT_NEAR(woerter[0].box.top(), rand.y() + 220.0 * 72 / dpi, 3.0) << dpi;
+    }
 }
 
 }  // namespace
