@@ -10,7 +10,12 @@
 namespace ostrevik::qtxsim {
 
 struct CommandLine {
-    SimulatorOptions simulator;
+    // A person watching the program gets real time unless asked otherwise.
+    SimulatorOptions simulator = [] {
+        SimulatorOptions options;
+        options.pace = Pace::RealTime;
+        return options;
+    }();
     std::string portDir;
     int com = 1;
     std::string device;  // an existing line instead of a pseudo-terminal

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -369,6 +370,29 @@ bool Simulator::HungUp() const {
     return hungUp_;
 }
 
+void Simulator::BeginHangUpLocked() {
+    // The last bytes must reach the program before the line dies: a hang-up
+    // discards what the program's end has not yet taken in.
+    hangUpSince_ = Clock::now();
+    out_.clear();
+    stream_.clear();
+    immediate_.clear();
+}
+
+bool Simulator::LineDrainedLocked() const {
+    const auto elapsed = Clock::now() - *hangUpSince_;
+    if (elapsed >= milliseconds(200)) {
+        return true;
+    }
+    int waiting = 0;
+    if (keepFd_ >= 0 && ::ioctl(keepFd_, FIONREAD, &waiting) == 0) {
+        // A few milliseconds first: the bytes pass a kernel buffer before
+        // they count as waiting at the program's end.
+        return waiting == 0 && elapsed >= milliseconds(5);
+    }
+    return elapsed >= milliseconds(20);
+}
+
 void Simulator::HangUpLocked() {
     if (hungUp_) {
         return;
@@ -445,7 +469,7 @@ void Simulator::Run() {
         int timeout = -1;
         {
             std::lock_guard lock(mutex_);
-            if (hangUpRequested_) {
+            if (hangUpRequested_ || (hangUpSince_ && LineDrainedLocked())) {
                 HangUpLocked();
             }
             if (stopRequested_ || hungUp_) {
@@ -457,7 +481,7 @@ void Simulator::Run() {
             if (hungUp_) {
                 return;
             }
-            timeout = NextTimeoutLocked(Clock::now());
+            timeout = hangUpSince_ ? 1 : NextTimeoutLocked(Clock::now());
             fds[1].fd = lineFd_;
             if (!out_.empty()) {
                 fds[1].events |= POLLOUT;
@@ -724,7 +748,7 @@ void Simulator::MoveDueBytesLocked(Clock::time_point now) {
         }
         if (pending.hangUp) {
             if (out_.empty()) {
-                HangUpLocked();
+                BeginHangUpLocked();
                 return;
             }
             out_.back().hangUp = true;
@@ -791,7 +815,7 @@ void Simulator::WriteOutLocked() {
         }
         changed_.notify_all();
         if (hangUp) {
-            HangUpLocked();
+            BeginHangUpLocked();
             return;
         }
     }

@@ -191,6 +191,8 @@ private:
     void MoveDueBytesLocked(Clock::time_point now);
     void WriteOutLocked();
     void HangUpLocked();
+    void BeginHangUpLocked();
+    bool LineDrainedLocked() const;
     void LogLocked(const char* direction, const uint8_t* bytes, size_t count);
     int NextTimeoutLocked(Clock::time_point now) const;
     void Wake();
@@ -229,6 +231,7 @@ private:
     std::map<uint8_t, ReplyFault> faults_;
     bool hungUp_ = false;
     bool hangUpRequested_ = false;
+    std::optional<Clock::time_point> hangUpSince_;  // last bytes out, line dies soon
 
     std::deque<Pending> immediate_;  // replies and injections, by due time
     std::deque<OutByte> stream_;     // records and scripts, paced

@@ -1,0 +1,83 @@
+#include "PortTestSupport.h"
+#include "device/ComPort.h"
+
+#include <QFile>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+namespace ostrevik {
+namespace {
+
+using test::waitUntil;
+
+// The qtx-sim program as a user starts it for a demonstration.
+TEST(SimulatorProgram, OffersAPortThatDeliversTakeUps) {
+    test::ScopedPortDir dir;
+    QProcess simulator;
+    simulator.setProgram(QStringLiteral(QTX_SIM_PATH));
+    simulator.setArguments({"--port-dir", dir.path(), "--com", "12", "--fast", "--takeups", "2",
+                            "--seed", "3", "--log", dir.filePath(QStringLiteral("trace.log"))});
+    simulator.start();
+    ASSERT_TRUE(simulator.waitForStarted(5000));
+    QByteArray output;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            output += simulator.readAllStandardOutput();
+            return output.contains("unplugs it");
+        },
+        5000))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains("Port link: " + QFile::encodeName(dir.filePath("COM12"))));
+
+    TComPort port;
+    SetupForQtx(port);
+    port.SetPort(QStringLiteral("COM12"));
+    QByteArray received;
+    port.SetOnRxChar([&](TCustomComPort& sender, int count) {
+        QByteArray bytes(count, '\0');
+        bytes.resize(sender.Read(bytes.data(), count));
+        received += bytes;
+        if (bytes.endsWith('\x03')) {
+            sender.Write("\x6d", 1);  // ready for the next record
+        }
+    });
+    port.Open();
+    port.Write("\x6d", 1);
+    ASSERT_TRUE(
+        waitUntil([&] { return received.count('\x03') >= 2 && received.endsWith('\x03'); }));
+    EXPECT_EQ(received.at(0), '\x2b') << "a battery report before the first record";
+    port.Close();
+
+    // SIGUSR1 unplugs the device: the program ends and its link goes.
+    ::kill(static_cast<pid_t>(simulator.processId()), SIGUSR1);
+    ASSERT_TRUE(simulator.waitForFinished(5000));
+    EXPECT_EQ(simulator.exitCode(), 0);
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("COM12"))));
+    QFile log(dir.filePath(QStringLiteral("trace.log")));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("PC  6D"));
+}
+
+TEST(SimulatorProgram, RejectsWrongOptionsAndExplainsTheRightOnes) {
+    QProcess simulator;
+    simulator.start(QStringLiteral(QTX_SIM_PATH), {"--com", "100"});
+    ASSERT_TRUE(simulator.waitForFinished(5000));
+    EXPECT_EQ(simulator.exitCode(), 2);
+    EXPECT_TRUE(simulator.readAllStandardError().contains("--com expects a number from 1 to 99"));
+
+    simulator.start(QStringLiteral(QTX_SIM_PATH), {"--help"});
+    ASSERT_TRUE(simulator.waitForFinished(5000));
+    EXPECT_EQ(simulator.exitCode(), 0);
+    const QByteArray help = simulator.readAllStandardOutput();
+    for (const char* option :
+         {"--port-dir", "--com", "--realtime", "--fast", "--seed", "--takeups", "--state", "--log",
+          "--short-reply", "--no-reply", "--noise", "--burst", "--hangup-mid-record"}) {
+        EXPECT_TRUE(help.contains(option)) << option;
+    }
+}
+
+}  // namespace
+}  // namespace ostrevik

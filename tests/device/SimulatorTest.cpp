@@ -1,0 +1,333 @@
+#include "PortTestSupport.h"
+#include "QtxSimulator.h"
+#include "TestFiles.h"
+#include "device/ComPort.h"
+
+#include <QFile>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace ostrevik {
+namespace {
+
+using namespace std::chrono_literals;
+using qtxsim::Bytes;
+using qtxsim::Record;
+using qtxsim::ReplyFault;
+using qtxsim::Simulator;
+using qtxsim::SimulatorOptions;
+using test::guardedExchange;
+using test::toQByteArray;
+using test::waitUntil;
+
+SimulatorOptions optionsWith(int reportEvery, qtxsim::Pace pace = qtxsim::Pace::Fast) {
+    SimulatorOptions options;
+    options.reportEvery = reportEvery;
+    options.pace = pace;
+    return options;
+}
+
+// The program's side of the line: a port opened on the simulator, with a
+// received-bytes handler that collects what arrives.
+class SimulatorTest : public ::testing::Test {
+protected:
+    void start(SimulatorOptions options = {}) {
+        if (options.statePath.empty()) {
+            options.statePath = statePath.toStdString();
+        }
+        simulator = test::startSimulator(dir, 5, options);
+        SetupForQtx(port);
+        port.SetPort(QStringLiteral("COM5"));
+        port.SetOnRxChar([this](TCustomComPort& sender, int count) {
+            QByteArray bytes(count, '\0');
+            bytes.resize(sender.Read(bytes.data(), count));
+            received += bytes;
+        });
+        port.SetOnPortLost([this](TCustomComPort&) { ++lost; });
+        port.Open();
+    }
+
+    // Writes, and waits until the device has taken the bytes in: a guarded
+    // exchange that follows at once empties the output queue, and on a
+    // pseudo-terminal that reaches bytes the device has not read yet.
+    void send(const QByteArray& bytes) {
+        const size_t before = simulator->Received().size();
+        ASSERT_EQ(port.Write(bytes.constData(), static_cast<int>(bytes.size())), bytes.size());
+        ASSERT_TRUE(
+            simulator->WaitForReceived(test::toBytes(bytes), std::chrono::seconds(2), before));
+    }
+
+    test::ScopedPortDir dir;
+    QString statePath = dir.filePath(QStringLiteral("qtx.state"));
+    std::unique_ptr<Simulator> simulator;
+    TComPort port;
+    QByteArray received;
+    int lost = 0;
+};
+
+TEST_F(SimulatorTest, ServiceCommandsGetRepliesOfTheLengthsTheProgramReads) {
+    start();
+    for (char bank : {4, 1, 3, 2}) {
+        EXPECT_EQ(guardedExchange(port, QByteArray(1, bank), 2).size(), 2) << int{bank};
+        EXPECT_EQ(simulator->Bank(), bank);
+    }
+    EXPECT_EQ(guardedExchange(port, "\x2b", 2).size(), 2);  // StatusRequest
+
+    simulator->SetBankContents(2, Bytes{2, 80, 10, 20, 3});
+    EXPECT_EQ(guardedExchange(port, "\x64", 1).size(), 1);  // ClearBank, bank 2
+    EXPECT_TRUE(simulator->BankContents(2).empty());
+
+    // Nothing a guarded exchange consumed reaches the handler afterwards.
+    waitUntil([] { return false; }, 30);
+    EXPECT_TRUE(received.isEmpty()) << test::hex(received).toStdString();
+}
+
+TEST_F(SimulatorTest, ReadVariablesAnswersTheTenVariables) {
+    start();
+    simulator->SetVariables({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    EXPECT_EQ(guardedExchange(port, "\x62", 10),
+              QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a"));
+
+    // The gain dialog reads only nine after 200 ms; the tenth stays waiting.
+    EXPECT_EQ(guardedExchange(port, "\x62", 9, 200).size(), 9);
+    EXPECT_EQ(port.InputCount(), 1);
+}
+
+TEST_F(SimulatorTest, GainZeroPointAndToneDirectionSurviveInTheStateFile) {
+    start();
+    simulator->SetVariables({112, 112, 99, 99, 64, 5, 1, 1, 0, 0});
+    send("\x65\xef");  // SetGain 239
+    QByteArray variables = guardedExchange(port, "\x62", 10);
+    ASSERT_EQ(variables.size(), 10);
+    EXPECT_EQ(uint8_t(variables[2]), 239);
+    EXPECT_EQ(uint8_t(variables[3]), 99) << "not stored yet";
+
+    send("\x75\x30");  // tone falls with pressure
+    ASSERT_TRUE(waitUntil([&] { return received.size() == 1; }));
+    send("\x73");  // StoreToEeprom
+    variables = guardedExchange(port, "\x62", 10);
+    EXPECT_EQ(uint8_t(variables[3]), 239);
+    EXPECT_EQ(variables[7] & 1, 0);
+
+    // The device after a power cycle.
+    port.Close();
+    simulator.reset();
+    SimulatorOptions options;
+    options.statePath = statePath.toStdString();
+    Simulator again(options);
+    EXPECT_EQ(again.GetVariables().gain, 239);
+    EXPECT_EQ(again.GetVariables().storedGain, 239);
+    EXPECT_EQ(again.GetVariables().toneFlag & 1, 0);
+}
+
+TEST_F(SimulatorTest, ToneDirectionFollowsItsArgument) {
+    start();
+    // The device acknowledges with one byte, which the program discards.
+    send("\x75\x31");
+    ASSERT_TRUE(waitUntil([&] { return received.size() == 1; }));
+    EXPECT_EQ(guardedExchange(port, "\x62", 8)[7] & 1, 1);
+    // Two bytes of the eight-byte read stayed and come to the handler too.
+    send("\x75\x30");
+    ASSERT_TRUE(waitUntil([&] { return received.size() == 4 && received.endsWith('\x06'); }));
+    EXPECT_EQ(guardedExchange(port, "\x62", 8)[7] & 1, 0);
+}
+
+TEST_F(SimulatorTest, ZeroCalibrationSendsATextEndedByTheDigitZero) {
+    start();
+    simulator->SetVariables({0, 0, 99, 99, 64, 5, 1, 1, 0, 0});
+    ASSERT_EQ(guardedExchange(port, "\x2b", 2).size(), 2);
+    send("\x30");
+    ASSERT_TRUE(waitUntil([&] { return received.endsWith('0'); }));
+    EXPECT_FALSE(received.chopped(1).contains('0'));
+    EXPECT_FALSE(received.contains("Fehler"));
+    EXPECT_NE(simulator->GetVariables().pNull, 0) << "a new zero point";
+
+    received.clear();
+    simulator->SetCalibrationFails(true);
+    send("\x30");
+    ASSERT_TRUE(waitUntil([&] { return received.endsWith('0'); }));
+    EXPECT_TRUE(received.contains("Fehler"));
+}
+
+TEST_F(SimulatorTest, BankLevelsAreLittleEndianByteCounts) {
+    start();
+    simulator->SetBankContents(1, Bytes(100, 7));
+    simulator->SetBankContents(2, Bytes(16896, 7));
+    simulator->SetBankContents(3, Bytes(40000, 7));  // more than a bank holds
+    const QByteArray levels = guardedExchange(port, "\x6b", 20);
+    EXPECT_EQ(test::hex(levels), "64 00 00 42 00 84 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
+}
+
+TEST_F(SimulatorTest, OneTakeUpPerMeasureWithReportsBetweenRecords) {
+    start(optionsWith(1));
+    simulator->SetBatteryRaw(89);
+    simulator->SetThreshold(150);
+    simulator->QueueTakeUps(3);
+    send("\x6d");
+    ASSERT_TRUE(simulator->WaitForSentRecords(1, 2s));
+    ASSERT_TRUE(waitUntil([&] { return received.endsWith('\x03'); }));
+    // The reports, then the record; nothing more until the next Measure.
+    EXPECT_TRUE(received.startsWith(QByteArray("\x2b\x59\x04\x01\x01\x96\x02\x96", 8)))
+        << test::hex(received.left(8)).toStdString();
+    waitUntil([] { return false; }, 50);
+    EXPECT_EQ(simulator->SentRecords().size(), 1u);
+    EXPECT_EQ(qtxsim::DecodeRecords(test::toBytes(received)).size(), 1u);
+
+    send("\x6d");
+    ASSERT_TRUE(simulator->WaitForSentRecords(2, 2s));
+    ASSERT_TRUE(waitUntil([&] { return received.size() == qsizetype(simulator->Sent().size()); }));
+
+    // The log of sent records is byte for byte what came over the line, and
+    // the device also kept them in its selected bank.
+    std::vector<Record> logged;
+    for (const auto& sent : simulator->SentRecords()) {
+        logged.push_back(sent.record);
+    }
+    EXPECT_EQ(qtxsim::DecodeRecords(test::toBytes(received)), logged);
+    Bytes bank;
+    for (const Record& record : logged) {
+        const Bytes encoded = qtxsim::EncodeRecord(record);
+        bank.insert(bank.end(), encoded.begin(), encoded.end());
+    }
+    EXPECT_EQ(simulator->BankContents(1), bank);
+    EXPECT_EQ(simulator->TakeUpsQueued(), 1);
+}
+
+TEST_F(SimulatorTest, GivenRecordsAreStreamedExactly) {
+    start(optionsWith(0));
+    simulator->QueueRecord(Record{0x50, {0x10, 0x20, 0xff, 0x02}});
+    send("\x6d");
+    ASSERT_TRUE(waitUntil([&] { return received.size() == 7; }));
+    EXPECT_EQ(received, QByteArray("\x02\x50\x10\x20\xff\x02\x03", 7));
+}
+
+TEST_F(SimulatorTest, PlaybackStreamsTheSelectedBank) {
+    start(optionsWith(0));
+    simulator->FillBank(3, 4);
+    const Bytes stored = simulator->BankContents(3);
+    ASSERT_FALSE(stored.empty());
+    ASSERT_EQ(guardedExchange(port, "\x03", 2).size(), 2);
+    ASSERT_EQ(guardedExchange(port, "\x2b", 2).size(), 2);
+    send("\x70");
+    ASSERT_TRUE(waitUntil([&] { return received.size() == qsizetype(stored.size()); }));
+    EXPECT_EQ(received, toQByteArray(stored));
+    const auto records = simulator->SentRecords();
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[0].source, qtxsim::RecordSource::Playback);
+}
+
+TEST_F(SimulatorTest, PauseStopsTheStreamAndResumeContinuesIt) {
+    start(optionsWith(0, qtxsim::Pace::RealTime));
+    simulator->QueueScript(Bytes(40, 50));
+    ASSERT_TRUE(waitUntil([&] { return received.size() >= 3; }));
+    send("\x11");
+    ASSERT_TRUE(simulator->Paused());
+    const size_t atPause = simulator->Sent().size();
+    waitUntil([] { return false; }, 100);  // five sample times
+    EXPECT_LE(simulator->Sent().size(), atPause + 1);
+    send("\x13");
+    ASSERT_TRUE(waitUntil([&] { return received.size() == 40; }, 3000));
+}
+
+TEST_F(SimulatorTest, RealTimeSendsFiftySamplesASecond) {
+    start(optionsWith(5, qtxsim::Pace::RealTime));
+    simulator->QueueScript(Bytes(11, 9));
+    ASSERT_TRUE(waitUntil([&] { return received.size() == 1; }));
+    const double took = test::millisecondsOf(
+        [&] { ASSERT_TRUE(waitUntil([&] { return received.size() == 11; })); });
+    EXPECT_GE(took, 180.0);
+    EXPECT_LT(took, 400.0);
+}
+
+TEST_F(SimulatorTest, ShortMissingAndLateReplies) {
+    start();
+    simulator->SetReplyFault(0x62, ReplyFault{ReplyFault::Kind::Short, 5, 0, true});
+    EXPECT_EQ(guardedExchange(port, "\x62", 10).size(), 5);
+    EXPECT_EQ(guardedExchange(port, "\x62", 10).size(), 10) << "a fault for once";
+
+    simulator->SetReplyFault(0x01, ReplyFault{ReplyFault::Kind::Missing, 0, 0, false});
+    EXPECT_EQ(guardedExchange(port, "\x01", 2).size(), 0);
+    EXPECT_EQ(guardedExchange(port, "\x01", 2).size(), 0) << "a lasting fault";
+    simulator->ClearReplyFaults();
+    EXPECT_EQ(guardedExchange(port, "\x01", 2).size(), 2);
+
+    // Too late for the exchange; the bytes come afterwards, to the handler.
+    simulator->SetReplyFault(0x2b, ReplyFault{ReplyFault::Kind::Late, 0, 400, true});
+    EXPECT_EQ(guardedExchange(port, "\x2b", 2).size(), 0);
+    ASSERT_TRUE(waitUntil([&] { return received.size() == 2; }));
+}
+
+TEST_F(SimulatorTest, LineNoiseBetweenRecordsHoldsNoMessageBytes) {
+    start(optionsWith(0));
+    simulator->SetLineNoise(300);
+    simulator->QueueRecord(Record{0x50, {0x10}});
+    send("\x6d");
+    ASSERT_TRUE(waitUntil([&] { return received.endsWith(QByteArray("\x02\x50\x10\x03", 4)); }));
+    const QByteArray noise = received.chopped(4);
+    EXPECT_EQ(noise.size(), 300);
+    for (char byte : {'\x01', '\x02', '\x04', '\x2b'}) {
+        EXPECT_FALSE(noise.contains(byte)) << int{byte};
+    }
+}
+
+TEST_F(SimulatorTest, ABurstFillsTheInputQueue) {
+    start();
+    port.SetOnRxChar(nullptr);  // the program is busy elsewhere
+    simulator->InjectBurst(3000);
+    ASSERT_TRUE(waitUntil([&] { return port.InputCount() == 3000; }));
+    EXPECT_GE(port.InputCount(), port.InputBufferSize() * 8 / 10);
+}
+
+TEST_F(SimulatorTest, HangingUpAfterPartOfAReply) {
+    start();
+    simulator->SetReplyFault(0x62, ReplyFault{ReplyFault::Kind::HangUp, 4, 0, true});
+    EXPECT_EQ(guardedExchange(port, "\x62", 10).size(), 4);
+    ASSERT_TRUE(waitUntil([&] { return lost == 1; }));
+    EXPECT_TRUE(simulator->HungUp());
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("COM5")))) << "unplugged";
+}
+
+TEST_F(SimulatorTest, HangingUpMidRecord) {
+    start(optionsWith(0));
+    simulator->QueueRecord(Record{0x50, Bytes(30, 0x40)});
+    simulator->HangUpMidRecord(10);
+    send("\x6d");
+    ASSERT_TRUE(waitUntil([&] { return lost == 1; }));
+    EXPECT_EQ(received, QByteArray("\x02\x50", 2) + QByteArray(10, 0x40));
+    EXPECT_TRUE(simulator->SentRecords().empty());
+}
+
+TEST_F(SimulatorTest, HangingUpNow) {
+    start();
+    simulator->HangUpNow();
+    ASSERT_TRUE(waitUntil([&] { return lost == 1; }));
+    EXPECT_TRUE(port.PortLost());
+}
+
+TEST_F(SimulatorTest, TheLineSurvivesTheProgramClosingAndReopening) {
+    start();
+    // As at start-up: a probe on a port of its own, then the real opening.
+    EXPECT_EQ(guardedExchange(port, "\x01", 2).size(), 2);
+    port.Close();
+    port.Open();
+    EXPECT_EQ(guardedExchange(port, "\x01", 2).size(), 2);
+    send("\x6d");
+    ASSERT_TRUE(simulator->WaitForReceived({0x01, 0x01, 0x6d}, 1s));
+    EXPECT_EQ(simulator->Received(), (Bytes{0x01, 0x01, 0x6d}));
+}
+
+TEST(SimulatorSeed, TheSameSeedGivesTheSameTakeUps) {
+    auto takeUps = [](uint32_t seed) {
+        SimulatorOptions options;
+        options.seed = seed;
+        Simulator simulator(options);
+        simulator.FillBank(1, 5);
+        return simulator.BankContents(1);
+    };
+    EXPECT_EQ(takeUps(7), takeUps(7));
+    EXPECT_NE(takeUps(7), takeUps(8));
+}
+
+}  // namespace
+}  // namespace ostrevik

@@ -1,0 +1,116 @@
+#include "CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace ostrevik::qtxsim {
+namespace {
+
+std::string parse(std::vector<std::string> arguments, CommandLine& result) {
+    return ParseCommandLine(arguments, result);
+}
+
+TEST(CommandLine, Defaults) {
+    CommandLine options;
+    EXPECT_EQ(parse({}, options), "");
+    EXPECT_EQ(options.simulator.pace, Pace::RealTime);
+    EXPECT_EQ(options.com, 1);
+    EXPECT_EQ(options.takeUps, -1) << "without end";
+    EXPECT_TRUE(options.faults.empty());
+}
+
+TEST(CommandLine, EveryOptionIsRead) {
+    CommandLine options;
+    ASSERT_EQ(parse({"--port-dir",
+                     "/tmp/p",
+                     "--com",
+                     "12",
+                     "--fast",
+                     "--seed",
+                     "9",
+                     "--takeups",
+                     "3",
+                     "--threshold",
+                     "150",
+                     "--battery",
+                     "1.78",
+                     "--bank",
+                     "2",
+                     "--fill-bank",
+                     "3:10",
+                     "--gain",
+                     "239",
+                     "--state",
+                     "s",
+                     "--log",
+                     "l",
+                     "--short-reply",
+                     "62:5",
+                     "--no-reply",
+                     "1",
+                     "--late-reply",
+                     "2b:300",
+                     "--hangup-after-reply",
+                     "6B:4",
+                     "--fault-once",
+                     "--noise",
+                     "7",
+                     "--burst",
+                     "2000",
+                     "--hangup-mid-record",
+                     "12",
+                     "--calibration-error",
+                     "--shots",
+                     "0.5",
+                     "--report-every",
+                     "0"},
+                    options),
+              "");
+    EXPECT_EQ(options.portDir, "/tmp/p");
+    EXPECT_EQ(options.com, 12);
+    EXPECT_EQ(options.simulator.pace, Pace::Fast);
+    EXPECT_EQ(options.simulator.seed, 9u);
+    EXPECT_EQ(options.takeUps, 3);
+    EXPECT_EQ(options.threshold, 150);
+    EXPECT_DOUBLE_EQ(options.batteryVolts, 1.78);
+    EXPECT_EQ(options.bank, 2);
+    EXPECT_EQ(options.fillBanks, (std::vector<std::pair<int, int>>{{3, 10}}));
+    EXPECT_EQ(options.gain, 239);
+    EXPECT_EQ(options.simulator.statePath, "s");
+    EXPECT_EQ(options.simulator.logPath, "l");
+    EXPECT_EQ(options.noise, 7);
+    EXPECT_EQ(options.burst, 2000);
+    EXPECT_EQ(options.hangUpMidRecord, 12);
+    EXPECT_TRUE(options.calibrationError);
+    EXPECT_DOUBLE_EQ(options.simulator.shotProbability, 0.5);
+    EXPECT_EQ(options.simulator.reportEvery, 0);
+
+    ASSERT_EQ(options.faults.size(), 4u);
+    EXPECT_EQ(options.faults.at(0x62).kind, ReplyFault::Kind::Short);
+    EXPECT_EQ(options.faults.at(0x62).bytes, 5);
+    EXPECT_EQ(options.faults.at(0x01).kind, ReplyFault::Kind::Missing);
+    EXPECT_EQ(options.faults.at(0x2B).delayMs, 300);
+    EXPECT_EQ(options.faults.at(0x6B).kind, ReplyFault::Kind::HangUp);
+    for (const auto& [command, fault] : options.faults) {
+        EXPECT_TRUE(fault.once) << int{command};
+    }
+}
+
+TEST(CommandLine, WrongValuesAreNamed) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--com", "0"}, "--com expects a number from 1 to 99, not '0'"},
+        {{"--com", "3x"}, "--com expects a number from 1 to 99, not '3x'"},
+        {{"--bank", "5"}, "--bank expects a number from 1 to 4, not '5'"},
+        {{"--gain", "240"}, "--gain expects a number from 0 to 239, not '240'"},
+        {{"--short-reply", "62"}, "--short-reply expects two values joined by ':', not '62'"},
+        {{"--no-reply", "zz"}, "--no-reply expects a command byte in hex (e.g. 62), not 'zz'"},
+        {{"--seed"}, "--seed needs a value"},
+        {{"--colour"}, "unknown option '--colour'"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        CommandLine options;
+        EXPECT_EQ(parse(arguments, options), message);
+    }
+}
+
+}  // namespace
+}  // namespace ostrevik::qtxsim
