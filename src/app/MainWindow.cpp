@@ -1,0 +1,648 @@
+#include "app/MainWindow.h"
+
+#include "app/HelpWindow.h"
+#include "app/LiveBar.h"
+#include "app/ToolbarIcons.h"
+#include "common/ModalUi.h"
+#include "device/EnumComPorts.h"
+#include "evaluation/PrintProgress.h"
+#include "evaluation/Printing.h"
+#include "evaluation/StatisticsDialog.h"
+#include "measurement/DocumentWindow.h"
+#include "measurement/FileHeaderDialog.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDate>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace ostrevik {
+
+namespace {
+
+const QString kHelpStart = QStringLiteral("Ovrik_Einleitung.html");
+const QString kFileFilter = QStringLiteral("Pelvaro-Datei (*.pvo)");
+const QColor kLime(0, 255, 0);
+
+}  // namespace
+
+QString MainCaption(const QString& userName) {
+    return QStringLiteral("Ostrevik - ") + userName;
+}
+
+uint32_t PortNumberForConfig(const QString& portName) {
+    bool ok = false;
+    const int n = portName.mid(3, 2).toInt(&ok);
+    return ok ? static_cast<uint32_t>(n) : 1u;
+}
+
+QString UntitledName(int openWindows) {
+    return QStringLiteral("UNBENANNT%1.pvo").arg(openWindows + 1);
+}
+
+TForm1::TForm1(const QString& configPath, QWidget* parent)
+    : QMainWindow(parent),
+      Device(ComPort1, *this),
+      Decoder(Device, *this),
+      configPath_(configPath) {
+    setWindowTitle(QStringLiteral("Ostrevik"));
+    resize(793, 508);
+    if (const QScreen* screen = QApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+
+    SetupForQtx(ComPort1);
+    Device.SetDecoderHandler([this](TCustomComPort&, int count) { DecoderRxChar(count); });
+    Device.AttachMainHandlers();
+    ComPort1.SetOnPortLost([this](TCustomComPort&) { PortLost(); });
+    SetComHandlerErrorDisplay(
+        [this](const std::exception& e) { ShowError(QString::fromLocal8Bit(e.what())); });
+
+    // The frame: live bar at the left edge, the document windows beside it.
+    auto* central = new QWidget(this);
+    auto* layout = new QHBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    CGauge1 = new LiveBar(central);
+    MdiArea = new QMdiArea(central);
+    MdiArea->setActivationOrder(QMdiArea::CreationOrder);
+    layout->addWidget(CGauge1);
+    layout->addWidget(MdiArea, 1);
+    setCentralWidget(central);
+    connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+        if (sub) {
+            if (auto* child = qobject_cast<TMDIChild*>(sub->widget())) {
+                child->FormActivate();
+            }
+        }
+    });
+
+    StatusPanel =
+        new QLabel(QStringLiteral("Ostrevik – Abzugstraining mit dem QTX · Version 4.0709"), this);
+    StatusPanel->setAlignment(Qt::AlignCenter);
+    statusBar()->addWidget(StatusPanel, 1);
+
+    CreateMenus();
+    CreateToolBar();
+    UpdateMenuStates();
+
+    // The windows the main window owns for the whole run, in their order.
+    Form4 = new TForm4(this);
+    Form5 = new TForm5(this);
+    StatistikDlg = new TPvxStatistikDlg(this);
+    StatistikDlg->setQuelle([this] {
+        StatistikQuelle q;
+        q.Anwender = Config.userName();
+        if (ActiveChild) {
+            q.Dateiname = ActiveChild->Dateiname;
+            q.Kopf = &ActiveChild->Kopf;
+            q.Liste = ActiveChild->Liste.get();
+        }
+        return q;
+    });
+    Help = new HelpWindow(this);
+}
+
+TForm1::~TForm1() {
+    SetComHandlerErrorDisplay(nullptr);
+    // The port closes before the windows its handlers talk to go away.
+    ComPort1.SetOnRxChar(nullptr);
+    ComPort1.SetOnBeforeClose(nullptr);
+    ComPort1.SetOnPortLost(nullptr);
+    try {
+        ComPort1.Close();
+    } catch (const EComPort&) {
+    }
+}
+
+void TForm1::CreateMenus() {
+    QMenuBar* bar = menuBar();
+
+    Datei1 = bar->addMenu(QStringLiteral("&Datei"));
+    ActionDateiNeu = Datei1->addAction(QStringLiteral("Datei neu"), this,
+                                       [this] { Guarded([this] { DateiNeu(); }); });
+    ActionDateiNeu->setShortcut(Qt::Key_F2);
+    Oeffnen1 = Datei1->addAction(QStringLiteral("&Öffnen"), this,
+                                 [this] { Guarded([this] { Oeffnen(); }); });
+    Speichern1 = Datei1->addAction(QStringLiteral("&Speichern"), this,
+                                   [this] { Guarded([this] { Speichern(); }); });
+    Speichernunter1 = Datei1->addAction(QStringLiteral("Speichern &unter"), this,
+                                        [this] { Guarded([this] { SpeichernUnter(); }); });
+    Datei1->addSeparator();
+    Drucken1 = Datei1->addAction(QStringLiteral("&Drucken"), this,
+                                 [this] { Guarded([this] { Drucken(); }); });
+    Druckereinrichten1 = Datei1->addAction(QStringLiteral("Drucker &einrichten"), this,
+                                           [this] { Guarded([this] { DruckerEinrichten(); }); });
+    Datei1->addSeparator();
+    ActionBeenden = Datei1->addAction(QStringLiteral("Ende"), this, [this] { close(); });
+
+    Anzeige1 = bar->addMenu(QStringLiteral("Anzeige"));
+    Normal1 = Anzeige1->addAction(QStringLiteral("Normal"), this,
+                                  [this] { Guarded([this] { Normal(); }); });
+    Normal1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    Normal1->setCheckable(true);
+    Normal1->setChecked(true);
+    Schussbuendig1 = Anzeige1->addAction(QStringLiteral("Schussbündig"), this,
+                                         [this] { Guarded([this] { Schussbuendig(); }); });
+    Schussbuendig1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    Schussbuendig1->setCheckable(true);
+
+    Dateiheader1 = bar->addAction(QStringLiteral("Zusatztext F3"));
+    Dateiheader1->setShortcut(Qt::Key_F3);
+    connect(Dateiheader1, &QAction::triggered, this, [this] { Guarded([this] { Zusatztext(); }); });
+    Statistik1 = bar->addAction(QStringLiteral("Statistik F4"));
+    Statistik1->setShortcut(Qt::Key_F4);
+    connect(Statistik1, &QAction::triggered, this, [this] { Guarded([this] { Statistik(); }); });
+
+    Lesegert1 = bar->addMenu(QStringLiteral("Hardware &QTX"));
+    Connect1 = Lesegert1->addAction(QStringLiteral("Connect "), this,
+                                    [this] { Guarded([this] { Connect(); }); });
+    Connect1->setShortcut(Qt::Key_F5);
+    Speicher = Lesegert1->addAction(QStringLiteral("Speicherbänke"), this, [this] {
+        Guarded([this] {
+            if (OnSpeicherbaenke) {
+                OnSpeicherbaenke();
+            }
+        });
+    });
+    Speicher->setShortcut(Qt::Key_F6);
+    Lesegert1->addSeparator();
+    Intern1 = Lesegert1->addMenu(QStringLiteral("Service"));
+    auto serviceCommand = [this](const QString& text, std::function<void()>* hook) {
+        return Intern1->addAction(text, this, [this, hook] {
+            Guarded([hook] {
+                if (*hook) {
+                    (*hook)();
+                }
+            });
+        });
+    };
+    Tongenerator1 = serviceCommand(QStringLiteral("Tongenerator"), &OnTongenerator);
+    Variableninhalte1 =
+        serviceCommand(QStringLiteral("Variableninhalte anzeigen"), &OnVariableninhalte);
+    Variableninhalte1->setVisible(false);
+    Nullabgleich1 = serviceCommand(QStringLiteral("Nullabgleich"), &OnNullabgleich);
+    Verstaerkung1 = serviceCommand(QStringLiteral("Verstärkung"), &OnVerstaerkung);
+    Verstaerkung1->setShortcut(Qt::Key_F7);
+    // Kept for the device's service staff; it has no function in the program.
+    Rueckstellung1 = Intern1->addAction(QStringLiteral("Rückstellung auf Auslieferungszustand"));
+    Rueckstellung1->setVisible(false);
+
+    ActionEinstellungen = bar->addAction(QStringLiteral("&Einstellungen F8"));
+    ActionEinstellungen->setShortcut(Qt::Key_F8);
+    connect(ActionEinstellungen, &QAction::triggered, this,
+            [this] { Guarded([this] { Einstellungen(); }); });
+
+    Fenster1 = bar->addMenu(QStringLiteral("&Fenster"));
+    NaechstesFenster1 = Fenster1->addAction(QStringLiteral("Nächstes Fenster"), MdiArea,
+                                            &QMdiArea::activateNextSubWindow);
+    VorherigesFenster1 = Fenster1->addAction(QStringLiteral("Vorheriges Fenster"), MdiArea,
+                                             &QMdiArea::activatePreviousSubWindow);
+    Fenster1->addSeparator();
+    Ueberlappend1 =
+        Fenster1->addAction(QStringLiteral("Überlappend"), MdiArea, &QMdiArea::cascadeSubWindows);
+    SymboleAnordnen1 = Fenster1->addAction(QStringLiteral("Symbole Anordnen"), this, [this] {
+        // Minimised windows line up along the bottom edge of the frame.
+        int x = 0;
+        for (QMdiSubWindow* sub : MdiArea->subWindowList()) {
+            if (sub->isMinimized()) {
+                const QSize size = sub->size();
+                sub->move(x, MdiArea->viewport()->height() - size.height());
+                x += size.width();
+            }
+        }
+    });
+    Fenster1->addSeparator();
+
+    ActionHilfe = bar->addAction(QStringLiteral("&Hilfe F1"));
+    ActionHilfe->setShortcut(Qt::Key_F1);
+    connect(ActionHilfe, &QAction::triggered, this, [this] { Hilfe(); });
+    ActionInfo = bar->addAction(QStringLiteral("Info"));
+    connect(ActionInfo, &QAction::triggered, this, [this] {
+        Guarded([this] {
+            if (OnInfo) {
+                OnInfo();
+            }
+        });
+    });
+
+    // Shortcuts work wherever the focus is inside the main window, also in a
+    // document window.
+    for (QAction* a : {ActionDateiNeu, Normal1, Schussbuendig1, Dateiheader1, Statistik1, Connect1,
+                       Speicher, Verstaerkung1, ActionEinstellungen, ActionHilfe}) {
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+    }
+}
+
+void TForm1::CreateToolBar() {
+    QToolBar* tools = addToolBar(QStringLiteral("Werkzeugleiste"));
+    tools->setMovable(false);
+    tools->setIconSize(QSize(32, 32));
+    tools->setFixedHeight(43);
+    auto add = [tools](ToolbarImage image, const QString& hint, QAction* action) {
+        QAction* button = action ? action : new QAction(tools);
+        button->setIcon(toolbarIcon(image));
+        button->setToolTip(hint);
+        tools->addAction(button);
+        if (auto* w = tools->widgetForAction(button)) {
+            w->setFixedSize(39, 38);
+        }
+        return button;
+    };
+    // Toolbar buttons share the menu commands but carry their own hints.
+    QAction* quit = add(ToolbarImage::Beenden, QStringLiteral("Programm beenden"), nullptr);
+    connect(quit, &QAction::triggered, this, [this] { close(); });
+    QAction* neu = add(ToolbarImage::DateiNeu, QStringLiteral("Datei neu"), nullptr);
+    connect(neu, &QAction::triggered, ActionDateiNeu, &QAction::trigger);
+    ToolButton2 =
+        add(ToolbarImage::Anzeige, QStringLiteral("Anzeige schussbündig / normal"), nullptr);
+    ToolButton2->setCheckable(true);
+    connect(ToolButton2, &QAction::triggered, this,
+            [this] { Guarded([this] { ToolButton2Click(); }); });
+    QAction* settings = add(ToolbarImage::Einstellungen, QStringLiteral("Einstellungen"), nullptr);
+    connect(settings, &QAction::triggered, ActionEinstellungen, &QAction::trigger);
+    QAction* help = add(ToolbarImage::Hilfe, QStringLiteral("Hilfe"), nullptr);
+    connect(help, &QAction::triggered, this, [this] { Hilfe(); });
+    QAction* info = add(ToolbarImage::Info, QStringLiteral("Info"), nullptr);
+    connect(info, &QAction::triggered, ActionInfo, &QAction::trigger);
+}
+
+void TForm1::UpdateMenuStates() {
+    const bool doc = documentCommandsEnabled_;
+    for (QAction* a : {Speichern1, Speichernunter1, Drucken1, Dateiheader1, Statistik1}) {
+        a->setEnabled(doc);
+    }
+    Anzeige1->menuAction()->setEnabled(doc);
+    Normal1->setEnabled(doc);
+    Schussbuendig1->setEnabled(doc);
+    Fenster1->menuAction()->setEnabled(doc);
+    for (QAction* a : Fenster1->actions()) {
+        a->setEnabled(doc);
+    }
+    ToolButton2->setEnabled(doc);
+
+    // An item of a disabled menu cannot be reached by its shortcut either.
+    Lesegert1->menuAction()->setEnabled(hardwareEnabled_);
+    Connect1->setEnabled(hardwareEnabled_);
+    Speicher->setEnabled(hardwareEnabled_ && serviceEnabled_);
+    Intern1->menuAction()->setEnabled(hardwareEnabled_ && serviceEnabled_);
+    for (QAction* a : {Tongenerator1, Variableninhalte1, Nullabgleich1, Verstaerkung1}) {
+        a->setEnabled(hardwareEnabled_ && serviceEnabled_);
+    }
+}
+
+void TForm1::SetDocumentCommandsEnabled(bool enabled) {
+    documentCommandsEnabled_ = enabled;
+    UpdateMenuStates();
+}
+
+void TForm1::SetHardwareMenuEnabled(bool enabled) {
+    hardwareEnabled_ = enabled;
+    UpdateMenuStates();
+}
+
+void TForm1::EnableServiceMenus() {
+    serviceEnabled_ = true;
+    UpdateMenuStates();
+}
+
+void TForm1::PortClosing() {
+    Decoder.PortClosed();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        // After the window has appeared, so the port search's messages have a
+        // visible owner.
+        QTimer::singleShot(0, this, [this] { Guarded([this] { FormShow(); }); });
+    }
+}
+
+void TForm1::FormShow() {
+    shown_ = true;
+    loadSettings(Config, configPath_);
+    ApplySettings();
+    Device.SearchDevice();
+}
+
+void TForm1::ApplySettings() {
+    setWindowTitle(MainCaption(Config.userName()));
+    LiveSettings = Config.file.display;
+    ComPort1.SetPort(ComPortName(static_cast<int>(Config.file.comPortNumber)));
+    for (const QString& path : Config.openFiles) {
+        if (!path.isEmpty() && QFileInfo(path).isFile()) {
+            OpenDocumentWindow(path)->DateiLaden();
+        }
+    }
+    CGauge1->setVisible(Config.file.liveBarVisible != 0);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    for (QMdiSubWindow* sub : MdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        auto* child = qobject_cast<TMDIChild*>(sub->widget());
+        if (child && !child->FormCloseQuery()) {
+            event->ignore();
+            return;
+        }
+    }
+    FormClose();
+    // The windows were asked; close them without asking again.
+    for (TMDIChild* child : DocumentWindows()) {
+        child->Geaendert = false;
+    }
+    event->accept();
+}
+
+void TForm1::FormClose() {
+    Config.file.display = LiveSettings;
+    Config.file.comPortNumber = PortNumberForConfig(ComPort1.Port());
+    Config.openFiles.clear();
+    for (TMDIChild* child : DocumentWindows()) {
+        Config.openFiles << child->Dateiname;
+    }
+    // A failed write loses only this run's settings; the old file stays.
+    saveSettings(Config, configPath_);
+}
+
+QList<TMDIChild*> TForm1::DocumentWindows() const {
+    QList<TMDIChild*> out;
+    for (QMdiSubWindow* sub : MdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (auto* child = qobject_cast<TMDIChild*>(sub->widget())) {
+            out << child;
+        }
+    }
+    return out;
+}
+
+QMdiSubWindow* TForm1::SubWindowOf(TMDIChild* child) const {
+    for (QMdiSubWindow* sub : MdiArea->subWindowList()) {
+        if (sub->widget() == child) {
+            return sub;
+        }
+    }
+    return nullptr;
+}
+
+TMDIChild* TForm1::OpenDocumentWindow(const QString& name) {
+    auto* child = new TMDIChild(*this);
+    QMdiSubWindow* sub = MdiArea->addSubWindow(child);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->resize(759, 368);
+    auto* entry = new QAction(Fenster1);
+    child->FensterEintrag = entry;
+    connect(entry, &QAction::triggered, this, [this, child] {
+        if (QMdiSubWindow* s = SubWindowOf(child)) {
+            s->showNormal();
+            MdiArea->setActiveSubWindow(s);
+            s->raise();
+        }
+    });
+    child->SetzeDateiname(name);
+    sub->show();
+    MdiArea->setActiveSubWindow(sub);
+    ActiveChild = child;
+    child->FormActivate();
+    Fenster1->addAction(entry);
+    entry->setEnabled(documentCommandsEnabled_);
+    Device.SendMeasure();
+    return child;
+}
+
+void TForm1::DateiNeu() {
+    if (!Device.ConnectDevice()) {
+        return;
+    }
+    TMDIChild* child = OpenDocumentWindow(UntitledName(static_cast<int>(DocumentWindows().size())));
+    child->Kopf.setDatum(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+}
+
+void TForm1::Oeffnen() {
+    FileDialogRequest request;
+    request.filter = kFileFilter;
+    request.defaultSuffix = QStringLiteral("pvo");
+    const QString path = modalUi().openFileName(this, request);
+    if (path.isEmpty()) {
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    TMDIChild* child = OpenDocumentWindow(path);
+    QApplication::restoreOverrideCursor();
+    child->DateiLaden();
+}
+
+bool TForm1::SaveDocument(TMDIChild* child) {
+    if (!child) {
+        return false;
+    }
+    if (child->Unbenannt) {
+        FileDialogRequest request;
+        request.filter = kFileFilter;
+        request.defaultSuffix = QStringLiteral("pvo");
+        request.initialPath = child->Dateiname;
+        const QString path = modalUi().saveFileName(this, request);
+        if (path.isEmpty()) {
+            return false;
+        }
+        child->SetzeDateiname(path);
+        child->Unbenannt = false;
+    }
+    return child->DateiSpeichern();
+}
+
+void TForm1::Speichern() {
+    SaveDocument(ActiveChild);
+}
+
+void TForm1::SpeichernUnter() {
+    if (ActiveChild) {
+        ActiveChild->Unbenannt = true;
+        SaveDocument(ActiveChild);
+    }
+}
+
+void TForm1::Drucken() {
+    if (ActiveChild) {
+        DokumentDrucken(this, ActiveChild->Dateiname, ActiveChild->Kopf, *ActiveChild->Liste,
+                        LiveSettings, Config.userName(), *Form5, ProgramPrinter());
+    }
+}
+
+void TForm1::DruckerEinrichten() {
+    PrinterSetup(this, ProgramPrinter());
+}
+
+void TForm1::Zusatztext() {
+    if (ActiveChild) {
+        ZusatztextBearbeiten(*Form4, *ActiveChild);
+    }
+}
+
+void TForm1::Statistik() {
+    modalUi().execDialog(*StatistikDlg);
+}
+
+void TForm1::Connect() {
+    ComPort1.Close();
+    Device.SearchDevice();
+}
+
+void TForm1::DisplayMode(int mode) {
+    if (ActiveChild) {
+        ActiveChild->AnzeigeModus(mode);
+    }
+    ShowDisplayMode(mode);
+}
+
+void TForm1::Normal() {
+    DisplayMode(0);
+}
+
+void TForm1::Schussbuendig() {
+    DisplayMode(1);
+}
+
+void TForm1::ToolButton2Click() {
+    if (ModeToggle) {
+        Normal();
+    } else {
+        Schussbuendig();
+    }
+}
+
+void TForm1::ShowDisplayMode(int mode) {
+    if (mode != 0 && mode != 1) {
+        return;
+    }
+    Normal1->setChecked(mode == 0);
+    Schussbuendig1->setChecked(mode == 1);
+    ModeToggle = mode == 1;
+    ToolButton2->setChecked(ModeToggle);
+}
+
+void TForm1::Hilfe() {
+    modalUi().showHelp(this, kHelpStart);
+}
+
+void TForm1::Einstellungen() {
+    if (!OnEinstellungenDialog || !OnEinstellungenDialog()) {
+        return;
+    }
+    Device.ConnectDevice();
+    CGauge1->setVisible(Config.file.liveBarVisible != 0);
+    setWindowTitle(MainCaption(Config.userName()));
+    for (TMDIChild* child : DocumentWindows()) {
+        child->Liste->Aktualisieren();
+    }
+}
+
+void TForm1::DocumentActivated(TMDIChild* child) {
+    ActiveChild = child;
+    SetDocumentCommandsEnabled(true);
+    serviceEnabled_ = true;
+    UpdateMenuStates();
+    ModeToggle = false;
+    ToolButton2->setChecked(false);
+}
+
+void TForm1::DocumentClosed(TMDIChild* child) {
+    if (ActiveChild == child) {
+        ActiveChild = nullptr;
+    }
+    SetDocumentCommandsEnabled(false);
+    ModeToggle = false;
+    ToolButton2->setChecked(false);
+}
+
+CaptureDocument* TForm1::ActiveDocument() {
+    return ActiveChild;
+}
+
+MessageAnswer TForm1::Ask(const QString& text, const QString& caption, MessageButtons buttons) {
+    return modalUi().message(this, text, caption, buttons);
+}
+
+MessageAnswer TForm1::Message(const QString& text, const QString& caption, MessageButtons buttons) {
+    return modalUi().message(this, text, caption, buttons);
+}
+
+void TForm1::ShowLiveValue(uint32_t value) {
+    // Above the device's tone threshold the bar turns the button-face colour.
+    const bool above = static_cast<double>(value) > 254.0 * Decoder.ToneThreshold / 254.0;
+    CGauge1->setForegroundColor(above ? palette().color(QPalette::Button) : kLime);
+    CGauge1->setValue(static_cast<int>(std::min<uint32_t>(value, LiveBar::kMax)));
+}
+
+void TForm1::ShowStatusText(const QString& text) {
+    StatusPanel->setText(text);
+}
+
+QString TForm1::StatusText() const {
+    return StatusPanel->text();
+}
+
+void TForm1::DecoderRxChar(int count) {
+    try {
+        Decoder.ComPort1RxChar(count);
+    } catch (const EComPort&) {
+        if (ComPort1.PortLost()) {
+            PortLost();
+        } else {
+            throw;
+        }
+    }
+}
+
+void TForm1::PortLost() {
+    if (!ComPort1.Connected()) {
+        return;
+    }
+    const QString name = ComPort1.Port();
+    try {
+        ComPort1.Close();
+    } catch (const EComPort&) {
+        // The device is gone; the port is closed all the same.
+    }
+    // "Connect " stays reachable, so the user can reconnect once the device
+    // is back without restarting the program.
+    SetHardwareMenuEnabled(true);
+    if (ActiveChild) {
+        ActiveChild->BatchDone();
+    }
+    Message(QStringLiteral("Die Verbindung zur Hardware QTX an %1 ist unterbrochen!\n\n"
+                           "Gerät wieder anschließen und mit \"Connect \" (F5) neu verbinden.")
+                .arg(name),
+            QStringLiteral("Fehler"), MessageButtons::Ok);
+}
+
+void TForm1::ShowError(const QString& text) {
+    modalUi().message(this, text, QStringLiteral("Ostrevik"), MessageButtons::Ok);
+}
+
+void TForm1::Guarded(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const EComPort& e) {
+        if (ComPort1.PortLost()) {
+            PortLost();
+        } else {
+            ShowError(QString::fromLocal8Bit(e.what()));
+        }
+    } catch (const std::exception& e) {
+        ShowError(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+}  // namespace ostrevik

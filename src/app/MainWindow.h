@@ -1,0 +1,187 @@
+#pragma once
+
+#include "device/ComPort.h"
+#include "device/DeviceLink.h"
+#include "device/LiveStreamDecoder.h"
+#include "measurement/DocumentHost.h"
+#include "settings/ConfigFile.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolButton;
+
+namespace ostrevik {
+
+class HelpWindow;
+class LiveBar;
+class TForm4;
+class TForm5;
+class TMDIChild;
+class TPvxStatistikDlg;
+
+// The main window: a frame for the document windows with the menu bar, the
+// toolbar, the live pressure bar, the status bar and the serial port. It
+// loads the settings and searches for the device when first shown, decodes
+// the live stream into the active document, and saves the settings when it
+// closes.
+class TForm1 : public QMainWindow, public DocumentHost, public StreamHost, public DeviceHost {
+    Q_OBJECT
+public:
+    // configPath: where the configuration file lives (normally beside the
+    // executable).
+    explicit TForm1(const QString& configPath, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Runs once, at the first showing (also callable directly by tests).
+    void FormShow();
+
+    // Part of the program's commands, public so that tests can drive them.
+    TMDIChild* OpenDocumentWindow(const QString& name);
+    void DateiNeu();
+    void Oeffnen();
+    void Speichern();
+    void SpeichernUnter();
+    void Drucken();
+    void DruckerEinrichten();
+    void Zusatztext();
+    void Statistik();
+    void Connect();
+    void Normal();
+    void Schussbuendig();
+    void ToolButton2Click();
+    void Hilfe();
+    void Einstellungen();
+
+    // DocumentHost
+    void DocumentActivated(TMDIChild* child) override;
+    void DocumentClosed(TMDIChild* child) override;
+    void ShowDisplayMode(int mode) override;
+    bool SaveDocument(TMDIChild* child) override;
+    const DisplaySettings& Settings() const override { return LiveSettings; }
+
+    // StreamHost
+    CaptureDocument* ActiveDocument() override;
+    MessageAnswer Ask(const QString& text, const QString& caption, MessageButtons buttons) override;
+    void NewDocument() override { DateiNeu(); }
+    void ShowLiveValue(uint32_t value) override;
+    void ShowStatusText(const QString& text) override;
+
+    // DeviceHost
+    MessageAnswer Message(const QString& text, const QString& caption,
+                          MessageButtons buttons) override;
+    void SetHardwareMenuEnabled(bool enabled) override;
+    void EnableServiceMenus() override;
+    void PortClosing() override;
+
+    // The device disappeared while open: close the port cleanly, keep the
+    // record being captured, tell the user once, and let "Connect " reconnect.
+    void PortLost();
+
+    QList<TMDIChild*> DocumentWindows() const;
+    QString StatusText() const;
+
+    TConfigFile Config;
+    // The live drawing settings shared by every document, printing and the
+    // settings dialog.
+    DisplaySettings LiveSettings{};
+    TComPort ComPort1;
+    DeviceLink Device;
+    LiveStreamDecoder Decoder;
+    TMDIChild* ActiveChild = nullptr;
+    bool ModeToggle = false;
+
+    QMdiArea* MdiArea = nullptr;
+    LiveBar* CGauge1 = nullptr;
+    QLabel* StatusPanel = nullptr;
+    HelpWindow* Help = nullptr;
+    TForm4* Form4 = nullptr;
+    TForm5* Form5 = nullptr;
+    TPvxStatistikDlg* StatistikDlg = nullptr;
+
+    // Menus and commands.
+    QMenu* Datei1 = nullptr;
+    QAction* ActionDateiNeu = nullptr;
+    QAction* Oeffnen1 = nullptr;
+    QAction* Speichern1 = nullptr;
+    QAction* Speichernunter1 = nullptr;
+    QAction* Drucken1 = nullptr;
+    QAction* Druckereinrichten1 = nullptr;
+    QAction* ActionBeenden = nullptr;
+    QMenu* Anzeige1 = nullptr;
+    QAction* Normal1 = nullptr;
+    QAction* Schussbuendig1 = nullptr;
+    QAction* Dateiheader1 = nullptr;
+    QAction* Statistik1 = nullptr;
+    QMenu* Lesegert1 = nullptr;
+    QAction* Connect1 = nullptr;
+    QAction* Speicher = nullptr;
+    QMenu* Intern1 = nullptr;
+    QAction* Tongenerator1 = nullptr;
+    QAction* Variableninhalte1 = nullptr;
+    QAction* Nullabgleich1 = nullptr;
+    QAction* Verstaerkung1 = nullptr;
+    QAction* Rueckstellung1 = nullptr;
+    QAction* ActionEinstellungen = nullptr;
+    QMenu* Fenster1 = nullptr;
+    QAction* NaechstesFenster1 = nullptr;
+    QAction* VorherigesFenster1 = nullptr;
+    QAction* Ueberlappend1 = nullptr;
+    QAction* SymboleAnordnen1 = nullptr;
+    QAction* ActionHilfe = nullptr;
+    QAction* ActionInfo = nullptr;
+    QAction* ToolButton2 = nullptr;
+
+    // The service windows are created by their own code and reach the main
+    // window through these hooks.
+    std::function<void()> OnSpeicherbaenke;
+    std::function<void()> OnTongenerator;
+    std::function<void()> OnVariableninhalte;
+    std::function<void()> OnNullabgleich;
+    std::function<void()> OnVerstaerkung;
+    std::function<void()> OnInfo;
+    std::function<bool()> OnEinstellungenDialog;  // true on OK
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateToolBar();
+    void ApplySettings();
+    void FormClose();
+    void DisplayMode(int mode);
+    // Runs a command; an error that escapes it is shown as the program's
+    // standard error message and the program goes on.
+    void Guarded(const std::function<void()>& command);
+    void ShowError(const QString& text);
+    void UpdateMenuStates();
+    void SetDocumentCommandsEnabled(bool enabled);
+    QMdiSubWindow* SubWindowOf(TMDIChild* child) const;
+    void DecoderRxChar(int count);
+
+    bool shown_ = false;
+    QString configPath_;
+    // Menu states that combine with their parent menu's state.
+    bool hardwareEnabled_ = true;
+    bool serviceEnabled_ = false;
+    bool documentCommandsEnabled_ = false;
+};
+
+// The main window's caption for a user name.
+QString MainCaption(const QString& userName);
+// The port number stored for a port name: the text at positions 4-5 ("COM12"
+// gives 12, "COM123" gives 12); 1 when that is not a number.
+uint32_t PortNumberForConfig(const QString& portName);
+// "UNBENANNT<n>.pvo".
+QString UntitledName(int openWindows);
+
+}  // namespace ostrevik
