@@ -79,7 +79,7 @@ TForm1::TForm1(const QString& configPath, QWidget* parent)
     layout->addWidget(CGauge1);
     layout->addWidget(MdiArea, 1);
     setCentralWidget(central);
-    connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+    connect(MdiArea, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* sub) {
         if (sub) {
             if (auto* child = qobject_cast<TMDIChild*>(sub->widget())) {
                 child->FormActivate();
@@ -336,6 +336,7 @@ void TForm1::FormShow() {
     loadSettings(Config, configPath_);
     ApplySettings();
     Device.SearchDevice();
+    started_ = true;
 }
 
 void TForm1::ApplySettings() {

@@ -42,6 +42,8 @@ public:
 
     // Runs once, at the first showing (also callable directly by tests).
     void FormShow();
+    // True once FormShow has run to its end (settings applied, device searched).
+    bool Started() const { return started_; }
 
     // Part of the program's commands, public so that tests can drive them.
     TMDIChild* OpenDocumentWindow(const QString& name);
@@ -169,6 +171,7 @@ private:
     void DecoderRxChar(int count);
 
     bool shown_ = false;
+    bool started_ = false;
     QString configPath_;
     // Menu states that combine with their parent menu's state.
     bool hardwareEnabled_ = true;

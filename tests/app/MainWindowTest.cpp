@@ -1,0 +1,325 @@
+#include "app/LiveBar.h"
+#include "app/MainWindow.h"
+#include "measurement/DocumentWindow.h"
+#include "settings/DisplaySettings.h"
+
+#include "PortTestSupport.h"
+#include "ScriptedModalUi.h"
+#include "TestFiles.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace ostrevik;
+using namespace std::chrono_literals;
+using qtxsim::Bytes;
+using test::waitUntil;
+
+namespace {
+
+const QString kNotFound = QStringLiteral(
+    "Hardware Ostrevik nicht gefunden!\n\nVerbindung zum PC prüfen!\nSchnittstelleneinstellung "
+    "prüfen!");
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    ~MainWindowTest() override {
+        form.reset();  // the port closes before the simulators go
+        sims.clear();
+    }
+
+    qtxsim::Simulator& addDevice(int comNumber, qtxsim::SimulatorOptions options = {}) {
+        sims.push_back(test::startSimulator(ports, comNumber, options));
+        return *sims.back();
+    }
+
+    void start() {
+        form = std::make_unique<TForm1>(configPath);
+        form->show();
+        ASSERT_TRUE(waitUntil([&] { return form->Started(); }, 5000));
+    }
+
+    TMDIChild* newDocument() {
+        const int before = static_cast<int>(form->DocumentWindows().size());
+        form->DateiNeu();
+        EXPECT_EQ(form->DocumentWindows().size(), before + 1);
+        return form->ActiveChild;
+    }
+
+    test::ScopedPortDir ports;
+    QTemporaryDir dir;
+    QString configPath = dir.filePath(QStringLiteral("Ostrevik.cfg"));
+    test::ScriptedModalUi ui;
+    std::vector<std::unique_ptr<qtxsim::Simulator>> sims;
+    std::unique_ptr<TForm1> form;
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, StartFindsTheDeviceAndSendsProbeBankAndMeasure) {
+    qtxsim::Simulator& sim = addDevice(1);
+    start();
+    ASSERT_TRUE(sim.WaitForReceived({0x01, 0x01, 0x6D}, 2s));
+    EXPECT_EQ(sim.Received(), (Bytes{0x01, 0x01, 0x6D}));
+    EXPECT_TRUE(form->ComPort1.Connected());
+    EXPECT_EQ(form->ComPort1.Port(), QStringLiteral("COM1"));
+    EXPECT_TRUE(form->Lesegert1->menuAction()->isEnabled());
+    EXPECT_TRUE(form->Speicher->isEnabled());
+    EXPECT_TRUE(form->Intern1->menuAction()->isEnabled());
+    EXPECT_TRUE(ui.messages.empty());
+    // First start without a configuration file: the defaults.
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Ostrevik - Testanwender"));
+    EXPECT_EQ(form->LiveSettings, DisplaySettings::defaults());
+    EXPECT_TRUE(form->CGauge1->isVisible());
+    EXPECT_TRUE(form->DocumentWindows().isEmpty());
+}
+
+TEST_F(MainWindowTest, OfTwoDevicesThePortSortingFirstIsUsed) {
+    qtxsim::Simulator& com2 = addDevice(2);
+    qtxsim::Simulator& com10 = addDevice(10);
+    start();
+    ASSERT_TRUE(com10.WaitForReceived({0x01, 0x01, 0x6D}, 2s));
+    EXPECT_EQ(form->ComPort1.Port(), QStringLiteral("COM10"));
+    EXPECT_TRUE(com2.Received().empty());
+}
+
+TEST_F(MainWindowTest, ADeviceAnsweringTheProbeWithOneByteIsNotFound) {
+    qtxsim::Simulator& sim = addDevice(1);
+    sim.SetReplyFault(0x01, {qtxsim::ReplyFault::Kind::Short, 1, 0, true});
+    start();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, kNotFound);
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Warnung"));
+    EXPECT_FALSE(form->ComPort1.Connected());
+    // Probing never runs the port handlers: "Connect " can be tried again.
+    EXPECT_TRUE(form->Lesegert1->menuAction()->isEnabled());
+    EXPECT_TRUE(form->Connect1->isEnabled());
+    EXPECT_FALSE(form->Speicher->isEnabled());
+
+    form->Connect();  // the device answers properly now
+    EXPECT_TRUE(form->ComPort1.Connected());
+    EXPECT_EQ(ui.messages.size(), 1u);
+}
+
+TEST_F(MainWindowTest, NoPortsAtAllWarnsAndKeepsTheConfiguredName) {
+    start();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, kNotFound);
+    EXPECT_EQ(form->ComPort1.Port(), QStringLiteral("COM1"));
+}
+
+TEST_F(MainWindowTest, LiveRecordArrivesInTheActiveDocument) {
+    qtxsim::Simulator& sim = addDevice(1);
+    start();
+    TMDIChild* doc = newDocument();
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->Dateiname, QStringLiteral("UNBENANNT1.pvo"));
+    // The port was open already: no probe, just one Measure for the window.
+    EXPECT_TRUE(sim.WaitForReceived({0x01, 0x01, 0x6D, 0x6D}, 2s));
+    const size_t before = sim.Received().size();
+
+    sim.QueueScript({0x02, 0x50, 0x10, 0x20, 0x03});
+    ASSERT_TRUE(waitUntil([&] { return doc->Liste->Anzahl() == 2; }));
+    EXPECT_EQ(doc->Liste->Datensatz(0).Tonschwelle, 0x50u);
+    EXPECT_EQ(doc->Liste->Datensatz(0).Werte, (std::vector<uint8_t>{0x10, 0x20}));
+    EXPECT_TRUE(doc->Liste->Letzter().Werte.empty());
+    EXPECT_TRUE(sim.WaitForReceived({0x6D}, 2s, before));
+    EXPECT_EQ(form->CGauge1->value(), 0);
+    EXPECT_TRUE(doc->Geaendert);
+}
+
+TEST_F(MainWindowTest, ABurstPausesTheDeviceOnceAndResumesIt) {
+    qtxsim::Simulator& sim = addDevice(1);
+    start();
+    const size_t before = sim.Received().size();
+    // The burst arrives while the program is busy (this thread does not
+    // process events meanwhile), so the input queue fills up.
+    sim.InjectBurst(3000);
+    ASSERT_TRUE(sim.WaitUntilSent(2s));
+    auto receivedAfter = [&](uint8_t b) {
+        const Bytes got = sim.Received();
+        return std::find(got.begin() + static_cast<long>(before), got.end(), b) != got.end();
+    };
+    ASSERT_TRUE(waitUntil([&] { return receivedAfter(0x11) && receivedAfter(0x13); }));
+    const Bytes all = sim.Received();
+    const Bytes got(all.begin() + static_cast<long>(before), all.end());
+    EXPECT_EQ(std::count(got.begin(), got.end(), 0x11), 1);
+    EXPECT_EQ(std::count(got.begin(), got.end(), 0x13), 1);
+}
+
+TEST_F(MainWindowTest, AFullSessionIsSavedByteForByte) {
+    qtxsim::Simulator& sim = addDevice(1);
+    start();
+    TMDIChild* doc = newDocument();
+    sim.QueueTakeUps(60);
+    ASSERT_TRUE(waitUntil([&] { return doc->Liste->Anzahl() == 61; }, 30000))
+        << doc->Liste->Anzahl();
+
+    const QString path = dir.filePath(QStringLiteral("session.pvo"));
+    ui.fileAnswers = {path};
+    form->Speichern();
+    EXPECT_FALSE(doc->Geaendert);
+    EXPECT_EQ(doc->Dateiname, path);
+
+    QByteArray expected;
+    int takeUps = 0;
+    for (const auto& sent : sim.SentRecords()) {
+        ASSERT_EQ(sent.source, qtxsim::RecordSource::TakeUp);
+        expected.append(static_cast<char>(sent.record.threshold));
+        expected.append(test::toQByteArray(sent.record.samples));
+        expected.append('\x03');
+        ++takeUps;
+    }
+    EXPECT_EQ(takeUps, 60);
+    EXPECT_EQ(test::readAll(path).mid(116), expected);
+}
+
+TEST_F(MainWindowTest, DocumentsOpenAtCloseAreReopenedAtTheNextStart) {
+    addDevice(1);
+    start();
+    TMDIChild* saved = newDocument();
+    const QString path = dir.filePath(QStringLiteral("a.pvo"));
+    ui.fileAnswers = {path};
+    form->Speichern();
+    newDocument();  // untitled: its name names no file
+    form->ComPort1.Close();
+    form->ComPort1.SetPort(QStringLiteral("COM12"));
+    form->close();
+    form.reset();
+    Q_UNUSED(saved);
+
+    const QByteArray cfg = test::readAll(configPath);
+    ASSERT_GE(cfg.size(), 104);
+    EXPECT_EQ(cfg.left(4), test::bytes({0x08, 0x04, 0, 0}));
+    EXPECT_EQ(cfg.mid(44, 4), test::bytes({12, 0, 0, 0}));
+    EXPECT_EQ(cfg.mid(104),
+              (path + QChar(0) + QStringLiteral("UNBENANNT2.pvo") + QChar(0)).toLatin1());
+
+    start();
+    ASSERT_EQ(form->DocumentWindows().size(), 1);
+    EXPECT_EQ(form->DocumentWindows()[0]->Dateiname, path);
+    EXPECT_FALSE(form->DocumentWindows()[0]->Unbenannt);
+}
+
+TEST_F(MainWindowTest, DocumentCommandsFollowTheActiveWindow) {
+    addDevice(1);
+    start();
+    EXPECT_FALSE(form->Speichern1->isEnabled());
+    EXPECT_FALSE(form->Anzeige1->menuAction()->isEnabled());
+    EXPECT_FALSE(form->ToolButton2->isEnabled());
+    TMDIChild* doc = newDocument();
+    for (QAction* a : {form->Speichern1, form->Speichernunter1, form->Drucken1, form->Dateiheader1,
+                       form->Statistik1, form->ToolButton2}) {
+        EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
+    }
+    EXPECT_TRUE(form->Fenster1->menuAction()->isEnabled());
+
+    form->Schussbuendig();
+    EXPECT_TRUE(form->ToolButton2->isChecked());
+    EXPECT_TRUE(form->ModeToggle);
+    EXPECT_TRUE(form->Schussbuendig1->isChecked());
+    EXPECT_EQ(doc->Liste->Letzter().Schussbuendig, 1);
+    form->ToolButton2Click();  // the next click switches to normal
+    EXPECT_FALSE(form->ModeToggle);
+    EXPECT_TRUE(form->Normal1->isChecked());
+    EXPECT_EQ(doc->Liste->Letzter().Schussbuendig, 0);
+
+    // Unchanged, the window closes without a question.
+    doc->Geaendert = false;
+    form->MdiArea->closeAllSubWindows();
+    EXPECT_TRUE(waitUntil([&] { return form->DocumentWindows().isEmpty(); }));
+    EXPECT_EQ(form->ActiveChild, nullptr);
+    EXPECT_FALSE(form->Speichern1->isEnabled());
+    EXPECT_FALSE(form->ToolButton2->isEnabled());
+    EXPECT_TRUE(form->Speicher->isEnabled());
+    EXPECT_TRUE(form->Intern1->menuAction()->isEnabled());
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(MainWindowTest, NewDocumentsAreNumberedByOpenWindowsAndDated) {
+    addDevice(1);
+    start();
+    TMDIChild* first = newDocument();
+    newDocument();
+    EXPECT_EQ(first->Kopf.datum(),
+              QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat).left(10));
+    first->Geaendert = false;
+    form->MdiArea->setActiveSubWindow(form->MdiArea->subWindowList().first());
+    form->MdiArea->closeActiveSubWindow();
+    ASSERT_TRUE(waitUntil([&] { return form->DocumentWindows().size() == 1; }));
+    TMDIChild* third = newDocument();
+    EXPECT_EQ(third->Dateiname, QStringLiteral("UNBENANNT2.pvo"));
+    EXPECT_EQ(form->DocumentWindows()[0]->Dateiname, QStringLiteral("UNBENANNT2.pvo"));
+    // The window menu lists each document by its file name.
+    EXPECT_EQ(third->FensterEintrag->text(), QStringLiteral("UNBENANNT2.pvo"));
+}
+
+TEST_F(MainWindowTest, SavingAsksForANameOnceAndCancelKeepsTheDocumentChanged) {
+    addDevice(1);
+    start();
+    TMDIChild* doc = newDocument();
+    doc->Geaendert = true;
+    ui.fileAnswers = {QString()};  // cancelled
+    form->Speichern();
+    EXPECT_TRUE(doc->Geaendert);
+    EXPECT_TRUE(doc->Unbenannt);
+
+    const QString path = dir.filePath(QStringLiteral("x.pvo"));
+    ui.fileAnswers = {path};
+    form->Speichern();
+    EXPECT_FALSE(doc->Geaendert);
+    ASSERT_EQ(ui.saveRequests.size(), 2u);
+    EXPECT_EQ(ui.saveRequests[1].filter, QStringLiteral("Pelvaro-Datei (*.pvo)"));
+    doc->Geaendert = true;
+    form->Speichern();  // no dialog this time
+    EXPECT_EQ(ui.saveRequests.size(), 2u);
+    EXPECT_FALSE(doc->Geaendert);
+    EXPECT_TRUE(QFileInfo::exists(path));
+}
+
+TEST_F(MainWindowTest, UnpluggedMidRecordKeepsThePartialRecordTellsOnceAndReconnects) {
+    qtxsim::Simulator& sim = addDevice(1);
+    start();
+    TMDIChild* doc = newDocument();
+    sim.HangUpMidRecord(5);
+    sim.QueueTakeUps(1);
+    ASSERT_TRUE(waitUntil([&] { return !form->ComPort1.Connected(); }, 5000));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Fehler"));
+    EXPECT_TRUE(ui.messages[0].text.startsWith(
+        QStringLiteral("Die Verbindung zur Hardware QTX an COM1 ist unterbrochen!")));
+    EXPECT_EQ(doc->Liste->Anzahl(), 1);
+    EXPECT_EQ(doc->Liste->Letzter().AnzahlWerte(), 5);
+    EXPECT_EQ(form->Decoder.StreamState, LiveStreamDecoder::Idle);
+    EXPECT_TRUE(form->Connect1->isEnabled());
+
+    // The device comes back under the same name.
+    sims.clear();
+    qtxsim::Simulator& again = addDevice(1);
+    form->Connect();
+    EXPECT_TRUE(form->ComPort1.Connected());
+    EXPECT_TRUE(again.WaitForReceived({0x01, 0x01, 0x6D}, 2s));
+    EXPECT_EQ(ui.messages.size(), 1u);
+}
+
+TEST_F(MainWindowTest, HelpOpensTheIntroduction) {
+    start();
+    form->Hilfe();
+    EXPECT_EQ(ui.helpTopics, QStringList{QStringLiteral("Ovrik_Einleitung.html")});
+}
+
+TEST(MainWindowRules, PortNumberAndNames) {
+    EXPECT_EQ(PortNumberForConfig(QStringLiteral("COM3")), 3u);
+    EXPECT_EQ(PortNumberForConfig(QStringLiteral("COM12")), 12u);
+    EXPECT_EQ(PortNumberForConfig(QStringLiteral("COM123")), 12u);
+    EXPECT_EQ(PortNumberForConfig(QStringLiteral("COM")), 1u);
+    EXPECT_EQ(PortNumberForConfig(QStringLiteral("COMx")), 1u);
+    EXPECT_EQ(UntitledName(0), QStringLiteral("UNBENANNT1.pvo"));
+    EXPECT_EQ(MainCaption(QStringLiteral("A")), QStringLiteral("Ostrevik - A"));
+}
