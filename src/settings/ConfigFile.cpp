@@ -2,7 +2,9 @@
 
 #include "common/Cp1252.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QtEndian>
 
@@ -165,6 +167,8 @@ FileWriteResult saveSettings(TConfigFile& record, const QString& path) {
         bytes.append(toCp1252(entry));
         bytes.append('\0');
     }
+    // The settings directory of an installed program may not exist yet.
+    QDir().mkpath(QFileInfo(path).absolutePath());
     return writeFileAtomically(path, bytes);
 }
 

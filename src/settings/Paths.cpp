@@ -1,7 +1,9 @@
 #include "settings/Paths.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace ostrevik {
 
@@ -35,12 +37,32 @@ QString inExeDir(const char* name) {
 
 }  // namespace
 
+QString configFilePathFor(const QString& exeDirectory, bool exeDirectoryWritable) {
+    if (exeDirectoryWritable) {
+        return QDir(exeDirectory).filePath(QLatin1String(kConfigFileName));
+    }
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base)) {
+        base = QDir::homePath() + QStringLiteral("/.config");
+    }
+    return base + QStringLiteral("/Ostrevik/") + QLatin1String(kConfigFileName);
+}
+
 QString configFilePath() {
-    return inExeDir(kConfigFileName);
+    const QString dir = exeDir();
+    return configFilePathFor(dir, QFileInfo(dir).isWritable());
 }
 
 QString helpFilePath() {
-    return inExeDir(kHelpFileName);
+    const QString beside = inExeDir(kHelpFileName);
+    if (QFileInfo::exists(beside)) {
+        return beside;
+    }
+    // An installed program keeps its data in the GNU layout: <prefix>/bin and
+    // <prefix>/share/ostrevik.
+    const QString installed = QDir::cleanPath(exeDir() + QStringLiteral("/../share/ostrevik/") +
+                                              QLatin1String(kHelpFileName));
+    return QFileInfo::exists(installed) ? installed : beside;
 }
 
 }  // namespace ostrevik

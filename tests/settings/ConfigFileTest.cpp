@@ -3,6 +3,7 @@
 
 #include "TestFiles.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -193,6 +194,26 @@ TEST(Colors, RedIsInTheLowestByte) {
     EXPECT_EQ(colorFromRef(0x000000FF), QColor(255, 0, 0));
     EXPECT_EQ(colorFromRef(0x00FFFF00), QColor(0, 255, 255));
     EXPECT_EQ(colorToRef(QColor(0, 0, 255)), 0x00FF0000u);
+}
+
+TEST(Paths, ConfigBesideAWritableExecutableElseInTheUsersConfigDirectory) {
+    EXPECT_EQ(configFilePathFor(QStringLiteral("/opt/ostrevik"), true),
+              QStringLiteral("/opt/ostrevik/Ostrevik.cfg"));
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", "/home/u/.cfg");
+    EXPECT_EQ(configFilePathFor(QStringLiteral("/usr/bin"), false),
+              QStringLiteral("/home/u/.cfg/Ostrevik/Ostrevik.cfg"));
+    qputenv("XDG_CONFIG_HOME", "");
+    EXPECT_EQ(configFilePathFor(QStringLiteral("/usr/bin"), false),
+              QDir::homePath() + QStringLiteral("/.config/Ostrevik/Ostrevik.cfg"));
+    qputenv("XDG_CONFIG_HOME", saved);
+}
+
+TEST_F(ConfigFileTest, SavingCreatesTheSettingsDirectory) {
+    TConfigFile cfg;
+    const QString nested = dir.filePath(QStringLiteral("cfg/Ostrevik/Ostrevik.cfg"));
+    ASSERT_TRUE(saveSettings(cfg, nested).ok);
+    EXPECT_EQ(readAll(nested).size(), 104);
 }
 
 TEST(Paths, DirectoryOfExecutable) {
