@@ -47,14 +47,7 @@ protected:
     int abfragen = 0;
 };
 
-TEST_F(StatisticsDialogTest, FormAndControls) {
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Statistik"));
-    EXPECT_EQ(dialog.size(), QSize(350, 345));
-    EXPECT_EQ(dialog.ButtonDrucken->text(), QStringLiteral("&Drucken"));
-    EXPECT_EQ(dialog.ButtonOK->text(), QStringLiteral("B&eenden"));
-    EXPECT_EQ(dialog.Hilfe1->text(), QStringLiteral("&Hilfe F1"));
-    EXPECT_TRUE(dialog.Memo1->isReadOnly());
-    EXPECT_EQ(dialog.Memo1->geometry(), QRect(1, 5, 348, 292));
+TEST_F(StatisticsDialogTest, TabOrderStartsWithDrucken) {
     // Tab order: Drucken, Beenden, Hilfe, memo, and round again.
     const QList<QWidget*> controls{dialog.ButtonDrucken, dialog.ButtonOK, dialog.Hilfe1,
                                    dialog.Memo1};
@@ -143,36 +136,17 @@ TEST_F(StatisticsDialogTest, PrintoutOfTheLastEvaluation) {
     EXPECT_EQ(pdfText(datei, 2), seite1);
     EXPECT_EQ(pdfText(datei, 3), seite1);
 
-    QStringList zeilen;
-    for (const QString& z : seite1.split(QLatin1Char('\n'))) {
-        if (!z.trimmed().isEmpty()) {
-            zeilen << z.simplified();
-        }
-    }
-    const QString datum =
-        QLocale().toString(vorher.date(), QLocale::ShortFormat) + QStringLiteral(" - ");
-    ASSERT_EQ(zeilen.size(), 21);
-    EXPECT_EQ(zeilen[0], QStringLiteral("Anna Schütz"));
-    EXPECT_EQ(zeilen[1], QStringLiteral("Dateiname: /home/anna/a.pvo"));
-    EXPECT_EQ(zeilen[2], QStringLiteral("Name: Anna"));
-    EXPECT_EQ(zeilen[3], QStringLiteral("Auswertung der Trainingseinheit vom 07.12.2026"));
-    EXPECT_EQ(zeilen[4], QStringLiteral("Luftpistole Training"));
-    EXPECT_EQ(zeilen[5], QStringLiteral("Anzahl Druckpunktnahmen gesamt: 2"));
-    EXPECT_EQ(zeilen[6], QStringLiteral("Anzahl Schuss: 2"));
-    EXPECT_EQ(zeilen[7], QStringLiteral("Anzahl Druckpunktnahmen ohne Schuss: 0"));
-    EXPECT_EQ(zeilen[8], QStringLiteral("Zeit von Druckpunktnahme bis Tonschwelle:"));
-    EXPECT_EQ(zeilen[9], QStringLiteral("küzeste Zeit: 0 s"));
-    EXPECT_EQ(zeilen[10], QStringLiteral("längste Zeit: 0,04 s"));
-    EXPECT_EQ(zeilen[11], QStringLiteral("Schnitt: 0,02 s"));
-    EXPECT_EQ(zeilen[12], QStringLiteral("Zeit von Druckpunktnahme bis Schuss:"));
-    EXPECT_EQ(zeilen[13], QStringLiteral("küzeste Zeit: 0,02 s"));
-    EXPECT_EQ(zeilen[14], QStringLiteral("längste Zeit: 0,1 s"));
-    EXPECT_EQ(zeilen[15], QStringLiteral("Schnitt: 0,06 s"));
-    EXPECT_EQ(zeilen[16], QStringLiteral("Zeit von Tonschwelle bis Schuss:"));
-    EXPECT_EQ(zeilen[17], QStringLiteral("küzeste Zeit: 0,02 s"));
-    EXPECT_EQ(zeilen[18], QStringLiteral("längste Zeit: 0,06 s"));
-    EXPECT_EQ(zeilen[19], QStringLiteral("Schnitt: 0,04 s"));
-    EXPECT_TRUE(zeilen[20].startsWith(datum)) << zeilen[20].toStdString();
+    // The texts and their places are checked on the page layout; here, that
+    // they reach the paper with the figures of the last showing.
+    const QString text = seite1.simplified();
+    EXPECT_TRUE(
+        text.startsWith(QStringLiteral("Anna Schütz Dateiname: /home/anna/a.pvo Name: Anna")));
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("Zeit von Druckpunktnahme bis Schuss: küzeste Zeit: 0,02 s "
+                                     "längste Zeit: 0,1 s Schnitt: 0,06 s")));
+    // Printed now, not when the dialog evaluated.
+    EXPECT_TRUE(text.contains(QLocale().toString(vorher.date(), QLocale::ShortFormat) +
+                              QStringLiteral(" - ")));
 }
 
 TEST_F(StatisticsDialogTest, PrintedLinesDoNotOverlap) {
@@ -189,23 +163,14 @@ TEST_F(StatisticsDialogTest, PrintedLinesDoNotOverlap) {
     }
 }
 
-TEST_F(StatisticsDialogTest, CancelledPrintDialogPrintsNothing) {
-    dialog.show();
-    ui.onPrintDialog = [this](QPrinter& p, int, int) {
-        ++dialogs;
-        p.setOutputFormat(QPrinter::PdfFormat);
-        p.setOutputFileName(pfad("nie.pdf"));
-        return false;
-    };
-    dialog.ButtonDrucken->click();
-    EXPECT_EQ(dialogs, 1);
-    EXPECT_FALSE(QFile::exists(pfad("nie.pdf")));
-}
-
 TEST_F(StatisticsDialogTest, KeineDatenPrintsTheFiguresAsTheyStand) {
     dialog.show();
+    ui.onPrintDialog = [](QPrinter&, int, int) { return false; };
+    dialog.ButtonDrucken->click();  // cancelled: nothing
     dialogAntwort(QStringLiteral("leer.pdf"));
     dialog.ButtonDrucken->click();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(pdfSeiten(pfad("leer.pdf")), 1);
     const QString text = pdfText(pfad("leer.pdf")).simplified();
     EXPECT_TRUE(text.contains(QStringLiteral("Anzahl Druckpunktnahmen gesamt: 0")));
     EXPECT_TRUE(text.contains(QStringLiteral("küzeste Zeit: 50 s längste Zeit: 0 s Schnitt: 0 s")));
