@@ -138,6 +138,9 @@ void SetupForQtx(TCustomComPort& port) {
 TCustomComPort::TCustomComPort(QObject* parent) : QObject(parent) {}
 
 TCustomComPort::~TCustomComPort() {
+    // Received bytes are no longer delivered to an owner that is going away;
+    // the close handlers still run.
+    destroying_ = true;
     try {
         Close();
     } catch (const std::exception& error) {
@@ -318,7 +321,9 @@ void TCustomComPort::StopThread() {
     thread_.reset();
     // The thread may have handed an event over just before it stopped; it
     // is still handled, while the port is open.
-    DeliverHandOver(channel_);
+    if (!destroying_) {
+        DeliverHandOver(channel_);
+    }
 }
 
 void TCustomComPort::DeliverHandOver(const std::shared_ptr<ComChannel>& channel) {

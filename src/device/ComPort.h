@@ -67,6 +67,11 @@ void SetComHandlerErrorDisplay(ComHandlerErrorDisplay display);
 // the thread the component lives on (the user-interface thread), where
 // OnRxChar is called. All members are for that thread only.
 //
+// Destroying an open component closes it (OnBeforeClose and OnAfterClose
+// run); an event pending at that moment is dropped. An owner whose handlers
+// use its own members closes the port, or clears the handlers, in its own
+// destructor before those members go.
+//
 // The component's own defaults are those of a general-purpose port (9600
 // baud, DTR/RTS low, reads returning at once); SetupForQtx() gives the
 // settings the QTX trainer needs.
@@ -188,6 +193,7 @@ private:
     int outputSize_ = 1024;
     bool connected_ = false;
     bool closing_ = false;
+    bool destroying_ = false;
 
     int fd_ = -1;
     termios savedTermios_{};

@@ -416,6 +416,30 @@ TEST_F(ComPortTest, CloseDuringABurstHandlesThePendingEventAndReturns) {
     EXPECT_EQ(calls, before + 1) << "nothing after close";
 }
 
+TEST_F(ComPortTest, DestroyingAnOpenPortRunsTheCloseHandlersButDeliversNoMoreBytes) {
+    PtyPair pty(dir.path(), 3);
+    int received = 0;
+    int closed = 0;
+    {
+        TComPort local;
+        SetupForQtx(local);
+        local.SetPort(QStringLiteral("COM3"));
+        local.SetOnRxChar([&](TCustomComPort&, int) { ++received; });
+        local.SetOnBeforeClose([&](TCustomComPort&) { ++closed; });
+        local.Open();
+        pty.write("x");
+        QDeadlineTimer deadline(3000);
+        while (!local.EventPending() && !deadline.hasExpired()) {
+            QThread::usleep(200);
+        }
+        ASSERT_TRUE(local.EventPending());
+    }
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(received, 0);
+    waitUntil([] { return false; }, 20);  // the posted hand-over finds nobody
+    EXPECT_EQ(received, 0);
+}
+
 TEST_F(ComPortTest, CloseFromInsideTheHandlerDoesNotDeadlock) {
     PtyPair pty(dir.path(), 3);
     int calls = 0;

@@ -60,10 +60,10 @@ protected:
 
     test::ScopedPortDir dir;
     QString statePath = dir.filePath(QStringLiteral("qtx.state"));
-    std::unique_ptr<Simulator> simulator;
-    TComPort port;
     QByteArray received;
     int lost = 0;
+    std::unique_ptr<Simulator> simulator;
+    TComPort port;
 };
 
 TEST_F(SimulatorTest, ServiceCommandsGetRepliesOfTheLengthsTheProgramReads) {
