@@ -3,6 +3,7 @@
 #include "common/Cp1252.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 
 #include <cstring>
@@ -61,16 +62,18 @@ void KopfInitialisieren(Dateiheader_t& header) {
 
 bool KopfUndDatenLesen(Dateiheader_t& header, const QString& fileName, QByteArray& bytes) {
     QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly)) {
+    // Only regular files: a device or a pipe named as a document could be
+    // endless.
+    if (!QFileInfo(fileName).isFile() || !f.open(QIODevice::ReadOnly)) {
         return false;
     }
     if (f.size() > kMaxDateiGroesse) {
         return false;
     }
-    return KopfUndDatenAusBytes(header, f.read(kMaxDateiGroesse), bytes);
+    return KopfUndDatenAusBytes(header, f.read(f.size()), bytes);
 }
 
-bool KopfUndDatenAusBytes(Dateiheader_t& header, const QByteArray& file, QByteArray& bytes) {
+bool KopfUndDatenAusBytes(Dateiheader_t& header, QByteArray file, QByteArray& bytes) {
     if (file.size() < 4 || qFromLittleEndian<uint32_t>(file.constData()) != kDateiVersion) {
         return false;
     }
@@ -78,7 +81,13 @@ bool KopfUndDatenAusBytes(Dateiheader_t& header, const QByteArray& file, QByteAr
     QByteArray head = file.left(Dateiheader_t::kByteSize);
     head.resize(Dateiheader_t::kByteSize, '\0');
     header = Dateiheader_t::fromBytes(head.constData());
-    bytes.append(file.mid(Dateiheader_t::kByteSize));
+    // The data part in place, without a second copy of a large file.
+    file.remove(0, Dateiheader_t::kByteSize);
+    if (bytes.isEmpty()) {
+        bytes = std::move(file);
+    } else {
+        bytes.append(file);
+    }
     return true;
 }
 

@@ -53,7 +53,7 @@ inline constexpr int kMaxDatensaetze = 20000;
 // larger than kMaxDateiGroesse; header and bytes are then unchanged.
 bool KopfUndDatenLesen(Dateiheader_t& header, const QString& fileName, QByteArray& bytes);
 // The same for a whole file already in memory.
-bool KopfUndDatenAusBytes(Dateiheader_t& header, const QByteArray& file, QByteArray& bytes);
+bool KopfUndDatenAusBytes(Dateiheader_t& header, QByteArray file, QByteArray& bytes);
 // Writes header and data atomically: a failure leaves the old file intact.
 FileWriteResult KopfUndDatenSchreiben(const Dateiheader_t& header, const QString& fileName,
                                       const QByteArray& bytes);

@@ -151,6 +151,9 @@ TEST_F(MeasurementFileTest, RejectedFilesLeaveHeaderAndBytesUnchanged) {
     EXPECT_FALSE(KopfUndDatenLesen(h, path, data));
     writeAll(path, QByteArray());
     EXPECT_FALSE(KopfUndDatenLesen(h, path, data));
+    // Not a regular file: a device that never ends, a directory.
+    EXPECT_FALSE(KopfUndDatenLesen(h, QStringLiteral("/dev/zero"), data));
+    EXPECT_FALSE(KopfUndDatenLesen(h, dir.path(), data));
     EXPECT_EQ(h.name(), QStringLiteral("keep"));
     EXPECT_EQ(data, QByteArray("x"));
 }
