@@ -99,8 +99,10 @@ FileWriteResult KopfUndDatenSchreiben(const Dateiheader_t& header, const QString
 DatenWalkErgebnis DatenInListe(Rasters_t& liste, const QByteArray& bytes, int maxDatensaetze) {
     DatenWalkErgebnis result;
     bool schwelleErwartet = true;
-    for (const char c : bytes) {
-        const auto b = static_cast<uint8_t>(c);
+    const char* const begin = bytes.constData();
+    const char* const end = begin + bytes.size();
+    for (const char* p = begin; p < end; ++p) {
+        const auto b = static_cast<uint8_t>(*p);
         if (b == kRecordEnd) {
             if (result.fertigeDatensaetze >= maxDatensaetze) {
                 result.abgeschnitten = true;
@@ -113,7 +115,15 @@ DatenWalkErgebnis DatenInListe(Rasters_t& liste, const QByteArray& bytes, int ma
             liste.Letzter().SetzeTonschwelle(b);
             schwelleErwartet = false;
         } else {
-            liste.Letzter().WertAnhaengen(b);
+            Raster_t& r = liste.Letzter();
+            if (static_cast<uint32_t>(r.AnzahlWerte()) >= r.Kapazitaet()) {
+                // The record is full: the rest of its samples would be
+                // dropped one by one, so go straight to its end.
+                const void* next = std::memchr(p, kRecordEnd, static_cast<size_t>(end - p));
+                p = next ? static_cast<const char*>(next) - 1 : end;
+                continue;
+            }
+            r.WertAnhaengen(b);
         }
     }
     return result;
