@@ -1,10 +1,7 @@
 #include "app/LiveBar.h"
-#include "app/MainWindow.h"
-#include "measurement/DocumentWindow.h"
 #include "settings/DisplaySettings.h"
 
-#include "PortTestSupport.h"
-#include "ScriptedModalUi.h"
+#include "AppFixture.h"
 #include "TestFiles.h"
 
 #include <QDate>
@@ -27,38 +24,7 @@ const QString kNotFound = QStringLiteral(
     "Hardware Ostrevik nicht gefunden!\n\nVerbindung zum PC prüfen!\nSchnittstelleneinstellung "
     "prüfen!");
 
-class MainWindowTest : public ::testing::Test {
-protected:
-    ~MainWindowTest() override {
-        form.reset();  // the port closes before the simulators go
-        sims.clear();
-    }
-
-    qtxsim::Simulator& addDevice(int comNumber, qtxsim::SimulatorOptions options = {}) {
-        sims.push_back(test::startSimulator(ports, comNumber, options));
-        return *sims.back();
-    }
-
-    void start() {
-        form = std::make_unique<TForm1>(configPath);
-        form->show();
-        ASSERT_TRUE(waitUntil([&] { return form->Started(); }, 5000));
-    }
-
-    TMDIChild* newDocument() {
-        const int before = static_cast<int>(form->DocumentWindows().size());
-        form->DateiNeu();
-        EXPECT_EQ(form->DocumentWindows().size(), before + 1);
-        return form->ActiveChild;
-    }
-
-    test::ScopedPortDir ports;
-    QTemporaryDir dir;
-    QString configPath = dir.filePath(QStringLiteral("Ostrevik.cfg"));
-    test::ScriptedModalUi ui;
-    std::vector<std::unique_ptr<qtxsim::Simulator>> sims;
-    std::unique_ptr<TForm1> form;
-};
+using MainWindowTest = test::AppFixture;
 
 }  // namespace
 
@@ -142,11 +108,8 @@ TEST_F(MainWindowTest, ABurstPausesTheDeviceOnceAndResumesIt) {
     // process events meanwhile), so the input queue fills up.
     sim.InjectBurst(3000);
     ASSERT_TRUE(sim.WaitUntilSent(2s));
-    auto receivedAfter = [&](uint8_t b) {
-        const Bytes got = sim.Received();
-        return std::find(got.begin() + static_cast<long>(before), got.end(), b) != got.end();
-    };
-    ASSERT_TRUE(waitUntil([&] { return receivedAfter(0x11) && receivedAfter(0x13); }));
+    ASSERT_TRUE(waitForSent(sim, 0x11, before));
+    ASSERT_TRUE(waitForSent(sim, 0x13, before));
     const Bytes all = sim.Received();
     const Bytes got(all.begin() + static_cast<long>(before), all.end());
     EXPECT_EQ(std::count(got.begin(), got.end(), 0x11), 1);
