@@ -5,6 +5,11 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <csignal>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 using namespace ostrevik;
@@ -43,4 +48,30 @@ TEST(AtomicFile, MissingDirectoryFails) {
         writeFileAtomically(dir.filePath(QStringLiteral("gone/a.bin")), QByteArray("x"));
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.reason.isEmpty());
+}
+
+TEST(AtomicFile, KilledWhileWritingLeavesTheOldOrTheNewFileNeverATornOne) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("doc.pvo"));
+    const QByteArray a(2 * 1024 * 1024, 'a');
+    const QByteArray b(3 * 1024 * 1024, 'b');
+    writeAll(path, a);
+    int torn = 0;
+    for (int round = 0; round < 12; ++round) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            for (int i = 0;; ++i) {
+                writeFileAtomically(path, i % 2 ? a : b);
+            }
+        }
+        // Kill at a different moment of the write each round.
+        ::usleep(static_cast<useconds_t>(3000 + round * 2500));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        const QByteArray now = readAll(path);
+        if (now != a && now != b) {
+            ++torn;
+        }
+    }
+    EXPECT_EQ(torn, 0);
 }
