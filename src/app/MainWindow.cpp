@@ -4,19 +4,30 @@
 #include "app/LiveBar.h"
 #include "app/ToolbarIcons.h"
 #include "common/ModalUi.h"
+#include "device/ComComboBox.h"
 #include "device/EnumComPorts.h"
+#include "evaluation/DebugWindow.h"
+#include "evaluation/InfoDialog.h"
 #include "evaluation/PrintProgress.h"
 #include "evaluation/Printing.h"
 #include "evaluation/StatisticsDialog.h"
+#include "evaluation/VariablesWindow.h"
 #include "measurement/DocumentWindow.h"
 #include "measurement/FileHeaderDialog.h"
+#include "service/GainDialog.h"
+#include "service/MemoryBankDialog.h"
+#include "service/ToneGeneratorDialog.h"
+#include "service/ZeroCalibrationDialog.h"
+#include "settings/SettingsDialog.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDate>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -97,8 +108,13 @@ TForm1::TForm1(const QString& configPath, QWidget* parent)
     UpdateMenuStates();
 
     // The windows the main window owns for the whole run, in their order.
+    Form3 = new TForm3(LiveSettings, this);
     Form4 = new TForm4(this);
     Form5 = new TForm5(this);
+    VerstarkungDlg = new TFormVerstarkungDlg(ComPort1, this);
+    NullabgleichDlg = new TFormNullabgleichDlg(ComPort1, this);
+    Form8 = new TForm8(ComPort1, this);
+    InfoDlg = new TPvxInfoDlg(this);
     StatistikDlg = new TPvxStatistikDlg(this);
     StatistikDlg->setQuelle([this] {
         StatistikQuelle q;
@@ -110,7 +126,41 @@ TForm1::TForm1(const QString& configPath, QWidget* parent)
         }
         return q;
     });
+    DebugForm = new TDebugForm(Device.TraceOn, this);
+    DatenLoggerDlg = new TPvxDatenLoggerDlg(Device, this);
+    TongenDlg = new TPvxTongenDlg(ComPort1, this);
+    CreateServiceWindows();
     Help = new HelpWindow(this);
+}
+
+void TForm1::CreateServiceWindows() {
+    Device.TraceByte = [this](uint8_t b) { DebugForm->TraceByte(b); };
+    // Every service window is shown modally; a dialog left open by its
+    // runner is hidden as well, so it always puts the live decoder back.
+    auto modal = [](QDialog* dialog) {
+        return [dialog] {
+            modalUi().execDialog(*dialog);
+            dialog->hide();
+        };
+    };
+    OnVerstaerkung = modal(VerstarkungDlg);
+    OnNullabgleich = modal(NullabgleichDlg);
+    OnVariableninhalte = modal(Form8);
+    OnInfo = modal(InfoDlg);
+    OnSpeicherbaenke = modal(DatenLoggerDlg);
+    OnTongenerator = modal(TongenDlg);
+    OnEinstellungenDialog = [this] { return EinstellungenDialog(); };
+}
+
+bool TForm1::EinstellungenDialog() {
+    Form3->ComComboBox1->UpdateItems();
+    Form3->ComComboBox1->SetComPort(&ComPort1);
+    Form3->Edit1->setMaxLength(kUserNameMaxChars);
+    Form3->Edit1->setText(Config.userName());
+    Form3->CheckBox2->setChecked(Config.file.liveBarVisible != 0);
+    const int result = modalUi().execDialog(*Form3);
+    Form3->hide();
+    return result == QDialog::Accepted;
 }
 
 TForm1::~TForm1() {
@@ -333,6 +383,7 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::FormShow() {
     shown_ = true;
+    DebugForm->SendKey = [this](uint8_t b) { Device.SendByte(b); };
     loadSettings(Config, configPath_);
     ApplySettings();
     Device.SearchDevice();
@@ -542,7 +593,9 @@ void TForm1::Einstellungen() {
         return;
     }
     Device.ConnectDevice();
+    Config.file.liveBarVisible = Form3->CheckBox2->isChecked() ? 1 : 0;
     CGauge1->setVisible(Config.file.liveBarVisible != 0);
+    Config.setUserName(Form3->Edit1->text());
     setWindowTitle(MainCaption(Config.userName()));
     for (TMDIChild* child : DocumentWindows()) {
         child->Liste->Aktualisieren();

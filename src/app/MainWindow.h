@@ -22,10 +22,18 @@ namespace ostrevik {
 
 class HelpWindow;
 class LiveBar;
+class TDebugForm;
+class TForm3;
 class TForm4;
 class TForm5;
+class TForm8;
+class TFormNullabgleichDlg;
+class TFormVerstarkungDlg;
 class TMDIChild;
+class TPvxDatenLoggerDlg;
+class TPvxInfoDlg;
 class TPvxStatistikDlg;
+class TPvxTongenDlg;
 
 // The main window: a frame for the document windows with the menu bar, the
 // toolbar, the live pressure bar, the status bar and the serial port. It
@@ -104,9 +112,17 @@ public:
     LiveBar* CGauge1 = nullptr;
     QLabel* StatusPanel = nullptr;
     HelpWindow* Help = nullptr;
+    TForm3* Form3 = nullptr;
     TForm4* Form4 = nullptr;
     TForm5* Form5 = nullptr;
+    TFormVerstarkungDlg* VerstarkungDlg = nullptr;
+    TFormNullabgleichDlg* NullabgleichDlg = nullptr;
+    TForm8* Form8 = nullptr;
+    TPvxInfoDlg* InfoDlg = nullptr;
     TPvxStatistikDlg* StatistikDlg = nullptr;
+    TDebugForm* DebugForm = nullptr;
+    TPvxDatenLoggerDlg* DatenLoggerDlg = nullptr;
+    TPvxTongenDlg* TongenDlg = nullptr;
 
     // Menus and commands.
     QMenu* Datei1 = nullptr;
@@ -158,6 +174,10 @@ protected:
 private:
     void CreateMenus();
     void CreateToolBar();
+    // The settings dialog and the service and info windows, wired to their
+    // commands.
+    void CreateServiceWindows();
+    bool EinstellungenDialog();
     void ApplySettings();
     void FormClose();
     void DisplayMode(int mode);

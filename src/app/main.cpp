@@ -2,6 +2,7 @@
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
 #include "common/ModalUi.h"
+#include "evaluation/DebugWindow.h"
 #include "settings/Paths.h"
 
 #include <QApplication>
@@ -53,8 +54,9 @@ int main(int argc, char* argv[]) {
     // window from the start.
     QStringList args = QApplication::arguments();
     args.removeFirst();
-    const bool debug = args.join(QLatin1Char(' ')).contains(QStringLiteral("--debug"));
-    Q_UNUSED(debug);
+    if (args.join(QLatin1Char(' ')).contains(QStringLiteral("--debug"))) {
+        form1.DebugForm->show();
+    }
 
     form1.show();
     return app.exec();

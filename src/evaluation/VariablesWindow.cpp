@@ -1,0 +1,87 @@
+#include "evaluation/VariablesWindow.h"
+
+#include "device/DeviceLink.h"
+#include "service/ServiceExchange.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+
+namespace ostrevik {
+
+QStringList VariablenZeilen(const QByteArray& reply) {
+    auto value = [&reply](int i) {
+        return i < reply.size() ? static_cast<int>(static_cast<uint8_t>(reply[i])) : 0;
+    };
+    return {
+        QString::asprintf("p_null\t= %d\te_null\t= %d", value(0), value(1)),
+        QString::asprintf("p_verst\t= %d\te_verst\t= %d", value(2), value(3)),
+        QString::asprintf("ez0\t= %d\tabda\t= %d", value(4), value(5)),
+        QStringLiteral("ändmark\t= %1\tFlag Tongenerator\t= %2").arg(value(6)).arg(value(7)),
+    };
+}
+
+TForm8::TForm8(TCustomComPort& port, QWidget* parent) : QDialog(parent), port_(port) {
+    setWindowTitle(QStringLiteral("Variableninhalte"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(260, 146);
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setGeometry(5, 5, 244, 97);
+    Memo1->setReadOnly(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setFocusPolicy(Qt::ClickFocus);
+    Button1 = new QPushButton(QStringLiteral("&Schließen"), this);
+    Button1->setGeometry(93, 112, 75, 25);
+    Button1->setDefault(true);
+    setTabOrder(Button1, Memo1);
+
+    // Enter and Escape both close: "&Schließen" is default and cancel button.
+    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TForm8::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+}
+
+void TForm8::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    if (!event->spontaneous()) {
+        FormHide();
+    }
+}
+
+void TForm8::FormShow() {
+    if (!detached_) {
+        savedRxChar_ = port_.OnRxChar();
+        detached_ = true;
+    }
+    port_.SetOnRxChar(nullptr);
+    Memo1->clear();
+    // A closed port is a device that does not answer: it gets the same line.
+    const QByteArray reply =
+        ServiceExchange(port_, {Command::ReadVariables}, kVariablesReplyLength, kReplyWait);
+    if (reply.size() < kVariablesReplyLength) {
+        Memo1->appendPlainText(QStringLiteral("Konnte Variablen nicht auslesen!"));
+    } else {
+        for (const QString& line : VariablenZeilen(reply)) {
+            Memo1->appendPlainText(line);
+        }
+    }
+    DiscardQueues(port_);
+    Button1->setFocus();
+}
+
+void TForm8::FormHide() {
+    if (detached_) {
+        port_.SetOnRxChar(savedRxChar_);
+        savedRxChar_ = nullptr;
+        detached_ = false;
+    }
+}
+
+}  // namespace ostrevik

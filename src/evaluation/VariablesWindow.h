@@ -1,0 +1,42 @@
+#pragma once
+
+#include "device/ComPort.h"
+
+#include <QByteArray>
+#include <QDialog>
+#include <QStringList>
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace ostrevik {
+
+// "Variableninhalte": asks the device for its internal variables and lists
+// eight of them. While it is shown, the live decoder gets no bytes.
+class TForm8 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm8(TCustomComPort& port, QWidget* parent = nullptr);
+
+    // Reads the variables (run on showing).
+    void FormShow();
+    // Puts the live decoder back (run on hiding).
+    void FormHide();
+
+    QPlainTextEdit* Memo1 = nullptr;
+    QPushButton* Button1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    TCustomComPort& port_;
+    RxCharHandler savedRxChar_;
+    bool detached_ = false;
+};
+
+// The four lines shown for a ten-byte reply, the values unsigned, "\t" a tab.
+QStringList VariablenZeilen(const QByteArray& reply);
+
+}  // namespace ostrevik

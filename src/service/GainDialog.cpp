@@ -1,0 +1,159 @@
+#include "service/GainDialog.h"
+
+#include "common/ModalUi.h"
+#include "device/DeviceLink.h"
+#include "service/ServiceExchange.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+namespace ostrevik {
+
+namespace {
+
+// The device needs a little longer for its variables here than elsewhere.
+constexpr std::chrono::milliseconds kGainReadWait{200};
+// Only the first nine bytes of the reply are needed; the gain is the third.
+constexpr int kGainReplyLength = 9;
+
+}  // namespace
+
+TFormVerstarkungDlg::TFormVerstarkungDlg(TCustomComPort& port, QWidget* parent)
+    : QDialog(parent), port_(port) {
+    setWindowTitle(QStringLiteral("Verstärkung"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(311, 111);
+
+    Label1 = new QLabel(QStringLiteral("Verstärkung: (1 - 240 )"), this);
+    Label1->setGeometry(16, 20, 140, 16);
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setGeometry(160, 16, 81, 22);
+    for (int i = 1; i <= kGainSteps; ++i) {
+        ComboBox1->addItem(QString::number(i));
+    }
+    ComboBox1->setCurrentIndex(0);
+    Label1->setBuddy(ComboBox1);
+
+    Button1 = new QPushButton(QStringLiteral("&Ok"), this);
+    Button1->setGeometry(16, 72, 75, 25);
+    Button1->setDefault(true);
+    ButtonHilfe = new QPushButton(QStringLiteral("&Hilfe F1"), this);
+    ButtonHilfe->setGeometry(100, 72, 75, 25);
+    ButtonHilfe->setAutoDefault(false);
+    Button3 = new QPushButton(QStringLiteral("Wert in EPROM &speichern F7"), this);
+    Button3->setGeometry(184, 72, 115, 25);
+    Button3->setAutoDefault(false);
+
+    setTabOrder(ComboBox1, Button1);
+    setTabOrder(Button1, ButtonHilfe);
+    setTabOrder(ButtonHilfe, Button3);
+
+    // activated: the user's choices only (also by arrow keys and the wheel);
+    // selecting from the program sends nothing.
+    connect(ComboBox1, &QComboBox::activated, this, [this](int index) { ComboBox1Select(index); });
+    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ButtonHilfe, &QPushButton::clicked, this, [this] { ButtonHilfeClick(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+}
+
+void TFormVerstarkungDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+}
+
+void TFormVerstarkungDlg::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    if (!event->spontaneous()) {
+        FormHide();
+    }
+}
+
+void TFormVerstarkungDlg::FormShow() {
+    if (!detached_) {
+        saved_ = port_.OnRxChar();
+        detached_ = true;
+    }
+    port_.SetOnRxChar(nullptr);
+
+    const QByteArray reply =
+        ServiceExchange(port_, {Command::ReadVariables}, kGainReplyLength, kGainReadWait);
+    const bool ok = reply.size() == kGainReplyLength;
+    ComboBox1->setEnabled(ok);
+    Button3->setEnabled(ok);
+    if (ok) {
+        ComboBox1->setCurrentIndex(static_cast<uint8_t>(reply[kVariableGain]));
+    } else {
+        ComboBox1->setCurrentIndex(-1);
+        modalUi().message(this,
+                          QStringLiteral("Aktuelle Verstärkung kann nicht ausgelesen werden!\n\r"
+                                         "möglicherweise ist das Gerät nicht angeschlossen!"),
+                          QStringLiteral("Fehler"), MessageButtons::Ok);
+    }
+    if (ComboBox1->isEnabled()) {
+        ComboBox1->setFocus();
+    } else {
+        Button1->setFocus();
+    }
+}
+
+void TFormVerstarkungDlg::FormHide() {
+    if (detached_) {
+        port_.SetOnRxChar(saved_);
+        saved_ = nullptr;
+        detached_ = false;
+    }
+}
+
+void TFormVerstarkungDlg::SendOrReport(std::initializer_list<uint8_t> command) {
+    try {
+        WriteCommand(port_, command);
+    } catch (const std::exception& e) {
+        modalUi().message(this, PortErrorText(e), QStringLiteral("Ostrevik"), MessageButtons::Ok);
+    }
+}
+
+void TFormVerstarkungDlg::ComboBox1Select(int index) {
+    if (index < 0 || index >= kGainSteps || !ComboBox1->isEnabled()) {
+        return;
+    }
+    SendOrReport({Command::SetGain, static_cast<uint8_t>(index)});
+}
+
+void TFormVerstarkungDlg::Button3Click() {
+    if (!Button3->isEnabled()) {
+        return;  // F7 while the gain could not be read: nothing to store
+    }
+    SendOrReport({Command::StoreToEeprom});
+    accept();
+}
+
+void TFormVerstarkungDlg::ButtonHilfeClick() {
+    modalUi().showHelp(this, QStringLiteral("Ovrik_Verstaerkung.html"));
+}
+
+void TFormVerstarkungDlg::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_F1:
+            ButtonHilfeClick();
+            event->accept();
+            return;
+        case Qt::Key_F7:
+            Button3Click();
+            event->accept();
+            return;
+        case Qt::Key_Escape:
+            // Escape presses "&Ok", the dialog's cancel button.
+            Button1->click();
+            event->accept();
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
+}
+
+}  // namespace ostrevik

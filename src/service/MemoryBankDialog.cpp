@@ -1,0 +1,231 @@
+#include "service/MemoryBankDialog.h"
+
+#include "common/ModalUi.h"
+#include "device/DeviceLink.h"
+#include "service/ServiceExchange.h"
+
+#include <QButtonGroup>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWhatsThis>
+
+namespace ostrevik {
+
+TPvxDatenLoggerDlg::TPvxDatenLoggerDlg(DeviceLink& device, QWidget* parent)
+    : QDialog(parent), device_(device), port_(device.Port()) {
+    setWindowTitle(QStringLiteral("Speicherbänke QTX"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowContextHelpButtonHint);
+    setFixedSize(507, 170);
+
+    RadioGroup1 = new QGroupBox(QStringLiteral("Bankauswahl und Belegung"), this);
+    RadioGroup1->setGeometry(8, 4, 491, 124);
+    ItemGroup = new QButtonGroup(this);
+    // The counts are right-aligned in fields of six characters; a fixed font
+    // keeps the four lines aligned under each other.
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    for (int i = 0; i < kBankCount; ++i) {
+        const int y = 22 + 24 * i;
+        auto* item = new QRadioButton(QString::number(i + 1), RadioGroup1);
+        item->setGeometry(12, y, 44, 19);
+        ItemGroup->addButton(item, i);
+        Items[static_cast<size_t>(i)] = item;
+
+        auto* bar = new QProgressBar(RadioGroup1);
+        bar->setGeometry(60, y + 1, 220, 17);
+        bar->setRange(0, 100);
+        bar->setValue(0);
+        bar->setTextVisible(false);
+        ProgressBars[static_cast<size_t>(i)] = bar;
+
+        auto* text = new QLabel(QString::number(i + 1), RadioGroup1);
+        text->setGeometry(292, y, 190, 19);
+        text->setFont(fixed);
+        StaticTexts[static_cast<size_t>(i)] = text;
+    }
+    ProgressBars[0]->setToolTip(QStringLiteral("Belegung Bank 1"));
+
+    Button1 = new QPushButton(QStringLiteral("&Beenden"), this);
+    Button1->setGeometry(8, 138, 75, 25);
+    ButtonAuslesen = new QPushButton(QStringLiteral("&Auslesen"), this);
+    ButtonAuslesen->setGeometry(140, 138, 75, 25);
+    ButtonLoschen = new QPushButton(QStringLiteral("&Löschen"), this);
+    ButtonLoschen->setGeometry(224, 138, 75, 25);
+    ButtonHilfe = new QPushButton(QStringLiteral("&Hilfe F1"), this);
+    ButtonHilfe->setGeometry(424, 138, 75, 25);
+    for (QPushButton* b : {Button1, ButtonAuslesen, ButtonLoschen, ButtonHilfe}) {
+        b->setAutoDefault(false);
+    }
+
+    // A changed selection counts as a click, whether the user or the
+    // program made it; clicking the selected item again changes nothing.
+    connect(ItemGroup, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked) {
+            RadioGroup1Click();
+        }
+    });
+    connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ButtonAuslesen, &QPushButton::clicked, this, [this] { ButtonAuslesenClick(); });
+    connect(ButtonLoschen, &QPushButton::clicked, this, [this] { ButtonLoschenClick(); });
+    connect(ButtonHilfe, &QPushButton::clicked, this, [this] { ButtonHilfeClick(); });
+}
+
+int TPvxDatenLoggerDlg::ItemIndex() const {
+    return ItemGroup->checkedId();
+}
+
+void TPvxDatenLoggerDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+}
+
+void TPvxDatenLoggerDlg::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    if (!event->spontaneous()) {
+        FormHide();
+    }
+}
+
+void TPvxDatenLoggerDlg::FormShow() {
+    saved_ = port_.OnRxChar();
+    showing_ = true;
+    Aktualisieren();
+}
+
+void TPvxDatenLoggerDlg::FormHide() {
+    if (!showing_) {
+        return;
+    }
+    showing_ = false;
+    port_.SetOnRxChar(saved_);
+    saved_ = nullptr;
+}
+
+void TPvxDatenLoggerDlg::SetConnected(bool connected) {
+    ButtonAuslesen->setEnabled(connected);
+    ButtonLoschen->setEnabled(connected);
+    RadioGroup1->setEnabled(connected);
+}
+
+void TPvxDatenLoggerDlg::Aktualisieren() {
+    port_.SetOnRxChar(nullptr);
+    const QByteArray reply =
+        ServiceExchange(port_, {Command::ReadBankLevels}, kBankLevelsReplyLength, kReplyWait);
+    if (reply.size() != kBankLevelsReplyLength) {
+        modalUi().message(this, QStringLiteral("Keine Verbindung zur Hardware QTX"),
+                          QStringLiteral("Fehler"), MessageButtons::Ok);
+        SetConnected(false);
+        for (QLabel* text : StaticTexts) {
+            text->clear();
+        }
+        // Without an answer there is nothing to renew: the decoder alone
+        // takes the bytes from here on.
+        port_.SetOnRxChar(saved_);
+        return;
+    }
+    SetConnected(true);
+    const std::array<int, kBankCount> counts = BankByteCounts(reply);
+    // Bytes that came in during the read belong to no record the decoder
+    // could still make sense of.
+    DiscardQueues(port_);
+    port_.SetOnRxChar(saved_);
+
+    for (size_t i = 0; i < counts.size(); ++i) {
+        ProgressBars[i]->setValue(BankBarPosition(counts[i]));
+        StaticTexts[i]->setText(BankLevelText(counts[i]));
+    }
+    const int bank = device_.MemoryBank;
+    if (bank >= 1 && bank <= kBankCount && ItemIndex() != bank - 1) {
+        Items[static_cast<size_t>(bank - 1)]->setChecked(true);  // runs RadioGroup1Click
+    }
+    ButtonAuslesen->setFocus();
+    if (showing_) {
+        port_.SetOnRxChar([this](TCustomComPort& sender, int count) { BankRxChar(sender, count); });
+    }
+}
+
+void TPvxDatenLoggerDlg::BankRxChar(TCustomComPort& sender, int count) {
+    if (RxCharHandler decoder = saved_) {
+        decoder(sender, count);
+    }
+    if (!showing_ || !port_.Connected()) {
+        return;
+    }
+    // Once a burst (a measurement, a read-out) has ended, the levels have
+    // changed; while bytes are still waiting, the next event comes anyway.
+    if (port_.InputCount() == 0) {
+        WaitWithoutEvents(kReplyWait);
+        Aktualisieren();
+    }
+}
+
+void TPvxDatenLoggerDlg::RadioGroup1Click() {
+    const int index = ItemIndex();
+    if (index < 0) {
+        return;
+    }
+    try {
+        device_.SetMemoryBank(index + 1, true);
+    } catch (const std::exception& e) {
+        modalUi().message(this, PortErrorText(e), QStringLiteral("Ostrevik"), MessageButtons::Ok);
+    }
+}
+
+void TPvxDatenLoggerDlg::ButtonAuslesenClick() {
+    // The records come as an ordinary stream, for the decoder.
+    port_.SetOnRxChar(saved_);
+    try {
+        device_.ReadOutBank();
+    } catch (const std::exception& e) {
+        modalUi().message(this, PortErrorText(e), QStringLiteral("Ostrevik"), MessageButtons::Ok);
+    }
+    accept();
+}
+
+void TPvxDatenLoggerDlg::ButtonLoschenClick() {
+    try {
+        device_.ClearBankOnDevice();
+    } catch (const std::exception& e) {
+        modalUi().message(this, PortErrorText(e), QStringLiteral("Ostrevik"), MessageButtons::Ok);
+    }
+    WaitWithoutEvents(kReplyWait);
+    Aktualisieren();
+}
+
+void TPvxDatenLoggerDlg::ButtonHilfeClick() {
+    modalUi().showHelp(this, QStringLiteral("Ovrik_Speicherbaenke.html"));
+}
+
+void TPvxDatenLoggerDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        ButtonHilfeClick();
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape) {
+        // No cancel button: Escape does not close this dialog.
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool TPvxDatenLoggerDlg::event(QEvent* event) {
+    // The title bar's help button opens the dialog's help page.
+    if (event->type() == QEvent::EnterWhatsThisMode) {
+        QWhatsThis::leaveWhatsThisMode();
+        ButtonHilfeClick();
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+}  // namespace ostrevik

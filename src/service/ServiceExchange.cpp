@@ -1,0 +1,77 @@
+#include "service/ServiceExchange.h"
+
+#include "device/DeviceLink.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace ostrevik {
+
+QByteArray ServiceExchange(TCustomComPort& port, std::initializer_list<uint8_t> command,
+                           int replyLength, std::chrono::milliseconds wait) {
+    GuardedExchange exchange(port);
+    if (!port.Connected()) {
+        return {};
+    }
+    try {
+        QByteArray reply = exchange.Run(command, replyLength, wait);
+        // The device may send more than is read (ReadVariables answers with
+        // ten bytes where a dialog needs eight or nine).
+        exchange.DiscardRest();
+        return reply;
+    } catch (const EComPort&) {
+        return {};
+    }
+}
+
+void WriteCommand(TCustomComPort& port, std::initializer_list<uint8_t> command) {
+    QByteArray bytes;
+    for (uint8_t b : command) {
+        bytes.append(static_cast<char>(b));
+    }
+    port.Write(bytes.constData(), static_cast<int>(bytes.size()));
+}
+
+void DiscardQueues(TCustomComPort& port) {
+    if (!port.Connected()) {
+        return;
+    }
+    try {
+        port.ClearBuffer(true, true);
+    } catch (const EComPort&) {
+        // A port that has just failed has nothing left worth keeping either.
+    }
+}
+
+void WaitWithoutEvents(std::chrono::milliseconds wait) {
+    std::this_thread::sleep_for(wait);
+}
+
+QString PortErrorText(const std::exception& error) {
+    return QString::fromLocal8Bit(error.what());
+}
+
+std::array<int, kBankCount> BankByteCounts(const QByteArray& reply) {
+    std::array<int, kBankCount> counts{};
+    for (int i = 0; i < kBankCount && 2 * i + 1 < reply.size(); ++i) {
+        const auto low = static_cast<uint8_t>(reply[2 * i]);
+        const auto high = static_cast<uint8_t>(reply[2 * i + 1]);
+        counts[static_cast<size_t>(i)] = low | (high << 8);
+    }
+    return counts;
+}
+
+double BankPercent(int byteCount) {
+    return byteCount * 100.0 / kBankCapacity;
+}
+
+int BankBarPosition(int byteCount) {
+    return std::clamp(static_cast<int>(BankPercent(byteCount)), 0, 100);
+}
+
+QString BankLevelText(int byteCount) {
+    // asprintf formats without the locale: always a decimal point.
+    return QString::asprintf("%6d Bytes = %6.2f%%", byteCount, BankPercent(byteCount));
+}
+
+}  // namespace ostrevik

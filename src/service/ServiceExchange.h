@@ -1,0 +1,69 @@
+#pragma once
+
+#include "device/ComPort.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <initializer_list>
+
+namespace ostrevik {
+
+// The service dialogs talk to the device directly through the port (their
+// bytes never reach the debug trace) and judge the reply by its length.
+
+// One command with a reply of fixed length: the port's received-bytes
+// handler is detached for the exchange and put back afterwards, both queues
+// are emptied, the command written, the fixed wait spent without processing
+// events, and up to replyLength bytes read with one read. Whatever else of
+// the reply has come in by then is discarded before the handler returns, so
+// the live decoder never takes reply bytes for stream bytes.
+//
+// A closed port or a port that fails gives an empty reply: to the dialogs
+// this is a device that does not answer, and they say so in their own words.
+QByteArray ServiceExchange(TCustomComPort& port, std::initializer_list<uint8_t> command,
+                           int replyLength, std::chrono::milliseconds wait);
+
+// Writes command bytes that expect no reply, with one write. An error of the
+// port is passed on.
+void WriteCommand(TCustomComPort& port, std::initializer_list<uint8_t> command);
+
+// Empties both queues if the port is open; errors are of no interest here.
+void DiscardQueues(TCustomComPort& port);
+
+// Blocks the calling thread without processing events: the device's reply is
+// read only after the fixed time, and meanwhile nothing else may reach it.
+void WaitWithoutEvents(std::chrono::milliseconds wait);
+
+// The message of a port error as the program's standard error display shows it.
+QString PortErrorText(const std::exception& error);
+
+// --- The variables reply of ReadVariables --------------------------------
+
+inline constexpr int kVariablesReplyLength = 10;
+// Index of the working gain (0..239) and of the tone generator flag.
+inline constexpr int kVariableGain = 2;
+inline constexpr int kVariableToneFlag = 7;
+// The gain is shown to the user as 1..240.
+inline constexpr int kGainSteps = 240;
+
+// --- Memory bank fill levels ----------------------------------------------
+
+inline constexpr int kBankCount = 4;
+inline constexpr int kBankCapacity = 33792;  // bytes per memory bank
+inline constexpr int kBankLevelsReplyLength = 20;
+
+// The four byte counts of a fill-level reply (16 bits, low byte first);
+// the reply must hold at least eight bytes.
+std::array<int, kBankCount> BankByteCounts(const QByteArray& reply);
+// Fill level in percent; more than 100 for a count above the capacity.
+double BankPercent(int byteCount);
+// The position of the level bar: the percentage truncated, at most 100.
+int BankBarPosition(int byteCount);
+// "%6d Bytes = %6.2f%%" with a point as decimal separator.
+QString BankLevelText(int byteCount);
+
+}  // namespace ostrevik

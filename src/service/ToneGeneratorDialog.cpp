@@ -1,0 +1,126 @@
+#include "service/ToneGeneratorDialog.h"
+
+#include "common/ModalUi.h"
+#include "device/DeviceLink.h"
+#include "service/ServiceExchange.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace ostrevik {
+
+namespace {
+
+// The direction is in the eighth byte of the variables; the first eight
+// are read.
+constexpr int kToneReplyLength = 8;
+constexpr uint8_t kFallingChar = 0x30;  // '0'; '1' is rising
+
+}  // namespace
+
+TPvxTongenDlg::TPvxTongenDlg(TCustomComPort& port, QWidget* parent) : QDialog(parent), port_(port) {
+    setWindowTitle(QStringLiteral("Einstellungen Tongenerator QTX"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(262, 139);
+
+    RadioGroup1 = new QGroupBox(QStringLiteral("Frequenzverlauf bei Drucksteigerung"), this);
+    RadioGroup1->setGeometry(8, 8, 246, 81);
+    Fallend = new QRadioButton(QStringLiteral("fallend"), RadioGroup1);
+    Fallend->setGeometry(16, 24, 200, 19);
+    Steigend = new QRadioButton(QStringLiteral("steigend"), RadioGroup1);
+    Steigend->setGeometry(16, 50, 200, 19);
+    Items = new QButtonGroup(this);
+    Items->addButton(Fallend, 0);
+    Items->addButton(Steigend, 1);
+
+    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn->setGeometry(8, 104, 75, 25);
+    OKBtn->setDefault(true);
+    ButtonHilfe = new QPushButton(QStringLiteral("&Hilfe F1"), this);
+    ButtonHilfe->setGeometry(93, 104, 75, 25);
+    ButtonHilfe->setAutoDefault(false);
+    CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
+    CancelBtn->setGeometry(179, 104, 75, 25);
+    CancelBtn->setAutoDefault(false);
+
+    connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+    connect(ButtonHilfe, &QPushButton::clicked, this, [this] { ButtonHilfeClick(); });
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+int TPvxTongenDlg::ItemIndex() const {
+    return Items->checkedId();
+}
+
+void TPvxTongenDlg::SetItemIndex(int index) {
+    if (QAbstractButton* button = Items->button(index)) {
+        button->setChecked(true);
+        return;
+    }
+    // An exclusive group keeps one button checked; none is wanted here.
+    Items->setExclusive(false);
+    for (QAbstractButton* button : Items->buttons()) {
+        button->setChecked(false);
+    }
+    Items->setExclusive(true);
+}
+
+void TPvxTongenDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+}
+
+void TPvxTongenDlg::FormShow() {
+    const QByteArray reply =
+        ServiceExchange(port_, {Command::ReadVariables}, kToneReplyLength, kReplyWait);
+    const bool ok = reply.size() == kToneReplyLength;
+    if (ok) {
+        SetItemIndex(static_cast<uint8_t>(reply[kVariableToneFlag]) & 1);
+    } else {
+        modalUi().message(this, QStringLiteral("Keine Verbindung zur Hardware QTX!"),
+                          QStringLiteral("Fehler"), MessageButtons::Ok);
+        SetItemIndex(-1);
+    }
+    OKBtn->setEnabled(ok);
+    RadioGroup1->setEnabled(ok);
+}
+
+void TPvxTongenDlg::OKBtnClick() {
+    const int index = ItemIndex();
+    if (!OKBtn->isEnabled() || index < 0) {
+        return;  // Enter while the direction could not be read
+    }
+    try {
+        GuardedExchange exchange(port_);
+        WriteCommand(port_, {Command::SetToneDirection});
+        WriteCommand(port_, {static_cast<uint8_t>(kFallingChar + index)});
+        WaitWithoutEvents(kReplyWait);
+        // The device's acknowledgement is of no interest.
+        port_.ClearBuffer(true, true);
+    } catch (const std::exception& e) {
+        modalUi().message(this, PortErrorText(e), QStringLiteral("Ostrevik"), MessageButtons::Ok);
+        return;
+    }
+    accept();
+}
+
+void TPvxTongenDlg::ButtonHilfeClick() {
+    modalUi().showHelp(this, QStringLiteral("Ovrik_EinstTongen.html"));
+}
+
+void TPvxTongenDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        ButtonHilfeClick();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace ostrevik

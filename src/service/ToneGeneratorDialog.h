@@ -1,0 +1,47 @@
+#pragma once
+
+#include "device/ComPort.h"
+
+#include <QDialog>
+
+class QButtonGroup;
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+
+namespace ostrevik {
+
+// "Einstellungen Tongenerator QTX": reads whether the pitch of the device's
+// tone falls or rises with the pressure, and sets it on OK.
+class TPvxTongenDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit TPvxTongenDlg(TCustomComPort& port, QWidget* parent = nullptr);
+
+    // Reads the direction from the device (run on showing).
+    void FormShow();
+    // Sends the chosen direction and closes with OK.
+    void OKBtnClick();
+    void ButtonHilfeClick();
+
+    // The selected item: 0 "fallend", 1 "steigend", -1 none.
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+
+    QGroupBox* RadioGroup1 = nullptr;
+    QRadioButton* Fallend = nullptr;
+    QRadioButton* Steigend = nullptr;
+    QButtonGroup* Items = nullptr;
+    QPushButton* OKBtn = nullptr;
+    QPushButton* ButtonHilfe = nullptr;
+    QPushButton* CancelBtn = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    TCustomComPort& port_;
+};
+
+}  // namespace ostrevik

@@ -1,0 +1,87 @@
+#include "service/ServiceExchange.h"
+
+#include "PortTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace ostrevik;
+using namespace ostrevik::test;
+
+TEST(BankLevels, BarsAndTextsForTypicalCounts) {
+    struct Case {
+        int count;
+        int bar;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0, 0, "     0 Bytes =   0.00%"},
+        {100, 0, "   100 Bytes =   0.30%"},  // 0.296 %: bar truncated, text rounded
+        {8448, 25, "  8448 Bytes =  25.00%"},
+        {16896, 50, " 16896 Bytes =  50.00%"},
+        {33792, 100, " 33792 Bytes = 100.00%"},
+        {65535, 100, " 65535 Bytes = 193.94%"},  // more than a bank holds: the bar stops at 100
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(BankBarPosition(c.count), c.bar) << c.count;
+        EXPECT_EQ(BankLevelText(c.count).toStdString(), c.text) << c.count;
+    }
+}
+
+TEST(BankLevels, CountsAreLittleEndianAndTheTailIsIgnored) {
+    QByteArray reply("\x00\x00\x00\x42\x00\x84\x64\x00", 8);
+    reply.append(12, '\xEE');
+    EXPECT_EQ(BankByteCounts(reply), (std::array<int, 4>{0, 16896, 33792, 100}));
+    // A high byte above 127 stays positive.
+    EXPECT_EQ(BankByteCounts(QByteArray("\xFF\xFF\x00\x80", 4)),
+              (std::array<int, 4>{65535, 32768, 0, 0}));
+}
+
+class ServiceExchangeTest : public ::testing::Test {
+protected:
+    ServiceExchangeTest() {
+        SetupForQtx(port);
+        port.SetPort(QStringLiteral("COM1"));
+    }
+    ~ServiceExchangeTest() override {
+        port.SetOnRxChar(nullptr);
+        port.Close();
+    }
+
+    ScopedPortDir ports;
+    PtyPair device{ports.path(), 1};
+    TComPort port;
+};
+
+TEST_F(ServiceExchangeTest, ReadsTheExpectedLengthAndDiscardsTheRestOfTheReply) {
+    port.Open();
+    int handled = 0;
+    port.SetOnRxChar([&](TCustomComPort&, int) { ++handled; });
+    // Stale bytes from before the command are discarded too.
+    device.write(QByteArray("old"));
+    ASSERT_TRUE(waitUntil([&] { return port.InputCount() == 3 || handled > 0; }));
+
+    QByteArray seen;
+    std::thread answer([&] {
+        seen = device.read(500, 1);
+        device.write(QByteArray("0123456789"));
+    });
+    const QByteArray reply = ServiceExchange(port, {0x62}, 8, std::chrono::milliseconds(100));
+    answer.join();
+    EXPECT_EQ(seen, QByteArray("\x62"));
+    EXPECT_EQ(reply, QByteArray("01234567"));
+    // Bytes 8 and 9 are gone before the handler is back.
+    EXPECT_EQ(port.InputCount(), 0);
+    EXPECT_TRUE(port.OnRxChar());
+}
+
+TEST_F(ServiceExchangeTest, AClosedPortIsADeviceThatDoesNotAnswer) {
+    bool called = false;
+    port.SetOnRxChar([&](TCustomComPort&, int) { called = true; });
+    EXPECT_TRUE(ServiceExchange(port, {0x62}, 10, std::chrono::milliseconds(100)).isEmpty());
+    EXPECT_TRUE(port.OnRxChar());  // the handler is back
+    EXPECT_FALSE(called);
+    EXPECT_NO_THROW(DiscardQueues(port));
+    EXPECT_THROW(WriteCommand(port, {0x73}), EComPort);
+}

@@ -1,0 +1,151 @@
+#include "service/ZeroCalibrationDialog.h"
+
+#include "ServiceFixture.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest/QTest>
+
+using namespace ostrevik;
+using namespace ostrevik::test;
+using qtxsim::Bytes;
+
+namespace {
+
+const QString kConfirm = QStringLiteral("Bitte den Abzug während der Eichung nicht berühren !");
+const QString kSuccess =
+    QStringLiteral("Eichung erfolgreich beendet!\r\nWerte ins EEPROM speichern?");
+const QString kFailed = QStringLiteral("Bei der Eichung ist ein Fehler aufgetreten");
+
+class ZeroCalibrationDialogTest : public ServiceFixture {
+protected:
+    TFormNullabgleichDlg& dialog() { return *form->NullabgleichDlg; }
+
+    // Runs a calibration to its end: the dialog closes by itself.
+    void calibrate() {
+        whileOpen([](QDialog& d) { EXPECT_TRUE(waitUntil([&] { return !d.isVisible(); })); });
+        form->Nullabgleich1->trigger();
+    }
+};
+
+}  // namespace
+
+TEST_F(ZeroCalibrationDialogTest, SuccessOffersToStoreAndYesSendsStore) {
+    TMDIChild* doc = newDocument();
+    ui.messageAnswers = {MessageAnswer::Ok, MessageAnswer::Yes};
+    const size_t m = mark();
+    calibrate();
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].text, kConfirm);
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Meldung"));
+    EXPECT_EQ(ui.messages[0].buttons, MessageButtons::OkCancel);
+    EXPECT_EQ(ui.messages[1].text, kSuccess);
+    EXPECT_EQ(ui.messages[1].caption, QStringLiteral("Meldung"));
+    EXPECT_EQ(ui.messages[1].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(dialog().ReceivedText(), QByteArray("Nullabgleich: OK\r\n"));
+    EXPECT_TRUE(waitForExactly(m, {0x2B, 0x30, 0x73}));
+    EXPECT_EQ(sim->GetVariables().eNull, sim->GetVariables().pNull);
+    EXPECT_FALSE(dialog().Timer1->isActive());
+    expectDecoderReceives(doc);
+
+    // No: nothing stored.
+    ui.messages.clear();
+    ui.messageAnswers = {MessageAnswer::Ok, MessageAnswer::No};
+    const size_t again = mark();
+    calibrate();
+    EXPECT_EQ(ui.messages.size(), 2u);
+    EXPECT_TRUE(waitForExactly(again, {0x2B, 0x30}));
+}
+
+TEST_F(ZeroCalibrationDialogTest, AnErrorInTheTextOnlyTellsAndDoesNotMarkLaterCalibrations) {
+    sim->SetCalibrationFails(true);
+    ui.messageAnswers = {MessageAnswer::Ok};
+    size_t m = mark();
+    calibrate();
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[1].text, kFailed);
+    EXPECT_EQ(ui.messages[1].caption, QStringLiteral("Fehler"));
+    EXPECT_EQ(ui.messages[1].buttons, MessageButtons::Ok);
+    EXPECT_TRUE(waitForExactly(m, {0x2B, 0x30}));
+
+    // The next calibration succeeds and is judged by its own text.
+    sim->SetCalibrationFails(false);
+    ui.messages.clear();
+    ui.messageAnswers = {MessageAnswer::Ok, MessageAnswer::Yes};
+    m = mark();
+    calibrate();
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[1].text, kSuccess);
+    EXPECT_TRUE(waitForExactly(m, {0x2B, 0x30, 0x73}));
+}
+
+TEST_F(ZeroCalibrationDialogTest, TheEndByteEndsTheCalibrationWhereverItStands) {
+    // The device's own text would report an error, but an end byte arrives
+    // first: only the text before it counts.
+    sim->SetCalibrationFails(true);
+    ui.messageAnswers = {MessageAnswer::Ok, MessageAnswer::No};
+    ui.duringMessage = [&](const test::MessageCall& call) {
+        if (call.text == kConfirm) {
+            sim->InjectNow({'o', 'k', 0x30});
+            ASSERT_TRUE(sim->WaitUntilSent(std::chrono::seconds(2)));
+        }
+    };
+    calibrate();
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[1].text, kSuccess);
+}
+
+TEST_F(ZeroCalibrationDialogTest, CancelledConfirmationSendsNothingMoreAndWaitsForAbbrechen) {
+    TMDIChild* doc = newDocument();
+    ui.messageAnswers = {MessageAnswer::Cancel};
+    const size_t m = mark();
+    whileOpen([&](QDialog& d) {
+        EXPECT_FALSE(dialog().Timer1->isActive());
+        QTest::qWait(150);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(dialog().ProgressBar1->value(), 0);
+        QTest::keyClick(dialog().Button1, Qt::Key_Escape);
+        EXPECT_FALSE(d.isVisible());
+    });
+    form->Nullabgleich1->trigger();
+    EXPECT_EQ(ui.messages.size(), 1u);  // no evaluation after an abort
+    EXPECT_TRUE(waitForExactly(m, {0x2B}));
+    expectDecoderReceives(doc);
+}
+
+TEST_F(ZeroCalibrationDialogTest, NoAnswerToTheStatusRequestClosesAtTheFirstTick) {
+    sim->SetReplyFault(0x2B, {qtxsim::ReplyFault::Kind::Short, 1, 0, true});
+    const size_t m = mark();
+    calibrate();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              QStringLiteral("Konnte den Nullabgleich nicht einleiten.\n\r"
+                             "Möglicherweise ist das Gerät nicht angeschlossen !"));
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Fehler"));
+    EXPECT_TRUE(waitForExactly(m, {0x2B}));
+    EXPECT_TRUE(dialog().Aborted());
+}
+
+TEST_F(ZeroCalibrationDialogTest, TheBarRunsToAndFroWhileTheDeviceWorks) {
+    // A device that never ends its calibration.
+    sim->SetReplyFault(0x30, {qtxsim::ReplyFault::Kind::Missing, 0, 0, true});
+    ui.messageAnswers = {MessageAnswer::Ok};
+    whileOpen([&](QDialog& d) {
+        // Driven tick by tick: up from 0, one unit per tick, back from 100.
+        dialog().Timer1->stop();
+        EXPECT_EQ(dialog().ProgressBar1->value(), 0);
+        dialog().Timer1Timer();  // rests at 0 for one tick
+        EXPECT_EQ(dialog().ProgressBar1->value(), 0);
+        for (int i = 0; i < 100; ++i) {
+            dialog().Timer1Timer();
+        }
+        EXPECT_EQ(dialog().ProgressBar1->value(), 100);
+        dialog().Timer1Timer();  // turns at the top
+        EXPECT_EQ(dialog().ProgressBar1->value(), 99);
+        EXPECT_TRUE(d.isVisible());
+        dialog().Button1->click();
+    });
+    form->Nullabgleich1->trigger();
+    EXPECT_EQ(ui.messages.size(), 1u);
+}
