@@ -22,19 +22,18 @@ constexpr uint8_t kCarriageReturn = 13;
 }  // namespace
 
 QString TraceCharacter(uint8_t b) {
-    if (b < 0x20) {
-        return QString(QChar(0x2400 + b));  // the control pictures block
-    }
-    if (b == 0x7F) {
-        return QString(QChar(0x2421));
-    }
     const char c = static_cast<char>(b);
-    const QString s = fromCp1252(&c, 1);
-    if (s.at(0).unicode() >= 0x80 && s.at(0).unicode() < 0xA0) {
-        // Windows leaves these codes unassigned; they would show as nothing.
-        return QStringLiteral("<%1>").arg(QString::number(b, 16).toUpper());
+    const QChar shown = fromCp1252(&c, 1).at(0);
+    // Control codes, the codes Windows leaves unassigned (they decode to C1
+    // controls), the no-break space and the soft hyphen would show as
+    // nothing, or as a box where the font has no glyph.
+    const bool invisible = shown.unicode() < 0x20 || shown.unicode() == 0x7F ||
+                           (shown.unicode() >= 0x80 && shown.unicode() < 0xA0) ||
+                           shown.unicode() == 0xA0 || shown.unicode() == 0xAD;
+    if (invisible) {
+        return QStringLiteral("<%1>").arg(b, 2, 16, QLatin1Char('0')).toUpper();
     }
-    return s;
+    return QString(shown);
 }
 
 TDebugForm::TDebugForm(bool& traceOn, QWidget* parent) : QWidget(parent), TraceOn(traceOn) {

@@ -50,10 +50,9 @@ private:
     bool scrollPending_ = false;
 };
 
-// How a traced byte is shown: the character of the 8-bit Windows character
-// set, or, for bytes without a visible character (control codes, the codes
-// Windows leaves unassigned), a visible stand-in: the Unicode control picture
-// for 0x00..0x1F and 0x7F, "<hh>" for the unassigned codes.
+// How a traced byte is shown: its character in the 8-bit Windows character
+// set, or "<hh>" (hexadecimal) for a byte that has no visible character there
+// (control codes, unassigned codes, no-break space, soft hyphen).
 QString TraceCharacter(uint8_t b);
 
 }  // namespace ostrevik

@@ -25,15 +25,19 @@ TForm8::TForm8(TCustomComPort& port, QWidget* parent) : QDialog(parent), port_(p
     setWindowTitle(QStringLiteral("Variableninhalte"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(260, 146);
+    // Wide enough for the longest line in this platform's fonts.
+    setFixedSize(340, 146);
 
     Memo1 = new QPlainTextEdit(this);
-    Memo1->setGeometry(5, 5, 244, 97);
+    Memo1->setGeometry(5, 5, 330, 97);
     Memo1->setReadOnly(true);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setFocusPolicy(Qt::ClickFocus);
+    // Tab stops a name wide, so that the values line up in columns.
+    Memo1->setTabStopDistance(Memo1->fontMetrics().horizontalAdvance(QStringLiteral("ändmark")) +
+                              12);
     Button1 = new QPushButton(QStringLiteral("&Schließen"), this);
-    Button1->setGeometry(93, 112, 75, 25);
+    Button1->setGeometry(133, 112, 75, 25);
     Button1->setDefault(true);
     setTabOrder(Button1, Memo1);
 

@@ -28,24 +28,24 @@ TFormVerstarkungDlg::TFormVerstarkungDlg(TCustomComPort& port, QWidget* parent)
     setFixedSize(311, 111);
 
     Label1 = new QLabel(QStringLiteral("Verstärkung: (1 - 240 )"), this);
-    Label1->setGeometry(16, 20, 140, 16);
+    Label1->setGeometry(12, 16, 150, 16);
     ComboBox1 = new QComboBox(this);
-    ComboBox1->setGeometry(160, 16, 81, 22);
+    ComboBox1->setGeometry(168, 12, 81, 22);
     for (int i = 1; i <= kGainSteps; ++i) {
         ComboBox1->addItem(QString::number(i));
     }
     ComboBox1->setCurrentIndex(0);
     Label1->setBuddy(ComboBox1);
 
+    Button3 = new QPushButton(QStringLiteral("Wert in EPROM &speichern F7"), this);
+    Button3->setGeometry(12, 44, 287, 25);
+    Button3->setAutoDefault(false);
     Button1 = new QPushButton(QStringLiteral("&Ok"), this);
-    Button1->setGeometry(16, 72, 75, 25);
+    Button1->setGeometry(12, 78, 140, 25);
     Button1->setDefault(true);
     ButtonHilfe = new QPushButton(QStringLiteral("&Hilfe F1"), this);
-    ButtonHilfe->setGeometry(100, 72, 75, 25);
+    ButtonHilfe->setGeometry(159, 78, 140, 25);
     ButtonHilfe->setAutoDefault(false);
-    Button3 = new QPushButton(QStringLiteral("Wert in EPROM &speichern F7"), this);
-    Button3->setGeometry(184, 72, 115, 25);
-    Button3->setAutoDefault(false);
 
     setTabOrder(ComboBox1, Button1);
     setTabOrder(Button1, ButtonHilfe);

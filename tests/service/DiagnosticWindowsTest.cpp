@@ -85,15 +85,15 @@ TEST_F(DiagnosticWindowsTest, TheTraceShowsBytesOfBothDirectionsWhileShown) {
     EXPECT_TRUE(waitForExactly(m, {0x2B}));
     drain();
     // The status reply (acknowledge, bank digit), control bytes shown visibly.
-    const QString reply = QString(QChar(0x2406)) + QStringLiteral("1");
+    const QString reply = QStringLiteral("<06>1");
     EXPECT_EQ(debug().TraceText(), QStringLiteral("A\nB") + reply);
 
     // Bytes moved by the program's own commands appear in order.
     form->Device.SendMeasure();
     sim->InjectNow({0x01, 0x7F, 0x81, 0xE4});
     drain();
-    EXPECT_EQ(debug().TraceText(), QStringLiteral("A\nB") + reply + QStringLiteral("m") +
-                                       QChar(0x2401) + QChar(0x2421) + QStringLiteral("<81>ä"));
+    EXPECT_EQ(debug().TraceText(),
+              QStringLiteral("A\nB") + reply + QStringLiteral("m<01><7F><81>ä"));
 }
 
 TEST_F(DiagnosticWindowsTest, NothingIsTracedWhileTheWindowIsHidden) {
@@ -147,6 +147,17 @@ TEST(DebugWindow, AKeyWithoutASenderIsDroppedAndTheTraceFlagRestored) {
     EXPECT_FALSE(traceDuringSend);
     EXPECT_TRUE(traceOn);
     EXPECT_EQ(form.TraceText(), QString());
+}
+
+TEST(DebugWindow, BytesWithoutAVisibleCharacterAreShownInHex) {
+    const std::pair<uint8_t, const char*> cases[] = {
+        {0x00, "<00>"}, {0x09, "<09>"}, {0x1F, "<1F>"}, {0x20, " "},    {0x41, "A"},
+        {0x7F, "<7F>"}, {0x80, "€"},    {0x81, "<81>"}, {0x9D, "<9D>"}, {0xA0, "<A0>"},
+        {0xAD, "<AD>"}, {0xE4, "ä"},    {0xFF, "ÿ"},    {0x3C, "<"},
+    };
+    for (auto [byte, shown] : cases) {
+        EXPECT_EQ(TraceCharacter(byte).toStdString(), shown) << int(byte);
+    }
 }
 
 TEST(DebugWindow, ALongTraceWithoutCarriageReturnsStaysFast) {

@@ -98,7 +98,8 @@ TEST_F(MemoryBankDialogTest, TheBankOfTheProgramIsSelectedAndAClickSelectsAnothe
     whileOpen([&](QDialog&) {
         EXPECT_EQ(dialog().ItemIndex(), 2);
         const size_t beforeClick = mark();
-        QTest::mouseClick(dialog().Items[1], Qt::LeftButton, {}, QPoint(6, dialog().Items[1]->height() / 2));
+        QTest::mouseClick(dialog().Items[1], Qt::LeftButton, {},
+                          QPoint(6, dialog().Items[1]->height() / 2));
         EXPECT_EQ(form->Device.MemoryBank, 2);
         EXPECT_EQ(receivedSince(beforeClick), (Bytes{0x02}));
         EXPECT_EQ(sim->Bank(), 2);
