@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -182,6 +184,35 @@ TEST_F(ComPortTest, AMissingPortRaisesCodeOneAndLeavesTheComponentClosed) {
     char byte = 0;
     EXPECT_THROW(port.Read(&byte, 1), EComPort);
     EXPECT_NO_THROW(port.Close());
+}
+
+// The user not in the "dialout" group: the port exists but may not be opened.
+// The attempt runs in a child process without privileges, so the test means
+// the same for root and for anyone else.
+TEST_F(ComPortTest, APortThatMayNotBeOpenedRaisesCodeOneWithThePermissionError) {
+    PtyPair pty(dir.path(), 3);
+    ASSERT_EQ(::chmod(pty.devicePath().c_str(), 0), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+            ::_exit(100);
+        }
+        TComPort other;
+        other.SetPort(QStringLiteral("COM3"));
+        try {
+            other.Open();
+        } catch (const EComPort& error) {
+            ::_exit(error.Code() == 1 && !other.Connected() ? error.WinCode() : 101);
+        }
+        ::_exit(102);
+    }
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), EACCES);
 }
 
 TEST_F(ComPortTest, AFileThatIsNoTerminalIsNoPort) {
