@@ -9,18 +9,18 @@
 using namespace ostrevik;
 using namespace ostrevik::test;
 
-TEST(BankLevels, BarsAndTextsForTypicalCounts) {
+// The dialog test shows 0, 50 and 100 percent; these are the in-between and
+// the impossible counts.
+TEST(BankLevels, BarsAndTextsBetweenAndBeyondTheCapacity) {
     struct Case {
         int count;
         int bar;
         const char* text;
     };
     const Case cases[] = {
-        {0, 0, "     0 Bytes =   0.00%"},
         {100, 0, "   100 Bytes =   0.30%"},  // 0.296 %: bar truncated, text rounded
         {8448, 25, "  8448 Bytes =  25.00%"},
-        {16896, 50, " 16896 Bytes =  50.00%"},
-        {33792, 100, " 33792 Bytes = 100.00%"},
+        {33791, 99, " 33791 Bytes = 100.00%"},
         {65535, 100, " 65535 Bytes = 193.94%"},  // more than a bank holds: the bar stops at 100
     };
     for (const Case& c : cases) {

@@ -96,27 +96,12 @@ protected:
 
 }  // namespace
 
-TEST_F(SettingsDialogTest, ControlsCarryTheirTextsAndThePortBoxIsHidden) {
+TEST_F(SettingsDialogTest, ListsHelpAndTheHiddenPortBox) {
     start();
     settings([](TForm3& d) {
-        EXPECT_EQ(d.windowTitle(), QStringLiteral("Einstellungen"));
-        EXPECT_EQ(d.GroupBoxMesskurve->title(), QStringLiteral("Messkurve"));
-        EXPECT_EQ(d.GroupBoxTonschwelle->title(), QStringLiteral("Tonschwelle"));
-        EXPECT_EQ(d.GroupBoxSchuss->title(), QStringLiteral("Schuss"));
-        EXPECT_EQ(d.GroupBox6->title(), QStringLiteral("Marker"));
-        EXPECT_EQ(d.CheckBox1->text(), QStringLiteral("sichtbar"));
-        EXPECT_EQ(d.CheckBox2->text(), QStringLiteral("Messbalken anzeigen"));
-        EXPECT_EQ(d.RadioGroup2->title(), QStringLiteral("Form"));
-        EXPECT_EQ(d.Kreis->text(), QStringLiteral("Kreis"));
-        EXPECT_EQ(d.Kreuz->text(), QStringLiteral("Kreuz"));
-        EXPECT_EQ(d.GroupBox1->title(), QStringLiteral("Skalierung"));
-        EXPECT_EQ(d.GroupBox2->title(), QStringLiteral("Schussbündige Anzeige"));
-        EXPECT_EQ(d.GroupBoxAwName->title(), QStringLiteral("Anwender"));
-        EXPECT_EQ(d.GroupBoxComNr->title(), QStringLiteral("Com-Schnittstelle"));
         EXPECT_FALSE(d.GroupBoxComNr->isVisible());
         for (QComboBox* widths : {d.ComboBox1, d.ComboBox2, d.ComboBox3}) {
             ASSERT_EQ(widths->count(), 10);
-            EXPECT_EQ(widths->itemText(0), QStringLiteral("1"));
             EXPECT_EQ(widths->itemText(9), QStringLiteral("10"));
             EXPECT_EQ(widths->maxVisibleItems(), 10);
         }
@@ -125,10 +110,6 @@ TEST_F(SettingsDialogTest, ControlsCarryTheirTextsAndThePortBoxIsHidden) {
             scales << d.ComboBoxSkalierung->itemText(i);
         }
         EXPECT_EQ(scales, QStringList({"5,0", "2,5", "1,0", "0,5", "0,25", "0,1"}));
-        EXPECT_EQ(d.Button1->text(), QStringLiteral("&OK"));
-        EXPECT_EQ(d.Hilfe1->text(), QStringLiteral("&Hilfe F1"));
-        EXPECT_EQ(d.Button2->text(), QStringLiteral("&Abbrechen"));
-        EXPECT_TRUE(d.Button1->isDefault());
         // Help by key and button; the key does not reach the focused list.
         QTest::keyClick(d.ComboBoxSkalierung, Qt::Key_F1);
         QTest::mouseClick(d.Hilfe1, Qt::LeftButton);
