@@ -387,6 +387,11 @@ void TForm1::FormShow() {
     loadSettings(Config, configPath_);
     ApplySettings();
     Device.SearchDevice();
+    // Files named on the command line (a file manager opening a .pvo file)
+    // open as "&Öffnen" would open them.
+    for (const QString& path : StartFiles) {
+        OpenDocumentWindow(path)->DateiLaden();
+    }
     started_ = true;
 }
 

@@ -52,6 +52,8 @@ public:
     void FormShow();
     // True once FormShow has run to its end (settings applied, device searched).
     bool Started() const { return started_; }
+    // Measurement files to open at start, from the command line.
+    QStringList StartFiles;
 
     // Part of the program's commands, public so that tests can drive them.
     TMDIChild* OpenDocumentWindow(const QString& name);

@@ -6,9 +6,17 @@
 #include "settings/Paths.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMainWindow>
+#include <QSocketNotifier>
 #include <QTranslator>
+
+#include <csignal>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace ostrevik;
 
@@ -26,6 +34,35 @@ void LoadGermanQtTexts(QApplication& app) {
             delete translator;
         }
     }
+}
+
+// SIGTERM and SIGINT (a session ending, Ctrl+C in a terminal) close the main
+// window as its close box does, so settings are saved and changed documents
+// are offered for saving, instead of ending the process on the spot.
+int g_signalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int) {
+    const char c = 1;
+    (void)!::write(g_signalPipe[1], &c, 1);
+}
+
+void CloseOnTerminationSignals(QMainWindow& window) {
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return;
+    }
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+        char buffer[16];
+        while (::read(g_signalPipe[0], buffer, sizeof buffer) > 0) {
+        }
+        window.close();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
 }
 
 }  // namespace
@@ -57,6 +94,12 @@ int main(int argc, char* argv[]) {
     if (args.join(QLatin1Char(' ')).contains(QStringLiteral("--debug"))) {
         form1.DebugForm->show();
     }
+    for (const QString& arg : args) {
+        if (!arg.startsWith(QLatin1Char('-'))) {
+            form1.StartFiles << QFileInfo(arg).absoluteFilePath();
+        }
+    }
+    CloseOnTerminationSignals(form1);
 
     form1.show();
     return app.exec();
