@@ -1,0 +1,68 @@
+#include "ServiceFixture.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDialog>
+
+#include <gtest/gtest.h>
+
+using namespace ostrevik;
+using namespace ostrevik::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString kLost = QStringLiteral("Die Verbindung zur Hardware QTX an COM1 ist unterbrochen!");
+
+struct Case {
+    const char* name;
+    uint8_t command;  // the exchange the device hangs up in
+    int bytesBefore;  // reply bytes that still arrive
+    QAction* TForm1::*menu;
+};
+
+class UnplugTest : public ServiceFixture, public ::testing::WithParamInterface<Case> {};
+
+}  // namespace
+
+// The trainer is unplugged in the middle of a service dialog's exchange: the
+// program stays responsive, the dialog ends, the user is told once that the
+// connection is lost, and "Connect " connects again once the device is back.
+TEST_P(UnplugTest, InTheMiddleOfAServiceExchange) {
+    const Case c = GetParam();
+    TMDIChild* doc = newDocument();
+    sim->SetReplyFault(c.command, {qtxsim::ReplyFault::Kind::HangUp, c.bytesBefore, 0, true});
+    whileOpen([&](QDialog& dialog) {
+        // Whatever the dialog shows, the program goes on handling events.
+        waitUntil([&] { return !form->ComPort1.Connected() || !dialog.isVisible(); }, 3000);
+        waitUntil([&] { return !dialog.isVisible(); }, 300);
+        if (dialog.isVisible()) {
+            dialog.reject();
+        }
+    });
+    (form.get()->*c.menu)->trigger();
+    ASSERT_TRUE(waitUntil([&] { return !form->ComPort1.Connected(); }, 5000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ui.messageTexts().filter(kLost).size(), 1)
+        << ui.messageTexts().join(" | ").toStdString();
+    EXPECT_TRUE(form->Connect1->isEnabled());
+    EXPECT_EQ(form->ActiveChild, doc);
+
+    // The device is back under the same name.
+    sim.reset();
+    sim = startSimulator(ports, 1);
+    form->Connect1->trigger();
+    ASSERT_TRUE(form->ComPort1.Connected());
+    EXPECT_EQ(ui.messageTexts().filter(kLost).size(), 1);
+    expectDecoderReceives(doc);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryServiceDialog, UnplugTest,
+                         ::testing::Values(Case{"Gain", 0x62, 4, &TForm1::Verstaerkung1},
+                                           Case{"ToneGenerator", 0x62, 3, &TForm1::Tongenerator1},
+                                           Case{"Variables", 0x62, 5, &TForm1::Variableninhalte1},
+                                           Case{"ZeroCalibration", 0x2B, 1, &TForm1::Nullabgleich1},
+                                           Case{"MemoryBanks", 0x6B, 8, &TForm1::Speicher}),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                             return std::string(info.param.name);
+                         });
