@@ -7,6 +7,8 @@
 
 #include "measurement/DocumentWindow.h"
 
+#include "NullDocumentHost.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -18,16 +20,6 @@
 using namespace ostrevik;
 
 namespace {
-
-class BenchHost : public DocumentHost {
-public:
-    void DocumentActivated(TMDIChild*) override {}
-    void DocumentClosed(TMDIChild*) override {}
-    void ShowDisplayMode(int) override {}
-    bool SaveDocument(TMDIChild*) override { return false; }
-    const DisplaySettings& Settings() const override { return settings; }
-    DisplaySettings settings = DisplaySettings::defaults();
-};
 
 // One take-up of the pressure point: pressure rising to a plateau with some
 // tremor, most of them ending in a shot. 5 to 30 seconds long.
@@ -92,7 +84,7 @@ double kilobytes(const char* feld) {
 // Opening a 1000-record file in a new window and showing it.
 void BM_Open1000AndShow(benchmark::State& state) {
     const QString path = dokument(1000);
-    BenchHost host;
+    test::NullDocumentHost host;
     for (auto _ : state) {
         auto* w = new TMDIChild(host);
         w->SetzeDateiname(path);
@@ -111,7 +103,7 @@ BENCHMARK(BM_Open1000AndShow)->Unit(benchmark::kMillisecond)->Iterations(5)->Use
 // Opening n records that way renders n(n+1)/2 pictures (500500 for 1000), and
 // every received batch renders all n again.
 void BM_FullRender(benchmark::State& state) {
-    BenchHost host;
+    test::NullDocumentHost host;
     TMDIChild w(host);
     w.SetzeDateiname(dokument(1000));
     w.DateiLaden();
@@ -135,7 +127,7 @@ BENCHMARK(BM_FullRender)->Unit(benchmark::kMillisecond)->UseRealTime();
 // the repaint of the window.
 void BM_LiveSample(benchmark::State& state) {
     const int records = static_cast<int>(state.range(0));
-    BenchHost host;
+    test::NullDocumentHost host;
     TMDIChild w(host);
     if (records > 1) {
         w.SetzeDateiname(dokument(records - 1));
@@ -171,7 +163,7 @@ BENCHMARK(BM_LiveSample)->Arg(1)->Arg(300)->Unit(benchmark::kMicrosecond)->UseRe
 // been shown once.
 void BM_Memory1000(benchmark::State& state) {
     const QString path = dokument(1000);
-    BenchHost host;
+    test::NullDocumentHost host;
     for (auto _ : state) {
         const double vorher = kilobytes("VmRSS");
         TMDIChild w(host);

@@ -2,10 +2,10 @@
 // that took, the process's peak memory, the records loaded and what the user
 // was told. Run by the hostile-file tests in a process of its own, so that
 // the peak memory belongs to this one file.
-#include "measurement/DocumentHost.h"
 #include "measurement/DocumentWindow.h"
 #include "settings/ConfigFile.h"
 
+#include "NullDocumentHost.h"
 #include "ScriptedModalUi.h"
 
 #include <QApplication>
@@ -17,16 +17,6 @@
 using namespace ostrevik;
 
 namespace {
-
-class Host : public DocumentHost {
-public:
-    void DocumentActivated(TMDIChild*) override {}
-    void DocumentClosed(TMDIChild*) override {}
-    void ShowDisplayMode(int) override {}
-    bool SaveDocument(TMDIChild*) override { return false; }
-    const DisplaySettings& Settings() const override { return settings; }
-    DisplaySettings settings = DisplaySettings::defaults();
-};
 
 long peakKilobytes() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -60,7 +50,7 @@ int main(int argc, char** argv) {
         loadSettings(config, path);
         records = static_cast<int>(config.openFiles.size());
     } else {
-        Host host;
+        test::NullDocumentHost host;
         TMDIChild window(host);
         window.SetzeDateiname(path);
         window.show();

@@ -2,6 +2,7 @@
 
 #include "measurement/DocumentWindow.h"
 
+#include "NullDocumentHost.h"
 #include "ScriptedModalUi.h"
 
 #include <QLabel>
@@ -16,16 +17,6 @@ using ostrevik::test::ScriptedModalUi;
 
 namespace {
 
-class NullHost : public DocumentHost {
-public:
-    void DocumentActivated(TMDIChild*) override {}
-    void DocumentClosed(TMDIChild*) override {}
-    void ShowDisplayMode(int) override {}
-    bool SaveDocument(TMDIChild*) override { return false; }
-    const DisplaySettings& Settings() const override { return settings; }
-    DisplaySettings settings = DisplaySettings::defaults();
-};
-
 class FileHeaderDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -35,7 +26,7 @@ protected:
         window.Kopf.setText(QStringLiteral("Luftpistole"));
     }
 
-    NullHost host;
+    test::NullDocumentHost host;
     ScriptedModalUi ui;
     TMDIChild window{host};
     TForm4 dialog;
