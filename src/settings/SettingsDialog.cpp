@@ -38,6 +38,21 @@ QLabel* label(const QString& text, QWidget* parent, const QRect& geometry) {
     return l;
 }
 
+// A group of the drawing settings: a colour field and a width list, labelled
+// "Farbe" and widthCaption, at the same places in every group.
+QGroupBox* colourAndWidthGroup(const QString& title, const QString& widthCaption, QWidget* parent,
+                               const QRect& geometry, TShape*& shape, QComboBox*& widths) {
+    auto* group = new QGroupBox(title, parent);
+    group->setGeometry(geometry);
+    label(QStringLiteral("Farbe"), group, {12, 28, 80, 16});
+    shape = new TShape(group);
+    shape->setGeometry(100, 22, 41, 25);
+    label(widthCaption, group, {12, 64, 84, 16});
+    widths = widthList(group);
+    widths->setGeometry(100, 60, 81, 22);
+    return group;
+}
+
 // A combo box index for a stored value counted from `first`; -1 (no
 // selection) for a value the list does not hold.
 int indexFor(int64_t value, int64_t first, int count) {
@@ -78,40 +93,24 @@ TForm3::TForm3(DisplaySettings& settings, QWidget* parent) : QDialog(parent), se
     setFixedSize(605, 241);
 
     // The curve.
-    GroupBoxMesskurve = new QGroupBox(QStringLiteral("Messkurve"), this);
-    GroupBoxMesskurve->setGeometry(8, 4, 193, 97);
-    label(QStringLiteral("Farbe"), GroupBoxMesskurve, {12, 28, 80, 16});
-    Shape1 = new TShape(GroupBoxMesskurve);
-    Shape1->setGeometry(100, 22, 41, 25);
-    label(QStringLiteral("Strichstärke"), GroupBoxMesskurve, {12, 64, 84, 16});
-    ComboBox1 = widthList(GroupBoxMesskurve);
-    ComboBox1->setGeometry(100, 60, 81, 22);
+    GroupBoxMesskurve =
+        colourAndWidthGroup(QStringLiteral("Messkurve"), QStringLiteral("Strichstärke"), this,
+                            {8, 4, 193, 97}, Shape1, ComboBox1);
     CheckBox2 = new QCheckBox(QStringLiteral("Messbalken anzeigen"), this);
     CheckBox2->setGeometry(16, 108, 185, 19);
 
     // The tone threshold.
-    GroupBoxTonschwelle = new QGroupBox(QStringLiteral("Tonschwelle"), this);
-    GroupBoxTonschwelle->setGeometry(208, 4, 193, 129);
-    label(QStringLiteral("Farbe"), GroupBoxTonschwelle, {12, 28, 80, 16});
-    Shape3 = new TShape(GroupBoxTonschwelle);
-    Shape3->setGeometry(100, 22, 41, 25);
-    label(QStringLiteral("Strichstärke "), GroupBoxTonschwelle, {12, 64, 84, 16});
-    ComboBox3 = widthList(GroupBoxTonschwelle);
-    ComboBox3->setGeometry(100, 60, 81, 22);
+    GroupBoxTonschwelle =
+        colourAndWidthGroup(QStringLiteral("Tonschwelle"), QStringLiteral("Strichstärke "), this,
+                            {208, 4, 193, 129}, Shape3, ComboBox3);
     GroupBox6 = new QGroupBox(QStringLiteral("Marker"), GroupBoxTonschwelle);
     GroupBox6->setGeometry(8, 86, 177, 37);
     CheckBox1 = new QCheckBox(QStringLiteral("sichtbar"), GroupBox6);
     CheckBox1->setGeometry(10, 16, 150, 19);
 
     // The shot.
-    GroupBoxSchuss = new QGroupBox(QStringLiteral("Schuss"), this);
-    GroupBoxSchuss->setGeometry(408, 4, 189, 129);
-    label(QStringLiteral("Farbe"), GroupBoxSchuss, {12, 28, 80, 16});
-    Shape2 = new TShape(GroupBoxSchuss);
-    Shape2->setGeometry(100, 22, 41, 25);
-    label(QStringLiteral("Strichstärke "), GroupBoxSchuss, {12, 64, 84, 16});
-    ComboBox2 = widthList(GroupBoxSchuss);
-    ComboBox2->setGeometry(100, 60, 81, 22);
+    GroupBoxSchuss = colourAndWidthGroup(QStringLiteral("Schuss"), QStringLiteral("Strichstärke "),
+                                         this, {408, 4, 189, 129}, Shape2, ComboBox2);
     RadioGroup2 = new QGroupBox(QStringLiteral("Form"), GroupBoxSchuss);
     RadioGroup2->setGeometry(8, 86, 173, 37);
     Kreis = new QRadioButton(QStringLiteral("Kreis"), RadioGroup2);

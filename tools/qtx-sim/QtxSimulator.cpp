@@ -164,16 +164,18 @@ void Simulator::Stop() {
     running_ = false;
 }
 
+void Simulator::CloseFdsLocked() {
+    for (int* fd : {&keepFd_, &lineFd_}) {
+        if (*fd >= 0) {
+            ::close(*fd);
+            *fd = -1;
+        }
+    }
+}
+
 void Simulator::CloseLine() {
     std::lock_guard lock(mutex_);
-    if (keepFd_ >= 0) {
-        ::close(keepFd_);
-        keepFd_ = -1;
-    }
-    if (lineFd_ >= 0) {
-        ::close(lineFd_);
-        lineFd_ = -1;
-    }
+    CloseFdsLocked();
     if (!linkPath_.empty()) {
         // Only our own link: another simulator may have taken the name since.
         std::error_code error;
@@ -401,14 +403,7 @@ void Simulator::HangUpLocked() {
     LogLocked("---", nullptr, 0);
     // Closing the master side hangs up the program's end: it reads end of
     // file, and poll() reports POLLHUP, as when a USB adapter is pulled.
-    if (keepFd_ >= 0) {
-        ::close(keepFd_);
-        keepFd_ = -1;
-    }
-    if (lineFd_ >= 0) {
-        ::close(lineFd_);
-        lineFd_ = -1;
-    }
+    CloseFdsLocked();
     if (!linkPath_.empty()) {
         std::error_code error;
         fs::remove(linkPath_, error);

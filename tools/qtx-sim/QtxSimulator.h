@@ -200,6 +200,7 @@ private:
     int NextTimeoutLocked(Clock::time_point now) const;
     void Wake();
     void CloseLine();
+    void CloseFdsLocked();  // both ends of the line
 
     SimulatorOptions options_;
     mutable std::mutex mutex_;
