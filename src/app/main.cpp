@@ -70,7 +70,6 @@ void CloseOnTerminationSignals(QMainWindow& window) {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostrevik"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Ostrevik"));
     QApplication::setDesktopFileName(QStringLiteral("de.ostrevik.Ostrevik"));
     LoadGermanQtTexts(app);
 
