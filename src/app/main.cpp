@@ -1,17 +1,16 @@
 #include "app/HelpWindow.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
+#include "app/Translations.h"
 #include "common/ModalUi.h"
 #include "evaluation/DebugWindow.h"
 #include "settings/Paths.h"
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QMainWindow>
 #include <QSocketNotifier>
-#include <QTranslator>
 
 #include <csignal>
 
@@ -21,20 +20,6 @@
 using namespace ostrevik;
 
 namespace {
-
-// The user interface is German whatever the system's language: Qt's own
-// texts (standard buttons, file and print dialogs) follow it.
-void LoadGermanQtTexts(QApplication& app) {
-    const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    for (const char* name : {"qtbase_de", "qt_de"}) {
-        auto* translator = new QTranslator(&app);
-        if (translator->load(QString::fromLatin1(name), dir)) {
-            QApplication::installTranslator(translator);
-        } else {
-            delete translator;
-        }
-    }
-}
 
 // SIGTERM and SIGINT (a session ending, Ctrl+C in a terminal) close the main
 // window as its close box does, so settings are saved and changed documents
@@ -71,7 +56,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostrevik"));
     QApplication::setDesktopFileName(QStringLiteral("de.ostrevik.Ostrevik"));
-    LoadGermanQtTexts(app);
+    InstallGermanQtTexts(app);
 
     SingleInstanceGuard guard;
     if (!guard.acquired()) {

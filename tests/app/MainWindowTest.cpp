@@ -9,6 +9,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPrinter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -285,4 +286,42 @@ TEST(MainWindowRules, PortNumberAndNames) {
     EXPECT_EQ(PortNumberForConfig(QStringLiteral("COMx")), 1u);
     EXPECT_EQ(UntitledName(0), QStringLiteral("UNBENANNT1.pvo"));
     EXPECT_EQ(MainCaption(QStringLiteral("A")), QStringLiteral("Ostrevik - A"));
+}
+
+TEST_F(MainWindowTest, TheLiveBarTurnsButtonFaceAboveTheToneThreshold) {
+    start();
+    form->Decoder.ToneThreshold = 100;
+    form->ShowLiveValue(100);
+    EXPECT_EQ(form->CGauge1->foregroundColor(), QColor(0, 255, 0));
+    EXPECT_EQ(form->CGauge1->value(), 100);
+    EXPECT_EQ(form->CGauge1->percentText(), QStringLiteral("39%"));
+    form->ShowLiveValue(101);
+    EXPECT_EQ(form->CGauge1->foregroundColor(), form->palette().color(QPalette::Button));
+    form->ShowLiveValue(255);  // the shot mark: the bar stops at its top
+    EXPECT_EQ(form->CGauge1->value(), 254);
+    EXPECT_EQ(form->CGauge1->percentText(), QStringLiteral("100%"));
+}
+
+TEST_F(MainWindowTest, PrintingFromTheMenuWritesThePdfChosenInThePrintDialog) {
+    qtxsim::Simulator& sim = addDevice(1);
+    start();
+    TMDIChild* doc = newDocument();
+    sim.QueueTakeUps(3);
+    ASSERT_TRUE(waitUntil([&] { return doc->Liste->Anzahl() == 4; }, 10000));
+    const QString pdf = dir.filePath(QStringLiteral("druck.pdf"));
+    int asked = 0;
+    ui.onPrintDialog = [&](QPrinter& printer, int minPage, int maxPage) {
+        ++asked;
+        EXPECT_EQ(minPage, 1);
+        EXPECT_EQ(maxPage, 1);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    form->Drucken1->trigger();
+    EXPECT_EQ(asked, 1);
+    const QByteArray bytes = test::readAll(pdf);
+    ASSERT_FALSE(bytes.isEmpty());
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_TRUE(ui.messages.empty());
 }

@@ -1,6 +1,8 @@
 #include "app/SingleInstance.h"
+#include "app/Translations.h"
 #include "device/DeviceLink.h"
 
+#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -81,4 +83,11 @@ TEST(PermissionHint, NamesTheDeviceAndTheDialoutGroup) {
                                    "sudo adduser $USER dialout (danach neu anmelden)"));
     EXPECT_TRUE(DeviceLink::PermissionHint(EComPort(1, ENOENT), QStringLiteral("COM33")).isEmpty());
     EXPECT_TRUE(DeviceLink::PermissionHint(EComPort(3, EACCES), QStringLiteral("COM33")).isEmpty());
+}
+
+TEST(Translations, QtsOwnTextsAreGerman) {
+    EXPECT_GE(InstallGermanQtTexts(*QCoreApplication::instance()), 1);
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Ja"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&No"), QStringLiteral("&Nein"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
 }

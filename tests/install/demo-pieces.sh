@@ -33,6 +33,24 @@ QT_QPA_PLATFORM=offscreen OSTREVIK_PORT_DIR="$work/ports" XDG_RUNTIME_DIR="$work
 app=$!
 sleep 3
 kill -0 "$app" || { echo "ostrevik ended early"; cat "$work/app.out"; exit 1; }
+
+# A second start is refused with its message (caption "Meldung") and ends with
+# exit code 0 once the message is confirmed; the first copy runs on.
+display=:$((70 + RANDOM % 20))
+Xvfb "$display" -screen 0 800x600x24 >/dev/null 2>&1 &
+xvfb=$!
+sleep 1
+DISPLAY=$display OSTREVIK_PORT_DIR="$work/ports" XDG_RUNTIME_DIR="$work/runtime" \
+    "$work/prog/ostrevik" >"$work/second.out" 2>&1 &
+second=$!
+box=$(DISPLAY=$display timeout 20 xdotool search --sync --name '^Meldung$' | head -1)
+[ -n "$box" ] || { echo "no message for the second start"; kill -9 "$second" "$xvfb"; exit 1; }
+DISPLAY=$display xdotool windowfocus --sync "$box" key Return
+wait "$second" && status=0 || status=$?
+kill "$xvfb" 2>/dev/null || true
+[ "$status" = 0 ] || { echo "the second start exited with $status"; exit 1; }
+[ ! -e "$work/prog/Ostrevik.cfg" ] || { echo "the second start wrote settings"; exit 1; }
+kill -0 "$app" || { echo "the first copy ended"; exit 1; }
 kill -TERM "$app"
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$app" 2>/dev/null; then
