@@ -609,9 +609,9 @@ void TForm1::Einstellungen() {
 
 void TForm1::DocumentActivated(TMDIChild* child) {
     ActiveChild = child;
-    SetDocumentCommandsEnabled(true);
+    // An active document also opens "Speicherbänke" and "Service" for good.
     serviceEnabled_ = true;
-    UpdateMenuStates();
+    SetDocumentCommandsEnabled(true);
     ModeToggle = false;
     ToolButton2->setChecked(false);
 }
