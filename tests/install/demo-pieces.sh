@@ -15,6 +15,7 @@ cleanup() {
 }
 trap cleanup EXIT
 mkdir -p "$work/ports" "$work/prog" "$work/runtime"
+chmod 700 "$work/runtime"
 cp "$bin/ostrevik" "$bin/Ostrevik.chm" "$work/prog/"
 
 "$bin/qtx-sim" --fast --takeups 0 --port-dir "$work/ports" --log "$work/sim.trace" \
@@ -44,7 +45,7 @@ for _ in $(seq 100); do
     DISPLAY=$display xdotool getdisplaygeometry >/dev/null 2>&1 && break
     sleep 0.1
 done
-DISPLAY=$display OSTREVIK_PORT_DIR="$work/ports" XDG_RUNTIME_DIR="$work/runtime" \
+DISPLAY=$display QT_QPA_PLATFORM=xcb OSTREVIK_PORT_DIR="$work/ports" XDG_RUNTIME_DIR="$work/runtime" \
     "$work/prog/ostrevik" >"$work/second.out" 2>&1 &
 second=$!
 box=$(DISPLAY=$display timeout 30 xdotool search --sync --name '^Meldung$' 2>/dev/null | head -1 || true)
