@@ -115,6 +115,41 @@ QImage toolbarImage(ToolbarImage image) {
     return img;
 }
 
+QImage applicationImage(int size) {
+    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Drawn on a 128-unit canvas, scaled to the requested size.
+    p.scale(size / 128.0, size / 128.0);
+    p.setPen(QPen(kBlue, 6));
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(QRectF(6, 6, 116, 116), 16, 16);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(192, 192, 192), 2));
+    for (int y : {40, 64, 88})
+        p.drawLine(22, y, 112, y);
+    p.setPen(QPen(Qt::black, 5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(22, 20, 22, 108);
+    p.drawLine(16, 104, 114, 104);
+    p.setPen(QPen(QColor(0, 200, 200), 4));
+    p.drawLine(22, 52, 112, 52);
+    p.setPen(QPen(QColor(224, 0, 0), 6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(QPolygonF({QPointF(24, 102), QPointF(36, 96), QPointF(46, 74), QPointF(56, 58),
+                              QPointF(66, 52), QPointF(76, 50), QPointF(84, 49), QPointF(90, 48)}));
+    p.drawPolyline(QPolygonF({QPointF(96, 56), QPointF(104, 72), QPointF(110, 84)}));
+    p.setPen(QPen(QColor(0, 0, 224), 5));
+    p.drawEllipse(QPointF(90, 48), 9, 9);
+    return img;
+}
+
+QIcon applicationIcon() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(applicationImage(size)));
+    return icon;
+}
+
 QIcon toolbarIcon(ToolbarImage image) {
     return QIcon(QPixmap::fromImage(toolbarImage(image)));
 }

@@ -11,4 +11,10 @@ enum class ToolbarImage { Beenden, DateiNeu, Anzeige, Einstellungen, Hilfe, Info
 QIcon toolbarIcon(ToolbarImage image);
 QImage toolbarImage(ToolbarImage image);
 
+// The program's own icon (title bars, task switcher) in the sizes window
+// managers ask for; the same picture as the installed SVG, so a portable
+// copy without the icon theme still shows it.
+QIcon applicationIcon();
+QImage applicationImage(int size);
+
 }  // namespace ostrevik

@@ -1,6 +1,7 @@
 #include "app/HelpWindow.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
+#include "app/ToolbarIcons.h"
 #include "app/Translations.h"
 #include "common/ModalUi.h"
 #include "evaluation/DebugWindow.h"
@@ -56,6 +57,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostrevik"));
     QApplication::setDesktopFileName(QStringLiteral("de.ostrevik.Ostrevik"));
+    // The installed theme icon wins where there is one; otherwise the drawn one.
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("de.ostrevik.Ostrevik"), applicationIcon()));
     InstallGermanQtTexts(app);
 
     SingleInstanceGuard guard;

@@ -1,4 +1,5 @@
 #include "app/LiveBar.h"
+#include "app/ToolbarIcons.h"
 #include "settings/DisplaySettings.h"
 
 #include "AppFixture.h"
@@ -286,6 +287,22 @@ TEST(MainWindowRules, PortNumberAndNames) {
     EXPECT_EQ(PortNumberForConfig(QStringLiteral("COMx")), 1u);
     EXPECT_EQ(UntitledName(0), QStringLiteral("UNBENANNT1.pvo"));
     EXPECT_EQ(MainCaption(QStringLiteral("A")), QStringLiteral("Ostrevik - A"));
+}
+
+TEST(MainWindowRules, TheApplicationIconIsDrawnToScaleAtEverySize) {
+    for (int size : {16, 32, 128}) {
+        const QImage img = applicationImage(size);
+        ASSERT_EQ(img.size(), QSize(size, size));
+        const auto at = [&](double x, double y) {
+            return img.pixelColor(int(x * size / 128), int(y * size / 128));
+        };
+        EXPECT_EQ(at(1, 1).alpha(), 0) << size;          // rounded corner stays clear
+        EXPECT_GT(at(64, 30).lightness(), 200) << size;  // white face
+        const QColor curve = at(46, 74);                 // red, if blended at 16 px
+        EXPECT_GT(curve.red(), 150) << size;
+        EXPECT_GT(curve.red() - curve.blue(), 40) << size;
+    }
+    EXPECT_FALSE(applicationIcon().isNull());
 }
 
 TEST_F(MainWindowTest, TheLiveBarTurnsButtonFaceAboveTheToneThreshold) {
