@@ -1,23 +1,13 @@
 // Any byte sequence as a configuration file: loading must stay within its
 // bounds and a loaded record must save and load back unchanged.
+#include "FuzzCheck.h"
 #include "settings/ConfigFile.h"
 
 #include <QBuffer>
 
 #include <cstdint>
-#include <cstdlib>
 
 using namespace ostrevik;
-
-namespace {
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QByteArray file(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));

@@ -2,38 +2,20 @@
 // answers to the queue-fill query: it must neither crash nor let a record
 // grow past its capacity, and a well-formed record after the noise must come
 // through intact.
+#include "FuzzCheck.h"
+#include "QueuedStreamInput.h"
 #include "device/LiveStreamDecoder.h"
 #include "measurement/Rasters.h"
 
 #include <cstdint>
-#include <cstdlib>
-#include <deque>
 #include <vector>
 
 using namespace ostrevik;
 
 namespace {
 
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-struct Link : StreamLink {
-    std::deque<uint8_t> queue;
-    int extra = 0;        // what the fill query adds to the bytes really waiting
+struct Link : test::QueuedStreamInput {
     int lastControl = 0;  // the last pause or resume byte sent
-    int InputCount() override { return static_cast<int>(queue.size()) + extra; }
-    int InputBufferSize() const override { return 1024; }
-    bool ReadByte(uint8_t& b) override {
-        if (queue.empty()) {
-            return false;
-        }
-        b = queue.front();
-        queue.pop_front();
-        return true;
-    }
     void SendByte(uint8_t b) override {
         if (b == kStreamPause || b == kStreamResume) {
             lastControl = b;
@@ -92,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (pos < size) {
         const uint8_t control = data[pos++];
         const size_t n = std::min<size_t>(size - pos, (control & 0x0F) + 1);
-        link.extra = (control & 0x10) ? 900 : 0;
+        link.extraWaiting = (control & 0x10) ? 900 : 0;
         for (size_t i = 0; i < n; ++i) {
             link.queue.push_back(data[pos + i]);
         }
@@ -109,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // progress (a threshold, a record or a report), and the next well-formed
     // record comes through intact.
     if (host.doc == &document) {
-        link.extra = 0;
+        link.extraWaiting = 0;
         link.queue = {0x00, 0x03, 0x02, 0x42, 0x10, 0x20, 0x03};
         const int before = document.list.Anzahl();
         decoder.ComPort1RxChar(static_cast<int>(link.queue.size()));

@@ -1,22 +1,12 @@
 // Any byte sequence as a measurement file: reading, building records, writing
 // them back and evaluating them must neither crash nor lose consistency.
+#include "FuzzCheck.h"
 #include "evaluation/Statistics.h"
 #include "measurement/MeasurementFile.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 using namespace ostrevik;
-
-namespace {
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray file(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));

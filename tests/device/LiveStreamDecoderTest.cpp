@@ -1,6 +1,8 @@
 #include "device/LiveStreamDecoder.h"
 #include "measurement/Rasters.h"
 
+#include "QueuedStreamInput.h"
+
 #include <gtest/gtest.h>
 
 #include <QLocale>
@@ -14,23 +16,11 @@ using namespace ostrevik;
 namespace {
 
 // The input queue as the decoder sees it, and the bytes it sends.
-struct QueueLink : StreamLink {
-    std::deque<uint8_t> queue;
+struct QueueLink : test::QueuedStreamInput {
     std::vector<uint8_t> sent;
     int measures = 0;
     std::vector<int> banks;
-    int extraWaiting = 0;  // pretend more bytes are waiting in the driver
 
-    int InputCount() override { return static_cast<int>(queue.size()) + extraWaiting; }
-    int InputBufferSize() const override { return 1024; }
-    bool ReadByte(uint8_t& b) override {
-        if (queue.empty()) {
-            return false;
-        }
-        b = queue.front();
-        queue.pop_front();
-        return true;
-    }
     void SendByte(uint8_t b) override { sent.push_back(b); }
     void SendMeasure() override {
         ++measures;

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "device/LiveStreamDecoder.h"
+
+#include <cstdint>
+#include <deque>
+
+namespace ostrevik::test {
+
+// The receive side of a stream link as a plain byte queue: what the decoder
+// reads comes from `queue`, and the fill query can be told that the driver
+// holds more than the queue (`extraWaiting`). The sending side is left to
+// the test or harness deriving from it.
+struct QueuedStreamInput : StreamLink {
+    std::deque<uint8_t> queue;
+    int extraWaiting = 0;
+
+    int InputCount() override { return static_cast<int>(queue.size()) + extraWaiting; }
+    int InputBufferSize() const override { return 1024; }
+    bool ReadByte(uint8_t& b) override {
+        if (queue.empty()) {
+            return false;
+        }
+        b = queue.front();
+        queue.pop_front();
+        return true;
+    }
+};
+
+}  // namespace ostrevik::test
