@@ -79,6 +79,16 @@ void TMDIChild::SetzeDateiname(const QString& name) {
 }
 
 bool TMDIChild::DateiLaden() {
+    const QFileInfo info(Dateiname);
+    if (info.isFile() && info.size() > kMaxDateiGroesse) {
+        modalUi().message(this,
+                          QStringLiteral("Die Datei %1 ist zu groß. Es können Dateien bis %2 MB "
+                                         "geöffnet werden.")
+                              .arg(Dateiname)
+                              .arg(kMaxDateiGroesse / (1024 * 1024)),
+                          QStringLiteral("Fehler"), MessageButtons::Ok);
+        return false;
+    }
     QByteArray daten;
     if (!KopfUndDatenLesen(Kopf, Dateiname, daten)) {
         modalUi().message(this,
@@ -92,21 +102,49 @@ bool TMDIChild::DateiLaden() {
     {
         // One refresh for the whole file instead of one per record.
         DrawGridRasters_t::Stapel stapel(*Liste);
-        ergebnis = DatenInListe(*Liste, daten);
+        ergebnis = DatenInListe(*Liste, daten, MaxDatensaetze);
+    }
+    // What was left out is still in the file: the document must never be
+    // written back over it.
+    if (ergebnis.abgeschnitten || ergebnis.gekuerzteDatensaetze > 0) {
+        unvollstaendigAus_ = info.canonicalFilePath();
     }
     if (ergebnis.abgeschnitten) {
         modalUi().message(
             this,
             QStringLiteral("Die Datei %1 enthält mehr als %2 Datensätze. Es wurden nur die ersten "
-                           "%2 geladen; beim Speichern gehen die übrigen verloren.")
+                           "%2 geladen; die Datei selbst bleibt vollständig.")
                 .arg(Dateiname)
                 .arg(ergebnis.fertigeDatensaetze),
+            QStringLiteral("Warnung"), MessageButtons::Ok);
+    }
+    if (ergebnis.gekuerzteDatensaetze > 0) {
+        modalUi().message(
+            this,
+            QStringLiteral("%1 Datensätze der Datei %2 sind länger als die eingestellte Zeitachse "
+                           "und werden gekürzt angezeigt; die Datei selbst bleibt vollständig.")
+                .arg(ergebnis.gekuerzteDatensaetze)
+                .arg(Dateiname),
             QStringLiteral("Warnung"), MessageButtons::Ok);
     }
     return true;
 }
 
+bool TMDIChild::Unvollstaendig() const {
+    return !unvollstaendigAus_.isEmpty();
+}
+
 bool TMDIChild::DateiSpeichern() {
+    if (Unvollstaendig() && QFileInfo(Dateiname).canonicalFilePath() == unvollstaendigAus_) {
+        modalUi().message(this,
+                          QStringLiteral("Die Datei %1 wurde nicht vollständig geladen. Unter "
+                                         "diesem Namen gespeichert, gingen Datensätze verloren; "
+                                         "bitte mit \"Speichern unter\" einen anderen Namen "
+                                         "wählen.")
+                              .arg(Dateiname),
+                          QStringLiteral("Fehler"), MessageButtons::Ok);
+        return false;
+    }
     const FileWriteResult ergebnis = KopfUndDatenSchreiben(Kopf, Dateiname, ListeAlsDaten(*Liste));
     if (!ergebnis.ok) {
         modalUi().message(this,
@@ -146,22 +184,35 @@ void TMDIChild::AnzeigeModus(int mode) {
 }
 
 bool TMDIChild::FormCloseQuery() {
-    if (!Geaendert) {
-        return true;
-    }
-    const MessageAnswer antwort = modalUi().message(
-        this,
-        QStringLiteral("Die Datei %1 wurde geändert. Soll sie gespeichert werden?").arg(Dateiname),
-        QStringLiteral("Meldung"), MessageButtons::YesNoCancel);
-    switch (antwort) {
-        case MessageAnswer::Yes:
-            // A cancelled file-name dialog or a failed save must not throw the
-            // records away: the window stays open.
-            return host_.SaveDocument(this);
-        case MessageAnswer::No:
+    // The device may deliver records while the question is open; the answer
+    // covers the records the user could see, and is asked for again when more
+    // have come.
+    for (;;) {
+        if (!Geaendert) {
             return true;
-        default:
-            return false;
+        }
+        const int vorher = Liste->Anzahl();
+        const MessageAnswer antwort = modalUi().message(
+            this,
+            QStringLiteral("Die Datei %1 wurde geändert. Soll sie gespeichert werden?")
+                .arg(Dateiname),
+            QStringLiteral("Meldung"), MessageButtons::YesNoCancel);
+        switch (antwort) {
+            case MessageAnswer::Yes:
+                // A cancelled file-name dialog or a failed save must not throw
+                // the records away: the window stays open.
+                if (!host_.SaveDocument(this)) {
+                    return false;
+                }
+                break;
+            case MessageAnswer::No:
+                if (Liste->Anzahl() == vorher) {
+                    return true;
+                }
+                break;
+            default:
+                return false;
+        }
     }
 }
 

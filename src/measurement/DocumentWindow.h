@@ -35,8 +35,14 @@ public:
     // after telling the user, when the file cannot be read.
     bool DateiLaden();
     // Writes the document to Dateiname. False, after telling the user why,
-    // when the file cannot be written; the document then stays changed.
+    // when the file cannot be written; the document then stays changed. A
+    // document that was not loaded whole is never written over its file.
     bool DateiSpeichern();
+    // True when loading left records or samples out (too many records, or
+    // records longer than the time axis).
+    bool Unvollstaendig() const;
+    // The most records one file makes (a bound on memory; tests lower it).
+    int MaxDatensaetze = kMaxDatensaetze;
 
     // Horizontal scrolling of the pictures: 50 pixels per step, or to either
     // end (the left end is time 0).
@@ -101,6 +107,8 @@ protected:
 private:
     DocumentHost& host_;
     QPointer<QMdiSubWindow> unterfenster_;
+    // The file a document loaded incompletely came from.
+    QString unvollstaendigAus_;
 };
 
 }  // namespace ostrevik

@@ -35,12 +35,22 @@ void DrawGridRasters_t::Anhaengen() {
         // The grid's first record row exists from the start.
         Erster = false;
     } else if (Grid) {
-        Grid->SetRowCount(Grid->RowCount() + 1);
+        zeilenDazu(1);
     }
     if (Grid) {
-        Letzter().NummerSetzen(Grid->RowCount() - ErsteZeile);
+        Letzter().NummerSetzen(Grid->RowCount() + zeilenOffen_ - ErsteZeile);
     }
     geaendert();
+}
+
+void DrawGridRasters_t::zeilenDazu(int n) {
+    // In a batch the grid learns its new size once, at the end: every change
+    // of the row count lets the scroll area lay itself out anew.
+    if (stapelTiefe_ > 0) {
+        zeilenOffen_ += n;
+    } else {
+        Grid->SetRowCount(Grid->RowCount() + n);
+    }
 }
 
 void DrawGridRasters_t::Entfernen(int i) {
@@ -49,7 +59,7 @@ void DrawGridRasters_t::Entfernen(int i) {
     }
     Rasters_t::Entfernen(i);
     if (Grid) {
-        Grid->SetRowCount(Grid->RowCount() - 1);
+        zeilenDazu(-1);
     }
     geaendert();
 }
@@ -67,7 +77,11 @@ DrawGridRasters_t::Stapel::Stapel(DrawGridRasters_t& liste) : liste_(liste) {
 }
 
 DrawGridRasters_t::Stapel::~Stapel() {
-    if (--liste_.stapelTiefe_ == 0 && liste_.anpassenOffen_) {
+    if (--liste_.stapelTiefe_ == 0 && liste_.zeilenOffen_ != 0 && liste_.Grid) {
+        liste_.Grid->SetRowCount(liste_.Grid->RowCount() + liste_.zeilenOffen_);
+        liste_.zeilenOffen_ = 0;
+    }
+    if (liste_.stapelTiefe_ == 0 && liste_.anpassenOffen_) {
         liste_.anpassenOffen_ = false;
         liste_.ZeilenAnpassen();
     }

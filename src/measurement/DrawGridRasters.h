@@ -60,9 +60,11 @@ public:
 
 private:
     void geaendert();
+    void zeilenDazu(int n);
 
     int stapelTiefe_ = 0;
     bool anpassenOffen_ = false;
+    int zeilenOffen_ = 0;  // grid rows added or removed in the batch, not yet set
 };
 
 }  // namespace ostrevik

@@ -99,6 +99,7 @@ FileWriteResult KopfUndDatenSchreiben(const Dateiheader_t& header, const QString
 DatenWalkErgebnis DatenInListe(Rasters_t& liste, const QByteArray& bytes, int maxDatensaetze) {
     DatenWalkErgebnis result;
     bool schwelleErwartet = true;
+    bool gekuerzt = false;  // the record being read lost samples
     const char* const begin = bytes.constData();
     const char* const end = begin + bytes.size();
     for (const char* p = begin; p < end; ++p) {
@@ -110,20 +111,22 @@ DatenWalkErgebnis DatenInListe(Rasters_t& liste, const QByteArray& bytes, int ma
             }
             liste.Anhaengen();
             ++result.fertigeDatensaetze;
+            result.gekuerzteDatensaetze += gekuerzt ? 1 : 0;
+            gekuerzt = false;
             schwelleErwartet = true;
         } else if (schwelleErwartet) {
             liste.Letzter().SetzeTonschwelle(b);
             schwelleErwartet = false;
         } else {
-            Raster_t& r = liste.Letzter();
-            if (static_cast<uint32_t>(r.AnzahlWerte()) >= r.Kapazitaet()) {
-                // The record is full: the rest of its samples would be
-                // dropped one by one, so go straight to its end.
-                const void* next = std::memchr(p, kRecordEnd, static_cast<size_t>(end - p));
-                p = next ? static_cast<const char*>(next) - 1 : end;
-                continue;
-            }
-            r.WertAnhaengen(b);
+            // The samples up to the record's end in one go; what is beyond
+            // the record's capacity is skipped.
+            const void* next = std::memchr(p, kRecordEnd, static_cast<size_t>(end - p));
+            const char* ende = next ? static_cast<const char*>(next) : end;
+            const auto n = static_cast<size_t>(ende - p);
+            const size_t genommen =
+                liste.Letzter().WerteAnhaengen(reinterpret_cast<const uint8_t*>(p), n);
+            gekuerzt = gekuerzt || genommen < n;
+            p = ende - 1;
         }
     }
     return result;

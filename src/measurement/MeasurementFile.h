@@ -44,9 +44,12 @@ inline constexpr uint32_t kDateiVersion = 1;
 void KopfInitialisieren(Dateiheader_t& header);
 
 // Limits for reading a file, so that a damaged or hostile file cannot make the
-// program take unbounded time or memory.
-inline constexpr qint64 kMaxDateiGroesse = 128LL * 1024 * 1024;
-inline constexpr int kMaxDatensaetze = 20000;
+// program take unbounded time or memory. Both lie far above any real file: a
+// season of 100 000 take-ups of a few seconds each is some 30 MB, and even
+// 100 000 take-ups of the longest possible record (12 500 samples) stay
+// within the size.
+inline constexpr qint64 kMaxDateiGroesse = 2LL * 1024 * 1024 * 1024;
+inline constexpr int kMaxDatensaetze = 1000000;
 
 // Reads the header and the data bytes after it. False when the file cannot be
 // opened, is shorter than four bytes, does not start with version 1, or is
@@ -59,8 +62,9 @@ FileWriteResult KopfUndDatenSchreiben(const Dateiheader_t& header, const QString
                                       const QByteArray& bytes);
 
 struct DatenWalkErgebnis {
-    int fertigeDatensaetze = 0;  // records completed by a terminator
-    bool abgeschnitten = false;  // stopped at kMaxDatensaetze
+    int fertigeDatensaetze = 0;    // records completed by a terminator
+    bool abgeschnitten = false;    // stopped at kMaxDatensaetze
+    int gekuerzteDatensaetze = 0;  // records that lost samples beyond their capacity
 };
 
 // Builds records from a file's data bytes into the list's capture target:

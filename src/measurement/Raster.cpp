@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 
 namespace ostrevik {
 
@@ -59,17 +60,28 @@ Rastermass_t Rastermass_t::make(int32_t spalten, int32_t zeilen, int32_t spalten
     return r;
 }
 
+namespace {
+
+// The labels of a new record are blank until its list labels it. One shared
+// list per size: a season's file makes a hundred thousand records at once.
+QStringList leereTexte(int32_t teilungen) {
+    thread_local std::map<int32_t, QStringList> cache;
+    const int32_t n = std::max(teilungen, 0);
+    auto it = cache.find(n);
+    if (it == cache.end()) {
+        it = cache.emplace(n, QStringList(n + 1, QString())).first;
+    }
+    return it->second;
+}
+
+}  // namespace
+
 Raster_t::Raster_t(int32_t spalten, int32_t zeilen, int32_t spaltenBreite, int32_t zeilenHoehe)
     : Raster(Rastermass_t::make(spalten, zeilen, spaltenBreite, zeilenHoehe)),
+      XTexte(leereTexte(spalten)),
+      YTexte(leereTexte(zeilen)),
       PixelProSekunde(static_cast<uint32_t>(spalten)),  // placeholder until the list sets it
-      NummerText(QStringLiteral("0000")) {
-    for (int i = 0; i <= std::max(spalten, 0); ++i) {
-        XTexte.append(QString());
-    }
-    for (int j = 0; j <= std::max(zeilen, 0); ++j) {
-        YTexte.append(QString());
-    }
-}
+      NummerText(QStringLiteral("0000")) {}
 
 Raster_t::Raster_t(const Raster_t& other) = default;
 Raster_t& Raster_t::operator=(const Raster_t& other) = default;
@@ -115,6 +127,34 @@ void Raster_t::WertAnhaengen(uint8_t b) {
     }
 }
 
+size_t Raster_t::WerteAnhaengen(const uint8_t* werte, size_t n) {
+    const size_t kapazitaet = Kapazitaet();
+    if (Werte.size() >= kapazitaet) {
+        return 0;
+    }
+    const size_t anzahl = std::min(n, kapazitaet - Werte.size());
+    if (HatBild()) {
+        // A picture on screen is drawn on sample by sample.
+        for (size_t i = 0; i < anzahl; ++i) {
+            WertAnhaengen(werte[i]);
+        }
+        return anzahl;
+    }
+    Werte.insert(Werte.end(), werte, werte + anzahl);
+    bool schuss = false;
+    for (size_t i = 0; i < anzahl; ++i) {
+        if (werte[i] == kShotMark) {
+            ++SchussZaehler;
+            schuss = true;
+        }
+    }
+    if (schuss) {
+        HatSchuss = true;
+        SchussText = QString::asprintf("%04d", SchussZaehler);
+    }
+    return anzahl;
+}
+
 void Raster_t::SetzeTonschwelle(uint32_t v) {
     // The picture follows when it is next shown.
     Tonschwelle = v;
@@ -133,7 +173,7 @@ int Raster_t::StartIndex() const {
     if (schuss < 0) {
         return 0;
     }
-    return schuss - AktiveEinstellungen().secondsBeforeShot * kSamplesPerSecond;
+    return schuss - secondsBeforeShotInUse(AktiveEinstellungen()) * kSamplesPerSecond;
 }
 
 void Raster_t::PunktVon(int i, int& x, int& y) const {

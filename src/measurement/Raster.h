@@ -71,6 +71,9 @@ public:
     // its provisional number until the list renumbers its shots. A picture
     // that is up to date gets the new segment drawn at once.
     void WertAnhaengen(uint8_t b);
+    // n samples at once, exactly as n calls of WertAnhaengen would take them
+    // (the rest beyond the capacity is refused); returns how many were taken.
+    size_t WerteAnhaengen(const uint8_t* werte, size_t n);
     void SetzeTonschwelle(uint32_t v);
 
     int AnzahlWerte() const { return static_cast<int>(Werte.size()); }

@@ -178,9 +178,12 @@ TEST_F(DocumentWindowTest, UnreadableFileLeavesAnEmptyUntitledDocument) {
     EXPECT_EQ(ui.messages.size(), 2u);
 }
 
-TEST_F(DocumentWindowTest, FileWithTooManyRecordsWarnsThatItWasCut) {
+// A document that could not be loaded whole (more records than the limit,
+// records longer than the time axis) is never written back over its file:
+// "Speichern" refuses with a reason, another name works, the file stays.
+TEST_F(DocumentWindowTest, ADocumentCutOnLoadingIsNeverSavedOverItsFile) {
     QByteArray data;
-    for (int i = 0; i < kMaxDatensaetze + 5; ++i) {
+    for (int i = 0; i < 1005; ++i) {
         data.append(char(20));
         data.append(char(3));
     }
@@ -188,14 +191,74 @@ TEST_F(DocumentWindowTest, FileWithTooManyRecordsWarnsThatItWasCut) {
     KopfInitialisieren(kopf);
     const QString path = dir.filePath(QStringLiteral("gross.pvo"));
     ASSERT_TRUE(KopfUndDatenSchreiben(kopf, path, data).ok);
-    TMDIChild& w = openFile(path);
-    EXPECT_EQ(w.Liste->Anzahl(), kMaxDatensaetze + 1);
-    EXPECT_EQ(w.DrawGrid1->RowCount(), kMaxDatensaetze + 2);
+    const QByteArray original = test::readAll(path);
+
+    TMDIChild& w = open();
+    w.MaxDatensaetze = 1000;
+    w.SetzeDateiname(path);
+    ASSERT_TRUE(w.DateiLaden());
+    EXPECT_EQ(w.Liste->Anzahl(), 1001);
+    EXPECT_EQ(w.DrawGrid1->RowCount(), 1002);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Warnung"));
     EXPECT_TRUE(ui.messages[0].text.contains(path));
-    EXPECT_TRUE(ui.messages[0].text.contains(QString::number(kMaxDatensaetze)));
+    EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("1000")));
+    EXPECT_TRUE(w.Unvollstaendig());
     EXPECT_FALSE(w.Geaendert);
+
+    w.Geaendert = true;
+    EXPECT_FALSE(w.DateiSpeichern());
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[1].caption, QStringLiteral("Fehler"));
+    EXPECT_TRUE(ui.messages[1].text.contains(QStringLiteral("Speichern unter")));
+    EXPECT_TRUE(w.Geaendert);
+    EXPECT_EQ(test::readAll(path), original);
+
+    const QString other = dir.filePath(QStringLiteral("teil.pvo"));
+    w.SetzeDateiname(other);
+    EXPECT_TRUE(w.DateiSpeichern());
+    EXPECT_EQ(test::readAll(other), original.left(Dateiheader_t::kByteSize + 2000));
+
+    // A record longer than the time axis: shown cut, its file kept whole.
+    const QString lang = dir.filePath(QStringLiteral("lang.pvo"));
+    ASSERT_TRUE(KopfUndDatenSchreiben(kopf, lang, char(100) + QByteArray(3000, 80) + char(3)).ok);
+    const QByteArray langOriginal = test::readAll(lang);
+    ui.messages.clear();
+    TMDIChild& l = openFile(lang);
+    EXPECT_EQ(l.Liste->Datensatz(0).AnzahlWerte(), 2500);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.startsWith(QStringLiteral("1 Datensätze der Datei")));
+    EXPECT_FALSE(l.DateiSpeichern());
+    EXPECT_EQ(test::readAll(lang), langOriginal);
+}
+
+// A season's file: a hundred thousand take-ups open and save back byte for
+// byte.
+TEST_F(DocumentWindowTest, ASeasonOfAHundredThousandTakeUpsSavesBackByteForByte) {
+    QByteArray data;
+    for (int i = 0; i < 100000; ++i) {
+        data.append(char(60 + i % 150));
+        for (int j = 0; j < 40 + i % 60; ++j) {
+            data.append(char(4 + (i + j) % 250));
+        }
+        if (i % 4 != 0) {
+            data.append(char(kShotMark));
+        }
+        data.append(char(kRecordEnd));
+    }
+    Dateiheader_t kopf;
+    KopfInitialisieren(kopf);
+    kopf.setName(QStringLiteral("Saison"));
+    const QString path = dir.filePath(QStringLiteral("saison.pvo"));
+    ASSERT_TRUE(KopfUndDatenSchreiben(kopf, path, data).ok);
+    const QByteArray original = test::readAll(path);
+
+    TMDIChild& w = openFile(path);
+    EXPECT_EQ(w.Liste->Anzahl(), 100001);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_FALSE(w.Unvollstaendig());
+    EXPECT_TRUE(w.DateiSpeichern());
+    EXPECT_EQ(test::readAll(path), original);
 }
 
 TEST_F(DocumentWindowTest, FailedSaveReportsAndKeepsTheDocumentChanged) {
