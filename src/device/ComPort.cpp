@@ -369,6 +369,18 @@ void TCustomComPort::DeliverHandOver(const std::shared_ptr<ComChannel>& channel)
     }
 }
 
+void TCustomComPort::SetOnRxChar(RxCharHandler handler) {
+    onRxChar_ = std::move(handler);
+    if (!onRxChar_ || !channel_) {
+        return;
+    }
+    std::lock_guard lock(channel_->mutex);
+    if (!channel_->queue.empty()) {
+        channel_->redeliver = true;
+        channel_->WakeThread();
+    }
+}
+
 void TCustomComPort::RequireOpen(int code) const {
     if (!connected_ || fd_ < 0 || !channel_) {
         throw EComPort(code, EBADF);
@@ -496,6 +508,24 @@ int TCustomComPort::Write(const char* buffer, int count) {
         }
     }
     return written;
+}
+
+int TCustomComPort::Peek(char* buffer, int count) {
+    RequireOpen(ComError::ReadFailed);
+    ComChannel& channel = *channel_;
+    std::lock_guard lock(channel.mutex);
+    const uint64_t before = channel.arrivals;
+    const int error = channel.FillLocked();
+    if (channel.arrivals != before || channel.lost) {
+        channel.WakeThread();
+    }
+    if (error != 0) {
+        throw EComPort(ComError::ReadFailed, error);
+    }
+    const int n = static_cast<int>(
+        std::min<size_t>(static_cast<size_t>(std::max(count, 0)), channel.queue.size()));
+    std::copy_n(channel.queue.begin(), n, buffer);
+    return n;
 }
 
 int TCustomComPort::InputCount() {

@@ -129,6 +129,9 @@ public:
     // Returns the number of bytes the driver took; fewer than count only when
     // the write time-out ran out. Raises code 2 on failure.
     int Write(const char* buffer, int count);
+    // Copies up to count waiting bytes without taking them (nothing is
+    // waited for). Raises code 3 on failure.
+    int Peek(char* buffer, int count);
     // Bytes waiting in the input queue. Raises code 10 on failure.
     int InputCount();
     // Discards waiting input and/or unsent output. Raises code 5 on failure.
@@ -142,7 +145,10 @@ public:
     bool EventPending() const;
 
     const RxCharHandler& OnRxChar() const { return onRxChar_; }
-    void SetOnRxChar(RxCharHandler handler) { onRxChar_ = std::move(handler); }
+    // A handler set while bytes are waiting is handed them by an event of its
+    // own: they may have arrived while no handler was attached, and the
+    // device may send nothing more until they are answered.
+    void SetOnRxChar(RxCharHandler handler);
     const PortHandler& OnBeforeOpen() const { return onBeforeOpen_; }
     void SetOnBeforeOpen(PortHandler handler) { onBeforeOpen_ = std::move(handler); }
     const PortHandler& OnAfterOpen() const { return onAfterOpen_; }

@@ -113,8 +113,9 @@ ComChannel::HandOver ComChannel::NextHandOverLocked() {
     if (handOverActive || stopping) {
         return HandOver::None;
     }
-    if (!queue.empty() && arrivals != arrivalsHandedOver) {
+    if (!queue.empty() && (arrivals != arrivalsHandedOver || redeliver)) {
         arrivalsHandedOver = arrivals;
+        redeliver = false;
         pending = HandOver::RxChar;
     } else if (lost && !lostHandedOver) {
         lostHandedOver = true;

@@ -57,6 +57,9 @@ public:
     bool stopping = false;
     HandOver pending = HandOver::None;  // posted, not yet taken
     bool handOverActive = false;        // posted or being handled
+    // Bytes left waiting are handed over once more although none arrived
+    // since (a received-bytes handler was put back after an exchange).
+    bool redeliver = false;
 
     // Moves what the driver holds into the queue (non-blocking). Marks the
     // port lost on end of file or a hang-up error. Returns 0, or the errno of
