@@ -3,46 +3,8 @@
 #include "device/EnumComPorts.h"
 
 #include <cerrno>
-#include <thread>
 
 namespace ostrevik {
-
-namespace {
-
-void WaitWithoutEvents(std::chrono::milliseconds wait) {
-    std::this_thread::sleep_for(wait);
-}
-
-}  // namespace
-
-GuardedExchange::GuardedExchange(TCustomComPort& port) : port_(port), saved_(port.OnRxChar()) {
-    port_.SetOnRxChar(nullptr);
-}
-
-GuardedExchange::~GuardedExchange() {
-    port_.SetOnRxChar(saved_);
-}
-
-QByteArray GuardedExchange::Run(std::initializer_list<uint8_t> command, int replyLength,
-                                std::chrono::milliseconds wait) {
-    port_.ClearBuffer(true, true);
-    QByteArray bytes;
-    for (uint8_t b : command) {
-        bytes.append(static_cast<char>(b));
-    }
-    port_.Write(bytes.constData(), static_cast<int>(bytes.size()));
-    WaitWithoutEvents(wait);
-    QByteArray reply(replyLength, '\0');
-    const int n = replyLength > 0 ? port_.Read(reply.data(), replyLength) : 0;
-    reply.truncate(n);
-    return reply;
-}
-
-void GuardedExchange::DiscardRest() {
-    if (port_.Connected()) {
-        port_.ClearBuffer(true, false);
-    }
-}
 
 DeviceLink::DeviceLink(TCustomComPort& port, DeviceHost& host) : port_(port), host_(host) {}
 
@@ -113,35 +75,26 @@ QString DeviceLink::PermissionHint(const EComPort& error, const QString& portNam
 }
 
 bool DeviceLink::ProbePort(const QString& name) {
-    const RxCharHandler rx = port_.OnRxChar();
-    const PortHandler afterOpen = port_.OnAfterOpen();
-    const PortHandler beforeClose = port_.OnBeforeClose();
+    // Neither the menus nor the decoder may notice a probe.
+    PortHandlersAside aside(port_);
     bool found = false;
     try {
         port_.SetPort(name);
-        port_.SetOnRxChar(nullptr);
-        port_.SetOnAfterOpen(nullptr);
-        port_.SetOnBeforeClose(nullptr);
         port_.Open();
-        port_.ClearBuffer(true, true);
-        SendByte(0x01);  // SelectBank 1 doubles as the probe
-        WaitWithoutEvents(kReplyWait);
-        char reply[2];
-        found = ReadBytes(reply, 2) == 2;
+        GuardedExchange exchange(*this, Echo::Trace, false);
+        found = exchange.Run({0x01}, 2).size() == 2;  // SelectBank 1 doubles as the probe
     } catch (const EComPort& e) {
         if (!PermissionHint(e, name).isEmpty()) {
             deniedPorts_ << name;
         }
-        found = false;
+    } catch (const std::exception&) {
+        // Any failure (the event thread not starting, memory) fails the probe.
     }
     try {
         port_.Close();
-    } catch (const EComPort&) {
+    } catch (const std::exception&) {
         // A port that fails while closing is closed all the same.
     }
-    port_.SetOnRxChar(rx);
-    port_.SetOnAfterOpen(afterOpen);
-    port_.SetOnBeforeClose(beforeClose);
     return found;
 }
 
@@ -175,15 +128,24 @@ bool DeviceLink::ConnectDevice() {
     }
     try {
         port_.Open();
-    } catch (const EComPort& e) {
-        QString text = QStringLiteral("Keine Verbindung zur Hardware QTX an ") + port_.Port() +
-                       QStringLiteral(" !");
-        const QString hint = PermissionHint(e, port_.Port());
-        if (!hint.isEmpty()) {
-            text += QStringLiteral("\n\n") + hint;
+    } catch (const std::exception& e) {
+        if (!port_.Connected()) {
+            QString text = QStringLiteral("Keine Verbindung zur Hardware QTX an ") + port_.Port() +
+                           QStringLiteral(" !");
+            if (const auto* portError = dynamic_cast<const EComPort*>(&e)) {
+                const QString hint = PermissionHint(*portError, port_.Port());
+                if (!hint.isEmpty()) {
+                    text += QStringLiteral("\n\n") + hint;
+                }
+            }
+            host_.Message(text, QStringLiteral("Ostrevik"), MessageButtons::Ok);
+            return false;
         }
-        host_.Message(text, QStringLiteral("Ostrevik"), MessageButtons::Ok);
-        return false;
+        // The port is open; what failed came after the opening (the bank
+        // selection). The program is connected all the same, and says what
+        // went wrong as it does for any other error.
+        host_.Message(QString::fromLocal8Bit(e.what()), QStringLiteral("Ostrevik"),
+                      MessageButtons::Ok);
     }
     host_.EnableServiceMenus();
     SendMeasure();
@@ -191,8 +153,16 @@ bool DeviceLink::ConnectDevice() {
 }
 
 void DeviceLink::ComPort1AfterOpen() {
+    // The menu is the way to reconnect: it is enabled even when the bank
+    // selection fails.
+    struct EnableMenu {
+        DeviceHost& host;
+        ~EnableMenu() { host.SetHardwareMenuEnabled(true); }
+    } enableMenu{host_};
     SetMemoryBank(MemoryBank, true);
-    host_.SetHardwareMenuEnabled(true);
+    if (decoder_) {
+        decoder_->PortOpened();
+    }
 }
 
 void DeviceLink::ComPort1BeforeClose() {
@@ -211,12 +181,13 @@ void DeviceLink::SetMemoryBank(int n, bool send) {
     if (!send || n < 1 || n > 4 || !port_.Connected()) {
         return;
     }
-    GuardedExchange exchange(port_);
-    port_.ClearBuffer(true, true);
-    SendByte(static_cast<uint8_t>(n));
-    WaitWithoutEvents(kReplyWait);
-    char reply[2];
-    if (ReadBytes(reply, 2) != 2) {
+    bool answered = false;
+    {
+        GuardedExchange exchange(*this, Echo::Trace);
+        answered = exchange.Run({static_cast<uint8_t>(n)}, 2).size() == 2;
+    }
+    // Told once the live stream has its handler back.
+    if (!answered) {
         NoConnectionMessage();
     }
 }
@@ -225,16 +196,12 @@ void DeviceLink::ReadOutBank() {
     if (!port_.Connected()) {
         return;
     }
-    bool ok = false;
+    bool answered = false;
     {
-        GuardedExchange exchange(port_);
-        port_.ClearBuffer(true, true);
-        SendByte(Command::StatusRequest);
-        WaitWithoutEvents(kReplyWait);
-        char reply[2];
-        ok = ReadBytes(reply, 2) == 2;
+        GuardedExchange exchange(*this, Echo::Trace);
+        answered = exchange.Run({Command::StatusRequest}, 2).size() == 2;
     }
-    if (ok) {
+    if (answered) {
         SendByte(Command::Playback);
     } else {
         NoConnectionMessage();
@@ -245,12 +212,12 @@ void DeviceLink::ClearBankOnDevice() {
     if (!port_.Connected()) {
         return;
     }
-    GuardedExchange exchange(port_);
-    port_.ClearBuffer(true, true);
-    SendByte(Command::ClearBank);
-    WaitWithoutEvents(kReplyWait);
-    uint8_t b = 0;
-    if (!ReadByte(b)) {
+    bool answered = false;
+    {
+        GuardedExchange exchange(*this, Echo::Trace);
+        answered = exchange.Run({Command::ClearBank}, 1).size() == 1;
+    }
+    if (!answered) {
         NoConnectionMessage();
     }
 }

@@ -2,6 +2,7 @@
 
 #include "common/Messages.h"
 #include "device/ComPort.h"
+#include "device/GuardedExchange.h"
 #include "device/LiveStreamDecoder.h"
 
 #include <QByteArray>
@@ -43,8 +44,6 @@ inline constexpr uint8_t ReadBankLevels = 0x6B;
 inline constexpr uint8_t SetToneDirection = 0x75;
 }  // namespace Command
 
-inline constexpr std::chrono::milliseconds kReplyWait{100};
-
 // The byte protocol with the QTX device over the main window's serial port:
 // the send and receive primitives (echoed to the debug trace while it is
 // shown), the port search, the connection, the main window's port handlers
@@ -65,6 +64,7 @@ public:
     int InputBufferSize() const override;
     void SendMeasure() override;
     void SetMemoryBank(int n, bool send) override;
+    bool Connected() const override { return port_.Connected(); }
 
     // The debug trace: while TraceOn, every byte sent and read by the
     // primitives is passed to TraceByte.
@@ -74,6 +74,10 @@ public:
     // The port's received-bytes handler for live operation (the decoder);
     // installed by the main window and put back after every exchange.
     void SetDecoderHandler(RxCharHandler handler) { decoderHandler_ = std::move(handler); }
+    // The decoder of the live stream, which every exchange hands the stream
+    // bytes to that are not its reply (none: the bytes are discarded).
+    void SetDecoder(LiveStreamDecoder* decoder) { decoder_ = decoder; }
+    LiveStreamDecoder* Decoder() const { return decoder_; }
     // Installs the main window's handlers on the port.
     void AttachMainHandlers();
 
@@ -100,31 +104,8 @@ private:
     TCustomComPort& port_;
     DeviceHost& host_;
     RxCharHandler decoderHandler_;
+    LiveStreamDecoder* decoder_ = nullptr;
     QStringList deniedPorts_;
-};
-
-// A guarded exchange: the port's received-bytes handler is detached while
-// the command is sent and its reply read, so the reply never reaches the live
-// decoder; the handler in force before is put back at the end, also when the
-// port raises. Reply bytes beyond the expected length are discarded before the
-// handler returns.
-class GuardedExchange {
-public:
-    explicit GuardedExchange(TCustomComPort& port);
-    ~GuardedExchange();
-    GuardedExchange(const GuardedExchange&) = delete;
-    GuardedExchange& operator=(const GuardedExchange&) = delete;
-
-    // Discards both queues, writes the command bytes, waits, and reads up to
-    // replyLength bytes with one read.
-    QByteArray Run(std::initializer_list<uint8_t> command, int replyLength,
-                   std::chrono::milliseconds wait = kReplyWait);
-    // Discards whatever else has arrived (the rest of a longer reply).
-    void DiscardRest();
-
-private:
-    TCustomComPort& port_;
-    RxCharHandler saved_;
 };
 
 }  // namespace ostrevik

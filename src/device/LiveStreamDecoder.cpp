@@ -12,9 +12,24 @@ LiveStreamDecoder::LiveStreamDecoder(StreamLink& link, StreamHost& host)
 void LiveStreamDecoder::SendPause() {
     link_.SendByte(kStreamPause);
     StreamPaused = true;
+    pausedSince_ = clock_();
+}
+
+void LiveStreamDecoder::SendResume() {
+    link_.SendByte(kStreamResume);
+    StreamPaused = false;
+    // The device's silence while paused says nothing about its record.
+    lastByte_ = clock_();
 }
 
 void LiveStreamDecoder::ComPort1RxChar(int count) {
+    struct BusyScope {
+        bool& flag;
+        bool before;
+        explicit BusyScope(bool& f) : flag(f), before(f) { flag = true; }
+        ~BusyScope() { flag = before; }
+    } busy(busy_);
+
     for (int pass = 0; pass < count; ++pass) {
         // Pause the device before the queue overflows; 80 % of the queue.
         const int waiting = link_.InputCount();
@@ -26,6 +41,7 @@ void LiveStreamDecoder::ComPort1RxChar(int count) {
             // Nothing came: the rest arrives with a later event.
             break;
         }
+        lastByte_ = clock_();
         if (pendingMessage_ != 0) {
             const uint8_t type = pendingMessage_;
             pendingMessage_ = 0;
@@ -45,12 +61,7 @@ void LiveStreamDecoder::ComPort1RxChar(int count) {
                 break;
             case Sampling:
                 if (b == kStreamRecordEnd) {
-                    StreamState = Idle;
-                    if (CaptureDocument* doc = host_.ActiveDocument()) {
-                        doc->RecordEnded();
-                    }
-                    link_.SendMeasure();
-                    host_.ShowLiveValue(0);
+                    EndRecord();
                 } else {
                     if (CaptureDocument* doc = host_.ActiveDocument()) {
                         doc->AppendCaptureSample(b);
@@ -60,18 +71,37 @@ void LiveStreamDecoder::ComPort1RxChar(int count) {
                 break;
         }
     }
-    if (link_.InputCount() == 0 && StreamPaused) {
-        link_.SendByte(kStreamResume);
-        StreamPaused = false;
+    // A hold of a service exchange ends with the exchange, not here.
+    if (holds_ == 0 && StreamPaused && link_.InputCount() == 0) {
+        SendResume();
     }
     if (CaptureDocument* doc = host_.ActiveDocument()) {
         doc->BatchDone();
     }
 }
 
+void LiveStreamDecoder::EndRecord() {
+    StreamState = Idle;
+    ++recordsEnded_;
+    if (CaptureDocument* doc = host_.ActiveDocument()) {
+        doc->RecordEnded();
+    }
+    link_.SendMeasure();
+    host_.ShowLiveValue(0);
+}
+
 void LiveStreamDecoder::HandleIdle(uint8_t b) {
     switch (b) {
+        case kStreamRecordEnd:
+            // The end of a record whose start was thrown away: the device
+            // waits for Measure all the same.
+            if (startMayBeLost_) {
+                startMayBeLost_ = false;
+                link_.SendMeasure();
+            }
+            break;
         case kRecordStart:
+            startMayBeLost_ = false;
             if (CaptureDocument* doc = host_.ActiveDocument()) {
                 doc->RecordStarted();
             } else if (AskForWindow) {
@@ -141,6 +171,69 @@ void LiveStreamDecoder::Battery(uint8_t value) {
 void LiveStreamDecoder::PortClosed() {
     StreamState = Idle;
     pendingMessage_ = 0;
+    startMayBeLost_ = false;
+    holds_ = 0;
+    if (StreamPaused) {
+        // Closed while paused by us (or lost): the flag must not keep the
+        // next connection from ever pausing or resuming the device.
+        StreamPaused = false;
+        resumeOwed_ = true;
+    }
+}
+
+void LiveStreamDecoder::PortOpened() {
+    if (resumeOwed_) {
+        resumeOwed_ = false;
+        SendResume();
+    }
+}
+
+void LiveStreamDecoder::HoldStream() {
+    if (holds_++ == 0 && !StreamPaused) {
+        SendPause();
+    }
+}
+
+void LiveStreamDecoder::ReleaseStream() {
+    if (holds_ == 0 || --holds_ > 0) {
+        return;
+    }
+    // Bytes still waiting keep the flow-control pause: the next received-bytes
+    // call lifts it once it has emptied the queue, as for any pause.
+    if (StreamPaused && link_.InputCount() == 0) {
+        SendResume();
+    }
+}
+
+void LiveStreamDecoder::InputDiscarded() {
+    pendingMessage_ = 0;
+    if (StreamState == Idle) {
+        startMayBeLost_ = true;
+    }
+}
+
+void LiveStreamDecoder::Watch(Clock::time_point now) {
+    if (!link_.Connected()) {
+        return;
+    }
+    // Also while a question of the decoder is open: the device then waits
+    // for nothing, and what it sends meanwhile waits in the input queue.
+    if (StreamPaused && holds_ == 0 && now - pausedSince_ >= kPauseLimit) {
+        SendResume();
+    }
+    if (busy_ || holds_ > 0 || StreamPaused || !InsideRecord()) {
+        return;
+    }
+    if (now - lastByte_ < kRecordSilence || link_.InputCount() > 0) {
+        // Bytes waiting belong to a handler that is put aside for the moment
+        // (a service dialog); they are the record's, not a silence.
+        return;
+    }
+    pendingMessage_ = 0;
+    EndRecord();
+    if (CaptureDocument* doc = host_.ActiveDocument()) {
+        doc->BatchDone();
+    }
 }
 
 }  // namespace ostrevik

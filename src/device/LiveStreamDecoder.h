@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <chrono>
 #include <cstdint>
 
 namespace ostrevik {
@@ -22,6 +23,8 @@ public:
     virtual void SendByte(uint8_t b) = 0;
     virtual void SendMeasure() = 0;
     virtual void SetMemoryBank(int bank, bool send) = 0;
+    // Whether the port is open (the decoder's watch does nothing otherwise).
+    virtual bool Connected() const { return true; }
 };
 
 // What the decoder needs of the main window.
@@ -54,9 +57,22 @@ inline constexpr uint8_t kStreamResume = 0x13;
 // tracks bank and tone threshold, and pauses the device while the input queue
 // is filling up. Runs on the user-interface thread as the port's
 // received-bytes handler.
+//
+// The decoder also watches over the stream, so that the device is never left
+// waiting for the program nor the program for the device: a record that gets
+// no byte for longer than any live take-up pauses between two samples is
+// taken as ended, and a pause of ours that is not lifted in time is lifted.
 class LiveStreamDecoder {
 public:
     enum State : uint8_t { Sampling = 1, ExpectThreshold = 2, Idle = 3 };
+    using Clock = std::chrono::steady_clock;
+
+    // The device sends a sample every 20 ms: a second without a byte inside
+    // a record means its end was lost (discarded, never sent).
+    static constexpr std::chrono::milliseconds kRecordSilence{1000};
+    // A pause of ours is lifted after this at the latest; the program keeps
+    // up to 64 KiB waiting, far more than the device sends meanwhile.
+    static constexpr std::chrono::milliseconds kPauseLimit{2000};
 
     LiveStreamDecoder(StreamLink& link, StreamHost& host);
 
@@ -64,6 +80,33 @@ public:
     void ComPort1RxChar(int count);
     // The port closed with the main window's handlers attached.
     void PortClosed();
+
+    // True between RecordStart and RecordEnd.
+    bool InsideRecord() const { return StreamState == Sampling || StreamState == ExpectThreshold; }
+    // True while ComPort1RxChar runs (also while it shows a question).
+    bool Busy() const { return busy_; }
+    // Records ended so far (by their end byte or by silence).
+    uint64_t RecordsEnded() const { return recordsEnded_; }
+
+    // A service exchange keeps the device from sending record bytes while
+    // it waits for its reply: paused (0x11) unless it already is, and not
+    // resumed by a received-bytes call until the last hold is released.
+    void HoldStream();
+    void ReleaseStream();
+    // Waiting input was thrown away, or read as a reply: a two-byte message
+    // begun before is not completed by a later byte, and a record end whose
+    // start was lost still asks the device for the next record.
+    void InputDiscarded();
+    // The port was opened again: a pause that the closing cut short is
+    // lifted, for the device may still be waiting for it.
+    void PortOpened();
+
+    // Called regularly by a timer: ends a record that went silent (its
+    // samples stay as a finished record, Measure is sent), and lifts a pause
+    // of ours that has lasted too long.
+    void Watch(Clock::time_point now);
+    // For tests: the clock the decoder notes its times with.
+    void SetClock(Clock::time_point (*clock)()) { clock_ = clock; }
 
     State StreamState = Idle;
     uint32_t ToneThreshold = 0;
@@ -78,12 +121,25 @@ private:
     void HandleMessage(uint8_t type, uint8_t value);
     void Battery(uint8_t value);
     void SendPause();
+    void SendResume();
+    void EndRecord();
 
     StreamLink& link_;
     StreamHost& host_;
+    Clock::time_point (*clock_)() = &Clock::now;
     // A two-byte message whose second byte has not arrived yet (0: none). It
     // is completed by the next byte instead of by a stale value.
     uint8_t pendingMessage_ = 0;
+    bool busy_ = false;
+    int holds_ = 0;
+    uint64_t recordsEnded_ = 0;
+    // The closing of the port found the device paused by us.
+    bool resumeOwed_ = false;
+    // Input was lost between records: a RecordEnd without its start may
+    // follow, and the device then waits for Measure.
+    bool startMayBeLost_ = false;
+    Clock::time_point lastByte_{};
+    Clock::time_point pausedSince_{};
 };
 
 }  // namespace ostrevik

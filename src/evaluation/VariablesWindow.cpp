@@ -21,7 +21,8 @@ QStringList VariablenZeilen(const QByteArray& reply) {
     };
 }
 
-TForm8::TForm8(TCustomComPort& port, QWidget* parent) : QDialog(parent), port_(port) {
+TForm8::TForm8(DeviceLink& link, QWidget* parent)
+    : QDialog(parent), link_(link), port_(link.Port()) {
     setWindowTitle(QStringLiteral("Variableninhalte"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -60,15 +61,13 @@ void TForm8::hideEvent(QHideEvent* event) {
 }
 
 void TForm8::FormShow() {
-    if (!detached_) {
-        savedRxChar_ = port_.OnRxChar();
-        detached_ = true;
+    if (!savedRxChar_) {
+        savedRxChar_.emplace(port_);
     }
-    port_.SetOnRxChar(nullptr);
     Memo1->clear();
     // A closed port is a device that does not answer: it gets the same line.
     const QByteArray reply =
-        ServiceExchange(port_, {Command::ReadVariables}, kVariablesReplyLength, kReplyWait);
+        ServiceExchange(link_, {Command::ReadVariables}, kVariablesReplyLength, kReplyWait);
     if (reply.size() < kVariablesReplyLength) {
         Memo1->appendPlainText(QStringLiteral("Konnte Variablen nicht auslesen!"));
     } else {
@@ -76,16 +75,13 @@ void TForm8::FormShow() {
             Memo1->appendPlainText(line);
         }
     }
-    DiscardQueues(port_);
+    // The exchange has taken the whole reply off the line; what follows it
+    // is the live stream's and waits for the decoder.
     Button1->setFocus();
 }
 
 void TForm8::FormHide() {
-    if (detached_) {
-        port_.SetOnRxChar(savedRxChar_);
-        savedRxChar_ = nullptr;
-        detached_ = false;
-    }
+    savedRxChar_.reset();
 }
 
 }  // namespace ostrevik

@@ -1,22 +1,27 @@
 #pragma once
 
 #include "device/ComPort.h"
+#include "device/GuardedExchange.h"
 
 #include <QByteArray>
 #include <QDialog>
+
 #include <QStringList>
+#include <optional>
 
 class QPlainTextEdit;
 class QPushButton;
 
 namespace ostrevik {
 
+class DeviceLink;
+
 // "Variableninhalte": asks the device for its internal variables and lists
 // eight of them. While it is shown, the live decoder gets no bytes.
 class TForm8 : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm8(TCustomComPort& port, QWidget* parent = nullptr);
+    explicit TForm8(DeviceLink& link, QWidget* parent = nullptr);
 
     // Reads the variables (run on showing).
     void FormShow();
@@ -31,9 +36,10 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    DeviceLink& link_;
     TCustomComPort& port_;
-    RxCharHandler savedRxChar_;
-    bool detached_ = false;
+    // The live decoder, aside from the showing until the hiding.
+    std::optional<RxCharAside> savedRxChar_;
 };
 
 // The four lines shown for a ten-byte reply, the values unsigned, "\t" a tab.

@@ -20,8 +20,8 @@ constexpr int kGainReplyLength = 9;
 
 }  // namespace
 
-TFormVerstarkungDlg::TFormVerstarkungDlg(TCustomComPort& port, QWidget* parent)
-    : QDialog(parent), port_(port) {
+TFormVerstarkungDlg::TFormVerstarkungDlg(DeviceLink& link, QWidget* parent)
+    : QDialog(parent), link_(link), port_(link.Port()) {
     setWindowTitle(QStringLiteral("Verstärkung"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -74,14 +74,11 @@ void TFormVerstarkungDlg::hideEvent(QHideEvent* event) {
 }
 
 void TFormVerstarkungDlg::FormShow() {
-    if (!detached_) {
-        saved_ = port_.OnRxChar();
-        detached_ = true;
+    if (!aside_) {
+        aside_.emplace(port_);
     }
-    port_.SetOnRxChar(nullptr);
-
-    const QByteArray reply =
-        ServiceExchange(port_, {Command::ReadVariables}, kGainReplyLength, kGainReadWait);
+    const QByteArray reply = ServiceExchange(link_, {Command::ReadVariables}, kGainReplyLength,
+                                             kGainReadWait, kVariablesReplyLength);
     const bool ok = reply.size() == kGainReplyLength;
     ComboBox1->setEnabled(ok);
     Button3->setEnabled(ok);
@@ -102,11 +99,7 @@ void TFormVerstarkungDlg::FormShow() {
 }
 
 void TFormVerstarkungDlg::FormHide() {
-    if (detached_) {
-        port_.SetOnRxChar(saved_);
-        saved_ = nullptr;
-        detached_ = false;
-    }
+    aside_.reset();
 }
 
 void TFormVerstarkungDlg::SendOrReport(std::initializer_list<uint8_t> command) {

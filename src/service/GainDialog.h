@@ -1,14 +1,19 @@
 #pragma once
 
 #include "device/ComPort.h"
+#include "device/GuardedExchange.h"
 
 #include <QDialog>
+
+#include <optional>
 
 class QComboBox;
 class QLabel;
 class QPushButton;
 
 namespace ostrevik {
+
+class DeviceLink;
 
 // "Verstärkung": shows the device's working gain (1..240 to the user, index
 // 0..239 on the wire), sends every choice at once and stores the value in the
@@ -17,7 +22,7 @@ namespace ostrevik {
 class TFormVerstarkungDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit TFormVerstarkungDlg(TCustomComPort& port, QWidget* parent = nullptr);
+    explicit TFormVerstarkungDlg(DeviceLink& link, QWidget* parent = nullptr);
 
     // Reads the gain from the device (run on showing).
     void FormShow();
@@ -43,9 +48,10 @@ protected:
 private:
     void SendOrReport(std::initializer_list<uint8_t> command);
 
+    DeviceLink& link_;
     TCustomComPort& port_;
-    RxCharHandler saved_;
-    bool detached_ = false;
+    // The live decoder is aside while the dialog is shown.
+    std::optional<RxCharAside> aside_;
 };
 
 }  // namespace ostrevik

@@ -95,18 +95,14 @@ void TPvxDatenLoggerDlg::hideEvent(QHideEvent* event) {
 }
 
 void TPvxDatenLoggerDlg::FormShow() {
-    saved_ = port_.OnRxChar();
-    showing_ = true;
+    if (!aside_) {
+        aside_.emplace(port_);
+    }
     Aktualisieren();
 }
 
 void TPvxDatenLoggerDlg::FormHide() {
-    if (!showing_) {
-        return;
-    }
-    showing_ = false;
-    port_.SetOnRxChar(saved_);
-    saved_ = nullptr;
+    aside_.reset();
 }
 
 void TPvxDatenLoggerDlg::SetConnected(bool connected) {
@@ -116,9 +112,11 @@ void TPvxDatenLoggerDlg::SetConnected(bool connected) {
 }
 
 void TPvxDatenLoggerDlg::Aktualisieren() {
-    port_.SetOnRxChar(nullptr);
+    if (const LiveStreamDecoder* decoder = device_.Decoder()) {
+        recordsAtRefresh_ = decoder->RecordsEnded();
+    }
     const QByteArray reply =
-        ServiceExchange(port_, {Command::ReadBankLevels}, kBankLevelsReplyLength, kReplyWait);
+        ServiceExchange(device_, {Command::ReadBankLevels}, kBankLevelsReplyLength, kReplyWait);
     if (reply.size() != kBankLevelsReplyLength) {
         modalUi().message(this, QStringLiteral("Keine Verbindung zur Hardware QTX"),
                           QStringLiteral("Fehler"), MessageButtons::Ok);
@@ -128,15 +126,13 @@ void TPvxDatenLoggerDlg::Aktualisieren() {
         }
         // Without an answer there is nothing to renew: the decoder alone
         // takes the bytes from here on.
-        port_.SetOnRxChar(saved_);
+        if (aside_) {
+            port_.SetOnRxChar(aside_->Saved());
+        }
         return;
     }
     SetConnected(true);
     const std::array<int, kBankCount> counts = BankByteCounts(reply);
-    // Bytes that came in during the read belong to no record the decoder
-    // could still make sense of.
-    DiscardQueues(port_);
-    port_.SetOnRxChar(saved_);
 
     for (size_t i = 0; i < counts.size(); ++i) {
         ProgressBars[i]->setValue(BankBarPosition(counts[i]));
@@ -147,21 +143,28 @@ void TPvxDatenLoggerDlg::Aktualisieren() {
         Items[static_cast<size_t>(bank - 1)]->setChecked(true);  // runs RadioGroup1Click
     }
     ButtonAuslesen->setFocus();
-    if (showing_) {
+    if (aside_) {
         port_.SetOnRxChar([this](TCustomComPort& sender, int count) { BankRxChar(sender, count); });
     }
 }
 
 void TPvxDatenLoggerDlg::BankRxChar(TCustomComPort& sender, int count) {
-    if (RxCharHandler decoder = saved_) {
-        decoder(sender, count);
-    }
-    if (!showing_ || !port_.Connected()) {
+    if (!aside_) {
         return;
     }
-    // Once a burst (a measurement, a read-out) has ended, the levels have
-    // changed; while bytes are still waiting, the next event comes anyway.
-    if (port_.InputCount() == 0) {
+    if (RxCharHandler decoder = aside_->Saved()) {
+        decoder(sender, count);
+    }
+    if (!aside_ || !port_.Connected()) {
+        return;
+    }
+    // The levels change when a record has been stored: renew them once it
+    // has ended and its bytes have stopped. While bytes are still waiting,
+    // the next event comes anyway.
+    const LiveStreamDecoder* decoder = device_.Decoder();
+    const bool recordDone =
+        !decoder || (!decoder->InsideRecord() && decoder->RecordsEnded() != recordsAtRefresh_);
+    if (recordDone && port_.InputCount() == 0) {
         WaitWithoutEvents(kReplyWait);
         Aktualisieren();
     }
@@ -181,7 +184,9 @@ void TPvxDatenLoggerDlg::RadioGroup1Click() {
 
 void TPvxDatenLoggerDlg::ButtonAuslesenClick() {
     // The records come as an ordinary stream, for the decoder.
-    port_.SetOnRxChar(saved_);
+    if (aside_) {
+        port_.SetOnRxChar(aside_->Saved());
+    }
     try {
         device_.ReadOutBank();
     } catch (const std::exception& e) {

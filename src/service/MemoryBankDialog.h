@@ -1,10 +1,13 @@
 #pragma once
 
 #include "device/ComPort.h"
+#include "device/GuardedExchange.h"
 
 #include <QDialog>
 
 #include <array>
+#include <cstdint>
+#include <optional>
 
 class QButtonGroup;
 class QGroupBox;
@@ -21,8 +24,9 @@ class DeviceLink;
 // choice of the bank the device works with, the read-out of that bank into the
 // active document and its clearing. Unlike the other service dialogs it keeps
 // the live decoder working while it is open: its own received-bytes handler
-// passes every byte on to the decoder and reads the fill levels anew once the
-// bytes stop.
+// passes every byte on to the decoder and reads the fill levels anew once a
+// record has ended and the bytes have stopped (never in the middle of a
+// record, whose bytes would be in the way of the reply).
 class TPvxDatenLoggerDlg : public QDialog {
     Q_OBJECT
 public:
@@ -65,8 +69,10 @@ private:
 
     DeviceLink& device_;
     TCustomComPort& port_;
-    RxCharHandler saved_;
-    bool showing_ = false;
+    // The live decoder, aside while the dialog is shown.
+    std::optional<RxCharAside> aside_;
+    // The decoder's count of ended records at the last refresh.
+    uint64_t recordsAtRefresh_ = 0;
 };
 
 }  // namespace ostrevik

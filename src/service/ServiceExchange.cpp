@@ -3,22 +3,17 @@
 #include "device/DeviceLink.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace ostrevik {
 
-QByteArray ServiceExchange(TCustomComPort& port, std::initializer_list<uint8_t> command,
-                           int replyLength, std::chrono::milliseconds wait) {
-    GuardedExchange exchange(port);
-    if (!port.Connected()) {
+QByteArray ServiceExchange(DeviceLink& link, std::initializer_list<uint8_t> command, int readLength,
+                           std::chrono::milliseconds wait, int replyLength) {
+    if (!link.Port().Connected()) {
         return {};
     }
     try {
-        QByteArray reply = exchange.Run(command, replyLength, wait);
-        // The device may send more than is read (ReadVariables answers with
-        // ten bytes where a dialog needs eight or nine).
-        exchange.DiscardRest();
-        return reply;
+        GuardedExchange exchange(link, Echo::Silent);
+        return exchange.Run(command, readLength, wait, replyLength);
     } catch (const EComPort&) {
         return {};
     }
@@ -30,21 +25,6 @@ void WriteCommand(TCustomComPort& port, std::initializer_list<uint8_t> command) 
         bytes.append(static_cast<char>(b));
     }
     port.Write(bytes.constData(), static_cast<int>(bytes.size()));
-}
-
-void DiscardQueues(TCustomComPort& port) {
-    if (!port.Connected()) {
-        return;
-    }
-    try {
-        port.ClearBuffer(true, true);
-    } catch (const EComPort&) {
-        // A port that has just failed has nothing left worth keeping either.
-    }
-}
-
-void WaitWithoutEvents(std::chrono::milliseconds wait) {
-    std::this_thread::sleep_for(wait);
 }
 
 QString PortErrorText(const std::exception& error) {

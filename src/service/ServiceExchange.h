@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/ComPort.h"
+#include "device/GuardedExchange.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,28 +16,22 @@ namespace ostrevik {
 // The service dialogs talk to the device directly through the port (their
 // bytes never reach the debug trace) and judge the reply by its length.
 
-// One command with a reply of fixed length: the port's received-bytes
-// handler is detached for the exchange and put back afterwards, both queues
-// are emptied, the command written, the fixed wait spent without processing
-// events, and up to replyLength bytes read with one read. Whatever else of
-// the reply has come in by then is discarded before the handler returns, so
-// the live decoder never takes reply bytes for stream bytes.
+class DeviceLink;
+
+// One command with a reply of fixed length, as a guarded exchange that keeps
+// the live stream whole: up to readLength bytes are read with one read after
+// the fixed wait; the device answers with replyLength bytes (-1: readLength),
+// and the rest of its answer is taken off the line before the handler is
+// back.
 //
 // A closed port or a port that fails gives an empty reply: to the dialogs
 // this is a device that does not answer, and they say so in their own words.
-QByteArray ServiceExchange(TCustomComPort& port, std::initializer_list<uint8_t> command,
-                           int replyLength, std::chrono::milliseconds wait);
+QByteArray ServiceExchange(DeviceLink& link, std::initializer_list<uint8_t> command, int readLength,
+                           std::chrono::milliseconds wait, int replyLength = -1);
 
 // Writes command bytes that expect no reply, with one write. An error of the
 // port is passed on.
 void WriteCommand(TCustomComPort& port, std::initializer_list<uint8_t> command);
-
-// Empties both queues if the port is open; errors are of no interest here.
-void DiscardQueues(TCustomComPort& port);
-
-// Blocks the calling thread without processing events: the device's reply is
-// read only after the fixed time, and meanwhile nothing else may reach it.
-void WaitWithoutEvents(std::chrono::milliseconds wait);
 
 // The message of a port error as the program's standard error display shows it.
 QString PortErrorText(const std::exception& error);

@@ -21,7 +21,8 @@ constexpr uint8_t kFallingChar = 0x30;  // '0'; '1' is rising
 
 }  // namespace
 
-TPvxTongenDlg::TPvxTongenDlg(TCustomComPort& port, QWidget* parent) : QDialog(parent), port_(port) {
+TPvxTongenDlg::TPvxTongenDlg(DeviceLink& link, QWidget* parent)
+    : QDialog(parent), link_(link), port_(link.Port()) {
     setWindowTitle(QStringLiteral("Einstellungen Tongenerator QTX"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -77,8 +78,8 @@ void TPvxTongenDlg::showEvent(QShowEvent* event) {
 }
 
 void TPvxTongenDlg::FormShow() {
-    const QByteArray reply =
-        ServiceExchange(port_, {Command::ReadVariables}, kToneReplyLength, kReplyWait);
+    const QByteArray reply = ServiceExchange(link_, {Command::ReadVariables}, kToneReplyLength,
+                                             kReplyWait, kVariablesReplyLength);
     const bool ok = reply.size() == kToneReplyLength;
     if (ok) {
         SetItemIndex(static_cast<uint8_t>(reply[kVariableToneFlag]) & 1);
@@ -97,12 +98,10 @@ void TPvxTongenDlg::OKBtnClick() {
         return;  // Enter while the direction could not be read
     }
     try {
-        GuardedExchange exchange(port_);
-        WriteCommand(port_, {Command::SetToneDirection});
-        WriteCommand(port_, {static_cast<uint8_t>(kFallingChar + index)});
-        WaitWithoutEvents(kReplyWait);
-        // The device's acknowledgement is of no interest.
-        port_.ClearBuffer(true, true);
+        // Two writes; the device's acknowledgement is of no interest.
+        GuardedExchange exchange(link_, Echo::Silent);
+        exchange.Write({Command::SetToneDirection});
+        exchange.RunDiscardingAnswer({static_cast<uint8_t>(kFallingChar + index)});
     } catch (const std::exception& e) {
         modalUi().message(this, PortErrorText(e), QStringLiteral("Ostrevik"), MessageButtons::Ok);
         return;

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "device/ComPort.h"
+#include "device/GuardedExchange.h"
 
 #include <QDialog>
+
+#include <optional>
 
 class QButtonGroup;
 class QGroupBox;
@@ -11,12 +14,14 @@ class QRadioButton;
 
 namespace ostrevik {
 
+class DeviceLink;
+
 // "Einstellungen Tongenerator QTX": reads whether the pitch of the device's
 // tone falls or rises with the pressure, and sets it on OK.
 class TPvxTongenDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit TPvxTongenDlg(TCustomComPort& port, QWidget* parent = nullptr);
+    explicit TPvxTongenDlg(DeviceLink& link, QWidget* parent = nullptr);
 
     // Reads the direction from the device (run on showing).
     void FormShow();
@@ -41,6 +46,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    DeviceLink& link_;
     TCustomComPort& port_;
 };
 

@@ -21,8 +21,8 @@ constexpr int kStatusReplyLength = 2;
 
 }  // namespace
 
-TFormNullabgleichDlg::TFormNullabgleichDlg(TCustomComPort& port, QWidget* parent)
-    : QDialog(parent), port_(port) {
+TFormNullabgleichDlg::TFormNullabgleichDlg(DeviceLink& link, QWidget* parent)
+    : QDialog(parent), link_(link), port_(link.Port()) {
     setWindowTitle(QStringLiteral("Nullpunkt-Eichung"));
     // No close box: the calibration ends by the device's answer or by
     // "&Abbrechen".
@@ -69,14 +69,12 @@ void TFormNullabgleichDlg::FormShow() {
     // an earlier one must not mark this one as failed.
     received_.clear();
 
-    if (!detached_) {
-        saved_ = port_.OnRxChar();
-        detached_ = true;
+    if (!aside_) {
+        aside_.emplace(port_);
     }
-    port_.SetOnRxChar(nullptr);
 
     const QByteArray reply =
-        ServiceExchange(port_, {Command::StatusRequest}, kStatusReplyLength, kReplyWait);
+        ServiceExchange(link_, {Command::StatusRequest}, kStatusReplyLength, kReplyWait);
     aborted_ = reply.size() != kStatusReplyLength;
     if (aborted_) {
         modalUi().message(this,
@@ -92,6 +90,9 @@ void TFormNullabgleichDlg::FormShow() {
             return;
         }
         try {
+            // What came while the user read the question is the live
+            // stream's, not the calibration's text.
+            HandWaitingToDecoder(link_);
             WriteCommand(port_, {Command::StartZeroCalibration});
             port_.SetOnRxChar([this](TCustomComPort&, int count) { CalibrationRxChar(count); });
         } catch (const std::exception& e) {
@@ -151,11 +152,7 @@ void TFormNullabgleichDlg::reject() {
 
 void TFormNullabgleichDlg::FormHide() {
     Timer1->stop();
-    if (detached_) {
-        port_.SetOnRxChar(saved_);
-        saved_ = nullptr;
-        detached_ = false;
-    }
+    aside_.reset();
     if (aborted_) {
         return;
     }

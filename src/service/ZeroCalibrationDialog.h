@@ -1,9 +1,12 @@
 #pragma once
 
 #include "device/ComPort.h"
+#include "device/GuardedExchange.h"
 
 #include <QByteArray>
 #include <QDialog>
+
+#include <optional>
 
 class QLabel;
 class QProgressBar;
@@ -11,6 +14,8 @@ class QPushButton;
 class QTimer;
 
 namespace ostrevik {
+
+class DeviceLink;
 
 // "Nullpunkt-Eichung": starts the device's zero calibration after the user
 // has confirmed that the trigger is left alone, shows a bar moving to and fro
@@ -20,7 +25,7 @@ namespace ostrevik {
 class TFormNullabgleichDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit TFormNullabgleichDlg(TCustomComPort& port, QWidget* parent = nullptr);
+    explicit TFormNullabgleichDlg(DeviceLink& link, QWidget* parent = nullptr);
 
     void FormShow();
     // Puts the live decoder back and evaluates a finished calibration.
@@ -49,9 +54,10 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    DeviceLink& link_;
     TCustomComPort& port_;
-    RxCharHandler saved_;
-    bool detached_ = false;
+    // The live decoder is aside while the dialog is shown.
+    std::optional<RxCharAside> aside_;
     QByteArray received_;
     int step_ = 1;
     bool aborted_ = false;

@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
+#include <thread>
+
 using namespace ostrevik;
 using namespace ostrevik::test;
 using qtxsim::Bytes;
@@ -81,19 +83,41 @@ TEST_F(ZeroCalibrationDialogTest, AnErrorInTheTextOnlyTellsAndDoesNotMarkLaterCa
 }
 
 TEST_F(ZeroCalibrationDialogTest, TheEndByteEndsTheCalibrationWhereverItStands) {
-    // The device's own text would report an error, but an end byte arrives
-    // first: only the text before it counts.
-    sim->SetCalibrationFails(true);
+    // The text goes on to report an error, but an end byte comes first: only
+    // the text before it counts.
+    sim->SetReplyFault(0x30, qtxsim::ReplyFault{qtxsim::ReplyFault::Kind::Missing, 0, 0, true});
+    ui.messageAnswers = {MessageAnswer::Ok, MessageAnswer::No};
+    const size_t m = mark();
+    std::thread early([&] {
+        if (sim->WaitForReceived({0x2B, 0x30}, std::chrono::seconds(5), m)) {
+            sim->InjectNow({'o', 'k', 0x30, 'F', 'e', 'h', 'l', 'e', 'r'});
+        }
+    });
+    calibrate();
+    early.join();
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[1].text, kSuccess);
+}
+
+TEST_F(ZeroCalibrationDialogTest, StreamBytesBeforeTheStartAreNotTakenForItsText) {
+    // A record that ends while the user reads the confirmation belongs to the
+    // document; its bytes (0x30 among them) neither end nor mark the
+    // calibration.
+    TMDIChild* doc = newDocument();
     ui.messageAnswers = {MessageAnswer::Ok, MessageAnswer::No};
     ui.duringMessage = [&](const test::MessageCall& call) {
         if (call.text == kConfirm) {
-            sim->InjectNow({'o', 'k', 0x30});
+            sim->InjectNow({0x02, 0x50, 0x30, 0x46, 0x03});
             ASSERT_TRUE(sim->WaitUntilSent(std::chrono::seconds(2)));
+            QTest::qWait(30);
         }
     };
     calibrate();
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[1].text, kSuccess);
+    EXPECT_EQ(dialog().ReceivedText(), QByteArray("Nullabgleich: OK\r\n"));
+    ASSERT_EQ(doc->Liste->Anzahl(), 2);
+    EXPECT_EQ(doc->Liste->Datensatz(0).Werte, (std::vector<uint8_t>{0x30, 0x46}));
 }
 
 TEST_F(ZeroCalibrationDialogTest, CancelledConfirmationSendsNothingMoreAndWaitsForAbbrechen) {

@@ -1,0 +1,208 @@
+#include "device/GuardedExchange.h"
+
+#include "device/DeviceLink.h"
+#include "device/LiveStreamDecoder.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace ostrevik {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// After StreamPause the device stops at once; what is still on the line has
+// arrived when nothing came for longer than one sample period.
+constexpr milliseconds kLineQuiet{30};
+// A device that does not stop is not waited for longer than this.
+constexpr milliseconds kDrainLimit{300};
+// Enough rounds to take in a burst that arrives while the waiting bytes are
+// being handed over; the device sends at most one record per Measure.
+constexpr int kFeedRounds = 64;
+
+}  // namespace
+
+void WaitWithoutEvents(std::chrono::milliseconds wait) {
+    std::this_thread::sleep_for(wait);
+}
+
+void HandWaitingToDecoder(DeviceLink& link) {
+    LiveStreamDecoder* decoder = link.Decoder();
+    if (!decoder || decoder->Busy() || !link.Port().Connected()) {
+        return;
+    }
+    for (int round = 0; round < kFeedRounds; ++round) {
+        const int waiting = link.Port().InputCount();
+        if (waiting == 0) {
+            return;
+        }
+        decoder->ComPort1RxChar(waiting);
+    }
+}
+
+RxCharAside::RxCharAside(TCustomComPort& port, RxCharHandler replacement)
+    : port_(port), saved_(port.OnRxChar()) {
+    port_.SetOnRxChar(std::move(replacement));
+}
+
+RxCharAside::~RxCharAside() {
+    port_.SetOnRxChar(saved_);
+}
+
+PortHandlersAside::PortHandlersAside(TCustomComPort& port)
+    : port_(port),
+      rxChar_(port.OnRxChar()),
+      afterOpen_(port.OnAfterOpen()),
+      beforeClose_(port.OnBeforeClose()) {
+    port_.SetOnRxChar(nullptr);
+    port_.SetOnAfterOpen(nullptr);
+    port_.SetOnBeforeClose(nullptr);
+}
+
+PortHandlersAside::~PortHandlersAside() {
+    port_.SetOnRxChar(rxChar_);
+    port_.SetOnAfterOpen(afterOpen_);
+    port_.SetOnBeforeClose(beforeClose_);
+}
+
+GuardedExchange::GuardedExchange(DeviceLink& link, Echo echo, bool withStream)
+    : link_(link),
+      port_(link.Port()),
+      echo_(echo),
+      decoder_(withStream ? link.Decoder() : nullptr),
+      aside_(link.Port()) {
+    // Inside the decoder's own call (a question it shows) the stream is in
+    // its hands; the exchange then empties the queues as a plain one does.
+    if (decoder_ && decoder_->Busy()) {
+        decoder_ = nullptr;
+    }
+    if (port_.Connected()) {
+        PrepareStream();
+    }
+}
+
+GuardedExchange::~GuardedExchange() {
+    if (!decoder_) {
+        return;
+    }
+    try {
+        if (held_) {
+            // The device was paused: nothing but its answer came, and what is
+            // left of it is nobody's.
+            if (port_.Connected()) {
+                DiscardAllWaiting();
+            }
+            decoder_->InputDiscarded();
+            decoder_->ReleaseStream();
+        } else {
+            // A byte taken as part of the reply may have been a record's
+            // start or half of a two-byte message.
+            decoder_->InputDiscarded();
+        }
+    } catch (const EComPort&) {
+        // The port failed; whoever uses it next hears of it.
+    }
+}
+
+void GuardedExchange::PrepareStream() {
+    if (!decoder_) {
+        port_.ClearBuffer(true, true);
+        return;
+    }
+    for (int round = 0; round < kFeedRounds; ++round) {
+        if (decoder_->InsideRecord()) {
+            HoldAndDrain();
+            break;
+        }
+        const int waiting = port_.InputCount();
+        if (waiting == 0) {
+            break;
+        }
+        decoder_->ComPort1RxChar(waiting);
+    }
+    port_.ClearBuffer(false, true);
+}
+
+void GuardedExchange::HoldAndDrain() {
+    decoder_->HoldStream();
+    held_ = true;
+    const Clock::time_point start = Clock::now();
+    Clock::time_point lastBytes = start;
+    for (;;) {
+        const int waiting = port_.InputCount();
+        const Clock::time_point now = Clock::now();
+        if (waiting > 0) {
+            decoder_->ComPort1RxChar(waiting);
+            lastBytes = Clock::now();
+            continue;
+        }
+        if (now - lastBytes >= kLineQuiet || now - start >= kDrainLimit) {
+            return;
+        }
+        std::this_thread::sleep_for(milliseconds(2));
+    }
+}
+
+void GuardedExchange::Write(std::initializer_list<uint8_t> command) {
+    if (echo_ == Echo::Trace) {
+        for (uint8_t b : command) {
+            link_.SendByte(b);
+        }
+        return;
+    }
+    QByteArray bytes;
+    for (uint8_t b : command) {
+        bytes.append(static_cast<char>(b));
+    }
+    port_.Write(bytes.constData(), static_cast<int>(bytes.size()));
+}
+
+QByteArray GuardedExchange::Run(std::initializer_list<uint8_t> command, int readLength,
+                                std::chrono::milliseconds wait, int replyLength) {
+    Write(command);
+    WaitWithoutEvents(wait);
+    QByteArray reply(std::max(readLength, 0), '\0');
+    int got = 0;
+    if (readLength > 0) {
+        got = echo_ == Echo::Trace ? link_.ReadBytes(reply.data(), readLength)
+                                   : port_.Read(reply.data(), readLength);
+    }
+    reply.truncate(got);
+    if (replyLength > readLength && got == readLength) {
+        DropWaiting(replyLength - readLength);
+    }
+    return reply;
+}
+
+void GuardedExchange::RunDiscardingAnswer(std::initializer_list<uint8_t> command,
+                                          std::chrono::milliseconds wait) {
+    Write(command);
+    WaitWithoutEvents(wait);
+    if (!decoder_ || held_) {
+        DiscardAllWaiting();
+        return;
+    }
+    // Between records the device may have begun a record after its answer:
+    // the answer is what came before the record's start.
+    const int waiting = port_.InputCount();
+    QByteArray bytes(waiting, '\0');
+    bytes.truncate(port_.Peek(bytes.data(), waiting));
+    const qsizetype start = bytes.indexOf(static_cast<char>(kRecordStart));
+    DropWaiting(start < 0 ? static_cast<int>(bytes.size()) : static_cast<int>(start));
+}
+
+void GuardedExchange::DropWaiting(int count) {
+    count = std::min(count, port_.InputCount());
+    if (count > 0) {
+        QByteArray rest(count, '\0');
+        port_.Read(rest.data(), count);
+    }
+}
+
+void GuardedExchange::DiscardAllWaiting() {
+    port_.ClearBuffer(true, false);
+}
+
+}  // namespace ostrevik
