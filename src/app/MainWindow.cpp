@@ -24,8 +24,10 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDate>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -74,7 +76,14 @@ TForm1::TForm1(const QString& configPath, QWidget* parent)
 
     SetupForQtx(ComPort1);
     Device.SetDecoderHandler([this](TCustomComPort&, int count) { DecoderRxChar(count); });
+    Device.SetDecoder(&Decoder);
     Device.AttachMainHandlers();
+    // Capture never waits for a byte that will not come, nor the device for
+    // a resume that was not sent.
+    auto* watch = new QTimer(this);
+    connect(watch, &QTimer::timeout, this,
+            [this] { Guarded([this] { Decoder.Watch(LiveStreamDecoder::Clock::now()); }); });
+    watch->start(250);
     ComPort1.SetOnPortLost([this](TCustomComPort&) { PortLost(); });
     SetComHandlerErrorDisplay(
         [this](const std::exception& e) { ShowError(QString::fromLocal8Bit(e.what())); });
@@ -111,9 +120,9 @@ TForm1::TForm1(const QString& configPath, QWidget* parent)
     Form3 = new TForm3(LiveSettings, this);
     Form4 = new TForm4(this);
     Form5 = new TForm5(this);
-    VerstarkungDlg = new TFormVerstarkungDlg(ComPort1, this);
-    NullabgleichDlg = new TFormNullabgleichDlg(ComPort1, this);
-    Form8 = new TForm8(ComPort1, this);
+    VerstarkungDlg = new TFormVerstarkungDlg(Device, this);
+    NullabgleichDlg = new TFormNullabgleichDlg(Device, this);
+    Form8 = new TForm8(Device, this);
     InfoDlg = new TPvxInfoDlg(this);
     StatistikDlg = new TPvxStatistikDlg(this);
     StatistikDlg->setQuelle([this] {
@@ -128,7 +137,7 @@ TForm1::TForm1(const QString& configPath, QWidget* parent)
     });
     DebugForm = new TDebugForm(Device.TraceOn, this);
     DatenLoggerDlg = new TPvxDatenLoggerDlg(Device, this);
-    TongenDlg = new TPvxTongenDlg(ComPort1, this);
+    TongenDlg = new TPvxTongenDlg(Device, this);
     CreateServiceWindows();
     Help = new HelpWindow(this);
 }
@@ -383,7 +392,8 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::FormShow() {
     shown_ = true;
-    DebugForm->SendKey = [this](uint8_t b) { Device.SendByte(b); };
+    // Without a connection the port's error is shown, as for any command.
+    DebugForm->SendKey = [this](uint8_t b) { Guarded([this, b] { Device.SendByte(b); }); };
     loadSettings(Config, configPath_);
     ApplySettings();
     Device.SearchDevice();
@@ -408,13 +418,26 @@ void TForm1::ApplySettings() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    for (QMdiSubWindow* sub : MdiArea->subWindowList(QMdiArea::CreationOrder)) {
-        auto* child = qobject_cast<TMDIChild*>(sub->widget());
-        if (child && !child->FormCloseQuery()) {
-            event->ignore();
-            return;
+    // Records keep arriving while a question is open: a document asked before
+    // and given records since is asked again, so none is lost unasked.
+    QHash<TMDIChild*, int> asked;
+    for (bool again = true; again;) {
+        again = false;
+        for (TMDIChild* child : DocumentWindows()) {
+            const auto it = asked.constFind(child);
+            if (it != asked.constEnd() && *it == child->Liste->Anzahl()) {
+                continue;
+            }
+            if (!child->FormCloseQuery()) {
+                event->ignore();
+                return;
+            }
+            asked[child] = child->Liste->Anzahl();
+            again = true;
         }
     }
+    // Nothing more may reach a document that is closing without being asked.
+    ComPort1.SetOnRxChar(nullptr);
     FormClose();
     // The windows were asked; close them without asking again.
     for (TMDIChild* child : DocumentWindows()) {
@@ -490,14 +513,17 @@ void TForm1::Oeffnen() {
     FileDialogRequest request;
     request.filter = kFileFilter;
     request.defaultSuffix = QStringLiteral("pvo");
+    // The dialog holds the file it held the last time.
+    request.initialPath = lastDialogPath_;
     const QString path = modalUi().openFileName(this, request);
     if (path.isEmpty()) {
         return;
     }
+    lastDialogPath_ = path;
+    // Through the whole load; a message box takes it down itself.
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    TMDIChild* child = OpenDocumentWindow(path);
+    OpenDocumentWindow(path)->DateiLaden();
     QApplication::restoreOverrideCursor();
-    child->DateiLaden();
 }
 
 bool TForm1::SaveDocument(TMDIChild* child) {
@@ -509,10 +535,18 @@ bool TForm1::SaveDocument(TMDIChild* child) {
         request.filter = kFileFilter;
         request.defaultSuffix = QStringLiteral("pvo");
         request.initialPath = child->Dateiname;
+        if (QFileInfo(child->Dateiname).isRelative()) {
+            // A new document has no folder yet: the one last used.
+            const QString folder = lastDialogPath_.isEmpty()
+                                       ? QDir::homePath()
+                                       : QFileInfo(lastDialogPath_).absolutePath();
+            request.initialPath = QDir(folder).filePath(child->Dateiname);
+        }
         const QString path = modalUi().saveFileName(this, request);
         if (path.isEmpty()) {
             return false;
         }
+        lastDialogPath_ = path;
         child->SetzeDateiname(path);
         child->Unbenannt = false;
     }

@@ -199,6 +199,8 @@ private:
     bool hardwareEnabled_ = true;
     bool serviceEnabled_ = false;
     bool documentCommandsEnabled_ = false;
+    // The file the open and save dialogs held last.
+    QString lastDialogPath_;
 };
 
 // The main window's caption for a user name.

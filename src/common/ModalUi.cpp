@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -36,6 +37,14 @@ QFileDialog::Options fileDialogOptions() {
 
 ModalUi::~ModalUi() = default;
 
+MessageAnswer ModalUi::message(QWidget* parent, const QString& text, const QString& caption,
+                               MessageButtons buttons) {
+    while (QGuiApplication::overrideCursor()) {
+        QGuiApplication::restoreOverrideCursor();
+    }
+    return showMessage(parent, text, caption, buttons);
+}
+
 ModalUi& modalUi() {
     static WidgetModalUi real;
     return g_installed ? *g_installed : real;
@@ -49,8 +58,8 @@ void setHelpHandler(HelpHandler handler) {
     g_helpHandler = std::move(handler);
 }
 
-MessageAnswer WidgetModalUi::message(QWidget* parent, const QString& text, const QString& caption,
-                                     MessageButtons buttons) {
+MessageAnswer WidgetModalUi::showMessage(QWidget* parent, const QString& text,
+                                         const QString& caption, MessageButtons buttons) {
     QMessageBox::StandardButtons set;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     switch (buttons) {
@@ -72,6 +81,9 @@ MessageAnswer WidgetModalUi::message(QWidget* parent, const QString& text, const
             break;
     }
     QMessageBox box(iconFor(caption, buttons), caption, text, set, parent);
+    // The program's texts are plain: a file name with a "<" in it must not
+    // turn the box to rich text.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(defaultButton);
     switch (box.exec()) {
         case QMessageBox::Ok:
@@ -117,10 +129,11 @@ QString WidgetModalUi::saveFileName(QWidget* parent, const FileDialogRequest& re
     return dialog.selectedFiles().constFirst();
 }
 
-bool WidgetModalUi::printDialog(QWidget* parent, QPrinter& printer, int minPage, int maxPage) {
+bool WidgetModalUi::printDialog(QWidget* parent, QPrinter& printer, int minPage, int maxPage,
+                                bool offerPageRange) {
     QPrintDialog dialog(&printer, parent);
     dialog.setMinMax(minPage, maxPage);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, offerPageRange);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
     return dialog.exec() == QDialog::Accepted;

@@ -30,20 +30,27 @@ class ModalUi {
 public:
     virtual ~ModalUi();
 
-    virtual MessageAnswer message(QWidget* parent, const QString& text, const QString& caption,
-                                  MessageButtons buttons) = 0;
+    // A message box. A wait cursor shown for work in progress is taken down
+    // first: the user is asked something, the program does not work.
+    MessageAnswer message(QWidget* parent, const QString& text, const QString& caption,
+                          MessageButtons buttons);
     // The chosen path, or an empty string when the user cancelled.
     virtual QString openFileName(QWidget* parent, const FileDialogRequest& request) = 0;
     virtual QString saveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
-    // Lets the user set up the printer (copies, page range from..to, print to
-    // file). True when the user chose to print.
-    virtual bool printDialog(QWidget* parent, QPrinter& printer, int minPage, int maxPage) = 0;
+    // Lets the user set up the printer (copies, print to file, and where
+    // offered the page range from..to). True when the user chose to print.
+    virtual bool printDialog(QWidget* parent, QPrinter& printer, int minPage, int maxPage,
+                             bool offerPageRange) = 0;
     virtual bool printerSetup(QWidget* parent, QPrinter& printer) = 0;
     virtual std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) = 0;
     // Opens a topic page ("Ovrik_Einleitung.html", ...) of the help file.
     virtual void showHelp(QWidget* parent, const QString& topicPage) = 0;
     // Runs one of the program's own dialogs modally; returns QDialog's result.
     virtual int execDialog(QDialog& dialog) = 0;
+
+protected:
+    virtual MessageAnswer showMessage(QWidget* parent, const QString& text, const QString& caption,
+                                      MessageButtons buttons) = 0;
 };
 
 // The implementation in force. Without one installed, the real dialogs.
@@ -59,15 +66,18 @@ void setHelpHandler(HelpHandler handler);
 // The real dialogs.
 class WidgetModalUi : public ModalUi {
 public:
-    MessageAnswer message(QWidget* parent, const QString& text, const QString& caption,
-                          MessageButtons buttons) override;
     QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
     QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
-    bool printDialog(QWidget* parent, QPrinter& printer, int minPage, int maxPage) override;
+    bool printDialog(QWidget* parent, QPrinter& printer, int minPage, int maxPage,
+                     bool offerPageRange) override;
     bool printerSetup(QWidget* parent, QPrinter& printer) override;
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override;
     void showHelp(QWidget* parent, const QString& topicPage) override;
     int execDialog(QDialog& dialog) override;
+
+protected:
+    MessageAnswer showMessage(QWidget* parent, const QString& text, const QString& caption,
+                              MessageButtons buttons) override;
 };
 
 }  // namespace ostrevik

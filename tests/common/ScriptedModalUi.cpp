@@ -13,8 +13,8 @@ ScriptedModalUi::~ScriptedModalUi() {
     setModalUi(nullptr);
 }
 
-MessageAnswer ScriptedModalUi::message(QWidget*, const QString& text, const QString& caption,
-                                       MessageButtons buttons) {
+MessageAnswer ScriptedModalUi::showMessage(QWidget*, const QString& text, const QString& caption,
+                                           MessageButtons buttons) {
     MessageCall call{text, caption, buttons};
     messages.push_back(call);
     if (duringMessage) {
@@ -54,7 +54,9 @@ QString ScriptedModalUi::saveFileName(QWidget*, const FileDialogRequest& request
     return a;
 }
 
-bool ScriptedModalUi::printDialog(QWidget*, QPrinter& printer, int minPage, int maxPage) {
+bool ScriptedModalUi::printDialog(QWidget*, QPrinter& printer, int minPage, int maxPage,
+                                  bool offerPageRange) {
+    printDialogOfferedPageRange = offerPageRange;
     if (!onPrintDialog) {
         ADD_FAILURE() << "unanswered print dialog";
         return false;

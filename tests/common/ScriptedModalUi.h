@@ -35,6 +35,7 @@ public:
     std::vector<FileDialogRequest> saveRequests;
 
     std::function<bool(QPrinter&, int minPage, int maxPage)> onPrintDialog;
+    bool printDialogOfferedPageRange = false;  // at the last print dialog
     std::function<bool(QPrinter&)> onPrinterSetup;
     std::deque<std::optional<QColor>> colorAnswers;
     QStringList helpTopics;
@@ -43,17 +44,20 @@ public:
     std::function<int(QDialog&)> onExecDialog;
     int execCount = 0;
 
-    MessageAnswer message(QWidget* parent, const QString& text, const QString& caption,
-                          MessageButtons buttons) override;
     QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
     QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
-    bool printDialog(QWidget* parent, QPrinter& printer, int minPage, int maxPage) override;
+    bool printDialog(QWidget* parent, QPrinter& printer, int minPage, int maxPage,
+                     bool offerPageRange) override;
     bool printerSetup(QWidget* parent, QPrinter& printer) override;
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override;
     void showHelp(QWidget* parent, const QString& topicPage) override;
     int execDialog(QDialog& dialog) override;
 
     QStringList messageTexts() const;
+
+protected:
+    MessageAnswer showMessage(QWidget* parent, const QString& text, const QString& caption,
+                              MessageButtons buttons) override;
 };
 
 }  // namespace ostrevik::test
