@@ -1,3 +1,4 @@
+#include "app/Application.h"
 #include "app/HelpWindow.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
@@ -14,6 +15,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <stdexcept>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -51,10 +53,12 @@ void CloseOnTerminationSignals(QMainWindow& window) {
     ::sigaction(SIGINT, &action, nullptr);
 }
 
+int runProgram(QApplication& app);
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    OstrevikApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostrevik"));
     QApplication::setDesktopFileName(QStringLiteral("de.ostrevik.Ostrevik"));
     // The installed theme icon wins where there is one; otherwise the drawn one.
@@ -69,6 +73,21 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
+    // An error while the windows are made, or one that leaves the event loop,
+    // is shown like any other before the program ends.
+    try {
+        return runProgram(app);
+    } catch (const std::exception& error) {
+        ShowStandardError(nullptr, error);
+    } catch (...) {
+        ShowStandardError(nullptr, std::runtime_error("Unbekannter Fehler"));
+    }
+    return 1;
+}
+
+namespace {
+
+int runProgram(QApplication& app) {
     TForm1 form1(configFilePath());
     setHelpHandler([&form1](QWidget*, const QString& page) {
         form1.Help->setHelpFile(helpFilePath());
@@ -92,3 +111,5 @@ int main(int argc, char* argv[]) {
     form1.show();
     return app.exec();
 }
+
+}  // namespace
