@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QTime>
 
 namespace ostrevik {
 
@@ -9,5 +10,10 @@ namespace ostrevik {
 // digits, no trailing zeros, no thousands separators, the given locale's
 // decimal separator (1.24 -> "1,24" in German, 0 -> "0").
 QString formatGeneral(double value, const QLocale& locale);
+
+// A time in the locale's long time format, hours, minutes and seconds as the
+// user's clock shows them, without the time zone that Qt's long format adds
+// ("00:31:32", not "00:31:32 UTC").
+QString formatLongTime(const QTime& time, const QLocale& locale);
 
 }  // namespace ostrevik

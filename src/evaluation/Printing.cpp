@@ -63,7 +63,7 @@ bool DokumentDrucken(QWidget* parent, const QString& dateiname, const Dateiheade
     printer.setDocName(QString());
     printer.setPrintRange(QPrinter::AllPages);
     printer.setFromTo(1, hoechste);
-    if (!modalUi().printDialog(parent, printer, 1, hoechste)) {
+    if (!modalUi().printDialog(parent, printer, 1, hoechste, true)) {
         return false;
     }
 
@@ -101,7 +101,8 @@ bool StatistikAusdrucken(QWidget* parent, const Statistik_t& statistik, const QS
                          const Dateiheader_t* kopf, QPrinter& printer) {
     printer.setPrintRange(QPrinter::AllPages);
     printer.setFromTo(1, 1);
-    if (!modalUi().printDialog(parent, printer, 1, 1)) {
+    // One page: printer and copies, no page range to choose.
+    if (!modalUi().printDialog(parent, printer, 1, 1, false)) {
         return false;
     }
     const int32_t kopien = kopienUebernehmen(printer);

@@ -1,5 +1,7 @@
 #include "evaluation/StatisticsPrintout.h"
 
+#include "common/NumberFormat.h"
+
 #include <QFontMetrics>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -59,8 +61,7 @@ StatistikSeite_t StatistikSeite(const Statistik_t& s, const QString& anwender,
 
     schritt(3);
     zeile(kStatistikLinks, locale.toString(jetzt.date(), QLocale::ShortFormat) +
-                               QStringLiteral(" - ") +
-                               locale.toString(jetzt.time(), QLocale::LongFormat));
+                               QStringLiteral(" - ") + formatLongTime(jetzt.time(), locale));
     schritt();
     seite.Linien.push_back(y);
     return seite;

@@ -52,7 +52,7 @@ void Rasters_t::Beschriften() {
 
     // In shot-aligned display the labels count towards 0 at the shot.
     const int e0Schussbuendig =
-        static_cast<int>(1.0f - static_cast<float>(e.secondsBeforeShot) * s);
+        static_cast<int>(1.0f - static_cast<float>(secondsBeforeShotInUse(e)) * s);
     const QStringList& xNormal = zeitTexte(normal_, s, 1);
     const QStringList& xSchussbuendig = zeitTexte(schussbuendig_, s, e0Schussbuendig);
     if (prozentTexte_.size() != Zeilen + 1) {

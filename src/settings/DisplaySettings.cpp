@@ -1,5 +1,7 @@
 #include "settings/DisplaySettings.h"
 
+#include <algorithm>
+
 namespace ostrevik {
 
 DisplaySettings DisplaySettings::defaults() {
@@ -15,6 +17,10 @@ DisplaySettings DisplaySettings::defaults() {
     d.shotMarkerForm = 0;
     d.thresholdMarkerVisible = 1;
     return d;
+}
+
+int32_t secondsBeforeShotInUse(const DisplaySettings& settings) {
+    return std::clamp(settings.secondsBeforeShot, -kMaxSecondsBeforeShot, kMaxSecondsBeforeShot);
 }
 
 float timeScaleFactor(uint32_t timeScale) {

@@ -40,6 +40,13 @@ inline constexpr std::array<const char*, kTimeScaleCount> kTimeScaleLabels = {"5
 // outside the table falls back to 0.5 s per division.
 float timeScaleFactor(uint32_t timeScale);
 
+// The seconds before the shot as the drawing uses them. The configuration
+// file is taken without range checks; a damaged value is bounded here, far
+// beyond the longest record, so that no pixel or sample arithmetic can
+// overflow.
+inline constexpr int32_t kMaxSecondsBeforeShot = 100000;
+int32_t secondsBeforeShotInUse(const DisplaySettings& settings);
+
 // 0x00BBGGRR <-> QColor.
 QColor colorFromRef(uint32_t colorRef);
 uint32_t colorToRef(const QColor& color);
