@@ -96,22 +96,6 @@ void DeviceLink::SendMeasure() {
     }
 }
 
-QString DeviceLink::PermissionHint(const EComPort& error, const QString& portName) {
-    if (error.Code() != ComError::OpenFailed ||
-        (error.WinCode() != EACCES && error.WinCode() != EPERM)) {
-        return {};
-    }
-    QString device = ComPortDevicePath(portName);
-    if (device.isEmpty()) {
-        device = portName;
-    }
-    return QStringLiteral(
-               "Keine Berechtigung für die Schnittstelle %1!\n"
-               "Der Benutzer muss Mitglied der Gruppe \"dialout\" sein:\n"
-               "sudo adduser $USER dialout (danach neu anmelden)")
-        .arg(device);
-}
-
 bool DeviceLink::ProbePort(const QString& name) {
     const RxCharHandler rx = port_.OnRxChar();
     const PortHandler afterOpen = port_.OnAfterOpen();
@@ -129,8 +113,8 @@ bool DeviceLink::ProbePort(const QString& name) {
         char reply[2];
         found = ReadBytes(reply, 2) == 2;
     } catch (const EComPort& e) {
-        if (!PermissionHint(e, name).isEmpty()) {
-            deniedPorts_ << name;
+        if (auto diagnosis = DiagnoseOpenFailure(e, name)) {
+            unopenedPorts_ << *diagnosis;
         }
         found = false;
     }
@@ -146,7 +130,7 @@ bool DeviceLink::ProbePort(const QString& name) {
 }
 
 bool DeviceLink::SearchDevice() {
-    deniedPorts_.clear();
+    unopenedPorts_.clear();
     QStringList ports;
     EnumComPorts(ports);
     for (const QString& name : ports) {
@@ -158,12 +142,8 @@ bool DeviceLink::SearchDevice() {
     QString text = QStringLiteral(
         "Hardware Ostrevik nicht gefunden!\n\nVerbindung zum PC prüfen!\n"
         "Schnittstelleneinstellung prüfen!");
-    if (!deniedPorts_.isEmpty()) {
-        text += QStringLiteral(
-                    "\n\nKeine Berechtigung für %1!\n"
-                    "Der Benutzer muss Mitglied der Gruppe \"dialout\" sein:\n"
-                    "sudo adduser $USER dialout (danach neu anmelden)")
-                    .arg(deniedPorts_.join(QStringLiteral(", ")));
+    if (!unopenedPorts_.isEmpty()) {
+        text += QStringLiteral("\n\n") + ExplainUnopenedPorts(unopenedPorts_);
     }
     host_.Message(text, QStringLiteral("Warnung"), MessageButtons::Ok);
     return false;
@@ -178,9 +158,8 @@ bool DeviceLink::ConnectDevice() {
     } catch (const EComPort& e) {
         QString text = QStringLiteral("Keine Verbindung zur Hardware QTX an ") + port_.Port() +
                        QStringLiteral(" !");
-        const QString hint = PermissionHint(e, port_.Port());
-        if (!hint.isEmpty()) {
-            text += QStringLiteral("\n\n") + hint;
+        if (auto diagnosis = DiagnoseOpenFailure(e, port_.Port())) {
+            text += QStringLiteral("\n\n") + ExplainUnopenedPorts({*diagnosis});
         }
         host_.Message(text, QStringLiteral("Ostrevik"), MessageButtons::Ok);
         return false;

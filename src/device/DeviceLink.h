@@ -3,6 +3,7 @@
 #include "common/Messages.h"
 #include "device/ComPort.h"
 #include "device/LiveStreamDecoder.h"
+#include "device/PortDiagnosis.h"
 
 #include <QByteArray>
 #include <QString>
@@ -88,11 +89,9 @@ public:
 
     int MemoryBank = 1;
 
-    // Ports the last search could not open for lack of permission.
-    const QStringList& DeniedPorts() const { return deniedPorts_; }
-
-    // The German hint for a port the user may not open, or an empty string.
-    static QString PermissionHint(const EComPort& error, const QString& portName);
+    // Ports the last search could not open because they were busy or not
+    // permitted, in the order probed.
+    const QList<PortDiagnosis>& UnopenedPorts() const { return unopenedPorts_; }
 
 private:
     void NoConnectionMessage();
@@ -100,7 +99,7 @@ private:
     TCustomComPort& port_;
     DeviceHost& host_;
     RxCharHandler decoderHandler_;
-    QStringList deniedPorts_;
+    QList<PortDiagnosis> unopenedPorts_;
 };
 
 // A guarded exchange: the port's received-bytes handler is detached while
