@@ -161,27 +161,26 @@ QString portAndDevice(const PortDiagnosis& d) {
     return d.device.isEmpty() ? d.port : QStringLiteral("%1 (%2)").arg(d.port, d.device);
 }
 
+// Short lines: a message box wraps long ones at its own width, mid-phrase.
 QString explainBusy(const PortDiagnosis& d) {
-    QString text;
-    if (d.holderPid != 0) {
-        text = QStringLiteral("Die Schnittstelle %1 ist belegt von \"%2\" (Prozess %3)!\n")
-                   .arg(portAndDevice(d), d.holderName)
-                   .arg(d.holderPid);
-    } else if (d.modemManager) {
-        text = QStringLiteral("Die Schnittstelle %1 ist belegt, vermutlich von ModemManager!\n")
-                   .arg(portAndDevice(d));
-    } else {
-        text = QStringLiteral("Die Schnittstelle %1 ist von einem anderen Programm belegt!\n")
-                   .arg(portAndDevice(d));
-    }
+    const QString text = QStringLiteral("%1 ist belegt!\n").arg(portAndDevice(d));
     if (d.modemManager) {
-        text += QStringLiteral(
-            "ModemManager prüft den Adapter als Modem; eine udev-Regel hält ihn fern:\n"
-            "siehe README, Abschnitt \"With a real QTX\" (danach Adapter neu einstecken)");
-    } else {
-        text += QStringLiteral("Das Programm beenden, dann mit \"Connect \" (F5) neu verbinden.");
+        const QString who =
+            d.holderPid != 0
+                ? QStringLiteral("ModemManager (Prozess %1) prüft den Adapter als Modem.\n")
+                      .arg(d.holderPid)
+                : QStringLiteral("Vermutlich prüft ModemManager den Adapter als Modem.\n");
+        return text + who +
+               QStringLiteral(
+                   "Abhilfe: udev-Regel, siehe README \"With a real QTX\",\n"
+                   "danach den Adapter neu einstecken.");
     }
-    return text;
+    const QString who =
+        d.holderPid != 0 ? QStringLiteral("Das Programm \"%1\" (Prozess %2) beenden,\n")
+                               .arg(d.holderName)
+                               .arg(d.holderPid)
+                         : QStringLiteral("Das Programm beenden, das die Schnittstelle benutzt,\n");
+    return text + who + QStringLiteral("dann mit \"Connect \" (F5) neu verbinden.");
 }
 
 QString explainDenied(const QList<const PortDiagnosis*>& ports) {

@@ -154,19 +154,19 @@ TEST(DeviceLink, NoDeviceFoundBecauseOtherProgramsHoldThePortsNamesThem) {
     RecordingHost host;
     DeviceLink link(port, host);
     EXPECT_FALSE(link.SearchDevice());
-    const QString busyTerminal =
-        QStringLiteral(
-            "Die Schnittstelle COM5 (%1) ist belegt von \"qtx-holder\" (Prozess %2)!\n"
-            "Das Programm beenden, dann mit \"Connect \" (F5) neu verbinden.")
-            .arg(QString::fromStdString(terminal.devicePath()))
-            .arg(terminalProgram.pid());
-    const QString busyAdapter =
-        QStringLiteral(
-            "Die Schnittstelle COM6 (%1) ist belegt von \"ModemManager\" (Prozess %2)!\n"
-            "ModemManager prüft den Adapter als Modem; eine udev-Regel hält ihn fern:\n"
-            "siehe README, Abschnitt \"With a real QTX\" (danach Adapter neu einstecken)")
-            .arg(QString::fromStdString(adapter.devicePath()))
-            .arg(modemManager.pid());
+    const QString busyTerminal = QStringLiteral(
+                                     "COM5 (%1) ist belegt!\n"
+                                     "Das Programm \"qtx-holder\" (Prozess %2) beenden,\n"
+                                     "dann mit \"Connect \" (F5) neu verbinden.")
+                                     .arg(QString::fromStdString(terminal.devicePath()))
+                                     .arg(terminalProgram.pid());
+    const QString busyAdapter = QStringLiteral(
+                                    "COM6 (%1) ist belegt!\n"
+                                    "ModemManager (Prozess %2) prüft den Adapter als Modem.\n"
+                                    "Abhilfe: udev-Regel, siehe README \"With a real QTX\",\n"
+                                    "danach den Adapter neu einstecken.")
+                                    .arg(QString::fromStdString(adapter.devicePath()))
+                                    .arg(modemManager.pid());
     EXPECT_EQ(host.caption, QStringLiteral("Warnung"));
     EXPECT_EQ(host.text, kNotFound + QStringLiteral("\n\n") + busyTerminal +
                              QStringLiteral("\n\n") + busyAdapter);
