@@ -177,8 +177,7 @@ QString explainBusy(const PortDiagnosis& d) {
     }
     const QString who =
         d.holderPid != 0 ? QStringLiteral("Das Programm \"%1\" (Prozess %2) beenden,\n")
-                               .arg(d.holderName)
-                               .arg(d.holderPid)
+                               .arg(d.holderName, QString::number(d.holderPid))
                          : QStringLiteral("Das Programm beenden, das die Schnittstelle benutzt,\n");
     return text + who + QStringLiteral("dann mit \"Connect \" (F5) neu verbinden.");
 }
