@@ -5,6 +5,7 @@
 #include "app/ToolbarIcons.h"
 #include "app/Translations.h"
 #include "common/ModalUi.h"
+#include "device/EnumComPorts.h"
 #include "evaluation/DebugWindow.h"
 #include "settings/Paths.h"
 
@@ -95,11 +96,15 @@ int runProgram(QApplication& app) {
     });
 
     // "--debug" anywhere in the command line (case-sensitive) shows the debug
-    // window from the start.
+    // window from the start. Its trace begins with the device behind each
+    // port, since ttyUSB and ttyACM numbers follow the order of plugging in.
     QStringList args = QApplication::arguments();
     args.removeFirst();
     if (args.join(QLatin1Char(' ')).contains(QStringLiteral("--debug"))) {
         form1.DebugForm->show();
+        QStringList ports;
+        EnumComPorts(ports);
+        form1.DebugForm->TraceLines(ComPortDeviceLines(ports));
     }
     for (const QString& arg : args) {
         if (!arg.startsWith(QLatin1Char('-'))) {

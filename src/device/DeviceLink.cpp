@@ -58,22 +58,6 @@ void DeviceLink::SendMeasure() {
     }
 }
 
-QString DeviceLink::PermissionHint(const EComPort& error, const QString& portName) {
-    if (error.Code() != ComError::OpenFailed ||
-        (error.WinCode() != EACCES && error.WinCode() != EPERM)) {
-        return {};
-    }
-    QString device = ComPortDevicePath(portName);
-    if (device.isEmpty()) {
-        device = portName;
-    }
-    return QStringLiteral(
-               "Keine Berechtigung für die Schnittstelle %1!\n"
-               "Der Benutzer muss Mitglied der Gruppe \"dialout\" sein:\n"
-               "sudo adduser $USER dialout (danach neu anmelden)")
-        .arg(device);
-}
-
 bool DeviceLink::ProbePort(const QString& name) {
     // Neither the menus nor the decoder may notice a probe.
     PortHandlersAside aside(port_);
@@ -84,8 +68,8 @@ bool DeviceLink::ProbePort(const QString& name) {
         GuardedExchange exchange(*this, Echo::Trace, false);
         found = exchange.Run({0x01}, 2).size() == 2;  // SelectBank 1 doubles as the probe
     } catch (const EComPort& e) {
-        if (!PermissionHint(e, name).isEmpty()) {
-            deniedPorts_ << name;
+        if (auto diagnosis = DiagnoseOpenFailure(e, name)) {
+            unopenedPorts_ << *diagnosis;
         }
     } catch (const std::exception&) {
         // Any failure (the event thread not starting, memory) fails the probe.
@@ -99,7 +83,7 @@ bool DeviceLink::ProbePort(const QString& name) {
 }
 
 bool DeviceLink::SearchDevice() {
-    deniedPorts_.clear();
+    unopenedPorts_.clear();
     QStringList ports;
     EnumComPorts(ports);
     for (const QString& name : ports) {
@@ -111,12 +95,8 @@ bool DeviceLink::SearchDevice() {
     QString text = QStringLiteral(
         "Hardware Ostrevik nicht gefunden!\n\nVerbindung zum PC prüfen!\n"
         "Schnittstelleneinstellung prüfen!");
-    if (!deniedPorts_.isEmpty()) {
-        text += QStringLiteral(
-                    "\n\nKeine Berechtigung für %1!\n"
-                    "Der Benutzer muss Mitglied der Gruppe \"dialout\" sein:\n"
-                    "sudo adduser $USER dialout (danach neu anmelden)")
-                    .arg(deniedPorts_.join(QStringLiteral(", ")));
+    if (!unopenedPorts_.isEmpty()) {
+        text += QStringLiteral("\n\n") + ExplainUnopenedPorts(unopenedPorts_);
     }
     host_.Message(text, QStringLiteral("Warnung"), MessageButtons::Ok);
     return false;
@@ -133,9 +113,8 @@ bool DeviceLink::ConnectDevice() {
             QString text = QStringLiteral("Keine Verbindung zur Hardware QTX an ") + port_.Port() +
                            QStringLiteral(" !");
             if (const auto* portError = dynamic_cast<const EComPort*>(&e)) {
-                const QString hint = PermissionHint(*portError, port_.Port());
-                if (!hint.isEmpty()) {
-                    text += QStringLiteral("\n\n") + hint;
+                if (auto diagnosis = DiagnoseOpenFailure(*portError, port_.Port())) {
+                    text += QStringLiteral("\n\n") + ExplainUnopenedPorts({*diagnosis});
                 }
             }
             host_.Message(text, QStringLiteral("Ostrevik"), MessageButtons::Ok);

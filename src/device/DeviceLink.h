@@ -4,6 +4,7 @@
 #include "device/ComPort.h"
 #include "device/GuardedExchange.h"
 #include "device/LiveStreamDecoder.h"
+#include "device/PortDiagnosis.h"
 
 #include <QByteArray>
 #include <QString>
@@ -92,11 +93,9 @@ public:
 
     int MemoryBank = 1;
 
-    // Ports the last search could not open for lack of permission.
-    const QStringList& DeniedPorts() const { return deniedPorts_; }
-
-    // The German hint for a port the user may not open, or an empty string.
-    static QString PermissionHint(const EComPort& error, const QString& portName);
+    // Ports the last search could not open because they were busy or not
+    // permitted, in the order probed.
+    const QList<PortDiagnosis>& UnopenedPorts() const { return unopenedPorts_; }
 
 private:
     void NoConnectionMessage();
@@ -105,7 +104,7 @@ private:
     DeviceHost& host_;
     RxCharHandler decoderHandler_;
     LiveStreamDecoder* decoder_ = nullptr;
-    QStringList deniedPorts_;
+    QList<PortDiagnosis> unopenedPorts_;
 };
 
 }  // namespace ostrevik

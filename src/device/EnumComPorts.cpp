@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 
 #include <sys/stat.h>
@@ -122,6 +123,28 @@ void SortComPortNames(QStringList& names) {
     std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         return QString::compare(a, b, Qt::CaseInsensitive) < 0;
     });
+}
+
+QStringList ComPortDeviceLines(const QStringList& ports, const QString& byIdDirectory) {
+    QHash<QString, QString> byId;  // device node -> by-id link
+    const QDir links(byIdDirectory);
+    for (const QFileInfo& link : links.entryInfoList(QDir::System | QDir::Files, QDir::Name)) {
+        const QString node = link.canonicalFilePath();
+        if (!node.isEmpty() && !byId.contains(node)) {
+            byId.insert(node, link.filePath());
+        }
+    }
+    QStringList lines;
+    for (const QString& port : ports) {
+        const QString mapped = ComPortDevicePath(port);
+        const QString node = QFileInfo(mapped).canonicalFilePath();
+        QString line = port + QStringLiteral(" = ") + (node.isEmpty() ? mapped : node);
+        if (const auto found = byId.constFind(node); !node.isEmpty() && found != byId.cend()) {
+            line += QStringLiteral(" (%1)").arg(*found);
+        }
+        lines << line;
+    }
+    return lines;
 }
 
 void EnumComPorts(QStringList& list) {

@@ -96,6 +96,18 @@ void TDebugForm::TraceByte(uint8_t b) {
     }
 }
 
+void TDebugForm::TraceLines(const QStringList& lines) {
+    QTextCursor end(Memo1->document());
+    end.movePosition(QTextCursor::End);
+    if (end.block().length() > 1) {
+        end.insertBlock();
+    }
+    for (const QString& line : lines) {
+        end.insertText(line);
+        end.insertBlock();
+    }
+}
+
 void TDebugForm::Memo1KeyPress(uint8_t key) {
     const bool traceWas = TraceOn;
     TraceOn = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
@@ -30,6 +31,9 @@ public:
     // line longer than kTraceLineWidth characters continues on the next).
     void TraceByte(uint8_t b);
     static constexpr int kTraceLineWidth = 128;
+    // Adds lines of text of the program's own (not traced bytes) at the end;
+    // the bytes traced afterwards start on a new line.
+    void TraceLines(const QStringList& lines);
     // A key typed into the memo: sent, not echoed into the trace.
     void Memo1KeyPress(uint8_t key);
 

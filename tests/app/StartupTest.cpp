@@ -76,13 +76,32 @@ TEST_F(StartupTest, ACopyKilledWhileHoldingTheGuardDoesNotBlockTheNextStart) {
     ::close(ready[1]);
 }
 
-TEST(PermissionHint, NamesTheDeviceAndTheDialoutGroup) {
-    const QString hint = DeviceLink::PermissionHint(EComPort(1, EACCES), QStringLiteral("COM33"));
-    EXPECT_EQ(hint, QStringLiteral("Keine Berechtigung für die Schnittstelle /dev/ttyUSB0!\n"
-                                   "Der Benutzer muss Mitglied der Gruppe \"dialout\" sein:\n"
-                                   "sudo adduser $USER dialout (danach neu anmelden)"));
-    EXPECT_TRUE(DeviceLink::PermissionHint(EComPort(1, ENOENT), QStringLiteral("COM33")).isEmpty());
-    EXPECT_TRUE(DeviceLink::PermissionHint(EComPort(3, EACCES), QStringLiteral("COM33")).isEmpty());
+TEST(PortDiagnosis, DeniedPortsOfOneGroupShareTheirFix) {
+    EXPECT_FALSE(DiagnoseOpenFailure(EComPort(1, ENOENT), QStringLiteral("COM33")));
+    EXPECT_FALSE(DiagnoseOpenFailure(EComPort(3, EACCES), QStringLiteral("COM33")));
+    auto denied = [](const char* port, const char* device, const char* group,
+                     PortDiagnosis::Fix fix) {
+        PortDiagnosis d;
+        d.reason = PortDiagnosis::Reason::Denied;
+        d.port = QString::fromLatin1(port);
+        d.device = QString::fromLatin1(device);
+        d.group = QString::fromLatin1(group);
+        d.fix = fix;
+        return d;
+    };
+    using Fix = PortDiagnosis::Fix;
+    EXPECT_EQ(ExplainUnopenedPorts({denied("COM1", "/dev/ttyS0", "uucp", Fix::JoinGroup),
+                                    denied("COM65", "/dev/ttyACM0", "root", Fix::CheckRights),
+                                    denied("COM33", "/dev/ttyUSB0", "uucp", Fix::JoinGroup),
+                                    denied("COM34", "/dev/ttyUSB1", "dialout", Fix::LogInAgain)}),
+              QStringLiteral("Keine Berechtigung für COM1 (/dev/ttyS0), COM33 (/dev/ttyUSB0)!\n"
+                             "Der Benutzer muss Mitglied der Gruppe \"uucp\" sein:\n"
+                             "sudo usermod -aG uucp $USER (danach neu anmelden)\n\n"
+                             "Keine Berechtigung für COM65 (/dev/ttyACM0)!\n"
+                             "Die Rechte der Gerätedatei prüfen:\nls -l /dev/ttyACM0\n\n"
+                             "Keine Berechtigung für COM34 (/dev/ttyUSB1)!\n"
+                             "Der Benutzer ist schon Mitglied der Gruppe \"dialout\":\n"
+                             "abmelden und neu anmelden, damit es wirkt"));
 }
 
 TEST(Translations, QtsOwnTextsAreGerman) {

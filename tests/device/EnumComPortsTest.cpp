@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -87,6 +88,25 @@ TEST(ComPortNames, SortedAsTextIgnoringCase) {
     QStringList names{"com2", "COM10", "Com1", "COM3", "COM20"};
     SortComPortNames(names);
     EXPECT_EQ(names, (QStringList{"Com1", "COM10", "com2", "COM20", "COM3"}));
+}
+
+// The debug trace's port lines: the node behind each name, and the stable
+// by-id name where udev made one for it.
+TEST(ComPortNames, DeviceLinesNameTheNodeAndItsStableName) {
+    ScopedPortDir dir;
+    test::PtyPair adapter(dir.path(), 33);
+    test::PtyPair other(dir.path(), 3);
+    QTemporaryDir byId;
+    const QString stable =
+        byId.filePath(QStringLiteral("usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"));
+    ASSERT_TRUE(QFile::link(QString::fromStdString(adapter.devicePath()), stable));
+    const QStringList lines =
+        ComPortDeviceLines({QStringLiteral("COM3"), QStringLiteral("COM33")}, byId.path());
+    EXPECT_EQ(lines, (QStringList{
+                         QStringLiteral("COM3 = ") + QString::fromStdString(other.devicePath()),
+                         QStringLiteral("COM33 = %1 (%2)")
+                             .arg(QString::fromStdString(adapter.devicePath()), stable),
+                     }));
 }
 
 }  // namespace

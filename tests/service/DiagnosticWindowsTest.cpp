@@ -196,3 +196,13 @@ TEST(InfoDialog, EightLinesWithNameAndVersion) {
     dialog.OKBtn->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
+
+TEST(DebugWindow, ThePortLinesComeFirstAndTheBytesOnALineOfTheirOwn) {
+    bool traceOn = true;
+    TDebugForm form(traceOn);
+    form.TraceLines({QStringLiteral("COM1 = /dev/ttyS0"), QStringLiteral("COM33 = /dev/ttyUSB0")});
+    form.TraceByte(0x41);
+    form.TraceByte(0x0D);
+    form.TraceByte(0x42);
+    EXPECT_EQ(form.TraceText(), QStringLiteral("COM1 = /dev/ttyS0\nCOM33 = /dev/ttyUSB0\nA\nB"));
+}
