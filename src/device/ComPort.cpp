@@ -510,6 +510,14 @@ int TCustomComPort::Write(const char* buffer, int count) {
     return written;
 }
 
+uint64_t TCustomComPort::ArrivalCount() const {
+    if (!channel_) {
+        return 0;
+    }
+    std::lock_guard lock(channel_->mutex);
+    return channel_->arrivals;
+}
+
 int TCustomComPort::Peek(char* buffer, int count) {
     RequireOpen(ComError::ReadFailed);
     ComChannel& channel = *channel_;

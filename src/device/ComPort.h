@@ -140,6 +140,9 @@ public:
     // True once the event thread saw the device go away (hang-up, read
     // error). The port stays formally open until Close().
     bool PortLost() const;
+    // How many times bytes have arrived since the port was opened, whoever
+    // read them: tells a watcher whether the device is sending at all.
+    uint64_t ArrivalCount() const;
     // True while a received-bytes event waits to be handled on this thread.
     // Lets callers and tests see that a hand-over is under way.
     bool EventPending() const;

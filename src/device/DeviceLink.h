@@ -66,6 +66,7 @@ public:
     void SendMeasure() override;
     void SetMemoryBank(int n, bool send) override;
     bool Connected() const override { return port_.Connected(); }
+    uint64_t ArrivalCount() const override { return port_.ArrivalCount(); }
 
     // The debug trace: while TraceOn, every byte sent and read by the
     // primitives is passed to TraceByte.

@@ -51,6 +51,18 @@ RxCharAside::~RxCharAside() {
     port_.SetOnRxChar(saved_);
 }
 
+DecoderAside::DecoderAside(DeviceLink& link) : decoder_(link.Decoder()), aside_(link.Port()) {
+    if (decoder_) {
+        decoder_->SetAside(true);
+    }
+}
+
+DecoderAside::~DecoderAside() {
+    if (decoder_) {
+        decoder_->SetAside(false);
+    }
+}
+
 PortHandlersAside::PortHandlersAside(TCustomComPort& port)
     : port_(port),
       rxChar_(port.OnRxChar()),

@@ -38,6 +38,23 @@ private:
     RxCharHandler saved_;
 };
 
+// The live decoder aside for a service dialog's lifetime: the port's
+// received-bytes handler is none (or the dialog's own) and the decoder knows
+// that it hears nothing meanwhile. The bytes that wait reach it afterwards.
+class DecoderAside {
+public:
+    explicit DecoderAside(DeviceLink& link);
+    ~DecoderAside();
+    DecoderAside(const DecoderAside&) = delete;
+    DecoderAside& operator=(const DecoderAside&) = delete;
+
+    const RxCharHandler& Saved() const { return aside_.Saved(); }
+
+private:
+    LiveStreamDecoder* decoder_;
+    RxCharAside aside_;
+};
+
 // The received-bytes, after-open and before-close handlers aside together, for
 // work on a port that must not change the program's state (the port search).
 class PortHandlersAside {

@@ -4,6 +4,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 namespace ostrevik {
 
 LiveStreamDecoder::LiveStreamDecoder(StreamLink& link, StreamHost& host)
@@ -188,6 +190,12 @@ void LiveStreamDecoder::PortOpened() {
     }
 }
 
+void LiveStreamDecoder::SetAside(bool aside) {
+    asides_ = std::max(asides_ + (aside ? 1 : -1), 0);
+    // The silence is counted from the moment the decoder listens again.
+    lastByte_ = clock_();
+}
+
 void LiveStreamDecoder::HoldStream() {
     if (holds_++ == 0 && !StreamPaused) {
         SendPause();
@@ -221,7 +229,13 @@ void LiveStreamDecoder::Watch(Clock::time_point now) {
     if (StreamPaused && holds_ == 0 && now - pausedSince_ >= kPauseLimit) {
         SendResume();
     }
-    if (busy_ || holds_ > 0 || StreamPaused || !InsideRecord()) {
+    // Bytes that another handler reads (a service dialog's) are no silence
+    // of the device either.
+    if (const uint64_t arrivals = link_.ArrivalCount(); arrivals != lastArrivals_) {
+        lastArrivals_ = arrivals;
+        lastByte_ = now;
+    }
+    if (busy_ || holds_ > 0 || asides_ > 0 || StreamPaused || !InsideRecord()) {
         return;
     }
     if (now - lastByte_ < kRecordSilence || link_.InputCount() > 0) {
@@ -231,6 +245,8 @@ void LiveStreamDecoder::Watch(Clock::time_point now) {
     }
     pendingMessage_ = 0;
     EndRecord();
+    // Should the record's rest come after all, its end asks for the next.
+    startMayBeLost_ = true;
     if (CaptureDocument* doc = host_.ActiveDocument()) {
         doc->BatchDone();
     }

@@ -25,6 +25,8 @@ public:
     virtual void SetMemoryBank(int bank, bool send) = 0;
     // Whether the port is open (the decoder's watch does nothing otherwise).
     virtual bool Connected() const { return true; }
+    // Grows whenever bytes arrive, also while another handler reads them.
+    virtual uint64_t ArrivalCount() const { return 0; }
 };
 
 // What the decoder needs of the main window.
@@ -100,6 +102,10 @@ public:
     // The port was opened again: a pause that the closing cut short is
     // lifted, for the device may still be waiting for it.
     void PortOpened();
+    // A service dialog has the port's received bytes for the time it is
+    // open: the decoder hears nothing then, which is no silence of the
+    // device.
+    void SetAside(bool aside);
 
     // Called regularly by a timer: ends a record that went silent (its
     // samples stay as a finished record, Measure is sent), and lifts a pause
@@ -132,13 +138,15 @@ private:
     uint8_t pendingMessage_ = 0;
     bool busy_ = false;
     int holds_ = 0;
+    int asides_ = 0;
     uint64_t recordsEnded_ = 0;
     // The closing of the port found the device paused by us.
     bool resumeOwed_ = false;
     // Input was lost between records: a RecordEnd without its start may
     // follow, and the device then waits for Measure.
     bool startMayBeLost_ = false;
-    Clock::time_point lastByte_{};
+    Clock::time_point lastByte_{};  // the device was last heard of
+    uint64_t lastArrivals_ = 0;
     Clock::time_point pausedSince_{};
 };
 

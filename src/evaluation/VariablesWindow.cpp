@@ -62,7 +62,7 @@ void TForm8::hideEvent(QHideEvent* event) {
 
 void TForm8::FormShow() {
     if (!savedRxChar_) {
-        savedRxChar_.emplace(port_);
+        savedRxChar_.emplace(link_);
     }
     Memo1->clear();
     // A closed port is a device that does not answer: it gets the same line.

@@ -39,7 +39,7 @@ private:
     DeviceLink& link_;
     TCustomComPort& port_;
     // The live decoder, aside from the showing until the hiding.
-    std::optional<RxCharAside> savedRxChar_;
+    std::optional<DecoderAside> savedRxChar_;
 };
 
 // The four lines shown for a ten-byte reply, the values unsigned, "\t" a tab.

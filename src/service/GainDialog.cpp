@@ -75,7 +75,7 @@ void TFormVerstarkungDlg::hideEvent(QHideEvent* event) {
 
 void TFormVerstarkungDlg::FormShow() {
     if (!aside_) {
-        aside_.emplace(port_);
+        aside_.emplace(link_);
     }
     const QByteArray reply = ServiceExchange(link_, {Command::ReadVariables}, kGainReplyLength,
                                              kGainReadWait, kVariablesReplyLength);

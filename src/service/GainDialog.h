@@ -51,7 +51,7 @@ private:
     DeviceLink& link_;
     TCustomComPort& port_;
     // The live decoder is aside while the dialog is shown.
-    std::optional<RxCharAside> aside_;
+    std::optional<DecoderAside> aside_;
 };
 
 }  // namespace ostrevik

@@ -68,9 +68,10 @@ void TFormNullabgleichDlg::FormShow() {
     // Each calibration is judged by its own text only: an error reported by
     // an earlier one must not mark this one as failed.
     received_.clear();
+    recordEndTaken_ = false;
 
     if (!aside_) {
-        aside_.emplace(port_);
+        aside_.emplace(link_);
     }
 
     const QByteArray reply =
@@ -115,6 +116,11 @@ void TFormNullabgleichDlg::CalibrationRxChar(int count) {
             return;  // the port is gone; the main window tells the user
         }
         const auto b = static_cast<uint8_t>(c);
+        if (b == kStreamRecordEnd) {
+            // The device's text never holds it: a record ended here (the
+            // trigger was touched), and the device waits for Measure.
+            recordEndTaken_ = true;
+        }
         if (b == kCalibrationEnd) {
             // The end byte may stand anywhere in the text; the bytes after
             // it in this batch are still taken off the line.
@@ -153,6 +159,14 @@ void TFormNullabgleichDlg::reject() {
 void TFormNullabgleichDlg::FormHide() {
     Timer1->stop();
     aside_.reset();
+    if (recordEndTaken_) {
+        recordEndTaken_ = false;
+        try {
+            link_.SendMeasure();
+        } catch (const EComPort&) {
+            // The port's loss is reported by the main window.
+        }
+    }
     if (aborted_) {
         return;
     }

@@ -57,7 +57,9 @@ private:
     DeviceLink& link_;
     TCustomComPort& port_;
     // The live decoder is aside while the dialog is shown.
-    std::optional<RxCharAside> aside_;
+    std::optional<DecoderAside> aside_;
+    // The calibration receiver took a record's end byte.
+    bool recordEndTaken_ = false;
     QByteArray received_;
     int step_ = 1;
     bool aborted_ = false;

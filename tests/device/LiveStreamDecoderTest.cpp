@@ -237,3 +237,99 @@ TEST_F(DecoderTest, ClosingThePortReturnsToIdleAndKeepsThePartialRecord) {
     EXPECT_EQ(doc.list.Anzahl(), 1);
     EXPECT_EQ(doc.list.Letzter().Werte, (std::vector<uint8_t>{0x10, 0x01}));
 }
+
+namespace {
+
+LiveStreamDecoder::Clock::time_point g_now{};
+LiveStreamDecoder::Clock::time_point fakeNow() {
+    return g_now;
+}
+
+class WatchTest : public DecoderTest {
+protected:
+    WatchTest() { decoder.SetClock(&fakeNow); }
+    void at(int ms) {
+        g_now = LiveStreamDecoder::Clock::time_point{} + std::chrono::milliseconds(ms);
+    }
+    void watch(int ms) {
+        at(ms);
+        decoder.Watch(g_now);
+    }
+};
+
+}  // namespace
+
+// A record whose end never comes (thrown away, or the device unplugged and
+// plugged in again) ends after a second of silence as a record of its own,
+// and the device is asked for the next one; bytes still waiting or a pause
+// of ours are no silence.
+TEST_F(WatchTest, ASilentRecordEndsAsARecordOfItsOwnAndTheNextIsAskedFor) {
+    host.active = &doc;
+    at(0);
+    receive({0x02, 0x50, 0x10, 0x20});
+    watch(999);
+    link.extraWaiting = 1;
+    watch(1500);
+    link.extraWaiting = 0;
+    EXPECT_EQ(doc.list.Anzahl(), 1);
+    EXPECT_TRUE(link.sent.empty());
+
+    watch(1600);
+    ASSERT_EQ(doc.list.Anzahl(), 2);
+    EXPECT_EQ(doc.list.Datensatz(0).Werte, (std::vector<uint8_t>{0x10, 0x20}));
+    EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x6D}));
+    EXPECT_EQ(decoder.StreamState, LiveStreamDecoder::Idle);
+
+    // Its rest after all: not merged into anything, and its end asks again.
+    receive({0x30, 0x03});
+    EXPECT_EQ(doc.list.Anzahl(), 2);
+    EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x6D, 0x6D}));
+    receive({0x03});  // noise between records asks nothing
+    EXPECT_EQ(link.sent.size(), 2u);
+}
+
+TEST_F(WatchTest, APauseOfOursEndsInAResumeInTimeAndAfterAReconnection) {
+    host.active = &doc;
+    at(0);
+    link.extraWaiting = 900;
+    receive({0x02, 0x50, 0x10});
+    ASSERT_EQ(link.sent, (std::vector<uint8_t>{0x11}));
+    watch(1999);
+    EXPECT_TRUE(decoder.StreamPaused);
+    watch(2000);
+    EXPECT_FALSE(decoder.StreamPaused);
+    EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x11, 0x13}));
+    // Still paused when the port closes: the next connection resumes, once.
+    receive({0x11});
+    ASSERT_TRUE(decoder.StreamPaused);
+    decoder.PortClosed();
+    EXPECT_FALSE(decoder.StreamPaused);
+    decoder.PortOpened();
+    decoder.PortOpened();
+    EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x11, 0x13, 0x11, 0x13}));
+}
+
+TEST_F(WatchTest, AHeldStreamIsResumedByItsReleaseAndNotByTheQueueRunningEmpty) {
+    host.active = &doc;
+    receive({0x02, 0x50});
+    decoder.HoldStream();
+    decoder.HoldStream();
+    receive({0x10, 0x20});
+    watch(5000);  // neither the silence nor the pause limit acts on a hold
+    EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x11}));
+    EXPECT_EQ(decoder.StreamState, LiveStreamDecoder::Sampling);
+    decoder.ReleaseStream();
+    EXPECT_EQ(link.sent.size(), 1u);
+    decoder.ReleaseStream();
+    EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x11, 0x13}));
+}
+
+TEST_F(DecoderTest, AfterADiscardAHalfMessageDoesNotEatTheNextByte) {
+    host.active = &doc;
+    receive({0x2B});  // the voltage byte was thrown away with the queue
+    decoder.InputDiscarded();
+    receive({0x02, 0x50, 0x10, 0x03});
+    ASSERT_EQ(doc.list.Anzahl(), 2);
+    EXPECT_EQ(doc.list.Datensatz(0).Werte, (std::vector<uint8_t>{0x10}));
+    EXPECT_TRUE(host.status.isEmpty());
+}

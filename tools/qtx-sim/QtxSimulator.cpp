@@ -26,7 +26,9 @@ constexpr uint8_t kAck = 0x06;
 // Stream bytes handed to the line ahead of time; small, so that a pause
 // from the program takes effect soon even at full speed.
 constexpr size_t kStreamAhead = 256;
-constexpr int kReplyDelayMs = 2;      // the device's reaction time, real time
+// The device answers a command at once, before the next stream byte that is
+// not yet due.
+constexpr int kReplyDelayMs = 0;
 constexpr int kCalibrationMs = 1500;  // how long a zero calibration takes
 constexpr const char* kCalibrationOk = "Nullabgleich: OK\r\n";
 constexpr const char* kCalibrationError = "Nullabgleich: Fehler, Abzug belastet\r\n";
@@ -631,14 +633,22 @@ void Simulator::ReplyLocked(uint8_t command, const Bytes& reply, Clock::time_poi
 }
 
 void Simulator::CalibrateLocked(Clock::time_point now) {
-    const char* text = calibrationFails_ ? kCalibrationError : kCalibrationOk;
+    // A take-up under way means a finger on the trigger: the zero point
+    // cannot be found.
+    const bool fails = calibrationFails_ || !recordsInFlight_.empty();
+    const char* text = fails ? kCalibrationError : kCalibrationOk;
     Bytes reply(text, text + std::char_traits<char>::length(text));
     reply.push_back(kCalibrationEnd);
-    if (!calibrationFails_) {
+    if (!fails) {
         variables_.pNull = static_cast<uint8_t>(generator_.Uniform(100, 130));
     }
+    const size_t before = immediate_.size();
     ReplyLocked(kStartZeroCalibration, reply, now,
                 options_.pace == Pace::RealTime ? kCalibrationMs : 0);
+    if (immediate_.size() > before) {
+        immediate_.back().endsCalibration = true;
+        calibrating_ = true;
+    }
 }
 
 int Simulator::AddRecordLocked(const Record& record, RecordSource source) {
@@ -748,7 +758,13 @@ void Simulator::MoveDueBytesLocked(Clock::time_point now) {
             }
             out_.back().hangUp = true;
         }
+        if (pending.endsCalibration) {
+            calibrating_ = false;
+        }
         immediate_.pop_front();
+    }
+    if (calibrating_) {
+        return;
     }
     if (armed_ && stream_.empty() && !takeUps_.empty()) {
         StartTakeUpLocked(now);
@@ -830,10 +846,10 @@ int Simulator::NextTimeoutLocked(Clock::time_point now) const {
     if (!immediate_.empty()) {
         consider(immediate_.front().due);
     }
-    if (armed_ && stream_.empty() && !takeUps_.empty()) {
+    if (armed_ && stream_.empty() && !takeUps_.empty() && !calibrating_) {
         consider(now);
     }
-    if (!paused_ && !stream_.empty() && out_.size() < kStreamAhead) {
+    if (!paused_ && !calibrating_ && !stream_.empty() && out_.size() < kStreamAhead) {
         consider(options_.pace == Pace::RealTime
                      ? streamClock_ + milliseconds(stream_.front().delayMs)
                      : now);

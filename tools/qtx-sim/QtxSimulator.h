@@ -179,7 +179,8 @@ private:
     struct Pending {
         Clock::time_point due;
         std::vector<OutByte> bytes;
-        bool hangUp = false;  // the line goes dead after these bytes
+        bool hangUp = false;           // the line goes dead after these bytes
+        bool endsCalibration = false;  // the zero calibration is over once these are out
     };
 
     void Run();
@@ -223,6 +224,9 @@ private:
     int bank_ = 1;
     std::array<Bytes, kBankCount> banks_;
     bool calibrationFails_ = false;
+    // While the device calibrates its zero point it measures nothing: the
+    // stream stands still and no take-up begins.
+    bool calibrating_ = false;
 
     std::deque<Record> takeUps_;
     std::deque<bool> pendingGenerated_;  // per queued take-up: made at its start
