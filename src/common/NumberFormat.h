@@ -10,4 +10,9 @@ namespace ostrevik {
 // decimal separator (1.24 -> "1,24" in German, 0 -> "0").
 QString formatGeneral(double value, const QLocale& locale);
 
+// A fixed number of decimals with a decimal comma, whatever the locale, as
+// German spreadsheets and readers expect: (-1.5, 1) -> "-1,5". A value that
+// rounds to zero is written without a sign.
+QString decimalCommaText(double value, int decimals);
+
 }  // namespace ostrevik
