@@ -8,6 +8,7 @@
 #include "analysis/TrendPlot.h"
 #include "measurement/Rasters.h"
 
+#include "QtBenchmarkMain.h"
 #include "TakeUpGenerator.h"
 
 #include <QGuiApplication>
@@ -100,15 +101,5 @@ BENCHMARK(BM_HitTest1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks<QGuiApplication>(argc, argv);
 }
