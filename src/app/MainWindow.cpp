@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/AnalyseMenu.h"
 #include "app/HelpWindow.h"
 #include "app/LiveBar.h"
 #include "app/ToolbarIcons.h"
@@ -213,6 +214,7 @@ void TForm1::CreateMenus() {
     Statistik1 = bar->addAction(QStringLiteral("Statistik F4"));
     Statistik1->setShortcut(Qt::Key_F4);
     connect(Statistik1, &QAction::triggered, this, [this] { Guarded([this] { Statistik(); }); });
+    Analyse1 = CreateAnalyseMenu(*this);
 
     Lesegert1 = bar->addMenu(QStringLiteral("Hardware &QTX"));
     Connect1 = Lesegert1->addAction(QStringLiteral("Connect "), this,

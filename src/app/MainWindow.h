@@ -140,6 +140,7 @@ public:
     QAction* Schussbuendig1 = nullptr;
     QAction* Dateiheader1 = nullptr;
     QAction* Statistik1 = nullptr;
+    QMenu* Analyse1 = nullptr;  // the coach's analysis, exports and comparisons
     QMenu* Lesegert1 = nullptr;
     QAction* Connect1 = nullptr;
     QAction* Speicher = nullptr;

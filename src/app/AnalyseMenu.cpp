@@ -1,0 +1,16 @@
+#include "app/AnalyseMenu.h"
+
+#include "app/MainWindow.h"
+
+#include <QMenu>
+#include <QMenuBar>
+
+namespace ostrevik {
+
+QMenu* CreateAnalyseMenu(TForm1& form) {
+    QMenu* menu = form.menuBar()->addMenu(QStringLiteral("A&nalyse"));
+    // Command groups add their items here.
+    return menu;
+}
+
+}  // namespace ostrevik
