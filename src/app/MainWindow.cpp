@@ -616,6 +616,7 @@ void TForm1::DocumentActivated(TMDIChild* child) {
     SetDocumentCommandsEnabled(true);
     ModeToggle = false;
     ToolButton2->setChecked(false);
+    emit ActiveDocumentChanged(ActiveChild);
 }
 
 void TForm1::DocumentClosed(TMDIChild* child) {
@@ -625,6 +626,7 @@ void TForm1::DocumentClosed(TMDIChild* child) {
     SetDocumentCommandsEnabled(false);
     ModeToggle = false;
     ToolButton2->setChecked(false);
+    emit ActiveDocumentChanged(ActiveChild);
 }
 
 CaptureDocument* TForm1::ActiveDocument() {

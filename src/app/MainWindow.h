@@ -170,6 +170,10 @@ public:
     std::function<void()> OnInfo;
     std::function<bool()> OnEinstellungenDialog;  // true on OK
 
+signals:
+    // ActiveChild changed: a document window became active, or closed.
+    void ActiveDocumentChanged(TMDIChild* child);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
