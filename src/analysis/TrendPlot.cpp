@@ -118,6 +118,8 @@ PlotMapping paintTrend(QPainter& p, const QRectF& target, const Trend& t,
     p.setPen(Qt::NoPen);
     p.setBrush(colorFromRef(display.curveColor));
     const double r = 2.5 * u;
+    // A value on the lowest or highest tick keeps its whole dot.
+    p.setClipRect(m.area().adjusted(-r, -r, r, r));
     for (size_t i = 0; i < t.values.size(); ++i) {
         if (t.values[i]) {
             p.drawEllipse(m.toPixel(static_cast<double>(i + 1), *t.values[i]), r, r);
