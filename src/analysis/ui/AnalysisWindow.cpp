@@ -95,6 +95,13 @@ AnalysisWindow::AnalysisWindow(TMDIChild& document, const QString& settingsPath)
     refresh();
 }
 
+AnalysisWindow::~AnalysisWindow() {
+    // When the document window goes, this window goes with it, after the
+    // document's records: the table's last signals must not reach them.
+    document_.clear();
+    Table->selectionModel()->disconnect(this);
+}
+
 QWidget* AnalysisWindow::createOverlayTab() {
     auto* tab = new QWidget;
     Caption = new QLabel;

@@ -44,6 +44,7 @@ public:
     // settingsPath: the analysis settings file (thresholds, series, metric).
     explicit AnalysisWindow(TMDIChild& document,
                             const QString& settingsPath = defaultAnalysisSettingsPath());
+    ~AnalysisWindow() override;
 
     // Analyses the document now and shows the result (normally a take-up's
     // end schedules this, kUpdateDelayMs later).
