@@ -8,6 +8,7 @@
 #include "measurement/DocumentWindow.h"
 
 #include "NullDocumentHost.h"
+#include "QtBenchmarkMain.h"
 
 #include <QApplication>
 #include <QFile>
@@ -189,15 +190,5 @@ BENCHMARK(BM_Memory1000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealT
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks<QApplication>(argc, argv);
 }

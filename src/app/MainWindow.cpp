@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/AnalyseMenu.h"
 #include "app/HelpWindow.h"
 #include "app/LiveBar.h"
 #include "app/ToolbarIcons.h"
@@ -222,6 +223,7 @@ void TForm1::CreateMenus() {
     Statistik1 = bar->addAction(QStringLiteral("Statistik F4"));
     Statistik1->setShortcut(Qt::Key_F4);
     connect(Statistik1, &QAction::triggered, this, [this] { Guarded([this] { Statistik(); }); });
+    Analyse1 = CreateAnalyseMenu(*this);
 
     Lesegert1 = bar->addMenu(QStringLiteral("Hardware &QTX"));
     Connect1 = Lesegert1->addAction(QStringLiteral("Connect "), this,
@@ -648,6 +650,7 @@ void TForm1::DocumentActivated(TMDIChild* child) {
     SetDocumentCommandsEnabled(true);
     ModeToggle = false;
     ToolButton2->setChecked(false);
+    emit ActiveDocumentChanged(ActiveChild);
 }
 
 void TForm1::DocumentClosed(TMDIChild* child) {
@@ -657,6 +660,7 @@ void TForm1::DocumentClosed(TMDIChild* child) {
     SetDocumentCommandsEnabled(false);
     ModeToggle = false;
     ToolButton2->setChecked(false);
+    emit ActiveDocumentChanged(ActiveChild);
 }
 
 CaptureDocument* TForm1::ActiveDocument() {

@@ -140,6 +140,7 @@ public:
     QAction* Schussbuendig1 = nullptr;
     QAction* Dateiheader1 = nullptr;
     QAction* Statistik1 = nullptr;
+    QMenu* Analyse1 = nullptr;  // the coach's analysis, exports and comparisons
     QMenu* Lesegert1 = nullptr;
     QAction* Connect1 = nullptr;
     QAction* Speicher = nullptr;
@@ -168,6 +169,10 @@ public:
     std::function<void()> OnVerstaerkung;
     std::function<void()> OnInfo;
     std::function<bool()> OnEinstellungenDialog;  // true on OK
+
+signals:
+    // ActiveChild changed: a document window became active, or closed.
+    void ActiveDocumentChanged(TMDIChild* child);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -23,4 +23,12 @@ QString formatGeneral(double value, const QLocale& locale) {
     return l.toString(value, 'g', 15);
 }
 
+QString decimalCommaText(double value, int decimals) {
+    QString text = QString::number(value, 'f', decimals);
+    if (text.startsWith(QLatin1Char('-')) && text.toDouble() == 0.0) {
+        text.remove(0, 1);  // "-0,0" reads as a fault where there is none
+    }
+    return text.replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
 }  // namespace ostrevik

@@ -16,4 +16,9 @@ QString formatGeneral(double value, const QLocale& locale);
 // ("00:31:32", not "00:31:32 UTC").
 QString formatLongTime(const QTime& time, const QLocale& locale);
 
+// A fixed number of decimals with a decimal comma, whatever the locale, as
+// German spreadsheets and readers expect: (-1.5, 1) -> "-1,5". A value that
+// rounds to zero is written without a sign.
+QString decimalCommaText(double value, int decimals);
+
 }  // namespace ostrevik

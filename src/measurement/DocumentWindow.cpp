@@ -43,6 +43,7 @@ TMDIChild::TMDIChild(DocumentHost& host, QWidget* parent) : QWidget(parent), hos
         KopfZeichnen(p, rect);
     };
     DrawGrid1->OnSelectCell = [this](int row) { DrawGrid1SelectCell(row); };
+    Liste->OnRecordsChanged = [this] { emit RecordsChanged(); };
 
     PopupMenu1 = new QMenu(this);
     Entfernen1 = PopupMenu1->addAction(QStringLiteral("Entfernen"));
@@ -63,6 +64,7 @@ TMDIChild::TMDIChild(DocumentHost& host, QWidget* parent) : QWidget(parent), hos
 }
 
 TMDIChild::~TMDIChild() {
+    Liste->OnRecordsChanged = nullptr;
     DrawGrid1->OnSelectCell = nullptr;
     DrawGrid1->removeEventFilter(this);
 }
@@ -289,6 +291,12 @@ void TMDIChild::DrawGrid1SelectCell(int row) {
     const int index = row - Liste->ErsteZeile;
     if (index >= 0 && index < Liste->Anzahl()) {
         host_.ShowDisplayMode(Liste->Datensatz(index).Schussbuendig);
+    }
+}
+
+void TMDIChild::SelectRecord(int index) {
+    if (index >= 0 && index < Liste->Anzahl()) {
+        DrawGrid1->SetRow(Liste->ErsteZeile + index);
     }
 }
 

@@ -85,6 +85,8 @@ public:
 
     // Grid row of the capture target.
     int LetzteZeile() const;
+    // Makes the row of record index (0-based) current and scrolls it into view.
+    void SelectRecord(int index);
 
     QString Dateiname;
     std::unique_ptr<DrawGridRasters_t> Liste;
@@ -98,6 +100,10 @@ public:
     TDrawGrid* DrawGrid1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Entfernen1 = nullptr;
+
+signals:
+    // A record was appended (a take-up ended), removed, or a file was loaded.
+    void RecordsChanged();
 
 protected:
     bool event(QEvent* event) override;

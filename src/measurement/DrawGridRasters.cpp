@@ -67,8 +67,11 @@ void DrawGridRasters_t::Entfernen(int i) {
 void DrawGridRasters_t::geaendert() {
     if (stapelTiefe_ > 0) {
         anpassenOffen_ = true;
-    } else {
-        ZeilenAnpassen();
+        return;
+    }
+    ZeilenAnpassen();
+    if (OnRecordsChanged) {
+        OnRecordsChanged();
     }
 }
 
@@ -84,6 +87,9 @@ DrawGridRasters_t::Stapel::~Stapel() {
     if (liste_.stapelTiefe_ == 0 && liste_.anpassenOffen_) {
         liste_.anpassenOffen_ = false;
         liste_.ZeilenAnpassen();
+        if (liste_.OnRecordsChanged) {
+            liste_.OnRecordsChanged();
+        }
     }
 }
 

@@ -57,6 +57,8 @@ public:
     // Rows above and below the screen whose pictures are kept, so that
     // scrolling by a row or two needs no new render.
     int BildRand = 2;
+    // After a record was appended or removed (after a whole Stapel, once).
+    std::function<void()> OnRecordsChanged;
 
 private:
     void geaendert();

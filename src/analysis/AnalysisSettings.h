@@ -1,0 +1,40 @@
+#pragma once
+
+#include "analysis/Metrics.h"
+
+#include <QString>
+
+#include <array>
+
+namespace ostrevik {
+
+// What the coach sets in the analysis: the thresholds of the three fault
+// tags, the length of a series and the metric the trend shows. Kept in a
+// settings file of its own, beside the program's configuration file and never
+// inside it (that file's bytes stay exactly as they are).
+struct AnalysisSettings {
+    double zuckenAnstieg = 25.0;   // "Zucken" when Anstieg_200 > this, percentage points
+    double nachlassenHalt = 80.0;  // "Nachlassen" when Halt_160 < this, %
+    double unruhigSd = 2.0;        // "Unruhig" when Abweichung > document mean + this x SD
+    int seriesLength = 10;         // take-ups per series: 5 or 10
+    Metric trendMetric = Metric::Schuss_ms;
+
+    bool operator==(const AnalysisSettings&) const = default;
+};
+
+inline constexpr std::array<int, 2> kSeriesLengths = {5, 10};
+
+// The settings file of a user: $XDG_CONFIG_HOME/Ostrevik/Analyse.ini
+// (~/.config/Ostrevik/Analyse.ini), beside an installed program's
+// Ostrevik.cfg.
+QString defaultAnalysisSettingsPath();
+
+// Reads the settings stored at path (an INI file). A missing file gives the
+// defaults; a value that is missing, unreadable or out of its range gives
+// that value's default, so a damaged file cannot switch a tag off for good.
+AnalysisSettings loadAnalysisSettings(const QString& path = defaultAnalysisSettingsPath());
+// Writes all values; false when the file could not be written.
+bool saveAnalysisSettings(const AnalysisSettings& settings,
+                          const QString& path = defaultAnalysisSettingsPath());
+
+}  // namespace ostrevik

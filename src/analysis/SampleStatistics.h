@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <span>
+
+namespace ostrevik {
+
+// Mean, spread and the 95 % confidence interval of the mean of a handful of
+// values: the per-series figures of the trend and the per-session figures of
+// a comparison. The standard deviation is the sample one (divided by n - 1),
+// so it needs at least two values; with fewer it is empty, as is the interval.
+struct Summary {
+    int count = 0;
+    std::optional<double> mean;
+    std::optional<double> sd;
+    // Half the width of the 95 % interval: t(0.975, n - 1) * sd / sqrt(n).
+    std::optional<double> ci95HalfWidth;
+
+    std::optional<double> ci95Low() const;
+    std::optional<double> ci95High() const;
+};
+
+Summary summarize(std::span<const double> values);
+
+// The 97.5 % quantile of Student's t distribution, the factor of a two-sided
+// 95 % interval. Small samples need it: with 5 values it is 2.78, not 1.96.
+double tQuantile975(int degreesOfFreedom);
+
+}  // namespace ostrevik

@@ -1,0 +1,473 @@
+#include "analysis/ui/AnalysisWindow.h"
+
+#include "analysis/OverlayPlot.h"
+#include "analysis/TrendPlot.h"
+#include "analysis/ui/PlotView.h"
+#include "analysis/ui/TakeUpTableModel.h"
+#include "measurement/DocumentWindow.h"
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QEvent>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace ostrevik {
+namespace {
+
+// The metrics the line below the overlay names for the highlighted take-up.
+constexpr std::array<Metric, 7> kSelectionMetrics = {
+    Metric::Schuss_ms, Metric::TonSchuss_ms, Metric::Druck_Schuss, Metric::Anstieg_200,
+    Metric::Halt_160,  Metric::Halt_500,     Metric::Abweichung};
+
+QDoubleSpinBox* thresholdBox(double maximum, double step, const QString& suffix,
+                             const QString& tip) {
+    auto* box = new QDoubleSpinBox;
+    // The decimal comma, as everywhere in the program's figures.
+    QLocale german(QLocale::German, QLocale::Germany);
+    german.setNumberOptions(QLocale::OmitGroupSeparator);
+    box->setLocale(german);
+    box->setDecimals(1);
+    box->setRange(0.0, maximum);
+    box->setSingleStep(step);
+    box->setSuffix(suffix);
+    box->setToolTip(tip);
+    // One change per finished entry, not one per key.
+    box->setKeyboardTracking(false);
+    return box;
+}
+
+QString colorName(uint32_t colorRef) {
+    return colorFromRef(colorRef).name();
+}
+
+QString numberText(const TakeUpMetrics& m) {
+    return QStringLiteral("%1").arg(m.number(), 4, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+AnalysisWindow* AnalysisWindow::openFor(TMDIChild& document) {
+    auto* window = document.findChild<AnalysisWindow*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!window) {
+        window = new AnalysisWindow(document);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+AnalysisWindow::AnalysisWindow(TMDIChild& document, const QString& settingsPath)
+    : QWidget(&document, Qt::Window),
+      document_(&document),
+      settingsPath_(settingsPath),
+      settings_(loadAnalysisSettings(settingsPath)) {
+    setObjectName(QStringLiteral("Analyse"));
+    resize(1120, 780);
+
+    Tabs = new QTabWidget(this);
+    Tabs->addTab(createOverlayTab(), QStringLiteral("Überlagerung"));
+    Tabs->addTab(createTableTab(), QStringLiteral("Einzelwerte"));
+    Tabs->addTab(createTrendTab(), QStringLiteral("Verlauf"));
+    Status = new QLabel(this);
+    Status->setStyleSheet(QStringLiteral("color: #a00000;"));
+    Status->hide();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->addWidget(Tabs, 1);
+    layout->addWidget(Status);
+
+    updateTimer_.setSingleShot(true);
+    updateTimer_.setInterval(kUpdateDelayMs);
+    connect(&updateTimer_, &QTimer::timeout, this, &AnalysisWindow::refresh);
+    connect(&document, &TMDIChild::RecordsChanged, this, &AnalysisWindow::recordsChanged);
+    connect(&document, &QWidget::windowTitleChanged, this, &AnalysisWindow::updateTitle);
+    updateTitle();
+    showSettings();
+    refresh();
+}
+
+AnalysisWindow::~AnalysisWindow() {
+    // When the document window goes, this window goes with it, after the
+    // document's records: the table's last signals must not reach them.
+    document_.clear();
+    Table->selectionModel()->disconnect(this);
+}
+
+QWidget* AnalysisWindow::createOverlayTab() {
+    auto* tab = new QWidget;
+    Caption = new QLabel;
+    QFont bold = Caption->font();
+    bold.setBold(true);
+    Caption->setFont(bold);
+    Legend = new QLabel;
+    Legend->setTextFormat(Qt::RichText);
+    Overlay = new PlotView([this](QPainter& p, const QRectF& target) {
+        OverlayStyle style;
+        style.display = display();
+        style.highlightedListIndex = highlighted_;
+        return paintOverlay(p, target, analysis_.overlay, style);
+    });
+    Overlay->setObjectName(QStringLiteral("Ueberlagerung"));
+    Overlay->setCursor(Qt::CrossCursor);
+    connect(Overlay, &PlotView::clicked, this, [this](const QPointF& position) {
+        if (const auto listIndex = curveNear(analysis_.overlay, Overlay->mapping(), position)) {
+            highlight(*listIndex);
+        }
+    });
+    Selection = new QLabel;
+    Selection->setWordWrap(true);
+
+    auto* head = new QHBoxLayout;
+    head->addWidget(Caption);
+    head->addStretch(1);
+    head->addWidget(Legend);
+    auto* layout = new QVBoxLayout(tab);
+    layout->addLayout(head);
+    layout->addWidget(Overlay, 1);
+    layout->addWidget(Selection);
+    return tab;
+}
+
+QWidget* AnalysisWindow::createTableTab() {
+    auto* tab = new QWidget;
+    ZuckenBox = thresholdBox(100.0, 1.0, QStringLiteral(" %-Punkte"),
+                             QStringLiteral("Zucken, wenn der Druck in den letzten 0,2 s vor dem "
+                                            "Schuss um mehr als so viele Prozentpunkte steigt"));
+    NachlassenBox = thresholdBox(1000.0, 1.0, QStringLiteral(" %"),
+                                 QStringLiteral("Nachlassen, wenn 160 ms nach dem Schuss weniger "
+                                                "als so viel vom Druck beim Schuss gehalten wird"));
+    UnruhigBox = thresholdBox(10.0, 0.5, QStringLiteral(" SD"),
+                              QStringLiteral("Unruhig, wenn die Abweichung vom Mittel um mehr als "
+                                             "so viele Standardabweichungen über dem Mittel des "
+                                             "Dokuments liegt"));
+    for (QDoubleSpinBox* box : {ZuckenBox, NachlassenBox, UnruhigBox}) {
+        connect(box, &QDoubleSpinBox::valueChanged, this, [this] { thresholdsEdited(); });
+    }
+    auto* marks = new QGroupBox(QStringLiteral("Fehlermarken"));
+    auto* row = new QHBoxLayout(marks);
+    auto add = [row](const QString& text, QWidget* box) {
+        row->addWidget(new QLabel(text));
+        row->addWidget(box);
+        row->addSpacing(24);
+    };
+    add(QStringLiteral("Zucken: Anstieg letzte 0,2 s über"), ZuckenBox);
+    add(QStringLiteral("Nachlassen: Halt nach 160 ms unter"), NachlassenBox);
+    add(QStringLiteral("Unruhig: Abweichung über Mittel +"), UnruhigBox);
+    row->addStretch(1);
+
+    TableModel = new TakeUpTableModel(this);
+    SortedTable = new TakeUpSortModel(this);
+    SortedTable->setSourceModel(TableModel);
+    SortedTable->setDynamicSortFilter(true);
+    Table = new QTableView;
+    Table->setObjectName(QStringLiteral("Einzelwerte"));
+    Table->setModel(SortedTable);
+    Table->setSortingEnabled(true);
+    Table->sortByColumn(TakeUpTableModel::kNumberColumn, Qt::AscendingOrder);
+    Table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Table->setSelectionMode(QAbstractItemView::SingleSelection);
+    Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Table->setAlternatingRowColors(true);
+    Table->verticalHeader()->hide();
+    Table->verticalHeader()->setDefaultSectionSize(Table->fontMetrics().height() + 6);
+    // Widths from the headers once: measuring every cell of a thousand rows
+    // would cost more than the whole analysis.
+    QHeaderView* header = Table->horizontalHeader();
+    header->setDefaultAlignment(Qt::AlignCenter);
+    header->setStretchLastSection(true);
+    const QFontMetrics fm = header->fontMetrics();
+    for (int c = 0; c < TakeUpTableModel::kTagsColumn; ++c) {
+        const QStringList lines =
+            TableModel->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().split('\n');
+        int width = fm.horizontalAdvance(QStringLiteral("00000,0"));
+        for (const QString& line : lines) {
+            width = std::max(width, fm.horizontalAdvance(line));
+        }
+        header->resizeSection(c, width + 24);
+    }
+    connect(Table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { tableRowChosen(current); });
+
+    auto* layout = new QVBoxLayout(tab);
+    layout->addWidget(marks);
+    layout->addWidget(Table, 1);
+    return tab;
+}
+
+QWidget* AnalysisWindow::createTrendTab() {
+    auto* tab = new QWidget;
+    MetricBox = new QComboBox;
+    for (Metric m : kMetrics) {
+        MetricBox->addItem(metricHeader(m), static_cast<int>(m));
+    }
+    SeriesBox = new QComboBox;
+    for (int length : kSeriesLengths) {
+        SeriesBox->addItem(QStringLiteral("%1 Druckpunktnahmen").arg(length), length);
+    }
+    connect(MetricBox, &QComboBox::activated, this, [this] { trendChoiceEdited(); });
+    connect(SeriesBox, &QComboBox::activated, this, [this] { trendChoiceEdited(); });
+
+    TrendView = new PlotView([this](QPainter& p, const QRectF& target) {
+        return paintTrend(p, target, trend_, display());
+    });
+    TrendView->setObjectName(QStringLiteral("Verlauf"));
+    SeriesTable = new QTableWidget(0, 5);
+    SeriesTable->setObjectName(QStringLiteral("Serien"));
+    SeriesTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SeriesTable->setSelectionMode(QAbstractItemView::NoSelection);
+    SeriesTable->verticalHeader()->hide();
+    // A handful of rows: fitting the columns to them costs nothing.
+    SeriesTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    SeriesTable->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    SeriesTable->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+
+    auto* choice = new QHBoxLayout;
+    choice->addWidget(new QLabel(QStringLiteral("Metrik:")));
+    choice->addWidget(MetricBox);
+    choice->addSpacing(24);
+    choice->addWidget(new QLabel(QStringLiteral("Serie:")));
+    choice->addWidget(SeriesBox);
+    choice->addStretch(1);
+    auto* body = new QHBoxLayout;
+    body->addWidget(TrendView, 1);
+    body->addWidget(SeriesTable);
+    auto* layout = new QVBoxLayout(tab);
+    layout->addLayout(choice);
+    layout->addLayout(body, 1);
+    return tab;
+}
+
+const DisplaySettings& AnalysisWindow::display() const {
+    static const DisplaySettings defaults = DisplaySettings::defaults();
+    return document_ && document_->Liste->Einstellungen ? *document_->Liste->Einstellungen
+                                                        : defaults;
+}
+
+void AnalysisWindow::refresh() {
+    updateTimer_.stop();
+    stale_ = false;
+    if (!document_) {
+        return;
+    }
+    displayUsed_ = display();
+    const size_t before = analysis_.rows.size();
+    analysis_ = analyseDocument(*document_->Liste, displayUsed_.secondsBeforeShot, settings_);
+    if (analysis_.rows.size() < before) {
+        // A record was removed: the ones after it moved up, and the
+        // highlighted index would name another take-up.
+        highlighted_.reset();
+    }
+    TableModel->setRows(analysis_.rows);
+    Caption->setText(overlayCaption(analysis_));
+    updateLegend();
+    updateSelectionText();
+    Overlay->invalidate();
+    updateTrend();
+}
+
+void AnalysisWindow::recordsChanged() {
+    // A hidden window catches up when it is shown again.
+    if (!isVisible()) {
+        stale_ = true;
+    } else if (!updateTimer_.isActive()) {
+        updateTimer_.start();
+    }
+}
+
+void AnalysisWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (stale_) {
+        refresh();
+    }
+}
+
+void AnalysisWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow()) {
+        return;
+    }
+    // The window of another document may have changed the settings, the
+    // settings dialog the drawing settings, while this one was in the back.
+    if (settingsSaved_) {
+        const AnalysisSettings stored = loadAnalysisSettings(settingsPath_);
+        if (!(stored == settings_)) {
+            settings_ = stored;
+            showSettings();
+            refresh();
+            return;
+        }
+    }
+    if (!(display() == displayUsed_)) {
+        refresh();
+    }
+}
+
+void AnalysisWindow::showSettings() {
+    const QSignalBlocker z(ZuckenBox);
+    const QSignalBlocker n(NachlassenBox);
+    const QSignalBlocker u(UnruhigBox);
+    ZuckenBox->setValue(settings_.zuckenAnstieg);
+    NachlassenBox->setValue(settings_.nachlassenHalt);
+    UnruhigBox->setValue(settings_.unruhigSd);
+    MetricBox->setCurrentIndex(MetricBox->findData(static_cast<int>(settings_.trendMetric)));
+    SeriesBox->setCurrentIndex(SeriesBox->findData(settings_.seriesLength));
+}
+
+void AnalysisWindow::thresholdsEdited() {
+    settings_.zuckenAnstieg = ZuckenBox->value();
+    settings_.nachlassenHalt = NachlassenBox->value();
+    settings_.unruhigSd = UnruhigBox->value();
+    saveSettings();
+    refresh();
+}
+
+void AnalysisWindow::trendChoiceEdited() {
+    settings_.trendMetric = static_cast<Metric>(MetricBox->currentData().toInt());
+    settings_.seriesLength = SeriesBox->currentData().toInt();
+    saveSettings();
+    updateTrend();
+}
+
+void AnalysisWindow::saveSettings() {
+    settingsSaved_ = saveAnalysisSettings(settings_, settingsPath_);
+    // The change holds for this window all the same; the coach must know
+    // that it will be gone at the next start.
+    Status->setText(settingsSaved_ ? QString()
+                                   : QStringLiteral("Die Einstellungen der Analyse konnten nicht "
+                                                    "in %1 gespeichert werden.")
+                                         .arg(settingsPath_));
+    Status->setVisible(!settingsSaved_);
+}
+
+void AnalysisWindow::updateTitle() {
+    const QString name = document_ ? QFileInfo(document_->Dateiname).fileName() : QString();
+    setWindowTitle(QStringLiteral("Analyse - ") + name);
+}
+
+void AnalysisWindow::updateTrend() {
+    trend_ = computeTrend(analysis_, settings_.trendMetric, settings_.seriesLength);
+    fillSeriesTable();
+    TrendView->invalidate();
+}
+
+void AnalysisWindow::updateLegend() {
+    const DisplaySettings& d = display();
+    // The band is the overlay's translucent blue-grey over white.
+    auto entry = [](const QString& color, const QString& mark, const QString& text) {
+        return QStringLiteral("<span style=\"color:%1\"><b>%2</b></span>&nbsp;%3")
+            .arg(color, mark, text);
+    };
+    const QStringList entries = {
+        entry(QStringLiteral("#000000"), QStringLiteral("━━"), QStringLiteral("Mittelwert")),
+        entry(QStringLiteral("#d1d4d9"), QStringLiteral("██"), QStringLiteral("± 1 SD")),
+        entry(colorName(d.thresholdColor), QStringLiteral("╍╍"),
+              QStringLiteral("Tonschwelle (Mittel)")),
+        entry(colorName(d.curveColor), QStringLiteral("━━"), QStringLiteral("neueste")),
+        entry(colorName(d.shotColor), QStringLiteral("━━"), QStringLiteral("gewählt")),
+    };
+    Legend->setText(entries.join(QStringLiteral("&nbsp;&nbsp;&nbsp;")));
+}
+
+void AnalysisWindow::updateSelectionText() {
+    if (!highlighted_ || *highlighted_ >= static_cast<int>(analysis_.rows.size())) {
+        Selection->setText(
+            QStringLiteral("Eine Kurve oder eine Zeile der Einzelwerte anklicken, "
+                           "um eine Druckpunktnahme hervorzuheben."));
+        return;
+    }
+    const TakeUpMetrics& m = analysis_.rows[static_cast<size_t>(*highlighted_)];
+    QString text = QStringLiteral("Druckpunktnahme ") + numberText(m) + QStringLiteral(": ");
+    if (!m.hasShot()) {
+        Selection->setText(text + QStringLiteral("ohne Schuss, nicht in der Überlagerung"));
+        return;
+    }
+    QStringList parts;
+    for (Metric metric : kSelectionMetrics) {
+        const QString value = formatMetricValue(metric, m.value(metric));
+        if (!value.isEmpty()) {
+            parts << metricCaption(metric) + QLatin1Char(' ') + value + QLatin1Char(' ') +
+                         metricUnit(metric);
+        }
+    }
+    if (const QString tags = m.tagsText(); !tags.isEmpty()) {
+        parts << QStringLiteral("Marken: ") + tags;
+    }
+    Selection->setText(text + parts.join(QStringLiteral(" · ")));
+}
+
+void AnalysisWindow::fillSeriesTable() {
+    const Metric metric = trend_.metric;
+    const QString unit = QStringLiteral(" (") + metricUnit(metric) + QLatin1Char(')');
+    SeriesTable->setHorizontalHeaderLabels(
+        {QStringLiteral("Serie"), QStringLiteral("Druckpunktnahmen"), QStringLiteral("Werte"),
+         QStringLiteral("Mittelwert") + unit, QStringLiteral("SD") + unit});
+    SeriesTable->setRowCount(static_cast<int>(trend_.series.size()) + 1);
+    auto put = [this](int row, int column, const QString& text, bool bold) {
+        auto* item = new QTableWidgetItem(text);
+        item->setTextAlignment(column < 2 ? Qt::AlignCenter : Qt::AlignRight | Qt::AlignVCenter);
+        if (bold) {
+            QFont f = item->font();
+            f.setBold(true);
+            item->setFont(f);
+        }
+        SeriesTable->setItem(row, column, item);
+    };
+    auto putRow = [&](int row, const QString& name, int first, int count, const Summary& s,
+                      bool bold) {
+        put(row, 0, name, bold);
+        put(row, 1,
+            count > 0 ? QStringLiteral("%1–%2").arg(first + 1).arg(first + count) : QString(),
+            bold);
+        put(row, 2, QString::number(s.count), bold);
+        put(row, 3, formatMetricValue(metric, s.mean), bold);
+        put(row, 4, formatMetricValue(metric, s.sd), bold);
+    };
+    int row = 0;
+    for (const SeriesSummary& s : trend_.series) {
+        putRow(row++, QString::number(s.number), s.firstRow, s.rowCount, s.values, false);
+    }
+    putRow(row, QStringLiteral("Gesamt"), 0, static_cast<int>(trend_.values.size()), trend_.overall,
+           true);
+}
+
+void AnalysisWindow::highlight(int listIndex) {
+    if (!document_ || listIndex < 0 || listIndex >= static_cast<int>(analysis_.rows.size())) {
+        return;
+    }
+    highlighted_ = listIndex;
+    Overlay->invalidate();
+    selectTableRow(listIndex);
+    updateSelectionText();
+    document_->SelectRecord(listIndex);
+}
+
+void AnalysisWindow::selectTableRow(int listIndex) {
+    // Row i of the model is record i of the document.
+    const QModelIndex index = SortedTable->mapFromSource(TableModel->index(listIndex, 0));
+    if (!index.isValid() || Table->currentIndex().row() == index.row()) {
+        return;
+    }
+    choosingRow_ = true;
+    Table->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    Table->scrollTo(index);
+    choosingRow_ = false;
+}
+
+void AnalysisWindow::tableRowChosen(const QModelIndex& current) {
+    if (choosingRow_ || !current.isValid()) {
+        return;
+    }
+    highlight(current.data(TakeUpTableModel::kListIndexRole).toInt());
+}
+
+}  // namespace ostrevik

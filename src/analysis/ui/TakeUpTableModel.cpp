@@ -1,0 +1,156 @@
+#include "analysis/ui/TakeUpTableModel.h"
+
+#include <QColor>
+#include <QStringList>
+
+namespace ostrevik {
+namespace {
+
+Metric metricOf(int column) {
+    return kMetrics[static_cast<size_t>(column - 1)];
+}
+
+bool isMetricColumn(int column) {
+    return column >= 1 && column <= kMetricCount;
+}
+
+// A header in lines narrow enough for a dozen columns side by side: the
+// caption broken at its middle blank, the unit below it.
+QString headerText(Metric metric) {
+    QString caption = metricCaption(metric);
+    if (caption.size() > 10) {
+        const int middle = static_cast<int>(caption.size()) / 2;
+        int best = -1;
+        for (int i = 0; i < caption.size(); ++i) {
+            if (caption[i] == QLatin1Char(' ') &&
+                (best < 0 || qAbs(i - middle) < qAbs(best - middle))) {
+                best = i;
+            }
+        }
+        if (best > 0) {
+            caption[best] = QLatin1Char('\n');
+        }
+    }
+    return caption + QStringLiteral("\n(") + metricUnit(metric) + QLatin1Char(')');
+}
+
+}  // namespace
+
+void TakeUpTableModel::setRows(const std::vector<TakeUpMetrics>& rows) {
+    const int before = static_cast<int>(rows_.size());
+    const int after = static_cast<int>(rows.size());
+    if (after < before) {
+        beginResetModel();
+        rows_ = rows;
+        endResetModel();
+        return;
+    }
+    // Abweichung and its tag depend on every take-up: the old rows change
+    // too, not only the new ones.
+    rows_.assign(rows.begin(), rows.begin() + before);
+    if (before > 0) {
+        emit dataChanged(index(0, 0), index(before - 1, columnCount() - 1));
+    }
+    if (after > before) {
+        beginInsertRows({}, before, after - 1);
+        rows_.insert(rows_.end(), rows.begin() + before, rows.end());
+        endInsertRows();
+    }
+}
+
+int TakeUpTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int TakeUpTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kTagsColumn + 1;
+}
+
+QVariant TakeUpTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= static_cast<int>(rows_.size())) {
+        return {};
+    }
+    const TakeUpMetrics& m = rows_[static_cast<size_t>(index.row())];
+    const int column = index.column();
+    switch (role) {
+        case Qt::DisplayRole:
+            if (column == kNumberColumn) {
+                // As the document window numbers its records.
+                return QStringLiteral("%1").arg(m.number(), 4, 10, QLatin1Char('0'));
+            }
+            if (column == kTagsColumn) {
+                return m.tagsText();
+            }
+            return formatMetricValue(metricOf(column), m.value(metricOf(column)));
+        case kSortRole:
+            if (column == kNumberColumn) {
+                return m.number();
+            }
+            if (column == kTagsColumn) {
+                const QString tags = m.tagsText();
+                return tags.isEmpty() ? QVariant() : QVariant(tags);
+            }
+            if (const auto v = m.value(metricOf(column))) {
+                return *v;
+            }
+            return {};
+        case kListIndexRole:
+            return m.listIndex;
+        case Qt::TextAlignmentRole:
+            return column == kTagsColumn ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
+                                         : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        case Qt::ForegroundRole:
+            if (column == kTagsColumn) {
+                return QColor(160, 0, 0);
+            }
+            // A take-up without a shot has few values; its row stays readable
+            // but steps back.
+            return m.hasShot() ? QVariant() : QVariant(QColor(110, 110, 110));
+        default:
+            return {};
+    }
+}
+
+QVariant TakeUpTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal) {
+        return {};
+    }
+    if (role == Qt::DisplayRole) {
+        if (section == kNumberColumn) {
+            return QStringLiteral("Nr.");
+        }
+        if (section == kTagsColumn) {
+            return QStringLiteral("Marken");
+        }
+        return isMetricColumn(section) ? QVariant(headerText(metricOf(section))) : QVariant();
+    }
+    if (role == Qt::ToolTipRole) {
+        if (section == kNumberColumn) {
+            return QStringLiteral("Nummer der Druckpunktnahme im Dokument");
+        }
+        if (section == kTagsColumn) {
+            return QStringLiteral("Fehlermarken: Zucken, Nachlassen, Unruhig");
+        }
+        return isMetricColumn(section) ? QVariant(metricHeader(metricOf(section))) : QVariant();
+    }
+    return {};
+}
+
+bool TakeUpSortModel::lessThan(const QModelIndex& left, const QModelIndex& right) const {
+    const QVariant l = left.data(TakeUpTableModel::kSortRole);
+    const QVariant r = right.data(TakeUpTableModel::kSortRole);
+    if (!l.isValid() || !r.isValid()) {
+        if (l.isValid() == r.isValid()) {
+            return false;  // both empty: the sort keeps them in document order
+        }
+        // Descending sorts compare the other way round; the empty one is
+        // "less" then, so that it still ends up last.
+        return sortOrder() == Qt::AscendingOrder ? !r.isValid() : !l.isValid();
+    }
+    if (l.typeId() == QMetaType::QString) {
+        return QString::localeAwareCompare(l.toString(), r.toString()) < 0;
+    }
+    return l.toDouble() < r.toDouble();
+}
+
+}  // namespace ostrevik

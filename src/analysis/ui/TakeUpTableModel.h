@@ -1,0 +1,54 @@
+#pragma once
+
+#include "analysis/SessionAnalysis.h"
+
+#include <QAbstractTableModel>
+#include <QSortFilterProxyModel>
+
+#include <vector>
+
+namespace ostrevik {
+
+// The take-ups of a document as table rows: the record's number, every
+// metric and the fault tags. Row i is the document's record i, so that new
+// take-ups are appended as rows and a selection survives them.
+class TakeUpTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // The value a column sorts by: a number, the tags' words, or nothing
+    // (an empty value) for a take-up that has none.
+    static constexpr int kSortRole = Qt::UserRole;
+    // The row's record index in the document's list.
+    static constexpr int kListIndexRole = Qt::UserRole + 1;
+    static constexpr int kNumberColumn = 0;
+    static constexpr int kTagsColumn = kMetricCount + 1;
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    // Takes the rows of a new analysis. More rows than before are appended
+    // to the old ones; fewer (a record was removed) replace them all.
+    void setRows(const std::vector<TakeUpMetrics>& rows);
+    static int columnOf(Metric metric) { return static_cast<int>(metric) + 1; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    std::vector<TakeUpMetrics> rows_;
+};
+
+// Sorts the take-ups by any column. Take-ups without a value stay at the end
+// in either direction, in their document order: a coach sorting by shot
+// pressure wants the take-ups with a shot first, not the empty cells.
+class TakeUpSortModel : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
+};
+
+}  // namespace ostrevik

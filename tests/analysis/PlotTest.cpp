@@ -1,0 +1,140 @@
+#include "analysis/OverlayPlot.h"
+#include "analysis/TrendPlot.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+using namespace ostrevik;
+
+namespace {
+
+using Samples = std::vector<uint8_t>;
+
+// Flat at v for 2 s before the shot and 1 s after it.
+Samples flat(int v) {
+    Samples s(100, static_cast<uint8_t>(v));
+    s.push_back(255);
+    s.insert(s.end(), 50, static_cast<uint8_t>(v));
+    return s;
+}
+
+// Take-ups at 40 %, (no shot), 50 % and 60 %: the mean runs at 50 %, the band
+// from 40 % to 60 %, the newest take-up at 60 %.
+class PlotTest : public ::testing::Test {
+protected:
+    PlotTest() : image(900, 500, QImage::Format_RGB32) {
+        const std::vector<Samples> samples = {flat(102), Samples(80, 90), flat(127), flat(152)};
+        std::vector<TakeUpRecord> records;
+        for (const Samples& s : samples) {
+            records.push_back({100, s});
+        }
+        analysis = analyseTakeUps(records, 2, {});
+    }
+
+    PlotMapping paint(const OverlayStyle& style = {}) {
+        image.fill(Qt::black);
+        QPainter p(&image);
+        return paintOverlay(p, QRectF(image.rect()), analysis.overlay, style);
+    }
+
+    QRgb at(const PlotMapping& m, double seconds, double percent) const {
+        const QPointF px = m.toPixel(seconds, percent);
+        return image.pixel(static_cast<int>(px.x()), static_cast<int>(px.y())) | 0xFF000000u;
+    }
+
+    SessionAnalysis analysis;
+    QImage image;
+};
+
+bool bandColoured(QRgb c) {
+    // The translucent band over white: greyish blue, neither white nor a line.
+    return qBlue(c) < 250 && qBlue(c) > 200 && qRed(c) < qBlue(c);
+}
+
+}  // namespace
+
+TEST_F(PlotTest, MeanBandAndNewestAtKnownPoints) {
+    const PlotMapping m = paint();
+    const double p40 = 102 * 100.0 / 254;
+    const double p60 = 152 * 100.0 / 254;
+    EXPECT_EQ(at(m, -1.23, 50.0), qRgb(0, 0, 0));
+    EXPECT_EQ(at(m, 0.57, 50.0), qRgb(0, 0, 0));
+    EXPECT_EQ(at(m, 0.0, 50.0), qRgb(0, 0, 0)) << "the mean runs on over the shot slot";
+    EXPECT_TRUE(bandColoured(at(m, -1.23, 45.0)));
+    EXPECT_TRUE(bandColoured(at(m, -1.23, 56.0)));
+    EXPECT_EQ(at(m, -1.23, 35.0), qRgb(255, 255, 255));
+    EXPECT_EQ(at(m, -1.23, p60), qRgb(255, 0, 0)) << "the newest in the curve colour";
+    EXPECT_NE(at(m, -1.23, p40), qRgb(255, 0, 0)) << "older take-ups are half-transparent";
+    EXPECT_EQ(at(m, -1.23, 70.0), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(2, 2) | 0xFF000000u, qRgb(255, 255, 255)) << "the whole target";
+}
+
+TEST_F(PlotTest, HighlightedTakeUpInTheShotColour) {
+    OverlayStyle style;
+    style.highlightedListIndex = 0;
+    const PlotMapping m = paint(style);
+    EXPECT_EQ(at(m, -1.23, 102 * 100.0 / 254), qRgb(0, 0, 255));
+    EXPECT_EQ(at(m, -1.23, 152 * 100.0 / 254), qRgb(255, 0, 0));
+}
+
+TEST_F(PlotTest, DamagedPenWidthsStayWithinTheSettingsRange) {
+    OverlayStyle style;
+    style.display.curveWidth = 0xFFFFFFFF;  // as read from a damaged configuration file
+    style.display.thresholdWidth = 0;
+    const PlotMapping m = paint(style);
+    EXPECT_EQ(at(m, -1.23, 70.0), qRgb(255, 255, 255));
+    EXPECT_EQ(at(m, -1.23, 152 * 100.0 / 254), qRgb(255, 0, 0));
+}
+
+TEST_F(PlotTest, ClickNearACurveFindsItsRecord) {
+    const PlotMapping m = paint();
+    auto near = [&](double seconds, double percent, double dy) {
+        return curveNear(analysis.overlay, m, m.toPixel(seconds, percent) + QPointF(0, dy));
+    };
+    EXPECT_EQ(near(-1.0, 102 * 100.0 / 254, 2.0), 0);
+    EXPECT_EQ(near(0.5, 127 * 100.0 / 254, -3.0), 2) << "list index, past the take-up without shot";
+    EXPECT_EQ(near(-1.7, 152 * 100.0 / 254, 0.0), 3);
+    EXPECT_FALSE(near(-1.0, 30.0, 0.0));
+    EXPECT_FALSE(near(-1.0, 102 * 100.0 / 254, 12.0));
+
+    // Of two identical curves the click takes the one painted on top.
+    const Samples same = flat(127);
+    const std::vector<TakeUpRecord> twice = {{100, same}, {100, same}};
+    const SessionAnalysis b = analyseTakeUps(twice, 2, {});
+    EXPECT_EQ(curveNear(b.overlay, m, m.toPixel(-1.0, 50.0)), 1);
+}
+
+TEST(TrendPlotTest, SeriesMeanAndValuesAtKnownPoints) {
+    Trend t;
+    t.metric = Metric::Schuss_ms;
+    t.seriesLength = 5;
+    for (int i = 0; i < 10; ++i) {
+        t.values.push_back(i < 5 ? 1000.0 : 2000.0);
+    }
+    for (int k = 0; k < 2; ++k) {
+        SeriesSummary s;
+        s.number = k + 1;
+        s.firstRow = 5 * k;
+        s.rowCount = 5;
+        s.values.count = 5;
+        s.values.mean = k == 0 ? 1000.0 : 2000.0;
+        t.series.push_back(s);
+    }
+    t.values[2] = 1300.0;
+    QImage image(700, 400, QImage::Format_RGB32);
+    QPainter p(&image);
+    const PlotMapping m = paintTrend(p, QRectF(image.rect()), t, DisplaySettings::defaults());
+    p.end();
+    auto at = [&](double x, double y) {
+        const QPointF px = m.toPixel(x, y);
+        return image.pixel(static_cast<int>(px.x()), static_cast<int>(px.y())) | 0xFF000000u;
+    };
+    EXPECT_LE(m.yMin(), 1000.0);
+    EXPECT_GE(m.yMax(), 2000.0);
+    EXPECT_EQ(at(3.0, 1300.0), qRgb(255, 0, 0));
+    EXPECT_EQ(at(2.5, 1000.0), qRgb(0, 0, 0));
+    EXPECT_EQ(at(8.5, 2000.0), qRgb(0, 0, 0));
+    EXPECT_EQ(at(8.5, 1500.0), qRgb(255, 255, 255));
+}

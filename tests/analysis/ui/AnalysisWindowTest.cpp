@@ -1,0 +1,242 @@
+#include "analysis/ui/AnalysisWindow.h"
+
+#include "analysis/ui/PlotView.h"
+#include "analysis/ui/TakeUpTableModel.h"
+
+#include "AppFixture.h"
+#include "NullDocumentHost.h"
+
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QMenu>
+#include <QTableView>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+using namespace ostrevik;
+using test::waitUntil;
+
+namespace {
+
+// The analysis settings of every window in this program go to a directory
+// of the test's own, never to the user's.
+QTemporaryDir& configHome() {
+    static QTemporaryDir dir;
+    return dir;
+}
+const bool kConfigHomeSet = qputenv("XDG_CONFIG_HOME", configHome().path().toLocal8Bit());
+
+using Samples = std::vector<uint8_t>;
+
+// Flat at level for `before` samples, the shot, flat for `after` samples.
+Samples flatShot(uint8_t level, int before, int after) {
+    Samples s(static_cast<size_t>(before), level);
+    s.push_back(kShotMark);
+    s.insert(s.end(), static_cast<size_t>(after), level);
+    return s;
+}
+
+double percent(int value) {
+    return value * 100.0 / 254.0;
+}
+
+QRgb pixelAt(PlotView& view, double seconds, double pressure) {
+    const QPoint p = view.mapping().toPixel(seconds, pressure).toPoint();
+    return view.image().pixel(p) | 0xFF000000u;
+}
+
+QPoint pointOf(PlotView& view, double seconds, double pressure) {
+    return view.mapping().toPixel(seconds, pressure).toPoint();
+}
+
+int listIndexAt(const AnalysisWindow& w, int tableRow) {
+    return w.SortedTable->index(tableRow, 0).data(TakeUpTableModel::kListIndexRole).toInt();
+}
+
+QAction* analysisCommand(TForm1& form) {
+    for (QAction* a : form.Analyse1->actions()) {
+        if (a->objectName() == QLatin1String("AnalyseAnzeigen")) {
+            return a;
+        }
+    }
+    return nullptr;
+}
+
+using AnalysisWindowLiveTest = test::AppFixture;
+
+}  // namespace
+
+// A coach opens the window during a session streamed at the device's real
+// rate and watches the take-ups arrive.
+TEST_F(AnalysisWindowLiveTest, FollowsTheSessionAndSelectsWhatIsClicked) {
+    qtxsim::SimulatorOptions options;
+    options.pace = qtxsim::Pace::RealTime;
+    qtxsim::Simulator& sim = addDevice(1, options);
+    start();
+    QAction* command = analysisCommand(*form);
+    ASSERT_NE(command, nullptr);
+    EXPECT_FALSE(command->isEnabled()) << "no document yet";
+    TMDIChild* doc = newDocument();
+    ASSERT_NE(doc, nullptr);
+    EXPECT_TRUE(command->isEnabled());
+
+    command->trigger();
+    command->trigger();
+    ASSERT_EQ(doc->findChildren<AnalysisWindow*>().size(), 1) << "one window per document";
+    QPointer<AnalysisWindow> w = doc->findChild<AnalysisWindow*>();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Analyse - UNBENANNT1.pvo"));
+    EXPECT_TRUE(w->analysis().rows.empty());
+
+    // 40 %, no shot, 60 %: the mean runs at 50 % before the shot.
+    const std::vector<qtxsim::Record> records = {
+        {200, flatShot(102, 60, 20)}, {200, Samples(40, 90)}, {200, flatShot(152, 60, 20)}};
+    for (size_t i = 0; i < records.size(); ++i) {
+        sim.QueueRecord(records[i]);
+        ASSERT_TRUE(
+            waitUntil([&] { return doc->Liste->Anzahl() == static_cast<int>(i) + 2; }, 15000));
+        // Shown within a second of the take-up's end.
+        EXPECT_TRUE(waitUntil([&] { return w->analysis().rows.size() == i + 1; }, 1000)) << i;
+    }
+    EXPECT_EQ(w->analysis().overlay.curves.size(), 2u);
+    EXPECT_EQ(w->Caption->text().toStdString(),
+              "2 Druckpunktnahmen mit Schuss, 1 ohne Schuss (nicht gezeigt)");
+    EXPECT_EQ(w->TableModel->rowCount(), 3);
+
+    PlotView& overlay = *w->Overlay;
+    EXPECT_EQ(pixelAt(overlay, -0.6, 50.0), qRgb(0, 0, 0)) << "the mean curve";
+    EXPECT_EQ(pixelAt(overlay, -0.6, percent(152)), qRgb(255, 0, 0)) << "the newest take-up";
+
+    QTest::mouseClick(&overlay, Qt::LeftButton, {}, pointOf(overlay, -0.6, percent(102)));
+    EXPECT_EQ(w->highlighted(), 0);
+    EXPECT_EQ(listIndexAt(*w, w->Table->currentIndex().row()), 0);
+    EXPECT_EQ(doc->DrawGrid1->Row(), 1) << "the record's row in the document window";
+    EXPECT_EQ(pixelAt(overlay, -0.6, percent(102)), qRgb(0, 0, 255)) << "in the shot colour";
+
+    const QModelIndex third = w->SortedTable->mapFromSource(w->TableModel->index(2, 0));
+    QTest::mouseClick(w->Table->viewport(), Qt::LeftButton, {},
+                      w->Table->visualRect(third).center());
+    EXPECT_EQ(w->highlighted(), 2);
+    EXPECT_EQ(doc->DrawGrid1->Row(), 3);
+
+    // The window goes with its document.
+    ui.messageAnswers = {MessageAnswer::No};
+    doc->parentWidget()->close();
+    EXPECT_TRUE(waitUntil([&] { return w.isNull(); }));
+    EXPECT_FALSE(command->isEnabled());
+}
+
+namespace {
+
+class AnalysisWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { document.show(); }
+
+    void add(const Samples& samples, uint8_t threshold = 100) {
+        Raster_t& r = document.Liste->Letzter();
+        r.SetzeTonschwelle(threshold);
+        for (uint8_t v : samples) {
+            r.WertAnhaengen(v);
+        }
+        document.RecordEnded();
+    }
+
+    std::vector<int> numbersInTableOrder(const AnalysisWindow& w) const {
+        std::vector<int> out;
+        for (int r = 0; r < w.SortedTable->rowCount(); ++r) {
+            out.push_back(listIndexAt(w, r) + 1);
+        }
+        return out;
+    }
+
+    QTemporaryDir dir;
+    QString settingsPath = dir.filePath(QStringLiteral("Analyse.ini"));
+    test::ScriptedModalUi ui;
+    test::NullDocumentHost host;
+    TMDIChild document{host};
+};
+
+}  // namespace
+
+TEST_F(AnalysisWindowTest, SortsNumbersAsNumbersWithEmptyValuesLastBothWays) {
+    // Time to shot 1020 ms, none, 980 ms, 2000 ms: as text "980" would sort last.
+    add(flatShot(120, 51, 10));
+    add(Samples(60, 120));
+    add(flatShot(120, 49, 10));
+    add(flatShot(120, 100, 10));
+    AnalysisWindow w(document, settingsPath);
+    w.show();
+    const int column = TakeUpTableModel::columnOf(Metric::Schuss_ms);
+
+    w.Table->sortByColumn(column, Qt::AscendingOrder);
+    EXPECT_EQ(numbersInTableOrder(w), (std::vector<int>{3, 1, 4, 2}));
+    w.Table->sortByColumn(column, Qt::DescendingOrder);
+    EXPECT_EQ(numbersInTableOrder(w), (std::vector<int>{4, 1, 3, 2}));
+    EXPECT_EQ(w.SortedTable->index(3, column).data().toString(), QString());
+
+    // A new take-up joins the sorted table in its place; the choice stays.
+    w.highlight(0);
+    add(flatShot(120, 75, 10));
+    ASSERT_TRUE(waitUntil([&] { return w.analysis().rows.size() == 5; }, 1000));
+    EXPECT_EQ(numbersInTableOrder(w), (std::vector<int>{4, 5, 1, 3, 2}));
+    EXPECT_EQ(listIndexAt(w, w.Table->currentIndex().row()), 0);
+    EXPECT_EQ(w.highlighted(), 0);
+}
+
+TEST_F(AnalysisWindowTest, ThresholdsRetagAndAreKeptForTheNextWindow) {
+    // A rise of 100 raw (39,4 points) over the last 0,2 s: "Zucken" at 25.
+    Samples jerk(40, 100);
+    for (int i = 1; i <= 10; ++i) {
+        jerk.push_back(static_cast<uint8_t>(100 + 10 * i));
+    }
+    jerk.push_back(kShotMark);
+    jerk.insert(jerk.end(), 10, 200);
+    add(jerk);
+    add(flatShot(120, 60, 10));
+    const int tags = TakeUpTableModel::kTagsColumn;
+    {
+        AnalysisWindow w(document, settingsPath);
+        EXPECT_EQ(w.TableModel->index(0, tags).data().toString(), QStringLiteral("Zucken"));
+        w.ZuckenBox->setValue(45.0);
+        EXPECT_EQ(w.TableModel->index(0, tags).data().toString(), QString());
+        EXPECT_TRUE(w.Status->isHidden());
+    }
+    AnalysisWindow again(document, settingsPath);
+    EXPECT_DOUBLE_EQ(again.settings().zuckenAnstieg, 45.0);
+    EXPECT_DOUBLE_EQ(again.ZuckenBox->value(), 45.0);
+
+    // A settings file that cannot be written is said so, not passed over.
+    AnalysisWindow unwritable(document, dir.path());
+    unwritable.NachlassenBox->setValue(70.0);
+    EXPECT_FALSE(unwritable.Status->isHidden());
+    EXPECT_TRUE(unwritable.Status->text().contains(dir.path()));
+}
+
+TEST_F(AnalysisWindowTest, FollowsALoadedFileAndARemovedRecord) {
+    add(flatShot(120, 60, 10));
+    add(Samples(60, 120));
+    add(flatShot(140, 60, 10));
+    document.SetzeDateiname(dir.filePath(QStringLiteral("serie.pvo")));
+    ASSERT_TRUE(document.DateiSpeichern());
+
+    TMDIChild loaded(host);
+    loaded.show();
+    loaded.SetzeDateiname(document.Dateiname);
+    AnalysisWindow w(loaded, settingsPath);
+    w.show();
+    ASSERT_TRUE(loaded.DateiLaden());
+    ASSERT_TRUE(waitUntil([&] { return w.analysis().rows.size() == 3; }, 1000));
+
+    // The highlighted record is the document's current row; removing it
+    // leaves nothing highlighted rather than the record that moved up.
+    w.highlight(1);
+    EXPECT_EQ(loaded.DrawGrid1->Row(), 2);
+    loaded.Entfernen1Click();
+    ASSERT_TRUE(waitUntil([&] { return w.analysis().rows.size() == 2; }, 1000));
+    EXPECT_FALSE(w.highlighted());
+    EXPECT_EQ(w.TableModel->rowCount(), 2);
+    EXPECT_EQ(w.analysis().overlay.curves.size(), 2u);
+}
