@@ -28,20 +28,6 @@ void WaitWithoutEvents(std::chrono::milliseconds wait) {
     std::this_thread::sleep_for(wait);
 }
 
-void HandWaitingToDecoder(DeviceLink& link) {
-    LiveStreamDecoder* decoder = link.Decoder();
-    if (!decoder || decoder->Busy() || !link.Port().Connected()) {
-        return;
-    }
-    for (int round = 0; round < kFeedRounds; ++round) {
-        const int waiting = link.Port().InputCount();
-        if (waiting == 0) {
-            return;
-        }
-        decoder->ComPort1RxChar(waiting);
-    }
-}
-
 RxCharAside::RxCharAside(TCustomComPort& port, RxCharHandler replacement)
     : port_(port), saved_(port.OnRxChar()) {
     port_.SetOnRxChar(std::move(replacement));
@@ -79,65 +65,41 @@ PortHandlersAside::~PortHandlersAside() {
     port_.SetOnBeforeClose(beforeClose_);
 }
 
-GuardedExchange::GuardedExchange(DeviceLink& link, Echo echo, bool withStream)
-    : link_(link),
-      port_(link.Port()),
-      echo_(echo),
-      decoder_(withStream ? link.Decoder() : nullptr),
-      aside_(link.Port()) {
+StreamHold::StreamHold(DeviceLink& link, bool withStream)
+    : port_(link.Port()), decoder_(withStream ? link.Decoder() : nullptr) {
     // Inside the decoder's own call (a question it shows) the stream is in
-    // its hands; the exchange then empties the queues as a plain one does.
-    if (decoder_ && decoder_->Busy()) {
+    // its hands.
+    if (decoder_ && (decoder_->Busy() || !port_.Connected())) {
         decoder_ = nullptr;
     }
-    if (port_.Connected()) {
-        PrepareStream();
-    }
-}
-
-GuardedExchange::~GuardedExchange() {
     if (!decoder_) {
-        return;
-    }
-    try {
-        if (held_) {
-            // The device was paused: nothing but its answer came, and what is
-            // left of it is nobody's.
-            if (port_.Connected()) {
-                DiscardAllWaiting();
-            }
-            decoder_->InputDiscarded();
-            decoder_->ReleaseStream();
-        } else {
-            // A byte taken as part of the reply may have been a record's
-            // start or half of a two-byte message.
-            decoder_->InputDiscarded();
-        }
-    } catch (const EComPort&) {
-        // The port failed; whoever uses it next hears of it.
-    }
-}
-
-void GuardedExchange::PrepareStream() {
-    if (!decoder_) {
-        port_.ClearBuffer(true, true);
         return;
     }
     for (int round = 0; round < kFeedRounds; ++round) {
         if (decoder_->InsideRecord()) {
             HoldAndDrain();
-            break;
+            return;
         }
         const int waiting = port_.InputCount();
         if (waiting == 0) {
-            break;
+            return;
         }
         decoder_->ComPort1RxChar(waiting);
     }
-    port_.ClearBuffer(false, true);
 }
 
-void GuardedExchange::HoldAndDrain() {
+StreamHold::~StreamHold() {
+    if (!held_) {
+        return;
+    }
+    try {
+        decoder_->ReleaseStream();
+    } catch (const EComPort&) {
+        // The port failed; whoever uses it next hears of it.
+    }
+}
+
+void StreamHold::HoldAndDrain() {
     decoder_->HoldStream();
     held_ = true;
     const Clock::time_point start = Clock::now();
@@ -154,6 +116,33 @@ void GuardedExchange::HoldAndDrain() {
             return;
         }
         std::this_thread::sleep_for(milliseconds(2));
+    }
+}
+
+GuardedExchange::GuardedExchange(DeviceLink& link, Echo echo, bool withStream)
+    : link_(link), port_(link.Port()), echo_(echo), aside_(link.Port()), hold_(link, withStream) {
+    if (port_.Connected()) {
+        // Without a decoder nothing waiting is worth keeping.
+        port_.ClearBuffer(!hold_.Decoder(), true);
+    }
+}
+
+GuardedExchange::~GuardedExchange() {
+    LiveStreamDecoder* decoder = hold_.Decoder();
+    if (!decoder) {
+        return;
+    }
+    try {
+        if (hold_.Held() && port_.Connected()) {
+            // The device was paused: nothing but its answer came, and what is
+            // left of it is nobody's.
+            DiscardAllWaiting();
+        }
+        // A byte taken as part of the reply may have been a record's start
+        // or half of a two-byte message.
+        decoder->InputDiscarded();
+    } catch (const EComPort&) {
+        // The port failed; whoever uses it next hears of it.
     }
 }
 
@@ -192,7 +181,7 @@ void GuardedExchange::RunDiscardingAnswer(std::initializer_list<uint8_t> command
                                           std::chrono::milliseconds wait) {
     Write(command);
     WaitWithoutEvents(wait);
-    if (!decoder_ || held_) {
+    if (!hold_.Decoder() || hold_.Held()) {
         DiscardAllWaiting();
         return;
     }

@@ -71,10 +71,30 @@ private:
     PortHandler beforeClose_;
 };
 
-// Hands the bytes waiting on the port to the live decoder (when there is one
-// and it is not busy), so that a handler about to take the port over does not
-// read stream bytes as its own.
-void HandWaitingToDecoder(DeviceLink& link);
+// The live stream made still for a while, without losing a byte of it: the
+// bytes waiting on the port go to the live decoder, and a record in flight is
+// paused (StreamPause) and the bytes still on the line handed over as well.
+// The pause is lifted when the hold ends. Does nothing without a decoder, on
+// a closed port, or inside the decoder's own call.
+class StreamHold {
+public:
+    explicit StreamHold(DeviceLink& link, bool withStream = true);
+    ~StreamHold();
+    StreamHold(const StreamHold&) = delete;
+    StreamHold& operator=(const StreamHold&) = delete;
+
+    // The decoder the stream was handed to, or none.
+    LiveStreamDecoder* Decoder() const { return decoder_; }
+    // Whether the device was paused.
+    bool Held() const { return held_; }
+
+private:
+    void HoldAndDrain();
+
+    TCustomComPort& port_;
+    LiveStreamDecoder* decoder_ = nullptr;
+    bool held_ = false;
+};
 
 // Whether the bytes of an exchange pass the debug trace (the main window's
 // own commands) or not (the service dialogs write to the port directly).
@@ -116,18 +136,14 @@ public:
     void Write(std::initializer_list<uint8_t> command);
 
 private:
-    void PrepareStream();
-    void HoldAndDrain();
-    void FeedWaiting();
     void DropWaiting(int count);
     void DiscardAllWaiting();
 
     DeviceLink& link_;
     TCustomComPort& port_;
     Echo echo_;
-    LiveStreamDecoder* decoder_ = nullptr;
     RxCharAside aside_;
-    bool held_ = false;
+    StreamHold hold_;
 };
 
 }  // namespace ostrevik

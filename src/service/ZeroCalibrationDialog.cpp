@@ -92,8 +92,9 @@ void TFormNullabgleichDlg::FormShow() {
         }
         try {
             // What came while the user read the question is the live
-            // stream's, not the calibration's text.
-            HandWaitingToDecoder(link_);
+            // stream's, not the calibration's text; a record still under way
+            // stays paused until the calibration is over.
+            hold_.emplace(link_);
             WriteCommand(port_, {Command::StartZeroCalibration});
             port_.SetOnRxChar([this](TCustomComPort&, int count) { CalibrationRxChar(count); });
         } catch (const std::exception& e) {
@@ -122,13 +123,15 @@ void TFormNullabgleichDlg::CalibrationRxChar(int count) {
             recordEndTaken_ = true;
         }
         if (b == kCalibrationEnd) {
-            // The end byte may stand anywhere in the text; the bytes after
-            // it in this batch are still taken off the line.
+            // The end byte may stand anywhere in the text. What follows it is
+            // no longer the calibration's: a record the device begins at once
+            // is left waiting for the live decoder.
             Timer1->stop();
             ProgressBar1->setValue(0);
             if (isVisible()) {
                 accept();
             }
+            return;
         } else {
             received_.append(c);
         }
@@ -158,6 +161,7 @@ void TFormNullabgleichDlg::reject() {
 
 void TFormNullabgleichDlg::FormHide() {
     Timer1->stop();
+    hold_.reset();
     aside_.reset();
     if (recordEndTaken_) {
         recordEndTaken_ = false;

@@ -58,6 +58,7 @@ private:
     TCustomComPort& port_;
     // The live decoder is aside while the dialog is shown.
     std::optional<DecoderAside> aside_;
+    std::optional<StreamHold> hold_;
     // The calibration receiver took a record's end byte.
     bool recordEndTaken_ = false;
     QByteArray received_;

@@ -1,6 +1,8 @@
 #include "ScriptedModalUi.h"
 
+#include <QCoreApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
@@ -87,6 +89,24 @@ int ScriptedModalUi::execDialog(QDialog& dialog) {
         return onExecDialog(dialog);
     }
     return QDialog::Rejected;
+}
+
+void ScriptedModalUi::whileOpen(std::function<void(QDialog&)> body) {
+    onExecDialog = [body](QDialog& dialog) {
+        dialog.setResult(0);  // the window is reused; start without a result
+        // Modal and active as under exec(): keys go to the dialog, not to
+        // the main window's shortcuts.
+        dialog.setModal(true);
+        dialog.show();
+        dialog.activateWindow();
+        QElapsedTimer timer;
+        timer.start();
+        while (!dialog.isActiveWindow() && dialog.isVisible() && timer.elapsed() < 2000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        body(dialog);
+        return dialog.result();
+    };
 }
 
 QStringList ScriptedModalUi::messageTexts() const {

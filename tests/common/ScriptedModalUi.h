@@ -55,6 +55,11 @@ public:
 
     QStringList messageTexts() const;
 
+    // The program's next modal dialogs are shown, modal and active as under
+    // exec(), and handed to body while "open"; each returns the result it
+    // closed with.
+    void whileOpen(std::function<void(QDialog&)> body);
+
 protected:
     MessageAnswer showMessage(QWidget* parent, const QString& text, const QString& caption,
                               MessageButtons buttons) override;

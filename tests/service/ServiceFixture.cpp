@@ -65,17 +65,7 @@ TMDIChild* ServiceFixture::newDocument() {
 }
 
 void ServiceFixture::whileOpen(std::function<void(QDialog&)> body) {
-    ui.onExecDialog = [body](QDialog& dialog) {
-        dialog.setResult(0);  // the window is reused; start without a result
-        // Modal and active as under exec(): keys go to the dialog, not to
-        // the main window's shortcuts.
-        dialog.setModal(true);
-        dialog.show();
-        dialog.activateWindow();
-        waitUntil([&] { return dialog.isActiveWindow() || !dialog.isVisible(); }, 2000);
-        body(dialog);
-        return dialog.result();
-    };
+    ui.whileOpen(std::move(body));
 }
 
 void ServiceFixture::expectDecoderReceives(TMDIChild* doc) {

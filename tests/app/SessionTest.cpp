@@ -1,0 +1,209 @@
+// Training sessions at the real rate (a sample every 20 ms), with the service
+// dialogs opened while the shooter trains: capture never stalls, no take-up
+// is lost or merged, and every pause of ours ends in a resume.
+//
+// OSTREVIK_SESSION_TAKEUPS sets the take-ups of the random session (20 by
+// default; scripts/soak runs 200).
+
+#include "AppFixture.h"
+
+#include "evaluation/VariablesWindow.h"
+#include "service/MemoryBankDialog.h"
+#include "service/ServiceExchange.h"
+
+#include <QLabel>
+#include <QtTest/QTest>
+
+#include <cstdio>
+#include <random>
+
+using namespace ostrevik;
+using test::waitUntil;
+
+namespace {
+
+class SessionTest : public test::AppFixture {
+protected:
+    void startSession(uint32_t seed) {
+        qtxsim::SimulatorOptions options;
+        options.pace = qtxsim::Pace::RealTime;
+        options.seed = seed;
+        options.reportEvery = 3;
+        // A byte trace of the line, when asked for: what to look at if a
+        // session stalls.
+        options.logPath = qEnvironmentVariable("OSTREVIK_SESSION_LOG").toStdString();
+        sim = &addDevice(1, options);
+        start();
+        doc = newDocument();
+        ASSERT_NE(doc, nullptr);
+    }
+
+    int finished() const { return doc->Liste->Anzahl() - 1; }
+
+    // Waits until a take-up is under way with some samples in.
+    bool takeUpUnderWay() {
+        return waitUntil(
+            [&] {
+                return form->Decoder.InsideRecord() && doc->Liste->Letzter().AnzahlWerte() >= 10;
+            },
+            15000);
+    }
+
+    // The service dialog opened by the action is open until `until` holds
+    // (or it closes by itself), then closed.
+    // The zero calibration is left to end by itself.
+    void openDialog(QAction* action, const std::function<bool()>& until) {
+        const bool calibration = action == form->Nullabgleich1;
+        if (calibration) {
+            ui.messageAnswers = {MessageAnswer::Ok,   // do not touch the trigger
+                                 MessageAnswer::No};  // store nothing
+        }
+        ui.whileOpen([&](QDialog& d) {
+            waitUntil([&] { return (!calibration && until()) || !d.isVisible(); }, 20000);
+            if (d.isVisible()) {
+                d.reject();
+            }
+        });
+        ++dialogsOpened;
+        action->trigger();
+        ui.messageAnswers.clear();
+    }
+
+    // Only the zero calibration has something to say.
+    void expectOnlyCalibrationMessages() {
+        for (const test::MessageCall& m : ui.messages) {
+            EXPECT_TRUE(m.text.startsWith(QStringLiteral("Bitte den Abzug")) ||
+                        m.text.startsWith(QStringLiteral("Eichung erfolgreich")) ||
+                        m.text.startsWith(QStringLiteral("Bei der Eichung")))
+                << m.text.toStdString();
+        }
+    }
+
+    std::vector<QAction*> serviceActions() const {
+        return {form->Verstaerkung1, form->Variableninhalte1, form->Nullabgleich1,
+                form->Tongenerator1, form->Speicher};
+    }
+
+    // Every take-up the device sent is in the document, in order, one record
+    // each: whole, or (cut by an exchange) with the samples that reached the
+    // program. Returns how many are whole.
+    int expectEveryTakeUpKept() {
+        const auto sent = sim->SentRecords();
+        EXPECT_EQ(finished(), static_cast<int>(sent.size()));
+        int whole = 0;
+        for (int i = 0; i < std::min(finished(), static_cast<int>(sent.size())); ++i) {
+            const qtxsim::Record& from = sent[static_cast<size_t>(i)].record;
+            const Raster_t& got = doc->Liste->Datensatz(i);
+            EXPECT_EQ(got.Tonschwelle, from.threshold) << "record " << i;
+            auto at = from.samples.begin();
+            for (uint8_t s : got.Werte) {
+                at = std::find(at, from.samples.end(), s);
+                if (at == from.samples.end()) {
+                    ADD_FAILURE() << "record " << i << " holds samples the take-up did not have";
+                    break;
+                }
+                ++at;
+            }
+            if (got.Werte == from.samples) {
+                ++whole;
+            } else {
+                std::printf("record %d cut: %zu of %zu samples\n", i, got.Werte.size(),
+                            from.samples.size());
+            }
+        }
+        return whole;
+    }
+
+    void expectEveryPauseResumed() {
+        EXPECT_TRUE(waitUntil([&] { return !form->Decoder.StreamPaused; }, 3000));
+        const qtxsim::Bytes received = sim->Received();
+        EXPECT_EQ(std::count(received.begin(), received.end(), 0x11),
+                  std::count(received.begin(), received.end(), 0x13));
+        EXPECT_FALSE(sim->Paused());
+    }
+
+    qtxsim::Simulator* sim = nullptr;
+    TMDIChild* doc = nullptr;
+    int dialogsOpened = 0;
+};
+
+}  // namespace
+
+// Each service dialog is opened during a take-up and closed after the take-up
+// has ended on the device: the take-up arrives whole, and the next one is
+// captured.
+TEST_F(SessionTest, ATakeUpEndingWhileAServiceDialogIsOpenIsFollowedByTheNext) {
+    startSession(31);
+    const std::vector<QAction*> actions = serviceActions();
+    sim->QueueTakeUps(static_cast<int>(actions.size()) + 1);
+    for (QAction* action : actions) {
+        ASSERT_TRUE(takeUpUnderWay()) << action->text().toStdString();
+        const size_t before = sim->SentRecords().size();
+        openDialog(action, [&] { return sim->SentRecords().size() > before; });
+        ASSERT_TRUE(waitUntil([&] { return finished() > static_cast<int>(before); }, 10000))
+            << action->text().toStdString() << ": the take-up never ended";
+    }
+    ASSERT_TRUE(
+        waitUntil([&] { return finished() == static_cast<int>(actions.size()) + 1; }, 20000))
+        << finished();
+    EXPECT_EQ(expectEveryTakeUpKept(), static_cast<int>(actions.size()) + 1);
+    expectEveryPauseResumed();
+    expectOnlyCalibrationMessages();
+}
+
+// Three take-ups measured with the memory bank dialog open reach the
+// document sample for sample, and the levels are renewed after each (the
+// device stores live take-ups in its bank).
+TEST_F(SessionTest, TakeUpsWithTheBankDialogOpenArriveWholeAndRenewTheLevels) {
+    startSession(7);
+    TPvxDatenLoggerDlg& banks = *form->DatenLoggerDlg;
+    ui.whileOpen([&](QDialog& d) {
+        const size_t start = sim->Received().size();
+        sim->QueueTakeUps(3);
+        for (int n = 1; n <= 3; ++n) {
+            ASSERT_TRUE(waitUntil([&] { return finished() == n; }, 15000));
+            const QString level = BankLevelText(static_cast<int>(sim->BankContents(1).size()));
+            EXPECT_TRUE(waitUntil([&] { return banks.StaticTexts[0]->text() == level; }, 1000))
+                << n << ": " << banks.StaticTexts[0]->text().toStdString();
+        }
+        // Renewed once per take-up, not per sample.
+        const qtxsim::Bytes received = sim->Received();
+        EXPECT_EQ(std::count(received.begin() + static_cast<long>(start), received.end(), 0x6B), 3);
+        d.reject();
+    });
+    form->Speicher->trigger();
+    EXPECT_EQ(expectEveryTakeUpKept(), 3);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+// A session with every service dialog opened and closed at random moments:
+// every take-up that met no exchange is whole, every one an exchange cut is
+// a record of its own, none is merged or lost, and capture runs to the end.
+TEST_F(SessionTest, ARandomSessionWithEveryServiceDialogKeepsEveryTakeUp) {
+    const int takeUps = qEnvironmentVariableIsSet("OSTREVIK_SESSION_TAKEUPS")
+                            ? qEnvironmentVariableIntValue("OSTREVIK_SESSION_TAKEUPS")
+                            : 20;
+    startSession(2026);
+    sim->QueueTakeUps(takeUps);
+    std::mt19937 random(4711);
+    const std::vector<QAction*> actions = serviceActions();
+    QElapsedTimer timer;
+    timer.start();
+    while (finished() < takeUps && timer.elapsed() < takeUps * 15000LL) {
+        QTest::qWait(std::uniform_int_distribution<int>(200, 2500)(random));
+        QAction* action = actions[random() % actions.size()];
+        const int openMs = std::uniform_int_distribution<int>(100, 1500)(random);
+        QElapsedTimer open;
+        open.start();
+        openDialog(action, [&] { return open.elapsed() >= openMs; });
+    }
+    ASSERT_TRUE(waitUntil([&] { return finished() == takeUps; }, 15000))
+        << finished() << " of " << takeUps << " finished; device " << sim->TakeUpsQueued()
+        << " queued, paused " << sim->Paused() << "; decoder state "
+        << int{form->Decoder.StreamState} << ", paused " << form->Decoder.StreamPaused;
+    const int whole = expectEveryTakeUpKept();
+    expectEveryPauseResumed();
+    expectOnlyCalibrationMessages();
+    std::printf("session: %d take-ups in %lld s, %d whole, %d dialogs opened\n", takeUps,
+                static_cast<long long>(timer.elapsed() / 1000), whole, dialogsOpened);
+}
