@@ -1,0 +1,89 @@
+#include "analysis/TrainingSession.h"
+
+#include "analysis/HeaderDate.h"
+
+#include <QFileInfo>
+
+namespace ostrevik {
+namespace {
+
+TrainingSession emptySession(const QString& dateiname, const DisplaySettings& settings) {
+    TrainingSession s;
+    s.Dateiname = dateiname;
+    KopfInitialisieren(s.Kopf);
+    s.Einstellungen = std::make_unique<DisplaySettings>(settings);
+    s.Liste = std::make_unique<Rasters_t>(50, 4, 60, 60);
+    s.Liste->Einstellungen = s.Einstellungen.get();
+    s.Liste->Anhaengen();
+    return s;
+}
+
+}  // namespace
+
+QString falscherDateitypText() {
+    return QStringLiteral("Fehler beim laden der Datei. Möglicherweise falscher Dateityp");
+}
+
+std::optional<QDate> TrainingSession::datum() const {
+    return parseHeaderDate(Kopf.datum());
+}
+
+QDateTime TrainingSession::zeitpunkt() const {
+    if (const auto d = datum()) {
+        return QDateTime(*d, QTime(0, 0));
+    }
+    return Dateizeit;
+}
+
+QString TrainingSession::datumText() const {
+    if (datum()) {
+        return Kopf.datum().trimmed();
+    }
+    return Dateizeit.isValid() ? Dateizeit.date().toString(QStringLiteral("dd.MM.yyyy"))
+                               : QString();
+}
+
+bool loadTrainingSession(const QString& path, const DisplaySettings& settings,
+                         TrainingSession& session, QString& error) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        error = QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(path);
+        return false;
+    }
+    TrainingSession s = emptySession(info.absoluteFilePath(), settings);
+    QByteArray daten;
+    if (!KopfUndDatenLesen(s.Kopf, path, daten)) {
+        error = QStringLiteral("%1: %2").arg(path, falscherDateitypText());
+        return false;
+    }
+    const DatenWalkErgebnis ergebnis = DatenInListe(*s.Liste, daten);
+    if (ergebnis.abgeschnitten) {
+        s.Warnung = QStringLiteral(
+                        "Die Datei %1 enthält mehr als %2 Datensätze. Es wurden nur "
+                        "die ersten %2 gelesen.")
+                        .arg(path)
+                        .arg(ergebnis.fertigeDatensaetze);
+    }
+    s.Dateizeit = info.lastModified();
+    session = std::move(s);
+    return true;
+}
+
+TrainingSession snapshotSession(const QString& dateiname, const Dateiheader_t& kopf,
+                                const Rasters_t& liste, const DisplaySettings& settings) {
+    TrainingSession s = emptySession(dateiname, settings);
+    s.Kopf = kopf;
+    const QFileInfo info(dateiname);
+    s.Dateizeit = info.exists() ? info.lastModified() : QDateTime::currentDateTime();
+    for (int i = 0; i + 1 < liste.Anzahl(); ++i) {
+        const Raster_t& from = liste.Datensatz(i);
+        Raster_t& to = s.Liste->Letzter();
+        to.SetzeTonschwelle(from.Tonschwelle);
+        // The samples as they are: the copy is read, never drawn or grown.
+        to.Werte = from.Werte;
+        s.Liste->Anhaengen();
+    }
+    return s;
+}
+
+}  // namespace ostrevik
