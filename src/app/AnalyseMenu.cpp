@@ -1,5 +1,6 @@
 #include "app/AnalyseMenu.h"
 
+#include "app/ExportMenu.h"
 #include "app/MainWindow.h"
 
 #include <QMenu>
@@ -10,6 +11,7 @@ namespace ostrevik {
 QMenu* CreateAnalyseMenu(TForm1& form) {
     QMenu* menu = form.menuBar()->addMenu(QStringLiteral("A&nalyse"));
     // Command groups add their items here.
+    AddExportCommands(*menu, form);
     return menu;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -34,6 +35,8 @@ public:
                                   MessageButtons buttons) = 0;
     // The chosen path, or an empty string when the user cancelled.
     virtual QString openFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+    // Several existing files at once; empty when the user cancelled.
+    virtual QStringList openFileNames(QWidget* parent, const FileDialogRequest& request) = 0;
     virtual QString saveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
     // Lets the user set up the printer (copies, page range from..to, print to
     // file). True when the user chose to print.
@@ -62,6 +65,7 @@ public:
     MessageAnswer message(QWidget* parent, const QString& text, const QString& caption,
                           MessageButtons buttons) override;
     QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
+    QStringList openFileNames(QWidget* parent, const FileDialogRequest& request) override;
     QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
     bool printDialog(QWidget* parent, QPrinter& printer, int minPage, int maxPage) override;
     bool printerSetup(QWidget* parent, QPrinter& printer) override;

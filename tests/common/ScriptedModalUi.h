@@ -33,6 +33,7 @@ public:
     std::deque<QString> fileAnswers;  // "" = cancelled
     std::vector<FileDialogRequest> openRequests;
     std::vector<FileDialogRequest> saveRequests;
+    std::deque<QStringList> filesAnswers;  // several files at once; empty = cancelled
 
     std::function<bool(QPrinter&, int minPage, int maxPage)> onPrintDialog;
     std::function<bool(QPrinter&)> onPrinterSetup;
@@ -46,6 +47,7 @@ public:
     MessageAnswer message(QWidget* parent, const QString& text, const QString& caption,
                           MessageButtons buttons) override;
     QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
+    QStringList openFileNames(QWidget* parent, const FileDialogRequest& request) override;
     QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
     bool printDialog(QWidget* parent, QPrinter& printer, int minPage, int maxPage) override;
     bool printerSetup(QWidget* parent, QPrinter& printer) override;
