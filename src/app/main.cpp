@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/HelpWindow.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
@@ -54,6 +55,9 @@ void CloseOnTerminationSignals(QMainWindow& window) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (const std::optional<int> exitCode = RunCommandLine(argc, argv)) {
+        return *exitCode;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostrevik"));
     QApplication::setDesktopFileName(QStringLiteral("de.ostrevik.Ostrevik"));
