@@ -158,7 +158,7 @@ bool TComparisonForm::DateienWaehlen() {
     for (const QString& path : paths) {
         TrainingSession s;
         QString error;
-        if (loadTrainingSession(path, display_, s, error)) {
+        if (loadTrainingSession(path, s, error)) {
             sessions.push_back(std::move(s));
         } else {
             errors << error;

@@ -373,6 +373,17 @@ void addSession(Pages& pages, const Fonts& fonts, const ReportInput& input, cons
             spans.back() << line.trimmed();
         }
     }
+    // A span to which no take-up contributes keeps the dialog's start values
+    // (min 50 s, max and mean 0 s); on paper they would read as times.
+    const Statistik_t& st = part.statistik;
+    const std::array<std::pair<int32_t, int32_t>, 3> extremes = {
+        {{st.TonMin, st.TonMax}, {st.SchussMin, st.SchussMax}, {st.TonSchussMin, st.TonSchussMax}}};
+    for (size_t i = 0; i < spans.size() && i < extremes.size(); ++i) {
+        if (extremes[i].first == kStatistikMinStart && extremes[i].second == 0 &&
+            !spans[i].isEmpty()) {
+            spans[i] = QStringList{spans[i].front(), QStringLiteral("keine Werte")};
+        }
+    }
     const double headingHeight = 1.6 * fonts.height(fonts.heading);
     const double spanColumn = content.width() / 3;
     double spanHeight = 0.0;

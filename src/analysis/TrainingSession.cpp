@@ -7,15 +7,38 @@
 namespace ostrevik {
 namespace {
 
-TrainingSession emptySession(const QString& dateiname, const DisplaySettings& settings) {
+TrainingSession emptySession(const QString& dateiname) {
     TrainingSession s;
     s.Dateiname = dateiname;
     KopfInitialisieren(s.Kopf);
-    s.Einstellungen = std::make_unique<DisplaySettings>(settings);
     s.Liste = std::make_unique<Rasters_t>(50, 4, 60, 60);
-    s.Liste->Einstellungen = s.Einstellungen.get();
     s.Liste->Anhaengen();
     return s;
+}
+
+// The records of a file's data part, each sample kept; bytes after the last
+// terminator (a file cut short) stay in the capture target.
+DatenWalkErgebnis recordsFrom(const QByteArray& bytes, Rasters_t& list) {
+    DatenWalkErgebnis result;
+    bool thresholdNext = true;
+    for (const char c : bytes) {
+        const auto b = static_cast<uint8_t>(c);
+        if (b == kRecordEnd) {
+            if (result.fertigeDatensaetze >= kMaxDatensaetze) {
+                result.abgeschnitten = true;
+                break;
+            }
+            list.Anhaengen();
+            ++result.fertigeDatensaetze;
+            thresholdNext = true;
+        } else if (thresholdNext) {
+            list.Letzter().SetzeTonschwelle(b);
+            thresholdNext = false;
+        } else {
+            list.Letzter().Werte.push_back(b);
+        }
+    }
+    return result;
 }
 
 }  // namespace
@@ -43,20 +66,19 @@ QString TrainingSession::datumText() const {
                                : QString();
 }
 
-bool loadTrainingSession(const QString& path, const DisplaySettings& settings,
-                         TrainingSession& session, QString& error) {
+bool loadTrainingSession(const QString& path, TrainingSession& session, QString& error) {
     const QFileInfo info(path);
     if (!info.exists()) {
         error = QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(path);
         return false;
     }
-    TrainingSession s = emptySession(info.absoluteFilePath(), settings);
+    TrainingSession s = emptySession(info.absoluteFilePath());
     QByteArray daten;
     if (!KopfUndDatenLesen(s.Kopf, path, daten)) {
         error = QStringLiteral("%1: %2").arg(path, falscherDateitypText());
         return false;
     }
-    const DatenWalkErgebnis ergebnis = DatenInListe(*s.Liste, daten);
+    const DatenWalkErgebnis ergebnis = recordsFrom(daten, *s.Liste);
     if (ergebnis.abgeschnitten) {
         s.Warnung = QStringLiteral(
                         "Die Datei %1 enthält mehr als %2 Datensätze. Es wurden nur "
@@ -70,8 +92,8 @@ bool loadTrainingSession(const QString& path, const DisplaySettings& settings,
 }
 
 TrainingSession snapshotSession(const QString& dateiname, const Dateiheader_t& kopf,
-                                const Rasters_t& liste, const DisplaySettings& settings) {
-    TrainingSession s = emptySession(dateiname, settings);
+                                const Rasters_t& liste) {
+    TrainingSession s = emptySession(dateiname);
     s.Kopf = kopf;
     const QFileInfo info(dateiname);
     s.Dateizeit = info.exists() ? info.lastModified() : QDateTime::currentDateTime();
@@ -79,7 +101,6 @@ TrainingSession snapshotSession(const QString& dateiname, const Dateiheader_t& k
         const Raster_t& from = liste.Datensatz(i);
         Raster_t& to = s.Liste->Letzter();
         to.SetzeTonschwelle(from.Tonschwelle);
-        // The samples as they are: the copy is read, never drawn or grown.
         to.Werte = from.Werte;
         s.Liste->Anhaengen();
     }

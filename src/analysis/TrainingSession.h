@@ -2,7 +2,6 @@
 
 #include "measurement/MeasurementFile.h"
 #include "measurement/Rasters.h"
-#include "settings/DisplaySettings.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -36,17 +35,18 @@ struct TrainingSession {
     int fertigeDatensaetze() const { return Liste ? std::max(Liste->Anzahl() - 1, 0) : 0; }
 };
 
-// Reads a measurement file as the program opens it: records beyond a
-// record's capacity at the time scale of `settings` are cut as in the
-// document window. False, with the German message in `error`, when the file
-// is missing or is not a measurement file.
-bool loadTrainingSession(const QString& path, const DisplaySettings& settings,
-                         TrainingSession& session, QString& error);
+// Reads a measurement file with every sample of every record: a session is
+// read for its figures and never drawn, so the length a record's picture can
+// show at the time scale in force (which the document window cuts records
+// to) does not cut it, and a long take-up keeps its shot. False, with the
+// German message in `error`, when the file is missing or is not a
+// measurement file.
+bool loadTrainingSession(const QString& path, TrainingSession& session, QString& error);
 
 // A session made of an open document's completed records (the capture
 // target is left out).
 TrainingSession snapshotSession(const QString& dateiname, const Dateiheader_t& kopf,
-                                const Rasters_t& liste, const DisplaySettings& settings);
+                                const Rasters_t& liste);
 
 // The message of a measurement file that cannot be read as one.
 QString falscherDateitypText();

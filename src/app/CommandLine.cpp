@@ -53,9 +53,9 @@ ProgramSettings programSettings() {
     return s;
 }
 
-bool load(const QString& path, const ProgramSettings& settings, TrainingSession& session) {
+bool load(const QString& path, TrainingSession& session) {
     QString error;
-    if (!loadTrainingSession(path, settings.config.file.display, session, error)) {
+    if (!loadTrainingSession(path, session, error)) {
         fail(error);
         return false;
     }
@@ -73,7 +73,7 @@ int exportCsv(const QStringList& operands) {
     }
     const ProgramSettings settings = programSettings();
     TrainingSession session;
-    if (!load(operands[0], settings, session)) {
+    if (!load(operands[0], session)) {
         return 1;
     }
     const SessionAnalysis analysis = analyseDocument(
@@ -111,7 +111,7 @@ int report(const QStringList& operands) {
     const ProgramSettings settings = programSettings();
     std::vector<TrainingSession> sessions(static_cast<size_t>(inputs.size()));
     for (qsizetype i = 0; i < inputs.size(); ++i) {
-        if (!load(inputs[i], settings, sessions[static_cast<size_t>(i)])) {
+        if (!load(inputs[i], sessions[static_cast<size_t>(i)])) {
             return 1;
         }
     }

@@ -12,14 +12,13 @@ namespace {
 
 TrainingSession activeSession(TForm1& form) {
     const TMDIChild& child = *form.ActiveChild;
-    return snapshotSession(child.Dateiname, child.Kopf, *child.Liste, form.LiveSettings);
+    return snapshotSession(child.Dateiname, child.Kopf, *child.Liste);
 }
 
 std::vector<TrainingSession> openSessions(TForm1& form) {
     std::vector<TrainingSession> sessions;
     for (const TMDIChild* child : form.DocumentWindows()) {
-        sessions.push_back(
-            snapshotSession(child->Dateiname, child->Kopf, *child->Liste, form.LiveSettings));
+        sessions.push_back(snapshotSession(child->Dateiname, child->Kopf, *child->Liste));
     }
     return sessions;
 }
