@@ -121,8 +121,9 @@ KeyFigure shareFigure(int hits, int n) {
     const double centre = (p + z2 / (2.0 * n)) / denominator;
     const double half = kZ95 * std::sqrt(p * (1.0 - p) / n + z2 / (4.0 * n * n)) / denominator;
     f.mean = 100.0 * p;
-    f.low = 100.0 * std::max(0.0, centre - half);
-    f.high = 100.0 * std::min(1.0, centre + half);
+    // Exactly 0 and 100 % at the ends, where rounding would leave a trace.
+    f.low = hits <= 0 ? 0.0 : 100.0 * std::max(0.0, centre - half);
+    f.high = hits >= n ? 100.0 : 100.0 * std::min(1.0, centre + half);
     return f;
 }
 
