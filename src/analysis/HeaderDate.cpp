@@ -1,20 +1,38 @@
 #include "analysis/HeaderDate.h"
 
-#include <QRegularExpression>
+#include <QStringList>
 
 namespace ostrevik {
+namespace {
+
+// A field of one or two digits (day, month) or of two or four (year).
+int numberField(const QString& field, bool year) {
+    const qsizetype n = field.size();
+    if (year ? (n != 2 && n != 4) : (n < 1 || n > 2)) {
+        return -1;
+    }
+    for (const QChar c : field) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            return -1;
+        }
+    }
+    return field.toInt();
+}
+
+}  // namespace
 
 std::optional<QDate> parseHeaderDate(const QString& text, const QDate& today) {
-    static const QRegularExpression form(
-        QStringLiteral("^\\s*(\\d{1,2})\\.(\\d{1,2})\\.(\\d{2}|\\d{4})\\s*$"));
-    const QRegularExpressionMatch m = form.match(text);
-    if (!m.hasMatch()) {
+    const QStringList fields = text.trimmed().split(QLatin1Char('.'));
+    if (fields.size() != 3) {
         return std::nullopt;
     }
-    const int day = m.captured(1).toInt();
-    const int month = m.captured(2).toInt();
-    int year = m.captured(3).toInt();
-    if (m.capturedLength(3) == 2) {
+    const int day = numberField(fields[0], false);
+    const int month = numberField(fields[1], false);
+    int year = numberField(fields[2], true);
+    if (day < 0 || month < 0 || year < 0) {
+        return std::nullopt;
+    }
+    if (fields[2].size() == 2) {
         const int century = (today.isValid() ? today.year() : 2000) / 100 * 100;
         year += century;
         if (today.isValid() && year > today.year() + 1) {

@@ -11,7 +11,6 @@
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <functional>
@@ -301,9 +300,13 @@ void addSession(Pages& pages, const Fonts& fonts, const ReportInput& input, cons
     const double bodyLine = 1.3 * fonts.height(fonts.body);
     const double tableLine = 1.3 * fonts.height(fonts.table);
     const QString name = s.Kopf.name();
-    pages.setTitle(QStringList{QStringLiteral("Trainingsbericht"), name, s.Kopf.datum()}
-                       .filter(QRegularExpression(QStringLiteral("\\S")))
-                       .join(QStringLiteral(" · ")));
+    QStringList title{QStringLiteral("Trainingsbericht")};
+    for (const QString& part : {name.trimmed(), s.Kopf.datum().trimmed()}) {
+        if (!part.isEmpty()) {
+            title << part;
+        }
+    }
+    pages.setTitle(title.join(QStringLiteral(" · ")));
 
     // Title and the document's header texts.
     {
