@@ -1,6 +1,7 @@
 #include "app/AnalyseMenu.h"
 
 #include "analysis/ui/AnalysisWindowCommand.h"
+#include "app/ExportMenu.h"
 #include "app/MainWindow.h"
 
 #include <QMenu>
@@ -12,6 +13,7 @@ QMenu* CreateAnalyseMenu(TForm1& form) {
     QMenu* menu = form.menuBar()->addMenu(QStringLiteral("A&nalyse"));
     // Command groups add their items here.
     AddAnalysisWindowCommand(*menu, form);
+    AddExportCommands(*menu, form);
     return menu;
 }
 

@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "app/CommandLine.h"
 #include "app/HelpWindow.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
@@ -59,6 +60,9 @@ int runProgram(QApplication& app);
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (const std::optional<int> exitCode = RunCommandLine(argc, argv)) {
+        return *exitCode;
+    }
     OstrevikApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostrevik"));
     QApplication::setDesktopFileName(QStringLiteral("de.ostrevik.Ostrevik"));

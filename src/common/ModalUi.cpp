@@ -114,6 +114,17 @@ QString WidgetModalUi::openFileName(QWidget* parent, const FileDialogRequest& re
     return dialog.selectedFiles().constFirst();
 }
 
+QStringList WidgetModalUi::openFileNames(QWidget* parent, const FileDialogRequest& request) {
+    QFileDialog dialog(parent, request.caption, request.initialPath, request.filter);
+    dialog.setOptions(fileDialogOptions() | QFileDialog::ReadOnly);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return dialog.selectedFiles();
+}
+
 QString WidgetModalUi::saveFileName(QWidget* parent, const FileDialogRequest& request) {
     QFileDialog dialog(parent, request.caption, request.initialPath, request.filter);
     dialog.setOptions(fileDialogOptions());

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -36,6 +37,8 @@ public:
                           MessageButtons buttons);
     // The chosen path, or an empty string when the user cancelled.
     virtual QString openFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+    // Several existing files at once; empty when the user cancelled.
+    virtual QStringList openFileNames(QWidget* parent, const FileDialogRequest& request) = 0;
     virtual QString saveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
     // Lets the user set up the printer (copies, print to file, and where
     // offered the page range from..to). True when the user chose to print.
@@ -67,6 +70,7 @@ void setHelpHandler(HelpHandler handler);
 class WidgetModalUi : public ModalUi {
 public:
     QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
+    QStringList openFileNames(QWidget* parent, const FileDialogRequest& request) override;
     QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
     bool printDialog(QWidget* parent, QPrinter& printer, int minPage, int maxPage,
                      bool offerPageRange) override;

@@ -7,11 +7,9 @@
 namespace ostrevik {
 namespace {
 
-constexpr int32_t kMinStart = 50000;
-
 // Shortest, longest and sum of one span.
 struct Spanne {
-    int32_t min = kMinStart;
+    int32_t min = kStatistikMinStart;
     int32_t max = 0;
     uint64_t summe = 0;  // 64 bits: a season of long records overflows 32
     uint32_t anzahl = 0;

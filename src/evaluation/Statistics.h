@@ -19,6 +19,10 @@ struct Zeiten_t {
     int32_t TonSchussMs = -1;
 };
 
+// The start value of a span's minimum: a span to which no record
+// contributes keeps it (and 0 as its maximum and mean).
+inline constexpr int32_t kStatistikMinStart = 50000;
+
 // The evaluation of one document: counts and the shortest, longest and mean
 // time of the three spans take-up -> tone, take-up -> shot, tone -> shot.
 // A span to which no record contributes reads min 50000 ms, max 0, mean 0.

@@ -45,6 +45,17 @@ QString ScriptedModalUi::openFileName(QWidget*, const FileDialogRequest& request
     return a;
 }
 
+QStringList ScriptedModalUi::openFileNames(QWidget*, const FileDialogRequest& request) {
+    openRequests.push_back(request);
+    if (filesAnswers.empty()) {
+        ADD_FAILURE() << "unanswered open dialog for several files";
+        return {};
+    }
+    QStringList a = filesAnswers.front();
+    filesAnswers.pop_front();
+    return a;
+}
+
 QString ScriptedModalUi::saveFileName(QWidget*, const FileDialogRequest& request) {
     saveRequests.push_back(request);
     if (fileAnswers.empty()) {

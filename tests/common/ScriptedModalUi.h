@@ -33,6 +33,7 @@ public:
     std::deque<QString> fileAnswers;  // "" = cancelled
     std::vector<FileDialogRequest> openRequests;
     std::vector<FileDialogRequest> saveRequests;
+    std::deque<QStringList> filesAnswers;  // several files at once; empty = cancelled
 
     std::function<bool(QPrinter&, int minPage, int maxPage)> onPrintDialog;
     bool printDialogOfferedPageRange = false;  // at the last print dialog
@@ -45,6 +46,7 @@ public:
     int execCount = 0;
 
     QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
+    QStringList openFileNames(QWidget* parent, const FileDialogRequest& request) override;
     QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
     bool printDialog(QWidget* parent, QPrinter& printer, int minPage, int maxPage,
                      bool offerPageRange) override;

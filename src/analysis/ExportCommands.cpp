@@ -1,0 +1,108 @@
+#include "analysis/ExportCommands.h"
+
+#include "analysis/CsvExport.h"
+#include "analysis/ReportPdf.h"
+#include "common/ModalUi.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace ostrevik {
+namespace {
+
+// The wait cursor while a file is made.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+void saveFailed(QWidget* parent, const QString& path, const QString& reason) {
+    modalUi().message(
+        parent,
+        QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.\n%2").arg(path, reason),
+        QStringLiteral("Fehler"), MessageButtons::Ok);
+}
+
+}  // namespace
+
+QString vorgeschlagenerName(const QString& dateiname, const QString& suffix) {
+    const QFileInfo info(dateiname);
+    return info.dir().filePath(info.completeBaseName() + QLatin1Char('.') + suffix);
+}
+
+bool CsvExportieren(QWidget* parent, const TrainingSession& session,
+                    const DisplaySettings& display) {
+    FileDialogRequest request;
+    request.caption = QStringLiteral("Als CSV exportieren (NAME-takeups.csv und NAME-samples.csv)");
+    request.initialPath = vorgeschlagenerName(session.Dateiname, QStringLiteral("csv"));
+    request.filter = QStringLiteral("CSV-Datei (*.csv)");
+    request.defaultSuffix = QStringLiteral("csv");
+    const QString chosen = modalUi().saveFileName(parent, request);
+    if (chosen.isEmpty()) {
+        return false;
+    }
+    const QString prefix = csvPrefixFor(chosen);
+    const CsvFileNames names = csvFileNames(prefix);
+    // The dialog asked only about the name typed in; the two files written
+    // have names of their own.
+    QStringList existing;
+    for (const QString& path : {names.takeUps, names.samples}) {
+        if (QFileInfo::exists(path) && QFileInfo(path) != QFileInfo(chosen)) {
+            existing << path;
+        }
+    }
+    if (!existing.isEmpty() &&
+        modalUi().message(parent,
+                          QStringLiteral("Vorhandene Dateien ersetzen?\n%1")
+                              .arg(existing.join(QLatin1Char('\n'))),
+                          QStringLiteral("Warnung"), MessageButtons::YesNo) != MessageAnswer::Yes) {
+        return false;
+    }
+    CsvExportResult result;
+    {
+        const WaitCursor wait;
+        const SessionAnalysis analysis =
+            analyseDocument(*session.Liste, display.secondsBeforeShot, loadAnalysisSettings());
+        result = writeCsvExport(prefix, analysis, *session.Liste);
+    }
+    if (!result.ok) {
+        saveFailed(parent, result.failedPath, result.reason);
+    }
+    return result.ok;
+}
+
+bool BerichtExportieren(QWidget* parent, std::span<const TrainingSession> sessions,
+                        const DisplaySettings& display, const QString& userName) {
+    if (sessions.empty()) {
+        return false;
+    }
+    FileDialogRequest request;
+    request.caption = QStringLiteral("Bericht als PDF");
+    request.initialPath = vorgeschlagenerName(sessions.front().Dateiname, QStringLiteral("pdf"));
+    request.filter = QStringLiteral("PDF-Datei (*.pdf)");
+    request.defaultSuffix = QStringLiteral("pdf");
+    const QString path = modalUi().saveFileName(parent, request);
+    if (path.isEmpty()) {
+        return false;
+    }
+    ReportInput input;
+    input.userName = userName;
+    input.sessions = sessions;
+    input.display = display;
+    input.settings = loadAnalysisSettings();
+    FileWriteResult result;
+    {
+        const WaitCursor wait;
+        result = writeTrainingReportPdf(path, input);
+    }
+    if (!result.ok) {
+        saveFailed(parent, path, result.reason);
+    }
+    return result.ok;
+}
+
+}  // namespace ostrevik

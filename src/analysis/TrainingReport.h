@@ -1,0 +1,41 @@
+#pragma once
+
+#include "analysis/AnalysisSettings.h"
+#include "analysis/TrainingSession.h"
+#include "settings/DisplaySettings.h"
+
+#include <QDate>
+#include <QString>
+
+#include <span>
+
+class QPagedPaintDevice;
+
+namespace ostrevik {
+
+// What the training report is made of.
+struct ReportInput {
+    QString userName;                           // the program's "Anwender"
+    std::span<const TrainingSession> sessions;  // one or more; the report orders them by date
+    DisplaySettings display = DisplaySettings::defaults();
+    AnalysisSettings settings;
+    QDate printedOn = QDate::currentDate();
+};
+
+struct ReportOutcome {
+    bool ok = false;  // false when the device refused a page
+    int pages = 0;
+};
+
+// The coach's handout, painted page by page onto any paged device (a PDF
+// printer, a real printer): per session a header with the user, the
+// document's name, date and text, the take-ups laid over each other at the
+// shot with their mean and band, the document's statistics as the
+// statistics dialog computes them, the metrics' means and intervals, the
+// trend with its series and the table of every take-up with its tags; with
+// several sessions, their comparison follows. Every page has a header with
+// the user and "Seite n von m" and a footer with the program and the date.
+// Laid out for A4 portrait; any page size works.
+ReportOutcome paintTrainingReport(QPagedPaintDevice& device, const ReportInput& input);
+
+}  // namespace ostrevik

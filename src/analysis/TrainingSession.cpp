@@ -1,0 +1,110 @@
+#include "analysis/TrainingSession.h"
+
+#include "analysis/HeaderDate.h"
+
+#include <QFileInfo>
+
+namespace ostrevik {
+namespace {
+
+TrainingSession emptySession(const QString& dateiname) {
+    TrainingSession s;
+    s.Dateiname = dateiname;
+    KopfInitialisieren(s.Kopf);
+    s.Liste = std::make_unique<Rasters_t>(50, 4, 60, 60);
+    s.Liste->Anhaengen();
+    return s;
+}
+
+// The records of a file's data part, each sample kept; bytes after the last
+// terminator (a file cut short) stay in the capture target.
+DatenWalkErgebnis recordsFrom(const QByteArray& bytes, Rasters_t& list) {
+    DatenWalkErgebnis result;
+    bool thresholdNext = true;
+    for (const char c : bytes) {
+        const auto b = static_cast<uint8_t>(c);
+        if (b == kRecordEnd) {
+            if (result.fertigeDatensaetze >= kMaxDatensaetze) {
+                result.abgeschnitten = true;
+                break;
+            }
+            list.Anhaengen();
+            ++result.fertigeDatensaetze;
+            thresholdNext = true;
+        } else if (thresholdNext) {
+            list.Letzter().SetzeTonschwelle(b);
+            thresholdNext = false;
+        } else {
+            list.Letzter().Werte.push_back(b);
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+QString falscherDateitypText() {
+    return QStringLiteral("Fehler beim laden der Datei. Möglicherweise falscher Dateityp");
+}
+
+std::optional<QDate> TrainingSession::datum() const {
+    return parseHeaderDate(Kopf.datum());
+}
+
+QDateTime TrainingSession::zeitpunkt() const {
+    if (const auto d = datum()) {
+        return QDateTime(*d, QTime(0, 0));
+    }
+    return Dateizeit;
+}
+
+QString TrainingSession::datumText() const {
+    if (datum()) {
+        return Kopf.datum().trimmed();
+    }
+    return Dateizeit.isValid() ? Dateizeit.date().toString(QStringLiteral("dd.MM.yyyy"))
+                               : QString();
+}
+
+bool loadTrainingSession(const QString& path, TrainingSession& session, QString& error) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        error = QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(path);
+        return false;
+    }
+    TrainingSession s = emptySession(info.absoluteFilePath());
+    QByteArray daten;
+    if (!KopfUndDatenLesen(s.Kopf, path, daten)) {
+        error = QStringLiteral("%1: %2").arg(path, falscherDateitypText());
+        return false;
+    }
+    const DatenWalkErgebnis ergebnis = recordsFrom(daten, *s.Liste);
+    if (ergebnis.abgeschnitten) {
+        s.Warnung = QStringLiteral(
+                        "Die Datei %1 enthält mehr als %2 Datensätze. Es wurden nur "
+                        "die ersten %2 gelesen.")
+                        .arg(path)
+                        .arg(ergebnis.fertigeDatensaetze);
+    }
+    s.Dateizeit = info.lastModified();
+    session = std::move(s);
+    return true;
+}
+
+TrainingSession snapshotSession(const QString& dateiname, const Dateiheader_t& kopf,
+                                const Rasters_t& liste) {
+    TrainingSession s = emptySession(dateiname);
+    s.Kopf = kopf;
+    const QFileInfo info(dateiname);
+    s.Dateizeit = info.exists() ? info.lastModified() : QDateTime::currentDateTime();
+    for (int i = 0; i + 1 < liste.Anzahl(); ++i) {
+        const Raster_t& from = liste.Datensatz(i);
+        Raster_t& to = s.Liste->Letzter();
+        to.SetzeTonschwelle(from.Tonschwelle);
+        to.Werte = from.Werte;
+        s.Liste->Anhaengen();
+    }
+    return s;
+}
+
+}  // namespace ostrevik

@@ -1,0 +1,220 @@
+#include "app/CommandLine.h"
+
+#include "analysis/CsvExport.h"
+#include "analysis/ReportPdf.h"
+#include "analysis/SessionAnalysis.h"
+#include "settings/ConfigFile.h"
+#include "settings/Paths.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <vector>
+
+namespace ostrevik {
+namespace {
+
+const QString kExportCsv = QStringLiteral("--export-csv");
+const QString kReport = QStringLiteral("--report");
+
+void toStream(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+int fail(const QString& message) {
+    toStream(stderr, QStringLiteral("ostrevik: ") + message + QLatin1Char('\n'));
+    return 1;
+}
+
+int wrongCall(const QString& message) {
+    toStream(stderr, QStringLiteral("ostrevik: ") + message +
+                         QStringLiteral("\nAufruf: ostrevik --help\n"));
+    return 2;
+}
+
+QString saveFailedText(const QString& path, const QString& reason) {
+    return QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.\n%2").arg(path, reason);
+}
+
+// What the program itself would use: its configuration file (user name,
+// drawing settings) and the analysis settings.
+struct ProgramSettings {
+    TConfigFile config;
+    AnalysisSettings analysis;
+};
+
+ProgramSettings programSettings() {
+    ProgramSettings s;
+    loadSettings(s.config, configFilePath());
+    s.analysis = loadAnalysisSettings();
+    return s;
+}
+
+bool load(const QString& path, TrainingSession& session) {
+    QString error;
+    if (!loadTrainingSession(path, session, error)) {
+        fail(error);
+        return false;
+    }
+    if (!session.Warnung.isEmpty()) {
+        toStream(stderr, QStringLiteral("ostrevik: ") + session.Warnung + QLatin1Char('\n'));
+    }
+    return true;
+}
+
+int exportCsv(const QStringList& operands) {
+    if (operands.size() != 2) {
+        return wrongCall(
+            QStringLiteral("--export-csv erwartet eine Messdatei und ein Präfix für "
+                           "die beiden CSV-Dateien."));
+    }
+    const ProgramSettings settings = programSettings();
+    TrainingSession session;
+    if (!load(operands[0], session)) {
+        return 1;
+    }
+    const SessionAnalysis analysis = analyseDocument(
+        *session.Liste, settings.config.file.display.secondsBeforeShot, settings.analysis);
+    const CsvExportResult result = writeCsvExport(operands[1], analysis, *session.Liste);
+    if (!result.ok) {
+        return fail(saveFailedText(result.failedPath, result.reason));
+    }
+    return 0;
+}
+
+int report(const QStringList& operands) {
+    if (operands.size() < 2) {
+        return wrongCall(
+            QStringLiteral("--report erwartet eine oder mehrere Messdateien und "
+                           "die PDF-Datei des Berichts."));
+    }
+    const QString output = operands.last();
+    const QStringList inputs = operands.first(operands.size() - 1);
+    // A forgotten output name would make the last measurement file the
+    // report and destroy it.
+    const QString outputPath = QFileInfo(output).absoluteFilePath();
+    for (const QString& in : inputs) {
+        if (QFileInfo(in).absoluteFilePath() == outputPath) {
+            return wrongCall(
+                QStringLiteral("Der Bericht %1 würde eine der Messdateien überschreiben.")
+                    .arg(output));
+        }
+    }
+    if (output.endsWith(QStringLiteral(".pvo"), Qt::CaseInsensitive)) {
+        return wrongCall(QStringLiteral("Der Bericht %1 muss eine PDF-Datei sein, keine "
+                                        "Messdatei.")
+                             .arg(output));
+    }
+    const ProgramSettings settings = programSettings();
+    std::vector<TrainingSession> sessions(static_cast<size_t>(inputs.size()));
+    for (qsizetype i = 0; i < inputs.size(); ++i) {
+        if (!load(inputs[i], sessions[static_cast<size_t>(i)])) {
+            return 1;
+        }
+    }
+    ReportInput input;
+    input.userName = settings.config.userName();
+    input.sessions = sessions;
+    input.display = settings.config.file.display;
+    input.settings = settings.analysis;
+    const FileWriteResult result = writeTrainingReportPdf(output, input);
+    if (!result.ok) {
+        return fail(saveFailedText(output, result.reason));
+    }
+    return 0;
+}
+
+}  // namespace
+
+QString CommandLineVersion() {
+    return QStringLiteral("ostrevik " OSTREVIK_VERSION "\n");
+}
+
+QString CommandLineHelp(const QString& configPath) {
+    return QStringLiteral(
+               "Aufruf: ostrevik [DATEI.pvo …]\n"
+               "        ostrevik --export-csv EIN.pvo PRÄFIX\n"
+               "        ostrevik --report EIN.pvo [EIN2.pvo …] BERICHT.pdf\n"
+               "\n"
+               "Ostrevik zeichnet die Druckpunktnahmen des Abzugstrainers QTX auf, wertet sie\n"
+               "aus und druckt sie. Ohne Befehl startet das Programm mit seinem Fenster und\n"
+               "öffnet die genannten Messdateien (*.pvo).\n"
+               "\n"
+               "Befehle ohne Fenster (ohne Suche nach dem Gerät, auch neben einem laufenden\n"
+               "Programm):\n"
+               "  --export-csv EIN.pvo PRÄFIX\n"
+               "        schreibt PRÄFIX-takeups.csv (eine Zeile je Druckpunktnahme mit ihren\n"
+               "        Kennwerten und Merkmalen) und PRÄFIX-samples.csv (eine Zeile je\n"
+               "        Messwert); Semikolon, Dezimalkomma, UTF-8\n"
+               "  --report EIN.pvo [EIN2.pvo …] BERICHT.pdf\n"
+               "        schreibt den Trainingsbericht als PDF (A4); mit mehreren Messdateien\n"
+               "        folgt der Vergleich der Trainingseinheiten nach ihrem Datum\n"
+               "  -h, --help\n"
+               "        zeigt diesen Text\n"
+               "  --version\n"
+               "        zeigt die Version\n"
+               "\n"
+               "Beim Start mit Fenster:\n"
+               "  --debug\n"
+               "        zeigt das Debug-Fenster mit jedem Byte zum und vom Gerät\n"
+               "\n"
+               "Den Anwender im Bericht und die Zeichenfarben nimmt ostrevik aus seiner\n"
+               "Konfigurationsdatei %1.\n"
+               "\n"
+               "Rückgabewert: 0 bei Erfolg, 1 wenn eine Datei fehlt, keine Messdatei ist oder\n"
+               "nicht geschrieben werden kann, 2 bei falschem Aufruf.\n"
+               "\n"
+               "Beispiel:\n"
+               "  ostrevik --report woche1.pvo woche2.pvo woche3.pvo woche4.pvo vergleich.pdf\n")
+        .arg(configPath);
+}
+
+std::optional<int> RunCommandLine(int argc, char* argv[]) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) {
+        args << QString::fromLocal8Bit(argv[i]);
+    }
+    const bool help =
+        args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
+    const bool version = args.contains(QStringLiteral("--version"));
+    const qsizetype commands = args.count(kExportCsv) + args.count(kReport);
+    if (!help && !version && commands == 0) {
+        return std::nullopt;
+    }
+
+    // No window ever: fonts and the PDF printer work on the offscreen
+    // platform, with or without a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("Ostrevik"));
+    if (help) {
+        toStream(stdout, CommandLineHelp(configFilePath()));
+        return 0;
+    }
+    if (version) {
+        toStream(stdout, CommandLineVersion());
+        return 0;
+    }
+    if (commands > 1) {
+        return wrongCall(
+            QStringLiteral("Nur einer der Befehle --export-csv und --report auf "
+                           "einmal."));
+    }
+    const QString command = args.contains(kExportCsv) ? kExportCsv : kReport;
+    QStringList operands;
+    for (const QString& a : app.arguments().mid(1)) {
+        if (a == command) {
+            continue;
+        }
+        if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
+            return wrongCall(QStringLiteral("Unbekannte Option %1.").arg(a));
+        }
+        operands << a;
+    }
+    return command == kExportCsv ? exportCsv(operands) : report(operands);
+}
+
+}  // namespace ostrevik

@@ -1,0 +1,159 @@
+#include "app/SingleInstance.h"
+#include "measurement/MeasurementFile.h"
+#include "settings/ConfigFile.h"
+
+#include "../evaluation/PdfTools.h"
+#include "TestFiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace ostrevik;
+using namespace ostrevik::test;
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// The program, copied into a directory of its own beside a configuration
+// file, as an installed copy would find it, run as a separate process
+// without a display. The test holds the single-instance lock meanwhile, as
+// a running program would.
+class CommandLineTest : public ::testing::Test {
+protected:
+    CommandLineTest() {
+        program = dir.filePath(QStringLiteral("ostrevik"));
+        EXPECT_TRUE(QFile::copy(QStringLiteral(OSTREVIK_BINARY), program));
+        TConfigFile config;
+        config.setUserName(QStringLiteral("Trainerin Kowalski"));
+        EXPECT_TRUE(saveSettings(config, dir.filePath(QStringLiteral("Ostrevik.cfg"))).ok);
+
+        Dateiheader_t kopf;
+        KopfInitialisieren(kopf);
+        kopf.setName(QStringLiteral("Jörg"));
+        kopf.setDatum(QStringLiteral("07.01.25"));
+        QByteArray data;
+        for (int k = 0; k < 3; ++k) {
+            data += QByteArray(1, 100) + QByteArray(40 + 10 * k, 120) + QByteArray(1, '\xff') +
+                    QByteArray(30, 110) + QByteArray(1, kRecordEnd);
+        }
+        EXPECT_TRUE(KopfUndDatenSchreiben(kopf, path(QStringLiteral("a.pvo")), data).ok);
+        kopf.setDatum(QStringLiteral("14.01.25"));
+        EXPECT_TRUE(KopfUndDatenSchreiben(kopf, path(QStringLiteral("b.pvo")), data).ok);
+        writeAll(path(QStringLiteral("falsch.pvo")), bytes({2, 0, 0, 0, 100, 120, 3}));
+    }
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    Outcome run(const QStringList& args) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        // Asked for the X11 platform without a display, a windowed start
+        // would fail: the commands must not need one.
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(dir.path());
+        p.start(program, args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                QString::fromLocal8Bit(p.readAllStandardOutput()),
+                QString::fromLocal8Bit(p.readAllStandardError())};
+    }
+
+    QTemporaryDir dir;
+    QTemporaryDir runtime;
+    QString program;
+};
+
+}  // namespace
+
+TEST_F(CommandLineTest, ExportsAndReportBesideARunningProgram) {
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    const SingleInstanceGuard running;
+    ASSERT_TRUE(running.acquired());
+
+    Outcome r =
+        run({QStringLiteral("--export-csv"), QStringLiteral("a.pvo"), QStringLiteral("aus")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, QString());
+    EXPECT_TRUE(readAll(path(QStringLiteral("aus-takeups.csv")))
+                    .startsWith("Nr;Schuss;Tonschwelle;Dauer_ms;"));
+    EXPECT_EQ(readAll(path(QStringLiteral("aus-takeups.csv"))).count('\n'), 4);
+    EXPECT_EQ(readAll(path(QStringLiteral("aus-samples.csv"))).count('\n'), 1 + 3 * 71 + 30);
+
+    r = run({QStringLiteral("--report"), QStringLiteral("b.pvo"), QStringLiteral("a.pvo"),
+             QStringLiteral("bericht.pdf")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString pdf = path(QStringLiteral("bericht.pdf"));
+    EXPECT_EQ(pdfSeiten(pdf), 6);
+    const QString text = pdfText(pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("Trainerin Kowalski")));  // from the configuration
+    EXPECT_TRUE(text.contains(QStringLiteral("Vergleich der Trainingseinheiten")));
+    EXPECT_LT(text.indexOf(QStringLiteral("07.01.25")), text.indexOf(QStringLiteral("14.01.25")));
+}
+
+TEST_F(CommandLineTest, MissingAndWrongFilesExitWithTheMessage) {
+    Outcome r = run(
+        {QStringLiteral("--report"), QStringLiteral("fehlt.pvo"), QStringLiteral("bericht.pdf")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, QStringLiteral("ostrevik: Die Datei fehlt.pvo wurde nicht gefunden.\n"));
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("bericht.pdf"))));
+
+    r = run({QStringLiteral("--export-csv"), QStringLiteral("falsch.pvo"), QStringLiteral("aus")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, QStringLiteral("ostrevik: falsch.pvo: Fehler beim laden der Datei. "
+                                    "Möglicherweise falscher Dateityp\n"));
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("aus-takeups.csv"))));
+
+    r = run({QStringLiteral("--export-csv"), QStringLiteral("a.pvo"),
+             QStringLiteral("gibtsnicht/aus")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(
+        r.err.startsWith(QStringLiteral("ostrevik: Die Datei gibtsnicht/aus-takeups.csv "
+                                        "konnte nicht gespeichert werden.")))
+        << r.err.toStdString();
+}
+
+TEST_F(CommandLineTest, WrongCallsChangeNothing) {
+    const QByteArray before = readAll(path(QStringLiteral("b.pvo")));
+    // The output forgotten: the last measurement file must not become the
+    // report.
+    Outcome r = run({QStringLiteral("--report"), QStringLiteral("a.pvo"), QStringLiteral("b.pvo")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("keine Messdatei")));
+    EXPECT_EQ(readAll(path(QStringLiteral("b.pvo"))), before);
+
+    r = run({QStringLiteral("--export-csv"), QStringLiteral("a.pvo")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.endsWith(QStringLiteral("Aufruf: ostrevik --help\n")));
+    r = run({QStringLiteral("--report"), QStringLiteral("a.pvo"), QStringLiteral("--pdf"),
+             QStringLiteral("x.pdf")});
+    EXPECT_EQ(r.exitCode, 2);
+}
+
+TEST_F(CommandLineTest, HelpAndVersion) {
+    Outcome r = run({QStringLiteral("--help")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("Aufruf: ostrevik [DATEI.pvo …]\n")));
+    for (const char* t :
+         {"--export-csv EIN.pvo PRÄFIX", "--report EIN.pvo [EIN2.pvo …] BERICHT.pdf", "--version",
+          "Ostrevik.cfg"}) {
+        EXPECT_TRUE(r.out.contains(QString::fromUtf8(t))) << t;
+    }
+    r = run({QStringLiteral("--version")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, QStringLiteral("ostrevik " OSTREVIK_VERSION "\n"));
+    EXPECT_EQ(r.err, QString());
+}

@@ -1,0 +1,97 @@
+// Writes measurement files of a few weekly training sessions of one shooter
+// who jerks the trigger and lets go after the shot less often from week to
+// week: sample data for the comparison of sessions, the README's pictures
+// and trying the program without a device.
+//
+//   demo-sessions DIR [WEEKS] [TAKEUPS]   (defaults: 4 weeks of 30 take-ups)
+
+#include "TakeUpGenerator.h"
+#include "measurement/MeasurementFile.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
+using namespace ostrevik;
+
+namespace {
+
+uint8_t clampSample(int v) {
+    v = std::clamp(v, 0, 254);
+    return static_cast<uint8_t>(v == kRecordEnd ? 4 : v);
+}
+
+// A take-up of week `week` (0 = the first): a jerk in the last 0.2 s before
+// the shot and a finger that leaves the trigger right after it get rarer.
+qtxsim::Record takeUp(qtxsim::TakeUpGenerator& generator, std::mt19937& random, int week,
+                      int weeks) {
+    qtxsim::Record r;
+    do {
+        r = generator.Next(static_cast<uint8_t>(generator.Uniform(150, 170)));
+    } while (std::find(r.samples.begin(), r.samples.end(), kShotMark) == r.samples.end());
+    const double progress = weeks > 1 ? static_cast<double>(week) / (weeks - 1) : 1.0;
+    std::uniform_real_distribution<double> chance(0.0, 1.0);
+    const auto s = static_cast<int>(std::find(r.samples.begin(), r.samples.end(), kShotMark) -
+                                    r.samples.begin());
+    if (chance(random) < 0.5 - 0.4 * progress && s >= 12) {
+        const int extra = generator.Uniform(45, 80);
+        for (int k = 1; k <= 6; ++k) {
+            uint8_t& v = r.samples[static_cast<size_t>(s - k)];
+            v = clampSample(v + extra * (7 - k) / 6);
+        }
+    }
+    if (chance(random) < 0.4 - 0.3 * progress) {
+        const int before = r.samples[static_cast<size_t>(s - 1)];
+        for (size_t i = static_cast<size_t>(s) + 1; i < r.samples.size(); ++i) {
+            const double x = std::min(1.0, static_cast<double>(i - static_cast<size_t>(s)) / 6.0);
+            r.samples[i] = clampSample(static_cast<int>(before * (1.0 - 0.5 * x)));
+        }
+    }
+    return r;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: demo-sessions DIR [WEEKS] [TAKEUPS]\n");
+        return 2;
+    }
+    const QDir dir(QString::fromLocal8Bit(argv[1]));
+    const int weeks = argc > 2 ? std::clamp(std::atoi(argv[2]), 1, 52) : 4;
+    const int takeUps = argc > 3 ? std::clamp(std::atoi(argv[3]), 1, 10000) : 30;
+    if (!dir.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "demo-sessions: cannot create %s\n", argv[1]);
+        return 1;
+    }
+    const QDate first(2026, 11, 9);
+    for (int w = 0; w < weeks; ++w) {
+        qtxsim::TakeUpGenerator generator(static_cast<uint32_t>(100 + w));
+        std::mt19937 random(static_cast<uint32_t>(200 + w));
+        QByteArray data;
+        for (int i = 0; i < takeUps; ++i) {
+            const qtxsim::Record r = takeUp(generator, random, w, weeks);
+            data.append(static_cast<char>(r.threshold));
+            data.append(reinterpret_cast<const char*>(r.samples.data()),
+                        static_cast<qsizetype>(r.samples.size()));
+            data.append(static_cast<char>(kRecordEnd));
+        }
+        Dateiheader_t kopf;
+        KopfInitialisieren(kopf);
+        kopf.setName(QStringLiteral("Anna Beispiel"));
+        kopf.setDatum(first.addDays(7 * w).toString(QStringLiteral("dd.MM.yy")));
+        kopf.setText(QStringLiteral("Luftpistole, Trockentraining, Woche %1").arg(w + 1));
+        const QString path = dir.filePath(QStringLiteral("woche%1.pvo").arg(w + 1));
+        if (!KopfUndDatenSchreiben(kopf, path, data).ok) {
+            std::fprintf(stderr, "demo-sessions: cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(path));
+    }
+    return 0;
+}
