@@ -30,9 +30,11 @@ struct RecordingHost : DeviceHost {
         caption = c;
         return MessageAnswer::Ok;
     }
-    void SetHardwareMenuEnabled(bool) override {}
-    void EnableServiceMenus() override {}
+    void SetHardwareMenuEnabled(bool enabled) override { hardwareMenu = enabled; }
+    void EnableServiceMenus() override { serviceMenus = true; }
     void PortClosing() override {}
+    bool hardwareMenu = false;
+    bool serviceMenus = false;
 };
 
 const QString kNotFound = QStringLiteral(
@@ -176,4 +178,49 @@ TEST(DeviceLink, NoDeviceFoundBecauseOtherProgramsHoldThePortsNamesThem) {
     EXPECT_EQ(host.caption, QStringLiteral("Ostrevik"));
     EXPECT_EQ(host.text,
               QStringLiteral("Keine Verbindung zur Hardware QTX an COM6 !\n\n") + busyAdapter);
+}
+
+// The port opened but what follows the opening failed (the bank selection):
+// the program is connected, says what went wrong, and the menus are on.
+TEST(DeviceLink, AFailureAfterTheOpeningIsAConnection) {
+    ScopedPortDir dir;
+    PtyPair pty(dir.path(), 2);
+    TComPort port;
+    SetupForQtx(port);
+    port.SetPort(QStringLiteral("COM2"));
+    RecordingHost host;
+    DeviceLink link(port, host);
+    link.AttachMainHandlers();
+    const PortHandler afterOpen = port.OnAfterOpen();
+    port.SetOnAfterOpen([&](TCustomComPort& sender) {
+        afterOpen(sender);
+        throw EComPort(ComError::WriteFailed, EIO);
+    });
+    EXPECT_TRUE(link.ConnectDevice());
+    EXPECT_TRUE(port.Connected());
+    EXPECT_EQ(host.caption, QStringLiteral("Ostrevik"));
+    EXPECT_TRUE(host.text.startsWith(QStringLiteral("WriteFile function failed")));
+    EXPECT_TRUE(host.hardwareMenu);
+    EXPECT_TRUE(host.serviceMenus);
+    port.SetOnRxChar(nullptr);
+    port.Close();
+}
+
+// Any error of a probe, not only the port's own, fails the probe and puts
+// every handler back.
+TEST(DeviceLink, AProbeThatFailsInAnyWayPutsTheHandlersBack) {
+    ScopedPortDir dir;
+    PtyPair pty(dir.path(), 3);
+    TComPort port;
+    SetupForQtx(port);
+    RecordingHost host;
+    DeviceLink link(port, host);
+    link.SetDecoderHandler([](TCustomComPort&, int) {});
+    link.AttachMainHandlers();
+    port.SetOnBeforeOpen([](TCustomComPort&) { throw std::runtime_error("no event thread"); });
+    EXPECT_FALSE(link.ProbePort(QStringLiteral("COM3")));
+    EXPECT_FALSE(port.Connected());
+    EXPECT_TRUE(port.OnRxChar());
+    EXPECT_TRUE(port.OnAfterOpen());
+    EXPECT_TRUE(port.OnBeforeClose());
 }

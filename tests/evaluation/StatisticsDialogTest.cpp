@@ -146,7 +146,11 @@ TEST_F(StatisticsDialogTest, PrintoutOfTheLastEvaluation) {
                                      "längste Zeit: 0,1 s Schnitt: 0,06 s")));
     // Printed now, not when the dialog evaluated.
     EXPECT_TRUE(text.contains(QLocale().toString(vorher.date(), QLocale::ShortFormat) +
+                              QStringLiteral(" - ")) ||
+                text.contains(QLocale().toString(QDate::currentDate(), QLocale::ShortFormat) +
                               QStringLiteral(" - ")));
+    // One page: no page range to choose.
+    EXPECT_FALSE(ui.printDialogOfferedPageRange);
 }
 
 TEST_F(StatisticsDialogTest, PrintedLinesDoNotOverlap) {

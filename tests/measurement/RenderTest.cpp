@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 
 using namespace ostrevik;
 
@@ -259,6 +260,24 @@ TEST_F(RenderTest, ShotAlignedDisplayMovesTheShotToTheLeadTime) {
     EXPECT_EQ(px(early, 200, cy), kWeiss);
     EXPECT_EQ(px(early, static_cast<int>(x0) + 2, cy), kRot);
     EXPECT_TRUE(ringAt(early, centre(x0, 100)));
+}
+
+// A damaged configuration file's seconds before the shot: the extremes of
+// the field draw (off the picture) without overflowing any arithmetic.
+TEST_F(RenderTest, ExtremeSecondsBeforeTheShotDrawWithoutOverflow) {
+    std::vector<int> samples = flat(50, 100);
+    samples.push_back(255);
+    Raster_t& r = fill(0, samples);
+    r.Schussbuendig = 1;
+    for (int32_t seconds :
+         {std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::min()}) {
+        settings.secondsBeforeShot = seconds;
+        list.Beschriften();
+        EXPECT_EQ(r.StartIndex(), 50 - secondsBeforeShotInUse(settings) * 50);
+        r.Zeichnen();
+        EXPECT_FALSE(r.Bild.isNull());
+        EXPECT_EQ(r.XTexte.size(), 51);
+    }
 }
 
 TEST_F(RenderTest, EveryTimeScaleStretchesTheCurve) {
