@@ -123,4 +123,26 @@ void paintFrame(QPainter& p, const PlotMapping& m, const AxisTicks& x, const Axi
     p.restore();
 }
 
+// Ticks of a value axis that reach below and above every value.
+AxisTicks valueAxisTicks(double low, double high, double plotHeight, const QFontMetricsF& fm) {
+    if (!std::isfinite(low) || !std::isfinite(high)) {
+        low = 0.0;
+        high = 1.0;
+    }
+    if (high - low < 1e-9) {
+        const double pad = std::max(std::abs(high) * 0.1, 1.0);
+        low -= pad;
+        high += pad;
+    }
+    const int intervals = std::max(2, static_cast<int>(plotHeight / (2.5 * fm.height())));
+    AxisTicks y = niceTicks(low, high, intervals);
+    if (y.values.empty() || y.values.front() > low) {
+        y.values.insert(y.values.begin(), std::floor(low / y.step) * y.step);
+    }
+    if (y.values.back() < high) {
+        y.values.push_back(std::ceil(high / y.step) * y.step);
+    }
+    return y;
+}
+
 }  // namespace ostrevik

@@ -52,6 +52,9 @@ struct AxisTicks {
 };
 // At most maxIntervals steps (and no step below minStep) covering min..max.
 AxisTicks niceTicks(double min, double max, int maxIntervals, double minStep = 0.0);
+// The ticks of a value axis of the given height that reach below and above
+// every value between low and high (a single value gets room around it).
+AxisTicks valueAxisTicks(double low, double high, double plotHeight, const QFontMetricsF& fm);
 
 // Pixel size of one screen pixel for a font: a screen font is about 15
 // pixels high, the same font on a 1200 dpi page a dozen times that.

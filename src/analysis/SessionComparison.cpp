@@ -66,28 +66,6 @@ ComparedSession compared(const TrainingSession& session, const SessionAnalysis& 
     return c;
 }
 
-// Ticks of a value axis that reach below and above every value.
-AxisTicks valueAxis(double low, double high, double plotHeight, const QFontMetricsF& fm) {
-    if (!std::isfinite(low) || !std::isfinite(high)) {
-        low = 0.0;
-        high = 1.0;
-    }
-    if (high - low < 1e-9) {
-        const double pad = std::max(std::abs(high) * 0.1, 1.0);
-        low -= pad;
-        high += pad;
-    }
-    const int intervals = std::max(2, static_cast<int>(plotHeight / (2.5 * fm.height())));
-    AxisTicks y = niceTicks(low, high, intervals);
-    if (y.values.empty() || y.values.front() > low) {
-        y.values.insert(y.values.begin(), std::floor(low / y.step) * y.step);
-    }
-    if (y.values.back() < high) {
-        y.values.push_back(std::ceil(high / y.step) * y.step);
-    }
-    return y;
-}
-
 double widestLabel(const AxisTicks& y, const QFontMetricsF& fm, const QString& suffix = {}) {
     double widest = 0.0;
     for (double v : y.values) {
@@ -270,7 +248,7 @@ PlotMapping paintKeyMetric(QPainter& p, const QRectF& target, const SessionCompa
         high = std::isfinite(high) ? std::max(high, 10.0) : 100.0;
     }
     const PlotMargins probe = plotMargins(fm, 0.0, true);
-    const AxisTicks y = valueAxis(low, high, target.height() - probe.top - probe.bottom, fm);
+    const AxisTicks y = valueAxisTicks(low, high, target.height() - probe.top - probe.bottom, fm);
     const PlotMargins g = plotMargins(fm, widestLabel(y, fm), true);
     const QRectF area = target.adjusted(g.left, g.top, -g.right, -g.bottom);
     const int n = static_cast<int>(c.sessions.size());

@@ -16,31 +16,6 @@ TrainingSession emptySession(const QString& dateiname) {
     return s;
 }
 
-// The records of a file's data part, each sample kept; bytes after the last
-// terminator (a file cut short) stay in the capture target.
-DatenWalkErgebnis recordsFrom(const QByteArray& bytes, Rasters_t& list) {
-    DatenWalkErgebnis result;
-    bool thresholdNext = true;
-    for (const char c : bytes) {
-        const auto b = static_cast<uint8_t>(c);
-        if (b == kRecordEnd) {
-            if (result.fertigeDatensaetze >= kMaxDatensaetze) {
-                result.abgeschnitten = true;
-                break;
-            }
-            list.Anhaengen();
-            ++result.fertigeDatensaetze;
-            thresholdNext = true;
-        } else if (thresholdNext) {
-            list.Letzter().SetzeTonschwelle(b);
-            thresholdNext = false;
-        } else {
-            list.Letzter().Werte.push_back(b);
-        }
-    }
-    return result;
-}
-
 }  // namespace
 
 QString falscherDateitypText() {
@@ -73,12 +48,18 @@ bool loadTrainingSession(const QString& path, TrainingSession& session, QString&
         return false;
     }
     TrainingSession s = emptySession(info.absoluteFilePath());
+    if (info.isFile() && info.size() > kMaxDateiGroesse) {
+        error = DateiZuGrossText(path);
+        return false;
+    }
     QByteArray daten;
     if (!KopfUndDatenLesen(s.Kopf, path, daten)) {
         error = QStringLiteral("%1: %2").arg(path, falscherDateitypText());
         return false;
     }
-    const DatenWalkErgebnis ergebnis = recordsFrom(daten, *s.Liste);
+    // Every sample counts for the figures, whatever the time axis shows.
+    const DatenWalkErgebnis ergebnis =
+        DatenInListe(*s.Liste, daten, kMaxDatensaetze, Kapazitaet::AlleWerte);
     if (ergebnis.abgeschnitten) {
         s.Warnung = QStringLiteral(
                         "Die Datei %1 enthält mehr als %2 Datensätze. Es wurden nur "

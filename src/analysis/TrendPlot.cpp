@@ -41,16 +41,7 @@ std::pair<double, double> valueRange(const Trend& t) {
 
 AxisTicks valueTicks(const Trend& t, double plotHeight, const QFontMetricsF& fm) {
     const auto [low, high] = valueRange(t);
-    const int intervals = std::max(2, static_cast<int>(plotHeight / (2.5 * fm.height())));
-    AxisTicks y = niceTicks(low, high, intervals);
-    // The axis ends on ticks below and above every value.
-    if (y.values.empty() || y.values.front() > low) {
-        y.values.insert(y.values.begin(), std::floor(low / y.step) * y.step);
-    }
-    if (y.values.back() < high) {
-        y.values.push_back(std::ceil(high / y.step) * y.step);
-    }
-    return y;
+    return valueAxisTicks(low, high, plotHeight, fm);
 }
 
 struct TrendLayout {

@@ -26,6 +26,20 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
+// Takes what the driver holds into the queue (mutex held). Bytes the thread
+// has not collected yet count as waiting; the thread is woken to hand them
+// over as an event, too. A failure raises the given code.
+void fillLocked(ComChannel& channel, int errorCode) {
+    const uint64_t before = channel.arrivals;
+    const int error = channel.FillLocked();
+    if (channel.arrivals != before || channel.lost) {
+        channel.WakeThread();
+    }
+    if (error != 0) {
+        throw EComPort(errorCode, error);
+    }
+}
+
 ComHandlerErrorDisplay& handlerErrorDisplay() {
     static ComHandlerErrorDisplay display;
     return display;
@@ -395,18 +409,7 @@ int TCustomComPort::Read(char* buffer, int count) {
     ComChannel& channel = *channel_;
     std::unique_lock lock(channel.mutex);
 
-    // Bytes the driver holds that the thread has not collected yet count as
-    // waiting; the thread is woken to hand them over as an event, too.
-    auto fill = [&] {
-        const uint64_t before = channel.arrivals;
-        const int error = channel.FillLocked();
-        if (channel.arrivals != before || channel.lost) {
-            channel.WakeThread();
-        }
-        if (error != 0) {
-            throw EComPort(ComError::ReadFailed, error);
-        }
-    };
+    auto fill = [&] { fillLocked(channel, ComError::ReadFailed); };
     auto finish = [&](int got) {
         if (got == 0 && channel.lost && channel.queue.empty()) {
             throw EComPort(ComError::ReadFailed, channel.lostError);
@@ -522,14 +525,7 @@ int TCustomComPort::Peek(char* buffer, int count) {
     RequireOpen(ComError::ReadFailed);
     ComChannel& channel = *channel_;
     std::lock_guard lock(channel.mutex);
-    const uint64_t before = channel.arrivals;
-    const int error = channel.FillLocked();
-    if (channel.arrivals != before || channel.lost) {
-        channel.WakeThread();
-    }
-    if (error != 0) {
-        throw EComPort(ComError::ReadFailed, error);
-    }
+    fillLocked(channel, ComError::ReadFailed);
     const int n = static_cast<int>(
         std::min<size_t>(static_cast<size_t>(std::max(count, 0)), channel.queue.size()));
     std::copy_n(channel.queue.begin(), n, buffer);
@@ -540,14 +536,7 @@ int TCustomComPort::InputCount() {
     RequireOpen(ComError::ClearComFailed);
     ComChannel& channel = *channel_;
     std::lock_guard lock(channel.mutex);
-    const uint64_t before = channel.arrivals;
-    const int error = channel.FillLocked();
-    if (channel.arrivals != before || channel.lost) {
-        channel.WakeThread();
-    }
-    if (error != 0) {
-        throw EComPort(ComError::ClearComFailed, error);
-    }
+    fillLocked(channel, ComError::ClearComFailed);
     return static_cast<int>(channel.queue.size());
 }
 

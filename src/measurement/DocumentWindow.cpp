@@ -83,12 +83,8 @@ void TMDIChild::SetzeDateiname(const QString& name) {
 bool TMDIChild::DateiLaden() {
     const QFileInfo info(Dateiname);
     if (info.isFile() && info.size() > kMaxDateiGroesse) {
-        modalUi().message(this,
-                          QStringLiteral("Die Datei %1 ist zu groß. Es können Dateien bis %2 MB "
-                                         "geöffnet werden.")
-                              .arg(Dateiname)
-                              .arg(kMaxDateiGroesse / (1024 * 1024)),
-                          QStringLiteral("Fehler"), MessageButtons::Ok);
+        modalUi().message(this, DateiZuGrossText(Dateiname), QStringLiteral("Fehler"),
+                          MessageButtons::Ok);
         return false;
     }
     QByteArray daten;

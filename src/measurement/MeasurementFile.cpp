@@ -96,7 +96,14 @@ FileWriteResult KopfUndDatenSchreiben(const Dateiheader_t& header, const QString
     return writeFileAtomically(fileName, header.toBytes() + bytes);
 }
 
-DatenWalkErgebnis DatenInListe(Rasters_t& liste, const QByteArray& bytes, int maxDatensaetze) {
+QString DateiZuGrossText(const QString& fileName) {
+    return QStringLiteral("Die Datei %1 ist zu groß. Es können Dateien bis %2 MB geöffnet werden.")
+        .arg(fileName)
+        .arg(kMaxDateiGroesse / (1024 * 1024));
+}
+
+DatenWalkErgebnis DatenInListe(Rasters_t& liste, const QByteArray& bytes, int maxDatensaetze,
+                               Kapazitaet kapazitaet) {
     DatenWalkErgebnis result;
     bool schwelleErwartet = true;
     bool gekuerzt = false;  // the record being read lost samples
@@ -123,8 +130,14 @@ DatenWalkErgebnis DatenInListe(Rasters_t& liste, const QByteArray& bytes, int ma
             const void* next = std::memchr(p, kRecordEnd, static_cast<size_t>(end - p));
             const char* ende = next ? static_cast<const char*>(next) : end;
             const auto n = static_cast<size_t>(ende - p);
-            const size_t genommen =
-                liste.Letzter().WerteAnhaengen(reinterpret_cast<const uint8_t*>(p), n);
+            const auto* werte = reinterpret_cast<const uint8_t*>(p);
+            size_t genommen = n;
+            if (kapazitaet == Kapazitaet::AlleWerte) {
+                std::vector<uint8_t>& ziel = liste.Letzter().Werte;
+                ziel.insert(ziel.end(), werte, werte + n);
+            } else {
+                genommen = liste.Letzter().WerteAnhaengen(werte, n);
+            }
             gekuerzt = gekuerzt || genommen < n;
             p = ende - 1;
         }

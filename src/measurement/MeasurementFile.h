@@ -70,9 +70,15 @@ struct DatenWalkErgebnis {
 // Builds records from a file's data bytes into the list's capture target:
 // a threshold byte, samples up to the terminator 3, and so on. Each
 // terminator appends a new capture target. Bytes after the last terminator
-// stay in the capture target. Samples beyond a record's capacity are dropped.
+// stay in the capture target. Samples beyond a record's capacity are dropped,
+// unless every sample is to be kept (an evaluation, not a display).
+enum class Kapazitaet { Beachten, AlleWerte };
 DatenWalkErgebnis DatenInListe(Rasters_t& liste, const QByteArray& bytes,
-                               int maxDatensaetze = kMaxDatensaetze);
+                               int maxDatensaetze = kMaxDatensaetze,
+                               Kapazitaet kapazitaet = Kapazitaet::Beachten);
+
+// The message for a file above kMaxDateiGroesse.
+QString DateiZuGrossText(const QString& fileName);
 
 // The data bytes of every record except the capture target.
 QByteArray ListeAlsDaten(const Rasters_t& liste);
