@@ -3,7 +3,7 @@
 //
 //   build/bench/report_bench
 
-#include "analysis/ReportPdf.h"
+#include "analysis/ui/ReportPdf.h"
 
 #include "QtBenchmarkMain.h"
 #include "TakeUpGenerator.h"

@@ -1,8 +1,8 @@
 #include "app/CommandLine.h"
 
 #include "analysis/CsvExport.h"
-#include "analysis/ReportPdf.h"
 #include "analysis/SessionAnalysis.h"
+#include "analysis/ui/ReportPdf.h"
 #include "settings/ConfigFile.h"
 #include "settings/Paths.h"
 

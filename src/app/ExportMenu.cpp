@@ -1,7 +1,7 @@
 #include "app/ExportMenu.h"
 
-#include "analysis/ComparisonWindow.h"
-#include "analysis/ExportCommands.h"
+#include "analysis/ui/ComparisonWindow.h"
+#include "analysis/ui/ExportCommands.h"
 #include "app/MainWindow.h"
 #include "measurement/DocumentWindow.h"
 

@@ -1,7 +1,7 @@
-#include "analysis/ComparisonWindow.h"
-#include "analysis/ExportCommands.h"
-#include "analysis/ReportPdf.h"
 #include "analysis/SessionComparison.h"
+#include "analysis/ui/ComparisonWindow.h"
+#include "analysis/ui/ExportCommands.h"
+#include "analysis/ui/ReportPdf.h"
 
 #include "../evaluation/PdfTools.h"
 #include "ScriptedModalUi.h"

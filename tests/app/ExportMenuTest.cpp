@@ -1,4 +1,4 @@
-#include "analysis/ComparisonWindow.h"
+#include "analysis/ui/ComparisonWindow.h"
 
 #include "AppFixture.h"
 #include "TestFiles.h"

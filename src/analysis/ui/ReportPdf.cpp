@@ -1,4 +1,4 @@
-#include "analysis/ReportPdf.h"
+#include "analysis/ui/ReportPdf.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "analysis/ComparisonWindow.h"
+#include "analysis/ui/ComparisonWindow.h"
 
-#include "analysis/ExportCommands.h"
+#include "analysis/ui/ExportCommands.h"
 #include "common/ModalUi.h"
 
 #include <QApplication>

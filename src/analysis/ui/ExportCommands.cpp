@@ -1,7 +1,7 @@
-#include "analysis/ExportCommands.h"
+#include "analysis/ui/ExportCommands.h"
 
 #include "analysis/CsvExport.h"
-#include "analysis/ReportPdf.h"
+#include "analysis/ui/ReportPdf.h"
 #include "common/ModalUi.h"
 
 #include <QApplication>
