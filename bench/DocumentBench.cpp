@@ -187,6 +187,59 @@ void BM_Memory1000(benchmark::State& state) {
 }
 BENCHMARK(BM_Memory1000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
+// A season: 100 000 short take-ups (1 to 3 s each) opened in a window and
+// shown, then saved back.
+QString saison() {
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("saison.pvo"));
+    if (!QFile::exists(path)) {
+        std::mt19937 zufall(2026);
+        std::uniform_int_distribution<int> laenge(50, 150);
+        QByteArray daten;
+        for (int i = 0; i < 100000; ++i) {
+            daten.append(static_cast<char>(60 + i % 150));
+            const int n = laenge(zufall);
+            for (int j = 0; j < n; ++j) {
+                daten.append(static_cast<char>(std::min(4 + j * 2, 254)));
+            }
+            daten.append(static_cast<char>(kShotMark));
+            daten.append(static_cast<char>(kRecordEnd));
+        }
+        Dateiheader_t kopf;
+        KopfInitialisieren(kopf);
+        KopfUndDatenSchreiben(kopf, path, daten);
+    }
+    return path;
+}
+
+void BM_OpenSeason100000(benchmark::State& state) {
+    const QString path = saison();
+    test::NullDocumentHost host;
+    for (auto _ : state) {
+        auto* w = new TMDIChild(host);
+        w->SetzeDateiname(path);
+        w->DateiLaden();
+        zeigen(*w);
+        benchmark::DoNotOptimize(w->Liste->Anzahl());
+        state.PauseTiming();
+        state.counters["hwm_MB"] = kilobytes("VmHWM") / 1024.0;
+        delete w;
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenSeason100000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+void BM_SaveSeason100000(benchmark::State& state) {
+    test::NullDocumentHost host;
+    TMDIChild w(host);
+    w.SetzeDateiname(saison());
+    w.DateiLaden();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(w.DateiSpeichern());
+    }
+}
+BENCHMARK(BM_SaveSeason100000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
 }  // namespace
 
 int main(int argc, char** argv) {
