@@ -392,3 +392,24 @@ TEST_F(MainWindowTest, FileDialogsRememberAndAMessageNeverShowsTheWaitCursor) {
     ASSERT_EQ(ui.saveRequests.size(), 1u);
     EXPECT_EQ(ui.saveRequests[0].initialPath, dir.filePath(QStringLiteral("UNBENANNT2.pvo")));
 }
+
+// A record that arrives while the program's close question is open is not
+// thrown away unasked: the question comes again.
+TEST_F(MainWindowTest, ARecordArrivingDuringTheCloseQuestionIsAskedForAgain) {
+    qtxsim::Simulator& sim = addDevice(1);
+    start();
+    TMDIChild* doc = newDocument();
+    doc->Geaendert = true;
+    int asked = 0;
+    ui.duringMessage = [&](const test::MessageCall& call) {
+        if (call.buttons == MessageButtons::YesNoCancel && ++asked == 1) {
+            sim.QueueRecord(qtxsim::Record{0x50, {10, 20, 30}});
+            ASSERT_TRUE(waitUntil([&] { return doc->Liste->Anzahl() == 2; }));
+        }
+    };
+    ui.messageAnswers = {MessageAnswer::No, MessageAnswer::Cancel};
+    EXPECT_FALSE(form->close());
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(doc->Liste->Datensatz(0).Werte, (std::vector<uint8_t>{10, 20, 30}));
+}
