@@ -224,7 +224,9 @@ TEST_F(DocumentWindowTest, ADocumentCutOnLoadingIsNeverSavedOverItsFile) {
     ASSERT_TRUE(KopfUndDatenSchreiben(kopf, lang, char(100) + QByteArray(3000, 80) + char(3)).ok);
     const QByteArray langOriginal = test::readAll(lang);
     ui.messages.clear();
-    TMDIChild& l = openFile(lang);
+    TMDIChild l(host);
+    l.SetzeDateiname(lang);
+    ASSERT_TRUE(l.DateiLaden());
     EXPECT_EQ(l.Liste->Datensatz(0).AnzahlWerte(), 2500);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_TRUE(ui.messages[0].text.startsWith(QStringLiteral("1 Datensätze der Datei")));
