@@ -337,7 +337,7 @@ void TMDIChild::RecordEnded() {
 }
 
 void TMDIChild::BatchDone() {
-    Liste->ZeilenAnpassen();
+    Liste->LetztenAnpassen();
 }
 
 bool TMDIChild::event(QEvent* event) {

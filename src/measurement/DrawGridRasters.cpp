@@ -104,6 +104,19 @@ void DrawGridRasters_t::ZeilenAnpassen() {
     Aktualisieren();
 }
 
+void DrawGridRasters_t::LetztenAnpassen() {
+    if (!LetztenBeschriften()) {
+        ZeilenAnpassen();
+        return;
+    }
+    if (Grid) {
+        const Rastermass_t& g = Letzter().Raster;
+        Grid->SetColWidth(g.Breite() + 2);
+        Grid->SetRowHeight(ErsteZeile + Anzahl() - 1, g.Hoehe() + 2);
+        Grid->Invalidate();
+    }
+}
+
 void DrawGridRasters_t::Aktualisieren() {
     Beschriften();
     if (Grid) {

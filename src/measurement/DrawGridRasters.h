@@ -30,6 +30,9 @@ public:
     void ZeilenAnpassen();
     // Numbers, scales and labels every record and repaints the grid.
     void Aktualisieren();
+    // After live samples: the capture target's row alone, or everything
+    // (ZeilenAnpassen) when more than its samples has changed.
+    void LetztenAnpassen();
     // True when picture column x of the row is within the visible part of
     // the grid.
     bool IstSichtbar(int row, int x) const;

@@ -53,8 +53,9 @@ void Rasters_t::Beschriften() {
     // In shot-aligned display the labels count towards 0 at the shot.
     const int e0Schussbuendig =
         static_cast<int>(1.0f - static_cast<float>(secondsBeforeShotInUse(e)) * s);
-    const QStringList& xNormal = zeitTexte(normal_, s, 1);
-    const QStringList& xSchussbuendig = zeitTexte(schussbuendig_, s, e0Schussbuendig);
+    // The labels every record shares, made anew only when the scale changes.
+    zeitTexte(normal_, s, 1);
+    zeitTexte(schussbuendig_, s, e0Schussbuendig);
     if (prozentTexte_.size() != Zeilen + 1) {
         prozentTexte_.clear();
         prozentTexte_.append(QString());
@@ -65,18 +66,38 @@ void Rasters_t::Beschriften() {
 
     int schuss = 0;
     int nummer = 0;
+    stand_.schuesseDavor = 0;
     for (const auto& record : records_) {
-        Raster_t& r = *record;
-        r.PixelProSekunde = static_cast<uint32_t>(static_cast<float>(r.Raster.SpaltenBreite) * s);
-        r.NummerSetzen(++nummer);
-        if (r.HatSchuss) {
-            r.SchussNummerSetzen(++schuss);
+        if (nummer + 1 == Anzahl()) {
+            stand_.schuesseDavor = schuss;
         }
-        // Assigning the shared lists costs a reference count and lets the
-        // pictures compare their texts by pointer.
-        r.YTexte = prozentTexte_;
-        r.XTexte = r.Schussbuendig != 0 ? xSchussbuendig : xNormal;
+        beschriften(*record, ++nummer, schuss, s);
     }
+    stand_.anzahl = Anzahl();
+    stand_.einstellungen = e;
+}
+
+void Rasters_t::beschriften(Raster_t& r, int nummer, int& schuss, float s) {
+    r.PixelProSekunde = static_cast<uint32_t>(static_cast<float>(r.Raster.SpaltenBreite) * s);
+    r.NummerSetzen(nummer);
+    if (r.HatSchuss) {
+        r.SchussNummerSetzen(++schuss);
+    }
+    // Assigning the shared lists costs a reference count and lets the
+    // pictures compare their texts by pointer.
+    r.YTexte = prozentTexte_;
+    r.XTexte = r.Schussbuendig != 0 ? schussbuendig_.texte : normal_.texte;
+}
+
+bool Rasters_t::LetztenBeschriften() {
+    static const DisplaySettings kVorgabe = DisplaySettings::defaults();
+    const DisplaySettings& e = Einstellungen ? *Einstellungen : kVorgabe;
+    if (records_.empty() || stand_.anzahl != Anzahl() || !(stand_.einstellungen == e)) {
+        return false;
+    }
+    int schuss = stand_.schuesseDavor;
+    beschriften(Letzter(), Anzahl(), schuss, timeScaleFactor(e.timeScale));
+    return true;
 }
 
 void Rasters_t::BilderFreigebenAusser(int von, int bis) {

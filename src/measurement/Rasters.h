@@ -28,6 +28,11 @@ public:
     // numbered per list from 1 in list order. Records whose state does not
     // change keep their pictures.
     void Beschriften();
+    // The same for the capture target alone, when nothing but its samples
+    // has changed since the last Beschriften (a live capture between two
+    // records): a long document costs no more per sample than a short one.
+    // False, with nothing done, when more has changed.
+    bool LetztenBeschriften();
     // Releases the pictures of all records outside [von, bis] (0-based), so
     // that a long document holds pictures only near the rows on screen.
     void BilderFreigebenAusser(int von, int bis);
@@ -54,6 +59,15 @@ private:
         QStringList texte;
     };
     const QStringList& zeitTexte(Zeitbeschriftung& cache, float s, int e0);
+    void beschriften(Raster_t& r, int nummer, int& schuss, float s);
+
+    // What the last Beschriften went by.
+    struct Beschriftungsstand {
+        int anzahl = -1;
+        DisplaySettings einstellungen;
+        int schuesseDavor = 0;  // shots of the records before the capture target
+    };
+    Beschriftungsstand stand_;
 
     std::vector<std::unique_ptr<Raster_t>> records_;
     Zeitbeschriftung normal_;

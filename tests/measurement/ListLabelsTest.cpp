@@ -57,6 +57,32 @@ TEST_F(ListLabelsTest, NumbersRecordsAndShotsPerListInOrder) {
     EXPECT_EQ(list.Letzter().NummerText, QStringLiteral("0004"));
 }
 
+// Live samples relabel the capture target alone, exactly as a whole
+// relabelling would; once more has changed, it is left to the whole one.
+TEST_F(ListLabelsTest, TheCaptureTargetAloneIsLabelledAsTheWholeListWouldBe) {
+    list.Anhaengen();
+    EXPECT_FALSE(list.LetztenBeschriften());  // never labelled yet
+    record({10, 255, 20});
+    record({255});
+    list.Beschriften();
+    for (int s : {40, 255, 50}) {
+        list.Letzter().WertAnhaengen(static_cast<uint8_t>(s));
+    }
+    EXPECT_EQ(list.Letzter().SchussText, QStringLiteral("0003"));  // the count of the run
+    ASSERT_TRUE(list.LetztenBeschriften());
+    EXPECT_EQ(list.Letzter().NummerText, QStringLiteral("0003"));
+    EXPECT_EQ(list.Letzter().SchussText, QStringLiteral("0003"));
+    Raster_t::SchussZaehler = 10;
+    list.Beschriften();
+    EXPECT_EQ(list.Letzter().SchussText, QStringLiteral("0003"));
+
+    settings.timeScale = 3;
+    EXPECT_FALSE(list.LetztenBeschriften());
+    list.Beschriften();
+    record({});
+    EXPECT_FALSE(list.LetztenBeschriften());
+}
+
 TEST_F(ListLabelsTest, FourDigitNumbersGrowBeyondFourDigits) {
     list.Anhaengen();
     for (int i = 0; i < 10000; ++i) {
