@@ -40,12 +40,22 @@ struct MeanLines {
     QPolygonF band;  // upper edge left to right, then lower edge right to left
 };
 
+// Where only a few of the take-ups reach (the longest lead-ins, the longest
+// follow-throughs), the mean is the mean of one or two curves and would look
+// like a feature of the session; it is drawn where at least 30 % of the
+// take-ups (and two of them) have a value.
+int meanMinimumCount(const ShotOverlay& o) {
+    const auto n = static_cast<int>(o.curves.size());
+    return n <= 1 ? 1 : std::max(2, (3 * n + 9) / 10);
+}
+
 MeanLines meanLines(const ShotOverlay& o, const PlotMapping& m) {
     MeanLines lines;
     QPolygonF lower;
+    const int minimum = meanMinimumCount(o);
     for (int k = o.firstOffset; k <= o.lastOffset; ++k) {
         const MeanPoint* p = o.meanAt(k);
-        if (!p) {
+        if (!p || p->count < minimum) {
             continue;
         }
         const double x = m.xPixel(k * kSecondsPerSample);
