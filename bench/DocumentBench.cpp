@@ -82,9 +82,8 @@ double kilobytes(const char* feld) {
     return 0;
 }
 
-// Opening a 1000-record file in a new window and showing it.
-void BM_Open1000AndShow(benchmark::State& state) {
-    const QString path = dokument(1000);
+// Opening a file in a new window and showing it, with the peak memory.
+void oeffnenUndZeigen(benchmark::State& state, const QString& path) {
     test::NullDocumentHost host;
     for (auto _ : state) {
         auto* w = new TMDIChild(host);
@@ -93,9 +92,14 @@ void BM_Open1000AndShow(benchmark::State& state) {
         zeigen(*w);
         benchmark::DoNotOptimize(w->Liste->Anzahl());
         state.PauseTiming();
+        state.counters["hwm_MB"] = kilobytes("VmHWM") / 1024.0;
         delete w;
         state.ResumeTiming();
     }
+}
+
+void BM_Open1000AndShow(benchmark::State& state) {
+    oeffnenUndZeigen(state, dokument(1000));
 }
 BENCHMARK(BM_Open1000AndShow)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
@@ -219,19 +223,7 @@ void BM_Memory1000(benchmark::State& state) {
 BENCHMARK(BM_Memory1000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 void BM_OpenSeason100000(benchmark::State& state) {
-    const QString path = saison();
-    test::NullDocumentHost host;
-    for (auto _ : state) {
-        auto* w = new TMDIChild(host);
-        w->SetzeDateiname(path);
-        w->DateiLaden();
-        zeigen(*w);
-        benchmark::DoNotOptimize(w->Liste->Anzahl());
-        state.PauseTiming();
-        state.counters["hwm_MB"] = kilobytes("VmHWM") / 1024.0;
-        delete w;
-        state.ResumeTiming();
-    }
+    oeffnenUndZeigen(state, saison());
 }
 BENCHMARK(BM_OpenSeason100000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 

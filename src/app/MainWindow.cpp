@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/AnalyseMenu.h"
+#include "app/Application.h"
 #include "app/HelpWindow.h"
 #include "app/LiveBar.h"
 #include "app/ToolbarIcons.h"
@@ -86,8 +87,7 @@ TForm1::TForm1(const QString& configPath, QWidget* parent)
             [this] { Guarded([this] { Decoder.Watch(LiveStreamDecoder::Clock::now()); }); });
     watch->start(250);
     ComPort1.SetOnPortLost([this](TCustomComPort&) { PortLost(); });
-    SetComHandlerErrorDisplay(
-        [this](const std::exception& e) { ShowError(QString::fromLocal8Bit(e.what())); });
+    SetComHandlerErrorDisplay([this](const std::exception& e) { ShowStandardError(this, e); });
 
     // The frame: live bar at the left edge, the document windows beside it.
     auto* central = new QWidget(this);
@@ -724,10 +724,6 @@ void TForm1::PortLost() {
             QStringLiteral("Fehler"), MessageButtons::Ok);
 }
 
-void TForm1::ShowError(const QString& text) {
-    modalUi().message(this, text, QStringLiteral("Ostrevik"), MessageButtons::Ok);
-}
-
 void TForm1::Guarded(const std::function<void()>& command) {
     try {
         command();
@@ -735,10 +731,10 @@ void TForm1::Guarded(const std::function<void()>& command) {
         if (ComPort1.PortLost()) {
             PortLost();
         } else {
-            ShowError(QString::fromLocal8Bit(e.what()));
+            ShowStandardError(this, e);
         }
     } catch (const std::exception& e) {
-        ShowError(QString::fromLocal8Bit(e.what()));
+        ShowStandardError(this, e);
     }
 }
 

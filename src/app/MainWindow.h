@@ -191,7 +191,6 @@ private:
     // Runs a command; an error that escapes it is shown as the program's
     // standard error message and the program goes on.
     void Guarded(const std::function<void()>& command);
-    void ShowError(const QString& text);
     void UpdateMenuStates();
     void SetDocumentCommandsEnabled(bool enabled);
     QMdiSubWindow* SubWindowOf(TMDIChild* child) const;

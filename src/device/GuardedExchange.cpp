@@ -28,6 +28,14 @@ void WaitWithoutEvents(std::chrono::milliseconds wait) {
     std::this_thread::sleep_for(wait);
 }
 
+void WriteCommand(TCustomComPort& port, std::initializer_list<uint8_t> command) {
+    QByteArray bytes;
+    for (uint8_t b : command) {
+        bytes.append(static_cast<char>(b));
+    }
+    port.Write(bytes.constData(), static_cast<int>(bytes.size()));
+}
+
 RxCharAside::RxCharAside(TCustomComPort& port, RxCharHandler replacement)
     : port_(port), saved_(port.OnRxChar()) {
     port_.SetOnRxChar(std::move(replacement));
@@ -153,11 +161,7 @@ void GuardedExchange::Write(std::initializer_list<uint8_t> command) {
         }
         return;
     }
-    QByteArray bytes;
-    for (uint8_t b : command) {
-        bytes.append(static_cast<char>(b));
-    }
-    port_.Write(bytes.constData(), static_cast<int>(bytes.size()));
+    WriteCommand(port_, command);
 }
 
 QByteArray GuardedExchange::Run(std::initializer_list<uint8_t> command, int readLength,

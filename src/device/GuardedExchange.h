@@ -20,6 +20,10 @@ inline constexpr std::chrono::milliseconds kReplyWait{100};
 // reach a handler.
 void WaitWithoutEvents(std::chrono::milliseconds wait);
 
+// Writes command bytes that expect no reply, with one write and without the
+// debug echo. An error of the port is passed on.
+void WriteCommand(TCustomComPort& port, std::initializer_list<uint8_t> command);
+
 // Puts the port's received-bytes handler aside, replaced by another one (or
 // by none), for the guard's lifetime, and back at its end on every path.
 // Putting it back hands it the bytes that waited meanwhile.

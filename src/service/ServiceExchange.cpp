@@ -19,14 +19,6 @@ QByteArray ServiceExchange(DeviceLink& link, std::initializer_list<uint8_t> comm
     }
 }
 
-void WriteCommand(TCustomComPort& port, std::initializer_list<uint8_t> command) {
-    QByteArray bytes;
-    for (uint8_t b : command) {
-        bytes.append(static_cast<char>(b));
-    }
-    port.Write(bytes.constData(), static_cast<int>(bytes.size()));
-}
-
 QString PortErrorText(const std::exception& error) {
     return QString::fromLocal8Bit(error.what());
 }

@@ -29,10 +29,6 @@ class DeviceLink;
 QByteArray ServiceExchange(DeviceLink& link, std::initializer_list<uint8_t> command, int readLength,
                            std::chrono::milliseconds wait, int replyLength = -1);
 
-// Writes command bytes that expect no reply, with one write. An error of the
-// port is passed on.
-void WriteCommand(TCustomComPort& port, std::initializer_list<uint8_t> command);
-
 // The message of a port error as the program's standard error display shows it.
 QString PortErrorText(const std::exception& error);
 

@@ -5,8 +5,6 @@
 
 #include <QDialog>
 
-#include <optional>
-
 class QButtonGroup;
 class QGroupBox;
 class QPushButton;
