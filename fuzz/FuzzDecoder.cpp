@@ -17,7 +17,7 @@ namespace {
 struct Link : test::QueuedStreamInput {
     int lastControl = 0;  // the last pause or resume byte sent
     void SendByte(uint8_t b) override {
-        if (b == kStreamPause || b == kStreamResume) {
+        if (b == Command::StreamPause || b == Command::StreamResume) {
             lastControl = b;
         }
     }
@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         pos += n;
         decoder.ComPort1RxChar(static_cast<int>(link.queue.size()) + ((control & 0x20) ? 3 : 0));
         // The device is paused exactly while the decoder thinks it is.
-        check(decoder.StreamPaused == (link.lastControl == kStreamPause));
+        check(decoder.StreamPaused == (link.lastControl == Command::StreamPause));
     }
     for (int i = 0; i < document.list.Anzahl(); ++i) {
         check(document.list.Datensatz(i).Werte.size() <= document.list.Datensatz(i).Kapazitaet());

@@ -9,8 +9,7 @@
 namespace ostrevik {
 
 void ShowStandardError(QWidget* parent, const std::exception& error) {
-    modalUi().message(parent, QString::fromLocal8Bit(error.what()), QStringLiteral("Ostrevik"),
-                      MessageButtons::Ok);
+    modalUi().showError(parent, error);
 }
 
 bool OstrevikApplication::notify(QObject* receiver, QEvent* event) {

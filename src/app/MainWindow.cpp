@@ -66,28 +66,25 @@ QString UntitledName(int openWindows) {
 }
 
 TForm1::TForm1(const QString& configPath, QWidget* parent)
-    : QMainWindow(parent),
-      Device(ComPort1, *this),
-      Decoder(Device, *this),
-      configPath_(configPath) {
+    : QMainWindow(parent), Session(*this, *this), configPath_(configPath) {
     setWindowTitle(QStringLiteral("Ostrevik"));
     resize(793, 508);
     if (const QScreen* screen = QApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
 
-    SetupForQtx(ComPort1);
-    Device.SetDecoderHandler([this](TCustomComPort&, int count) { DecoderRxChar(count); });
-    Device.SetDecoder(&Decoder);
-    Device.AttachMainHandlers();
-    // Capture never waits for a byte that will not come, nor the device for
-    // a resume that was not sent.
-    auto* watch = new QTimer(this);
-    connect(watch, &QTimer::timeout, this,
-            [this] { Guarded([this] { Decoder.Watch(LiveStreamDecoder::Clock::now()); }); });
-    watch->start(250);
-    ComPort1.SetOnPortLost([this](TCustomComPort&) { PortLost(); });
     SetComHandlerErrorDisplay([this](const std::exception& e) { ShowStandardError(this, e); });
+    connect(&Session, &DeviceSession::ConnectionLost, this, [this](const QString& port) {
+        Message(QStringLiteral("Die Verbindung zur Hardware QTX an %1 ist unterbrochen!\n\n"
+                               "Sobald das Gerät wieder angeschlossen ist, wird die Verbindung "
+                               "von selbst wiederhergestellt.")
+                    .arg(port),
+                QStringLiteral("Fehler"), MessageButtons::Ok);
+    });
+    connect(&Session, &DeviceSession::ConnectionRestored, this, [this](const QString& port) {
+        ShowStatusText(
+            QStringLiteral("Verbindung zur Hardware QTX an %1 wiederhergestellt").arg(port));
+    });
 
     // The frame: live bar at the left edge, the document windows beside it.
     auto* central = new QWidget(this);
@@ -121,9 +118,9 @@ TForm1::TForm1(const QString& configPath, QWidget* parent)
     Form3 = new TForm3(LiveSettings, this);
     Form4 = new TForm4(this);
     Form5 = new TForm5(this);
-    VerstarkungDlg = new TFormVerstarkungDlg(Device, this);
-    NullabgleichDlg = new TFormNullabgleichDlg(Device, this);
-    Form8 = new TForm8(Device, this);
+    VerstarkungDlg = new TFormVerstarkungDlg(Session, this);
+    NullabgleichDlg = new TFormNullabgleichDlg(Session, this);
+    Form8 = new TForm8(Session, this);
     InfoDlg = new TPvxInfoDlg(this);
     StatistikDlg = new TPvxStatistikDlg(this);
     StatistikDlg->setQuelle([this] {
@@ -136,15 +133,15 @@ TForm1::TForm1(const QString& configPath, QWidget* parent)
         }
         return q;
     });
-    DebugForm = new TDebugForm(Device.TraceOn, this);
-    DatenLoggerDlg = new TPvxDatenLoggerDlg(Device, this);
-    TongenDlg = new TPvxTongenDlg(Device, this);
+    DebugForm = new TDebugForm(Session.TraceOn, this);
+    DatenLoggerDlg = new TPvxDatenLoggerDlg(Session, this);
+    TongenDlg = new TPvxTongenDlg(Session, this);
     CreateServiceWindows();
     Help = new HelpWindow(this);
 }
 
 void TForm1::CreateServiceWindows() {
-    Device.TraceByte = [this](uint8_t b) { DebugForm->TraceByte(b); };
+    Session.TraceByte = [this](uint8_t b) { DebugForm->TraceByte(b); };
     // Every service window is shown modally; a dialog left open by its
     // runner is hidden as well, so it always puts the live decoder back.
     auto modal = [](QDialog* dialog) {
@@ -164,7 +161,7 @@ void TForm1::CreateServiceWindows() {
 
 bool TForm1::EinstellungenDialog() {
     Form3->ComComboBox1->UpdateItems();
-    Form3->ComComboBox1->SetComPort(&ComPort1);
+    Form3->ComComboBox1->SetComPort(&Session.ComPort1());
     Form3->Edit1->setMaxLength(kUserNameMaxChars);
     Form3->Edit1->setText(Config.userName());
     Form3->CheckBox2->setChecked(Config.file.liveBarVisible != 0);
@@ -174,15 +171,9 @@ bool TForm1::EinstellungenDialog() {
 }
 
 TForm1::~TForm1() {
+    // The line closes before the windows the session talks to go away.
+    Session.Shutdown();
     SetComHandlerErrorDisplay(nullptr);
-    // The port closes before the windows its handlers talk to go away.
-    ComPort1.SetOnRxChar(nullptr);
-    ComPort1.SetOnBeforeClose(nullptr);
-    ComPort1.SetOnPortLost(nullptr);
-    try {
-        ComPort1.Close();
-    } catch (const EComPort&) {
-    }
 }
 
 void TForm1::CreateMenus() {
@@ -378,8 +369,8 @@ void TForm1::EnableServiceMenus() {
     UpdateMenuStates();
 }
 
-void TForm1::PortClosing() {
-    Decoder.PortClosed();
+void TForm1::ShowError(const std::exception& error) {
+    ShowStandardError(this, error);
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -395,10 +386,10 @@ void TForm1::showEvent(QShowEvent* event) {
 void TForm1::FormShow() {
     shown_ = true;
     // Without a connection the port's error is shown, as for any command.
-    DebugForm->SendKey = [this](uint8_t b) { Guarded([this, b] { Device.SendByte(b); }); };
+    DebugForm->SendKey = [this](uint8_t b) { Guarded([this, b] { Session.SendKey(b); }); };
     loadSettings(Config, configPath_);
     ApplySettings();
-    Device.SearchDevice();
+    Session.SearchDevice();
     // Files named on the command line (a file manager opening a .pvo file)
     // open as "&Öffnen" would open them.
     for (const QString& path : StartFiles) {
@@ -410,7 +401,7 @@ void TForm1::FormShow() {
 void TForm1::ApplySettings() {
     setWindowTitle(MainCaption(Config.userName()));
     LiveSettings = Config.file.display;
-    ComPort1.SetPort(ComPortName(static_cast<int>(Config.file.comPortNumber)));
+    Session.ComPort1().SetPort(ComPortName(static_cast<int>(Config.file.comPortNumber)));
     for (const QString& path : Config.openFiles) {
         if (!path.isEmpty() && QFileInfo(path).isFile()) {
             OpenDocumentWindow(path)->DateiLaden();
@@ -438,8 +429,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
             again = true;
         }
     }
-    // Nothing more may reach a document that is closing without being asked.
-    ComPort1.SetOnRxChar(nullptr);
+    // Nothing more may reach a document that is closing without being asked,
+    // and a device paused by us is resumed before the line goes.
+    Session.Shutdown();
     FormClose();
     // The windows were asked; close them without asking again.
     for (TMDIChild* child : DocumentWindows()) {
@@ -450,7 +442,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::FormClose() {
     Config.file.display = LiveSettings;
-    Config.file.comPortNumber = PortNumberForConfig(ComPort1.Port());
+    Config.file.comPortNumber = PortNumberForConfig(Session.ComPort1().Port());
     Config.openFiles.clear();
     for (TMDIChild* child : DocumentWindows()) {
         Config.openFiles << child->Dateiname;
@@ -499,12 +491,12 @@ TMDIChild* TForm1::OpenDocumentWindow(const QString& name) {
     child->FormActivate();
     Fenster1->addAction(entry);
     entry->setEnabled(documentCommandsEnabled_);
-    Device.SendMeasure();
+    Session.SendMeasure();
     return child;
 }
 
 void TForm1::DateiNeu() {
-    if (!Device.ConnectDevice()) {
+    if (!Session.ConnectDevice()) {
         return;
     }
     TMDIChild* child = OpenDocumentWindow(UntitledName(static_cast<int>(DocumentWindows().size())));
@@ -588,8 +580,7 @@ void TForm1::Statistik() {
 }
 
 void TForm1::Connect() {
-    ComPort1.Close();
-    Device.SearchDevice();
+    Session.Reconnect();
 }
 
 void TForm1::DisplayMode(int mode) {
@@ -633,7 +624,7 @@ void TForm1::Einstellungen() {
     if (!OnEinstellungenDialog || !OnEinstellungenDialog()) {
         return;
     }
-    Device.ConnectDevice();
+    Session.ConnectDevice();
     Config.file.liveBarVisible = Form3->CheckBox2->isChecked() ? 1 : 0;
     CGauge1->setVisible(Config.file.liveBarVisible != 0);
     Config.setUserName(Form3->Edit1->text());
@@ -677,7 +668,7 @@ MessageAnswer TForm1::Message(const QString& text, const QString& caption, Messa
 
 void TForm1::ShowLiveValue(uint32_t value) {
     // Above the device's tone threshold the bar turns the button-face colour.
-    const bool above = static_cast<double>(value) > 254.0 * Decoder.ToneThreshold / 254.0;
+    const bool above = static_cast<double>(value) > 254.0 * Session.Decoder().ToneThreshold / 254.0;
     CGauge1->setForegroundColor(above ? palette().color(QPalette::Button) : kLime);
     CGauge1->setValue(static_cast<int>(std::min<uint32_t>(value, LiveBar::kMax)));
 }
@@ -690,49 +681,9 @@ QString TForm1::StatusText() const {
     return StatusPanel->text();
 }
 
-void TForm1::DecoderRxChar(int count) {
-    try {
-        Decoder.ComPort1RxChar(count);
-    } catch (const EComPort&) {
-        if (ComPort1.PortLost()) {
-            PortLost();
-        } else {
-            throw;
-        }
-    }
-}
-
-void TForm1::PortLost() {
-    if (!ComPort1.Connected()) {
-        return;
-    }
-    const QString name = ComPort1.Port();
-    try {
-        ComPort1.Close();
-    } catch (const EComPort&) {
-        // The device is gone; the port is closed all the same.
-    }
-    // "Connect " stays reachable, so the user can reconnect once the device
-    // is back without restarting the program.
-    SetHardwareMenuEnabled(true);
-    if (ActiveChild) {
-        ActiveChild->BatchDone();
-    }
-    Message(QStringLiteral("Die Verbindung zur Hardware QTX an %1 ist unterbrochen!\n\n"
-                           "Gerät wieder anschließen und mit \"Connect \" (F5) neu verbinden.")
-                .arg(name),
-            QStringLiteral("Fehler"), MessageButtons::Ok);
-}
-
 void TForm1::Guarded(const std::function<void()>& command) {
     try {
         command();
-    } catch (const EComPort& e) {
-        if (ComPort1.PortLost()) {
-            PortLost();
-        } else {
-            ShowStandardError(this, e);
-        }
     } catch (const std::exception& e) {
         ShowStandardError(this, e);
     }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "device/ComPort.h"
-#include "device/DeviceLink.h"
+#include "device/DeviceSession.h"
 #include "device/LiveStreamDecoder.h"
 #include "measurement/DocumentHost.h"
 #include "settings/ConfigFile.h"
@@ -36,10 +35,9 @@ class TPvxStatistikDlg;
 class TPvxTongenDlg;
 
 // The main window: a frame for the document windows with the menu bar, the
-// toolbar, the live pressure bar, the status bar and the serial port. It
-// loads the settings and searches for the device when first shown, decodes
-// the live stream into the active document, and saves the settings when it
-// closes.
+// toolbar, the live pressure bar and the status bar. It loads the settings and
+// searches for the device when first shown, shows what the device session
+// reports, and saves the settings when it closes.
 class TForm1 : public QMainWindow, public DocumentHost, public StreamHost, public DeviceHost {
     Q_OBJECT
 public:
@@ -91,11 +89,7 @@ public:
                           MessageButtons buttons) override;
     void SetHardwareMenuEnabled(bool enabled) override;
     void EnableServiceMenus() override;
-    void PortClosing() override;
-
-    // The device disappeared while open: close the port cleanly, keep the
-    // record being captured, tell the user once, and let "Connect " reconnect.
-    void PortLost();
+    void ShowError(const std::exception& error) override;
 
     QList<TMDIChild*> DocumentWindows() const;
     QString StatusText() const;
@@ -104,9 +98,8 @@ public:
     // The live drawing settings shared by every document, printing and the
     // settings dialog.
     DisplaySettings LiveSettings{};
-    TComPort ComPort1;
-    DeviceLink Device;
-    LiveStreamDecoder Decoder;
+    // The line to the device: port, live decoder and the device's state.
+    DeviceSession Session;
     TMDIChild* ActiveChild = nullptr;
     bool ModeToggle = false;
 
@@ -194,7 +187,6 @@ private:
     void UpdateMenuStates();
     void SetDocumentCommandsEnabled(bool enabled);
     QMdiSubWindow* SubWindowOf(TMDIChild* child) const;
-    void DecoderRxChar(int count);
 
     bool shown_ = false;
     bool started_ = false;

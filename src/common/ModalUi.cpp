@@ -37,6 +37,11 @@ QFileDialog::Options fileDialogOptions() {
 
 ModalUi::~ModalUi() = default;
 
+void ModalUi::showError(QWidget* parent, const std::exception& error) {
+    message(parent, QString::fromLocal8Bit(error.what()), QStringLiteral("Ostrevik"),
+            MessageButtons::Ok);
+}
+
 MessageAnswer ModalUi::message(QWidget* parent, const QString& text, const QString& caption,
                                MessageButtons buttons) {
     while (QGuiApplication::overrideCursor()) {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
 #include <functional>
 #include <optional>
 
@@ -35,6 +36,9 @@ public:
     // first: the user is asked something, the program does not work.
     MessageAnswer message(QWidget* parent, const QString& text, const QString& caption,
                           MessageButtons buttons);
+    // The program's standard display of an error (an exception's message,
+    // caption "Ostrevik", OK): for failures no window says more about.
+    void showError(QWidget* parent, const std::exception& error);
     // The chosen path, or an empty string when the user cancelled.
     virtual QString openFileName(QWidget* parent, const FileDialogRequest& request) = 0;
     // Several existing files at once; empty when the user cancelled.

@@ -385,13 +385,34 @@ void TCustomComPort::DeliverHandOver(const std::shared_ptr<ComChannel>& channel)
 
 void TCustomComPort::SetOnRxChar(RxCharHandler handler) {
     onRxChar_ = std::move(handler);
-    if (!onRxChar_ || !channel_) {
+    if (onRxChar_) {
+        RedeliverWaiting();
+    }
+}
+
+void TCustomComPort::RedeliverWaiting() {
+    if (!channel_) {
         return;
     }
     std::lock_guard lock(channel_->mutex);
     if (!channel_->queue.empty()) {
         channel_->redeliver = true;
         channel_->WakeThread();
+    }
+}
+
+bool TCustomComPort::WaitUntilSent(milliseconds limit) {
+    RequireOpen(ComError::WriteFailed);
+    const auto deadline = Clock::now() + limit;
+    for (;;) {
+        int pending = 0;
+        if (::ioctl(fd_, TIOCOUTQ, &pending) < 0 || pending <= 0) {
+            return true;  // a line that cannot tell holds nothing we could wait for
+        }
+        if (Clock::now() >= deadline) {
+            return false;
+        }
+        ::usleep(1000);
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <termios.h>
 
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -136,6 +137,13 @@ public:
     int InputCount();
     // Discards waiting input and/or unsent output. Raises code 5 on failure.
     void ClearBuffer(bool input, bool output);
+    // Waits until the driver has sent the output written so far, at most
+    // limit; nothing is thrown away. False when output is still pending.
+    // Raises code 2 on a closed port.
+    bool WaitUntilSent(std::chrono::milliseconds limit);
+    // The bytes waiting now are handed to OnRxChar by an event of their own,
+    // although none arrived since (the handler had no use for them before).
+    void RedeliverWaiting();
 
     // True once the event thread saw the device go away (hang-up, read
     // error). The port stays formally open until Close().

@@ -4,24 +4,64 @@
 
 #include <QLocale>
 
-#include <algorithm>
-
 namespace ostrevik {
+
+namespace {
+
+constexpr uint8_t bit(PauseReason reason) {
+    return static_cast<uint8_t>(reason);
+}
+
+// The pauses the decoder sets itself; the watch lifts them when they last
+// too long.
+constexpr uint8_t kOwnPauses = bit(PauseReason::QueueFull) | bit(PauseReason::Question);
+
+}  // namespace
 
 LiveStreamDecoder::LiveStreamDecoder(StreamLink& link, StreamHost& host)
     : link_(link), host_(host) {}
 
 void LiveStreamDecoder::SendPause() {
-    link_.SendByte(kStreamPause);
+    link_.SendByte(Command::StreamPause);
     StreamPaused = true;
     pausedSince_ = clock_();
 }
 
 void LiveStreamDecoder::SendResume() {
-    link_.SendByte(kStreamResume);
+    link_.SendByte(Command::StreamResume);
     StreamPaused = false;
     // The device's silence while paused says nothing about its record.
     lastByte_ = clock_();
+}
+
+void LiveStreamDecoder::Pause(PauseReason reason) {
+    reasons_ |= bit(reason);
+    if (!StreamPaused) {
+        SendPause();
+    }
+}
+
+void LiveStreamDecoder::Release(PauseReason reason) {
+    if ((reasons_ & bit(reason)) == 0) {
+        return;
+    }
+    reasons_ &= static_cast<uint8_t>(~bit(reason));
+    if (reasons_ != 0 || !StreamPaused) {
+        return;
+    }
+    if (link_.InputCount() == 0) {
+        SendResume();
+    } else {
+        // The next received-bytes call lifts it once it has taken them.
+        reasons_ |= bit(PauseReason::QueueFull);
+    }
+}
+
+void LiveStreamDecoder::ResumeNow() {
+    reasons_ &= bit(PauseReason::Exchange);
+    if (reasons_ == 0 && StreamPaused) {
+        SendResume();
+    }
 }
 
 void LiveStreamDecoder::ComPort1RxChar(int count) {
@@ -36,7 +76,7 @@ void LiveStreamDecoder::ComPort1RxChar(int count) {
         // Pause the device before the queue overflows; 80 % of the queue.
         const int waiting = link_.InputCount();
         if (waiting > 0.8 * link_.InputBufferSize() && !StreamPaused) {
-            SendPause();
+            Pause(PauseReason::QueueFull);
         }
         uint8_t b = 0;
         if (!link_.ReadByte(b)) {
@@ -50,21 +90,22 @@ void LiveStreamDecoder::ComPort1RxChar(int count) {
             HandleMessage(type, b);
             continue;
         }
+        if (skipping_) {
+            Skip(b);
+            continue;
+        }
         switch (StreamState) {
             case Idle:
                 HandleIdle(b);
                 break;
             case ExpectThreshold:
-                StreamState = Sampling;
-                ToneThreshold = b;
-                if (CaptureDocument* doc = host_.ActiveDocument()) {
-                    doc->SetCaptureThreshold(b, false);
-                }
+                HandleThreshold(b);
                 break;
             case Sampling:
-                if (b == kStreamRecordEnd) {
-                    EndRecord();
+                if (b == Stream::RecordEnd) {
+                    EndRecord(true);
                 } else {
+                    ++samplesInRecord_;
                     if (CaptureDocument* doc = host_.ActiveDocument()) {
                         doc->AppendCaptureSample(b);
                     }
@@ -73,56 +114,78 @@ void LiveStreamDecoder::ComPort1RxChar(int count) {
                 break;
         }
     }
-    // A hold of a service exchange ends with the exchange, not here.
-    if (holds_ == 0 && StreamPaused && link_.InputCount() == 0) {
-        SendResume();
+    // The decoder's own pauses end once the queue is empty; an exchange's
+    // ends with the exchange.
+    if ((reasons_ & kOwnPauses) != 0 && link_.InputCount() == 0) {
+        reasons_ &= static_cast<uint8_t>(~kOwnPauses);
+        if (reasons_ == 0 && StreamPaused) {
+            SendResume();
+        }
     }
     if (CaptureDocument* doc = host_.ActiveDocument()) {
         doc->BatchDone();
     }
 }
 
-void LiveStreamDecoder::EndRecord() {
+void LiveStreamDecoder::EndRecord(bool askForNext) {
     StreamState = Idle;
+    samplesInRecord_ = 0;
     ++recordsEnded_;
     if (CaptureDocument* doc = host_.ActiveDocument()) {
         doc->RecordEnded();
     }
-    link_.SendMeasure();
+    if (askForNext) {
+        link_.SendMeasure();
+    }
     host_.ShowLiveValue(0);
+    if (OnRecordEnded) {
+        OnRecordEnded();
+    }
+}
+
+void LiveStreamDecoder::StartRecord() {
+    samplesInRecord_ = 0;
+    if (CaptureDocument* doc = host_.ActiveDocument()) {
+        doc->RecordStarted();
+    } else if (AskForWindow) {
+        // The device waits while the user decides.
+        Pause(PauseReason::Question);
+        const MessageAnswer a =
+            host_.Ask(QStringLiteral("Kein Fenster geöffnet!\n\rNeues öffnen?"),
+                      QStringLiteral("Meldung Ostrevik"), MessageButtons::YesNo);
+        if (a == MessageAnswer::Yes) {
+            host_.NewDocument();
+        } else {
+            AskForWindow = false;
+        }
+    }
+    StreamState = ExpectThreshold;
+}
+
+void LiveStreamDecoder::HandleThreshold(uint8_t b) {
+    StreamState = Sampling;
+    ToneThreshold = b;
+    thresholdKnown_ = true;
+    if (CaptureDocument* doc = host_.ActiveDocument()) {
+        doc->SetCaptureThreshold(b, false);
+    }
 }
 
 void LiveStreamDecoder::HandleIdle(uint8_t b) {
+    if (b == Stream::RecordStart) {
+        StartRecord();
+        return;
+    }
+    if (idleReceiver_) {
+        // A dialog has a claim on what the device says between records.
+        IdleReceiver receiver = idleReceiver_;
+        receiver(b);
+        return;
+    }
     switch (b) {
-        case kStreamRecordEnd:
-            // The end of a record whose start was thrown away: the device
-            // waits for Measure all the same.
-            if (startMayBeLost_) {
-                startMayBeLost_ = false;
-                link_.SendMeasure();
-            }
-            break;
-        case kRecordStart:
-            startMayBeLost_ = false;
-            if (CaptureDocument* doc = host_.ActiveDocument()) {
-                doc->RecordStarted();
-            } else if (AskForWindow) {
-                // The device waits while the user decides.
-                SendPause();
-                const MessageAnswer a =
-                    host_.Ask(QStringLiteral("Kein Fenster geöffnet!\n\rNeues öffnen?"),
-                              QStringLiteral("Meldung Ostrevik"), MessageButtons::YesNo);
-                if (a == MessageAnswer::Yes) {
-                    host_.NewDocument();
-                } else {
-                    AskForWindow = false;
-                }
-            }
-            StreamState = ExpectThreshold;
-            break;
-        case kBatteryReport:
-        case kBankReport:
-        case kThresholdReport: {
+        case Stream::BatteryReport:
+        case Stream::BankReport:
+        case Stream::ThresholdReport: {
             uint8_t value = 0;
             if (link_.ReadByte(value)) {
                 HandleMessage(b, value);
@@ -138,20 +201,59 @@ void LiveStreamDecoder::HandleIdle(uint8_t b) {
 
 void LiveStreamDecoder::HandleMessage(uint8_t type, uint8_t value) {
     switch (type) {
-        case kBatteryReport:
+        case Stream::BatteryReport:
             Battery(value);
             break;
-        case kBankReport:
+        case Stream::BankReport:
             link_.SetMemoryBank(value, false);
             break;
-        case kThresholdReport:
+        case Stream::ThresholdReport:
             ToneThreshold = value;
+            thresholdKnown_ = true;
             if (CaptureDocument* doc = host_.ActiveDocument()) {
                 doc->SetCaptureThreshold(value, true);
             }
             break;
         default:
             break;
+    }
+}
+
+void LiveStreamDecoder::Resync() {
+    pendingMessage_ = 0;
+    if (InsideRecord()) {
+        return;  // the record itself goes on; only a record not seen is skipped
+    }
+    skipping_ = true;
+    skippedBefore_ = 0;
+    reportedThreshold_ = -1;
+}
+
+void LiveStreamDecoder::Skip(uint8_t b) {
+    const uint8_t before = skippedBefore_;
+    skippedBefore_ = b;
+    if (before == Stream::RecordStart) {
+        // A record start carries the device's tone threshold: a start byte
+        // followed by it begins a record; inside a record's rest a sample of
+        // 2 is not followed by a jump to exactly the threshold.
+        const bool knownThreshold =
+            !thresholdKnown_ || b == ToneThreshold || static_cast<int>(b) == reportedThreshold_;
+        if (knownThreshold) {
+            skipping_ = false;
+            StartRecord();
+            HandleThreshold(b);
+            return;
+        }
+    }
+    if (b == Stream::RecordEnd) {
+        // The record whose start was not seen is over; the device waits for
+        // the program to ask for the next one.
+        skipping_ = false;
+        link_.SendMeasure();
+        return;
+    }
+    if (before == Stream::ThresholdReport) {
+        reportedThreshold_ = b;
     }
 }
 
@@ -171,52 +273,26 @@ void LiveStreamDecoder::Battery(uint8_t value) {
 }
 
 void LiveStreamDecoder::PortClosed() {
+    // The take-up cut by the closing is a record of its own: the next one,
+    // after the line is back, must not be appended to it.
+    if (InsideRecord() && samplesInRecord_ > 0) {
+        EndRecord(false);
+    }
     StreamState = Idle;
+    samplesInRecord_ = 0;
     pendingMessage_ = 0;
-    startMayBeLost_ = false;
-    holds_ = 0;
+    reasons_ = 0;
+    host_.ShowLiveValue(0);
+    // Whatever the device sends when the line is back may be the rest of a
+    // record it went on with meanwhile.
+    skipping_ = true;
+    skippedBefore_ = 0;
+    reportedThreshold_ = -1;
     if (StreamPaused) {
-        // Closed while paused by us (or lost): the flag must not keep the
-        // next connection from ever pausing or resuming the device.
+        // Closed while paused by us: the flag must not keep the next
+        // connection from ever pausing or resuming the device.
         StreamPaused = false;
         resumeOwed_ = true;
-    }
-}
-
-void LiveStreamDecoder::PortOpened() {
-    if (resumeOwed_) {
-        resumeOwed_ = false;
-        SendResume();
-    }
-}
-
-void LiveStreamDecoder::SetAside(bool aside) {
-    asides_ = std::max(asides_ + (aside ? 1 : -1), 0);
-    // The silence is counted from the moment the decoder listens again.
-    lastByte_ = clock_();
-}
-
-void LiveStreamDecoder::HoldStream() {
-    if (holds_++ == 0 && !StreamPaused) {
-        SendPause();
-    }
-}
-
-void LiveStreamDecoder::ReleaseStream() {
-    if (holds_ == 0 || --holds_ > 0) {
-        return;
-    }
-    // Bytes still waiting keep the flow-control pause: the next received-bytes
-    // call lifts it once it has emptied the queue, as for any pause.
-    if (StreamPaused && link_.InputCount() == 0) {
-        SendResume();
-    }
-}
-
-void LiveStreamDecoder::InputDiscarded() {
-    pendingMessage_ = 0;
-    if (StreamState == Idle) {
-        startMayBeLost_ = true;
     }
 }
 
@@ -226,27 +302,35 @@ void LiveStreamDecoder::Watch(Clock::time_point now) {
     }
     // Also while a question of the decoder is open: the device then waits
     // for nothing, and what it sends meanwhile waits in the input queue.
-    if (StreamPaused && holds_ == 0 && now - pausedSince_ >= kPauseLimit) {
+    if (StreamPaused && !Paused(PauseReason::Exchange) && now - pausedSince_ >= kPauseLimit) {
+        reasons_ = 0;
         SendResume();
     }
-    // Bytes that another handler reads (a service dialog's) are no silence
-    // of the device either.
+    // Bytes that an exchange reads are no silence of the device either.
     if (const uint64_t arrivals = link_.ArrivalCount(); arrivals != lastArrivals_) {
         lastArrivals_ = arrivals;
         lastByte_ = now;
     }
-    if (busy_ || holds_ > 0 || asides_ > 0 || StreamPaused || !InsideRecord()) {
+    if (busy_ || StreamPaused || now - lastByte_ < kRecordSilence || link_.InputCount() > 0) {
         return;
     }
-    if (now - lastByte_ < kRecordSilence || link_.InputCount() > 0) {
-        // Bytes waiting belong to a handler that is put aside for the moment
-        // (a service dialog); they are the record's, not a silence.
+    if (skipping_) {
+        // A second of silence: no rest of a record is on its way any more.
+        skipping_ = false;
+        return;
+    }
+    if (!InsideRecord()) {
         return;
     }
     pendingMessage_ = 0;
-    EndRecord();
-    // Should the record's rest come after all, its end asks for the next.
-    startMayBeLost_ = true;
+    if (samplesInRecord_ > 0) {
+        EndRecord(true);
+    } else {
+        StreamState = Idle;
+        link_.SendMeasure();
+    }
+    // Should the record's rest come after all, it is skipped.
+    Resync();
     if (CaptureDocument* doc = host_.ActiveDocument()) {
         doc->BatchDone();
     }

@@ -1,17 +1,19 @@
 #pragma once
 
 #include "common/Messages.h"
+#include "device/DeviceProtocol.h"
 #include "measurement/CaptureDocument.h"
 
 #include <QString>
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 
 namespace ostrevik {
 
-// What the decoder needs of the device link: the port's input queue and the
-// byte primitives (which echo to the debug trace).
+// What the decoder needs of the line: the port's input queue and the byte
+// primitives (which echo to the debug trace).
 class StreamLink {
 public:
     virtual ~StreamLink() = default;
@@ -25,7 +27,7 @@ public:
     virtual void SetMemoryBank(int bank, bool send) = 0;
     // Whether the port is open (the decoder's watch does nothing otherwise).
     virtual bool Connected() const { return true; }
-    // Grows whenever bytes arrive, also while another handler reads them.
+    // Grows whenever bytes arrive, also while an exchange reads them.
     virtual uint64_t ArrivalCount() const { return 0; }
 };
 
@@ -43,27 +45,29 @@ public:
     virtual void ShowStatusText(const QString& text) = 0;
 };
 
-// Device -> PC stream bytes.
-inline constexpr uint8_t kRecordStart = 0x02;
-inline constexpr uint8_t kStreamRecordEnd = 0x03;
-inline constexpr uint8_t kBatteryReport = 0x2B;
-inline constexpr uint8_t kBankReport = 0x04;
-inline constexpr uint8_t kThresholdReport = 0x01;
-// PC -> device: 0x11 pauses the stream and 0x13 resumes it (the reverse of
-// the usual XON/XOFF meaning).
-inline constexpr uint8_t kStreamPause = 0x11;
-inline constexpr uint8_t kStreamResume = 0x13;
+// Why the device's stream is paused. The device is paused while any reason
+// holds; each is lifted by whoever set it (the watch lifts the ones of the
+// decoder that last too long).
+enum class PauseReason : uint8_t {
+    QueueFull = 1,  // the input queue is filling up
+    Question = 2,   // a record starts while the user is asked for a window
+    Exchange = 4,   // a command is being exchanged inside a record
+    Key = 8,        // typed into the debug window
+};
 
 // Cuts the device's byte stream into records and feeds them into the active
 // document's capture target; drives the live bar, shows the battery voltage,
 // tracks bank and tone threshold, and pauses the device while the input queue
-// is filling up. Runs on the user-interface thread as the port's
-// received-bytes handler.
+// is filling up. Runs on the user-interface thread; the device session hands
+// it every byte that is not the reply of an exchange.
 //
 // The decoder also watches over the stream, so that the device is never left
 // waiting for the program nor the program for the device: a record that gets
 // no byte for longer than any live take-up pauses between two samples is
 // taken as ended, and a pause of ours that is not lifted in time is lifted.
+// Where a record may be under way whose start it did not see (after such a
+// silence, after the line was lost, after an answer was thrown away unread),
+// it skips to that record's end instead of reading its samples as messages.
 class LiveStreamDecoder {
 public:
     enum State : uint8_t { Sampling = 1, ExpectThreshold = 2, Idle = 3 };
@@ -75,37 +79,57 @@ public:
     // A pause of ours is lifted after this at the latest; the program keeps
     // up to 64 KiB waiting, far more than the device sends meanwhile.
     static constexpr std::chrono::milliseconds kPauseLimit{2000};
+    static constexpr double kBatteryLowVolts = 1.8;
 
     LiveStreamDecoder(StreamLink& link, StreamHost& host);
 
-    // The port's received-bytes event: count bytes are waiting.
+    // count bytes are waiting on the line.
     void ComPort1RxChar(int count);
-    // The port closed with the main window's handlers attached.
-    void PortClosed();
 
     // True between RecordStart and RecordEnd.
     bool InsideRecord() const { return StreamState == Sampling || StreamState == ExpectThreshold; }
+    // True while bytes are skipped up to the end of a record whose start was
+    // not seen.
+    bool Skipping() const { return skipping_; }
     // True while ComPort1RxChar runs (also while it shows a question).
     bool Busy() const { return busy_; }
-    // Records ended so far (by their end byte or by silence).
+    // Records ended so far (by their end byte, by silence or by the port
+    // closing).
     uint64_t RecordsEnded() const { return recordsEnded_; }
+    // Called whenever a record has ended.
+    std::function<void()> OnRecordEnded;
 
-    // A service exchange keeps the device from sending record bytes while
-    // it waits for its reply: paused (0x11) unless it already is, and not
-    // resumed by a received-bytes call until the last hold is released.
-    void HoldStream();
-    void ReleaseStream();
-    // Waiting input was thrown away, or read as a reply: a two-byte message
-    // begun before is not completed by a later byte, and a record end whose
-    // start was lost still asks the device for the next record.
-    void InputDiscarded();
-    // The port was opened again: a pause that the closing cut short is
-    // lifted, for the device may still be waiting for it.
-    void PortOpened();
-    // A service dialog has the port's received bytes for the time it is
-    // open: the decoder hears nothing then, which is no silence of the
-    // device.
-    void SetAside(bool aside);
+    // The device paused for a reason (sent unless it already is) and resumed
+    // when the last reason is lifted and nothing waits on the line; bytes
+    // that still wait keep the pause until a received-bytes call has taken
+    // them.
+    void Pause(PauseReason reason);
+    void Release(PauseReason reason);
+    // The user typed the resume byte: every pause but an exchange's ends.
+    void ResumeNow();
+    bool Paused(PauseReason reason) const { return (reasons_ & static_cast<uint8_t>(reason)) != 0; }
+
+    // Bytes between records go to this receiver instead of being read as
+    // messages (a dialog that holds a claim on the line); record bytes still
+    // come here. None: the decoder reads them itself.
+    using IdleReceiver = std::function<void(uint8_t)>;
+    void SetIdleReceiver(IdleReceiver receiver) { idleReceiver_ = std::move(receiver); }
+    const IdleReceiver& GetIdleReceiver() const { return idleReceiver_; }
+
+    // A byte was taken off the line as part of a reply: a two-byte message
+    // begun before is not completed by a later byte.
+    void InputTaken() { pendingMessage_ = 0; }
+    // Bytes that may have begun a record were thrown away or read as an
+    // answer: skip up to the end of that record.
+    void Resync();
+    // The port closes (or was lost): a record under way is kept as a record
+    // of its own with the samples received, the rest of it is skipped when
+    // the line is back, and a pause of ours is owed its resume.
+    void PortClosed();
+    // The port was opened again; true when the device may have been left
+    // paused and must be resumed before anything else is sent.
+    bool ResumeOwed() const { return resumeOwed_; }
+    void ResumeSent() { resumeOwed_ = false; }
 
     // Called regularly by a timer: ends a record that went silent (its
     // samples stay as a finished record, Measure is sent), and lifts a pause
@@ -120,31 +144,35 @@ public:
     bool StreamPaused = false;
     bool BatteryWarned = false;
 
-    static constexpr double kBatteryLowVolts = 1.8;
-
 private:
     void HandleIdle(uint8_t b);
+    void StartRecord();
+    void HandleThreshold(uint8_t b);
     void HandleMessage(uint8_t type, uint8_t value);
+    void Skip(uint8_t b);
     void Battery(uint8_t value);
     void SendPause();
     void SendResume();
-    void EndRecord();
+    // The record ends; ask tells the device to send the next one.
+    void EndRecord(bool askForNext);
 
     StreamLink& link_;
     StreamHost& host_;
     Clock::time_point (*clock_)() = &Clock::now;
+    IdleReceiver idleReceiver_;
     // A two-byte message whose second byte has not arrived yet (0: none). It
     // is completed by the next byte instead of by a stale value.
     uint8_t pendingMessage_ = 0;
     bool busy_ = false;
-    int holds_ = 0;
-    int asides_ = 0;
+    uint8_t reasons_ = 0;
     uint64_t recordsEnded_ = 0;
-    // The closing of the port found the device paused by us.
+    int samplesInRecord_ = 0;
+    bool thresholdKnown_ = false;
+    // Skipping: the byte before, and a threshold the device reported meanwhile.
+    bool skipping_ = false;
+    uint8_t skippedBefore_ = 0;
+    int reportedThreshold_ = -1;
     bool resumeOwed_ = false;
-    // Input was lost between records: a RecordEnd without its start may
-    // follow, and the device then waits for Measure.
-    bool startMayBeLost_ = false;
     Clock::time_point lastByte_{};  // the device was last heard of
     uint64_t lastArrivals_ = 0;
     Clock::time_point pausedSince_{};

@@ -1,7 +1,6 @@
 #include "evaluation/VariablesWindow.h"
 
-#include "device/DeviceLink.h"
-#include "service/ServiceExchange.h"
+#include "device/DeviceSession.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -21,8 +20,7 @@ QStringList VariablenZeilen(const QByteArray& reply) {
     };
 }
 
-TForm8::TForm8(DeviceLink& link, QWidget* parent)
-    : QDialog(parent), link_(link), port_(link.Port()) {
+TForm8::TForm8(DeviceSession& session, QWidget* parent) : QDialog(parent), session_(session) {
     setWindowTitle(QStringLiteral("Variableninhalte"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -53,21 +51,10 @@ void TForm8::showEvent(QShowEvent* event) {
     }
 }
 
-void TForm8::hideEvent(QHideEvent* event) {
-    QDialog::hideEvent(event);
-    if (!event->spontaneous()) {
-        FormHide();
-    }
-}
-
 void TForm8::FormShow() {
-    if (!savedRxChar_) {
-        savedRxChar_.emplace(link_);
-    }
     Memo1->clear();
     // A closed port is a device that does not answer: it gets the same line.
-    const QByteArray reply =
-        ServiceExchange(link_, {Command::ReadVariables}, kVariablesReplyLength, kReplyWait);
+    const QByteArray reply = session_.TryExchange(Exchanges::ReadVariables(kVariablesReplyLength));
     if (reply.size() < kVariablesReplyLength) {
         Memo1->appendPlainText(QStringLiteral("Konnte Variablen nicht auslesen!"));
     } else {
@@ -78,10 +65,6 @@ void TForm8::FormShow() {
     // The exchange has taken the whole reply off the line; what follows it
     // is the live stream's and waits for the decoder.
     Button1->setFocus();
-}
-
-void TForm8::FormHide() {
-    savedRxChar_.reset();
 }
 
 }  // namespace ostrevik

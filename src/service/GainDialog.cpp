@@ -1,8 +1,7 @@
 #include "service/GainDialog.h"
 
 #include "common/ModalUi.h"
-#include "device/DeviceLink.h"
-#include "service/ServiceExchange.h"
+#include "device/DeviceSession.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -13,15 +12,13 @@ namespace ostrevik {
 
 namespace {
 
-// The device needs a little longer for its variables here than elsewhere.
-constexpr std::chrono::milliseconds kGainReadWait{200};
-// Only the first nine bytes of the reply are needed; the gain is the third.
-constexpr int kGainReplyLength = 9;
+// Only the first nine bytes of the variables are needed; the gain is the third.
+constexpr int kGainReadLength = 9;
 
 }  // namespace
 
-TFormVerstarkungDlg::TFormVerstarkungDlg(DeviceLink& link, QWidget* parent)
-    : QDialog(parent), link_(link), port_(link.Port()) {
+TFormVerstarkungDlg::TFormVerstarkungDlg(DeviceSession& session, QWidget* parent)
+    : QDialog(parent), session_(session) {
     setWindowTitle(QStringLiteral("Verstärkung"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -66,20 +63,10 @@ void TFormVerstarkungDlg::showEvent(QShowEvent* event) {
     }
 }
 
-void TFormVerstarkungDlg::hideEvent(QHideEvent* event) {
-    QDialog::hideEvent(event);
-    if (!event->spontaneous()) {
-        FormHide();
-    }
-}
-
 void TFormVerstarkungDlg::FormShow() {
-    if (!aside_) {
-        aside_.emplace(link_);
-    }
-    const QByteArray reply = ServiceExchange(link_, {Command::ReadVariables}, kGainReplyLength,
-                                             kGainReadWait, kVariablesReplyLength);
-    const bool ok = reply.size() == kGainReplyLength;
+    const QByteArray reply =
+        session_.TryExchange(Exchanges::ReadVariables(kGainReadLength, kGainReadWait));
+    const bool ok = reply.size() == kGainReadLength;
     ComboBox1->setEnabled(ok);
     Button3->setEnabled(ok);
     if (ok) {
@@ -98,15 +85,11 @@ void TFormVerstarkungDlg::FormShow() {
     }
 }
 
-void TFormVerstarkungDlg::FormHide() {
-    aside_.reset();
-}
-
 void TFormVerstarkungDlg::SendOrReport(std::initializer_list<uint8_t> command) {
     try {
-        WriteCommand(port_, command);
+        session_.Send(command);
     } catch (const std::exception& e) {
-        modalUi().message(this, PortErrorText(e), QStringLiteral("Ostrevik"), MessageButtons::Ok);
+        modalUi().showError(this, e);
     }
 }
 

@@ -1,8 +1,8 @@
 #include "service/MemoryBankDialog.h"
 
 #include "common/ModalUi.h"
-#include "device/DeviceLink.h"
-#include "service/ServiceExchange.h"
+#include "device/DeviceSession.h"
+#include "service/BankLevels.h"
 
 #include <QButtonGroup>
 #include <QFontDatabase>
@@ -16,8 +16,8 @@
 
 namespace ostrevik {
 
-TPvxDatenLoggerDlg::TPvxDatenLoggerDlg(DeviceLink& device, QWidget* parent)
-    : QDialog(parent), device_(device), port_(device.Port()) {
+TPvxDatenLoggerDlg::TPvxDatenLoggerDlg(DeviceSession& session, QWidget* parent)
+    : QDialog(parent), session_(session) {
     setWindowTitle(QStringLiteral("Speicherbänke QTX"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
@@ -74,6 +74,21 @@ TPvxDatenLoggerDlg::TPvxDatenLoggerDlg(DeviceLink& device, QWidget* parent)
     connect(ButtonAuslesen, &QPushButton::clicked, this, [this] { ButtonAuslesenClick(); });
     connect(ButtonLoschen, &QPushButton::clicked, this, [this] { ButtonLoschenClick(); });
     connect(ButtonHilfe, &QPushButton::clicked, this, [this] { ButtonHilfeClick(); });
+
+    // About 100 ms after the bytes of a take-up have stopped.
+    refresh_.setSingleShot(true);
+    refresh_.setInterval(kReplyWait);
+    connect(&refresh_, &QTimer::timeout, this, [this] {
+        if (!listening_ || !isVisible()) {
+            return;
+        }
+        if (session_.TakeUpInFlight()) {
+            refresh_.start();  // the next one is already coming in
+            return;
+        }
+        Aktualisieren();
+    });
+    connect(&session_, &DeviceSession::RecordEnded, this, [this] { RefreshSoon(); });
 }
 
 int TPvxDatenLoggerDlg::ItemIndex() const {
@@ -95,14 +110,18 @@ void TPvxDatenLoggerDlg::hideEvent(QHideEvent* event) {
 }
 
 void TPvxDatenLoggerDlg::FormShow() {
-    if (!aside_) {
-        aside_.emplace(port_);
-    }
     Aktualisieren();
 }
 
 void TPvxDatenLoggerDlg::FormHide() {
-    aside_.reset();
+    listening_ = false;
+    refresh_.stop();
+}
+
+void TPvxDatenLoggerDlg::RefreshSoon() {
+    if (listening_ && isVisible()) {
+        refresh_.start();
+    }
 }
 
 void TPvxDatenLoggerDlg::SetConnected(bool connected) {
@@ -112,62 +131,29 @@ void TPvxDatenLoggerDlg::SetConnected(bool connected) {
 }
 
 void TPvxDatenLoggerDlg::Aktualisieren() {
-    if (const LiveStreamDecoder* decoder = device_.Decoder()) {
-        recordsAtRefresh_ = decoder->RecordsEnded();
-    }
-    const QByteArray reply =
-        ServiceExchange(device_, {Command::ReadBankLevels}, kBankLevelsReplyLength, kReplyWait);
+    const QByteArray reply = session_.TryExchange(Exchanges::ReadBankLevels());
     if (reply.size() != kBankLevelsReplyLength) {
+        listening_ = false;
         modalUi().message(this, QStringLiteral("Keine Verbindung zur Hardware QTX"),
                           QStringLiteral("Fehler"), MessageButtons::Ok);
         SetConnected(false);
         for (QLabel* text : StaticTexts) {
             text->clear();
         }
-        // Without an answer there is nothing to renew: the decoder alone
-        // takes the bytes from here on.
-        if (aside_) {
-            port_.SetOnRxChar(aside_->Saved());
-        }
         return;
     }
     SetConnected(true);
     const std::array<int, kBankCount> counts = BankByteCounts(reply);
-
     for (size_t i = 0; i < counts.size(); ++i) {
         ProgressBars[i]->setValue(BankBarPosition(counts[i]));
         StaticTexts[i]->setText(BankLevelText(counts[i]));
     }
-    const int bank = device_.MemoryBank;
+    const int bank = session_.MemoryBank();
     if (bank >= 1 && bank <= kBankCount && ItemIndex() != bank - 1) {
         Items[static_cast<size_t>(bank - 1)]->setChecked(true);  // runs RadioGroup1Click
     }
     ButtonAuslesen->setFocus();
-    if (aside_) {
-        port_.SetOnRxChar([this](TCustomComPort& sender, int count) { BankRxChar(sender, count); });
-    }
-}
-
-void TPvxDatenLoggerDlg::BankRxChar(TCustomComPort& sender, int count) {
-    if (!aside_) {
-        return;
-    }
-    if (RxCharHandler decoder = aside_->Saved()) {
-        decoder(sender, count);
-    }
-    if (!aside_ || !port_.Connected()) {
-        return;
-    }
-    // The levels change when a record has been stored: renew them once it
-    // has ended and its bytes have stopped. While bytes are still waiting,
-    // the next event comes anyway.
-    const LiveStreamDecoder* decoder = device_.Decoder();
-    const bool recordDone =
-        !decoder || (!decoder->InsideRecord() && decoder->RecordsEnded() != recordsAtRefresh_);
-    if (recordDone && port_.InputCount() == 0) {
-        WaitWithoutEvents(kReplyWait);
-        Aktualisieren();
-    }
+    listening_ = isVisible();
 }
 
 void TPvxDatenLoggerDlg::RadioGroup1Click() {
@@ -176,30 +162,28 @@ void TPvxDatenLoggerDlg::RadioGroup1Click() {
         return;
     }
     try {
-        device_.SetMemoryBank(index + 1, true);
+        session_.SetMemoryBank(index + 1, true);
     } catch (const std::exception& e) {
-        modalUi().message(this, PortErrorText(e), QStringLiteral("Ostrevik"), MessageButtons::Ok);
+        modalUi().showError(this, e);
     }
 }
 
 void TPvxDatenLoggerDlg::ButtonAuslesenClick() {
-    // The records come as an ordinary stream, for the decoder.
-    if (aside_) {
-        port_.SetOnRxChar(aside_->Saved());
-    }
+    // The records come as an ordinary stream, after the dialog has closed.
+    listening_ = false;
     try {
-        device_.ReadOutBank();
+        session_.ReadOutBank();
     } catch (const std::exception& e) {
-        modalUi().message(this, PortErrorText(e), QStringLiteral("Ostrevik"), MessageButtons::Ok);
+        modalUi().showError(this, e);
     }
     accept();
 }
 
 void TPvxDatenLoggerDlg::ButtonLoschenClick() {
     try {
-        device_.ClearBankOnDevice();
+        session_.ClearBankOnDevice();
     } catch (const std::exception& e) {
-        modalUi().message(this, PortErrorText(e), QStringLiteral("Ostrevik"), MessageButtons::Ok);
+        modalUi().showError(this, e);
     }
     WaitWithoutEvents(kReplyWait);
     Aktualisieren();

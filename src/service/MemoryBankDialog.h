@@ -1,13 +1,9 @@
 #pragma once
 
-#include "device/ComPort.h"
-#include "device/GuardedExchange.h"
-
 #include <QDialog>
+#include <QTimer>
 
 #include <array>
-#include <cstdint>
-#include <optional>
 
 class QButtonGroup;
 class QGroupBox;
@@ -18,27 +14,23 @@ class QRadioButton;
 
 namespace ostrevik {
 
-class DeviceLink;
+class DeviceSession;
 
 // "Speicherbänke QTX": the fill levels of the device's four memory banks, the
 // choice of the bank the device works with, the read-out of that bank into the
-// active document and its clearing. Unlike the other service dialogs it keeps
-// the live decoder working while it is open: its own received-bytes handler
-// passes every byte on to the decoder and reads the fill levels anew once a
-// record has ended and the bytes have stopped (never in the middle of a
-// record, whose bytes would be in the way of the reply).
+// active document and its clearing. Take-ups measured while it is open reach
+// the document, and the fill levels are read anew shortly after each has
+// ended (never in the middle of a record).
 class TPvxDatenLoggerDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit TPvxDatenLoggerDlg(DeviceLink& device, QWidget* parent = nullptr);
+    explicit TPvxDatenLoggerDlg(DeviceSession& session, QWidget* parent = nullptr);
 
     void FormShow();
     void FormHide();
-    // Reads and shows the fill levels; installs the bank receiver when the
-    // device answered.
+    // Reads and shows the fill levels; while the device answers, they are
+    // renewed after every take-up.
     void Aktualisieren();
-    // The port's received-bytes handler while the dialog is open.
-    void BankRxChar(TCustomComPort& sender, int count);
     // A choice of bank, by the user or by Aktualisieren.
     void RadioGroup1Click();
     void ButtonAuslesenClick();
@@ -66,13 +58,14 @@ protected:
 
 private:
     void SetConnected(bool connected);
+    // A take-up has ended: the levels are renewed once the line is quiet.
+    void RefreshSoon();
 
-    DeviceLink& device_;
-    TCustomComPort& port_;
-    // The live decoder, aside while the dialog is shown.
-    std::optional<RxCharAside> aside_;
-    // The decoder's count of ended records at the last refresh.
-    uint64_t recordsAtRefresh_ = 0;
+    DeviceSession& session_;
+    // Renewing the levels after take-ups while the dialog is open and the
+    // device answered.
+    bool listening_ = false;
+    QTimer refresh_;
 };
 
 }  // namespace ostrevik

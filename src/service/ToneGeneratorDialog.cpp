@@ -1,8 +1,7 @@
 #include "service/ToneGeneratorDialog.h"
 
 #include "common/ModalUi.h"
-#include "device/DeviceLink.h"
-#include "service/ServiceExchange.h"
+#include "device/DeviceSession.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -16,13 +15,12 @@ namespace {
 
 // The direction is in the eighth byte of the variables; the first eight
 // are read.
-constexpr int kToneReplyLength = 8;
-constexpr uint8_t kFallingChar = 0x30;  // '0'; '1' is rising
+constexpr int kToneReadLength = 8;
 
 }  // namespace
 
-TPvxTongenDlg::TPvxTongenDlg(DeviceLink& link, QWidget* parent)
-    : QDialog(parent), link_(link), port_(link.Port()) {
+TPvxTongenDlg::TPvxTongenDlg(DeviceSession& session, QWidget* parent)
+    : QDialog(parent), session_(session) {
     setWindowTitle(QStringLiteral("Einstellungen Tongenerator QTX"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -78,9 +76,8 @@ void TPvxTongenDlg::showEvent(QShowEvent* event) {
 }
 
 void TPvxTongenDlg::FormShow() {
-    const QByteArray reply = ServiceExchange(link_, {Command::ReadVariables}, kToneReplyLength,
-                                             kReplyWait, kVariablesReplyLength);
-    const bool ok = reply.size() == kToneReplyLength;
+    const QByteArray reply = session_.TryExchange(Exchanges::ReadVariables(kToneReadLength));
+    const bool ok = reply.size() == kToneReadLength;
     if (ok) {
         SetItemIndex(static_cast<uint8_t>(reply[kVariableToneFlag]) & 1);
     } else {
@@ -98,12 +95,10 @@ void TPvxTongenDlg::OKBtnClick() {
         return;  // Enter while the direction could not be read
     }
     try {
-        // Two writes; the device's acknowledgement is of no interest.
-        GuardedExchange exchange(link_, Echo::Silent);
-        exchange.Write({Command::SetToneDirection});
-        exchange.RunDiscardingAnswer({static_cast<uint8_t>(kFallingChar + index)});
+        // The device's acknowledgement is of no interest.
+        session_.Exchange(Exchanges::SetToneDirection(index == 1));
     } catch (const std::exception& e) {
-        modalUi().message(this, PortErrorText(e), QStringLiteral("Ostrevik"), MessageButtons::Ok);
+        modalUi().showError(this, e);
         return;
     }
     accept();

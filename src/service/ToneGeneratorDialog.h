@@ -1,8 +1,5 @@
 #pragma once
 
-#include "device/ComPort.h"
-#include "device/GuardedExchange.h"
-
 #include <QDialog>
 
 class QButtonGroup;
@@ -12,14 +9,14 @@ class QRadioButton;
 
 namespace ostrevik {
 
-class DeviceLink;
+class DeviceSession;
 
 // "Einstellungen Tongenerator QTX": reads whether the pitch of the device's
 // tone falls or rises with the pressure, and sets it on OK.
 class TPvxTongenDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit TPvxTongenDlg(DeviceLink& link, QWidget* parent = nullptr);
+    explicit TPvxTongenDlg(DeviceSession& session, QWidget* parent = nullptr);
 
     // Reads the direction from the device (run on showing).
     void FormShow();
@@ -44,8 +41,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    DeviceLink& link_;
-    TCustomComPort& port_;
+    DeviceSession& session_;
 };
 
 }  // namespace ostrevik

@@ -1,9 +1,8 @@
 #include "service/ZeroCalibrationDialog.h"
 
 #include "common/ModalUi.h"
-#include "device/DeviceLink.h"
-#include "service/ServiceExchange.h"
 
+#include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -16,13 +15,12 @@ namespace ostrevik {
 
 namespace {
 
-constexpr uint8_t kCalibrationEnd = 0x30;
 constexpr int kStatusReplyLength = 2;
 
 }  // namespace
 
-TFormNullabgleichDlg::TFormNullabgleichDlg(DeviceLink& link, QWidget* parent)
-    : QDialog(parent), link_(link), port_(link.Port()) {
+TFormNullabgleichDlg::TFormNullabgleichDlg(DeviceSession& session, QWidget* parent)
+    : QDialog(parent), session_(session) {
     setWindowTitle(QStringLiteral("Nullpunkt-Eichung"));
     // No close box: the calibration ends by the device's answer or by
     // "&Abbrechen".
@@ -68,14 +66,9 @@ void TFormNullabgleichDlg::FormShow() {
     // Each calibration is judged by its own text only: an error reported by
     // an earlier one must not mark this one as failed.
     received_.clear();
-    recordEndTaken_ = false;
+    claim_.reset();
 
-    if (!aside_) {
-        aside_.emplace(link_);
-    }
-
-    const QByteArray reply =
-        ServiceExchange(link_, {Command::StatusRequest}, kStatusReplyLength, kReplyWait);
+    const QByteArray reply = session_.TryExchange(Exchanges::StatusRequest(Echo::Silent));
     aborted_ = reply.size() != kStatusReplyLength;
     if (aborted_) {
         modalUi().message(this,
@@ -86,55 +79,65 @@ void TFormNullabgleichDlg::FormShow() {
         const MessageAnswer answer = modalUi().message(
             this, QStringLiteral("Bitte den Abzug während der Eichung nicht berühren !"),
             QStringLiteral("Meldung"), MessageButtons::OkCancel);
-        if (answer != MessageAnswer::Ok) {
+        if (answer != MessageAnswer::Ok || !WaitForTakeUpEnd()) {
             // Idle until "&Abbrechen": nothing sent, the bar stands still.
             return;
         }
         try {
-            // What came while the user read the question is the live
-            // stream's, not the calibration's text; a record still under way
-            // stays paused until the calibration is over.
-            hold_.emplace(link_);
-            WriteCommand(port_, {Command::StartZeroCalibration});
-            port_.SetOnRxChar([this](TCustomComPort&, int count) { CalibrationRxChar(count); });
+            claim_.emplace(session_, [this](uint8_t b) { CalibrationByte(b); });
+            session_.Send({Command::StartZeroCalibration});
         } catch (const std::exception& e) {
-            modalUi().message(this, PortErrorText(e), QStringLiteral("Ostrevik"),
-                              MessageButtons::Ok);
+            claim_.reset();
+            modalUi().showError(this, e);
             aborted_ = true;
         }
     }
     Timer1->start();
 }
 
-void TFormNullabgleichDlg::CalibrationRxChar(int count) {
-    for (int i = 0; i < count; ++i) {
-        char c = 0;
-        try {
-            if (port_.Read(&c, 1) != 1) {
-                continue;
-            }
-        } catch (const EComPort&) {
-            return;  // the port is gone; the main window tells the user
+bool TFormNullabgleichDlg::WaitForTakeUpEnd() {
+    if (!session_.TakeUpInFlight()) {
+        return true;
+    }
+    const MessageAnswer answer = modalUi().message(
+        this,
+        QStringLiteral("Es läuft gerade eine Druckpunktnahme. Der Nullabgleich kann erst "
+                       "beginnen, wenn sie beendet ist.\n\nWarten, bis die Druckpunktnahme "
+                       "beendet ist?"),
+        QStringLiteral("Meldung"), MessageButtons::YesNo);
+    if (answer != MessageAnswer::Yes) {
+        return false;
+    }
+    // The take-up ends by its end byte, by the device's silence or with the
+    // line; the dialog's own "&Abbrechen" ends the wait as well.
+    QEventLoop wait;
+    const auto ended = connect(&session_, &DeviceSession::RecordEnded, &wait, &QEventLoop::quit);
+    const auto lost = connect(&session_, &DeviceSession::ConnectionLost, &wait, &QEventLoop::quit);
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &wait, [&] {
+        if (!session_.TakeUpInFlight() || !isVisible() || !session_.Connected()) {
+            wait.quit();
         }
-        const auto b = static_cast<uint8_t>(c);
-        if (b == kStreamRecordEnd) {
-            // The device's text never holds it: a record ended here (the
-            // trigger was touched), and the device waits for Measure.
-            recordEndTaken_ = true;
-        }
-        if (b == kCalibrationEnd) {
-            // The end byte may stand anywhere in the text. What follows it is
-            // no longer the calibration's: a record the device begins at once
-            // is left waiting for the live decoder.
-            Timer1->stop();
-            ProgressBar1->setValue(0);
-            if (isVisible()) {
-                accept();
-            }
-            return;
-        } else {
-            received_.append(c);
-        }
+    });
+    poll.start(50);
+    wait.exec();
+    disconnect(ended);
+    disconnect(lost);
+    return isVisible() && !aborted_ && session_.Connected() && !session_.TakeUpInFlight();
+}
+
+void TFormNullabgleichDlg::CalibrationByte(uint8_t b) {
+    if (b != Stream::CalibrationEnd) {
+        received_.append(static_cast<char>(b));
+        return;
+    }
+    // The end byte may stand anywhere in the text. What follows it is no
+    // longer the calibration's.
+    claim_.reset();
+    Timer1->stop();
+    ProgressBar1->setValue(0);
+    if (isVisible()) {
+        accept();
     }
 }
 
@@ -161,16 +164,7 @@ void TFormNullabgleichDlg::reject() {
 
 void TFormNullabgleichDlg::FormHide() {
     Timer1->stop();
-    hold_.reset();
-    aside_.reset();
-    if (recordEndTaken_) {
-        recordEndTaken_ = false;
-        try {
-            link_.SendMeasure();
-        } catch (const EComPort&) {
-            // The port's loss is reported by the main window.
-        }
-    }
+    claim_.reset();
     if (aborted_) {
         return;
     }
@@ -184,10 +178,9 @@ void TFormNullabgleichDlg::FormHide() {
         QStringLiteral("Meldung"), MessageButtons::YesNo);
     if (answer == MessageAnswer::Yes) {
         try {
-            WriteCommand(port_, {Command::StoreToEeprom});
+            session_.Send({Command::StoreToEeprom});
         } catch (const std::exception& e) {
-            modalUi().message(this, PortErrorText(e), QStringLiteral("Ostrevik"),
-                              MessageButtons::Ok);
+            modalUi().showError(this, e);
         }
     }
 }

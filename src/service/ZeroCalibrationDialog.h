@@ -1,7 +1,6 @@
 #pragma once
 
-#include "device/ComPort.h"
-#include "device/GuardedExchange.h"
+#include "device/DeviceSession.h"
 
 #include <QByteArray>
 #include <QDialog>
@@ -15,23 +14,22 @@ class QTimer;
 
 namespace ostrevik {
 
-class DeviceLink;
-
 // "Nullpunkt-Eichung": starts the device's zero calibration after the user
 // has confirmed that the trigger is left alone, shows a bar moving to and fro
 // while the device works, collects the text the device sends until its end
 // byte, and offers to store the result in the device's EEPROM when the text
-// reports no error.
+// reports no error. A take-up under way when the calibration would start is
+// waited for (the finger is on the trigger, and its bytes are the document's).
 class TFormNullabgleichDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit TFormNullabgleichDlg(DeviceLink& link, QWidget* parent = nullptr);
+    explicit TFormNullabgleichDlg(DeviceSession& session, QWidget* parent = nullptr);
 
     void FormShow();
-    // Puts the live decoder back and evaluates a finished calibration.
+    // Releases the line and evaluates a finished calibration.
     void FormHide();
-    // The port's received-bytes handler while the calibration runs.
-    void CalibrationRxChar(int count);
+    // A byte the device sends between records while the calibration runs.
+    void CalibrationByte(uint8_t b);
     void Timer1Timer();
     // "&Abbrechen": close without evaluation; the device is not told.
     void Button1Click();
@@ -54,13 +52,13 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    DeviceLink& link_;
-    TCustomComPort& port_;
-    // The live decoder is aside while the dialog is shown.
-    std::optional<DecoderAside> aside_;
-    std::optional<StreamHold> hold_;
-    // The calibration receiver took a record's end byte.
-    bool recordEndTaken_ = false;
+    // True when no take-up is under way (any more) and the dialog still waits
+    // to start; asks the user whether to wait for one that is.
+    bool WaitForTakeUpEnd();
+
+    DeviceSession& session_;
+    // The device's text while the calibration runs.
+    std::optional<LineClaim> claim_;
     QByteArray received_;
     int step_ = 1;
     bool aborted_ = false;

@@ -1,27 +1,8 @@
-#include "service/ServiceExchange.h"
-
-#include "device/DeviceLink.h"
+#include "service/BankLevels.h"
 
 #include <algorithm>
 
 namespace ostrevik {
-
-QByteArray ServiceExchange(DeviceLink& link, std::initializer_list<uint8_t> command, int readLength,
-                           std::chrono::milliseconds wait, int replyLength) {
-    if (!link.Port().Connected()) {
-        return {};
-    }
-    try {
-        GuardedExchange exchange(link, Echo::Silent);
-        return exchange.Run(command, readLength, wait, replyLength);
-    } catch (const EComPort&) {
-        return {};
-    }
-}
-
-QString PortErrorText(const std::exception& error) {
-    return QString::fromLocal8Bit(error.what());
-}
 
 std::array<int, kBankCount> BankByteCounts(const QByteArray& reply) {
     std::array<int, kBankCount> counts{};

@@ -1,0 +1,689 @@
+#include "device/DeviceSession.h"
+
+#include "device/EnumComPorts.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <thread>
+
+namespace ostrevik {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr milliseconds kWatchInterval{250};
+// How often the session looks for a device whose line was lost.
+constexpr milliseconds kSearchInterval{1500};
+// A zero calibration started from the trace is given this long for its text.
+constexpr milliseconds kTypedCalibrationLimit{10000};
+constexpr milliseconds kPoll{2};
+
+// Where udev keeps a stable name for each USB serial adapter; tests point it
+// elsewhere.
+QString stableNameDirectory() {
+    const QString dir = qEnvironmentVariable("OSTREVIK_SERIAL_BY_ID");
+    return dir.isEmpty() ? QString::fromLatin1(kSerialByIdDirectory) : dir;
+}
+
+QString deviceNode(const QString& portName) {
+    return QFileInfo(ComPortDevicePath(portName)).canonicalFilePath();
+}
+
+}  // namespace
+
+void WaitWithoutEvents(std::chrono::milliseconds wait) {
+    std::this_thread::sleep_for(wait);
+}
+
+// One exchange under way: the decoder is not fed by received-bytes events
+// meanwhile, and a pause of the device set for it is lifted on every path.
+class DeviceSession::ExchangeScope {
+public:
+    explicit ExchangeScope(DeviceSession& session) : session_(session) {
+        ++session_.exchangeDepth_;
+    }
+    ~ExchangeScope() {
+        --session_.exchangeDepth_;
+        try {
+            if (held_) {
+                session_.decoder_.Release(PauseReason::Exchange);
+            }
+            // What the exchange left waiting belongs to the stream.
+            if (session_.exchangeDepth_ == 0 && session_.port_.Connected()) {
+                session_.port_.RedeliverWaiting();
+            }
+        } catch (const EComPort&) {
+            // The port failed; whoever uses it next hears of it.
+        }
+    }
+    ExchangeScope(const ExchangeScope&) = delete;
+    ExchangeScope& operator=(const ExchangeScope&) = delete;
+
+    void Hold() {
+        held_ = true;  // first: a pause that fails half-way is still lifted
+        session_.decoder_.Pause(PauseReason::Exchange);
+    }
+    bool Held() const { return held_; }
+
+private:
+    DeviceSession& session_;
+    bool held_ = false;
+};
+
+DeviceSession::DeviceSession(DeviceHost& host, StreamHost& stream, QObject* parent)
+    : QObject(parent), host_(host), decoder_(*this, stream) {
+    SetupForQtx(port_);
+    port_.SetOnRxChar([this](TCustomComPort&, int count) { RxChar(count); });
+    port_.SetOnAfterOpen([this](TCustomComPort&) { AfterOpen(); });
+    port_.SetOnBeforeClose([this](TCustomComPort&) { BeforeClose(); });
+    port_.SetOnPortLost([this](TCustomComPort&) { HandlePortLost(); });
+    decoder_.OnRecordEnded = [this] { emit RecordEnded(); };
+
+    // Capture never waits for a byte that will not come, nor the device for a
+    // resume that was not sent.
+    watch_.setInterval(kWatchInterval);
+    connect(&watch_, &QTimer::timeout, this, [this] { Watch(); });
+    watch_.start();
+    search_.setInterval(kSearchInterval);
+    connect(&search_, &QTimer::timeout, this, [this] { LookForDevice(); });
+}
+
+DeviceSession::~DeviceSession() {
+    Shutdown();
+}
+
+void DeviceSession::Shutdown() {
+    if (shutDown_) {
+        return;
+    }
+    watch_.stop();
+    search_.stop();
+    try {
+        port_.Close();
+    } catch (const std::exception&) {
+        // Closing goes on whatever the device does.
+    }
+    shutDown_ = true;
+}
+
+template <typename Work>
+void DeviceSession::Guard(Work&& work) {
+    try {
+        work();
+    } catch (const EComPort&) {
+        if (!port_.PortLost()) {
+            throw;
+        }
+        HandlePortLost();
+    }
+}
+
+// --- primitives -------------------------------------------------------------
+
+bool DeviceSession::ReadByte(uint8_t& b) {
+    char c = 0;
+    if (port_.Read(&c, 1) != 1) {
+        return false;
+    }
+    b = static_cast<uint8_t>(c);
+    if (TraceOn && TraceByte) {
+        TraceByte(b);
+    }
+    return true;
+}
+
+void DeviceSession::SendByte(uint8_t b) {
+    const char c = static_cast<char>(b);
+    port_.Write(&c, 1);
+    if (TraceOn && TraceByte) {
+        TraceByte(b);
+    }
+}
+
+int DeviceSession::ReadBytes(char* buffer, int n, bool traced) {
+    const int got = port_.Read(buffer, n);
+    if (traced && TraceOn && TraceByte) {
+        for (int i = 0; i < got; ++i) {
+            TraceByte(static_cast<uint8_t>(buffer[i]));
+        }
+    }
+    return got;
+}
+
+void DeviceSession::Write(const QByteArray& bytes, bool traced) {
+    port_.Write(bytes.constData(), static_cast<int>(bytes.size()));
+    if (traced && TraceOn && TraceByte) {
+        for (char c : bytes) {
+            TraceByte(static_cast<uint8_t>(c));
+        }
+    }
+}
+
+void DeviceSession::Send(std::initializer_list<uint8_t> bytes, Echo echo) {
+    QByteArray data;
+    for (uint8_t b : bytes) {
+        data.append(static_cast<char>(b));
+    }
+    Guard([&] { Write(data, echo == Echo::Trace); });
+}
+
+void DeviceSession::SendMeasure() {
+    if (port_.Connected()) {
+        SendByte(Command::Measure);
+    }
+}
+
+// --- the port's handlers ----------------------------------------------------
+
+void DeviceSession::RxChar(int count) {
+    // An exchange takes what waits itself and hands the rest on afterwards;
+    // a probe's bytes are nobody's.
+    if (probing_ || exchangeDepth_ > 0) {
+        return;
+    }
+    Guard([&] { decoder_.ComPort1RxChar(count); });
+}
+
+void DeviceSession::AfterOpen() {
+    if (probing_) {
+        return;
+    }
+    // The menu is the way to reconnect: it is enabled even when the bank
+    // selection fails.
+    struct EnableMenu {
+        DeviceHost& host;
+        ~EnableMenu() { host.SetHardwareMenuEnabled(true); }
+    } enableMenu{host_};
+    // A device left paused hears its resume before anything else.
+    if (decoder_.ResumeOwed()) {
+        SendByte(Command::StreamResume);
+        decoder_.ResumeSent();
+    }
+    SetMemoryBank(memoryBank_, true);
+}
+
+void DeviceSession::BeforeClose() {
+    if (probing_) {
+        return;
+    }
+    if (!shutDown_) {
+        host_.SetHardwareMenuEnabled(false);
+    }
+    // A device paused by us is not left waiting for a resume that would
+    // never come.
+    if (decoder_.StreamPaused && !port_.PortLost()) {
+        try {
+            SendByte(Command::StreamResume);
+            decoder_.StreamPaused = false;
+        } catch (const EComPort&) {
+            // The line is going anyway; the resume is owed to the next one.
+        }
+    }
+    decoder_.PortClosed();
+}
+
+void DeviceSession::Watch() {
+    if (probing_ || exchangeDepth_ > 0) {
+        return;
+    }
+    try {
+        Guard([&] { decoder_.Watch(Clock::now()); });
+    } catch (const std::exception& e) {
+        host_.ShowError(e);
+    }
+}
+
+// --- the device operations ----------------------------------------------------
+
+bool DeviceSession::ProbePort(const QString& name) {
+    // Neither the menus nor the decoder may notice a probe.
+    struct Probing {
+        bool& flag;
+        explicit Probing(bool& f) : flag(f) { flag = true; }
+        ~Probing() { flag = false; }
+    } probing(probing_);
+    bool found = false;
+    try {
+        port_.SetPort(name);
+        port_.Open();
+        const bool resumeOwed = decoder_.ResumeOwed();
+        if (resumeOwed) {
+            // Paused before the line was lost: it may answer nothing else.
+            SendByte(Command::StreamResume);
+        }
+        found = RunExchange(Exchanges::SelectBank(1)).size() == 2;
+        if (found && resumeOwed) {
+            decoder_.ResumeSent();
+        }
+    } catch (const EComPort& e) {
+        if (auto diagnosis = DiagnoseOpenFailure(e, name)) {
+            unopenedPorts_ << *diagnosis;
+        }
+    } catch (const std::exception&) {
+        // Any failure (the event thread not starting, memory) fails the probe.
+    }
+    try {
+        port_.Close();
+    } catch (const std::exception&) {
+        // A port that fails while closing is closed all the same.
+    }
+    return found;
+}
+
+bool DeviceSession::SearchDevice() {
+    unopenedPorts_.clear();
+    QStringList ports;
+    EnumComPorts(ports);
+    for (const QString& name : ports) {
+        if (ProbePort(name)) {
+            ConnectDevice();
+            return true;
+        }
+    }
+    QString text = QStringLiteral(
+        "Hardware Ostrevik nicht gefunden!\n\nVerbindung zum PC prüfen!\n"
+        "Schnittstelleneinstellung prüfen!");
+    if (!unopenedPorts_.isEmpty()) {
+        text += QStringLiteral("\n\n") + ExplainUnopenedPorts(unopenedPorts_);
+    }
+    host_.Message(text, QStringLiteral("Warnung"), MessageButtons::Ok);
+    return false;
+}
+
+bool DeviceSession::ConnectDevice() {
+    return ConnectQuietly(false);
+}
+
+bool DeviceSession::ConnectQuietly(bool quiet) {
+    if (port_.Connected()) {
+        return true;
+    }
+    struct Quiet {
+        bool& flag;
+        bool before;
+        Quiet(bool& f, bool q) : flag(f), before(f) { flag = q; }
+        ~Quiet() { flag = before; }
+    } scope(quiet_, quiet);
+    try {
+        port_.Open();
+    } catch (const std::exception& e) {
+        if (!port_.Connected()) {
+            if (quiet) {
+                return false;
+            }
+            QString text = QStringLiteral("Keine Verbindung zur Hardware QTX an ") + port_.Port() +
+                           QStringLiteral(" !");
+            if (const auto* portError = dynamic_cast<const EComPort*>(&e)) {
+                if (auto diagnosis = DiagnoseOpenFailure(*portError, port_.Port())) {
+                    text += QStringLiteral("\n\n") + ExplainUnopenedPorts({*diagnosis});
+                }
+            }
+            host_.Message(text, QStringLiteral("Ostrevik"), MessageButtons::Ok);
+            return false;
+        }
+        // The port is open; what failed came after the opening (the bank
+        // selection). The program is connected all the same, and says what
+        // went wrong as it does for any other error.
+        if (!quiet) {
+            host_.Message(QString::fromLocal8Bit(e.what()), QStringLiteral("Ostrevik"),
+                          MessageButtons::Ok);
+        }
+    }
+    lost_ = false;
+    search_.stop();
+    // The adapter's stable name finds it again should it come back on
+    // another node.
+    stableName_.clear();
+    const QString node = deviceNode(port_.Port());
+    const QDir links(stableNameDirectory());
+    for (const QFileInfo& link : links.entryInfoList(QDir::System | QDir::Files, QDir::Name)) {
+        if (!node.isEmpty() && link.canonicalFilePath() == node) {
+            stableName_ = link.filePath();
+            break;
+        }
+    }
+    host_.EnableServiceMenus();
+    Guard([&] { SendMeasure(); });
+    return port_.Connected();
+}
+
+void DeviceSession::Reconnect() {
+    const bool wasLost = lost_;
+    search_.stop();
+    lost_ = false;
+    port_.Close();
+    if (!SearchDevice() && wasLost) {
+        lost_ = true;
+        search_.start();
+    }
+}
+
+void DeviceSession::NoConnectionMessage() {
+    if (quiet_) {
+        return;
+    }
+    host_.Message(QStringLiteral("Keine Verbindung zur Hardware QTX an ") + port_.Port() +
+                      QStringLiteral("!"),
+                  QStringLiteral("Fehler"), MessageButtons::Ok);
+}
+
+void DeviceSession::SetMemoryBank(int n, bool send) {
+    memoryBank_ = n;
+    if (!send || n < 1 || n > kBankCount || !port_.Connected()) {
+        return;
+    }
+    const bool answered = Exchange(Exchanges::SelectBank(n)).size() == 2;
+    // A lost line has been told of already.
+    if (!answered && port_.Connected()) {
+        NoConnectionMessage();
+    }
+}
+
+void DeviceSession::ReadOutBank() {
+    if (!port_.Connected()) {
+        return;
+    }
+    if (Exchange(Exchanges::StatusRequest(Echo::Trace)).size() == 2) {
+        Guard([&] { SendByte(Command::Playback); });
+    } else if (port_.Connected()) {
+        NoConnectionMessage();
+    }
+}
+
+void DeviceSession::ClearBankOnDevice() {
+    if (!port_.Connected()) {
+        return;
+    }
+    if (Exchange(Exchanges::ClearBank()).size() != 1 && port_.Connected()) {
+        NoConnectionMessage();
+    }
+}
+
+// --- exchanges ----------------------------------------------------------------
+
+QByteArray DeviceSession::Exchange(const ExchangeSpec& spec) {
+    if (!port_.Connected()) {
+        return {};
+    }
+    QByteArray reply;
+    Guard([&] { reply = RunExchange(spec); });
+    return reply;
+}
+
+QByteArray DeviceSession::TryExchange(const ExchangeSpec& spec) {
+    try {
+        return Exchange(spec);
+    } catch (const EComPort&) {
+        return {};
+    }
+}
+
+void DeviceSession::FeedWaiting() {
+    const int waiting = port_.InputCount();
+    if (waiting > 0) {
+        decoder_.ComPort1RxChar(waiting);
+    }
+}
+
+bool DeviceSession::SettleStream(ExchangeScope& scope) {
+    const Clock::time_point deadline = Clock::now() + Line::kDrainLimit;
+    // Between records a record the device has just begun may still be on its
+    // way (in a USB adapter's buffer): the line must be quiet first. Bytes
+    // waiting are the stream's and go to the decoder.
+    bool bytesCame = false;
+    Clock::time_point quietSince = Clock::now();
+    while (!decoder_.InsideRecord() && !(decoder_.Skipping() && bytesCame)) {
+        const Clock::time_point now = Clock::now();
+        if (now >= deadline) {
+            return false;
+        }
+        if (port_.InputCount() > 0) {
+            FeedWaiting();
+            bytesCame = true;
+            quietSince = Clock::now();
+            continue;
+        }
+        if (now - quietSince >= Line::kQuiet) {
+            return false;
+        }
+        std::this_thread::sleep_for(kPoll);
+    }
+    // A record is under way: the device is paused, and what it sent before
+    // it stopped is taken in. The time limit comes first, so that a line
+    // that keeps sending cannot hold the window.
+    scope.Hold();
+    const Clock::time_point drainDeadline = Clock::now() + Line::kDrainLimit;
+    Clock::time_point lastByte = Clock::now();
+    for (;;) {
+        const Clock::time_point now = Clock::now();
+        if (now >= drainDeadline) {
+            break;
+        }
+        if (port_.InputCount() > 0) {
+            FeedWaiting();
+            lastByte = Clock::now();
+            continue;
+        }
+        if (now - lastByte >= Line::kQuiet) {
+            break;
+        }
+        std::this_thread::sleep_for(kPoll);
+    }
+    return true;
+}
+
+void DeviceSession::DropWaiting(int count) {
+    count = std::min(count, port_.InputCount());
+    if (count > 0) {
+        QByteArray rest(count, '\0');
+        port_.Read(rest.data(), count);
+    }
+}
+
+QByteArray DeviceSession::RunExchange(const ExchangeSpec& spec) {
+    // Inside the decoder's own call (a question it shows) or inside another
+    // exchange the stream is in other hands.
+    const bool withStream = !probing_ && !decoder_.Busy() && exchangeDepth_ == 0;
+    ExchangeScope scope(*this);
+    if (withStream) {
+        SettleStream(scope);
+    } else if (probing_) {
+        port_.ClearBuffer(true, false);  // on a port being probed nothing waiting is anyone's
+    }
+    // What the program wrote itself (a Measure, a resume) goes out before the
+    // command; it is never thrown away.
+    port_.WaitUntilSent(Line::kOutputLimit);
+
+    Write(spec.command, spec.echo == Echo::Trace);
+    WaitWithoutEvents(spec.wait);
+    const int readLength = std::max(spec.readLength, 0);
+    QByteArray reply(readLength, '\0');
+    const int got =
+        readLength > 0 ? ReadBytes(reply.data(), readLength, spec.echo != Echo::Silent) : 0;
+    reply.truncate(got);
+    if (got == readLength && spec.replyLength > readLength) {
+        DropWaiting(spec.replyLength - readLength);
+    }
+    if (!withStream) {
+        return reply;
+    }
+    decoder_.InputTaken();
+    if (scope.Held()) {
+        if (got < readLength) {
+            // A late answer comes now or never; it must not land in the record.
+            WaitWithoutEvents(Line::kQuiet);
+        }
+        // The device was paused: nothing but its answer came, and what is
+        // left of it is nobody's.
+        port_.ClearBuffer(true, false);
+    } else if (spec.answerUnread || got < readLength) {
+        // The whole unread answer is the answer; a late one is skipped when
+        // it comes. A record the device may have begun meanwhile is skipped
+        // to its end, never read as messages.
+        if (spec.answerUnread) {
+            port_.ClearBuffer(true, false);
+        }
+        decoder_.Resync();
+    }
+    return reply;
+}
+
+// --- the lost line ------------------------------------------------------------
+
+void DeviceSession::HandlePortLost() {
+    if (!port_.Connected()) {
+        return;
+    }
+    const QString name = port_.Port();
+    try {
+        port_.Close();  // the cut take-up stays a record of its own
+    } catch (const EComPort&) {
+        // The device is gone; the port is closed all the same.
+    }
+    // "Connect " stays reachable.
+    host_.SetHardwareMenuEnabled(true);
+    lost_ = true;
+    lostPort_ = name;
+    search_.start();
+    // Told from the event loop, never from inside a handler of the port: a
+    // message still open must not hold the line when the device is back.
+    QTimer::singleShot(0, this, [this, name] { emit ConnectionLost(name); });
+}
+
+QStringList DeviceSession::ReconnectCandidates() const {
+    QStringList names;
+    // A USB adapter may come back on another node; its stable name says which.
+    const QString node =
+        stableName_.isEmpty() ? QString() : QFileInfo(stableName_).canonicalFilePath();
+    if (!node.isEmpty()) {
+        QStringList ports;
+        EnumComPorts(ports);
+        for (const QString& port : ports) {
+            if (deviceNode(port) == node) {
+                names << port;
+            }
+        }
+    }
+    if (!names.contains(lostPort_)) {
+        names << lostPort_;
+    }
+    return names;
+}
+
+void DeviceSession::LookForDevice() {
+    if (!lost_ || port_.Connected()) {
+        search_.stop();
+        return;
+    }
+    if (exchangeDepth_ > 0 || decoder_.Busy() || probing_) {
+        return;
+    }
+    for (const QString& name : ReconnectCandidates()) {
+        if (!QFileInfo::exists(ComPortDevicePath(name)) || !ProbePort(name)) {
+            continue;
+        }
+        if (ConnectQuietly(true)) {
+            emit ConnectionRestored(name);
+        }
+        return;
+    }
+}
+
+// --- keys typed into the trace ------------------------------------------------
+
+void DeviceSession::SendKey(uint8_t key) {
+    if (!port_.Connected()) {
+        SendByte(key);  // raises the port's error, which the user is shown
+        return;
+    }
+    if (keyCommand_ >= 0) {
+        // The argument of a command typed before.
+        const auto command = static_cast<uint8_t>(keyCommand_);
+        keyCommand_ = -1;
+        Guard([&] { SendByte(key); });
+        if (command == Command::SetToneDirection) {
+            decoder_.Resync();  // its answer is not read
+        }
+        return;
+    }
+    auto exchangeLater = [this](ExchangeSpec spec) {
+        spec.echo = Echo::ReplyOnly;
+        // After the key's handler, so that the answer reaches the trace.
+        QTimer::singleShot(0, this, [this, spec] {
+            try {
+                Exchange(spec);
+            } catch (const std::exception& e) {
+                host_.ShowError(e);
+            }
+        });
+    };
+    switch (key) {
+        case Command::StreamPause:
+            Guard([&] { decoder_.Pause(PauseReason::Key); });
+            return;
+        case Command::StreamResume:
+            Guard([&] {
+                if (decoder_.StreamPaused) {
+                    decoder_.ResumeNow();
+                } else {
+                    SendByte(key);
+                }
+            });
+            return;
+        case Command::StatusRequest:
+            exchangeLater(Exchanges::StatusRequest(Echo::ReplyOnly));
+            return;
+        case Command::ClearBank:
+            exchangeLater(Exchanges::ClearBank());
+            return;
+        case Command::ReadVariables:
+            exchangeLater(Exchanges::ReadVariables(kVariablesReplyLength));
+            return;
+        case Command::ReadBankLevels:
+            exchangeLater(Exchanges::ReadBankLevels());
+            return;
+        case Command::SetGain:
+        case Command::SetToneDirection:
+            keyCommand_ = key;
+            Guard([&] { SendByte(key); });
+            return;
+        case Command::StartZeroCalibration:
+            // The device's text, up to its end byte, goes to the trace and is
+            // never read as messages.
+            typedClaim_ = std::make_unique<LineClaim>(*this, [this](uint8_t b) {
+                if (TraceOn && TraceByte) {
+                    TraceByte(b);
+                }
+                if (b == Stream::CalibrationEnd) {
+                    typedClaim_.reset();
+                }
+            });
+            QTimer::singleShot(kTypedCalibrationLimit, this, [this] { typedClaim_.reset(); });
+            Guard([&] { SendByte(key); });
+            return;
+        default:
+            if (key >= Command::SelectBank(1) && key <= Command::SelectBank(kBankCount)) {
+                memoryBank_ = key;
+                exchangeLater(Exchanges::SelectBank(key));
+                return;
+            }
+            Guard([&] { SendByte(key); });
+    }
+}
+
+// --- claims -------------------------------------------------------------------
+
+LineClaim::LineClaim(DeviceSession& session, LiveStreamDecoder::IdleReceiver receiver)
+    : session_(session), previous_(session.decoder_.GetIdleReceiver()) {
+    session_.decoder_.SetIdleReceiver(std::move(receiver));
+}
+
+LineClaim::~LineClaim() {
+    session_.decoder_.SetIdleReceiver(std::move(previous_));
+}
+
+}  // namespace ostrevik
