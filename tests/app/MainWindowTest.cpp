@@ -39,8 +39,8 @@ TEST_F(MainWindowTest, StartFindsTheDeviceAndSendsProbeBankAndMeasure) {
     start();
     ASSERT_TRUE(sim.WaitForReceived({0x01, 0x01, 0x6D}, 2s));
     EXPECT_EQ(sim.Received(), (Bytes{0x01, 0x01, 0x6D}));
-    EXPECT_TRUE(form->ComPort1.Connected());
-    EXPECT_EQ(form->ComPort1.Port(), QStringLiteral("COM1"));
+    EXPECT_TRUE(form->Session.ComPort1().Connected());
+    EXPECT_EQ(form->Session.ComPort1().Port(), QStringLiteral("COM1"));
     EXPECT_TRUE(form->Lesegert1->menuAction()->isEnabled());
     EXPECT_TRUE(form->Speicher->isEnabled());
     EXPECT_TRUE(form->Intern1->menuAction()->isEnabled());
@@ -57,7 +57,7 @@ TEST_F(MainWindowTest, OfTwoDevicesThePortSortingFirstIsUsed) {
     qtxsim::Simulator& com10 = addDevice(10);
     start();
     ASSERT_TRUE(com10.WaitForReceived({0x01, 0x01, 0x6D}, 2s));
-    EXPECT_EQ(form->ComPort1.Port(), QStringLiteral("COM10"));
+    EXPECT_EQ(form->Session.ComPort1().Port(), QStringLiteral("COM10"));
     EXPECT_TRUE(com2.Received().empty());
 }
 
@@ -68,14 +68,14 @@ TEST_F(MainWindowTest, ADeviceAnsweringTheProbeWithOneByteIsNotFound) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, kNotFound);
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Warnung"));
-    EXPECT_FALSE(form->ComPort1.Connected());
+    EXPECT_FALSE(form->Session.ComPort1().Connected());
     // Probing never runs the port handlers: "Connect " can be tried again.
     EXPECT_TRUE(form->Lesegert1->menuAction()->isEnabled());
     EXPECT_TRUE(form->Connect1->isEnabled());
     EXPECT_FALSE(form->Speicher->isEnabled());
 
     form->Connect();  // the device answers properly now
-    EXPECT_TRUE(form->ComPort1.Connected());
+    EXPECT_TRUE(form->Session.ComPort1().Connected());
     EXPECT_EQ(ui.messages.size(), 1u);
 }
 
@@ -83,7 +83,7 @@ TEST_F(MainWindowTest, NoPortsAtAllWarnsAndKeepsTheConfiguredName) {
     start();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, kNotFound);
-    EXPECT_EQ(form->ComPort1.Port(), QStringLiteral("COM1"));
+    EXPECT_EQ(form->Session.ComPort1().Port(), QStringLiteral("COM1"));
 }
 
 TEST_F(MainWindowTest, LiveRecordArrivesInTheActiveDocument) {
@@ -157,8 +157,8 @@ TEST_F(MainWindowTest, DocumentsOpenAtCloseAreReopenedAtTheNextStart) {
     ui.fileAnswers = {path};
     form->Speichern();
     newDocument();  // untitled: its name names no file
-    form->ComPort1.Close();
-    form->ComPort1.SetPort(QStringLiteral("COM12"));
+    form->Session.ComPort1().Close();
+    form->Session.ComPort1().SetPort(QStringLiteral("COM12"));
     form->close();
     form.reset();
     Q_UNUSED(saved);
@@ -256,28 +256,36 @@ TEST_F(MainWindowTest, SavingAsksForANameOnceAndCancelKeepsTheDocumentChanged) {
     EXPECT_TRUE(QFileInfo::exists(path));
 }
 
-TEST_F(MainWindowTest, UnpluggedMidRecordKeepsThePartialRecordTellsOnceAndReconnects) {
+// The trainer is unplugged in the middle of a take-up and plugged back: the
+// user is told once, the cut take-up stays a record of its own, and capture
+// goes on by itself, without a keypress, with nothing merged.
+TEST_F(MainWindowTest, UnpluggedMidTakeUpTellsOnceKeepsTheCutTakeUpAndComesBackByItself) {
     qtxsim::Simulator& sim = addDevice(1);
     start();
     TMDIChild* doc = newDocument();
     sim.HangUpMidRecord(5);
     sim.QueueTakeUps(1);
-    ASSERT_TRUE(waitUntil([&] { return !form->ComPort1.Connected(); }, 5000));
-    ASSERT_EQ(ui.messages.size(), 1u);
+    ASSERT_TRUE(waitUntil([&] { return !form->Session.ComPort1().Connected(); }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return ui.messages.size() == 1u; }, 1000));
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Fehler"));
     EXPECT_TRUE(ui.messages[0].text.startsWith(
         QStringLiteral("Die Verbindung zur Hardware QTX an COM1 ist unterbrochen!")));
-    EXPECT_EQ(doc->Liste->Anzahl(), 1);
-    EXPECT_EQ(doc->Liste->Letzter().AnzahlWerte(), 5);
-    EXPECT_EQ(form->Decoder.StreamState, LiveStreamDecoder::Idle);
+    ASSERT_EQ(doc->Liste->Anzahl(), 2);
+    EXPECT_EQ(doc->Liste->Datensatz(0).AnzahlWerte(), 5);
+    EXPECT_EQ(doc->Liste->Letzter().AnzahlWerte(), 0);
+    EXPECT_EQ(form->CGauge1->value(), 0);
     EXPECT_TRUE(form->Connect1->isEnabled());
 
-    // The device comes back under the same name.
+    // The device is back under the same name, and the shooter goes on.
     sims.clear();
     qtxsim::Simulator& again = addDevice(1);
-    form->Connect();
-    EXPECT_TRUE(form->ComPort1.Connected());
-    EXPECT_TRUE(again.WaitForReceived({0x01, 0x01, 0x6D}, 2s));
+    again.QueueTakeUps(1);
+    ASSERT_TRUE(waitUntil([&] { return form->Session.ComPort1().Connected(); }, 3000));
+    EXPECT_EQ(form->StatusText(),
+              QStringLiteral("Verbindung zur Hardware QTX an COM1 wiederhergestellt"));
+    ASSERT_TRUE(waitUntil([&] { return doc->Liste->Anzahl() == 3; }, 5000));
+    ASSERT_EQ(again.SentRecords().size(), 1u);
+    EXPECT_EQ(doc->Liste->Datensatz(1).Werte, again.SentRecords()[0].record.samples);
     EXPECT_EQ(ui.messages.size(), 1u);
 }
 
@@ -315,7 +323,7 @@ TEST(MainWindowRules, TheApplicationIconIsDrawnToScaleAtEverySize) {
 
 TEST_F(MainWindowTest, TheLiveBarTurnsButtonFaceAboveTheToneThreshold) {
     start();
-    form->Decoder.ToneThreshold = 100;
+    form->Session.Decoder().ToneThreshold = 100;
     form->ShowLiveValue(100);
     EXPECT_EQ(form->CGauge1->foregroundColor(), QColor(0, 255, 0));
     EXPECT_EQ(form->CGauge1->value(), 100);
@@ -363,6 +371,42 @@ TEST_F(MainWindowTest, AKeyInTheTraceWithoutADeviceIsShownNotFatal) {
     EXPECT_TRUE(ui.messages[0].text.startsWith(QStringLiteral("WriteFile function failed")))
         << ui.messages[0].text.toStdString();
     EXPECT_TRUE(form->isVisible());
+}
+
+// Keys typed into the trace go through the session, which knows what they
+// mean: a pause (Ctrl+Q) in the middle of a take-up neither cuts it nor stops
+// capture for good, and a command with an answer has its answer traced, not
+// read as the stream.
+TEST_F(MainWindowTest, KeysInTheTraceAreKnownToTheStream) {
+    qtxsim::SimulatorOptions options;
+    options.pace = qtxsim::Pace::RealTime;
+    options.reportEvery = 0;
+    qtxsim::Simulator& sim = addDevice(1, options);
+    start();
+    TMDIChild* doc = newDocument();
+    form->DebugForm->show();
+    sim.QueueTakeUps(2);
+    ASSERT_TRUE(waitUntil([&] { return doc->Liste->Letzter().AnzahlWerte() >= 10; }, 5000));
+    const size_t before = sim.Received().size();
+    form->DebugForm->Memo1KeyPress(0x11);
+    ASSERT_TRUE(form->Session.Decoder().StreamPaused);
+    ASSERT_TRUE(waitUntil([&] { return doc->Liste->Anzahl() == 3; }, 15000));
+    const auto sent = sim.SentRecords();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(doc->Liste->Datensatz(0).Werte, sent[0].record.samples);
+    EXPECT_EQ(doc->Liste->Datensatz(1).Werte, sent[1].record.samples);
+    const Bytes after = sim.Received();
+    EXPECT_EQ(Bytes(after.begin() + static_cast<long>(before),
+                    after.begin() + static_cast<long>(before) + 2),
+              (Bytes{0x11, 0x13}));
+
+    // "b" reads the variables: its ten bytes are traced, none is a record.
+    const QString trace = form->DebugForm->TraceText();
+    form->DebugForm->Memo1KeyPress('b');
+    ASSERT_TRUE(
+        waitUntil([&] { return form->DebugForm->TraceText().size() >= trace.size() + 10; }));
+    EXPECT_EQ(doc->Liste->Anzahl(), 3);
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 // The open dialog starts with the file it held last; a new document's save

@@ -130,8 +130,8 @@ TEST_F(ReliabilityTest, ADeviceThatHangsUpDuringTheProbeIsSkipped) {
     first.SetReplyFault(0x01, {qtxsim::ReplyFault::Kind::HangUp, 1, 0, true});
     addDevice(2);
     start();
-    EXPECT_TRUE(form->ComPort1.Connected());
-    EXPECT_EQ(form->ComPort1.Port(), QStringLiteral("COM2"));
+    EXPECT_TRUE(form->Session.ComPort1().Connected());
+    EXPECT_EQ(form->Session.ComPort1().Port(), QStringLiteral("COM2"));
     EXPECT_TRUE(ui.messages.empty());
 }
 

@@ -8,8 +8,8 @@
 #include "AppFixture.h"
 
 #include "evaluation/VariablesWindow.h"
+#include "service/BankLevels.h"
 #include "service/MemoryBankDialog.h"
-#include "service/ServiceExchange.h"
 
 #include <QLabel>
 #include <QtTest/QTest>
@@ -44,7 +44,8 @@ protected:
     bool takeUpUnderWay() {
         return waitUntil(
             [&] {
-                return form->Decoder.InsideRecord() && doc->Liste->Letzter().AnzahlWerte() >= 10;
+                return form->Session.Decoder().InsideRecord() &&
+                       doc->Liste->Letzter().AnzahlWerte() >= 10;
             },
             15000);
     }
@@ -55,8 +56,15 @@ protected:
     void openDialog(QAction* action, const std::function<bool()>& until) {
         const bool calibration = action == form->Nullabgleich1;
         if (calibration) {
-            ui.messageAnswers = {MessageAnswer::Ok,   // do not touch the trigger
-                                 MessageAnswer::No};  // store nothing
+            ui.answerFor = [](const test::MessageCall& m) -> std::optional<MessageAnswer> {
+                if (m.text.startsWith(QStringLiteral("Bitte den Abzug"))) {
+                    return MessageAnswer::Ok;
+                }
+                if (m.text.startsWith(QStringLiteral("Es läuft gerade"))) {
+                    return MessageAnswer::Yes;  // wait for the take-up's end
+                }
+                return MessageAnswer::No;  // store nothing
+            };
         }
         ui.whileOpen([&](QDialog& d) {
             waitUntil([&] { return (!calibration && until()) || !d.isVisible(); }, 20000);
@@ -66,13 +74,14 @@ protected:
         });
         ++dialogsOpened;
         action->trigger();
-        ui.messageAnswers.clear();
+        ui.answerFor = nullptr;
     }
 
     // Only the zero calibration has something to say.
     void expectOnlyCalibrationMessages() {
         for (const test::MessageCall& m : ui.messages) {
             EXPECT_TRUE(m.text.startsWith(QStringLiteral("Bitte den Abzug")) ||
+                        m.text.startsWith(QStringLiteral("Es läuft gerade")) ||
                         m.text.startsWith(QStringLiteral("Eichung erfolgreich")) ||
                         m.text.startsWith(QStringLiteral("Bei der Eichung")))
                 << m.text.toStdString();
@@ -115,7 +124,7 @@ protected:
     }
 
     void expectEveryPauseResumed() {
-        EXPECT_TRUE(waitUntil([&] { return !form->Decoder.StreamPaused; }, 3000));
+        EXPECT_TRUE(waitUntil([&] { return !form->Session.Decoder().StreamPaused; }, 3000));
         const qtxsim::Bytes received = sim->Received();
         EXPECT_EQ(std::count(received.begin(), received.end(), 0x11),
                   std::count(received.begin(), received.end(), 0x13));
@@ -166,9 +175,14 @@ TEST_F(SessionTest, TakeUpsWithTheBankDialogOpenArriveWholeAndRenewTheLevels) {
             EXPECT_TRUE(waitUntil([&] { return banks.StaticTexts[0]->text() == level; }, 1000))
                 << n << ": " << banks.StaticTexts[0]->text().toStdString();
         }
-        // Renewed once per take-up, not per sample.
-        const qtxsim::Bytes received = sim->Received();
-        EXPECT_EQ(std::count(received.begin() + static_cast<long>(start), received.end(), 0x6B), 3);
+        // Renewed once per take-up, shortly after its end, not per sample.
+        auto renewals = [&] {
+            const qtxsim::Bytes received = sim->Received();
+            return std::count(received.begin() + static_cast<long>(start), received.end(), 0x6B);
+        };
+        EXPECT_TRUE(waitUntil([&] { return renewals() == 3; }, 1000));
+        QTest::qWait(300);
+        EXPECT_EQ(renewals(), 3);
         d.reject();
     });
     form->Speicher->trigger();
@@ -200,7 +214,8 @@ TEST_F(SessionTest, ARandomSessionWithEveryServiceDialogKeepsEveryTakeUp) {
     ASSERT_TRUE(waitUntil([&] { return finished() == takeUps; }, 15000))
         << finished() << " of " << takeUps << " finished; device " << sim->TakeUpsQueued()
         << " queued, paused " << sim->Paused() << "; decoder state "
-        << int{form->Decoder.StreamState} << ", paused " << form->Decoder.StreamPaused;
+        << int{form->Session.Decoder().StreamState} << ", paused "
+        << form->Session.Decoder().StreamPaused;
     const int whole = expectEveryTakeUpKept();
     expectEveryPauseResumed();
     expectOnlyCalibrationMessages();

@@ -1,6 +1,6 @@
 #include "app/SingleInstance.h"
 #include "app/Translations.h"
-#include "device/DeviceLink.h"
+#include "device/DeviceSession.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -22,6 +22,11 @@ MessageAnswer ScriptedModalUi::showMessage(QWidget*, const QString& text, const 
     if (duringMessage) {
         duringMessage(call);
     }
+    if (answerFor) {
+        if (const std::optional<MessageAnswer> a = answerFor(call)) {
+            return *a;
+        }
+    }
     if (!messageAnswers.empty()) {
         const MessageAnswer a = messageAnswers.front();
         messageAnswers.pop_front();

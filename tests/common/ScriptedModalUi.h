@@ -29,6 +29,9 @@ public:
     std::vector<MessageCall> messages;
     // Runs inside the message, as code would run while a real box is open.
     std::function<void(const MessageCall&)> duringMessage;
+    // Answers a message by what it says, before the queue of answers; none:
+    // the queue answers.
+    std::function<std::optional<MessageAnswer>(const MessageCall&)> answerFor;
 
     std::deque<QString> fileAnswers;  // "" = cancelled
     std::vector<FileDialogRequest> openRequests;

@@ -1,10 +1,17 @@
-#include "device/DeviceLink.h"
+#include "device/DeviceSession.h"
+#include "measurement/Rasters.h"
 
 #include "PortTestSupport.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QSignalSpy>
+#include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 #include <fcntl.h>
 #include <grp.h>
@@ -22,19 +29,56 @@ using namespace ostrevik::test;
 
 namespace {
 
-struct RecordingHost : DeviceHost {
+// A document whose capture steps work on a real record list.
+struct ListDocument : CaptureDocument {
+    DisplaySettings settings = DisplaySettings::defaults();
+    Rasters_t list{50, 4, 60, 60};
+
+    ListDocument() {
+        list.Einstellungen = &settings;
+        list.Anhaengen();
+    }
+    void RecordStarted() override {}
+    void SetCaptureThreshold(uint32_t t, bool) override { list.Letzter().SetzeTonschwelle(t); }
+    void AppendCaptureSample(uint8_t s) override { list.Letzter().WertAnhaengen(s); }
+    void RecordEnded() override { list.Anhaengen(); }
+    void BatchDone() override {}
+};
+
+// The main window as the session sees it: messages are recorded, records go
+// into one document.
+struct RecordingHost : DeviceHost, StreamHost {
     QString text;
     QString caption;
+    int messages = 0;
+    bool hardwareMenu = false;
+    bool serviceMenus = false;
+    ListDocument doc;
+    std::function<void(uint32_t)> onLiveValue;
+
     MessageAnswer Message(const QString& t, const QString& c, MessageButtons) override {
         text = t;
         caption = c;
+        ++messages;
         return MessageAnswer::Ok;
     }
     void SetHardwareMenuEnabled(bool enabled) override { hardwareMenu = enabled; }
     void EnableServiceMenus() override { serviceMenus = true; }
-    void PortClosing() override {}
-    bool hardwareMenu = false;
-    bool serviceMenus = false;
+    void ShowError(const std::exception& e) override {
+        text = QString::fromLocal8Bit(e.what());
+        ++messages;
+    }
+    CaptureDocument* ActiveDocument() override { return &doc; }
+    MessageAnswer Ask(const QString& t, const QString& c, MessageButtons b) override {
+        return Message(t, c, b);
+    }
+    void NewDocument() override {}
+    void ShowLiveValue(uint32_t value) override {
+        if (onLiveValue) {
+            onLiveValue(value);
+        }
+    }
+    void ShowStatusText(const QString&) override {}
 };
 
 const QString kNotFound = QStringLiteral(
@@ -55,11 +99,9 @@ QString searchWithoutPermission() {
             (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
             ::_exit(100);
         }
-        TComPort port;
-        SetupForQtx(port);
         RecordingHost host;
-        DeviceLink link(port, host);
-        link.SearchDevice();
+        DeviceSession session(host, host);
+        session.SearchDevice();
         const QByteArray text = (host.caption + QLatin1Char('|') + host.text).toUtf8();
         (void)!::write(out[1], text.constData(), static_cast<size_t>(text.size()));
         ::_exit(0);
@@ -116,7 +158,7 @@ private:
 
 }  // namespace
 
-TEST(DeviceLink, NoDeviceFoundBecauseOfPermissionNamesTheGroupOfTheNode) {
+TEST(DeviceSession, NoDeviceFoundBecauseOfPermissionNamesTheGroupOfTheNode) {
     ScopedPortDir dir;
     PtyPair pty(dir.path(), 4);
     const QByteArray node = QByteArray::fromStdString(pty.devicePath());
@@ -142,7 +184,7 @@ TEST(DeviceLink, NoDeviceFoundBecauseOfPermissionNamesTheGroupOfTheNode) {
                       .arg(QString::fromLocal8Bit(node), group));
 }
 
-TEST(DeviceLink, NoDeviceFoundBecauseOtherProgramsHoldThePortsNamesThem) {
+TEST(DeviceSession, NoDeviceFoundBecauseOtherProgramsHoldThePortsNamesThem) {
     ScopedPortDir dir;
     PtyPair terminal(dir.path(), 5);
     PtyPair adapter(dir.path(), 6);
@@ -151,11 +193,9 @@ TEST(DeviceLink, NoDeviceFoundBecauseOtherProgramsHoldThePortsNamesThem) {
     ASSERT_TRUE(terminalProgram.holding());
     ASSERT_TRUE(modemManager.holding());
 
-    TComPort port;
-    SetupForQtx(port);
     RecordingHost host;
-    DeviceLink link(port, host);
-    EXPECT_FALSE(link.SearchDevice());
+    DeviceSession session(host, host);
+    EXPECT_FALSE(session.SearchDevice());
     const QString busyTerminal = QStringLiteral(
                                      "COM5 (%1) ist belegt!\n"
                                      "Das Programm \"qtx-holder\" (Prozess %2) beenden,\n"
@@ -174,7 +214,7 @@ TEST(DeviceLink, NoDeviceFoundBecauseOtherProgramsHoldThePortsNamesThem) {
                              QStringLiteral("\n\n") + busyAdapter);
 
     // Connecting to the last port probed explains it the same way.
-    EXPECT_FALSE(link.ConnectDevice());
+    EXPECT_FALSE(session.ConnectDevice());
     EXPECT_EQ(host.caption, QStringLiteral("Ostrevik"));
     EXPECT_EQ(host.text,
               QStringLiteral("Keine Verbindung zur Hardware QTX an COM6 !\n\n") + busyAdapter);
@@ -182,45 +222,264 @@ TEST(DeviceLink, NoDeviceFoundBecauseOtherProgramsHoldThePortsNamesThem) {
 
 // The port opened but what follows the opening failed (the bank selection):
 // the program is connected, says what went wrong, and the menus are on.
-TEST(DeviceLink, AFailureAfterTheOpeningIsAConnection) {
+TEST(DeviceSession, AFailureAfterTheOpeningIsAConnection) {
     ScopedPortDir dir;
     PtyPair pty(dir.path(), 2);
-    TComPort port;
-    SetupForQtx(port);
-    port.SetPort(QStringLiteral("COM2"));
     RecordingHost host;
-    DeviceLink link(port, host);
-    link.AttachMainHandlers();
+    DeviceSession session(host, host);
+    TCustomComPort& port = session.ComPort1();
+    port.SetPort(QStringLiteral("COM2"));
     const PortHandler afterOpen = port.OnAfterOpen();
     port.SetOnAfterOpen([&](TCustomComPort& sender) {
         afterOpen(sender);
         throw EComPort(ComError::WriteFailed, EIO);
     });
-    EXPECT_TRUE(link.ConnectDevice());
+    EXPECT_TRUE(session.ConnectDevice());
     EXPECT_TRUE(port.Connected());
     EXPECT_EQ(host.caption, QStringLiteral("Ostrevik"));
     EXPECT_TRUE(host.text.startsWith(QStringLiteral("WriteFile function failed")));
     EXPECT_TRUE(host.hardwareMenu);
     EXPECT_TRUE(host.serviceMenus);
-    port.SetOnRxChar(nullptr);
-    port.Close();
 }
 
-// Any error of a probe, not only the port's own, fails the probe and puts
-// every handler back.
-TEST(DeviceLink, AProbeThatFailsInAnyWayPutsTheHandlersBack) {
+// Any error of a probe, not only the port's own, fails the probe, leaves the
+// port closed and the session's handlers in place.
+TEST(DeviceSession, AProbeThatFailsInAnyWayLeavesThePortClosed) {
     ScopedPortDir dir;
     PtyPair pty(dir.path(), 3);
-    TComPort port;
-    SetupForQtx(port);
     RecordingHost host;
-    DeviceLink link(port, host);
-    link.SetDecoderHandler([](TCustomComPort&, int) {});
-    link.AttachMainHandlers();
+    DeviceSession session(host, host);
+    TCustomComPort& port = session.ComPort1();
     port.SetOnBeforeOpen([](TCustomComPort&) { throw std::runtime_error("no event thread"); });
-    EXPECT_FALSE(link.ProbePort(QStringLiteral("COM3")));
+    EXPECT_FALSE(session.ProbePort(QStringLiteral("COM3")));
     EXPECT_FALSE(port.Connected());
     EXPECT_TRUE(port.OnRxChar());
     EXPECT_TRUE(port.OnAfterOpen());
     EXPECT_TRUE(port.OnBeforeClose());
+}
+
+namespace {
+
+// Reads what the program sends until it has sent `until` (or the time is up);
+// returns all of it.
+QByteArray readUntilFrom(const PtyPair& device, char until, int timeoutMs = 1000) {
+    QByteArray got;
+    QElapsedTimer timer;
+    timer.start();
+    while (!got.contains(until) && timer.elapsed() < timeoutMs) {
+        got += device.read(10);
+    }
+    return got;
+}
+
+// A session connected to a device the test plays itself, byte by byte.
+class ExchangeTest : public ::testing::Test {
+protected:
+    ExchangeTest() {
+        session.ComPort1().SetPort(QStringLiteral("COM1"));
+        session.ComPort1().Open();  // its bank selection gets no answer
+        host.messages = 0;
+        // What the device got while opening.
+        device.read(50);
+    }
+
+    QByteArray readUntil(char until, int timeoutMs = 1000) {
+        return readUntilFrom(device, until, timeoutMs);
+    }
+    // The stream bytes, delivered as the port's events deliver them.
+    void stream(const QByteArray& bytes) {
+        const uint64_t before = session.ComPort1().ArrivalCount();
+        device.write(bytes);
+        ASSERT_TRUE(waitUntil([&] {
+            return session.ComPort1().ArrivalCount() > before &&
+                   session.ComPort1().InputCount() == 0;
+        }));
+    }
+    // Waits without processing events until the bytes wait at the port.
+    void waiting(int count) {
+        QElapsedTimer timer;
+        timer.start();
+        while (session.ComPort1().InputCount() < count && timer.elapsed() < 1000) {
+            QThread::msleep(1);
+        }
+        ASSERT_EQ(session.ComPort1().InputCount(), count);
+    }
+    std::vector<uint8_t> samples(int record) const { return host.doc.list.Datensatz(record).Werte; }
+
+    ScopedPortDir ports;
+    PtyPair device{ports.path(), 1};
+    RecordingHost host;
+    DeviceSession session{host, host};
+};
+
+}  // namespace
+
+TEST_F(ExchangeTest, ReadsTheExpectedLengthAndTakesTheRestOfTheReplyOffTheLine) {
+    QByteArray seen;
+    std::thread answer([&] {
+        seen = readUntil('\x62');
+        device.write(QByteArray("0123456789"));
+    });
+    const QByteArray reply = session.Exchange(Exchanges::ReadVariables(8));
+    answer.join();
+    EXPECT_EQ(seen, QByteArray("\x62"));
+    EXPECT_EQ(reply, QByteArray("01234567"));
+    // Bytes 8 and 9 are gone before the stream goes on.
+    EXPECT_EQ(session.ComPort1().InputCount(), 0);
+}
+
+TEST_F(ExchangeTest, AClosedPortIsADeviceThatDoesNotAnswer) {
+    session.ComPort1().Close();
+    EXPECT_TRUE(session.Exchange(Exchanges::ReadVariables(10)).isEmpty());
+    EXPECT_THROW(session.Send({Command::StoreToEeprom}), EComPort);
+}
+
+// A record's end waiting on the line when an exchange starts makes the
+// decoder ask for the next record; that Measure reaches the device before
+// the command, it is never thrown away with the output queue.
+TEST_F(ExchangeTest, AMeasureWrittenAtTheStartOfAnExchangeIsNeverThrownAway) {
+    stream(QByteArray("\x02\x50\x10", 3));
+    device.write(QByteArray("\x11\x03", 2));
+    waiting(2);
+    QByteArray seen;
+    std::thread answer([&] {
+        seen = readUntil('\x2B');
+        device.write(QByteArray("\x06\x31"));
+    });
+    EXPECT_EQ(session.Exchange(Exchanges::StatusRequest(Echo::Silent)).size(), 2);
+    answer.join();
+    // Paused for the record in flight, whose end then asked for the next.
+    EXPECT_EQ(seen, QByteArray("\x11\x6D\x2B"));
+    ASSERT_EQ(host.doc.list.Anzahl(), 2);
+    EXPECT_EQ(samples(0), (std::vector<uint8_t>{0x10, 0x11}));
+}
+
+// The tone direction's answer is not read: all of it is the answer, also a
+// bank report and a start byte in it; the next take-up comes through whole.
+TEST_F(ExchangeTest, AnUnreadAnswerNeverBecomesARecordOrAMessage) {
+    stream(QByteArray("\x02\x50\x10\x03", 4));
+    std::thread answer([&] {
+        readUntil('\x31');
+        device.write(QByteArray("\x06\x04\x02\x07", 4));
+    });
+    session.Exchange(Exchanges::SetToneDirection(true));
+    answer.join();
+    stream(QByteArray("\x05\x02\x50\x21\x22\x03", 6));
+    ASSERT_EQ(host.doc.list.Anzahl(), 3);
+    EXPECT_EQ(samples(1), (std::vector<uint8_t>{0x21, 0x22}));
+    EXPECT_EQ(session.MemoryBank(), 1);
+}
+
+// A record the device began just before the command, still on its way in a
+// USB adapter, is noticed before the command goes out: the device is paused,
+// answers, and the record and the reply stay apart.
+TEST_F(ExchangeTest, ARecordOnItsWayIsPausedBeforeTheCommand) {
+    std::atomic<bool> paused{false};
+    QByteArray seen;
+    std::thread device_([&] {
+        QThread::msleep(12);  // the adapter hands the start over late
+        device.write(QByteArray("\x02\x50\x10", 3));
+        for (uint8_t sample = 0x11; sample < 0x30;) {
+            const QByteArray got = device.read(20);
+            seen += got;
+            if (got.contains('\x11')) {
+                paused = true;
+            }
+            if (got.contains('\x13')) {
+                paused = false;
+            }
+            if (got.contains('\x62')) {
+                device.write(QByteArray("ABCDEFGHIJ"));
+            }
+            if (!paused) {
+                device.write(QByteArray(1, static_cast<char>(sample++)));
+            }
+        }
+        device.write(QByteArray("\x03"));
+    });
+    const QByteArray reply = session.Exchange(Exchanges::ReadVariables(10));
+    ASSERT_TRUE(waitUntil([&] { return host.doc.list.Anzahl() == 2; }, 3000));
+    device_.join();
+    EXPECT_EQ(reply, QByteArray("ABCDEFGHIJ"));
+    std::vector<uint8_t> expected{0x10};
+    for (uint8_t b = 0x11; b < 0x30; ++b) {
+        expected.push_back(b);
+    }
+    EXPECT_EQ(samples(0), expected);
+    EXPECT_EQ(seen.left(2), QByteArray("\x11\x62"));
+}
+
+// A device that ignores the pause, or a line that keeps sending, holds the
+// window no longer than the drain's time limit.
+TEST_F(ExchangeTest, AChatteringLineDoesNotHoldTheWindow) {
+    stream(QByteArray("\x02\x50\x10", 3));
+    std::atomic<bool> stop{false};
+    std::thread chatter([&] {
+        while (!stop) {
+            device.write(QByteArray("\x20"));
+            QThread::msleep(2);
+        }
+    });
+    QElapsedTimer timer;
+    timer.start();
+    session.Exchange(Exchanges::StatusRequest(Echo::Silent));
+    const qint64 ms = timer.elapsed();
+    stop = true;
+    chatter.join();
+    EXPECT_LT(ms, 1000);
+}
+
+// An error in the middle of an exchange leaves no pause behind: the device
+// is resumed and the decoder is free again.
+TEST_F(ExchangeTest, AnErrorInsideAnExchangeLiftsItsPause) {
+    stream(QByteArray("\x02\x50\x10", 3));
+    host.onLiveValue = [](uint32_t value) {
+        if (value == 0x99) {
+            throw std::runtime_error("drawing failed");
+        }
+    };
+    device.write(QByteArray("\x99"));
+    waiting(1);
+    EXPECT_THROW(session.Exchange(Exchanges::StatusRequest(Echo::Silent)), std::runtime_error);
+    EXPECT_FALSE(session.Decoder().Paused(PauseReason::Exchange));
+    EXPECT_FALSE(session.Decoder().StreamPaused);
+    EXPECT_EQ(readUntil('\x13'), QByteArray("\x11\x13"));
+}
+
+// A device paused by us is resumed before the program lets go of the line;
+// one whose line was lost hears the resume first when it is back, before the
+// probe, and the session finds it again by itself.
+TEST_F(ExchangeTest, APausedDeviceIsResumedBeforeTheProgramLetsGoOfTheLine) {
+    session.SendKey(Command::StreamPause);
+    session.Shutdown();
+    EXPECT_EQ(readUntil('\x13'), QByteArray("\x11\x13"));
+}
+
+TEST_F(ExchangeTest, ALostLineIsFoundAgainAndThePausedDeviceResumedFirst) {
+    stream(QByteArray("\x02\x50\x10\x11", 4));
+    session.SendKey(Command::StreamPause);
+    readUntil('\x11');
+    QSignalSpy lost(&session, &DeviceSession::ConnectionLost);
+    QSignalSpy restored(&session, &DeviceSession::ConnectionRestored);
+    device.hangUp();
+    ASSERT_TRUE(waitUntil([&] { return lost.count() == 1; }, 3000));
+    // The cut take-up is a record of its own.
+    ASSERT_EQ(host.doc.list.Anzahl(), 2);
+    EXPECT_EQ(samples(0), (std::vector<uint8_t>{0x10, 0x11}));
+
+    PtyPair back(ports.path(), 1);
+    QByteArray seen;
+    std::thread answer([&] {
+        seen = readUntilFrom(back, '\x01', 4000);
+        back.write(QByteArray("\x06\x31"));
+        seen += readUntilFrom(back, '\x01');
+        back.write(QByteArray("\x06\x31"));
+        seen += readUntilFrom(back, '\x6D');
+    });
+    ASSERT_TRUE(waitUntil([&] { return restored.count() == 1; }, 4000));
+    answer.join();
+    EXPECT_EQ(seen, QByteArray("\x13\x01\x01\x6D"));
+    EXPECT_EQ(restored.at(0).at(0).toString(), QStringLiteral("COM1"));
+    EXPECT_TRUE(session.Connected());
+    EXPECT_EQ(host.messages, 0);
 }

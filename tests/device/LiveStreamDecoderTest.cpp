@@ -229,13 +229,52 @@ TEST_F(DecoderTest, FullQueuePausesOnceAndResumesWhenEmpty) {
     EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x11, 0x13}));
 }
 
-TEST_F(DecoderTest, ClosingThePortReturnsToIdleAndKeepsThePartialRecord) {
+// The take-up cut by the closing of the port is a record of its own; what
+// comes when the line is back may be its rest, which is skipped up to its
+// end, and the next take-up starts clean.
+TEST_F(DecoderTest, ClosingThePortKeepsTheCutRecordAsItsOwnAndSkipsItsRest) {
     host.active = &doc;
     receive({0x02, 0x50, 0x10, 0x01});
     decoder.PortClosed();
     EXPECT_EQ(decoder.StreamState, LiveStreamDecoder::Idle);
+    ASSERT_EQ(doc.list.Anzahl(), 2);
+    EXPECT_EQ(doc.list.Datensatz(0).Werte, (std::vector<uint8_t>{0x10, 0x01}));
+    EXPECT_TRUE(link.sent.empty());  // nobody to ask on a closed line
+    EXPECT_EQ(host.live.back(), 0u);
+
+    // The rest of the cut take-up, with a sample 2 and a sample 1 in it,
+    // then the next take-up.
+    receive({0x02, 0x04, 0x01, 0x2B, 0x20, 0x03});
+    EXPECT_EQ(doc.list.Anzahl(), 2);
+    EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x6D}));
+    EXPECT_EQ(decoder.ToneThreshold, 0x50u);
+    EXPECT_TRUE(host.status.isEmpty());
+    receive({0x02, 0x50, 0x30, 0x03});
+    ASSERT_EQ(doc.list.Anzahl(), 3);
+    EXPECT_EQ(doc.list.Datensatz(1).Werte, (std::vector<uint8_t>{0x30}));
+}
+
+// Where a record's start may have been thrown away, its samples are never
+// read as messages or as a record of their own: a start byte followed by the
+// device's threshold (or by one it reported meanwhile) begins a record.
+TEST_F(DecoderTest, AfterAResyncOnlyAStartWithTheDevicesThresholdBeginsARecord) {
+    host.active = &doc;
+    receive({0x01, 0x60});  // the device's threshold
+    decoder.Resync();
+    receive({0x02, 0x07, 0x04, 0x02});  // a sample 2 and what follows it
     EXPECT_EQ(doc.list.Anzahl(), 1);
-    EXPECT_EQ(doc.list.Letzter().Werte, (std::vector<uint8_t>{0x10, 0x01}));
+    EXPECT_TRUE(link.banks.empty());
+    receive({0x02, 0x60, 0x11, 0x03});
+    ASSERT_EQ(doc.list.Anzahl(), 2);
+    EXPECT_EQ(doc.list.Datensatz(0).Werte, (std::vector<uint8_t>{0x11}));
+    EXPECT_EQ(doc.list.Datensatz(0).Tonschwelle, 0x60u);
+
+    // A new threshold reported while skipping is the device's too.
+    decoder.Resync();
+    receive({0x09, 0x01, 0x70, 0x02, 0x70, 0x12, 0x03});
+    ASSERT_EQ(doc.list.Anzahl(), 3);
+    EXPECT_EQ(doc.list.Datensatz(1).Tonschwelle, 0x70u);
+    EXPECT_EQ(doc.list.Datensatz(1).Werte, (std::vector<uint8_t>{0x12}));
 }
 
 namespace {
@@ -304,30 +343,47 @@ TEST_F(WatchTest, APauseOfOursEndsInAResumeInTimeAndAfterAReconnection) {
     ASSERT_TRUE(decoder.StreamPaused);
     decoder.PortClosed();
     EXPECT_FALSE(decoder.StreamPaused);
-    decoder.PortOpened();
-    decoder.PortOpened();
-    EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x11, 0x13, 0x11, 0x13}));
+    EXPECT_TRUE(decoder.ResumeOwed());
+    decoder.ResumeSent();
+    EXPECT_FALSE(decoder.ResumeOwed());
 }
 
-TEST_F(WatchTest, AHeldStreamIsResumedByItsReleaseAndNotByTheQueueRunningEmpty) {
+// Each reason of a pause is lifted by whoever set it: the exchange's by the
+// exchange, not by the queue running empty, nor by the silence or the pause
+// limit; bytes still waiting keep the pause until a call has taken them.
+TEST_F(WatchTest, APauseIsLiftedWhenItsLastReasonEnds) {
     host.active = &doc;
     receive({0x02, 0x50});
-    decoder.HoldStream();
-    decoder.HoldStream();
+    at(0);
+    decoder.Pause(PauseReason::Exchange);
     receive({0x10, 0x20});
-    watch(5000);  // neither the silence nor the pause limit acts on a hold
+    watch(5000);  // neither the silence nor the pause limit acts on it
     EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x11}));
     EXPECT_EQ(decoder.StreamState, LiveStreamDecoder::Sampling);
-    decoder.ReleaseStream();
-    EXPECT_EQ(link.sent.size(), 1u);
-    decoder.ReleaseStream();
+    link.extraWaiting = 3;
+    decoder.Release(PauseReason::Exchange);
+    EXPECT_TRUE(decoder.StreamPaused);
+    link.extraWaiting = 0;
+    receive({0x30});
     EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x11, 0x13}));
+    EXPECT_EQ(doc.list.Letzter().Werte, (std::vector<uint8_t>{0x10, 0x20, 0x30}));
+
+    // A pause typed into the trace is known: the record is not cut by the
+    // device's silence, and the pause is lifted in time.
+    at(6000);
+    decoder.Pause(PauseReason::Key);
+    watch(7500);
+    EXPECT_EQ(decoder.StreamState, LiveStreamDecoder::Sampling);
+    watch(8000);
+    EXPECT_FALSE(decoder.StreamPaused);
+    EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x11, 0x13, 0x11, 0x13}));
+    EXPECT_EQ(decoder.StreamState, LiveStreamDecoder::Sampling);
 }
 
 TEST_F(DecoderTest, AfterADiscardAHalfMessageDoesNotEatTheNextByte) {
     host.active = &doc;
-    receive({0x2B});  // the voltage byte was thrown away with the queue
-    decoder.InputDiscarded();
+    receive({0x2B});  // the voltage byte was taken as part of a reply
+    decoder.InputTaken();
     receive({0x02, 0x50, 0x10, 0x03});
     ASSERT_EQ(doc.list.Anzahl(), 2);
     EXPECT_EQ(doc.list.Datensatz(0).Werte, (std::vector<uint8_t>{0x10}));

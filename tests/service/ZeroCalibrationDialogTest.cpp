@@ -173,3 +173,53 @@ TEST_F(ZeroCalibrationDialogTest, TheBarRunsToAndFroWhileTheDeviceWorks) {
     form->Nullabgleich1->trigger();
     EXPECT_EQ(ui.messages.size(), 1u);
 }
+
+// A take-up under way when the calibration would start: the user is told why
+// it cannot start yet and may wait for its end; its bytes (a sample 0x30
+// among them) belong to the document and never end the calibration.
+TEST_F(ZeroCalibrationDialogTest, ATakeUpUnderWayIsWaitedForOrTheCalibrationNotStarted) {
+    const QString kInFlight = QStringLiteral(
+        "Es läuft gerade eine Druckpunktnahme. Der Nullabgleich kann erst beginnen, wenn sie "
+        "beendet ist.\n\nWarten, bis die Druckpunktnahme beendet ist?");
+    TMDIChild* doc = newDocument();
+    ui.messageAnswers = {MessageAnswer::Ok, MessageAnswer::Yes, MessageAnswer::No};
+    ui.duringMessage = [&](const test::MessageCall& call) {
+        if (call.text == kConfirm) {
+            sim->InjectNow({0x02, 0x50, 0x30, 0x46});
+            ASSERT_TRUE(waitUntil([&] { return doc->Liste->Letzter().AnzahlWerte() == 2; }));
+        } else if (call.text == kInFlight) {
+            sim->InjectNow({0x47, 0x03});
+        }
+    };
+    const size_t m = mark();
+    calibrate();
+    ASSERT_EQ(ui.messages.size(), 3u) << ui.messageTexts().join(" | ").toStdString();
+    EXPECT_EQ(ui.messages[1].text, kInFlight);
+    EXPECT_EQ(ui.messages[1].caption, QStringLiteral("Meldung"));
+    EXPECT_EQ(ui.messages[1].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(ui.messages[2].text, kSuccess);
+    EXPECT_EQ(dialog().ReceivedText(), QByteArray("Nullabgleich: OK\r\n"));
+    ASSERT_EQ(doc->Liste->Anzahl(), 2);
+    EXPECT_EQ(doc->Liste->Datensatz(0).Werte, (std::vector<uint8_t>{0x30, 0x46, 0x47}));
+    EXPECT_TRUE(waitForExactly(m, {0x2B, 0x6D, 0x30}));
+
+    // Not waiting: nothing is started, the dialog waits for "&Abbrechen".
+    ui.messages.clear();
+    ui.messageAnswers = {MessageAnswer::Ok, MessageAnswer::No};
+    ui.duringMessage = [&](const test::MessageCall& call) {
+        if (call.text == kConfirm) {
+            sim->InjectNow({0x02, 0x50, 0x30});
+            ASSERT_TRUE(waitUntil([&] { return doc->Liste->Letzter().AnzahlWerte() == 1; }));
+        }
+    };
+    const size_t again = mark();
+    whileOpen([&](QDialog& d) {
+        QTest::qWait(50);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_FALSE(dialog().Timer1->isActive());
+        dialog().Button1->click();
+    });
+    form->Nullabgleich1->trigger();
+    EXPECT_EQ(ui.messages.size(), 2u);
+    EXPECT_TRUE(waitForExactly(again, {0x2B}));
+}

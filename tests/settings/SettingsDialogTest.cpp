@@ -308,15 +308,15 @@ TEST_F(SettingsDialogTest, UserNameOfAtMost49CharactersAndLiveBarAfterOk) {
 TEST_F(SettingsDialogTest, OkLeavesAConnectedPortAlone) {
     sim = test::startSimulator(ports, 1);
     start();
-    ASSERT_TRUE(form->ComPort1.Connected());
+    ASSERT_TRUE(form->Session.ComPort1().Connected());
     ASSERT_TRUE(sim->WaitForReceived({0x01, 0x01, 0x6D}, 2s));
     const size_t before = sim->Received().size();
     settings([](TForm3& d) {
         EXPECT_EQ(d.ComComboBox1->ComSelected(), QStringLiteral("COM1"));
         ok(d);
     });
-    EXPECT_TRUE(form->ComPort1.Connected());
-    EXPECT_EQ(form->ComPort1.Port(), QStringLiteral("COM1"));
+    EXPECT_TRUE(form->Session.ComPort1().Connected());
+    EXPECT_EQ(form->Session.ComPort1().Port(), QStringLiteral("COM1"));
     QTest::qWait(50);
     EXPECT_EQ(sim->Received().size(), before);  // not reopened, no bank selection
     EXPECT_TRUE(ui.messages.empty());
@@ -327,7 +327,7 @@ TEST_F(SettingsDialogTest, APortThatCannotBeOpenedIsReportedAndTheSettingsStillA
     // COM2 is present but no serial line.
     test::writeAll(ports.filePath(QStringLiteral("COM2")), QByteArray("not a port"));
     start();
-    ASSERT_TRUE(form->ComPort1.Connected());
+    ASSERT_TRUE(form->Session.ComPort1().Connected());
     settings([](TForm3& d) {
         const int com2 = d.ComComboBox1->findText(QStringLiteral("COM2"));
         ASSERT_GE(com2, 0);
@@ -342,5 +342,5 @@ TEST_F(SettingsDialogTest, APortThatCannotBeOpenedIsReportedAndTheSettingsStillA
     EXPECT_EQ(ui.messages[0].buttons, MessageButtons::Ok);
     EXPECT_EQ(ui.messages[1].text, QStringLiteral("Keine Verbindung zur Hardware QTX an COM2 !"));
     EXPECT_EQ(form->LiveSettings.secondsBeforeShot, 5);
-    EXPECT_FALSE(form->ComPort1.Connected());
+    EXPECT_FALSE(form->Session.ComPort1().Connected());
 }
