@@ -200,7 +200,7 @@ public:
 
     // --- what happened ------------------------------------------------------
     Bytes Received() const;  // every byte from the program
-    Bytes Sent() const;      // every byte to the program
+    Bytes Sent() const;      // every byte that reached the program's end of the line
     // Records that reached the program whole, in order.
     std::vector<SentRecord> SentRecords() const;
     // Records of which an unplug lost some or all bytes, in order.
