@@ -82,12 +82,5 @@ TEST(SerialLine, NothingOvertakesWhatWasHandedBefore) {
     EXPECT_FALSE(line.NextArrival());
 }
 
-TEST(SerialLine, WithoutAModelBytesPassAtOnce) {
-    SerialLine line;
-    line.Push(LineByte{1}, t0);
-    line.Push(LineByte{2}, t0);
-    EXPECT_EQ(take(line, t0), (std::vector<uint8_t>{1, 2}));
-}
-
 }  // namespace
 }  // namespace ostrevik::qtxsim
