@@ -8,6 +8,8 @@
 
 #include <signal.h>
 
+#include <filesystem>
+
 namespace ostrevik {
 namespace {
 
@@ -59,6 +61,50 @@ TEST(SimulatorProgram, OffersAPortThatDeliversTakeUps) {
     QFile log(dir.filePath(QStringLiteral("trace.log")));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_TRUE(log.readAll().contains("PC  6D"));
+}
+
+// SIGUSR2 pulls the device out; it returns by itself, on another number,
+// and its stable link follows it.
+TEST(SimulatorProgram, UnplugsAndReturnsOnAnotherNumber) {
+    namespace fs = std::filesystem;
+    test::ScopedPortDir dir;
+    const QString stable = dir.filePath(QStringLiteral("by-id/usb-QTX"));
+    QProcess simulator;
+    simulator.setProgram(QStringLiteral(QTX_SIM_PATH));
+    simulator.setArguments({"--port-dir", dir.path(), "--com", "12", "--fast", "--usb-adapter",
+                            "--replug-after", "0.2", "--replug-com", "13", "--stable-link",
+                            stable});
+    simulator.start();
+    QByteArray output;
+    auto said = [&](const char* text) {
+        return waitUntil(
+            [&] {
+                output += simulator.readAllStandardOutput();
+                return output.contains(text);
+            },
+            5000);
+    };
+    ASSERT_TRUE(said("plugs it back in")) << output.toStdString();
+    const fs::path com12 = dir.filePath(QStringLiteral("COM12")).toStdString();
+    const fs::path com13 = dir.filePath(QStringLiteral("COM13")).toStdString();
+    EXPECT_EQ(fs::canonical(stable.toStdString()), fs::canonical(com12));
+
+    ::kill(static_cast<pid_t>(simulator.processId()), SIGUSR2);
+    ASSERT_TRUE(said("Plugged in again")) << output.toStdString();
+    EXPECT_TRUE(output.contains("Unplugged"));
+    EXPECT_FALSE(fs::exists(com12));
+    EXPECT_EQ(fs::canonical(stable.toStdString()), fs::canonical(com13));
+
+    TComPort port;
+    SetupForQtx(port);
+    port.SetPort(QStringLiteral("COM13"));
+    port.Open();
+    EXPECT_EQ(test::guardedExchange(port, "\x01", 2).size(), 2) << "the device answers there";
+    port.Close();
+
+    simulator.terminate();
+    ASSERT_TRUE(simulator.waitForFinished(5000));
+    EXPECT_EQ(simulator.exitCode(), 0);
 }
 
 TEST(SimulatorProgram, RejectsWrongOptions) {

@@ -3,10 +3,13 @@
 #include "TestFiles.h"
 #include "device/ComPort.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace ostrevik {
 namespace {
@@ -25,6 +28,12 @@ SimulatorOptions optionsWith(int reportEvery, qtxsim::Pace pace = qtxsim::Pace::
     SimulatorOptions options;
     options.reportEvery = reportEvery;
     options.pace = pace;
+    return options;
+}
+
+SimulatorOptions usbLine(qtxsim::Pace pace = qtxsim::Pace::Fast) {
+    SimulatorOptions options = optionsWith(0, pace);
+    options.line = qtxsim::LineModel::UsbAdapter();
     return options;
 }
 
@@ -316,6 +325,133 @@ TEST_F(SimulatorTest, TheLineSurvivesTheProgramClosingAndReopening) {
     send("\x6d");
     ASSERT_TRUE(simulator->WaitForReceived({0x01, 0x01, 0x6d}, 1s));
     EXPECT_EQ(simulator->Received(), (Bytes{0x01, 0x01, 0x6d}));
+}
+
+// Behind a USB adapter the bytes come in lumps, and never sooner than the
+// wire lets them: 303 bytes take some 160 ms at 19200 baud.
+TEST_F(SimulatorTest, AUsbAdapterDeliversInBurstsAtTheLineRate) {
+    start(usbLine());
+    std::vector<std::pair<double, qsizetype>> arrivals;  // ms after the Measure, bytes by then
+    QElapsedTimer clock;
+    port.SetOnRxChar([&](TCustomComPort& sender, int count) {
+        QByteArray bytes(count, '\0');
+        bytes.resize(sender.Read(bytes.data(), count));
+        received += bytes;
+        arrivals.emplace_back(static_cast<double>(clock.nsecsElapsed()) / 1e6, received.size());
+    });
+    simulator->QueueRecord(Record{0x50, Bytes(300, 0x40)});
+    clock.start();
+    send("\x6d");
+    ASSERT_TRUE(waitUntil([&] { return received.size() == 303; }));
+
+    const double byteMs = static_cast<double>(qtxsim::kByteTime.count()) / 1e6;
+    EXPECT_GE(arrivals.front().first, 16.0) << "the first bytes wait for the adapter's timer";
+    for (const auto& [ms, count] : arrivals) {
+        EXPECT_GE(ms, static_cast<double>(count) * byteMs) << count << " bytes";
+    }
+    // Lumps a timer period apart, not byte by byte: a late reader may merge
+    // lumps, never split them into more reads than periods.
+    const double span = arrivals.back().first - arrivals.front().first;
+    EXPECT_LE(double(arrivals.size()), span / 10.0 + 2)
+        << arrivals.size() << " reads in " << span << " ms";
+}
+
+// The exchange a program runs in the middle of a record: pause, command.
+// The samples already in the device's UART still come, and the reply comes
+// behind them, never ahead; after them nothing until the resume.
+TEST_F(SimulatorTest, AfterAPauseTheTailStillComesAndTheReplyQueuesBehindIt) {
+    start(usbLine());
+    send("\x11");
+    Bytes script;
+    for (uint8_t b = 0x40; b < 0x50; ++b) {
+        script.push_back(b);
+    }
+    simulator->QueueScript(script);
+    waitUntil([] { return false; }, 50);
+    EXPECT_TRUE(received.isEmpty()) << "paused before anything flowed";
+
+    simulator->SetVariables({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    send("\x13\x11\x62");  // resume, pause again at once, ReadVariables
+    ASSERT_TRUE(waitUntil([&] { return received.size() >= 12; }));
+    EXPECT_EQ(received, QByteArray("\x40\x41\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a"));
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(received.size(), 12) << "nothing more until the resume";
+
+    send("\x13");
+    ASSERT_TRUE(waitUntil([&] { return received.size() == 26; }));
+    EXPECT_EQ(received.mid(12), toQByteArray(Bytes(script.begin() + 2, script.end())));
+}
+
+// Pulled out in the middle of a take-up and plugged in again: the program's
+// end hangs up, the device goes on measuring into nothing, and the same
+// port name then leads to it again.
+TEST_F(SimulatorTest, UnpluggedMidRecordTheDeviceGoesOnAndReturnsUnderItsName) {
+    start(usbLine(qtxsim::Pace::RealTime));
+    simulator->QueueRecord(Record{0x50, Bytes(50, 0x40)});  // a second long
+    simulator->QueueRecord(Record{0x51, Bytes(3, 0x41)});
+    send("\x6d");
+    ASSERT_TRUE(waitUntil([&] { return received.size() >= 5; }, 5000));
+    simulator->Unplug();
+    EXPECT_FALSE(simulator->Plugged());
+    ASSERT_TRUE(waitUntil([&] { return lost == 1; }));
+    EXPECT_TRUE(port.PortLost());
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("COM5"))));
+    const QByteArray beforeCut = received;
+    waitUntil([] { return false; }, 100);  // samples go into nothing meanwhile
+
+    EXPECT_EQ(simulator->Replug(), dir.filePath(QStringLiteral("COM5")).toStdString());
+    received.clear();
+    port.Close();
+    port.Open();
+    ASSERT_TRUE(waitUntil([&] { return received.endsWith('\x03'); }, 3000));
+    const QByteArray rest = received;
+    EXPECT_EQ(rest, QByteArray(rest.size() - 1, 0x40) + '\x03') << "the rest of the take-up";
+
+    received.clear();
+    EXPECT_EQ(guardedExchange(port, "\x2b", 2).size(), 2) << "the device answers";
+    send("\x6d");
+    ASSERT_TRUE(waitUntil([&] { return received.endsWith('\x03'); }, 5000));
+    EXPECT_EQ(received, QByteArray("\x02\x51\x41\x41\x41\x03", 6));
+
+    // The test can tell the cut take-up from the whole ones.
+    const auto cut = simulator->CutRecords();
+    ASSERT_EQ(cut.size(), 1u);
+    EXPECT_EQ(cut[0].record.threshold, 0x50);
+    EXPECT_EQ(cut[0].bytesBeforeCut, size_t(beforeCut.size()));
+    // The port's opening discards what came before it; that counts as arrived.
+    EXPECT_GE(cut[0].bytesAfterCut, size_t(rest.size()));
+    EXPECT_LT(cut[0].bytesBeforeCut + cut[0].bytesAfterCut, 53u) << "samples were lost";
+    const auto whole = simulator->SentRecords();
+    ASSERT_EQ(whole.size(), 1u);
+    EXPECT_EQ(whole[0].record.threshold, 0x51);
+    EXPECT_EQ(whole[0].line, 1);
+    EXPECT_TRUE(simulator->WaitForReceived({0x6d, 0x2b, 0x6d}, 1s)) << "one log over both lines";
+}
+
+// An adapter that returns on another node: the port link moves, and the
+// stable name follows it.
+TEST_F(SimulatorTest, ReplugOnAnotherNumberMovesTheStableLink) {
+    namespace fs = std::filesystem;
+    start();
+    const std::string byId = dir.filePath(QStringLiteral("by-id")).toStdString();
+    const std::string stable = simulator->LinkStable(byId, "usb-QTX_Trainer-if00-port0");
+    const std::string com5 = dir.filePath(QStringLiteral("COM5")).toStdString();
+    EXPECT_EQ(fs::canonical(stable), fs::canonical(com5));
+
+    simulator->Unplug();
+    ASSERT_TRUE(waitUntil([&] { return lost == 1; }));
+    EXPECT_FALSE(fs::exists(stable));
+
+    const std::string com7 = simulator->Replug(7);
+    EXPECT_EQ(com7, dir.filePath(QStringLiteral("COM7")).toStdString());
+    EXPECT_FALSE(fs::exists(com5));
+    EXPECT_EQ(fs::canonical(stable), fs::canonical(com7));
+    EXPECT_EQ(fs::canonical(stable).string(), simulator->DevicePath());
+
+    port.Close();
+    port.SetPort(QStringLiteral("COM7"));
+    port.Open();
+    EXPECT_EQ(guardedExchange(port, "\x01", 2).size(), 2);
 }
 
 TEST(SimulatorSeed, TheSameSeedGivesTheSameTakeUps) {

@@ -71,7 +71,9 @@ std::string UsageText() {
 A stand-in for the QTX trigger trainer. It creates a pseudo-terminal, answers
 every command of the device protocol and streams take-ups of the trigger
 (one after each Measure from the program) until it is stopped with Ctrl+C.
-SIGUSR1 (kill -USR1 <pid>) hangs the line up, as if the device was unplugged.
+SIGUSR1 (kill -USR1 <pid>) hangs the line up for good and ends the simulator.
+SIGUSR2 (kill -USR2 <pid>) pulls the device out: the line hangs up while the
+device goes on measuring; the next SIGUSR2 plugs it back in.
 
 Line:
   --port-dir DIR        place the link DIR/COM<n> to the pseudo-terminal; start
@@ -111,6 +113,25 @@ Faults (CMD is a command byte in hex, e.g. 62 for ReadVariables):
   --burst N             a burst of N meaningless bytes after the first Measure
   --hangup-mid-record K hang up after K samples of the first record
   --calibration-error   the zero calibration reports "Fehler"
+
+Line timing (by default every byte reaches the program at once):
+  --usb-adapter         a device behind a USB serial adapter: the same as
+                        --line-rate --latency 16 --packet 62 --uart-tail 2
+  --line-rate           bytes leave at 19200 baud, about 0.52 ms a byte
+  --latency MS          the adapter hands bytes on MS ms after the first of a
+                        burst came in (0: no adapter)
+  --packet N            ... or at once when N bytes are gathered (0: no limit)
+  --uart-tail N         N stream bytes still come after a pause (0x11)
+
+Unplugging (the device goes on measuring while it is out):
+  --unplug-after S      pull the device out S seconds after the start
+  --replug-after S      plug it back in S seconds after each unplug
+                        (otherwise it stays out until SIGUSR2)
+  --unplug-every S      pull it out again S seconds after each replug
+  --replug-com N        plug it back in as COM<n>, the next time as --com
+                        again: an adapter that returns on another node
+  --stable-link PATH    a link PATH that always points at the device's node
+                        while it is plugged in, like /dev/serial/by-id/<name>
 
   -h, --help            show this text
 )";
@@ -191,6 +212,26 @@ std::string ParseCommandLine(const std::vector<std::string>& arguments, CommandL
                 result.hangUpMidRecord = toInt(value(), 0, 100'000, option);
             } else if (option == "--calibration-error") {
                 result.calibrationError = true;
+            } else if (option == "--usb-adapter") {
+                result.simulator.line = LineModel::UsbAdapter();
+            } else if (option == "--line-rate") {
+                result.simulator.line.bytePacing = true;
+            } else if (option == "--latency") {
+                result.simulator.line.latencyMs = toInt(value(), 0, 1000, option);
+            } else if (option == "--packet") {
+                result.simulator.line.burstBytes = toInt(value(), 0, 65'536, option);
+            } else if (option == "--uart-tail") {
+                result.simulator.line.uartTail = toInt(value(), 0, 1000, option);
+            } else if (option == "--unplug-after") {
+                result.unplugAfter = toDouble(value(), 0.0, 1e6, option);
+            } else if (option == "--replug-after") {
+                result.replugAfter = toDouble(value(), 0.0, 1e6, option);
+            } else if (option == "--unplug-every") {
+                result.unplugEvery = toDouble(value(), 0.0, 1e6, option);
+            } else if (option == "--replug-com") {
+                result.replugCom = toInt(value(), 1, 99, option);
+            } else if (option == "--stable-link") {
+                result.stableLink = value();
             } else {
                 throw std::invalid_argument("unknown option '" + option + "'");
             }

@@ -31,6 +31,12 @@ struct CommandLine {
     std::map<uint8_t, ReplyFault> faults;
     int hangUpMidRecord = -1;
     bool calibrationError = false;
+    // Pulling the device out and plugging it back in, in seconds; < 0: never.
+    double unplugAfter = -1;  // after the start
+    double replugAfter = -1;  // after each unplug; else it stays out until SIGUSR2
+    double unplugEvery = -1;  // after each replug; else only the first unplug
+    int replugCom = 0;        // back as COM<n> (and at the next replug as --com again); 0: same
+    std::string stableLink;   // a by-id like link that follows the device
     bool help = false;
 };
 

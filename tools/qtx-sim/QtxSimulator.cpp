@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
+#include <stdexcept>
 #include <system_error>
 
 namespace ostrevik::qtxsim {
@@ -48,6 +49,24 @@ void makeRaw(int fd) {
     }
 }
 
+// "   1.234 ": the time stamp of a log line.
+std::string secondsSince(std::chrono::steady_clock::time_point start) {
+    const auto ms =
+        std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start).count();
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%8.3f ", static_cast<double>(ms) / 1000.0);
+    return stamp;
+}
+
+// A stale link of that name is replaced.
+void replaceSymlink(const std::string& target, const fs::path& link) {
+    std::error_code ignored;
+    if (fs::is_symlink(fs::symlink_status(link, ignored))) {
+        fs::remove(link, ignored);
+    }
+    fs::create_symlink(target, link);
+}
+
 }  // namespace
 
 Bytes Variables::ToBytes() const {
@@ -55,7 +74,7 @@ Bytes Variables::ToBytes() const {
 }
 
 Simulator::Simulator(SimulatorOptions options)
-    : options_(std::move(options)), generator_(options_.seed) {
+    : options_(std::move(options)), generator_(options_.seed), line_(options_.line) {
     generator_.SetShotProbability(options_.shotProbability);
     wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeFd_ < 0) {
@@ -75,6 +94,11 @@ Simulator::~Simulator() {
 
 std::string Simulator::CreatePty() {
     std::lock_guard lock(mutex_);
+    OpenPtyLocked();
+    return devicePath_;
+}
+
+void Simulator::OpenPtyLocked() {
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0) {
         throwErrno("posix_openpt");
@@ -100,11 +124,15 @@ std::string Simulator::CreatePty() {
     lineFd_ = master;
     keepFd_ = keep;
     devicePath_ = name;
-    return devicePath_;
+    onPty_ = true;
 }
 
 void Simulator::OpenDevice(const std::string& path) {
     std::lock_guard lock(mutex_);
+    OpenDeviceLocked(path);
+}
+
+void Simulator::OpenDeviceLocked(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         throwErrno(path.c_str());
@@ -118,19 +146,43 @@ void Simulator::OpenDevice(const std::string& path) {
     }
     lineFd_ = fd;
     devicePath_ = path;
+    onPty_ = false;
 }
 
 std::string Simulator::LinkAs(const std::string& directory, int number) {
     std::lock_guard lock(mutex_);
-    fs::create_directories(directory);
-    const fs::path link = fs::path(directory) / ("COM" + std::to_string(number));
-    std::error_code ignored;
-    if (fs::is_symlink(fs::symlink_status(link, ignored))) {
-        fs::remove(link, ignored);
-    }
-    fs::create_symlink(devicePath_, link);
-    linkPath_ = link.string();
+    linkDir_ = directory;
+    linkNumber_ = number;
+    PlaceLinkLocked();
     return linkPath_;
+}
+
+void Simulator::PlaceLinkLocked() {
+    fs::create_directories(linkDir_);
+    const fs::path link = fs::path(linkDir_) / ("COM" + std::to_string(linkNumber_));
+    replaceSymlink(devicePath_, link);
+    linkPath_ = link.string();
+}
+
+std::string Simulator::LinkStable(const std::string& directory, const std::string& name) {
+    std::lock_guard lock(mutex_);
+    fs::create_directories(directory);
+    stableLink_ = (fs::path(directory) / name).string();
+    if (plugged_ && !hungUp_) {
+        replaceSymlink(devicePath_, stableLink_);
+    }
+    return stableLink_;
+}
+
+void Simulator::RemoveLinksLocked() {
+    // Only our own links: another simulator may have taken the names since.
+    for (const std::string& link : {linkPath_, stableLink_}) {
+        std::error_code error;
+        if (!link.empty() && fs::read_symlink(link, error) == fs::path(devicePath_)) {
+            fs::remove(link, error);
+        }
+    }
+    linkPath_.clear();
 }
 
 std::string Simulator::DevicePath() const {
@@ -178,14 +230,7 @@ void Simulator::CloseFdsLocked() {
 void Simulator::CloseLine() {
     std::lock_guard lock(mutex_);
     CloseFdsLocked();
-    if (!linkPath_.empty()) {
-        // Only our own link: another simulator may have taken the name since.
-        std::error_code error;
-        if (fs::read_symlink(linkPath_, error) == fs::path(devicePath_)) {
-            fs::remove(linkPath_, error);
-        }
-        linkPath_.clear();
-    }
+    RemoveLinksLocked();
 }
 
 void Simulator::Wake() {
@@ -292,7 +337,7 @@ void Simulator::QueueScript(const Bytes& bytes) {
         }
         const int delay = options_.pace == Pace::RealTime ? kSampleMs : 0;
         for (uint8_t b : bytes) {
-            stream_.push_back(OutByte{b, delay, -1, false});
+            stream_.push_back(StreamByte{LineByte{b}, delay});
         }
     }
     Wake();
@@ -334,7 +379,7 @@ void Simulator::InjectNow(const Bytes& bytes) {
             pending.due = std::max(pending.due, immediate_.back().due);
         }
         for (uint8_t b : bytes) {
-            pending.bytes.push_back(OutByte{b, 0, -1, false});
+            pending.bytes.push_back(LineByte{b});
         }
         immediate_.push_back(std::move(pending));
     }
@@ -378,13 +423,14 @@ void Simulator::BeginHangUpLocked() {
     // The last bytes must reach the program before the line dies: a hang-up
     // discards what the program's end has not yet taken in.
     hangUpSince_ = Clock::now();
+    line_.Clear();
     out_.clear();
     stream_.clear();
     immediate_.clear();
 }
 
-bool Simulator::LineDrainedLocked() const {
-    const auto elapsed = Clock::now() - *hangUpSince_;
+bool Simulator::LineDrainedLocked(Clock::time_point since) const {
+    const auto elapsed = Clock::now() - since;
     if (elapsed >= milliseconds(200)) {
         return true;
     }
@@ -402,19 +448,87 @@ void Simulator::HangUpLocked() {
         return;
     }
     hungUp_ = true;
-    LogLocked("---", nullptr, 0);
+    LogNoteLocked("line hung up");
     // Closing the master side hangs up the program's end: it reads end of
     // file, and poll() reports POLLHUP, as when a USB adapter is pulled.
     CloseFdsLocked();
-    if (!linkPath_.empty()) {
-        std::error_code error;
-        fs::remove(linkPath_, error);
-        linkPath_.clear();
-    }
+    RemoveLinksLocked();
+    line_.Clear();
     out_.clear();
     stream_.clear();
     immediate_.clear();
     changed_.notify_all();
+}
+
+// --- unplugging ---------------------------------------------------------
+
+void Simulator::Unplug() {
+    {
+        std::lock_guard lock(mutex_);
+        if (!plugged_ || hungUp_ || lineFd_ < 0) {
+            return;
+        }
+        plugged_ = false;
+        LogNoteLocked("unplugged");
+        // What is on the wire, in the adapter or not yet written to the
+        // program's end goes with the line.
+        for (const LineByte& b : line_.Clear()) {
+            AccountLocked(b, false);
+        }
+        for (const LineByte& b : out_) {
+            AccountLocked(b, false);
+        }
+        out_.clear();
+        RemoveLinksLocked();
+        if (running_) {
+            unplugSince_ = Clock::now();  // the thread closes the line once drained
+        } else {
+            CloseFdsLocked();
+        }
+        changed_.notify_all();
+    }
+    Wake();
+}
+
+std::string Simulator::Replug(int number) {
+    std::string path;
+    {
+        std::lock_guard lock(mutex_);
+        if (hungUp_) {
+            throw std::logic_error("the simulated device has hung up for good");
+        }
+        if (!plugged_) {
+            // A drain still under way is cut short: the old line is gone.
+            CloseFdsLocked();
+            unplugSince_.reset();
+            if (onPty_) {
+                OpenPtyLocked();
+            } else {
+                OpenDeviceLocked(devicePath_);
+            }
+            if (number > 0) {
+                linkNumber_ = number;
+            }
+            if (!linkDir_.empty()) {
+                PlaceLinkLocked();
+            }
+            if (!stableLink_.empty()) {
+                replaceSymlink(devicePath_, stableLink_);
+            }
+            plugged_ = true;
+            ++plugging_;
+            LogNoteLocked("plugged in again");
+            changed_.notify_all();
+        }
+        path = linkPath_.empty() ? devicePath_ : linkPath_;
+    }
+    Wake();
+    return path;
+}
+
+bool Simulator::Plugged() const {
+    std::lock_guard lock(mutex_);
+    return plugged_ && !hungUp_;
 }
 
 // --- what happened ------------------------------------------------------
@@ -432,6 +546,11 @@ Bytes Simulator::Sent() const {
 std::vector<SentRecord> Simulator::SentRecords() const {
     std::lock_guard lock(mutex_);
     return sentRecords_;
+}
+
+std::vector<SentRecord> Simulator::CutRecords() const {
+    std::lock_guard lock(mutex_);
+    return cutRecords_;
 }
 
 bool Simulator::WaitForReceived(const Bytes& sequence, milliseconds timeout, size_t from) const {
@@ -453,8 +572,8 @@ bool Simulator::WaitForSentRecords(size_t count, milliseconds timeout) const {
 bool Simulator::WaitUntilSent(milliseconds timeout) const {
     std::unique_lock lock(mutex_);
     return changed_.wait_for(lock, timeout, [&] {
-        return hungUp_ || (out_.empty() && immediate_.empty() && (stream_.empty() || paused_) &&
-                           (takeUps_.empty() || !armed_));
+        return hungUp_ || (out_.empty() && line_.Empty() && immediate_.empty() &&
+                           (stream_.empty() || paused_) && (takeUps_.empty() || !armed_));
     });
 }
 
@@ -466,11 +585,16 @@ void Simulator::Run() {
         int timeout = -1;
         {
             std::lock_guard lock(mutex_);
-            if (hangUpRequested_ || (hangUpSince_ && LineDrainedLocked())) {
+            if (hangUpRequested_ || (hangUpSince_ && LineDrainedLocked(*hangUpSince_))) {
                 HangUpLocked();
             }
             if (stopRequested_ || hungUp_) {
                 return;
+            }
+            if (unplugSince_ && LineDrainedLocked(*unplugSince_)) {
+                CloseFdsLocked();
+                unplugSince_.reset();
+                changed_.notify_all();
             }
             const Clock::time_point now = Clock::now();
             MoveDueBytesLocked(now);
@@ -478,10 +602,12 @@ void Simulator::Run() {
             if (hungUp_) {
                 return;
             }
-            timeout = hangUpSince_ ? 1 : NextTimeoutLocked(Clock::now());
-            fds[1].fd = lineFd_;
-            if (!out_.empty()) {
-                fds[1].events |= POLLOUT;
+            timeout = hangUpSince_ || unplugSince_ ? 1 : NextTimeoutLocked(Clock::now());
+            if (plugged_) {
+                fds[1].fd = lineFd_;
+                if (!out_.empty()) {
+                    fds[1].events |= POLLOUT;
+                }
             }
         }
         if (::poll(fds, 2, timeout) < 0 && errno != EINTR) {
@@ -498,6 +624,9 @@ void Simulator::Run() {
             uint8_t chunk[512];
             const ssize_t n = ::read(fds[1].fd, chunk, sizeof chunk);
             std::lock_guard lock(mutex_);
+            if (!plugged_) {
+                continue;  // unplugged meanwhile: the bytes never reached the device
+            }
             if (n > 0) {
                 LogLocked("PC ", chunk, static_cast<size_t>(n));
                 received_.insert(received_.end(), chunk, chunk + n);
@@ -512,8 +641,10 @@ void Simulator::Run() {
             }
         } else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
             std::lock_guard lock(mutex_);
-            HangUpLocked();
-            return;
+            if (plugged_) {
+                HangUpLocked();
+                return;
+            }
         }
     }
 }
@@ -556,7 +687,10 @@ void Simulator::HandleByteLocked(uint8_t byte, Clock::time_point now) {
             ReplyLocked(byte, {kAck}, now);
             break;
         case kStreamPause:
-            paused_ = true;
+            if (!paused_) {
+                paused_ = true;
+                HandTailLocked(now);
+            }
             break;
         case kStreamResume:
             paused_ = false;
@@ -626,7 +760,7 @@ void Simulator::ReplyLocked(uint8_t command, const Bytes& reply, Clock::time_poi
         pending.due = std::max(pending.due, immediate_.back().due);
     }
     for (uint8_t b : bytes) {
-        pending.bytes.push_back(OutByte{b, 0, -1, false});
+        pending.bytes.push_back(LineByte{b});
     }
     pending.hangUp = hangUp;
     immediate_.push_back(std::move(pending));
@@ -653,7 +787,7 @@ void Simulator::CalibrateLocked(Clock::time_point now) {
 
 int Simulator::AddRecordLocked(const Record& record, RecordSource source) {
     const int id = nextRecordId_++;
-    recordsInFlight_[id] = SentRecord{record, source};
+    recordsInFlight_[id] = RecordInFlight{SentRecord{record, source}};
     return id;
 }
 
@@ -669,35 +803,33 @@ void Simulator::StartTakeUpLocked(Clock::time_point now) {
 
     const bool realTime = options_.pace == Pace::RealTime;
     int delay = realTime ? generator_.Uniform(800, 2500) : 0;  // the shooter gets ready
-    auto push = [&](uint8_t value) {
-        stream_.push_back(OutByte{value, delay, -1, false});
+    auto push = [&](LineByte byte) {
+        stream_.push_back(StreamByte{byte, delay});
         delay = 0;
     };
     if (options_.reportEvery > 0 && takeUpsStarted_ % options_.reportEvery == 0) {
-        push(kBatteryReport);
-        push(battery_);
-        push(kBankReport);
-        push(static_cast<uint8_t>(bank_));
-        push(kThresholdReport);
-        push(threshold_);
+        for (uint8_t b : {kBatteryReport, battery_, kBankReport, static_cast<uint8_t>(bank_),
+                          kThresholdReport, threshold_}) {
+            push(LineByte{b});
+        }
     }
     for (int i = 0; i < lineNoise_; ++i) {
-        push(generator_.NoiseByte());
+        push(LineByte{generator_.NoiseByte()});
     }
-    push(kRecordStart);
-    push(record.threshold);
+    const int id = AddRecordLocked(record, RecordSource::TakeUp);
+    push(LineByte{kRecordStart, id});
+    push(LineByte{record.threshold, id});
     const size_t firstSample = stream_.size();
-    const int sampleDelay = realTime ? kSampleMs : 0;
+    delay = realTime ? kSampleMs : 0;
     for (uint8_t sample : record.samples) {
-        stream_.push_back(OutByte{sample, sampleDelay, -1, false});
+        stream_.push_back(StreamByte{LineByte{sample, id}, delay});
     }
-    stream_.push_back(OutByte{kRecordEnd, sampleDelay, -1, false});
-    stream_.back().recordId = AddRecordLocked(record, RecordSource::TakeUp);
+    stream_.push_back(StreamByte{LineByte{kRecordEnd, id, true}, delay});
     if (hangUpAfterSamples_ >= 0) {
         // After k samples: k = 0 is the threshold byte.
         const size_t index =
             std::min(firstSample + static_cast<size_t>(hangUpAfterSamples_), stream_.size()) - 1;
-        stream_[index].hangUp = true;
+        stream_[index].byte.hangUp = true;
         hangUpAfterSamples_ = -1;
     }
 
@@ -717,79 +849,176 @@ void Simulator::StartPlaybackLocked() {
     if (stream_.empty()) {
         streamClock_ = Clock::now();
     }
-    // The stored bytes go out as they are; the record ends are marked so
+    // The stored bytes go out as they are; the records' bytes are marked so
     // that the log of sent records shows what was played back.
     enum { Idle, Threshold, Samples } state = Idle;
     Record record;
+    int id = -1;
     for (uint8_t b : bank) {
-        stream_.push_back(OutByte{b, 0, -1, false});
+        LineByte byte{b};
         switch (state) {
             case Idle:
                 if (b == kRecordStart) {
+                    id = nextRecordId_++;
+                    byte.recordId = id;
                     state = Threshold;
                 }
                 break;
             case Threshold:
                 record = Record{b, {}};
+                byte.recordId = id;
                 state = Samples;
                 break;
             case Samples:
+                byte.recordId = id;
                 if (b == kRecordEnd) {
-                    stream_.back().recordId = AddRecordLocked(record, RecordSource::Playback);
+                    byte.endsRecord = true;
+                    recordsInFlight_[id] =
+                        RecordInFlight{SentRecord{record, RecordSource::Playback}};
                     state = Idle;
                 } else {
                     record.samples.push_back(b);
                 }
                 break;
         }
+        stream_.push_back(StreamByte{byte, 0});
     }
+}
+
+std::optional<Simulator::Clock::time_point> Simulator::StreamDueLocked(
+    Clock::time_point now) const {
+    if (paused_ || calibrating_ || stream_.empty() || out_.size() + line_.Size() >= kStreamAhead) {
+        return std::nullopt;
+    }
+    if (options_.pace == Pace::RealTime) {
+        const Clock::time_point due = streamClock_ + milliseconds(stream_.front().delayMs);
+        return due <= now ? std::optional(due) : std::nullopt;
+    }
+    if (!options_.line.bytePacing) {
+        return now;
+    }
+    // As fast as the line takes the bytes: the next one as soon as the UART
+    // is free. While it has been busy since the last pass the bytes follow
+    // each other without a gap, however late this thread woke.
+    const Clock::time_point free = line_.FreeAt();
+    if (free > now) {
+        return std::nullopt;
+    }
+    return free > lastPass_ ? free : now;
 }
 
 void Simulator::MoveDueBytesLocked(Clock::time_point now) {
-    while (!immediate_.empty() && immediate_.front().due <= now) {
-        Pending& pending = immediate_.front();
-        for (const OutByte& b : pending.bytes) {
-            out_.push_back(b);
+    // Replies and stream bytes share the one line, in the order the device
+    // made them.
+    for (;;) {
+        if (armed_ && stream_.empty() && !takeUps_.empty() && !calibrating_) {
+            StartTakeUpLocked(now);
         }
-        if (pending.hangUp) {
-            if (out_.empty()) {
-                BeginHangUpLocked();
+        const std::optional<Clock::time_point> streamDue = StreamDueLocked(now);
+        const bool replyDue = !immediate_.empty() && immediate_.front().due <= now;
+        if (streamDue && (!replyDue || *streamDue <= immediate_.front().due)) {
+            Clock::time_point at = *streamDue;
+            if (options_.pace == Pace::RealTime) {
+                // After a pause the stream goes on from now, not in a rush.
+                at = now - at > milliseconds(100) ? now : at;
+                streamClock_ = at;
+            }
+            HandLocked(stream_.front().byte, at);
+            stream_.pop_front();
+        } else if (replyDue) {
+            const Pending pending = std::move(immediate_.front());
+            immediate_.pop_front();
+            if (!HandPendingLocked(pending)) {
                 return;
             }
+        } else {
+            break;
+        }
+    }
+    line_.TakeArrived(now, out_);
+    lastPass_ = now;
+}
+
+bool Simulator::HandPendingLocked(const Pending& pending) {
+    for (size_t i = 0; i < pending.bytes.size(); ++i) {
+        LineByte byte = pending.bytes[i];
+        byte.hangUp = pending.hangUp && i + 1 == pending.bytes.size();
+        HandLocked(byte, pending.due);
+    }
+    if (pending.endsCalibration) {
+        calibrating_ = false;
+    }
+    if (pending.hangUp && pending.bytes.empty() && plugged_) {
+        // No byte of the reply: the line dies once what is already on its
+        // way is out.
+        if (LineByte* last = line_.Last()) {
+            last->hangUp = true;
+        } else if (!out_.empty()) {
             out_.back().hangUp = true;
+        } else {
+            BeginHangUpLocked();
+            return false;
         }
-        if (pending.endsCalibration) {
-            calibrating_ = false;
-        }
-        immediate_.pop_front();
     }
-    if (calibrating_) {
-        return;
-    }
-    if (armed_ && stream_.empty() && !takeUps_.empty()) {
-        StartTakeUpLocked(now);
-    }
-    if (paused_) {
-        return;
-    }
-    const bool realTime = options_.pace == Pace::RealTime;
-    while (!stream_.empty() && out_.size() < kStreamAhead) {
-        const OutByte& next = stream_.front();
-        if (realTime) {
-            const Clock::time_point due = streamClock_ + milliseconds(next.delayMs);
-            if (due > now) {
-                break;
-            }
-            // After a pause the stream goes on from now, not in a rush.
-            streamClock_ = now - due > milliseconds(100) ? now : due;
-        }
-        out_.push_back(next);
+    return true;
+}
+
+void Simulator::HandTailLocked(Clock::time_point now) {
+    // The samples already in the UART still go out; a stream that waits for
+    // the shooter (a gap before the next take-up) has none there.
+    int handed = 0;
+    while (handed < options_.line.uartTail && !stream_.empty() && !calibrating_ &&
+           stream_.front().delayMs <= kSampleMs) {
+        HandLocked(stream_.front().byte, now);
         stream_.pop_front();
+        ++handed;
+    }
+    if (handed > 0) {
+        streamClock_ = now;
     }
 }
 
+void Simulator::HandLocked(const LineByte& byte, Clock::time_point at) {
+    if (!plugged_) {
+        AccountLocked(byte, false);  // nobody at the other end
+        return;
+    }
+    line_.Push(byte, at);
+}
+
+void Simulator::AccountLocked(const LineByte& byte, bool reached) {
+    if (byte.recordId < 0) {
+        return;
+    }
+    auto it = recordsInFlight_.find(byte.recordId);
+    if (it == recordsInFlight_.end()) {
+        return;
+    }
+    RecordInFlight& record = it->second;
+    if (!reached) {
+        record.cut = true;
+    } else if (record.cut) {
+        ++record.sent.bytesAfterCut;
+    } else {
+        ++record.sent.bytesBeforeCut;
+    }
+    if (!byte.endsRecord) {
+        return;
+    }
+    record.sent.line = plugging_;
+    if (options_.keepHistory) {
+        if (record.cut) {
+            cutRecords_.push_back(std::move(record.sent));
+        } else {
+            record.sent.bytesBeforeCut = 0;
+            sentRecords_.push_back(std::move(record.sent));
+        }
+    }
+    recordsInFlight_.erase(it);
+}
+
 void Simulator::WriteOutLocked() {
-    while (!out_.empty() && lineFd_ >= 0) {
+    while (!out_.empty() && lineFd_ >= 0 && plugged_) {
         uint8_t chunk[512];
         size_t n = 0;
         while (n < out_.size() && n < sizeof chunk) {
@@ -815,17 +1044,9 @@ void Simulator::WriteOutLocked() {
         }
         bool hangUp = false;
         for (ssize_t i = 0; i < written; ++i) {
-            const OutByte b = out_.front();
+            const LineByte b = out_.front();
             out_.pop_front();
-            if (b.recordId >= 0) {
-                auto it = recordsInFlight_.find(b.recordId);
-                if (it != recordsInFlight_.end()) {
-                    if (options_.keepHistory) {
-                        sentRecords_.push_back(std::move(it->second));
-                    }
-                    recordsInFlight_.erase(it);
-                }
-            }
+            AccountLocked(b, true);
             hangUp = hangUp || b.hangUp;
         }
         changed_.notify_all();
@@ -849,10 +1070,16 @@ int Simulator::NextTimeoutLocked(Clock::time_point now) const {
     if (armed_ && stream_.empty() && !takeUps_.empty() && !calibrating_) {
         consider(now);
     }
-    if (!paused_ && !calibrating_ && !stream_.empty() && out_.size() < kStreamAhead) {
-        consider(options_.pace == Pace::RealTime
-                     ? streamClock_ + milliseconds(stream_.front().delayMs)
-                     : now);
+    if (!paused_ && !calibrating_ && !stream_.empty() &&
+        out_.size() + line_.Size() < kStreamAhead) {
+        if (options_.pace == Pace::RealTime) {
+            consider(streamClock_ + milliseconds(stream_.front().delayMs));
+        } else {
+            consider(options_.line.bytePacing ? line_.FreeAt() : now);
+        }
+    }
+    if (const auto arrival = line_.NextArrival()) {
+        consider(*arrival);
     }
     if (!next) {
         return -1;
@@ -922,19 +1149,21 @@ void Simulator::LogLocked(const char* direction, const uint8_t* bytes, size_t co
     if (!log_.is_open()) {
         return;
     }
-    const auto ms = std::chrono::duration_cast<milliseconds>(Clock::now() - logStart_).count();
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%8.3f ", static_cast<double>(ms) / 1000.0);
-    log_ << stamp << direction;
-    if (bytes == nullptr) {
-        log_ << " line hung up";
-    }
+    log_ << secondsSince(logStart_) << direction;
     for (size_t i = 0; i < count; ++i) {
         char hex[4];
         std::snprintf(hex, sizeof hex, " %02X", bytes[i]);
         log_ << hex;
     }
     log_ << '\n';
+    log_.flush();
+}
+
+void Simulator::LogNoteLocked(const char* note) {
+    if (!log_.is_open()) {
+        return;
+    }
+    log_ << secondsSince(logStart_) << "--- " << note << '\n';
     log_.flush();
 }
 

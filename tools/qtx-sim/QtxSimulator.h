@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LineModel.h"
 #include "QtxProtocol.h"
 #include "TakeUpGenerator.h"
 
@@ -57,6 +58,15 @@ enum class RecordSource { TakeUp, Playback };
 struct SentRecord {
     Record record;
     RecordSource source = RecordSource::TakeUp;
+    // The plugging of the line that was current when its end went out (or
+    // was lost): 0 until the first Replug(), n after the n-th.
+    int line = 0;
+    // For a record that an unplug cut (CutRecords): how many of its bytes,
+    // from the 0x02 on, reached the program before the cut, and how many of
+    // its last bytes reached it after the replug. Both 0: it went out while
+    // the device was unplugged.
+    size_t bytesBeforeCut = 0;
+    size_t bytesAfterCut = 0;
 };
 
 struct SimulatorOptions {
@@ -76,6 +86,8 @@ struct SimulatorOptions {
     // Keep every byte and record sent for Sent() and SentRecords(); a long
     // demonstration turns this off so that memory stays flat.
     bool keepHistory = true;
+    // How the bytes travel to the program; by default they arrive at once.
+    LineModel line;
 };
 
 // A stand-in for the QTX trigger trainer on a pseudo-terminal (or on a real
@@ -90,6 +102,16 @@ struct SimulatorOptions {
 //   sim.Start();
 //   ... the program opens COM3 ...
 //   sim.WaitForReceived({0x01, 0x01, 0x6D}, 2s);
+//
+// A device behind a USB adapter that is pulled out and plugged in again:
+//   SimulatorOptions options;
+//   options.line = LineModel::UsbAdapter();
+//   Simulator sim(options);
+//   ... CreatePty, LinkAs(dir, 3), LinkStable(byId, "usb-QTX"), Start ...
+//   sim.Unplug();           // the program's end hangs up, dir/COM3 goes
+//   sim.Replug(4);          // back as dir/COM4, byId/usb-QTX follows it
+//   sim.SentRecords();      // the take-ups that reached the program whole
+//   sim.CutRecords();       // those the unplug cut or swallowed
 //
 // All members are safe to call from any thread.
 class Simulator {
@@ -156,10 +178,33 @@ public:
     void HangUpMidRecord(int afterSamples);
     bool HungUp() const;
 
+    // --- unplugging ---------------------------------------------------------
+    // The device is pulled out: the program's end of the line hangs up (as
+    // with HangUpNow; bytes already at that end are given up to 200 ms to be
+    // read), the port link and the stable link go, and whatever was on the
+    // wire or in the adapter is lost. The device itself goes on: a record
+    // under way is produced at its pace and lost, and its state (armed by
+    // Measure, paused, bank, threshold, variables) stays as it is.
+    void Unplug();
+    // Plugged in again: a new pseudo-terminal (or the serial line opened
+    // again), the port link placed again as COM<number> in its directory
+    // (number 0: the number it had), the stable link pointing at the new
+    // node. Returns the port link's path, or the device's when there is no
+    // link. Does nothing while plugged in.
+    std::string Replug(int number = 0);
+    bool Plugged() const;
+    // A name that stays when the device returns on another port, like udev's
+    // /dev/serial/by-id/<name>: directory/name points at the device's node
+    // while it is plugged in. Returns its path.
+    std::string LinkStable(const std::string& directory, const std::string& name);
+
     // --- what happened ------------------------------------------------------
     Bytes Received() const;  // every byte from the program
-    Bytes Sent() const;      // every byte to the program
+    Bytes Sent() const;      // every byte that reached the program's end of the line
+    // Records that reached the program whole, in order.
     std::vector<SentRecord> SentRecords() const;
+    // Records of which an unplug lost some or all bytes, in order.
+    std::vector<SentRecord> CutRecords() const;
     // Waits until the received bytes (from offset `from`) contain sequence.
     bool WaitForReceived(const Bytes& sequence, std::chrono::milliseconds timeout,
                          size_t from = 0) const;
@@ -170,17 +215,19 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
-    struct OutByte {
-        uint8_t value = 0;
-        int delayMs = 0;      // after the previous stream byte (real time)
-        int recordId = -1;    // set on a record's end byte
-        bool hangUp = false;  // the line goes dead once this byte is out
+    struct StreamByte {
+        LineByte byte;
+        int delayMs = 0;  // after the previous stream byte (real time)
     };
     struct Pending {
         Clock::time_point due;
-        std::vector<OutByte> bytes;
+        std::vector<LineByte> bytes;
         bool hangUp = false;           // the line goes dead after these bytes
         bool endsCalibration = false;  // the zero calibration is over once these are out
+    };
+    struct RecordInFlight {
+        SentRecord sent;
+        bool cut = false;  // some of its bytes were lost
     };
 
     void Run();
@@ -193,15 +240,25 @@ private:
     void LoadState();
     int AddRecordLocked(const Record& record, RecordSource source);
     void MoveDueBytesLocked(Clock::time_point now);
+    std::optional<Clock::time_point> StreamDueLocked(Clock::time_point now) const;
+    bool HandPendingLocked(const Pending& pending);
+    void HandTailLocked(Clock::time_point now);
+    void HandLocked(const LineByte& byte, Clock::time_point at);
+    void AccountLocked(const LineByte& byte, bool reached);
     void WriteOutLocked();
     void HangUpLocked();
     void BeginHangUpLocked();
-    bool LineDrainedLocked() const;
+    bool LineDrainedLocked(Clock::time_point since) const;
     void LogLocked(const char* direction, const uint8_t* bytes, size_t count);
+    void LogNoteLocked(const char* note);
     int NextTimeoutLocked(Clock::time_point now) const;
     void Wake();
     void CloseLine();
     void CloseFdsLocked();  // both ends of the line
+    void OpenPtyLocked();
+    void OpenDeviceLocked(const std::string& path);
+    void PlaceLinkLocked();
+    void RemoveLinksLocked();
 
     SimulatorOptions options_;
     mutable std::mutex mutex_;
@@ -211,8 +268,12 @@ private:
     int keepFd_ = -1;  // the program's end, held open so the line never
                        // reads as hung up between the program's opens
     int wakeFd_ = -1;
+    bool onPty_ = false;
     std::string devicePath_;
-    std::string linkPath_;
+    std::string linkDir_;
+    int linkNumber_ = 0;
+    std::string linkPath_;    // empty while there is no link
+    std::string stableLink_;  // empty: none wanted
     std::thread thread_;
     bool running_ = false;
     bool stopRequested_ = false;
@@ -240,17 +301,23 @@ private:
     bool hungUp_ = false;
     bool hangUpRequested_ = false;
     std::optional<Clock::time_point> hangUpSince_;  // last bytes out, line dies soon
+    bool plugged_ = true;
+    int plugging_ = 0;
+    std::optional<Clock::time_point> unplugSince_;  // the program's end closes soon
 
     std::deque<Pending> immediate_;  // replies and injections, by due time
-    std::deque<OutByte> stream_;     // records and scripts, paced
+    std::deque<StreamByte> stream_;  // records and scripts, paced
     Clock::time_point streamClock_{};
-    std::deque<OutByte> out_;  // ready for the line
-    std::map<int, SentRecord> recordsInFlight_;
+    SerialLine line_;           // handed over by the device, not yet at the program's end
+    std::deque<LineByte> out_;  // at the program's end, to be written
+    Clock::time_point lastPass_{};
+    std::map<int, RecordInFlight> recordsInFlight_;
     int nextRecordId_ = 0;
 
     Bytes received_;
     Bytes sent_;
     std::vector<SentRecord> sentRecords_;
+    std::vector<SentRecord> cutRecords_;
     std::ofstream log_;
     Clock::time_point logStart_ = Clock::now();
 };

@@ -3,8 +3,10 @@
 #include "CommandLine.h"
 #include "QtxSimulator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -12,6 +14,59 @@
 using namespace ostrevik::qtxsim;
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Pulls the device out and plugs it back in, when the options say so or on
+// SIGUSR2.
+class Plugging {
+public:
+    Plugging(const CommandLine& options, Simulator& simulator, Clock::time_point start)
+        : options_(options),
+          simulator_(simulator),
+          number_(options.com),
+          due_(after(start, options.unplugAfter)) {}
+
+    void Toggle(Clock::time_point now) {
+        if (simulator_.Plugged()) {
+            simulator_.Unplug();
+            std::cout << "Unplugged; the device goes on measuring." << std::endl;
+            due_ = after(now, options_.replugAfter);
+            return;
+        }
+        if (options_.replugCom > 0) {
+            number_ = number_ == options_.com ? options_.replugCom : options_.com;
+        }
+        const std::string path = simulator_.Replug(number_);
+        std::cout << "Plugged in again: " << path << " -> " << simulator_.DevicePath() << std::endl;
+        due_ = after(now, options_.unplugEvery);
+    }
+
+    // Toggles when the time has come; returns how long to wait at most.
+    std::chrono::milliseconds Poll(Clock::time_point now) {
+        if (due_ && *due_ <= now) {
+            Toggle(now);
+        }
+        if (!due_) {
+            return std::chrono::milliseconds::max();
+        }
+        return std::chrono::ceil<std::chrono::milliseconds>(*due_ - now);
+    }
+
+private:
+    static std::optional<Clock::time_point> after(Clock::time_point from, double seconds) {
+        if (seconds < 0) {
+            return std::nullopt;
+        }
+        return from +
+               std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    }
+
+    const CommandLine& options_;
+    Simulator& simulator_;
+    int number_;
+    std::optional<Clock::time_point> due_;
+};
 
 // Bytes of a script file, or nullopt when it cannot be read.
 std::optional<Bytes> readFile(const std::string& path) {
@@ -52,6 +107,7 @@ int main(int argc, char** argv) {
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGUSR1);
+    sigaddset(&signals, SIGUSR2);
     sigaddset(&signals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
@@ -65,6 +121,11 @@ int main(int argc, char** argv) {
         }
         if (!options.portDir.empty()) {
             simulator.LinkAs(options.portDir, options.com);
+        }
+        if (!options.stableLink.empty()) {
+            const std::filesystem::path stable(options.stableLink);
+            simulator.LinkStable(stable.has_parent_path() ? stable.parent_path().string() : ".",
+                                 stable.filename().string());
         }
     } catch (const std::exception& failure) {
         std::cerr << "qtx-sim: " << failure.what() << "\n";
@@ -102,34 +163,49 @@ int main(int argc, char** argv) {
         std::cout << "Start the program with OSTREVIK_PORT_DIR=" << options.portDir
                   << " to use it as COM" << options.com << ".\n";
     }
-    std::cout << "Ctrl+C ends the simulator; kill -USR1 " << getpid() << " unplugs it."
-              << std::endl;
+    if (!options.stableLink.empty()) {
+        std::cout << "Stable link: " << options.stableLink << " -> " << simulator.DevicePath()
+                  << "\n";
+    }
+    std::cout << "Ctrl+C ends the simulator; kill -USR1 " << getpid()
+              << " unplugs it for good, kill -USR2 " << getpid()
+              << " pulls it out and plugs it back in." << std::endl;
 
+    Plugging plugging(options, simulator, Clock::now());
     bool measured = false;
-    for (;;) {
-        if (endless && simulator.TakeUpsQueued() < 2) {
-            simulator.QueueTakeUps(2);
-        }
-        if (!measured && simulator.WaitForReceived({kMeasure}, std::chrono::milliseconds(0))) {
-            measured = true;
-            if (options.burst > 0) {
-                simulator.InjectBurst(options.burst);
+    // Plugging back in needs a new pseudo-terminal, which may fail.
+    try {
+        for (;;) {
+            if (endless && simulator.TakeUpsQueued() < 2) {
+                simulator.QueueTakeUps(2);
             }
-            if (script) {
-                simulator.QueueScript(*script);
+            if (!measured && simulator.WaitForReceived({kMeasure}, std::chrono::milliseconds(0))) {
+                measured = true;
+                if (options.burst > 0) {
+                    simulator.InjectBurst(options.burst);
+                }
+                if (script) {
+                    simulator.QueueScript(*script);
+                }
+            }
+            if (simulator.HungUp()) {
+                std::cout << "The line is hung up; the simulator ends." << std::endl;
+                return 0;
+            }
+            const auto waitMs = std::clamp<int64_t>(plugging.Poll(Clock::now()).count(), 1, 100);
+            timespec wait{0, static_cast<long>(waitMs) * 1'000'000};
+            const int signal = sigtimedwait(&signals, nullptr, &wait);
+            if (signal == SIGUSR1) {
+                simulator.HangUpNow();
+            } else if (signal == SIGUSR2) {
+                plugging.Toggle(Clock::now());
+            } else if (signal > 0) {
+                std::cout << "Simulator stopped." << std::endl;
+                return 0;
             }
         }
-        if (simulator.HungUp()) {
-            std::cout << "The line is hung up; the simulator ends." << std::endl;
-            return 0;
-        }
-        timespec wait{0, 100'000'000};
-        const int signal = sigtimedwait(&signals, nullptr, &wait);
-        if (signal == SIGUSR1) {
-            simulator.HangUpNow();
-        } else if (signal > 0) {
-            std::cout << "Simulator stopped." << std::endl;
-            return 0;
-        }
+    } catch (const std::exception& failure) {
+        std::cerr << "qtx-sim: " << failure.what() << "\n";
+        return 1;
     }
 }

@@ -83,6 +83,29 @@ TEST(CommandLine, EveryOptionIsRead) {
     }
 }
 
+TEST(CommandLine, LineTimingAndUnplugging) {
+    CommandLine options;
+    EXPECT_FALSE(options.simulator.line.Active()) << "bytes arrive at once by default";
+    EXPECT_LT(options.unplugAfter, 0);
+    ASSERT_EQ(
+        parse({"--usb-adapter", "--latency", "8", "--unplug-after", "2.5", "--replug-after", "1",
+               "--unplug-every", "30", "--replug-com", "7", "--stable-link", "/tmp/by-id/usb-QTX"},
+              options),
+        "");
+    LineModel usb = LineModel::UsbAdapter();
+    usb.latencyMs = 8;  // a later option wins over the preset
+    EXPECT_EQ(options.simulator.line, usb);
+    EXPECT_DOUBLE_EQ(options.unplugAfter, 2.5);
+    EXPECT_DOUBLE_EQ(options.replugAfter, 1.0);
+    EXPECT_DOUBLE_EQ(options.unplugEvery, 30.0);
+    EXPECT_EQ(options.replugCom, 7);
+    EXPECT_EQ(options.stableLink, "/tmp/by-id/usb-QTX");
+
+    CommandLine parts;
+    ASSERT_EQ(parse({"--line-rate", "--packet", "32", "--uart-tail", "3"}, parts), "");
+    EXPECT_EQ(parts.simulator.line, (LineModel{true, 0, 32, 3}));
+}
+
 TEST(CommandLine, WrongValuesAreNamed) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"--com", "0"}, "--com expects a number from 1 to 99, not '0'"},
@@ -92,6 +115,7 @@ TEST(CommandLine, WrongValuesAreNamed) {
         {{"--short-reply", "62"}, "--short-reply expects two values joined by ':', not '62'"},
         {{"--no-reply", "zz"}, "--no-reply expects a command byte in hex (e.g. 62), not 'zz'"},
         {{"--seed"}, "--seed needs a value"},
+        {{"--replug-com", "0"}, "--replug-com expects a number from 1 to 99, not '0'"},
         {{"--colour"}, "unknown option '--colour'"},
     };
     for (const auto& [arguments, message] : cases) {
