@@ -1,6 +1,9 @@
-// Training sessions at the real rate (a sample every 20 ms), with the service
-// dialogs opened while the shooter trains: capture never stalls, no take-up
-// is lost or merged, and every pause of ours ends in a resume.
+// Training sessions at the real rate (a sample every 20 ms) over a line that
+// behaves like a device behind a USB serial adapter (19200 baud, bytes handed
+// over every 16 ms, two more samples after a pause), with the service dialogs
+// opened while the shooter trains and the device unplugged and plugged back:
+// capture never stalls, no take-up is lost or merged, and every pause of ours
+// ends in a resume.
 //
 // OSTREVIK_SESSION_TAKEUPS sets the take-ups of the random session (20 by
 // default; scripts/soak runs 200).
@@ -11,7 +14,13 @@
 #include "service/BankLevels.h"
 #include "service/MemoryBankDialog.h"
 
+#include "app/LiveBar.h"
+#include "service/GainDialog.h"
+
+#include <QComboBox>
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QtTest/QTest>
 
 #include <cstdio>
@@ -24,15 +33,19 @@ namespace {
 
 class SessionTest : public test::AppFixture {
 protected:
-    void startSession(uint32_t seed) {
+    void startSession(uint32_t seed, const std::function<void()>& beforeStart = {}) {
         qtxsim::SimulatorOptions options;
         options.pace = qtxsim::Pace::RealTime;
         options.seed = seed;
         options.reportEvery = 3;
+        options.line = qtxsim::LineModel::UsbAdapter();
         // A byte trace of the line, when asked for: what to look at if a
         // session stalls.
         options.logPath = qEnvironmentVariable("OSTREVIK_SESSION_LOG").toStdString();
         sim = &addDevice(1, options);
+        if (beforeStart) {
+            beforeStart();
+        }
         start();
         doc = newDocument();
         ASSERT_NE(doc, nullptr);
@@ -67,6 +80,11 @@ protected:
             };
         }
         ui.whileOpen([&](QDialog& d) {
+            if (action == form->Verstaerkung1) {
+                // The gain shown is the device's, whatever the stream did.
+                EXPECT_EQ(form->VerstarkungDlg->ComboBox1->currentIndex(),
+                          sim->GetVariables().gain);
+            }
             waitUntil([&] { return (!calibration && until()) || !d.isVisible(); }, 20000);
             if (d.isVisible()) {
                 d.reject();
@@ -221,4 +239,67 @@ TEST_F(SessionTest, ARandomSessionWithEveryServiceDialogKeepsEveryTakeUp) {
     expectOnlyCalibrationMessages();
     std::printf("session: %d take-ups in %lld s, %d whole, %d dialogs opened\n", takeUps,
                 static_cast<long long>(timer.elapsed() / 1000), whole, dialogsOpened);
+}
+
+// The trainer is unplugged in the middle of a take-up and plugged back two
+// seconds later, on another node as USB adapters often come back: the cut
+// take-up stays a record of its own, the program finds the adapter again by
+// its stable name and goes on capturing by itself, and nothing is merged.
+TEST_F(SessionTest, UnpluggedMidTakeUpAndPluggedBackCaptureGoesOnByItself) {
+    QTemporaryDir byId;
+    qputenv("OSTREVIK_SERIAL_BY_ID", QFile::encodeName(byId.path()));
+    struct Restore {
+        ~Restore() { qunsetenv("OSTREVIK_SERIAL_BY_ID"); }
+    } restore;
+    startSession(
+        99, [&] { sim->LinkStable(byId.path().toStdString(), "usb-FTDI_FT232R_QTX-if00-port0"); });
+    sim->QueueTakeUps(4);
+    ASSERT_TRUE(takeUpUnderWay());
+    sim->Unplug();
+    ASSERT_TRUE(waitUntil([&] { return !form->Session.ComPort1().Connected(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return ui.messages.size() == 1u; }, 1000));
+    EXPECT_EQ(form->CGauge1->value(), 0);
+    QTest::qWait(2000);
+
+    sim->Replug(2);
+    QElapsedTimer back;
+    back.start();
+    ASSERT_TRUE(waitUntil([&] { return form->Session.ComPort1().Connected(); }, 3000));
+    std::printf("connected again %lld ms after the replug\n",
+                static_cast<long long>(back.elapsed()));
+    EXPECT_EQ(form->Session.ComPort1().Port(), QStringLiteral("COM2"));
+    EXPECT_EQ(form->StatusText(),
+              QStringLiteral("Verbindung zur Hardware QTX an COM2 wiederhergestellt"));
+    ASSERT_TRUE(waitUntil([&] { return finished() == 2; }, 15000)) << finished();
+
+    // Out for a moment only: the device is still in its take-up when it is
+    // back, and the rest of it must not become a record or messages.
+    ASSERT_TRUE(takeUpUnderWay());
+    sim->Unplug();
+    ASSERT_TRUE(waitUntil([&] { return !form->Session.ComPort1().Connected(); }, 3000));
+    sim->Replug();
+    ASSERT_TRUE(waitUntil([&] { return form->Session.ComPort1().Connected(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return finished() == 4; }, 20000)) << finished();
+
+    const auto cut = sim->CutRecords();
+    const auto whole = sim->SentRecords();
+    ASSERT_EQ(cut.size(), 2u);
+    ASSERT_EQ(whole.size(), 2u);
+    // Each cut take-up: the samples that arrived before the unplug, alone;
+    // each take-up after a return whole.
+    for (int i = 0; i < 2; ++i) {
+        const std::vector<uint8_t>& sent = cut[static_cast<size_t>(i)].record.samples;
+        const std::vector<uint8_t>& kept = doc->Liste->Datensatz(2 * i).Werte;
+        ASSERT_GE(kept.size(), 10u) << i;
+        EXPECT_TRUE(std::equal(kept.begin(), kept.end(), sent.begin())) << i;
+        EXPECT_EQ(kept.size() + 2, static_cast<size_t>(cut[static_cast<size_t>(i)].bytesBeforeCut));
+        EXPECT_EQ(doc->Liste->Datensatz(2 * i + 1).Werte,
+                  whole[static_cast<size_t>(i)].record.samples)
+            << i;
+    }
+    std::printf("second cut: %zu bytes before, %zu after the replug\n",
+                static_cast<size_t>(cut[1].bytesBeforeCut),
+                static_cast<size_t>(cut[1].bytesAfterCut));
+    EXPECT_EQ(ui.messages.size(), 2u);
+    expectEveryPauseResumed();
 }
