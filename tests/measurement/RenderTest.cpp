@@ -36,7 +36,6 @@ int xAkkumuliert(float x0, int schritte, float step) {
 class RenderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Raster_t::SchussZaehler = 0;
         settings = DisplaySettings::defaults();
         list.Einstellungen = &settings;
         list.Anhaengen();
@@ -368,6 +367,29 @@ TEST_F(RenderTest, PaintAtOffsetMatchesThePicture) {
     EXPECT_EQ(cell.pixel(60, 100), QColor(Qt::gray).rgb());
 }
 
+// The list knows which of its records hold a picture, however the picture
+// came or went; copies are none of its business.
+TEST_F(RenderTest, TheListKnowsWhichRecordsHoldAPicture) {
+    Raster_t& a = fill(90, {10, 20});
+    a.AktuellesBild();
+    EXPECT_EQ(list.BilderGehalten(), 1);
+    {
+        Raster_t kopie(a);
+        kopie.BildFreigeben();
+        kopie.Zeichnen();
+        EXPECT_EQ(list.BilderGehalten(), 1);
+    }
+    EXPECT_EQ(list.BilderGehalten(), 1);
+    list.Anhaengen();
+    Raster_t& b = list.Letzter();
+    b = a;  // b holds a's picture now
+    EXPECT_EQ(list.BilderGehalten(), 2);
+    a.BildFreigeben();
+    EXPECT_EQ(list.BilderGehalten(), 1);
+    list.Entfernen(1);
+    EXPECT_EQ(list.BilderGehalten(), 0);
+}
+
 // Pictures that came about lazily (drawn on as samples arrive, refreshed
 // only when shown) must be exactly what a fresh whole render gives.
 struct LazyCase {
@@ -386,7 +408,6 @@ void PrintTo(const LazyCase& c, std::ostream* os) {
 class LazyPictureTest : public ::testing::TestWithParam<LazyCase> {};
 
 TEST_P(LazyPictureTest, LazyPictureEqualsFreshRender) {
-    Raster_t::SchussZaehler = 0;
     const LazyCase& c = GetParam();
     DisplaySettings settings = DisplaySettings::defaults();
     settings.timeScale = c.timeScale;
