@@ -289,15 +289,14 @@ void TDrawGrid::paintEvent(QPaintEvent* event) {
         zelle(r, QRect(-LeftPos(), y, spaltenBreite_, RowHeight(r)), unterDemKopf);
         y += RowHeight(r);
     }
-    p.end();
-    if (OnPainted) {
-        OnPainted(TopRow(), LastVisibleRow());
-    }
 }
 
 void TDrawGrid::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     updateScrollBars();
+    if (OnViewChanged) {
+        OnViewChanged();
+    }
 }
 
 void TDrawGrid::keyPressEvent(QKeyEvent* event) {
@@ -363,8 +362,12 @@ void TDrawGrid::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
-void TDrawGrid::scrollContentsBy(int, int) {
+void TDrawGrid::scrollContentsBy(int, int dy) {
     viewport()->update();
+    // Scrolling across leaves the same rows on screen.
+    if (dy != 0 && OnViewChanged) {
+        OnViewChanged();
+    }
 }
 
 void TDrawGrid::focusInEvent(QFocusEvent* event) {

@@ -69,8 +69,10 @@ public:
 
     CellDrawer OnDrawCell;
     std::function<void(int row)> OnSelectCell;
-    // After each paint, with the record rows that are on screen.
-    std::function<void(int firstRow, int lastRow)> OnPainted;
+    // After the rows on screen may have changed: vertical scrolling, a new
+    // size. Never called while painting: a paint changes nothing but the
+    // screen.
+    std::function<void()> OnViewChanged;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -15,9 +15,7 @@ DrawGridRasters_t::DrawGridRasters_t(TDrawGrid* grid, const DisplaySettings* ein
                                   TDrawGrid::ZellZustand state) {
             ZelleZeichnen(p, col, row, rect, state);
         };
-        Grid->OnPainted = [this](int erste, int letzte) {
-            BilderFreigebenAusser(erste - ErsteZeile - BildRand, letzte - ErsteZeile + BildRand);
-        };
+        Grid->OnViewChanged = [this] { BilderBegrenzen(); };
     }
     Anhaengen();
 }
@@ -25,7 +23,7 @@ DrawGridRasters_t::DrawGridRasters_t(TDrawGrid* grid, const DisplaySettings* ein
 DrawGridRasters_t::~DrawGridRasters_t() {
     if (Grid) {
         Grid->OnDrawCell = nullptr;
-        Grid->OnPainted = nullptr;
+        Grid->OnViewChanged = nullptr;
     }
 }
 
@@ -69,7 +67,12 @@ void DrawGridRasters_t::geaendert() {
         anpassenOffen_ = true;
         return;
     }
+    nachAenderung();
+}
+
+void DrawGridRasters_t::nachAenderung() {
     ZeilenAnpassen();
+    BilderBegrenzen();
     if (OnRecordsChanged) {
         OnRecordsChanged();
     }
@@ -86,10 +89,7 @@ DrawGridRasters_t::Stapel::~Stapel() {
     }
     if (liste_.stapelTiefe_ == 0 && liste_.anpassenOffen_) {
         liste_.anpassenOffen_ = false;
-        liste_.ZeilenAnpassen();
-        if (liste_.OnRecordsChanged) {
-            liste_.OnRecordsChanged();
-        }
+        liste_.nachAenderung();
     }
 }
 
@@ -137,6 +137,12 @@ void DrawGridRasters_t::ZelleZeichnen(QPainter& canvas, int col, int row, const 
         }
     } else if (KopfZeichnen) {
         KopfZeichnen(canvas, col, row, rect, state);
+    }
+}
+
+void DrawGridRasters_t::BilderBegrenzen() {
+    if (Grid) {
+        BilderBegrenzen(Grid->FirstVisibleRow() - ErsteZeile, Grid->LastVisibleRow() - ErsteZeile);
     }
 }
 

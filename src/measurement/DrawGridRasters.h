@@ -10,8 +10,9 @@ namespace ostrevik {
 // The record list of a document window, bound to the window's draw grid:
 // row ErsteZeile + k shows record k, the rows above it are the header.
 // Appending or removing a record adds or removes its row and refreshes the
-// numbering of all records; their pictures are produced when their rows are
-// painted, and released again when their rows are far from the screen.
+// numbering of all records. Their pictures are produced when their rows are
+// painted; when the view scrolls or resizes, or records come or go, the list
+// trims them to its budget (BilderBegrenzen). Painting releases nothing.
 class DrawGridRasters_t : public Rasters_t {
 public:
     DrawGridRasters_t(TDrawGrid* grid, const DisplaySettings* einstellungen, int ersteZeile);
@@ -33,6 +34,9 @@ public:
     // After live samples: the capture target's row alone, or everything
     // (ZeilenAnpassen) when more than its samples has changed.
     void LetztenAnpassen();
+    // Trims the pictures to the budget for the rows now on screen.
+    using Rasters_t::BilderBegrenzen;
+    void BilderBegrenzen();
     // True when picture column x of the row is within the visible part of
     // the grid.
     bool IstSichtbar(int row, int x) const;
@@ -57,14 +61,13 @@ public:
     bool Erster = true;
     int ErsteZeile = 1;
     TDrawGrid::CellDrawer KopfZeichnen;
-    // Rows above and below the screen whose pictures are kept, so that
-    // scrolling by a row or two needs no new render.
-    int BildRand = 2;
     // After a record was appended or removed (after a whole Stapel, once).
     std::function<void()> OnRecordsChanged;
 
 private:
     void geaendert();
+    // After records came or went (or a Stapel of them).
+    void nachAenderung();
     void zeilenDazu(int n);
 
     int stapelTiefe_ = 0;

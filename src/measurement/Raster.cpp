@@ -1,16 +1,16 @@
 #include "measurement/Raster.h"
 
 #include "measurement/CurveRenderer.h"
+#include "measurement/Rasters.h"
 
 #include <QPainter>
 
 #include <algorithm>
 #include <array>
 #include <map>
+#include <utility>
 
 namespace ostrevik {
-
-int32_t Raster_t::SchussZaehler = 0;
 
 namespace {
 
@@ -84,11 +84,40 @@ Raster_t::Raster_t(int32_t spalten, int32_t zeilen, int32_t spaltenBreite, int32
       NummerText(QStringLiteral("0000")) {}
 
 Raster_t::Raster_t(const Raster_t& other) = default;
-Raster_t& Raster_t::operator=(const Raster_t& other) = default;
+
+Raster_t& Raster_t::operator=(const Raster_t& other) {
+    if (this == &other) {
+        return *this;
+    }
+    // Every field but the standing in the list, which stays: the copy is
+    // made first, so that running out of memory leaves this record as it was.
+    Raster_t kopie(other);
+    Raster = kopie.Raster;
+    Bild = std::move(kopie.Bild);
+    XTexte = std::move(kopie.XTexte);
+    YTexte = std::move(kopie.YTexte);
+    Tonschwelle = kopie.Tonschwelle;
+    PixelProSekunde = kopie.PixelProSekunde;
+    HatSchuss = kopie.HatSchuss;
+    BildGueltig = kopie.BildGueltig;
+    Schussbuendig = kopie.Schussbuendig;
+    Werte = std::move(kopie.Werte);
+    NummerText = std::move(kopie.NummerText);
+    SchussText = std::move(kopie.SchussText);
+    Einstellungen = kopie.Einstellungen;
+    SchriftHoehe = kopie.SchriftHoehe;
+    bildstand_ = std::move(kopie.bildstand_);
+    kurvenstand_ = kopie.kurvenstand_;
+    // The list counts what the record holds now.
+    if (platz_.liste) {
+        platz_.liste->abgleichen(*this);
+    }
+    return *this;
+}
 
 Raster_t::~Raster_t() {
-    if (!SchussText.isEmpty()) {
-        --SchussZaehler;
+    if (platz_.liste) {
+        platz_.liste->austragen(*this);
     }
 }
 
@@ -114,9 +143,8 @@ void Raster_t::WertAnhaengen(uint8_t b) {
     }
     Werte.push_back(b);
     if (b == kShotMark) {
-        ++SchussZaehler;
         HatSchuss = true;
-        SchussText = QString::asprintf("%04d", SchussZaehler);
+        ersteSchussNummer();
     }
     // Live drawing: an up-to-date picture gets the new segment (and the
     // threshold on top of it) now. A picture that no longer fits (the first
@@ -141,16 +169,9 @@ size_t Raster_t::WerteAnhaengen(const uint8_t* werte, size_t n) {
         return anzahl;
     }
     Werte.insert(Werte.end(), werte, werte + anzahl);
-    bool schuss = false;
-    for (size_t i = 0; i < anzahl; ++i) {
-        if (werte[i] == kShotMark) {
-            ++SchussZaehler;
-            schuss = true;
-        }
-    }
-    if (schuss) {
+    if (std::find(werte, werte + anzahl, kShotMark) != werte + anzahl) {
         HatSchuss = true;
-        SchussText = QString::asprintf("%04d", SchussZaehler);
+        ersteSchussNummer();
     }
     return anzahl;
 }
@@ -238,11 +259,13 @@ void Raster_t::Zeichnen() {
     const QSize groesse(Raster.Breite(), Raster.Hoehe());
     if (groesse.isEmpty()) {
         Bild = QImage();
+        bildGeaendert();
         return;
     }
     // The old picture's memory is reused when it is not shared with a copy.
     if (Bild.size() != groesse || Bild.format() != QImage::Format_RGB32) {
         Bild = QImage(groesse, QImage::Format_RGB32);
+        bildGeaendert();
     }
     QPainter painter(&Bild);
     KurvenMaler maler(painter, *this);
@@ -290,6 +313,13 @@ const QImage& Raster_t::AktuellesBild() {
 
 void Raster_t::BildFreigeben() {
     Bild = QImage();
+    bildGeaendert();
+}
+
+void Raster_t::bildGeaendert() {
+    if (platz_.liste) {
+        platz_.liste->bildGeaendert(*this);
+    }
 }
 
 void Raster_t::InZelleKopieren(const QRect& rect, QPainter& canvas) {
@@ -309,12 +339,19 @@ void Raster_t::NummerSetzen(int nummer) {
 }
 
 void Raster_t::SchussNummerSetzen(int nummer) {
-    // The counter counts records with a shot number; numbering one that had
-    // none adds it.
-    if (SchussText.isEmpty()) {
-        ++SchussZaehler;
-    }
     textSetzen(SchussText, nummer);
+    if (platz_.liste) {
+        platz_.liste->abgleichen(*this);
+    }
+}
+
+void Raster_t::ersteSchussNummer() {
+    if (!SchussText.isEmpty()) {
+        return;
+    }
+    // The list's records before this one are numbered already, so the
+    // provisional number is the one the list's renumbering gives it too.
+    SchussNummerSetzen((platz_.liste ? platz_.liste->SchussZaehler() : 0) + 1);
 }
 
 }  // namespace ostrevik

@@ -15,6 +15,8 @@ class QPainter;
 
 namespace ostrevik {
 
+class Rasters_t;
+
 // Sample values: 0..254 pressure (254 = 100 %), 255 the shot mark, which
 // occupies one 20 ms slot of its own. 3 never occurs as a sample: it ends a
 // record in the device's stream and in the file.
@@ -59,6 +61,10 @@ inline constexpr int32_t kBildSchriftHoehe = 11;
 // that state, and catches up with newly appended samples segment by segment.
 // Whatever way a picture came about, it is pixel for pixel what a fresh
 // `Zeichnen()` produces.
+//
+// A record created by a list (Rasters_t::Anhaengen) belongs to it: the list
+// counts its numbered shots and keeps account of its picture. A copy belongs
+// to no list.
 class Raster_t {
 public:
     Raster_t(int32_t spalten, int32_t zeilen, int32_t spaltenBreite, int32_t zeilenHoehe);
@@ -67,9 +73,10 @@ public:
     ~Raster_t();
 
     // Appends one sample unless the record is full (see Kapazitaet). The
-    // first shot mark of a live record takes the program-wide shot count as
-    // its provisional number until the list renumbers its shots. A picture
-    // that is up to date gets the new segment drawn at once.
+    // first shot mark numbers the record as the next shot of its list (one
+    // more than the list's SchussZaehler; 1 for a record of no list) until
+    // the list renumbers its shots; a second shot mark keeps that number. A
+    // picture that is up to date gets the new segment drawn at once.
     void WertAnhaengen(uint8_t b);
     // n samples at once, exactly as n calls of WertAnhaengen would take them
     // (the rest beyond the capacity is refused); returns how many were taken.
@@ -111,7 +118,9 @@ public:
 
     // The list's numbering: record number ("%.4d") and shot number ("%04d",
     // empty for records without a shot). Only changed texts are replaced, so
-    // refreshing a long list costs little and keeps up-to-date pictures.
+    // refreshing a long list costs little and keeps up-to-date pictures. A
+    // record that gets its first shot number counts in its list's
+    // SchussZaehler.
     void NummerSetzen(int nummer);
     void SchussNummerSetzen(int nummer);
 
@@ -134,9 +143,6 @@ public:
     const DisplaySettings* Einstellungen = nullptr;  // shared, not owned
     int32_t SchriftHoehe = kBildSchriftHoehe;        // pixel size of the picture's font
 
-    // Records in existence whose SchussText is not empty.
-    static int32_t SchussZaehler;
-
     // Where the curve drawing stands: the renderer continues from here when
     // samples are appended to a picture that is otherwise up to date.
     struct Kurvenstand {
@@ -147,6 +153,23 @@ public:
     };
 
 private:
+    friend class Rasters_t;
+
+    // The record's standing in the list that created it. A copy of a record
+    // stands in no list.
+    struct Listenplatz {
+        Rasters_t* liste = nullptr;
+        int bildPlatz = -1;           // index among the list's picture holders, or -1
+        bool schussGezaehlt = false;  // counted in the list's SchussZaehler
+        Listenplatz() = default;
+        Listenplatz(const Listenplatz&) {}
+        Listenplatz& operator=(const Listenplatz&) = delete;
+    };
+    // Tells the list that the picture came or went.
+    void bildGeaendert();
+    // Numbers the record's first shot provisionally.
+    void ersteSchussNummer();
+
     // Everything the picture depends on besides the samples, as it was when
     // the picture was drawn.
     struct Bildstand {
@@ -169,6 +192,7 @@ private:
 
     Bildstand bildstand_;
     Kurvenstand kurvenstand_;
+    Listenplatz platz_;
 };
 
 }  // namespace ostrevik

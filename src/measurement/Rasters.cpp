@@ -7,10 +7,14 @@ namespace ostrevik {
 Rasters_t::Rasters_t(int32_t spalten, int32_t zeilen, int32_t spaltenBreite, int32_t zeilenHoehe)
     : Spalten(spalten), Zeilen(zeilen), SpaltenBreite(spaltenBreite), ZeilenHoehe(zeilenHoehe) {}
 
-Rasters_t::~Rasters_t() = default;
+Rasters_t::~Rasters_t() {
+    // The records leave the books while the books still exist.
+    records_.clear();
+}
 
 void Rasters_t::Anhaengen() {
     auto record = std::make_unique<Raster_t>(Spalten, Zeilen, SpaltenBreite, ZeilenHoehe);
+    record->platz_.liste = this;
     record->Einstellungen = Einstellungen;
     if (Einstellungen) {
         // The scale in force decides the new record's capacity from its first
@@ -100,10 +104,75 @@ bool Rasters_t::LetztenBeschriften() {
     return true;
 }
 
-void Rasters_t::BilderFreigebenAusser(int von, int bis) {
-    for (int i = 0; i < Anzahl(); ++i) {
-        if ((i < von || i > bis) && records_[static_cast<size_t>(i)]->HatBild()) {
-            records_[static_cast<size_t>(i)]->BildFreigeben();
+void Rasters_t::abgleichen(Raster_t& r) {
+    const bool nummeriert = !r.SchussText.isEmpty();
+    if (nummeriert != r.platz_.schussGezaehlt) {
+        r.platz_.schussGezaehlt = nummeriert;
+        schussZaehler_ += nummeriert ? 1 : -1;
+    }
+    bildGeaendert(r);
+}
+
+void Rasters_t::austragen(Raster_t& r) {
+    if (r.platz_.schussGezaehlt) {
+        r.platz_.schussGezaehlt = false;
+        --schussZaehler_;
+    }
+    bildAbmelden(r);
+}
+
+void Rasters_t::bildAbmelden(Raster_t& r) {
+    if (r.platz_.bildPlatz < 0) {
+        return;
+    }
+    // The last holder takes the place of the one leaving.
+    const auto platz = static_cast<size_t>(r.platz_.bildPlatz);
+    bildHalter_[platz] = bildHalter_.back();
+    bildHalter_[platz]->platz_.bildPlatz = static_cast<int>(platz);
+    bildHalter_.pop_back();
+    r.platz_.bildPlatz = -1;
+}
+
+void Rasters_t::bildGeaendert(Raster_t& r) {
+    if (r.HatBild() && r.platz_.bildPlatz < 0) {
+        r.platz_.bildPlatz = static_cast<int>(bildHalter_.size());
+        bildHalter_.push_back(&r);
+    } else if (!r.HatBild()) {
+        bildAbmelden(r);
+    }
+}
+
+void Rasters_t::BilderBegrenzen(int von, int bis) {
+    const int n = Anzahl();
+    von = std::max(von, 0);
+    bis = std::min(bis, n - 1);
+    const int aufSchirm = std::max(bis - von + 1, 0);
+    auto haeltBild = [&](int i) {
+        return i >= 0 && i < n && records_[static_cast<size_t>(i)]->platz_.bildPlatz >= 0;
+    };
+    std::vector<const Raster_t*> behalten;
+    for (int i = von; i <= bis; ++i) {
+        if (haeltBild(i)) {
+            behalten.push_back(records_[static_cast<size_t>(i)].get());
+        }
+    }
+    // The rows on screen come first: a paint builds the pictures they lack.
+    int platz = std::max(BildBudget - aufSchirm, 0);
+    for (int d = 1; platz > 0 && d <= BildBudget; ++d) {
+        for (const int i : {von - d, bis + d}) {
+            if (platz > 0 && haeltBild(i)) {
+                behalten.push_back(records_[static_cast<size_t>(i)].get());
+                --platz;
+            }
+        }
+    }
+    if (behalten.size() == bildHalter_.size()) {
+        return;
+    }
+    const std::vector<Raster_t*> halter = bildHalter_;
+    for (Raster_t* r : halter) {
+        if (std::find(behalten.begin(), behalten.end(), r) == behalten.end()) {
+            r->BildFreigeben();
         }
     }
 }

@@ -261,7 +261,7 @@ TEST_F(DocumentPrintTest, ShotNumbersAsOnScreen) {
     list.Letzter().WertAnhaengen(20);
     list.Anhaengen();
     records(1);
-    const int32_t zaehlerVorher = Raster_t::SchussZaehler;
+    const int32_t zaehlerVorher = list.SchussZaehler();
     dialogAntwort(QStringLiteral("k.pdf"));
     ASSERT_TRUE(drucken());
     QStringList nummern;
@@ -272,8 +272,8 @@ TEST_F(DocumentPrintTest, ShotNumbersAsOnScreen) {
     }
     EXPECT_EQ(nummern, (QStringList{QStringLiteral("0001"), QStringLiteral("0002"),
                                     QStringLiteral("0003")}));
-    // Printing leaves the program's count of numbered shots as it was.
-    EXPECT_EQ(Raster_t::SchussZaehler, zaehlerVorher);
+    // Printing leaves the document's count of numbered shots as it was.
+    EXPECT_EQ(list.SchussZaehler(), zaehlerVorher);
 }
 
 TEST(ProgressWindow, CannotBeClosedWhilePrinting) {

@@ -15,7 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <memory>
 
 using namespace ostrevik;
 using ostrevik::test::ScriptedModalUi;
@@ -44,7 +46,6 @@ public:
 
 class DocumentWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { Raster_t::SchussZaehler = 0; }
     void TearDown() override { delete window.data(); }
 
     TMDIChild& open() {
@@ -397,7 +398,7 @@ TEST_F(DocumentWindowTest, DeleteKeyRemovesTheCurrentRecordAfterAsking) {
     EXPECT_EQ(w.Liste->Datensatz(1).NummerText, QStringLiteral("0002"));
     EXPECT_EQ(w.Liste->Datensatz(1).SchussText, QStringLiteral("0001"));
     EXPECT_EQ(w.Liste->Letzter().NummerText, QStringLiteral("0004"));
-    EXPECT_EQ(Raster_t::SchussZaehler, 1);
+    EXPECT_EQ(w.Liste->SchussZaehler(), 1);
 
     g.SetRow(3);
     ui.messageAnswers = {MessageAnswer::Yes};
@@ -592,35 +593,111 @@ TEST_F(DocumentWindowTest, HeaderRowShowsTheHeaderAtTheLeftEdge) {
     EXPECT_EQ(inkInHeader(10, 300), before);
 }
 
-TEST_F(DocumentWindowTest, OnlyRowsNearTheScreenKeepPictures) {
-    std::vector<std::vector<int>> records(30, std::vector<int>(50, 80));
-    TMDIChild& w = openFile(writeFile(records));
+namespace {
+
+// The records whose pictures are held, by index.
+std::vector<int> heldPictures(const Rasters_t& list) {
+    std::vector<int> v;
+    for (int i = 0; i < list.Anzahl(); ++i) {
+        if (list.Datensatz(i).HatBild()) {
+            v.push_back(i);
+        }
+    }
+    return v;
+}
+
+}  // namespace
+
+TEST_F(DocumentWindowTest, PaintingReleasesNoPicture) {
+    TMDIChild& w = openFile(writeFile(std::vector<std::vector<int>>(40, std::vector<int>(50, 80))));
     show(w);
     TDrawGrid& g = *w.DrawGrid1;
-    auto held = [&] {
-        std::vector<int> v;
-        for (int i = 0; i < w.Liste->Anzahl(); ++i) {
-            if (w.Liste->Datensatz(i).HatBild()) {
-                v.push_back(i);
-            }
-        }
-        return v;
-    };
-    QCoreApplication::processEvents();
+    w.Liste->BildBudget = 4;
+    g.SetTopRow(20);
     g.viewport()->repaint();
-    EXPECT_FALSE(held().empty());
+    const int first = g.TopRow() - 1;
+    const int last = g.LastVisibleRow() - 1;
+    ASSERT_LE(first, last);
+
+    // Pictures far from the screen, made outside painting, and the rows on
+    // screen without theirs.
+    for (int i : {0, 1, 2, 3, 4, 39}) {
+        w.Liste->Datensatz(i).AktuellesBild();
+    }
+    for (int i = first; i <= last; ++i) {
+        w.Liste->Datensatz(i).BildFreigeben();
+    }
+    const std::vector<int> before = heldPictures(*w.Liste);
+    ASSERT_GT(static_cast<int>(before.size()), w.Liste->BildBudget);
+
+    // A repaint of the view scrolled across keeps every picture and builds
+    // those of the rows on screen.
+    w.ScrollRight();
+    g.viewport()->repaint();
+    std::vector<int> expected = before;
+    for (int i = first; i <= last; ++i) {
+        expected.push_back(i);
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(heldPictures(*w.Liste), expected);
+
+    // Scrolling down trims to the budget.
+    g.SetTopRow(21);
+    EXPECT_LE(w.Liste->BilderGehalten(), w.Liste->BildBudget);
+    EXPECT_EQ(static_cast<int>(heldPictures(*w.Liste).size()), w.Liste->BilderGehalten());
+}
+
+TEST_F(DocumentWindowTest, PicturesStayWithinTheBudgetWhileScrolling) {
+    TMDIChild& w = openFile(writeFile(std::vector<std::vector<int>>(60, std::vector<int>(50, 80))));
+    show(w);
+    TDrawGrid& g = *w.DrawGrid1;
+    const int budget = w.Liste->BildBudget;
+    auto check = [&](const char* what, int step) {
+        g.viewport()->repaint();
+        const int first = g.TopRow() - 1;
+        const int last = g.LastVisibleRow() - 1;
+        const std::vector<int> held = heldPictures(*w.Liste);
+        ASSERT_LE(static_cast<int>(held.size()), std::max(budget, last - first + 1))
+            << what << " " << step;
+        for (int i = first; i <= last; ++i) {
+            ASSERT_TRUE(w.Liste->Datensatz(i).HatBild()) << what << " " << step;
+        }
+    };
     for (int row = 1; row < g.RowCount(); ++row) {
         g.SetRow(row);
-        g.viewport()->repaint();
-        const int first = g.TopRow() - 1 - w.Liste->BildRand;
-        const int last = g.LastVisibleRow() - 1 + w.Liste->BildRand;
-        for (int i : held()) {
-            ASSERT_GE(i, first) << row;
-            ASSERT_LE(i, last) << row;
-        }
-        ASSERT_TRUE(w.Liste->Datensatz(row - 1).HatBild()) << row;
+        check("down", row);
     }
-    EXPECT_LE(held().size(), 8u);
+    // A taller window shows more rows than the budget: all of them keep
+    // their pictures; a smaller one trims back to the budget.
+    w.resize(w.width(), 302 * (budget + 2));
+    QTRY_VERIFY(g.LastVisibleRow() - g.TopRow() + 1 > budget);
+    check("tall", 0);
+    w.resize(w.width(), 400);
+    QTRY_COMPARE(w.Liste->BilderGehalten(), budget);
+    check("small", 0);
+}
+
+TEST_F(DocumentWindowTest, TwoDocumentsNumberTheirShotsApart) {
+    TMDIChild& a = openFile(writeFile({{10, 255}, {20}}));
+    auto b = std::make_unique<TMDIChild>(host);
+    auto takeUp = [](TMDIChild& w, std::initializer_list<int> samples) {
+        w.RecordStarted();
+        w.SetCaptureThreshold(90, false);
+        for (int s : samples) {
+            w.AppendCaptureSample(static_cast<uint8_t>(s));
+        }
+    };
+    // Each live shot is at once the next of its own document.
+    takeUp(*b, {10, 255});
+    EXPECT_EQ(b->Liste->Letzter().SchussText, QStringLiteral("0001"));
+    takeUp(a, {30, 255, 40});
+    EXPECT_EQ(a.Liste->Letzter().SchussText, QStringLiteral("0002"));
+    a.RecordEnded();
+    a.BatchDone();
+    b->RecordEnded();
+    b->BatchDone();
+    EXPECT_EQ(a.Liste->SchussZaehler(), 2);
+    EXPECT_EQ(b->Liste->SchussZaehler(), 1);
 }
 
 TEST(DrawGrid, RowsCellsAndScrolling) {

@@ -9,7 +9,6 @@ namespace {
 class ListLabelsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Raster_t::SchussZaehler = 0;
         settings = DisplaySettings::defaults();
         list.Einstellungen = &settings;
     }
@@ -35,7 +34,7 @@ TEST_F(ListLabelsTest, NumbersRecordsAndShotsPerListInOrder) {
     record({10, 20});
     record({255});
     record({30, 255, 255});
-    EXPECT_EQ(Raster_t::SchussZaehler, 4);  // every shot mark counts while it arrives
+    EXPECT_EQ(list.SchussZaehler(), 3);  // every record with a shot counts once
     list.Beschriften();
     ASSERT_EQ(list.Anzahl(), 5);
     const char* nummern[] = {"0001", "0002", "0003", "0004", "0005"};
@@ -44,11 +43,11 @@ TEST_F(ListLabelsTest, NumbersRecordsAndShotsPerListInOrder) {
         EXPECT_EQ(list.Datensatz(i).NummerText, QLatin1String(nummern[i])) << i;
         EXPECT_EQ(list.Datensatz(i).SchussText, QLatin1String(schuesse[i])) << i;
     }
-    EXPECT_EQ(Raster_t::SchussZaehler, 4);  // renumbering does not count again
+    EXPECT_EQ(list.SchussZaehler(), 3);  // renumbering does not count again
 
     // Removing the first record renumbers the records and shots after it.
     list.Entfernen(0);
-    EXPECT_EQ(Raster_t::SchussZaehler, 3);
+    EXPECT_EQ(list.SchussZaehler(), 2);
     list.Beschriften();
     EXPECT_EQ(list.Datensatz(0).NummerText, QStringLiteral("0001"));
     EXPECT_EQ(list.Datensatz(1).NummerText, QStringLiteral("0002"));
@@ -68,11 +67,10 @@ TEST_F(ListLabelsTest, TheCaptureTargetAloneIsLabelledAsTheWholeListWouldBe) {
     for (int s : {40, 255, 50}) {
         list.Letzter().WertAnhaengen(static_cast<uint8_t>(s));
     }
-    EXPECT_EQ(list.Letzter().SchussText, QStringLiteral("0003"));  // the count of the run
+    EXPECT_EQ(list.Letzter().SchussText, QStringLiteral("0003"));  // the next shot of the list
     ASSERT_TRUE(list.LetztenBeschriften());
     EXPECT_EQ(list.Letzter().NummerText, QStringLiteral("0003"));
     EXPECT_EQ(list.Letzter().SchussText, QStringLiteral("0003"));
-    Raster_t::SchussZaehler = 10;
     list.Beschriften();
     EXPECT_EQ(list.Letzter().SchussText, QStringLiteral("0003"));
 

@@ -13,10 +13,7 @@ Raster_t documentRecord(uint32_t pixelProSekunde = 60) {
     return r;
 }
 
-class RasterTest : public ::testing::Test {
-protected:
-    void SetUp() override { Raster_t::SchussZaehler = 0; }
-};
+class RasterTest : public ::testing::Test {};
 
 }  // namespace
 
@@ -52,14 +49,17 @@ TEST_F(RasterTest, CapacityFollowsTheTimeScale) {
 }
 
 TEST_F(RasterTest, FullRecordIgnoresSamplesIncludingALateShot) {
-    Raster_t r = documentRecord(600);
+    Rasters_t list(50, 4, 60, 60);
+    list.Anhaengen();
+    Raster_t& r = list.Letzter();
+    r.PixelProSekunde = 600;
     for (int i = 0; i < 300; ++i) {
         r.WertAnhaengen(10);
     }
     EXPECT_EQ(r.AnzahlWerte(), 250);
     r.WertAnhaengen(kShotMark);
     EXPECT_FALSE(r.HatSchuss);
-    EXPECT_EQ(Raster_t::SchussZaehler, 0);
+    EXPECT_EQ(list.SchussZaehler(), 0);
     EXPECT_TRUE(r.SchussText.isEmpty());
 }
 
@@ -75,40 +75,69 @@ TEST_F(RasterTest, ShrinkingCapacityBelowHeldSamplesStopsTheRecord) {
     EXPECT_FALSE(r.HatSchuss);
 }
 
-TEST_F(RasterTest, ShotsCountProgramWideAndTheFirstShotIsFound) {
-    Raster_t a = documentRecord();
+TEST_F(RasterTest, ShotsCountPerListAndTheFirstShotIsFound) {
+    Rasters_t list(50, 4, 60, 60);
+    list.Anhaengen();
+    Raster_t& a = list.Letzter();
     a.WertAnhaengen(100);
     a.WertAnhaengen(kShotMark);
     EXPECT_TRUE(a.HatSchuss);
     EXPECT_EQ(a.SchussText, QStringLiteral("0001"));
-    a.WertAnhaengen(kShotMark);  // a second shot overwrites the number
-    EXPECT_EQ(Raster_t::SchussZaehler, 2);
-    EXPECT_EQ(a.SchussText, QStringLiteral("0002"));
+    // A second shot keeps the record's number: the list counts records, so
+    // the next record's shot is still the list's second.
+    a.WertAnhaengen(kShotMark);
+    EXPECT_EQ(list.SchussZaehler(), 1);
+    EXPECT_EQ(a.SchussText, QStringLiteral("0001"));
     EXPECT_EQ(a.SchussIndex(), 1);
-    {
-        Raster_t b = documentRecord();
-        b.WertAnhaengen(kShotMark);
-        EXPECT_EQ(b.SchussText, QStringLiteral("0003"));
-        EXPECT_EQ(Raster_t::SchussZaehler, 3);
-    }
-    EXPECT_EQ(Raster_t::SchussZaehler, 2);  // destroying a numbered record counts down
+    list.Anhaengen();
+    const uint8_t werte[] = {10, kShotMark, 20, kShotMark};
+    list.Letzter().WerteAnhaengen(werte, 4);  // as a file is read
+    EXPECT_EQ(list.Letzter().SchussText, QStringLiteral("0002"));
+    EXPECT_EQ(list.SchussZaehler(), 2);
+    list.Entfernen(0);
+    EXPECT_EQ(list.SchussZaehler(), 1);  // removing a numbered record counts down
+
+    // A record of no list is the first shot of its own, and counts nowhere.
+    Raster_t b = documentRecord();
+    b.WertAnhaengen(kShotMark);
+    EXPECT_EQ(b.SchussText, QStringLiteral("0001"));
+    EXPECT_EQ(list.SchussZaehler(), 1);
 }
 
-TEST_F(RasterTest, CopyIsDeepAndLeavesTheShotCounter) {
-    Raster_t a = documentRecord();
+TEST_F(RasterTest, CopiesBelongToNoListAndAssignmentKeepsTheCount) {
+    Rasters_t list(50, 4, 60, 60);
+    list.Anhaengen();
+    Raster_t& a = list.Letzter();
     a.SetzeTonschwelle(80);
     a.WertAnhaengen(1);
     a.WertAnhaengen(kShotMark);
     a.XTexte[1] = QStringLiteral("1.00");
-    const int32_t before = Raster_t::SchussZaehler;
-    Raster_t b(a);
-    EXPECT_EQ(Raster_t::SchussZaehler, before);
-    EXPECT_EQ(b.Werte, a.Werte);
-    EXPECT_EQ(b.Tonschwelle, 80u);
-    b.Werte[0] = 7;
-    b.XTexte[1] = QStringLiteral("x");
-    EXPECT_EQ(a.Werte[0], 1);
-    EXPECT_EQ(a.XTexte[1], QStringLiteral("1.00"));
+    ASSERT_EQ(list.SchussZaehler(), 1);
+    {
+        Raster_t b(a);
+        EXPECT_EQ(b.Werte, a.Werte);
+        EXPECT_EQ(b.Tonschwelle, 80u);
+        b.Werte[0] = 7;
+        b.XTexte[1] = QStringLiteral("x");
+        EXPECT_EQ(a.Werte[0], 1);
+        EXPECT_EQ(a.XTexte[1], QStringLiteral("1.00"));
+        b.WertAnhaengen(kShotMark);
+        EXPECT_EQ(list.SchussZaehler(), 1);
+    }
+    // The copy's end leaves the list's count as it was.
+    EXPECT_EQ(list.SchussZaehler(), 1);
+
+    // A record of the list that is assigned to counts what it holds now.
+    list.Anhaengen();
+    Raster_t& c = list.Letzter();
+    c = a;
+    EXPECT_EQ(c.Werte, a.Werte);
+    EXPECT_EQ(list.SchussZaehler(), 2);
+    c = documentRecord();
+    EXPECT_TRUE(c.Werte.empty());
+    EXPECT_EQ(list.SchussZaehler(), 1);
+    list.Entfernen(0);
+    EXPECT_EQ(list.SchussZaehler(), 0);
 }
 
 TEST(Rasters, ListKeepsOrderAndHandsOutSettings) {

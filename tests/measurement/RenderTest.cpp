@@ -36,7 +36,6 @@ int xAkkumuliert(float x0, int schritte, float step) {
 class RenderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Raster_t::SchussZaehler = 0;
         settings = DisplaySettings::defaults();
         list.Einstellungen = &settings;
         list.Anhaengen();
@@ -368,6 +367,20 @@ TEST_F(RenderTest, PaintAtOffsetMatchesThePicture) {
     EXPECT_EQ(cell.pixel(60, 100), QColor(Qt::gray).rgb());
 }
 
+// The list knows which of its records hold a picture; a copy's picture is
+// none of its business, and a record assigned a picture holds one.
+TEST_F(RenderTest, TheListKnowsWhichRecordsHoldAPicture) {
+    Raster_t& a = fill(90, {10, 20});
+    a.AktuellesBild();
+    Raster_t(a).Zeichnen();
+    EXPECT_EQ(list.BilderGehalten(), 1);
+    list.Anhaengen();
+    list.Letzter() = a;
+    EXPECT_EQ(list.BilderGehalten(), 2);
+    list.Entfernen(0);  // a leaves with its picture
+    EXPECT_EQ(list.BilderGehalten(), 1);
+}
+
 // Pictures that came about lazily (drawn on as samples arrive, refreshed
 // only when shown) must be exactly what a fresh whole render gives.
 struct LazyCase {
@@ -386,7 +399,6 @@ void PrintTo(const LazyCase& c, std::ostream* os) {
 class LazyPictureTest : public ::testing::TestWithParam<LazyCase> {};
 
 TEST_P(LazyPictureTest, LazyPictureEqualsFreshRender) {
-    Raster_t::SchussZaehler = 0;
     const LazyCase& c = GetParam();
     DisplaySettings settings = DisplaySettings::defaults();
     settings.timeScale = c.timeScale;
