@@ -1,22 +1,79 @@
 #include "analysis/AnalysisSettings.h"
 
+#include "common/AtomicFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace ostrevik {
 namespace {
 
-constexpr const char* kZucken = "Marken/ZuckenAnstieg";
-constexpr const char* kNachlassen = "Marken/NachlassenHalt";
-constexpr const char* kUnruhig = "Marken/UnruhigStandardabweichungen";
-constexpr const char* kSerie = "Verlauf/Serienlaenge";
-constexpr const char* kMetrik = "Verlauf/Metrik";
+struct Key {
+    const char* section;
+    const char* name;
 
-double readNumber(const QSettings& s, const char* key, double fallback, double low, double high) {
+    QString path() const { return QLatin1String(section) + QLatin1Char('/') + QLatin1String(name); }
+};
+
+constexpr Key kZucken{"Marken", "ZuckenAnstieg"};
+constexpr Key kNachlassen{"Marken", "NachlassenHalt"};
+constexpr Key kUnruhig{"Marken", "UnruhigStandardabweichungen"};
+constexpr Key kSerie{"Verlauf", "Serienlaenge"};
+constexpr Key kMetrik{"Verlauf", "Metrik"};
+
+// The INI file as sections of keys with their values, both as written.
+using IniSections = std::map<QByteArray, std::map<QByteArray, QByteArray>>;
+
+IniSections parseIni(const QByteArray& text) {
+    IniSections sections;
+    QByteArray section = "General";
+    for (const QByteArray& raw : text.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) {
+            continue;
+        }
+        if (line.startsWith('[') && line.endsWith(']')) {
+            section = line.mid(1, line.size() - 2);
+            sections[section];
+            continue;
+        }
+        const qsizetype eq = line.indexOf('=');
+        if (eq > 0) {
+            sections[section][line.left(eq).trimmed()] = line.mid(eq + 1).trimmed();
+        }
+    }
+    return sections;
+}
+
+// In the layout QSettings gives an INI file (sections and keys in order, a
+// blank line between sections), so that it reads the file back as written.
+QByteArray iniText(const IniSections& sections) {
+    QByteArray out;
+    for (const auto& [section, keys] : sections) {
+        if (!out.isEmpty()) {
+            out += '\n';
+        }
+        out += '[' + section + "]\n";
+        for (const auto& [key, value] : keys) {
+            out += key + '=' + value + '\n';
+        }
+    }
+    return out;
+}
+
+QByteArray numberText(double v) {
+    return QByteArray::number(v, 'g', QLocale::FloatingPointShortest);
+}
+
+double readNumber(const QSettings& s, Key key, double fallback, double low, double high) {
     bool ok = false;
-    const double v = s.value(QLatin1String(key)).toDouble(&ok);
+    const double v = s.value(key.path()).toDouble(&ok);
     return ok && std::isfinite(v) && v >= low && v <= high ? v : fallback;
 }
 
@@ -37,24 +94,37 @@ AnalysisSettings loadAnalysisSettings(const QString& path) {
     a.nachlassenHalt = readNumber(s, kNachlassen, d.nachlassenHalt, 0.0, 1000.0);
     a.unruhigSd = readNumber(s, kUnruhig, d.unruhigSd, 0.0, 10.0);
     bool ok = false;
-    const int serie = s.value(QLatin1String(kSerie)).toInt(&ok);
+    const int serie = s.value(kSerie.path()).toInt(&ok);
     a.seriesLength = ok && std::ranges::find(kSeriesLengths, serie) != kSeriesLengths.end()
                          ? serie
                          : d.seriesLength;
-    a.trendMetric =
-        metricFromName(s.value(QLatin1String(kMetrik)).toString()).value_or(d.trendMetric);
+    a.trendMetric = metricFromName(s.value(kMetrik.path()).toString()).value_or(d.trendMetric);
     return a;
 }
 
+QByteArray analysisSettingsIni(const AnalysisSettings& a, const QByteArray& existing) {
+    // Keys of the file that are not the analysis' own are kept as they are.
+    IniSections sections = parseIni(existing);
+    auto set = [&sections](Key key, const QByteArray& value) {
+        sections[key.section][key.name] = value;
+    };
+    set(kZucken, numberText(a.zuckenAnstieg));
+    set(kNachlassen, numberText(a.nachlassenHalt));
+    set(kUnruhig, numberText(a.unruhigSd));
+    set(kSerie, QByteArray::number(a.seriesLength));
+    set(kMetrik, metricName(a.trendMetric).toUtf8());
+    return iniText(sections);
+}
+
 bool saveAnalysisSettings(const AnalysisSettings& a, const QString& path) {
-    QSettings s(path, QSettings::IniFormat);
-    s.setValue(QLatin1String(kZucken), a.zuckenAnstieg);
-    s.setValue(QLatin1String(kNachlassen), a.nachlassenHalt);
-    s.setValue(QLatin1String(kUnruhig), a.unruhigSd);
-    s.setValue(QLatin1String(kSerie), a.seriesLength);
-    s.setValue(QLatin1String(kMetrik), metricName(a.trendMetric));
-    s.sync();
-    return s.status() == QSettings::NoError;
+    QByteArray existing;
+    if (QFile old(path); old.open(QIODevice::ReadOnly)) {
+        existing = old.readAll();
+    }
+    // Written by the program's own file writer rather than QSettings, whose
+    // write can end in a short file on a full disk without saying so.
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return writeFileAtomically(path, analysisSettingsIni(a, existing)).ok;
 }
 
 }  // namespace ostrevik

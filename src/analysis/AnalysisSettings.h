@@ -2,6 +2,7 @@
 
 #include "analysis/Metrics.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <array>
@@ -33,7 +34,11 @@ QString defaultAnalysisSettingsPath();
 // defaults; a value that is missing, unreadable or out of its range gives
 // that value's default, so a damaged file cannot switch a tag off for good.
 AnalysisSettings loadAnalysisSettings(const QString& path = defaultAnalysisSettingsPath());
-// Writes all values; false when the file could not be written.
+// The file's text with the settings' values, given the file as it is now
+// (its other keys are kept).
+QByteArray analysisSettingsIni(const AnalysisSettings& settings, const QByteArray& existing);
+// Writes all values; false when the file could not be written (the old file
+// then stays as it was).
 bool saveAnalysisSettings(const AnalysisSettings& settings,
                           const QString& path = defaultAnalysisSettingsPath());
 

@@ -94,15 +94,11 @@ CsvExportResult writeCsvExport(const QString& prefix, const SessionAnalysis& ana
     // is not even room to make them.
     const QByteArray takeUps = takeUpsCsv(analysis);
     const QByteArray samples = samplesCsv(list);
-    auto write = [&result](const QString& path, const QByteArray& data) {
-        const FileWriteResult w = writeFileAtomically(path, data);
-        if (!w.ok) {
-            result.failedPath = path;
-            result.reason = w.reason;
-        }
-        return w.ok;
-    };
-    if (!write(names.takeUps, takeUps) || !write(names.samples, samples)) {
+    const FileContent files[] = {{names.takeUps, takeUps}, {names.samples, samples}};
+    const FileWriteResult w = writeFilesAtomically(files);
+    if (!w.ok) {
+        result.failedPath = w.path;
+        result.reason = w.reason;
         return result;
     }
     result.ok = true;

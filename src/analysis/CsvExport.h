@@ -39,8 +39,8 @@ struct CsvExportResult {
     QString reason;
 };
 
-// Writes both files, each atomically: a failure leaves the earlier file of
-// that name intact.
+// Writes both files or neither: when one cannot be written, no file of the
+// pair is left under its name and an earlier pair stays as it was.
 CsvExportResult writeCsvExport(const QString& prefix, const SessionAnalysis& analysis,
                                const Rasters_t& list);
 

@@ -25,14 +25,17 @@ void toStream(std::FILE* stream, const QString& text) {
 }
 
 int fail(const QString& message) {
-    toStream(stderr, QStringLiteral("ostrevik: ") + message + QLatin1Char('\n'));
+    WriteError(QStringLiteral("ostrevik: ") + message + QLatin1Char('\n'));
     return 1;
 }
 
-int wrongCall(const QString& message) {
-    toStream(stderr, QStringLiteral("ostrevik: ") + message +
-                         QStringLiteral("\nAufruf: ostrevik --help\n"));
-    return 2;
+QtMessageHandler g_qtHandler = nullptr;
+
+void withoutRuntimeDirectoryNotice(QtMsgType type, const QMessageLogContext& context,
+                                   const QString& text) {
+    if (!IsRuntimeDirectoryNotice(text)) {
+        g_qtHandler(type, context, text);
+    }
 }
 
 QString saveFailedText(const QString& path, const QString& reason) {
@@ -67,7 +70,7 @@ bool load(const QString& path, TrainingSession& session) {
 
 int exportCsv(const QStringList& operands) {
     if (operands.size() != 2) {
-        return wrongCall(
+        return WrongCall(
             QStringLiteral("--export-csv erwartet eine Messdatei und ein Präfix für "
                            "die beiden CSV-Dateien."));
     }
@@ -87,7 +90,7 @@ int exportCsv(const QStringList& operands) {
 
 int report(const QStringList& operands) {
     if (operands.size() < 2) {
-        return wrongCall(
+        return WrongCall(
             QStringLiteral("--report erwartet eine oder mehrere Messdateien und "
                            "die PDF-Datei des Berichts."));
     }
@@ -98,13 +101,13 @@ int report(const QStringList& operands) {
     const QString outputPath = QFileInfo(output).absoluteFilePath();
     for (const QString& in : inputs) {
         if (QFileInfo(in).absoluteFilePath() == outputPath) {
-            return wrongCall(
+            return WrongCall(
                 QStringLiteral("Der Bericht %1 würde eine der Messdateien überschreiben.")
                     .arg(output));
         }
     }
     if (output.endsWith(QStringLiteral(".pvo"), Qt::CaseInsensitive)) {
-        return wrongCall(QStringLiteral("Der Bericht %1 muss eine PDF-Datei sein, keine "
+        return WrongCall(QStringLiteral("Der Bericht %1 muss eine PDF-Datei sein, keine "
                                         "Messdatei.")
                              .arg(output));
     }
@@ -128,6 +131,20 @@ int report(const QStringList& operands) {
 }
 
 }  // namespace
+
+void WriteError(const QString& text) {
+    toStream(stderr, text);
+}
+
+int WrongCall(const QString& message) {
+    WriteError(QStringLiteral("ostrevik: ") + message +
+               QStringLiteral("\nAufruf: ostrevik --help\n"));
+    return 2;
+}
+
+bool IsRuntimeDirectoryNotice(const QString& text) {
+    return text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"));
+}
 
 QString CommandLineVersion() {
     return QStringLiteral("ostrevik " OSTREVIK_VERSION "\n");
@@ -188,6 +205,7 @@ std::optional<int> RunCommandLine(int argc, char* argv[]) {
     // No window ever: fonts and the PDF printer work on the offscreen
     // platform, with or without a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    g_qtHandler = qInstallMessageHandler(withoutRuntimeDirectoryNotice);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Ostrevik"));
     if (help) {
@@ -199,7 +217,7 @@ std::optional<int> RunCommandLine(int argc, char* argv[]) {
         return 0;
     }
     if (commands > 1) {
-        return wrongCall(
+        return WrongCall(
             QStringLiteral("Nur einer der Befehle --export-csv und --report auf "
                            "einmal."));
     }
@@ -210,7 +228,7 @@ std::optional<int> RunCommandLine(int argc, char* argv[]) {
             continue;
         }
         if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            return wrongCall(QStringLiteral("Unbekannte Option %1.").arg(a));
+            return WrongCall(QStringLiteral("Unbekannte Option %1.").arg(a));
         }
         operands << a;
     }

@@ -5,6 +5,7 @@
 #include "app/SingleInstance.h"
 #include "app/ToolbarIcons.h"
 #include "app/Translations.h"
+#include "app/WindowStart.h"
 #include "common/ModalUi.h"
 #include "device/EnumComPorts.h"
 #include "evaluation/DebugWindow.h"
@@ -63,7 +64,14 @@ int main(int argc, char* argv[]) {
     if (const std::optional<int> exitCode = RunCommandLine(argc, argv)) {
         return *exitCode;
     }
+    if (const std::optional<int> exitCode = CheckWindowStart(argc, argv)) {
+        return *exitCode;
+    }
+    // Qt ends the process when it finds no display after all; the guard says
+    // why in the program's own words.
+    std::optional<DisplayStartGuard> displayGuard(std::in_place);
     OstrevikApplication app(argc, argv);
+    displayGuard.reset();
     QApplication::setApplicationName(QStringLiteral("Ostrevik"));
     QApplication::setDesktopFileName(QStringLiteral("de.ostrevik.Ostrevik"));
     // The installed theme icon wins where there is one; otherwise the drawn one.

@@ -1,6 +1,8 @@
 #include "evaluation/Printing.h"
 
+#include "common/AtomicFile.h"
 #include "common/ModalUi.h"
+#include "common/PdfCheck.h"
 #include "evaluation/PrintProgress.h"
 #include "evaluation/StatisticsPrintout.h"
 
@@ -10,6 +12,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace ostrevik {
 namespace {
@@ -30,6 +33,47 @@ int32_t kopienUebernehmen(QPrinter& printer) {
 void druckFehlerMelden(QWidget* parent) {
     modalUi().message(parent, DruckFehlerText(), QStringLiteral("Fehler"), MessageButtons::Ok);
 }
+
+// Printing to a file: the printer writes a temporary file beside the one
+// chosen, which takes the chosen name only once it has arrived whole on disk;
+// a full disk leaves the earlier file of that name as it was. The printer
+// keeps the chosen name for the next dialog.
+class DruckDatei {
+public:
+    explicit DruckDatei(QPrinter& printer) : printer_(printer) {
+        if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty()) {
+            return;
+        }
+        gewaehlt_ = printer.outputFileName();
+        zwischen_.emplace(gewaehlt_);
+        if (zwischen_->isValid()) {
+            printer.setOutputFileName(zwischen_->temporaryPath());
+        }
+    }
+    ~DruckDatei() {
+        if (!gewaehlt_.isEmpty()) {
+            printer_.setOutputFileName(gewaehlt_);
+        }
+    }
+    DruckDatei(const DruckDatei&) = delete;
+    DruckDatei& operator=(const DruckDatei&) = delete;
+
+    // False when not even the temporary file could be made.
+    bool bereit() const { return !zwischen_ || zwischen_->isValid(); }
+
+    // After a job that printed: the file into place, or the job failed.
+    DruckErgebnis abschliessen(DruckErgebnis ergebnis) {
+        if (!zwischen_ || ergebnis != DruckErgebnis::Gedruckt) {
+            return ergebnis;
+        }
+        return zwischen_->commit(pdfIncompleteReason).ok ? ergebnis : DruckErgebnis::DruckerFehler;
+    }
+
+private:
+    QPrinter& printer_;
+    QString gewaehlt_;
+    std::optional<TemporaryFileBeside> zwischen_;
+};
 
 }  // namespace
 
@@ -68,6 +112,11 @@ bool DokumentDrucken(QWidget* parent, const QString& dateiname, const Dateiheade
     }
 
     job.Kopien = kopienUebernehmen(printer);
+    DruckDatei datei(printer);
+    if (!datei.bereit()) {
+        druckFehlerMelden(parent);
+        return false;
+    }
     int32_t von = 0;
     int32_t bis = 0;
     if (printer.printRange() == QPrinter::PageRange) {
@@ -89,7 +138,7 @@ bool DokumentDrucken(QWidget* parent, const QString& dateiname, const Dateiheade
     DruckErgebnis ergebnis = DruckErgebnis::NichtsZuDrucken;
     {
         DruckFortschrittAnzeige anzeige(progress);
-        ergebnis = job.Drucken(von, bis);
+        ergebnis = datei.abschliessen(job.Drucken(von, bis));
     }
     if (ergebnis == DruckErgebnis::DruckerFehler) {
         druckFehlerMelden(parent);
@@ -107,10 +156,15 @@ bool StatistikAusdrucken(QWidget* parent, const Statistik_t& statistik, const QS
     }
     const int32_t kopien = kopienUebernehmen(printer);
     printer.setDocName(QStringLiteral("Statistik"));
+    DruckDatei datei(printer);
+    if (!datei.bereit()) {
+        druckFehlerMelden(parent);
+        return false;
+    }
     // The date line names the moment of printing, not that of the evaluation.
     const StatistikSeite_t seite =
         StatistikSeite(statistik, userName, kopf, QDateTime::currentDateTime(), QLocale());
-    const DruckErgebnis ergebnis = StatistikDrucken(printer, seite, kopien);
+    const DruckErgebnis ergebnis = datei.abschliessen(StatistikDrucken(printer, seite, kopien));
     if (ergebnis == DruckErgebnis::DruckerFehler) {
         druckFehlerMelden(parent);
     }

@@ -5,7 +5,9 @@
 
 #include "../evaluation/PdfTools.h"
 #include "ScriptedModalUi.h"
+#include "SmallDisk.h"
 #include "TestFiles.h"
+#include "common/PdfCheck.h"
 
 #include <QImage>
 #include <QPainter>
@@ -107,6 +109,39 @@ TEST_F(ReportTest, AFailedReportLeavesTheOldFile) {
     ScopedWriteFault fault(10);
     EXPECT_FALSE(writeTrainingReportPdf(pdf, input).ok);
     EXPECT_EQ(readAll(pdf), QByteArray("alt"));
+}
+
+TEST_F(ReportTest, AReportOnAFullDiskFailsAndLeavesTheOldFile) {
+    SmallDisk disk("64k");
+    SKIP_WITHOUT(disk);
+    const std::vector<TrainingSession> s = sessions({"a.pvo"});
+    ReportInput input;
+    input.sessions = s;
+    const QString pdf = disk.path(QStringLiteral("bericht.pdf"));
+    ASSERT_TRUE(writeFileAtomically(pdf, "alt").ok);
+    disk.fill(16 * 1024);
+    const FileWriteResult r = writeTrainingReportPdf(pdf, input);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.reason, qt_error_string(ENOSPC));
+    EXPECT_EQ(readAll(pdf), QByteArray("alt"));
+}
+
+// A PDF counts as whole only with every piece in its place: cut short
+// anywhere, or missing a piece in the middle, it does not.
+TEST_F(ReportTest, APdfCutShortOrMissingAPieceIsIncomplete) {
+    const std::vector<TrainingSession> s = sessions({"a.pvo"});
+    ReportInput input;
+    input.sessions = s;
+    const QString path = dir.filePath(QStringLiteral("bericht.pdf"));
+    ASSERT_TRUE(writeTrainingReportPdf(path, input).ok);
+    const QByteArray pdf = readAll(path);
+    ASSERT_GT(pdf.size(), 3 * 4096);
+    EXPECT_EQ(pdfIncompleteReason(pdf), QString());
+    for (qsizetype cut = 0; cut < pdf.size(); cut += 4096) {
+        EXPECT_FALSE(pdfIncompleteReason(pdf.left(cut)).isEmpty()) << cut;
+    }
+    EXPECT_FALSE(pdfIncompleteReason(pdf.chopped(8)).isEmpty());
+    EXPECT_FALSE(pdfIncompleteReason(QByteArray(pdf).remove(4096, 4096)).isEmpty());
 }
 
 TEST_F(ReportTest, KeyMetricChartShowsMeanAndInterval) {

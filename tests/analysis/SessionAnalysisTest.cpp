@@ -3,6 +3,9 @@
 #include "analysis/Trend.h"
 #include "measurement/Rasters.h"
 
+#include "SmallDisk.h"
+#include "TestFiles.h"
+
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -252,4 +255,53 @@ TEST(AnalysisSettingsTest, RoundTripDefaultsAndDamagedValues) {
     QFile blocker(dir.filePath(QStringLiteral("blocker")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     EXPECT_FALSE(saveAnalysisSettings(changed, blocker.fileName() + QStringLiteral("/a.ini")));
+}
+
+// The file as QSettings itself writes it, so that every reader of an INI file
+// takes it as before; keys of others survive a save.
+TEST(AnalysisSettingsTest, WrittenAsQSettingsWritesItKeepingOtherKeys) {
+    QTemporaryDir dir;
+    AnalysisSettings a;
+    a.zuckenAnstieg = 2.0 / 3.0;
+    a.nachlassenHalt = 80.5;
+    a.unruhigSd = 1e-7;
+    a.seriesLength = 5;
+    a.trendMetric = Metric::Anstieg_200;
+    const QString byQt = dir.filePath(QStringLiteral("qt.ini"));
+    {
+        QSettings s(byQt, QSettings::IniFormat);
+        s.setValue(QStringLiteral("Marken/ZuckenAnstieg"), a.zuckenAnstieg);
+        s.setValue(QStringLiteral("Marken/NachlassenHalt"), a.nachlassenHalt);
+        s.setValue(QStringLiteral("Marken/UnruhigStandardabweichungen"), a.unruhigSd);
+        s.setValue(QStringLiteral("Verlauf/Serienlaenge"), a.seriesLength);
+        s.setValue(QStringLiteral("Verlauf/Metrik"), metricName(a.trendMetric));
+    }
+    EXPECT_EQ(analysisSettingsIni(a, {}), test::readAll(byQt));
+
+    const QString path = dir.filePath(QStringLiteral("Analyse.ini"));
+    {
+        QSettings s(path, QSettings::IniFormat);
+        s.setValue(QStringLiteral("Fenster/Geometrie"), QStringLiteral("a;b=c"));
+        s.setValue(QStringLiteral("Verlauf/Farbe"), 7);
+        s.setValue(QStringLiteral("Verlauf/Metrik"), QStringLiteral("Dauer_ms"));
+    }
+    ASSERT_TRUE(saveAnalysisSettings(a, path));
+    EXPECT_EQ(loadAnalysisSettings(path), a);
+    const QSettings s(path, QSettings::IniFormat);
+    EXPECT_EQ(s.value(QStringLiteral("Fenster/Geometrie")).toString(), QStringLiteral("a;b=c"));
+    EXPECT_EQ(s.value(QStringLiteral("Verlauf/Farbe")).toInt(), 7);
+}
+
+TEST(AnalysisSettingsTest, ASaveOnAFullDiskFailsAndKeepsTheOldFile) {
+    test::SmallDisk disk;
+    SKIP_WITHOUT(disk);
+    const QString path = disk.path(QStringLiteral("Ostrevik/Analyse.ini"));
+    AnalysisSettings a;
+    ASSERT_TRUE(saveAnalysisSettings(a, path));
+    const QByteArray before = test::readAll(path);
+    disk.fill(0);
+    a.seriesLength = 5;
+    EXPECT_FALSE(saveAnalysisSettings(a, path));
+    EXPECT_EQ(test::readAll(path), before);
+    EXPECT_EQ(loadAnalysisSettings(path), AnalysisSettings{});
 }

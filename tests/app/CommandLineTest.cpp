@@ -3,6 +3,7 @@
 #include "settings/ConfigFile.h"
 
 #include "../evaluation/PdfTools.h"
+#include "SmallDisk.h"
 #include "TestFiles.h"
 
 #include <QFile>
@@ -11,6 +12,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace ostrevik;
 using namespace ostrevik::test;
@@ -53,15 +56,22 @@ protected:
 
     QString path(const QString& name) const { return dir.filePath(name); }
 
-    Outcome run(const QStringList& args) {
+    Outcome run(const QStringList& args,
+                const std::function<void(QProcessEnvironment&)>& adjust = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_SOCKET"));
         // Asked for the X11 platform without a display, a windowed start
         // would fail: the commands must not need one.
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        // The system's reasons (a full disk) in the words the test expects.
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        if (adjust) {
+            adjust(env);
+        }
         QProcess p;
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(dir.path());
@@ -155,5 +165,112 @@ TEST_F(CommandLineTest, HelpAndVersion) {
     r = run({QStringLiteral("--version")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, QStringLiteral("ostrevik " OSTREVIK_VERSION "\n"));
+    EXPECT_EQ(r.err, QString());
+}
+
+// Room for the take-ups' file but not for the samples': the export fails as
+// a whole. Neither file is left under its name, torn or not, and an earlier
+// pair stays as it was.
+TEST_F(CommandLineTest, AnExportOntoAFullDiskLeavesNoFileOfThePair) {
+    SmallDisk disk("64k");
+    SKIP_WITHOUT(disk);
+    const QString prefix = disk.path(QStringLiteral("aus"));
+    const QString takeUps = prefix + QStringLiteral("-takeups.csv");
+    const QString samples = prefix + QStringLiteral("-samples.csv");
+    writeAll(takeUps, "alt T");
+    writeAll(samples, "alt S");
+    disk.fill(4096);
+    const QString failed =
+        QStringLiteral("ostrevik: Die Datei %1 konnte nicht gespeichert werden.\n%2\n")
+            .arg(samples, QStringLiteral("No space left on device"));
+
+    Outcome r = run({QStringLiteral("--export-csv"), QStringLiteral("a.pvo"), prefix});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, failed);
+    EXPECT_EQ(readAll(takeUps), QByteArray("alt T"));
+    EXPECT_EQ(readAll(samples), QByteArray("alt S"));
+
+    QFile::remove(takeUps);
+    QFile::remove(samples);
+    disk.fill(4096);
+    r = run({QStringLiteral("--export-csv"), QStringLiteral("a.pvo"), prefix});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, failed);
+    EXPECT_EQ(QDir(disk.path({})).entryList(QDir::Files), QStringList({"filler"}));
+}
+
+TEST_F(CommandLineTest, UnknownOptionsAreRefusedBeforeTheWindowStarts) {
+    const auto noDisplay = [](QProcessEnvironment& env) {
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    };
+    const QString usage = QStringLiteral("\nAufruf: ostrevik --help\n");
+    Outcome r = run({QStringLiteral("--bogus")}, noDisplay);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, QStringLiteral("ostrevik: Unbekannte Option --bogus.") + usage);
+    r = run({QStringLiteral("a.pvo"), QStringLiteral("-platform=xcb")}, noDisplay);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, QStringLiteral("ostrevik: Unbekannte Option -platform=xcb.") + usage);
+
+    // The program's "--debug" (also inside a longer word), Qt's options with
+    // their values, and files: accepted, so the start goes as far as the
+    // display.
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("--debug"), QStringLiteral("a.pvo")},
+          QStringList{QStringLiteral("-style"), QStringLiteral("--weird"),
+                      QStringLiteral("--debugging"), QStringLiteral("-reverse")},
+          QStringList{QStringLiteral("--style=Fusion"), QStringLiteral("-qwindowtitle"),
+                      QStringLiteral("-x"), QStringLiteral("b.pvo")}}) {
+        r = run(args, noDisplay);
+        EXPECT_EQ(r.exitCode, 1) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("Keine grafische Anzeige")))
+            << r.err.toStdString();
+    }
+}
+
+// Without a display the window cannot start: the program says so in German
+// and ends with 1, whether no display is named at all or Qt finds none
+// where one is named, and Qt's abort and its own texts stay out.
+TEST_F(CommandLineTest, WithoutADisplayTheStartEndsWithAGermanMessage) {
+    const QString message = QStringLiteral(
+        "ostrevik: Keine grafische Anzeige gefunden. Ohne Anzeige arbeiten nur die Befehle "
+        "--export-csv und --report (ostrevik --help).\n");
+    Outcome r = run({QStringLiteral("a.pvo")}, [](QProcessEnvironment& env) {
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    });
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, message);
+
+    // The X11 platform named, in the environment or on the command line, but
+    // no display to reach.
+    r = run({QStringLiteral("a.pvo")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, message);
+    r = run({QStringLiteral("-platform"), QStringLiteral("xcb"), QStringLiteral("a.pvo")},
+            [](QProcessEnvironment& env) {
+                env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+                env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":87"));
+                env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+            });
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, message);
+}
+
+// Standard error carries the program's own messages only: not Qt's notice
+// that XDG_RUNTIME_DIR is unset (as under sudo, ssh or cron).
+TEST_F(CommandLineTest, NoRuntimeDirectoryNoticeOnStandardError) {
+    const auto withoutRuntime = [](QProcessEnvironment& env) {
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    };
+    Outcome r = run({QStringLiteral("--version")}, withoutRuntime);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, QString());
+    r = run({QStringLiteral("--export-csv"), QStringLiteral("a.pvo"), QStringLiteral("aus")},
+            withoutRuntime);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, QString());
+    r = run({QStringLiteral("--report"), QStringLiteral("a.pvo"), QStringLiteral("b.pdf")},
+            withoutRuntime);
+    EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, QString());
 }

@@ -1,10 +1,13 @@
 #include "PdfTools.h"
 #include "PrintFixture.h"
+#include "SmallDisk.h"
+#include "TestFiles.h"
 #include "evaluation/PrintProgress.h"
 #include "evaluation/PrinterRasters.h"
 #include "evaluation/Printing.h"
 
 #include <QDate>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QLabel>
@@ -252,6 +255,34 @@ TEST_F(DocumentPrintTest, APrinterThatRefusesTheJobIsReported) {
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Fehler"));
     EXPECT_EQ(ui.messages[0].buttons, MessageButtons::Ok);
     EXPECT_FALSE(progress.isVisible());
+}
+
+// Printed to a file on a full disk: the job fails as a printer's would, and
+// the file printed before stays whole.
+TEST_F(DocumentPrintTest, PrintingToAFileOnAFullDiskKeepsTheEarlierFile) {
+    SmallDisk disk("64k");
+    SKIP_WITHOUT(disk);
+    records(20);
+    const QString pdf = disk.path(QStringLiteral("druck.pdf"));
+    ui.onPrintDialog = [&pdf](QPrinter& p, int, int) {
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(pdf);
+        return true;
+    };
+    ASSERT_TRUE(drucken());
+    const QByteArray before = readAll(pdf);
+    EXPECT_EQ(pdfSeiten(pdf), 1);
+    EXPECT_EQ(printer.outputFileName(), pdf);
+    disk.fill(4096);
+
+    records(20);
+    EXPECT_FALSE(drucken());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, DruckFehlerText());
+    EXPECT_EQ(readAll(pdf), before);
+    EXPECT_EQ(printer.outputFileName(), pdf);  // for the next dialog
+    EXPECT_EQ(QDir(disk.path({})).entryList(QDir::Files),
+              QStringList({QStringLiteral("druck.pdf"), QStringLiteral("filler")}));
 }
 
 TEST_F(DocumentPrintTest, ShotNumbersAsOnScreen) {

@@ -1,6 +1,7 @@
 #include "measurement/DocumentWindow.h"
 
 #include "ScriptedModalUi.h"
+#include "SmallDisk.h"
 #include "TestFiles.h"
 
 #include <QAction>
@@ -56,6 +57,9 @@ protected:
     // A measurement file written by the file layer: records with the given
     // samples, threshold 100 + index.
     QString writeFile(const std::vector<std::vector<int>>& records, const QString& name = "d.pvo") {
+        return writeFileAt(records, dir.filePath(name));
+    }
+    QString writeFileAt(const std::vector<std::vector<int>>& records, const QString& path) {
         Rasters_t list(50, 4, 60, 60);
         list.Einstellungen = &host.settings;
         list.Anhaengen();
@@ -71,7 +75,6 @@ protected:
         kopf.setName(QStringLiteral("Anna"));
         kopf.setDatum(QStringLiteral("07.12.2026"));
         kopf.setText(QStringLiteral("Übung"));
-        const QString path = dir.filePath(name);
         EXPECT_TRUE(KopfUndDatenSchreiben(kopf, path, ListeAlsDaten(list)).ok);
         return path;
     }
@@ -276,6 +279,43 @@ TEST_F(DocumentWindowTest, FailedSaveReportsAndKeepsTheDocumentChanged) {
         QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.\n").arg(w.Dateiname);
     EXPECT_TRUE(ui.messages[0].text.startsWith(prefix)) << ui.messages[0].text.toStdString();
     EXPECT_GT(ui.messages[0].text.size(), prefix.size());  // the system's reason follows
+}
+
+// On a disk with room for the file but not for a second copy, a take-up
+// arrives and the document is saved: the save fails, says so, and the file
+// keeps every byte. Below and above the 16 kB of a buffered writer.
+TEST_F(DocumentWindowTest, ASaveOnAFullDiskIsReportedAndTheFileStaysWhole) {
+    for (const int records : {40, 140}) {
+        SCOPED_TRACE(records);
+        test::SmallDisk disk("64k");
+        SKIP_WITHOUT(disk);
+        const QString path = writeFileAt(
+            std::vector<std::vector<int>>(static_cast<size_t>(records), std::vector<int>(150, 80)),
+            disk.path(QStringLiteral("d.pvo")));
+        const QByteArray before = test::readAll(path);
+        ASSERT_EQ(before.size(), 116 + records * 152);
+        disk.fill(4096);
+
+        TMDIChild& w = openFile(path);
+        w.RecordStarted();
+        w.SetCaptureThreshold(90, false);
+        for (int i = 0; i < 30; ++i) {
+            w.AppendCaptureSample(80);
+        }
+        w.RecordEnded();
+        w.BatchDone();
+        ASSERT_TRUE(w.Geaendert);
+        ui.messages.clear();
+        EXPECT_FALSE(w.DateiSpeichern());
+        EXPECT_TRUE(w.Geaendert);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text,
+                  QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.\n%2")
+                      .arg(path, qt_error_string(ENOSPC)));
+        EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Fehler"));
+        EXPECT_EQ(test::readAll(path), before);
+        delete window.data();
+    }
 }
 
 TEST_F(DocumentWindowTest, ClosingAsksOnlyWhenChanged) {

@@ -1,6 +1,7 @@
 #include "settings/ConfigFile.h"
 #include "settings/Paths.h"
 
+#include "SmallDisk.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -180,6 +181,24 @@ TEST_F(ConfigFileTest, FailedSaveKeepsOldFile) {
         EXPECT_FALSE(saveSettings(cfg, path).ok);
     }
     EXPECT_EQ(readAll(path), before);
+}
+
+TEST_F(ConfigFileTest, ASaveOnAFullDiskFailsAndKeepsTheOldFile) {
+    test::SmallDisk disk;
+    SKIP_WITHOUT(disk);
+    const QString cfgPath = disk.path(QStringLiteral("Ostrevik.cfg"));
+    TConfigFile cfg;
+    cfg.setUserName(QStringLiteral("Jörg"));
+    cfg.openFiles = {QStringLiteral("/home/j/woche1.pvo")};
+    ASSERT_TRUE(saveSettings(cfg, cfgPath).ok);
+    const QByteArray before = readAll(cfgPath);
+    disk.fill(0);
+
+    cfg.openFiles << QStringLiteral("/home/j/woche2.pvo");
+    const FileWriteResult r = saveSettings(cfg, cfgPath);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.reason.isEmpty());
+    EXPECT_EQ(readAll(cfgPath), before);
 }
 
 TEST(TimeScale, FactorsAndFallback) {

@@ -1,44 +1,34 @@
 #include "analysis/ui/ReportPdf.h"
 
-#include <QDir>
-#include <QFile>
+#include "common/PdfCheck.h"
+
+#include <QBuffer>
 #include <QFileInfo>
-#include <QPrinter>
-#include <QTemporaryFile>
+#include <QPdfWriter>
 
 namespace ostrevik {
 
 FileWriteResult writeTrainingReportPdf(const QString& path, const ReportInput& input) {
-    // The printer writes its file as it goes; the report is made beside it
-    // and only moved into place once complete.
-    QTemporaryFile scratch(QDir::temp().filePath(QStringLiteral("ostrevik-report-XXXXXX.pdf")));
-    if (!scratch.open()) {
-        return {false, scratch.errorString()};
-    }
-    scratch.close();
-
+    // The report is made in memory and checked whole; only then does it go
+    // to disk, where the file is replaced only once every byte has arrived.
+    QByteArray pdf;
     ReportOutcome outcome;
     {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(scratch.fileName());
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        printer.setPageOrientation(QPageLayout::Portrait);
-        printer.setFullPage(true);
-        printer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        printer.setCreator(QStringLiteral("Ostrevik"));
-        printer.setDocName(QStringLiteral("Trainingsbericht ") +
-                           QFileInfo(path).completeBaseName());
-        outcome = paintTrainingReport(printer, input);
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setResolution(1200);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageOrientation(QPageLayout::Portrait);
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setCreator(QStringLiteral("Ostrevik"));
+        writer.setTitle(QStringLiteral("Trainingsbericht ") + QFileInfo(path).completeBaseName());
+        outcome = paintTrainingReport(writer, input);
     }
-    if (!outcome.ok) {
-        return {false, QStringLiteral("Der Bericht konnte nicht erzeugt werden.")};
+    if (!outcome.ok || !pdfIncompleteReason(pdf).isEmpty()) {
+        return {false, QStringLiteral("Der Bericht konnte nicht erzeugt werden."), path};
     }
-    QFile made(scratch.fileName());
-    if (!made.open(QIODevice::ReadOnly)) {
-        return {false, made.errorString()};
-    }
-    return writeFileAtomically(path, made.readAll());
+    return writeFileAtomically(path, pdf);
 }
 
 }  // namespace ostrevik
