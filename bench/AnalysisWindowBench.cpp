@@ -6,7 +6,7 @@
 
 #include "analysis/ui/AnalysisWindow.h"
 #include "analysis/ui/PlotView.h"
-#include "measurement/DocumentWindow.h"
+#include "measurement/ui/DocumentWindow.h"
 
 #include "NullDocumentHost.h"
 #include "QtBenchmarkMain.h"

@@ -5,7 +5,7 @@
 //   build/bench/document_bench                      all benchmarks
 //   build/bench/document_bench --benchmark_filter=Memory   memory alone
 
-#include "measurement/DocumentWindow.h"
+#include "measurement/ui/DocumentWindow.h"
 
 #include "NullDocumentHost.h"
 #include "QtBenchmarkMain.h"

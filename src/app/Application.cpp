@@ -1,6 +1,6 @@
 #include "app/Application.h"
 
-#include "common/ModalUi.h"
+#include "common/ui/ModalUi.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 #include "analysis/ui/ComparisonWindow.h"
 #include "analysis/ui/ExportCommands.h"
 #include "app/MainWindow.h"
-#include "measurement/DocumentWindow.h"
+#include "measurement/ui/DocumentWindow.h"
 
 #include <QMenu>
 

@@ -1,6 +1,6 @@
 #include "app/HelpWindow.h"
 
-#include "common/ModalUi.h"
+#include "common/ui/ModalUi.h"
 
 #include <QAction>
 #include <QHBoxLayout>

@@ -2,7 +2,7 @@
 
 #include "device/DeviceSession.h"
 #include "device/LiveStreamDecoder.h"
-#include "measurement/DocumentHost.h"
+#include "measurement/ui/DocumentHost.h"
 #include "settings/ConfigFile.h"
 
 #include <QMainWindow>

@@ -6,9 +6,9 @@
 #include "app/ToolbarIcons.h"
 #include "app/Translations.h"
 #include "app/WindowStart.h"
-#include "common/ModalUi.h"
+#include "common/ui/ModalUi.h"
 #include "device/EnumComPorts.h"
-#include "evaluation/DebugWindow.h"
+#include "evaluation/ui/DebugWindow.h"
 #include "settings/Paths.h"
 
 #include <QApplication>

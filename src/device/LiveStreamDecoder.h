@@ -2,7 +2,7 @@
 
 #include "common/Messages.h"
 #include "device/DeviceProtocol.h"
-#include "measurement/CaptureDocument.h"
+#include "device/CaptureDocument.h"
 
 #include <QString>
 

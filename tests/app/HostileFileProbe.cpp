@@ -2,7 +2,7 @@
 // that took, the process's peak memory, the records loaded and what the user
 // was told. Run by the hostile-file tests in a process of its own, so that
 // the peak memory belongs to this one file.
-#include "measurement/DocumentWindow.h"
+#include "measurement/ui/DocumentWindow.h"
 #include "settings/ConfigFile.h"
 
 #include "NullDocumentHost.h"

@@ -1,6 +1,6 @@
 #include "app/LiveBar.h"
 #include "app/ToolbarIcons.h"
-#include "evaluation/DebugWindow.h"
+#include "evaluation/ui/DebugWindow.h"
 #include "settings/DisplaySettings.h"
 
 #include "AppFixture.h"

@@ -10,12 +10,12 @@
 
 #include "AppFixture.h"
 
-#include "evaluation/VariablesWindow.h"
+#include "evaluation/ui/VariablesWindow.h"
 #include "service/BankLevels.h"
-#include "service/MemoryBankDialog.h"
+#include "service/ui/MemoryBankDialog.h"
 
 #include "app/LiveBar.h"
-#include "service/GainDialog.h"
+#include "service/ui/GainDialog.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "measurement/DocumentHost.h"
+#include "measurement/ui/DocumentHost.h"
 #include "settings/DisplaySettings.h"
 
 namespace ostrevik::test {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/ModalUi.h"
+#include "common/ui/ModalUi.h"
 
 #include <QStringList>
 

@@ -1,5 +1,5 @@
 #include "PortTestSupport.h"
-#include "device/ComComboBox.h"
+#include "device/ui/ComComboBox.h"
 
 #include <QSignalSpy>
 #include <QTest>

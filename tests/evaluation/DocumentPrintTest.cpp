@@ -2,9 +2,9 @@
 #include "PrintFixture.h"
 #include "SmallDisk.h"
 #include "TestFiles.h"
-#include "evaluation/PrintProgress.h"
+#include "evaluation/ui/PrintProgress.h"
 #include "evaluation/PrinterRasters.h"
-#include "evaluation/Printing.h"
+#include "evaluation/ui/Printing.h"
 
 #include <QDate>
 #include <QDir>

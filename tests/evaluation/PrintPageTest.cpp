@@ -1,8 +1,8 @@
 #include "PdfTools.h"
 #include "PrintFixture.h"
-#include "evaluation/PrintProgress.h"
+#include "evaluation/ui/PrintProgress.h"
 #include "evaluation/PrinterRasters.h"
-#include "evaluation/Printing.h"
+#include "evaluation/ui/Printing.h"
 
 #include <QElapsedTimer>
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "PdfTools.h"
 #include "PrintFixture.h"
-#include "evaluation/StatisticsDialog.h"
+#include "evaluation/ui/StatisticsDialog.h"
 
 #include <QDateTime>
 #include <QPageLayout>

@@ -1,4 +1,4 @@
-#include "measurement/DocumentWindow.h"
+#include "measurement/ui/DocumentWindow.h"
 
 #include "ScriptedModalUi.h"
 #include "SmallDisk.h"

@@ -1,6 +1,6 @@
-#include "measurement/FileHeaderDialog.h"
+#include "measurement/ui/FileHeaderDialog.h"
 
-#include "measurement/DocumentWindow.h"
+#include "measurement/ui/DocumentWindow.h"
 
 #include "NullDocumentHost.h"
 #include "ScriptedModalUi.h"

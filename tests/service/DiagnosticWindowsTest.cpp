@@ -1,6 +1,6 @@
-#include "evaluation/DebugWindow.h"
-#include "evaluation/InfoDialog.h"
-#include "evaluation/VariablesWindow.h"
+#include "evaluation/ui/DebugWindow.h"
+#include "evaluation/ui/InfoDialog.h"
+#include "evaluation/ui/VariablesWindow.h"
 
 #include "ServiceFixture.h"
 

@@ -1,4 +1,4 @@
-#include "service/GainDialog.h"
+#include "service/ui/GainDialog.h"
 
 #include "ServiceFixture.h"
 

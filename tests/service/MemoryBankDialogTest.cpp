@@ -1,4 +1,4 @@
-#include "service/MemoryBankDialog.h"
+#include "service/ui/MemoryBankDialog.h"
 
 #include "ServiceFixture.h"
 

@@ -1,4 +1,4 @@
-#include "service/ToneGeneratorDialog.h"
+#include "service/ui/ToneGeneratorDialog.h"
 
 #include "ServiceFixture.h"
 

@@ -1,4 +1,4 @@
-#include "service/ZeroCalibrationDialog.h"
+#include "service/ui/ZeroCalibrationDialog.h"
 
 #include "ServiceFixture.h"
 

@@ -1,9 +1,9 @@
-#include "settings/SettingsDialog.h"
+#include "settings/ui/SettingsDialog.h"
 
 #include "app/LiveBar.h"
 #include "app/MainWindow.h"
-#include "device/ComComboBox.h"
-#include "measurement/DocumentWindow.h"
+#include "device/ui/ComComboBox.h"
+#include "measurement/ui/DocumentWindow.h"
 
 #include "PortTestSupport.h"
 #include "ScriptedModalUi.h"

@@ -4,7 +4,7 @@
 #include "analysis/TrendPlot.h"
 #include "analysis/ui/PlotView.h"
 #include "analysis/ui/TakeUpTableModel.h"
-#include "measurement/DocumentWindow.h"
+#include "measurement/ui/DocumentWindow.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>

@@ -2,7 +2,7 @@
 
 #include "analysis/ui/AnalysisWindow.h"
 #include "app/MainWindow.h"
-#include "measurement/DocumentWindow.h"
+#include "measurement/ui/DocumentWindow.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,7 +1,7 @@
 #include "analysis/ui/ComparisonWindow.h"
 
 #include "analysis/ui/ExportCommands.h"
-#include "common/ModalUi.h"
+#include "common/ui/ModalUi.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

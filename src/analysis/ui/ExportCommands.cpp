@@ -2,7 +2,7 @@
 
 #include "analysis/CsvExport.h"
 #include "analysis/ui/ReportPdf.h"
-#include "common/ModalUi.h"
+#include "common/ui/ModalUi.h"
 
 #include <QApplication>
 #include <QDir>

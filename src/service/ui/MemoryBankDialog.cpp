@@ -1,6 +1,6 @@
-#include "service/MemoryBankDialog.h"
+#include "service/ui/MemoryBankDialog.h"
 
-#include "common/ModalUi.h"
+#include "common/ui/ModalUi.h"
 #include "device/DeviceSession.h"
 #include "service/BankLevels.h"
 

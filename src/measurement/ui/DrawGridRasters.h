@@ -1,6 +1,6 @@
 #pragma once
 
-#include "measurement/DrawGrid.h"
+#include "measurement/ui/DrawGrid.h"
 #include "measurement/Rasters.h"
 
 #include <QPointer>

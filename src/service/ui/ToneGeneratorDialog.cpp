@@ -1,6 +1,6 @@
-#include "service/ToneGeneratorDialog.h"
+#include "service/ui/ToneGeneratorDialog.h"
 
-#include "common/ModalUi.h"
+#include "common/ui/ModalUi.h"
 #include "device/DeviceSession.h"
 
 #include <QButtonGroup>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "measurement/CaptureDocument.h"
-#include "measurement/DocumentHost.h"
-#include "measurement/DrawGridRasters.h"
+#include "device/CaptureDocument.h"
+#include "measurement/ui/DocumentHost.h"
+#include "measurement/ui/DrawGridRasters.h"
 #include "measurement/MeasurementFile.h"
 
 #include <QPointer>

@@ -1,6 +1,6 @@
-#include "measurement/DocumentWindow.h"
+#include "measurement/ui/DocumentWindow.h"
 
-#include "common/ModalUi.h"
+#include "common/ui/ModalUi.h"
 
 #include <QAction>
 #include <QCloseEvent>

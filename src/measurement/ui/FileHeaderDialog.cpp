@@ -1,7 +1,7 @@
-#include "measurement/FileHeaderDialog.h"
+#include "measurement/ui/FileHeaderDialog.h"
 
-#include "common/ModalUi.h"
-#include "measurement/DocumentWindow.h"
+#include "common/ui/ModalUi.h"
+#include "measurement/ui/DocumentWindow.h"
 
 #include <QFileInfo>
 #include <QFrame>

@@ -1,7 +1,7 @@
-#include "settings/SettingsDialog.h"
+#include "settings/ui/SettingsDialog.h"
 
-#include "common/ModalUi.h"
-#include "device/ComComboBox.h"
+#include "common/ui/ModalUi.h"
+#include "device/ui/ComComboBox.h"
 #include "device/ComPortError.h"
 
 #include <QButtonGroup>

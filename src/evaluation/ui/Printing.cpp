@@ -1,9 +1,9 @@
-#include "evaluation/Printing.h"
+#include "evaluation/ui/Printing.h"
 
 #include "common/AtomicFile.h"
-#include "common/ModalUi.h"
+#include "common/ui/ModalUi.h"
 #include "common/PdfCheck.h"
-#include "evaluation/PrintProgress.h"
+#include "evaluation/ui/PrintProgress.h"
 #include "evaluation/StatisticsPrintout.h"
 
 #include <QCoreApplication>

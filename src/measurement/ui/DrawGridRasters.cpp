@@ -1,4 +1,4 @@
-#include "measurement/DrawGridRasters.h"
+#include "measurement/ui/DrawGridRasters.h"
 
 #include <QPainter>
 

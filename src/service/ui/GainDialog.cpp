@@ -1,6 +1,6 @@
-#include "service/GainDialog.h"
+#include "service/ui/GainDialog.h"
 
-#include "common/ModalUi.h"
+#include "common/ui/ModalUi.h"
 #include "device/DeviceSession.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
-#include "service/ZeroCalibrationDialog.h"
+#include "service/ui/ZeroCalibrationDialog.h"
 
-#include "common/ModalUi.h"
+#include "common/ui/ModalUi.h"
 
 #include <QEventLoop>
 #include <QLabel>

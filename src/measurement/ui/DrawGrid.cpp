@@ -1,4 +1,4 @@
-#include "measurement/DrawGrid.h"
+#include "measurement/ui/DrawGrid.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

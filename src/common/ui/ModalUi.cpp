@@ -1,4 +1,4 @@
-#include "common/ModalUi.h"
+#include "common/ui/ModalUi.h"
 
 #include <QColorDialog>
 #include <QDialog>

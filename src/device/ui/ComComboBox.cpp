@@ -1,4 +1,4 @@
-#include "device/ComComboBox.h"
+#include "device/ui/ComComboBox.h"
 
 #include "device/EnumComPorts.h"
 

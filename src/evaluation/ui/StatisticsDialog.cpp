@@ -1,7 +1,7 @@
-#include "evaluation/StatisticsDialog.h"
+#include "evaluation/ui/StatisticsDialog.h"
 
-#include "common/ModalUi.h"
-#include "evaluation/Printing.h"
+#include "common/ui/ModalUi.h"
+#include "evaluation/ui/Printing.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "evaluation/InfoDialog.h"
+#include "evaluation/ui/InfoDialog.h"
 
 #include <QFrame>
 #include <QLabel>

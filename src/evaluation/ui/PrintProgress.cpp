@@ -1,4 +1,4 @@
-#include "evaluation/PrintProgress.h"
+#include "evaluation/ui/PrintProgress.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "evaluation/VariablesWindow.h"
+#include "evaluation/ui/VariablesWindow.h"
 
 #include "device/DeviceSession.h"
 

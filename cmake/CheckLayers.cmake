@@ -1,0 +1,89 @@
+cmake_minimum_required(VERSION 3.25)
+# Refuses the build when a file includes what lies above it.
+#
+#   cmake -DSOURCE_DIR=<src> -DWIDGET_HEADER_DIRS=<dir;dir> -P CheckLayers.cmake
+#
+# The core (every folder under src except app/ and the ui/ folders) draws
+# nothing on the screen: it includes no widget or printer header, nothing of a
+# ui/ folder and nothing of app/. Its subsystems stand in layers, each
+# including only itself and the ones below. The ui/ folders may include the
+# core and other windows, never app/, which wires everything together.
+
+set(core_layers
+    "common:"
+    "settings:common"
+    "device:common"
+    "measurement:common settings"
+    "evaluation:common settings measurement"
+    "service:common device"
+    "analysis:common settings measurement evaluation"
+    "archive:common settings measurement evaluation analysis"
+)
+
+# Widget and printer class headers (<QWidget>, <QPrinter>, <QtWidgets/...>).
+set(widget_headers "")
+foreach(dir IN LISTS WIDGET_HEADER_DIRS)
+    file(GLOB names RELATIVE "${dir}" "${dir}/Q*")
+    list(APPEND widget_headers ${names})
+endforeach()
+list(REMOVE_DUPLICATES widget_headers)
+
+set(failures "")
+file(GLOB_RECURSE files RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")
+foreach(file IN LISTS files)
+    string(REPLACE "/" ";" parts "${file}")
+    list(GET parts 0 subsystem)
+    if(subsystem STREQUAL "app" OR NOT file MATCHES "/")
+        continue()
+    endif()
+    set(is_ui FALSE)
+    if(file MATCHES "(^|/)ui/")
+        set(is_ui TRUE)
+    endif()
+    file(STRINGS "${SOURCE_DIR}/${file}" includes REGEX "^[ \t]*#[ \t]*include")
+    foreach(line IN LISTS includes)
+        if(line MATCHES "#[ \t]*include[ \t]*\"([^\"]+)\"")
+            set(target "${CMAKE_MATCH_1}")
+            if(target MATCHES "^app/")
+                list(APPEND failures "${file}: ${target} (app/ wires the program, nothing includes it)")
+                continue()
+            endif()
+            if(is_ui OR NOT target MATCHES "/")
+                continue()
+            endif()
+            if(target MATCHES "(^|/)ui/")
+                list(APPEND failures "${file}: ${target} (the core includes no window)")
+                continue()
+            endif()
+            string(REGEX REPLACE "/.*" "" target_subsystem "${target}")
+            set(allowed "${subsystem}")
+            foreach(layer IN LISTS core_layers)
+                string(REPLACE ":" ";" pair "${layer}")
+                list(GET pair 0 name)
+                if(name STREQUAL subsystem)
+                    list(LENGTH pair count)
+                    if(count GREATER 1)
+                        list(GET pair 1 below)
+                        string(REPLACE " " ";" below "${below}")
+                        list(APPEND allowed ${below})
+                    endif()
+                endif()
+            endforeach()
+            if(NOT target_subsystem IN_LIST allowed)
+                list(APPEND failures
+                     "${file}: ${target} (${subsystem} stands below ${target_subsystem})")
+            endif()
+        elseif(NOT is_ui AND line MATCHES "#[ \t]*include[ \t]*<([^>]+)>")
+            set(target "${CMAKE_MATCH_1}")
+            string(REGEX REPLACE "^.*/" "" name "${target}")
+            if(target MATCHES "^Qt(Widgets|PrintSupport)/" OR name IN_LIST widget_headers)
+                list(APPEND failures "${file}: <${target}> (the core draws no widgets)")
+            endif()
+        endif()
+    endforeach()
+endforeach()
+
+if(failures)
+    list(JOIN failures "\n  " text)
+    message(FATAL_ERROR "Includes that run against the layers:\n  ${text}")
+endif()

@@ -1,0 +1,1 @@
+#include "measurement/ui/DocumentWindow.h"
