@@ -9,6 +9,7 @@
 #include "common/ui/ModalUi.h"
 #include "device/EnumComPorts.h"
 #include "evaluation/ui/DebugWindow.h"
+#include "service/ui/ServiceWindows.h"
 #include "settings/Paths.h"
 
 #include <QApplication>
@@ -103,8 +104,8 @@ namespace {
 int runProgram(QApplication& app) {
     TForm1 form1(configFilePath());
     setHelpHandler([&form1](QWidget*, const QString& page) {
-        form1.Help->setHelpFile(helpFilePath());
-        form1.Help->showTopic(page);
+        form1.Help().setHelpFile(helpFilePath());
+        form1.Help().showTopic(page);
     });
 
     // "--debug" anywhere in the command line (case-sensitive) shows the debug
@@ -113,16 +114,18 @@ int runProgram(QApplication& app) {
     QStringList args = QApplication::arguments();
     args.removeFirst();
     if (args.join(QLatin1Char(' ')).contains(QStringLiteral("--debug"))) {
-        form1.DebugForm->show();
+        form1.Service().DebugWindow().show();
         QStringList ports;
         EnumComPorts(ports);
-        form1.DebugForm->TraceLines(ComPortDeviceLines(ports));
+        form1.Service().DebugWindow().TraceLines(ComPortDeviceLines(ports));
     }
+    QStringList startFiles;
     for (const QString& arg : args) {
         if (!arg.startsWith(QLatin1Char('-'))) {
-            form1.StartFiles << QFileInfo(arg).absoluteFilePath();
+            startFiles << QFileInfo(arg).absoluteFilePath();
         }
     }
+    form1.SetStartFiles(startFiles);
     CloseOnTerminationSignals(form1);
 
     form1.show();

@@ -1,5 +1,6 @@
 #include "device/DeviceSession.h"
 
+#include "common/Texts.h"
 #include "device/EnumComPorts.h"
 
 #include <QDir>
@@ -284,13 +285,11 @@ bool DeviceSession::SearchDevice() {
             return true;
         }
     }
-    QString text = QStringLiteral(
-        "Hardware Ostrevik nicht gefunden!\n\nVerbindung zum PC prüfen!\n"
-        "Schnittstelleneinstellung prüfen!");
+    QString text = Texts::DeviceNotFound();
     if (!unopenedPorts_.isEmpty()) {
         text += QStringLiteral("\n\n") + ExplainUnopenedPorts(unopenedPorts_);
     }
-    host_.Message(text, QStringLiteral("Warnung"), MessageButtons::Ok);
+    host_.Message(text, Texts::kWarnung, MessageButtons::Ok);
     return false;
 }
 
@@ -315,22 +314,20 @@ bool DeviceSession::ConnectQuietly(bool quiet) {
             if (quiet) {
                 return false;
             }
-            QString text = QStringLiteral("Keine Verbindung zur Hardware QTX an ") + port_.Port() +
-                           QStringLiteral(" !");
+            QString text = Texts::NoConnectionOnOpen(port_.Port());
             if (const auto* portError = dynamic_cast<const EComPort*>(&e)) {
                 if (auto diagnosis = DiagnoseOpenFailure(*portError, port_.Port())) {
                     text += QStringLiteral("\n\n") + ExplainUnopenedPorts({*diagnosis});
                 }
             }
-            host_.Message(text, QStringLiteral("Ostrevik"), MessageButtons::Ok);
+            host_.Message(text, Texts::kOstrevik, MessageButtons::Ok);
             return false;
         }
         // The port is open; what failed came after the opening (the bank
         // selection). The program is connected all the same, and says what
         // went wrong as it does for any other error.
         if (!quiet) {
-            host_.Message(QString::fromLocal8Bit(e.what()), QStringLiteral("Ostrevik"),
-                          MessageButtons::Ok);
+            host_.ShowError(e);
         }
     }
     lost_ = false;
@@ -366,9 +363,7 @@ void DeviceSession::NoConnectionMessage() {
     if (quiet_) {
         return;
     }
-    host_.Message(QStringLiteral("Keine Verbindung zur Hardware QTX an ") + port_.Port() +
-                      QStringLiteral("!"),
-                  QStringLiteral("Fehler"), MessageButtons::Ok);
+    host_.Message(Texts::NoConnection(port_.Port()), Texts::kFehler, MessageButtons::Ok);
 }
 
 void DeviceSession::SetMemoryBank(int n, bool send) {

@@ -1,7 +1,12 @@
 #pragma once
 
+#include "app/DocumentCommands.h"
+#include "app/DocumentManager.h"
+#include "app/LiveBar.h"
+#include "app/MainActions.h"
 #include "app/MainWindow.h"
 #include "measurement/ui/DocumentWindow.h"
+#include "service/ui/ServiceWindows.h"
 
 #include "PortTestSupport.h"
 #include "ScriptedModalUi.h"
@@ -39,10 +44,10 @@ protected:
     }
 
     TMDIChild* newDocument() {
-        const int before = static_cast<int>(form->DocumentWindows().size());
-        form->DateiNeu();
-        EXPECT_EQ(form->DocumentWindows().size(), before + 1);
-        return form->ActiveChild;
+        const int before = static_cast<int>(form->Documents().All().size());
+        form->Documents().DateiNeu();
+        EXPECT_EQ(form->Documents().All().size(), before + 1);
+        return form->Documents().Active();
     }
 
     // Whether the program has sent the byte since the offset (waits while

@@ -29,7 +29,7 @@ QAction* item(QMenu& menu, const QString& text) {
 TEST_F(ExportMenuTest, ActiveDocumentExportedAndOpenDocumentsCompared) {
     qtxsim::Simulator& sim = addDevice(1);
     start();
-    QMenu& menu = *form->Analyse1;
+    QMenu& menu = *form->Actions().Analyse1;
     QAction* csv = item(menu, QStringLiteral("Als &CSV exportieren…"));
     QAction* bericht = item(menu, QStringLiteral("&Bericht als PDF…"));
     QAction* vergleichen = item(menu, QStringLiteral("Trainingseinheiten &vergleichen…"));

@@ -39,17 +39,17 @@ TEST_F(MainWindowTest, StartFindsTheDeviceAndSendsProbeBankAndMeasure) {
     start();
     ASSERT_TRUE(sim.WaitForReceived({0x01, 0x01, 0x6D}, 2s));
     EXPECT_EQ(sim.Received(), (Bytes{0x01, 0x01, 0x6D}));
-    EXPECT_TRUE(form->Session.ComPort1().Connected());
-    EXPECT_EQ(form->Session.ComPort1().Port(), QStringLiteral("COM1"));
-    EXPECT_TRUE(form->Lesegert1->menuAction()->isEnabled());
-    EXPECT_TRUE(form->Speicher->isEnabled());
-    EXPECT_TRUE(form->Intern1->menuAction()->isEnabled());
+    EXPECT_TRUE(form->Session().ComPort1().Connected());
+    EXPECT_EQ(form->Session().ComPort1().Port(), QStringLiteral("COM1"));
+    EXPECT_TRUE(form->Actions().Lesegert1->menuAction()->isEnabled());
+    EXPECT_TRUE(form->Actions().Speicher->isEnabled());
+    EXPECT_TRUE(form->Actions().Intern1->menuAction()->isEnabled());
     EXPECT_TRUE(ui.messages.empty());
     // First start without a configuration file: the defaults.
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Ostrevik - Testanwender"));
-    EXPECT_EQ(form->LiveSettings, DisplaySettings::defaults());
-    EXPECT_TRUE(form->CGauge1->isVisible());
-    EXPECT_TRUE(form->DocumentWindows().isEmpty());
+    EXPECT_EQ(form->Settings().LiveSettings(), DisplaySettings::defaults());
+    EXPECT_TRUE(form->LiveBarWidget().isVisible());
+    EXPECT_TRUE(form->Documents().All().isEmpty());
 }
 
 TEST_F(MainWindowTest, OfTwoDevicesThePortSortingFirstIsUsed) {
@@ -57,7 +57,7 @@ TEST_F(MainWindowTest, OfTwoDevicesThePortSortingFirstIsUsed) {
     qtxsim::Simulator& com10 = addDevice(10);
     start();
     ASSERT_TRUE(com10.WaitForReceived({0x01, 0x01, 0x6D}, 2s));
-    EXPECT_EQ(form->Session.ComPort1().Port(), QStringLiteral("COM10"));
+    EXPECT_EQ(form->Session().ComPort1().Port(), QStringLiteral("COM10"));
     EXPECT_TRUE(com2.Received().empty());
 }
 
@@ -68,14 +68,14 @@ TEST_F(MainWindowTest, ADeviceAnsweringTheProbeWithOneByteIsNotFound) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, kNotFound);
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Warnung"));
-    EXPECT_FALSE(form->Session.ComPort1().Connected());
+    EXPECT_FALSE(form->Session().ComPort1().Connected());
     // Probing never runs the port handlers: "Connect " can be tried again.
-    EXPECT_TRUE(form->Lesegert1->menuAction()->isEnabled());
-    EXPECT_TRUE(form->Connect1->isEnabled());
-    EXPECT_FALSE(form->Speicher->isEnabled());
+    EXPECT_TRUE(form->Actions().Lesegert1->menuAction()->isEnabled());
+    EXPECT_TRUE(form->Actions().Connect1->isEnabled());
+    EXPECT_FALSE(form->Actions().Speicher->isEnabled());
 
-    form->Connect();  // the device answers properly now
-    EXPECT_TRUE(form->Session.ComPort1().Connected());
+    form->Actions().Connect1->trigger();  // the device answers properly now
+    EXPECT_TRUE(form->Session().ComPort1().Connected());
     EXPECT_EQ(ui.messages.size(), 1u);
 }
 
@@ -83,7 +83,7 @@ TEST_F(MainWindowTest, NoPortsAtAllWarnsAndKeepsTheConfiguredName) {
     start();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, kNotFound);
-    EXPECT_EQ(form->Session.ComPort1().Port(), QStringLiteral("COM1"));
+    EXPECT_EQ(form->Session().ComPort1().Port(), QStringLiteral("COM1"));
 }
 
 TEST_F(MainWindowTest, LiveRecordArrivesInTheActiveDocument) {
@@ -102,7 +102,7 @@ TEST_F(MainWindowTest, LiveRecordArrivesInTheActiveDocument) {
     EXPECT_EQ(doc->Liste->Datensatz(0).Werte, (std::vector<uint8_t>{0x10, 0x20}));
     EXPECT_TRUE(doc->Liste->Letzter().Werte.empty());
     EXPECT_TRUE(sim.WaitForReceived({0x6D}, 2s, before));
-    EXPECT_EQ(form->CGauge1->value(), 0);
+    EXPECT_EQ(form->LiveBarWidget().value(), 0);
     EXPECT_TRUE(doc->Geaendert);
 }
 
@@ -132,7 +132,7 @@ TEST_F(MainWindowTest, AFullSessionIsSavedByteForByte) {
 
     const QString path = dir.filePath(QStringLiteral("session.pvo"));
     ui.fileAnswers = {path};
-    form->Speichern();
+    form->Documents().Speichern();
     EXPECT_FALSE(doc->Geaendert);
     EXPECT_EQ(doc->Dateiname, path);
 
@@ -155,10 +155,10 @@ TEST_F(MainWindowTest, DocumentsOpenAtCloseAreReopenedAtTheNextStart) {
     TMDIChild* saved = newDocument();
     const QString path = dir.filePath(QStringLiteral("a.pvo"));
     ui.fileAnswers = {path};
-    form->Speichern();
+    form->Documents().Speichern();
     newDocument();  // untitled: its name names no file
-    form->Session.ComPort1().Close();
-    form->Session.ComPort1().SetPort(QStringLiteral("COM12"));
+    form->Session().ComPort1().Close();
+    form->Session().ComPort1().SetPort(QStringLiteral("COM12"));
     form->close();
     form.reset();
     Q_UNUSED(saved);
@@ -171,43 +171,44 @@ TEST_F(MainWindowTest, DocumentsOpenAtCloseAreReopenedAtTheNextStart) {
               (path + QChar(0) + QStringLiteral("UNBENANNT2.pvo") + QChar(0)).toLatin1());
 
     start();
-    ASSERT_EQ(form->DocumentWindows().size(), 1);
-    EXPECT_EQ(form->DocumentWindows()[0]->Dateiname, path);
-    EXPECT_FALSE(form->DocumentWindows()[0]->Unbenannt);
+    ASSERT_EQ(form->Documents().All().size(), 1);
+    EXPECT_EQ(form->Documents().All()[0]->Dateiname, path);
+    EXPECT_FALSE(form->Documents().All()[0]->Unbenannt);
 }
 
 TEST_F(MainWindowTest, DocumentCommandsFollowTheActiveWindow) {
     addDevice(1);
     start();
-    EXPECT_FALSE(form->Speichern1->isEnabled());
-    EXPECT_FALSE(form->Anzeige1->menuAction()->isEnabled());
-    EXPECT_FALSE(form->ToolButton2->isEnabled());
+    EXPECT_FALSE(form->Actions().Speichern1->isEnabled());
+    EXPECT_FALSE(form->Actions().Anzeige1->menuAction()->isEnabled());
+    EXPECT_FALSE(form->Actions().ToolButton2->isEnabled());
     TMDIChild* doc = newDocument();
-    for (QAction* a : {form->Speichern1, form->Speichernunter1, form->Drucken1, form->Dateiheader1,
-                       form->Statistik1, form->ToolButton2}) {
+    for (QAction* a :
+         {form->Actions().Speichern1, form->Actions().Speichernunter1, form->Actions().Drucken1,
+          form->Actions().Dateiheader1, form->Actions().Statistik1, form->Actions().ToolButton2}) {
         EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
     }
-    EXPECT_TRUE(form->Fenster1->menuAction()->isEnabled());
+    EXPECT_TRUE(form->Actions().Fenster1->menuAction()->isEnabled());
 
-    form->Schussbuendig();
-    EXPECT_TRUE(form->ToolButton2->isChecked());
-    EXPECT_TRUE(form->ModeToggle);
-    EXPECT_TRUE(form->Schussbuendig1->isChecked());
+    form->Commands().Anzeige(1);
+    EXPECT_TRUE(form->Actions().ToolButton2->isChecked());
+    EXPECT_TRUE(form->Actions().ModeToggle());
+    EXPECT_TRUE(form->Actions().Schussbuendig1->isChecked());
     EXPECT_EQ(doc->Liste->Letzter().Schussbuendig, 1);
-    form->ToolButton2Click();  // the next click switches to normal
-    EXPECT_FALSE(form->ModeToggle);
-    EXPECT_TRUE(form->Normal1->isChecked());
+    form->Actions().ToolButton2->trigger();  // the next click switches to normal
+    EXPECT_FALSE(form->Actions().ModeToggle());
+    EXPECT_TRUE(form->Actions().Normal1->isChecked());
     EXPECT_EQ(doc->Liste->Letzter().Schussbuendig, 0);
 
     // Unchanged, the window closes without a question.
     doc->Geaendert = false;
-    form->MdiArea->closeAllSubWindows();
-    EXPECT_TRUE(waitUntil([&] { return form->DocumentWindows().isEmpty(); }));
-    EXPECT_EQ(form->ActiveChild, nullptr);
-    EXPECT_FALSE(form->Speichern1->isEnabled());
-    EXPECT_FALSE(form->ToolButton2->isEnabled());
-    EXPECT_TRUE(form->Speicher->isEnabled());
-    EXPECT_TRUE(form->Intern1->menuAction()->isEnabled());
+    form->Documents().Area().closeAllSubWindows();
+    EXPECT_TRUE(waitUntil([&] { return form->Documents().All().isEmpty(); }));
+    EXPECT_EQ(form->Documents().Active(), nullptr);
+    EXPECT_FALSE(form->Actions().Speichern1->isEnabled());
+    EXPECT_FALSE(form->Actions().ToolButton2->isEnabled());
+    EXPECT_TRUE(form->Actions().Speicher->isEnabled());
+    EXPECT_TRUE(form->Actions().Intern1->menuAction()->isEnabled());
     EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -223,12 +224,12 @@ TEST_F(MainWindowTest, NewDocumentsAreNumberedByOpenWindowsAndDated) {
     EXPECT_TRUE(first->Kopf.datum() == tag(vorher) ||
                 first->Kopf.datum() == tag(QDate::currentDate()));
     first->Geaendert = false;
-    form->MdiArea->setActiveSubWindow(form->MdiArea->subWindowList().first());
-    form->MdiArea->closeActiveSubWindow();
-    ASSERT_TRUE(waitUntil([&] { return form->DocumentWindows().size() == 1; }));
+    form->Documents().Area().setActiveSubWindow(form->Documents().Area().subWindowList().first());
+    form->Documents().Area().closeActiveSubWindow();
+    ASSERT_TRUE(waitUntil([&] { return form->Documents().All().size() == 1; }));
     TMDIChild* third = newDocument();
     EXPECT_EQ(third->Dateiname, QStringLiteral("UNBENANNT2.pvo"));
-    EXPECT_EQ(form->DocumentWindows()[0]->Dateiname, QStringLiteral("UNBENANNT2.pvo"));
+    EXPECT_EQ(form->Documents().All()[0]->Dateiname, QStringLiteral("UNBENANNT2.pvo"));
     // The window menu lists each document by its file name.
     EXPECT_EQ(third->FensterEintrag->text(), QStringLiteral("UNBENANNT2.pvo"));
 }
@@ -239,18 +240,18 @@ TEST_F(MainWindowTest, SavingAsksForANameOnceAndCancelKeepsTheDocumentChanged) {
     TMDIChild* doc = newDocument();
     doc->Geaendert = true;
     ui.fileAnswers = {QString()};  // cancelled
-    form->Speichern();
+    form->Documents().Speichern();
     EXPECT_TRUE(doc->Geaendert);
     EXPECT_TRUE(doc->Unbenannt);
 
     const QString path = dir.filePath(QStringLiteral("x.pvo"));
     ui.fileAnswers = {path};
-    form->Speichern();
+    form->Documents().Speichern();
     EXPECT_FALSE(doc->Geaendert);
     ASSERT_EQ(ui.saveRequests.size(), 2u);
     EXPECT_EQ(ui.saveRequests[1].filter, QStringLiteral("Pelvaro-Datei (*.pvo)"));
     doc->Geaendert = true;
-    form->Speichern();  // no dialog this time
+    form->Documents().Speichern();  // no dialog this time
     EXPECT_EQ(ui.saveRequests.size(), 2u);
     EXPECT_FALSE(doc->Geaendert);
     EXPECT_TRUE(QFileInfo::exists(path));
@@ -265,7 +266,7 @@ TEST_F(MainWindowTest, UnpluggedMidTakeUpTellsOnceKeepsTheCutTakeUpAndComesBackB
     TMDIChild* doc = newDocument();
     sim.HangUpMidRecord(5);
     sim.QueueTakeUps(1);
-    ASSERT_TRUE(waitUntil([&] { return !form->Session.ComPort1().Connected(); }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return !form->Session().ComPort1().Connected(); }, 5000));
     ASSERT_TRUE(waitUntil([&] { return ui.messages.size() == 1u; }, 1000));
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Fehler"));
     EXPECT_TRUE(ui.messages[0].text.startsWith(
@@ -273,14 +274,14 @@ TEST_F(MainWindowTest, UnpluggedMidTakeUpTellsOnceKeepsTheCutTakeUpAndComesBackB
     ASSERT_EQ(doc->Liste->Anzahl(), 2);
     EXPECT_EQ(doc->Liste->Datensatz(0).AnzahlWerte(), 5);
     EXPECT_EQ(doc->Liste->Letzter().AnzahlWerte(), 0);
-    EXPECT_EQ(form->CGauge1->value(), 0);
-    EXPECT_TRUE(form->Connect1->isEnabled());
+    EXPECT_EQ(form->LiveBarWidget().value(), 0);
+    EXPECT_TRUE(form->Actions().Connect1->isEnabled());
 
     // The device is back under the same name, and the shooter goes on.
     sims.clear();
     qtxsim::Simulator& again = addDevice(1);
     again.QueueTakeUps(1);
-    ASSERT_TRUE(waitUntil([&] { return form->Session.ComPort1().Connected(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return form->Session().ComPort1().Connected(); }, 3000));
     EXPECT_EQ(form->StatusText(),
               QStringLiteral("Verbindung zur Hardware QTX an COM1 wiederhergestellt"));
     ASSERT_TRUE(waitUntil([&] { return doc->Liste->Anzahl() == 3; }, 5000));
@@ -291,7 +292,7 @@ TEST_F(MainWindowTest, UnpluggedMidTakeUpTellsOnceKeepsTheCutTakeUpAndComesBackB
 
 TEST_F(MainWindowTest, HelpOpensTheIntroduction) {
     start();
-    form->Hilfe();
+    form->Actions().ActionHilfe->trigger();
     EXPECT_EQ(ui.helpTopics, QStringList{QStringLiteral("Ovrik_Einleitung.html")});
 }
 
@@ -323,16 +324,16 @@ TEST(MainWindowRules, TheApplicationIconIsDrawnToScaleAtEverySize) {
 
 TEST_F(MainWindowTest, TheLiveBarTurnsButtonFaceAboveTheToneThreshold) {
     start();
-    form->Session.Decoder().ToneThreshold = 100;
+    form->Session().Decoder().ToneThreshold = 100;
     form->ShowLiveValue(100);
-    EXPECT_EQ(form->CGauge1->foregroundColor(), QColor(0, 255, 0));
-    EXPECT_EQ(form->CGauge1->value(), 100);
-    EXPECT_EQ(form->CGauge1->percentText(), QStringLiteral("39%"));
+    EXPECT_EQ(form->LiveBarWidget().foregroundColor(), QColor(0, 255, 0));
+    EXPECT_EQ(form->LiveBarWidget().value(), 100);
+    EXPECT_EQ(form->LiveBarWidget().percentText(), QStringLiteral("39%"));
     form->ShowLiveValue(101);
-    EXPECT_EQ(form->CGauge1->foregroundColor(), form->palette().color(QPalette::Button));
+    EXPECT_EQ(form->LiveBarWidget().foregroundColor(), form->palette().color(QPalette::Button));
     form->ShowLiveValue(255);  // the shot mark: the bar stops at its top
-    EXPECT_EQ(form->CGauge1->value(), 254);
-    EXPECT_EQ(form->CGauge1->percentText(), QStringLiteral("100%"));
+    EXPECT_EQ(form->LiveBarWidget().value(), 254);
+    EXPECT_EQ(form->LiveBarWidget().percentText(), QStringLiteral("100%"));
 }
 
 TEST_F(MainWindowTest, PrintingFromTheMenuWritesThePdfChosenInThePrintDialog) {
@@ -351,7 +352,7 @@ TEST_F(MainWindowTest, PrintingFromTheMenuWritesThePdfChosenInThePrintDialog) {
         printer.setOutputFileName(pdf);
         return true;
     };
-    form->Drucken1->trigger();
+    form->Actions().Drucken1->trigger();
     EXPECT_EQ(asked, 1);
     const QByteArray bytes = test::readAll(pdf);
     ASSERT_FALSE(bytes.isEmpty());
@@ -364,8 +365,8 @@ TEST_F(MainWindowTest, PrintingFromTheMenuWritesThePdfChosenInThePrintDialog) {
 TEST_F(MainWindowTest, AKeyInTheTraceWithoutADeviceIsShownNotFatal) {
     start();
     ui.messages.clear();
-    form->DebugForm->show();
-    QTest::keyClick(form->DebugForm->Memo1, Qt::Key_A);
+    form->Service().DebugWindow().show();
+    QTest::keyClick(form->Service().DebugWindow().Memo1, Qt::Key_A);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Ostrevik"));
     EXPECT_TRUE(ui.messages[0].text.startsWith(QStringLiteral("WriteFile function failed")))
@@ -384,12 +385,12 @@ TEST_F(MainWindowTest, KeysInTheTraceAreKnownToTheStream) {
     qtxsim::Simulator& sim = addDevice(1, options);
     start();
     TMDIChild* doc = newDocument();
-    form->DebugForm->show();
+    form->Service().DebugWindow().show();
     sim.QueueTakeUps(2);
     ASSERT_TRUE(waitUntil([&] { return doc->Liste->Letzter().AnzahlWerte() >= 10; }, 5000));
     const size_t before = sim.Received().size();
-    form->DebugForm->Memo1KeyPress(0x11);
-    ASSERT_TRUE(form->Session.Decoder().StreamPaused);
+    form->Service().DebugWindow().Memo1KeyPress(0x11);
+    ASSERT_TRUE(form->Session().Decoder().StreamPaused);
     ASSERT_TRUE(waitUntil([&] { return doc->Liste->Anzahl() == 3; }, 15000));
     const auto sent = sim.SentRecords();
     ASSERT_EQ(sent.size(), 2u);
@@ -401,10 +402,10 @@ TEST_F(MainWindowTest, KeysInTheTraceAreKnownToTheStream) {
               (Bytes{0x11, 0x13}));
 
     // "b" reads the variables: its ten bytes are traced, none is a record.
-    const QString trace = form->DebugForm->TraceText();
-    form->DebugForm->Memo1KeyPress('b');
-    ASSERT_TRUE(
-        waitUntil([&] { return form->DebugForm->TraceText().size() >= trace.size() + 10; }));
+    const QString trace = form->Service().DebugWindow().TraceText();
+    form->Service().DebugWindow().Memo1KeyPress('b');
+    ASSERT_TRUE(waitUntil(
+        [&] { return form->Service().DebugWindow().TraceText().size() >= trace.size() + 10; }));
     EXPECT_EQ(doc->Liste->Anzahl(), 3);
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -422,17 +423,17 @@ TEST_F(MainWindowTest, FileDialogsRememberAndAMessageNeverShowsTheWaitCursor) {
         waitCursor = QGuiApplication::overrideCursor() != nullptr;
     };
     ui.fileAnswers = {falsch, QString()};
-    form->Oeffnen();
+    form->Documents().Oeffnen();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_FALSE(waitCursor);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-    form->Oeffnen();
+    form->Documents().Oeffnen();
     ASSERT_EQ(ui.openRequests.size(), 2u);
     EXPECT_EQ(ui.openRequests[1].initialPath, falsch);
 
-    TMDIChild* neu = form->OpenDocumentWindow(QStringLiteral("UNBENANNT2.pvo"));
+    TMDIChild* neu = form->Documents().OpenDocumentWindow(QStringLiteral("UNBENANNT2.pvo"));
     ui.fileAnswers = {QString()};
-    EXPECT_FALSE(form->SaveDocument(neu));
+    EXPECT_FALSE(form->Documents().SaveDocument(neu));
     ASSERT_EQ(ui.saveRequests.size(), 1u);
     EXPECT_EQ(ui.saveRequests[0].initialPath, dir.filePath(QStringLiteral("UNBENANNT2.pvo")));
 }

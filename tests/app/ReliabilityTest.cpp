@@ -27,7 +27,7 @@ protected:
         doc->AppendCaptureSample(0x10);
         doc->RecordEnded();
         ui.fileAnswers = {path};
-        form->Speichern();
+        form->Documents().Speichern();
         EXPECT_FALSE(doc->Geaendert);
         return doc;
     }
@@ -59,11 +59,11 @@ TEST_F(ReliabilityTest, ADiskThatFillsUpDuringTheSaveKeepsTheOldFile) {
     const size_t messages = ui.messages.size();
     {
         ScopedWriteFault full(300);
-        form->Speichern();
+        form->Documents().Speichern();
     }
     expectSaveFailureReported(doc, messages);
     EXPECT_EQ(test::readAll(path), before);
-    form->Speichern();  // space again: the save goes through
+    form->Documents().Speichern();  // space again: the save goes through
     EXPECT_FALSE(doc->Geaendert);
     EXPECT_GT(test::readAll(path).size(), before.size() + 2000);
 }
@@ -77,13 +77,13 @@ TEST_F(ReliabilityTest, AVanishedDirectoryIsReportedAndTheDocumentStaysChanged) 
     QDir(dir.filePath(QStringLiteral("sub"))).removeRecursively();
     doc->AppendCaptureSample(0x30);
     const size_t messages = ui.messages.size();
-    form->Speichern();
+    form->Documents().Speichern();
     expectSaveFailureReported(doc, messages);
     // Closing the changed window asks; Yes with a failing save keeps it open.
     ui.messageAnswers = {MessageAnswer::Yes};
-    form->MdiArea->closeAllSubWindows();
+    form->Documents().Area().closeAllSubWindows();
     QCoreApplication::processEvents();
-    EXPECT_EQ(form->DocumentWindows().size(), 1);
+    EXPECT_EQ(form->Documents().All().size(), 1);
 }
 
 TEST_F(ReliabilityTest, AReadOnlyDirectoryIsReported) {
@@ -104,7 +104,7 @@ TEST_F(ReliabilityTest, AReadOnlyDirectoryIsReported) {
     doc->AppendCaptureSample(1);
     const size_t messages = ui.messages.size();
     ui.fileAnswers = {path};
-    form->Speichern();
+    form->Documents().Speichern();
     expectSaveFailureReported(doc, messages);
     QFile::setPermissions(readOnly,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -117,7 +117,7 @@ TEST_F(ReliabilityTest, AFailedSettingsWriteAtCloseKeepsTheOldSettingsFile) {
     ASSERT_EQ(before.size(), 104);
     form.reset();
     start();
-    form->Config.setUserName(QStringLiteral("Neu"));
+    form->Settings().Apply({QStringLiteral("Neu"), form->Settings().Current().liveBarVisible});
     {
         ScopedWriteFault full(10);
         form->close();
@@ -130,8 +130,8 @@ TEST_F(ReliabilityTest, ADeviceThatHangsUpDuringTheProbeIsSkipped) {
     first.SetReplyFault(0x01, {qtxsim::ReplyFault::Kind::HangUp, 1, 0, true});
     addDevice(2);
     start();
-    EXPECT_TRUE(form->Session.ComPort1().Connected());
-    EXPECT_EQ(form->Session.ComPort1().Port(), QStringLiteral("COM2"));
+    EXPECT_TRUE(form->Session().ComPort1().Connected());
+    EXPECT_EQ(form->Session().ComPort1().Port(), QStringLiteral("COM2"));
     EXPECT_TRUE(ui.messages.empty());
 }
 

@@ -57,7 +57,7 @@ protected:
     bool takeUpUnderWay() {
         return waitUntil(
             [&] {
-                return form->Session.Decoder().InsideRecord() &&
+                return form->Session().Decoder().InsideRecord() &&
                        doc->Liste->Letzter().AnzahlWerte() >= 10;
             },
             15000);
@@ -67,7 +67,7 @@ protected:
     // (or it closes by itself), then closed.
     // The zero calibration is left to end by itself.
     void openDialog(QAction* action, const std::function<bool()>& until) {
-        const bool calibration = action == form->Nullabgleich1;
+        const bool calibration = action == form->Actions().Nullabgleich1;
         if (calibration) {
             ui.answerFor = [](const test::MessageCall& m) -> std::optional<MessageAnswer> {
                 if (m.text.startsWith(QStringLiteral("Bitte den Abzug"))) {
@@ -80,9 +80,9 @@ protected:
             };
         }
         ui.whileOpen([&](QDialog& d) {
-            if (action == form->Verstaerkung1) {
+            if (action == form->Actions().Verstaerkung1) {
                 // The gain shown is the device's, whatever the stream did.
-                EXPECT_EQ(form->VerstarkungDlg->ComboBox1->currentIndex(),
+                EXPECT_EQ(form->Service().GainDialog().ComboBox1->currentIndex(),
                           sim->GetVariables().gain);
             }
             waitUntil([&] { return (!calibration && until()) || !d.isVisible(); }, 20000);
@@ -107,8 +107,9 @@ protected:
     }
 
     std::vector<QAction*> serviceActions() const {
-        return {form->Verstaerkung1, form->Variableninhalte1, form->Nullabgleich1,
-                form->Tongenerator1, form->Speicher};
+        return {form->Actions().Verstaerkung1, form->Actions().Variableninhalte1,
+                form->Actions().Nullabgleich1, form->Actions().Tongenerator1,
+                form->Actions().Speicher};
     }
 
     // Every take-up the device sent is in the document, in order, one record
@@ -142,7 +143,7 @@ protected:
     }
 
     void expectEveryPauseResumed() {
-        EXPECT_TRUE(waitUntil([&] { return !form->Session.Decoder().StreamPaused; }, 3000));
+        EXPECT_TRUE(waitUntil([&] { return !form->Session().Decoder().StreamPaused; }, 3000));
         const qtxsim::Bytes received = sim->Received();
         EXPECT_EQ(std::count(received.begin(), received.end(), 0x11),
                   std::count(received.begin(), received.end(), 0x13));
@@ -183,7 +184,7 @@ TEST_F(SessionTest, ATakeUpEndingWhileAServiceDialogIsOpenIsFollowedByTheNext) {
 // device stores live take-ups in its bank).
 TEST_F(SessionTest, TakeUpsWithTheBankDialogOpenArriveWholeAndRenewTheLevels) {
     startSession(7);
-    TPvxDatenLoggerDlg& banks = *form->DatenLoggerDlg;
+    TPvxDatenLoggerDlg& banks = form->Service().MemoryBankDialog();
     ui.whileOpen([&](QDialog& d) {
         const size_t start = sim->Received().size();
         sim->QueueTakeUps(3);
@@ -203,7 +204,7 @@ TEST_F(SessionTest, TakeUpsWithTheBankDialogOpenArriveWholeAndRenewTheLevels) {
         EXPECT_EQ(renewals(), 3);
         d.reject();
     });
-    form->Speicher->trigger();
+    form->Actions().Speicher->trigger();
     EXPECT_EQ(expectEveryTakeUpKept(), 3);
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -232,8 +233,8 @@ TEST_F(SessionTest, ARandomSessionWithEveryServiceDialogKeepsEveryTakeUp) {
     ASSERT_TRUE(waitUntil([&] { return finished() == takeUps; }, 15000))
         << finished() << " of " << takeUps << " finished; device " << sim->TakeUpsQueued()
         << " queued, paused " << sim->Paused() << "; decoder state "
-        << int{form->Session.Decoder().StreamState} << ", paused "
-        << form->Session.Decoder().StreamPaused;
+        << int{form->Session().Decoder().StreamState} << ", paused "
+        << form->Session().Decoder().StreamPaused;
     const int whole = expectEveryTakeUpKept();
     expectEveryPauseResumed();
     expectOnlyCalibrationMessages();
@@ -256,18 +257,18 @@ TEST_F(SessionTest, UnpluggedMidTakeUpAndPluggedBackCaptureGoesOnByItself) {
     sim->QueueTakeUps(4);
     ASSERT_TRUE(takeUpUnderWay());
     sim->Unplug();
-    ASSERT_TRUE(waitUntil([&] { return !form->Session.ComPort1().Connected(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return !form->Session().ComPort1().Connected(); }, 3000));
     ASSERT_TRUE(waitUntil([&] { return ui.messages.size() == 1u; }, 1000));
-    EXPECT_EQ(form->CGauge1->value(), 0);
+    EXPECT_EQ(form->LiveBarWidget().value(), 0);
     QTest::qWait(2000);
 
     sim->Replug(2);
     QElapsedTimer back;
     back.start();
-    ASSERT_TRUE(waitUntil([&] { return form->Session.ComPort1().Connected(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return form->Session().ComPort1().Connected(); }, 3000));
     std::printf("connected again %lld ms after the replug\n",
                 static_cast<long long>(back.elapsed()));
-    EXPECT_EQ(form->Session.ComPort1().Port(), QStringLiteral("COM2"));
+    EXPECT_EQ(form->Session().ComPort1().Port(), QStringLiteral("COM2"));
     EXPECT_EQ(form->StatusText(),
               QStringLiteral("Verbindung zur Hardware QTX an COM2 wiederhergestellt"));
     ASSERT_TRUE(waitUntil([&] { return finished() == 2; }, 15000)) << finished();
@@ -276,9 +277,9 @@ TEST_F(SessionTest, UnpluggedMidTakeUpAndPluggedBackCaptureGoesOnByItself) {
     // back, and the rest of it must not become a record or messages.
     ASSERT_TRUE(takeUpUnderWay());
     sim->Unplug();
-    ASSERT_TRUE(waitUntil([&] { return !form->Session.ComPort1().Connected(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return !form->Session().ComPort1().Connected(); }, 3000));
     sim->Replug();
-    ASSERT_TRUE(waitUntil([&] { return form->Session.ComPort1().Connected(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return form->Session().ComPort1().Connected(); }, 3000));
     ASSERT_TRUE(waitUntil([&] { return finished() == 4; }, 20000)) << finished();
 
     const auto cut = sim->CutRecords();

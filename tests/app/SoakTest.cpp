@@ -88,7 +88,7 @@ TEST_F(SoakTest, ABankPlayedBackWhileTheProgramIsBusyPausesAndLosesNothing) {
     start();
     TMDIChild* doc = newDocument();
     const size_t before = sim.Received().size();
-    form->Session.ReadOutBank();
+    form->Session().ReadOutBank();
     const int want = static_cast<int>(stored.size()) + 1;
     // Busy spells without event processing, as a long repaint would cause.
     for (int spell = 0; spell < 40 && doc->Liste->Anzahl() < want; ++spell) {

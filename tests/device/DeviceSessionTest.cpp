@@ -66,6 +66,7 @@ struct RecordingHost : DeviceHost, StreamHost {
     void EnableServiceMenus() override { serviceMenus = true; }
     void ShowError(const std::exception& e) override {
         text = QString::fromLocal8Bit(e.what());
+        caption = QStringLiteral("Ostrevik");
         ++messages;
     }
     CaptureDocument* ActiveDocument() override { return &doc; }

@@ -19,12 +19,12 @@ namespace {
 
 class DiagnosticWindowsTest : public ServiceFixture {
 protected:
-    TDebugForm& debug() { return *form->DebugForm; }
+    TDebugForm& debug() { return *(&form->Service().DebugWindow()); }
 
     // Lets the decoder take every byte the device has sent.
     void drain() {
         ASSERT_TRUE(sim->WaitUntilSent(std::chrono::seconds(2)));
-        ASSERT_TRUE(waitUntil([&] { return form->Session.ComPort1().InputCount() == 0; }));
+        ASSERT_TRUE(waitUntil([&] { return form->Session().ComPort1().InputCount() == 0; }));
         QTest::qWait(20);
     }
 
@@ -32,10 +32,10 @@ protected:
         sim->SetVariables(v);
         QString text;
         whileOpen([&](QDialog&) {
-            text = form->Form8->Memo1->toPlainText();
-            QTest::keyClick(form->Form8->Button1, Qt::Key_Escape);
+            text = form->Service().VariablesWindow().Memo1->toPlainText();
+            QTest::keyClick(form->Service().VariablesWindow().Button1, Qt::Key_Escape);
         });
-        form->OnVariableninhalte();
+        form->Service().Variableninhalte();
         return text;
     }
 };
@@ -62,7 +62,7 @@ TEST_F(DiagnosticWindowsTest, TheVariablesAreListedUnsignedInFourLines) {
 TEST_F(DiagnosticWindowsTest, NoVariablesShowOneLineAlsoWithThePortClosed) {
     sim->SetReplyFault(0x62, {qtxsim::ReplyFault::Kind::Short, 9, 0, true});
     EXPECT_EQ(variablesShownFor({}), QStringLiteral("Konnte Variablen nicht auslesen!"));
-    form->Session.ComPort1().Close();
+    form->Session().ComPort1().Close();
     EXPECT_EQ(variablesShownFor({}), QStringLiteral("Konnte Variablen nicht auslesen!"));
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -70,7 +70,7 @@ TEST_F(DiagnosticWindowsTest, NoVariablesShowOneLineAlsoWithThePortClosed) {
 TEST_F(DiagnosticWindowsTest, TheTraceShowsBytesOfBothDirectionsWhileShown) {
     newDocument();
     debug().show();
-    EXPECT_TRUE(form->Session.TraceOn);
+    EXPECT_TRUE(form->Session().TraceOn);
     // A line feed adds nothing, a carriage return starts a new line.
     sim->InjectNow({0x41, 0x0D, 0x0A, 0x42});
     drain();
@@ -81,7 +81,7 @@ TEST_F(DiagnosticWindowsTest, TheTraceShowsBytesOfBothDirectionsWhileShown) {
     const size_t m = mark();
     QTest::keyClicks(debug().Memo1, QStringLiteral("+"));
     EXPECT_EQ(debug().TraceText(), QStringLiteral("A\nB"));
-    EXPECT_TRUE(form->Session.TraceOn);
+    EXPECT_TRUE(form->Session().TraceOn);
     EXPECT_TRUE(waitForExactly(m, {0x2B}));
     drain();
     // The status reply (acknowledge, bank digit), control bytes shown visibly.
@@ -89,7 +89,7 @@ TEST_F(DiagnosticWindowsTest, TheTraceShowsBytesOfBothDirectionsWhileShown) {
     EXPECT_EQ(debug().TraceText(), QStringLiteral("A\nB") + reply);
 
     // Bytes moved by the program's own commands appear in order.
-    form->Session.SendMeasure();
+    form->Session().SendMeasure();
     sim->InjectNow({0x01, 0x7F, 0x81, 0xE4});
     drain();
     EXPECT_EQ(debug().TraceText(),
@@ -100,7 +100,7 @@ TEST_F(DiagnosticWindowsTest, NothingIsTracedWhileTheWindowIsHidden) {
     newDocument();
     debug().show();
     debug().hide();
-    EXPECT_FALSE(form->Session.TraceOn);
+    EXPECT_FALSE(form->Session().TraceOn);
     sim->InjectNow({0x41, 0x42});
     drain();
     debug().show();

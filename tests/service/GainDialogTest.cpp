@@ -19,7 +19,7 @@ const QString kGainUnreadable = QStringLiteral(
 
 class GainDialogTest : public ServiceFixture {
 protected:
-    TFormVerstarkungDlg& dialog() { return *form->VerstarkungDlg; }
+    TFormVerstarkungDlg& dialog() { return form->Service().GainDialog(); }
 
     void setGain(uint8_t gain) {
         qtxsim::Variables v = sim->GetVariables();
@@ -46,7 +46,7 @@ TEST_F(GainDialogTest, ShowsTheDeviceGainPlusOneAndSendsEveryChoice) {
         QTest::keyClick(dialog().ComboBox1, Qt::Key_End);
         dialog().Button1->click();
     });
-    form->Verstaerkung1->trigger();
+    form->Actions().Verstaerkung1->trigger();
     EXPECT_EQ(shown, QStringLiteral("240"));
     EXPECT_TRUE(waitForExactly(m, {0x62, 0x65, 0x00, 0x65, 0x01, 0x65, 0xEF}));
     EXPECT_EQ(sim->GetVariables().gain, 239);
@@ -64,11 +64,11 @@ TEST_F(GainDialogTest, GainByteZeroShowsOneAndF7StoresAndCloses) {
         QTest::keyClick(dialog().ComboBox1, Qt::Key_F7);
         visibleAfterF7 = d.isVisible();
     });
-    form->Verstaerkung1->trigger();
+    form->Actions().Verstaerkung1->trigger();
     EXPECT_EQ(shown, QStringLiteral("1"));
     EXPECT_FALSE(visibleAfterF7);
     EXPECT_TRUE(waitForExactly(m, {0x62, 0x73}));
-    EXPECT_TRUE(form->Session.ComPort1().OnRxChar());
+    EXPECT_TRUE(form->Session().ComPort1().OnRxChar());
 }
 
 TEST_F(GainDialogTest, F7InTheMainWindowOpensTheDialog) {
@@ -92,7 +92,7 @@ TEST_F(GainDialogTest, NoAnswerShowsTheMessageOnceAndSendsNothing) {
         QTest::keyClick(dialog().Button1, Qt::Key_F1);
         QTest::keyClick(dialog().Button1, Qt::Key_Escape);
     });
-    form->Verstaerkung1->trigger();
+    form->Actions().Verstaerkung1->trigger();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, kGainUnreadable);
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Fehler"));
@@ -103,9 +103,9 @@ TEST_F(GainDialogTest, NoAnswerShowsTheMessageOnceAndSendsNothing) {
 }
 
 TEST_F(GainDialogTest, WithThePortClosedTheDialogSaysSoInsteadOfFailing) {
-    form->Session.ComPort1().Close();
+    form->Session().ComPort1().Close();
     whileOpen([&](QDialog&) { EXPECT_FALSE(dialog().ComboBox1->isEnabled()); });
-    form->OnVerstaerkung();  // the menu is disabled with the port closed
+    form->Service().Verstaerkung();  // the menu is disabled with the port closed
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, kGainUnreadable);
 }

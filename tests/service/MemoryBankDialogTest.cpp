@@ -18,7 +18,7 @@ namespace {
 
 class MemoryBankDialogTest : public ServiceFixture {
 protected:
-    TPvxDatenLoggerDlg& dialog() { return *form->DatenLoggerDlg; }
+    TPvxDatenLoggerDlg& dialog() { return form->Service().MemoryBankDialog(); }
 
     static Bytes filler(size_t n) { return Bytes(n, 0x40); }
 
@@ -58,7 +58,7 @@ TEST_F(MemoryBankDialogTest, FillLevelsShowBarsAndTexts) {
         QTest::keyClick(dialog().ButtonAuslesen, Qt::Key_F1);
         dialog().Button1->click();
     });
-    form->Speicher->trigger();
+    form->Actions().Speicher->trigger();
     // Item 1 was selected for MemoryBank 1: the device was told the bank.
     EXPECT_TRUE(waitForExactly(m, {0x6B, 0x01}));
     EXPECT_EQ(ui.helpTopics, QStringList{QStringLiteral("Ovrik_Speicherbaenke.html")});
@@ -79,7 +79,7 @@ TEST_F(MemoryBankDialogTest, ReadOutAppendsTheBanksRecordsToTheActiveDocument) {
         QTest::mouseClick(dialog().ButtonAuslesen, Qt::LeftButton);
         closedByReadOut = !d.isVisible();
     });
-    form->Speicher->trigger();
+    form->Actions().Speicher->trigger();
     EXPECT_TRUE(closedByReadOut);
     ASSERT_TRUE(waitUntil([&] { return doc->Liste->Anzahl() == 3; }));
     EXPECT_EQ(doc->Liste->Datensatz(0).Tonschwelle, 0x60u);
@@ -93,14 +93,14 @@ TEST_F(MemoryBankDialogTest, ReadOutAppendsTheBanksRecordsToTheActiveDocument) {
 
 TEST_F(MemoryBankDialogTest, TheBankOfTheProgramIsSelectedAndAClickSelectsAnother) {
     sim->SetBankContents(2, filler(500));
-    form->Session.SetMemoryBank(3, false);
+    form->Session().SetMemoryBank(3, false);
     size_t m = mark();
     whileOpen([&](QDialog&) {
         EXPECT_EQ(dialog().ItemIndex(), 2);
         const size_t beforeClick = mark();
         QTest::mouseClick(dialog().Items[1], Qt::LeftButton, {},
                           QPoint(6, dialog().Items[1]->height() / 2));
-        EXPECT_EQ(form->Session.MemoryBank(), 2);
+        EXPECT_EQ(form->Session().MemoryBank(), 2);
         EXPECT_EQ(receivedSince(beforeClick), (Bytes{0x02}));
         EXPECT_EQ(sim->Bank(), 2);
         // Clearing concerns the device's current bank, then the levels are
@@ -109,7 +109,7 @@ TEST_F(MemoryBankDialogTest, TheBankOfTheProgramIsSelectedAndAClickSelectsAnothe
         EXPECT_EQ(dialog().StaticTexts[1]->text(), QStringLiteral("     0 Bytes =   0.00%"));
         dialog().Button1->click();
     });
-    form->Speicher->trigger();
+    form->Actions().Speicher->trigger();
     EXPECT_TRUE(waitForExactly(m, {0x6B, 0x03, 0x02, 0x64, 0x6B}));
     EXPECT_TRUE(sim->BankContents(2).empty());
 
@@ -117,7 +117,7 @@ TEST_F(MemoryBankDialogTest, TheBankOfTheProgramIsSelectedAndAClickSelectsAnothe
     // is sent for it.
     m = mark();
     whileOpen([&](QDialog&) { dialog().Button1->click(); });
-    form->Speicher->trigger();
+    form->Actions().Speicher->trigger();
     EXPECT_TRUE(waitForExactly(m, {0x6B}));
 }
 
@@ -133,7 +133,7 @@ TEST_F(MemoryBankDialogTest, AMeasurementWhileOpenReachesTheDocumentAndRenewsThe
         EXPECT_TRUE(waitUntil([&] { return receivedSince(m) == expected; }));
         dialog().Button1->click();
     });
-    form->Speicher->trigger();
+    form->Actions().Speicher->trigger();
     EXPECT_EQ(doc->Liste->Datensatz(0).Werte, (std::vector<uint8_t>{0x10, 0x20}));
     EXPECT_TRUE(ui.messages.empty());
     expectDecoderReceives(doc);
@@ -152,7 +152,7 @@ TEST_F(MemoryBankDialogTest, NoAnswerDisablesTheDialogAndKeepsTheDecoder) {
         EXPECT_TRUE(waitUntil([&] { return doc->Liste->Anzahl() == 2; }));
         dialog().Button1->click();
     });
-    form->Speicher->trigger();
+    form->Actions().Speicher->trigger();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("Keine Verbindung zur Hardware QTX"));
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Fehler"));

@@ -58,10 +58,10 @@ std::string hex(const qtxsim::Bytes& bytes) {
 
 TMDIChild* ServiceFixture::newDocument() {
     const size_t before = mark();
-    form->DateiNeu();
+    form->Documents().DateiNeu();
     // The window's Measure has reached the device before anything else.
     EXPECT_TRUE(waitForExactly(before, {0x6D}));
-    return form->ActiveChild;
+    return form->Documents().Active();
 }
 
 void ServiceFixture::whileOpen(std::function<void(QDialog&)> body) {

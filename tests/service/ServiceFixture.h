@@ -1,7 +1,12 @@
 #pragma once
 
+#include "app/DocumentCommands.h"
+#include "app/DocumentManager.h"
+#include "app/LiveBar.h"
+#include "app/MainActions.h"
 #include "app/MainWindow.h"
 #include "measurement/ui/DocumentWindow.h"
+#include "service/ui/ServiceWindows.h"
 
 #include "PortTestSupport.h"
 #include "ScriptedModalUi.h"

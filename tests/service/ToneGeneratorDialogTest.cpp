@@ -20,7 +20,7 @@ protected:
         QTest::mouseClick(item, Qt::LeftButton, {}, QPoint(6, item->height() / 2));
     }
 
-    TPvxTongenDlg& dialog() { return *form->TongenDlg; }
+    TPvxTongenDlg& dialog() { return form->Service().ToneGeneratorDialog(); }
 
     void setToneFlag(uint8_t flag) {
         qtxsim::Variables v = sim->GetVariables();
@@ -40,7 +40,7 @@ protected:
             shown = dialog().ItemIndex();
             dialog().CancelBtn->click();
         });
-        form->Tongenerator1->trigger();
+        form->Actions().Tongenerator1->trigger();
         return shown;
     }
 };
@@ -61,7 +61,7 @@ TEST_F(ToneGeneratorDialogTest, OkSendsTheChosenDirectionCancelSendsNothing) {
     setToneFlag(0x01);
     size_t m = mark();
     whileOpen([&](QDialog&) { QTest::keyClick(dialog().OKBtn, Qt::Key_Return); });
-    form->Tongenerator1->trigger();
+    form->Actions().Tongenerator1->trigger();
     EXPECT_TRUE(waitForExactly(m, {0x62, 0x75, 0x31}));
     EXPECT_EQ(dialog().result(), QDialog::Accepted);
     expectDecoderReceives(doc);
@@ -71,7 +71,7 @@ TEST_F(ToneGeneratorDialogTest, OkSendsTheChosenDirectionCancelSendsNothing) {
         clickItem(dialog().Fallend);
         dialog().OKBtn->click();
     });
-    form->Tongenerator1->trigger();
+    form->Actions().Tongenerator1->trigger();
     EXPECT_TRUE(waitForExactly(m, {0x62, 0x75, 0x30}));
     EXPECT_EQ(sim->GetVariables().toneFlag & 1, 0);
 
@@ -80,7 +80,7 @@ TEST_F(ToneGeneratorDialogTest, OkSendsTheChosenDirectionCancelSendsNothing) {
         clickItem(dialog().Steigend);
         QTest::keyClick(dialog().Steigend, Qt::Key_Escape);
     });
-    form->Tongenerator1->trigger();
+    form->Actions().Tongenerator1->trigger();
     EXPECT_TRUE(waitForExactly(m, {0x62}));
     EXPECT_EQ(dialog().result(), QDialog::Rejected);
     expectDecoderReceives(doc);
@@ -98,7 +98,7 @@ TEST_F(ToneGeneratorDialogTest, NoAnswerLeavesOnlyCancelAndHelp) {
         EXPECT_TRUE(dialog().isVisible());
         dialog().CancelBtn->click();
     });
-    form->Tongenerator1->trigger();
+    form->Actions().Tongenerator1->trigger();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("Keine Verbindung zur Hardware QTX!"));
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Fehler"));

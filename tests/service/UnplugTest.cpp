@@ -18,7 +18,7 @@ struct Case {
     const char* name;
     uint8_t command;  // the exchange the device hangs up in
     int bytesBefore;  // reply bytes that still arrive
-    QAction* TForm1::*menu;
+    QAction* MainActions::*menu;
 };
 
 class UnplugTest : public ServiceFixture, public ::testing::WithParamInterface<Case> {};
@@ -34,36 +34,35 @@ TEST_P(UnplugTest, InTheMiddleOfAServiceExchange) {
     sim->SetReplyFault(c.command, {qtxsim::ReplyFault::Kind::HangUp, c.bytesBefore, 0, true});
     whileOpen([&](QDialog& dialog) {
         // Whatever the dialog shows, the program goes on handling events.
-        waitUntil([&] { return !form->Session.ComPort1().Connected() || !dialog.isVisible(); },
+        waitUntil([&] { return !form->Session().ComPort1().Connected() || !dialog.isVisible(); },
                   3000);
         waitUntil([&] { return !dialog.isVisible(); }, 300);
         if (dialog.isVisible()) {
             dialog.reject();
         }
     });
-    (form.get()->*c.menu)->trigger();
-    ASSERT_TRUE(waitUntil([&] { return !form->Session.ComPort1().Connected(); }, 5000));
+    (form->Actions().*c.menu)->trigger();
+    ASSERT_TRUE(waitUntil([&] { return !form->Session().ComPort1().Connected(); }, 5000));
     QCoreApplication::processEvents();
     EXPECT_EQ(ui.messageTexts().filter(kLost).size(), 1)
         << ui.messageTexts().join(" | ").toStdString();
-    EXPECT_TRUE(form->Connect1->isEnabled());
-    EXPECT_EQ(form->ActiveChild, doc);
+    EXPECT_TRUE(form->Actions().Connect1->isEnabled());
+    EXPECT_EQ(form->Documents().Active(), doc);
 
     // The device is back under the same name.
     sim.reset();
     sim = startSimulator(ports, 1);
-    form->Connect1->trigger();
-    ASSERT_TRUE(form->Session.ComPort1().Connected());
+    form->Actions().Connect1->trigger();
+    ASSERT_TRUE(form->Session().ComPort1().Connected());
     EXPECT_EQ(ui.messageTexts().filter(kLost).size(), 1);
     expectDecoderReceives(doc);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryServiceDialog, UnplugTest,
-                         ::testing::Values(Case{"Gain", 0x62, 4, &TForm1::Verstaerkung1},
-                                           Case{"ToneGenerator", 0x62, 3, &TForm1::Tongenerator1},
-                                           Case{"Variables", 0x62, 5, &TForm1::Variableninhalte1},
-                                           Case{"ZeroCalibration", 0x2B, 1, &TForm1::Nullabgleich1},
-                                           Case{"MemoryBanks", 0x6B, 8, &TForm1::Speicher}),
-                         [](const ::testing::TestParamInfo<Case>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    EveryServiceDialog, UnplugTest,
+    ::testing::Values(Case{"Gain", 0x62, 4, &MainActions::Verstaerkung1},
+                      Case{"ToneGenerator", 0x62, 3, &MainActions::Tongenerator1},
+                      Case{"Variables", 0x62, 5, &MainActions::Variableninhalte1},
+                      Case{"ZeroCalibration", 0x2B, 1, &MainActions::Nullabgleich1},
+                      Case{"MemoryBanks", 0x6B, 8, &MainActions::Speicher}),
+    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });

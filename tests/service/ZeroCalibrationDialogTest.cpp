@@ -22,12 +22,12 @@ const QString kFailed = QStringLiteral("Bei der Eichung ist ein Fehler aufgetret
 
 class ZeroCalibrationDialogTest : public ServiceFixture {
 protected:
-    TFormNullabgleichDlg& dialog() { return *form->NullabgleichDlg; }
+    TFormNullabgleichDlg& dialog() { return form->Service().ZeroCalibrationDialog(); }
 
     // Runs a calibration to its end: the dialog closes by itself.
     void calibrate() {
         whileOpen([](QDialog& d) { EXPECT_TRUE(waitUntil([&] { return !d.isVisible(); })); });
-        form->Nullabgleich1->trigger();
+        form->Actions().Nullabgleich1->trigger();
     }
 };
 
@@ -132,7 +132,7 @@ TEST_F(ZeroCalibrationDialogTest, CancelledConfirmationSendsNothingMoreAndWaitsF
         QTest::keyClick(dialog().Button1, Qt::Key_Escape);
         EXPECT_FALSE(d.isVisible());
     });
-    form->Nullabgleich1->trigger();
+    form->Actions().Nullabgleich1->trigger();
     EXPECT_EQ(ui.messages.size(), 1u);  // no evaluation after an abort
     EXPECT_TRUE(waitForExactly(m, {0x2B}));
     expectDecoderReceives(doc);
@@ -170,7 +170,7 @@ TEST_F(ZeroCalibrationDialogTest, TheBarRunsToAndFroWhileTheDeviceWorks) {
         EXPECT_TRUE(d.isVisible());
         dialog().Button1->click();
     });
-    form->Nullabgleich1->trigger();
+    form->Actions().Nullabgleich1->trigger();
     EXPECT_EQ(ui.messages.size(), 1u);
 }
 
@@ -219,7 +219,7 @@ TEST_F(ZeroCalibrationDialogTest, ATakeUpUnderWayIsWaitedForOrTheCalibrationNotS
         EXPECT_FALSE(dialog().Timer1->isActive());
         dialog().Button1->click();
     });
-    form->Nullabgleich1->trigger();
+    form->Actions().Nullabgleich1->trigger();
     EXPECT_EQ(ui.messages.size(), 2u);
     EXPECT_TRUE(waitForExactly(again, {0x2B}));
 }

@@ -1,5 +1,6 @@
 #include "settings/ui/SettingsDialog.h"
 
+#include "app/DocumentManager.h"
 #include "app/LiveBar.h"
 #include "app/MainWindow.h"
 #include "device/ui/ComComboBox.h"
@@ -54,7 +55,7 @@ protected:
         ui.messages.clear();  // no device: the search's warning
     }
 
-    TForm3& dialog() { return *form->Form3; }
+    TForm3& dialog() { return form->SettingsDialog(); }
 
     // Runs the settings command with the dialog shown, modal and active,
     // handed to body; the dialog's result is what it closed with.
@@ -75,7 +76,7 @@ protected:
     static void ok(TForm3& d) { QTest::mouseClick(d.Button1, Qt::LeftButton); }
 
     TMDIChild* document(const QString& name) {
-        TMDIChild* doc = form->OpenDocumentWindow(dir.filePath(name));
+        TMDIChild* doc = form->Documents().OpenDocumentWindow(dir.filePath(name));
         // One finished record besides the capture record.
         doc->RecordStarted();
         doc->SetCaptureThreshold(120, false);
@@ -121,16 +122,16 @@ TEST_F(SettingsDialogTest, ListsHelpAndTheHiddenPortBox) {
 
 TEST_F(SettingsDialogTest, ShowsTheLiveSettingsAndOkStoresEveryControl) {
     start();
-    form->LiveSettings.curveColor = 0x00123456;
-    form->LiveSettings.curveWidth = 3;
-    form->LiveSettings.shotColor = 0x00ABCDEF;
-    form->LiveSettings.shotWidth = 10;
-    form->LiveSettings.thresholdColor = 0x00010203;
-    form->LiveSettings.thresholdWidth = 1;
-    form->LiveSettings.timeScale = 4;
-    form->LiveSettings.secondsBeforeShot = 7;
-    form->LiveSettings.shotMarkerForm = 1;
-    form->LiveSettings.thresholdMarkerVisible = 0;
+    form->Settings().LiveSettings().curveColor = 0x00123456;
+    form->Settings().LiveSettings().curveWidth = 3;
+    form->Settings().LiveSettings().shotColor = 0x00ABCDEF;
+    form->Settings().LiveSettings().shotWidth = 10;
+    form->Settings().LiveSettings().thresholdColor = 0x00010203;
+    form->Settings().LiveSettings().thresholdWidth = 1;
+    form->Settings().LiveSettings().timeScale = 4;
+    form->Settings().LiveSettings().secondsBeforeShot = 7;
+    form->Settings().LiveSettings().shotMarkerForm = 1;
+    form->Settings().LiveSettings().thresholdMarkerVisible = 0;
     ui.colorAnswers = {QColor(0x11, 0x22, 0x33), std::nullopt, QColor(0x44, 0x55, 0x66)};
     settings([&](TForm3& d) {
         EXPECT_EQ(d.Shape1->color(), colorFromRef(0x00123456));
@@ -153,7 +154,7 @@ TEST_F(SettingsDialogTest, ShowsTheLiveSettingsAndOkStoresEveryControl) {
         QTest::mouseClick(d.Shape3, Qt::LeftButton);
         EXPECT_TRUE(ui.colorAnswers.empty());
         // Nothing is stored before OK.
-        EXPECT_EQ(form->LiveSettings.curveColor, 0x00123456u);
+        EXPECT_EQ(form->Settings().LiveSettings().curveColor, 0x00123456u);
 
         d.ComboBox1->setCurrentIndex(0);
         d.ComboBox2->setCurrentIndex(4);
@@ -165,7 +166,7 @@ TEST_F(SettingsDialogTest, ShowsTheLiveSettingsAndOkStoresEveryControl) {
         d.CheckBox1->setChecked(true);
         ok(d);
     });
-    const DisplaySettings& s = form->LiveSettings;
+    const DisplaySettings& s = form->Settings().LiveSettings();
     EXPECT_EQ(s.curveColor, 0x00332211u);  // red in the lowest byte
     EXPECT_EQ(s.curveWidth, 1u);
     EXPECT_EQ(s.shotColor, 0x00ABCDEFu);
@@ -186,7 +187,7 @@ TEST_F(SettingsDialogTest, ShowsTheLiveSettingsAndOkStoresEveryControl) {
 TEST_F(SettingsDialogTest, CancelChangesNoSettingAndNoDrawing) {
     start();
     TMDIChild* doc = document(QStringLiteral("a.pvo"));
-    const DisplaySettings before = form->LiveSettings;
+    const DisplaySettings before = form->Settings().LiveSettings();
     const QString title = form->windowTitle();
     const QStringList labels = doc->Liste->Datensatz(0).XTexte;
     const QImage picture = doc->Liste->Datensatz(0).AktuellesBild().copy();
@@ -199,9 +200,9 @@ TEST_F(SettingsDialogTest, CancelChangesNoSettingAndNoDrawing) {
         d.CheckBox2->setChecked(false);
         QTest::mouseClick(d.Button2, Qt::LeftButton);
     });
-    EXPECT_EQ(form->LiveSettings, before);
+    EXPECT_EQ(form->Settings().LiveSettings(), before);
     EXPECT_EQ(form->windowTitle(), title);
-    EXPECT_TRUE(form->CGauge1->isVisible());
+    EXPECT_TRUE(form->LiveBarWidget().isVisible());
     EXPECT_EQ(doc->Liste->Datensatz(0).XTexte, labels);
     EXPECT_EQ(doc->Liste->Datensatz(0).AktuellesBild(), picture);
     EXPECT_TRUE(ui.messages.empty());  // not even an attempt to connect
@@ -215,7 +216,7 @@ TEST_F(SettingsDialogTest, TheSecondsFieldTakesTwoDigitsAndCountsEmptyAsOne) {
             edit(d.EditSec_vS);
             ok(d);
         });
-        return form->LiveSettings.secondsBeforeShot;
+        return form->Settings().LiveSettings().secondsBeforeShot;
     };
     EXPECT_EQ(storedFor([](QLineEdit*) {}), 1);
     EXPECT_EQ(storedFor([](QLineEdit* e) { QTest::keyClicks(e, QStringLiteral("00")); }), 1);
@@ -242,21 +243,21 @@ TEST_F(SettingsDialogTest, TheSecondsFieldTakesTwoDigitsAndCountsEmptyAsOne) {
 
 TEST_F(SettingsDialogTest, AWidthOutsideTheListShowsNoSelectionAndIsStoredAsZero) {
     start();
-    form->LiveSettings.curveWidth = 12;
-    form->LiveSettings.timeScale = 2;
+    form->Settings().LiveSettings().curveWidth = 12;
+    form->Settings().LiveSettings().timeScale = 2;
     settings([](TForm3& d) {
         EXPECT_EQ(d.ComboBox1->currentIndex(), -1);
         ok(d);
     });
-    EXPECT_EQ(form->LiveSettings.curveWidth, 0u);
-    EXPECT_EQ(form->LiveSettings.timeScale, 2u);
+    EXPECT_EQ(form->Settings().LiveSettings().curveWidth, 0u);
+    EXPECT_EQ(form->Settings().LiveSettings().timeScale, 2u);
 }
 
 TEST_F(SettingsDialogTest, ANewTimeScaleRelabelsAndRedrawsEveryOpenDocument) {
     start();
     TMDIChild* a = document(QStringLiteral("a.pvo"));
     TMDIChild* b = document(QStringLiteral("b.pvo"));
-    ASSERT_EQ(form->LiveSettings.timeScale, 2u);
+    ASSERT_EQ(form->Settings().LiveSettings().timeScale, 2u);
     const QStringList labelsAt1s = a->Liste->Datensatz(0).XTexte;
     const uint32_t pixelsAt1s = a->Liste->Datensatz(0).PixelProSekunde;
     const QImage pictureB = b->Liste->Datensatz(0).AktuellesBild().copy();
@@ -278,7 +279,7 @@ TEST_F(SettingsDialogTest, UserNameOfAtMost49CharactersAndLiveBarAfterOk) {
     const QString name49 = QStringLiteral("Großkaliber-Übungsgruppe Nord, Schießstand Süd 12");
     ASSERT_EQ(name49.size(), 49);
     settings([&](TForm3& d) {
-        EXPECT_EQ(d.Edit1->text(), form->Config.userName());
+        EXPECT_EQ(d.Edit1->text(), form->Settings().UserName());
         EXPECT_TRUE(d.CheckBox2->isChecked());
         d.Edit1->clear();
         typeText(d.Edit1, name49 + QStringLiteral("XYZ"));
@@ -287,9 +288,9 @@ TEST_F(SettingsDialogTest, UserNameOfAtMost49CharactersAndLiveBarAfterOk) {
         ok(d);
     });
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Ostrevik - ") + name49);
-    EXPECT_EQ(form->Config.userName(), name49);
-    EXPECT_FALSE(form->CGauge1->isVisible());
-    EXPECT_EQ(form->Config.file.liveBarVisible, 0);
+    EXPECT_EQ(form->Settings().UserName(), name49);
+    EXPECT_FALSE(form->LiveBarWidget().isVisible());
+    EXPECT_EQ(form->Settings().Current().liveBarVisible, 0);
     // Without a device, the connection attempt after OK tells so; the
     // settings above were applied nevertheless.
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -302,21 +303,21 @@ TEST_F(SettingsDialogTest, UserNameOfAtMost49CharactersAndLiveBarAfterOk) {
         d.CheckBox2->setChecked(true);
         ok(d);
     });
-    EXPECT_TRUE(form->CGauge1->isVisible());
+    EXPECT_TRUE(form->LiveBarWidget().isVisible());
 }
 
 TEST_F(SettingsDialogTest, OkLeavesAConnectedPortAlone) {
     sim = test::startSimulator(ports, 1);
     start();
-    ASSERT_TRUE(form->Session.ComPort1().Connected());
+    ASSERT_TRUE(form->Session().ComPort1().Connected());
     ASSERT_TRUE(sim->WaitForReceived({0x01, 0x01, 0x6D}, 2s));
     const size_t before = sim->Received().size();
     settings([](TForm3& d) {
         EXPECT_EQ(d.ComComboBox1->ComSelected(), QStringLiteral("COM1"));
         ok(d);
     });
-    EXPECT_TRUE(form->Session.ComPort1().Connected());
-    EXPECT_EQ(form->Session.ComPort1().Port(), QStringLiteral("COM1"));
+    EXPECT_TRUE(form->Session().ComPort1().Connected());
+    EXPECT_EQ(form->Session().ComPort1().Port(), QStringLiteral("COM1"));
     QTest::qWait(50);
     EXPECT_EQ(sim->Received().size(), before);  // not reopened, no bank selection
     EXPECT_TRUE(ui.messages.empty());
@@ -327,7 +328,7 @@ TEST_F(SettingsDialogTest, APortThatCannotBeOpenedIsReportedAndTheSettingsStillA
     // COM2 is present but no serial line.
     test::writeAll(ports.filePath(QStringLiteral("COM2")), QByteArray("not a port"));
     start();
-    ASSERT_TRUE(form->Session.ComPort1().Connected());
+    ASSERT_TRUE(form->Session().ComPort1().Connected());
     settings([](TForm3& d) {
         const int com2 = d.ComComboBox1->findText(QStringLiteral("COM2"));
         ASSERT_GE(com2, 0);
@@ -341,6 +342,6 @@ TEST_F(SettingsDialogTest, APortThatCannotBeOpenedIsReportedAndTheSettingsStillA
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Fehler"));
     EXPECT_EQ(ui.messages[0].buttons, MessageButtons::Ok);
     EXPECT_EQ(ui.messages[1].text, QStringLiteral("Keine Verbindung zur Hardware QTX an COM2 !"));
-    EXPECT_EQ(form->LiveSettings.secondsBeforeShot, 5);
-    EXPECT_FALSE(form->Session.ComPort1().Connected());
+    EXPECT_EQ(form->Settings().LiveSettings().secondsBeforeShot, 5);
+    EXPECT_FALSE(form->Session().ComPort1().Connected());
 }

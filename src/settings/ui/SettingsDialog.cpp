@@ -1,8 +1,8 @@
 #include "settings/ui/SettingsDialog.h"
 
 #include "common/ui/ModalUi.h"
-#include "device/ui/ComComboBox.h"
 #include "device/ComPortError.h"
+#include "device/ui/ComComboBox.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -199,6 +199,21 @@ void TForm3::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
         FormShow();
     }
+}
+
+std::optional<SettingsController::Choice> TForm3::Ask(TCustomComPort& port,
+                                                      const SettingsController::Choice& current) {
+    ComComboBox1->UpdateItems();
+    ComComboBox1->SetComPort(&port);
+    Edit1->setMaxLength(kUserNameMaxChars);
+    Edit1->setText(current.userName);
+    CheckBox2->setChecked(current.liveBarVisible);
+    const int result = modalUi().execDialog(*this);
+    hide();
+    if (result != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return SettingsController::Choice{Edit1->text(), CheckBox2->isChecked()};
 }
 
 void TForm3::FormShow() {

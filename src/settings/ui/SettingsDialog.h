@@ -1,10 +1,13 @@
 #pragma once
 
 #include "settings/DisplaySettings.h"
+#include "settings/SettingsController.h"
 
 #include <QColor>
 #include <QDialog>
 #include <QWidget>
+
+#include <optional>
 
 class QButtonGroup;
 class QCheckBox;
@@ -18,6 +21,7 @@ class QRadioButton;
 namespace ostrevik {
 
 class TComComboBox;
+class TCustomComPort;
 
 // A colour field: a rounded rectangle filled with its colour. Releasing the
 // left mouse button over it asks for a new colour.
@@ -43,14 +47,18 @@ private:
 // "Einstellungen": the drawing settings (colours and pen widths of curve,
 // shot marker and tone-threshold line, marker form and visibility, time
 // scale, seconds shown before the shot), the user's name and the live bar.
-// The dialog writes the drawing settings straight into the live block on OK;
-// the main window prepares the user name, the live bar box and the port box
-// before showing it and applies them afterwards.
+// The dialog writes the drawing settings straight into the live block and
+// applies the chosen port on OK; the user name and the live bar come back as
+// the dialog's answer.
 class TForm3 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm3(DisplaySettings& settings, QWidget* parent = nullptr);
 
+    // Shows the dialog modally for the port and the user's present choice;
+    // the choice on OK, none on Cancel.
+    std::optional<SettingsController::Choice> Ask(TCustomComPort& port,
+                                                  const SettingsController::Choice& current);
     // Fills the controls from the live settings (run on showing).
     void FormShow();
     // Opens the colour dialog for a field; the field keeps its colour when

@@ -57,7 +57,7 @@ int listIndexAt(const AnalysisWindow& w, int tableRow) {
 }
 
 QAction* analysisCommand(TForm1& form) {
-    for (QAction* a : form.Analyse1->actions()) {
+    for (QAction* a : form.Actions().Analyse1->actions()) {
         if (a->objectName() == QLatin1String("AnalyseAnzeigen")) {
             return a;
         }
