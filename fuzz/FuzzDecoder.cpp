@@ -3,6 +3,7 @@
 // grow past its capacity, and a well-formed record after the noise must come
 // through intact.
 #include "FuzzCheck.h"
+#include "ListDocument.h"
 #include "QueuedStreamInput.h"
 #include "device/LiveStreamDecoder.h"
 #include "measurement/Rasters.h"
@@ -25,24 +26,10 @@ struct Link : test::QueuedStreamInput {
     void SetMemoryBank(int, bool) override {}
 };
 
-struct Document : CaptureDocument {
-    DisplaySettings settings = DisplaySettings::defaults();
-    Rasters_t list{50, 4, 60, 60};
-    Document() {
-        list.Einstellungen = &settings;
-        list.Anhaengen();
-    }
-    void RecordStarted() override {}
-    void SetCaptureThreshold(uint32_t t, bool) override { list.Letzter().SetzeTonschwelle(t); }
-    void AppendCaptureSample(uint8_t s) override { list.Letzter().WertAnhaengen(s); }
-    void RecordEnded() override { list.Anhaengen(); }
-    void BatchDone() override {}
-};
-
 struct Host : StreamHost {
     CaptureDocument* doc = nullptr;
     bool answerYes = false;
-    Document* created = nullptr;
+    test::ListDocument* created = nullptr;
     CaptureDocument* ActiveDocument() override { return doc; }
     MessageAnswer Ask(const QString&, const QString&, MessageButtons) override {
         return answerYes ? MessageAnswer::Yes : MessageAnswer::No;
@@ -59,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     Link link;
-    Document document;
+    test::ListDocument document;
     Host host;
     host.created = &document;
     host.answerYes = (data[0] & 1) != 0;

@@ -1,6 +1,7 @@
 #include "device/DeviceSession.h"
 #include "measurement/Rasters.h"
 
+#include "ListDocument.h"
 #include "PortTestSupport.h"
 
 #include <QElapsedTimer>
@@ -29,22 +30,6 @@ using namespace ostrevik::test;
 
 namespace {
 
-// A document whose capture steps work on a real record list.
-struct ListDocument : CaptureDocument {
-    DisplaySettings settings = DisplaySettings::defaults();
-    Rasters_t list{50, 4, 60, 60};
-
-    ListDocument() {
-        list.Einstellungen = &settings;
-        list.Anhaengen();
-    }
-    void RecordStarted() override {}
-    void SetCaptureThreshold(uint32_t t, bool) override { list.Letzter().SetzeTonschwelle(t); }
-    void AppendCaptureSample(uint8_t s) override { list.Letzter().WertAnhaengen(s); }
-    void RecordEnded() override { list.Anhaengen(); }
-    void BatchDone() override {}
-};
-
 // The main window as the session sees it: messages are recorded, records go
 // into one document.
 struct RecordingHost : DeviceHost, StreamHost {
@@ -53,7 +38,7 @@ struct RecordingHost : DeviceHost, StreamHost {
     int messages = 0;
     bool hardwareMenu = false;
     bool serviceMenus = false;
-    ListDocument doc;
+    test::ListDocument doc;
     std::function<void(uint32_t)> onLiveValue;
 
     MessageAnswer Message(const QString& t, const QString& c, MessageButtons) override {

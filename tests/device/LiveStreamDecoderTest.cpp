@@ -1,6 +1,7 @@
 #include "device/LiveStreamDecoder.h"
 #include "measurement/Rasters.h"
 
+#include "ListDocument.h"
 #include "QueuedStreamInput.h"
 
 #include <gtest/gtest.h>
@@ -30,32 +31,6 @@ struct QueueLink : test::QueuedStreamInput {
         EXPECT_FALSE(send);
         banks.push_back(bank);
     }
-};
-
-// A document whose capture steps work on a real record list.
-struct ListDocument : CaptureDocument {
-    DisplaySettings settings = DisplaySettings::defaults();
-    Rasters_t list{50, 4, 60, 60};
-    int starts = 0;
-    int batches = 0;
-    int repaints = 0;
-    bool changed = false;
-
-    ListDocument() {
-        list.Einstellungen = &settings;
-        list.Anhaengen();
-    }
-    void RecordStarted() override { ++starts; }
-    void SetCaptureThreshold(uint32_t t, bool repaint) override {
-        list.Letzter().SetzeTonschwelle(t);
-        repaints += repaint ? 1 : 0;
-    }
-    void AppendCaptureSample(uint8_t s) override {
-        list.Letzter().WertAnhaengen(s);
-        changed = true;
-    }
-    void RecordEnded() override { list.Anhaengen(); }
-    void BatchDone() override { ++batches; }
 };
 
 struct Host : StreamHost {
@@ -97,7 +72,7 @@ protected:
 
     QueueLink link;
     Host host;
-    ListDocument doc;
+    test::ListDocument doc;
     LiveStreamDecoder decoder{link, host};
 };
 
