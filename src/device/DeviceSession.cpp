@@ -204,6 +204,11 @@ void DeviceSession::AfterOpen() {
         SendByte(Command::StreamResume);
         decoder_.ResumeSent();
     }
+    // The rest of a record the device went on with is waited for from now,
+    // not from when the line went.
+    if (decoder_.Skipping()) {
+        decoder_.Resync();
+    }
     SetMemoryBank(memoryBank_, true);
 }
 
@@ -424,8 +429,7 @@ void DeviceSession::FeedWaiting() {
     }
 }
 
-bool DeviceSession::SettleStream(ExchangeScope& scope) {
-    const Clock::time_point deadline = Clock::now() + Line::kDrainLimit;
+bool DeviceSession::AwaitQuietLine(Clock::time_point deadline) {
     // Between records a record the device has just begun may still be on its
     // way (in a USB adapter's buffer): the line must be quiet first. Bytes
     // waiting are the stream's and go to the decoder.
@@ -446,6 +450,13 @@ bool DeviceSession::SettleStream(ExchangeScope& scope) {
             return false;
         }
         std::this_thread::sleep_for(kPoll);
+    }
+    return true;
+}
+
+bool DeviceSession::SettleStream(ExchangeScope& scope) {
+    if (!AwaitQuietLine(Clock::now() + Line::kDrainLimit)) {
+        return false;
     }
     // A record is under way: the device is paused, and what it sent before
     // it stopped is taken in. The time limit comes first, so that a line
@@ -469,6 +480,19 @@ bool DeviceSession::SettleStream(ExchangeScope& scope) {
         std::this_thread::sleep_for(kPoll);
     }
     return true;
+}
+
+bool DeviceSession::TakeUpInFlight() {
+    if (port_.Connected() && !probing_ && !decoder_.Busy() && exchangeDepth_ == 0) {
+        try {
+            // What waits on the line, or is still on its way, is looked at
+            // first: a take-up may have begun a moment ago.
+            AwaitQuietLine(Clock::now() + Line::kDrainLimit);
+        } catch (const EComPort&) {
+            // A port that fails says nothing about the take-up.
+        }
+    }
+    return decoder_.InsideRecord();
 }
 
 void DeviceSession::DropWaiting(int count) {
@@ -495,6 +519,14 @@ QByteArray DeviceSession::RunExchange(const ExchangeSpec& spec) {
 
     Write(spec.command, spec.echo == Echo::Trace);
     WaitWithoutEvents(spec.wait);
+    if (scope.Held() && spec.replyLength > 0) {
+        // The paused device sent nothing but what was still in its UART and
+        // then its answer: bytes before the answer are the record's.
+        const int early = port_.InputCount() - spec.replyLength;
+        if (early > 0) {
+            decoder_.ComPort1RxChar(early);
+        }
+    }
     const int readLength = std::max(spec.readLength, 0);
     QByteArray reply(readLength, '\0');
     const int got =

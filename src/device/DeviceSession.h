@@ -91,8 +91,9 @@ public:
     void ReadOutBank();
     void ClearBankOnDevice();
     void SendMeasure() override;
-    // True while a take-up is coming in.
-    bool TakeUpInFlight() const { return decoder_.InsideRecord(); }
+    // True while a take-up is coming in; what waits on the line, or is on
+    // its way, is looked at first.
+    bool TakeUpInFlight();
     // Ports the last search could not open because they were busy or not
     // permitted, in the order probed.
     const QList<PortDiagnosis>& UnopenedPorts() const { return unopenedPorts_; }
@@ -146,6 +147,9 @@ private:
     // Hands the waiting stream bytes to the decoder; pauses a record in
     // flight and takes in what is still on the line. True when it paused.
     bool SettleStream(ExchangeScope& scope);
+    // Hands waiting bytes to the decoder until the line has been quiet for a
+    // while; true as soon as a record is under way (or its rest is skipped).
+    bool AwaitQuietLine(std::chrono::steady_clock::time_point deadline);
     void FeedWaiting();
     void DropWaiting(int count);
     // The line was lost: close, keep the cut take-up, look for the device.

@@ -227,6 +227,8 @@ void LiveStreamDecoder::Resync() {
     skipping_ = true;
     skippedBefore_ = 0;
     reportedThreshold_ = -1;
+    // The rest of such a record is waited for a second from now.
+    lastByte_ = clock_();
 }
 
 void LiveStreamDecoder::Skip(uint8_t b) {
@@ -285,9 +287,7 @@ void LiveStreamDecoder::PortClosed() {
     host_.ShowLiveValue(0);
     // Whatever the device sends when the line is back may be the rest of a
     // record it went on with meanwhile.
-    skipping_ = true;
-    skippedBefore_ = 0;
-    reportedThreshold_ = -1;
+    Resync();
     if (StreamPaused) {
         // Closed while paused by us: the flag must not keep the next
         // connection from ever pausing or resuming the device.
@@ -311,7 +311,10 @@ void LiveStreamDecoder::Watch(Clock::time_point now) {
         lastArrivals_ = arrivals;
         lastByte_ = now;
     }
-    if (busy_ || StreamPaused || now - lastByte_ < kRecordSilence || link_.InputCount() > 0) {
+    // While a dialog has a claim on the line the device works for it (a zero
+    // calibration measures nothing): its silence ends no record.
+    if (busy_ || StreamPaused || idleReceiver_ || now - lastByte_ < kRecordSilence ||
+        link_.InputCount() > 0) {
         return;
     }
     if (skipping_) {

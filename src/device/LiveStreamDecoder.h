@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/Messages.h"
-#include "device/DeviceProtocol.h"
 #include "device/CaptureDocument.h"
+#include "device/DeviceProtocol.h"
 
 #include <QString>
 

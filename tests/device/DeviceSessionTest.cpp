@@ -395,6 +395,25 @@ TEST_F(ExchangeTest, ARecordOnItsWayIsPausedBeforeTheCommand) {
     EXPECT_EQ(seen.left(2), QByteArray("\x11\x62"));
 }
 
+// A device slow to react to the pause: the samples still in its UART come
+// after the program has found the line quiet, right before the answer. They
+// are the record's, and the answer stays the answer.
+TEST_F(ExchangeTest, SamplesArrivingBeforeALateAnswerStayTheRecords) {
+    stream(QByteArray("\x02\x50\x10", 3));
+    std::thread slow([&] {
+        readUntil('\x62');
+        device.write(
+            QByteArray("\x33\x03"
+                       "ABCDEFGHIJ",
+                       12));
+    });
+    const QByteArray reply = session.Exchange(Exchanges::ReadVariables(10));
+    slow.join();
+    EXPECT_EQ(reply, QByteArray("ABCDEFGHIJ"));
+    ASSERT_EQ(host.doc.list.Anzahl(), 2);
+    EXPECT_EQ(samples(0), (std::vector<uint8_t>{0x10, 0x33}));
+}
+
 // A device that ignores the pause, or a line that keeps sending, holds the
 // window no longer than the drain's time limit.
 TEST_F(ExchangeTest, AChatteringLineDoesNotHoldTheWindow) {

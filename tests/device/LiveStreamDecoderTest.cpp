@@ -294,8 +294,11 @@ TEST_F(WatchTest, ASilentRecordEndsAsARecordOfItsOwnAndTheNextIsAskedFor) {
     EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x6D}));
     EXPECT_EQ(decoder.StreamState, LiveStreamDecoder::Idle);
 
-    // Its rest after all: not merged into anything, and its end asks again.
-    receive({0x30, 0x03});
+    // Its rest after all, late: not merged into anything, not read as
+    // messages, and its end asks again.
+    watch(1850);
+    watch(2400);
+    receive({0x02, 0x30, 0x03});
     EXPECT_EQ(doc.list.Anzahl(), 2);
     EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x6D, 0x6D}));
     receive({0x03});  // noise between records asks nothing
