@@ -16,7 +16,7 @@ QByteArray flag(bool on) {
 
 }  // namespace
 
-QByteArray takeUpsCsv(const SessionAnalysis& analysis) {
+QByteArray takeUpsCsv(const SessionAnalysis& analysis, const SessionScores* scores) {
     QByteArray out = "Nr;Schuss;Tonschwelle";
     for (Metric m : kMetrics) {
         out += kSeparator;
@@ -25,6 +25,9 @@ QByteArray takeUpsCsv(const SessionAnalysis& analysis) {
     for (Tag t : kTags) {
         out += kSeparator;
         out += tagName(t).toUtf8();
+    }
+    if (scores) {
+        out += ";Ring";
     }
     out += '\n';
     for (const TakeUpMetrics& row : analysis.rows) {
@@ -40,6 +43,12 @@ QByteArray takeUpsCsv(const SessionAnalysis& analysis) {
         for (Tag t : kTags) {
             out += kSeparator;
             out += flag(row.has(t));
+        }
+        if (scores) {
+            out += kSeparator;
+            if (const auto it = scores->find(row.number()); it != scores->end() && row.hasShot()) {
+                out += ringText(it->second.ring).toUtf8();
+            }
         }
         out += '\n';
     }
@@ -87,12 +96,12 @@ QString csvPrefixFor(const QString& chosenPath) {
 }
 
 CsvExportResult writeCsvExport(const QString& prefix, const SessionAnalysis& analysis,
-                               const Rasters_t& list) {
+                               const Rasters_t& list, const SessionScores* scores) {
     const CsvFileNames names = csvFileNames(prefix);
     CsvExportResult result;
     // Both files are made in memory first, so nothing is written when there
     // is not even room to make them.
-    const QByteArray takeUps = takeUpsCsv(analysis);
+    const QByteArray takeUps = takeUpsCsv(analysis, scores);
     const QByteArray samples = samplesCsv(list);
     const FileContent files[] = {{names.takeUps, takeUps}, {names.samples, samples}};
     const FileWriteResult w = writeFilesAtomically(files);

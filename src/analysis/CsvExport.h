@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/SessionAnalysis.h"
+#include "analysis/TakeUpScore.h"
 #include "common/AtomicFile.h"
 
 #include <QByteArray>
@@ -15,8 +16,9 @@ class Rasters_t;
 
 // One line per completed take-up: Nr;Schuss;Tonschwelle;<the metrics in
 // their column order>;Zucken;Nachlassen;Unruhig. Schuss and the tags are 0 or
-// 1, Tonschwelle is the raw byte.
-QByteArray takeUpsCsv(const SessionAnalysis& analysis);
+// 1, Tonschwelle is the raw byte. Given the session's scores, a last column
+// Ring follows, empty for a take-up without a score.
+QByteArray takeUpsCsv(const SessionAnalysis& analysis, const SessionScores* scores = nullptr);
 
 // One line per sample of every completed record: Nr;Index;Zeit_s;Wert;Druck;
 // Schuss. Zeit_s with three decimals, Wert the raw byte, Druck its percentage
@@ -42,6 +44,6 @@ struct CsvExportResult {
 // Writes both files or neither: when one cannot be written, no file of the
 // pair is left under its name and an earlier pair stays as it was.
 CsvExportResult writeCsvExport(const QString& prefix, const SessionAnalysis& analysis,
-                               const Rasters_t& list);
+                               const Rasters_t& list, const SessionScores* scores = nullptr);
 
 }  // namespace ostrevik

@@ -24,6 +24,8 @@ Summary summarize(std::span<const double> values);
 
 // The 97.5 % quantile of Student's t distribution, the factor of a two-sided
 // 95 % interval. Small samples need it: with 5 values it is 2.78, not 1.96.
-double tQuantile975(int degreesOfFreedom);
+// Degrees of freedom need not be whole (Welch's difference of two means has
+// such); not a number for none above 0.
+double tQuantile975(double degreesOfFreedom);
 
 }  // namespace ostrevik
