@@ -190,7 +190,7 @@ void BM_TakeUpEnd(benchmark::State& state) {
 }
 BENCHMARK(BM_TakeUpEnd)
     ->ArgNames({"takeups", "tab"})
-    ->ArgsProduct({{1000}, {-1, 0, 1, 2}})
+    ->ArgsProduct({{1000, 10000}, {-1, 0, 1, 2}})
     ->Iterations(10)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime();
