@@ -115,7 +115,7 @@ struct Session {
 };
 
 // The window as the menu command opens it, on the tab of the argument
-// (none for -1), painted.
+// (none for -1), painted. It goes with the document.
 AnalysisWindow* openOn(Session& s, int tab) {
     if (tab < 0) {
         return nullptr;
@@ -146,6 +146,7 @@ void BM_OpenWindow(benchmark::State& state) {
         }
         state.SetIterationTime(cpuSeconds() - start);
         paints = counter.count;
+        // Gone, so that the next iteration opens a window anew.
         delete w;
     }
     state.counters["paints"] = paints;
@@ -186,7 +187,6 @@ void BM_TakeUpEnd(benchmark::State& state) {
         paints += (counter ? counter->count : 0) - before;
     }
     state.counters["paints"] = benchmark::Counter(paints, benchmark::Counter::kAvgIterations);
-    delete w;
 }
 BENCHMARK(BM_TakeUpEnd)
     ->ArgNames({"takeups", "tab"})
@@ -251,7 +251,6 @@ void BM_LiveTakeUp(benchmark::State& state) {
         benchmark::Counter(paintsWhileSampling, benchmark::Counter::kAvgIterations);
     state.counters["paints_end"] =
         benchmark::Counter(paintsAfterEnd, benchmark::Counter::kAvgIterations);
-    delete w;
 }
 BENCHMARK(BM_LiveTakeUp)
     ->ArgNames({"takeups", "tab"})
