@@ -80,6 +80,7 @@ struct TakeUpMetrics {
     bool Nachlassen = false;
     bool Unruhig = false;
 
+    bool operator==(const TakeUpMetrics&) const = default;
     bool hasShot() const { return shotIndex >= 0; }
     // The record's number as the document window shows it (from 1).
     int number() const { return listIndex + 1; }

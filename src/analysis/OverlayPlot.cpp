@@ -91,7 +91,63 @@ int highlightedCurve(const ShotOverlay& o, const std::optional<int>& listIndex) 
     return -1;
 }
 
+// The thin, half-transparent curves of [from, to), but the highlighted one.
+int paintThinCurves(QPainter& p, const PlotMapping& m, const ShotOverlay& o, int from, int to,
+                    int highlighted) {
+    int painted = 0;
+    for (int i = from; i < to; ++i) {
+        if (i != highlighted) {
+            p.drawPolyline(curvePoints(o.curves[static_cast<size_t>(i)], m));
+            ++painted;
+        }
+    }
+    return painted;
+}
+
 }  // namespace
+
+bool OverlayCurveCache::paintCurves(QPainter& p, const PlotMapping& m, const ShotOverlay& o,
+                                    const QPen& pen, int highlighted) {
+    auto* target = dynamic_cast<QImage*>(p.device());
+    if (!target || p.transform().type() > QTransform::TxNone) {
+        return false;
+    }
+    const int newest = static_cast<int>(o.curves.size()) - 1;
+    Key key;
+    key.curveSeries = o.curveSeries;
+    key.pixels = target->size();
+    key.pixelRatio = target->devicePixelRatio();
+    key.area = m.area();
+    key.xMin = m.xMin();
+    key.xMax = m.xMax();
+    key.unit = m.unit();
+    key.clip = p.hasClipping() ? p.clipBoundingRect() : QRectF();
+    key.color = pen.color().rgba();
+    key.width = pen.widthF();
+    key.highlighted = highlighted;
+    if (!(key == key_) || drawn_ > std::max(newest, 0)) {
+        key_ = key;
+        image_ = QImage(key.pixels, QImage::Format_ARGB32_Premultiplied);
+        image_.setDevicePixelRatio(key.pixelRatio);
+        image_.fill(Qt::transparent);
+        drawn_ = 0;
+        ++redraws_;
+    }
+    if (drawn_ < newest) {
+        // Painted as they would be painted straight onto the plot.
+        QPainter layer(&image_);
+        if (!key.clip.isNull()) {
+            layer.setClipRect(key.clip);
+        }
+        layer.setRenderHints(p.renderHints());
+        layer.setPen(pen);
+        layer.setBrush(Qt::NoBrush);
+        curvesPainted_ += paintThinCurves(layer, m, o, drawn_, newest, highlighted);
+        drawn_ = newest;
+    }
+    p.drawImage(QPointF(0, 0), image_);
+    return true;
+}
 
 PlotMapping overlayMapping(const QRectF& target, const ShotOverlay& o,
                            const QFontMetricsF& metrics) {
@@ -102,7 +158,7 @@ PlotMapping overlayMapping(const QRectF& target, const ShotOverlay& o,
 }
 
 PlotMapping paintOverlay(QPainter& p, const QRectF& target, const ShotOverlay& o,
-                         const OverlayStyle& style) {
+                         const OverlayStyle& style, OverlayCurveCache* cache) {
     const QFontMetricsF fm(p.font(), p.device());
     const PlotMapping m = overlayMapping(target, o, fm);
     const double u = m.unit();
@@ -133,11 +189,10 @@ PlotMapping paintOverlay(QPainter& p, const QRectF& target, const ShotOverlay& o
     const int highlighted = highlightedCurve(o, style.highlightedListIndex);
     QColor faint = curveColor;
     faint.setAlpha(70);
-    p.setPen(QPen(faint, u));
-    for (int i = 0; i < newest; ++i) {
-        if (i != highlighted) {
-            p.drawPolyline(curvePoints(o.curves[static_cast<size_t>(i)], m));
-        }
+    const QPen thin(faint, u);
+    if (!cache || !cache->paintCurves(p, m, o, thin, highlighted)) {
+        p.setPen(thin);
+        paintThinCurves(p, m, o, 0, newest, highlighted);
     }
 
     if (o.meanThreshold) {

@@ -4,6 +4,9 @@
 #include "analysis/SessionAnalysis.h"
 #include "settings/DisplaySettings.h"
 
+#include <QImage>
+#include <QPen>
+
 #include <optional>
 
 class QPainter;
@@ -18,6 +21,48 @@ struct OverlayStyle {
     std::optional<int> highlightedListIndex;  // the take-up selected in the window
 };
 
+// The thin curves of the overlay kept as a picture of their own, for a screen
+// that paints the overlay again after every take-up: then only the curves
+// that are not in the picture yet are drawn into it, and the picture is laid
+// over the band. It is drawn anew when the size, the curves' look, the
+// highlighted take-up or the take-ups before change (another curve series).
+class OverlayCurveCache {
+public:
+    // Lays the thin curves (all but the newest and the highlighted one,
+    // index into overlay.curves or -1) with pen over what painter has
+    // painted, after drawing into the picture what it lacks. False, with
+    // nothing painted, where a picture cannot stand in for the curves: a
+    // painter on anything but an image, or with a transformation.
+    bool paintCurves(QPainter& painter, const PlotMapping& mapping, const ShotOverlay& overlay,
+                     const QPen& pen, int highlighted);
+
+    // Curves drawn into the picture so far, and how often it was begun anew.
+    int curvesPainted() const { return curvesPainted_; }
+    int redraws() const { return redraws_; }
+
+private:
+    // What the picture shows, but for the number of curves.
+    struct Key {
+        uint64_t curveSeries = 0;
+        QSize pixels;
+        qreal pixelRatio = 1.0;
+        QRectF area;
+        double xMin = 0.0;
+        double xMax = 0.0;
+        double unit = 0.0;
+        QRectF clip;
+        QRgb color = 0;
+        double width = 0.0;
+        int highlighted = -1;
+        bool operator==(const Key&) const = default;
+    };
+    QImage image_;
+    Key key_;
+    int drawn_ = 0;  // the picture holds the thin ones of curves [0, drawn_)
+    int curvesPainted_ = 0;
+    int redraws_ = 0;
+};
+
 // Where the overlay's plot lies in target for a font (the painter's font on
 // its device): time in seconds from the shot on x, pressure 0..100 % on y.
 PlotMapping overlayMapping(const QRectF& target, const ShotOverlay& overlay,
@@ -27,9 +72,10 @@ PlotMapping overlayMapping(const QRectF& target, const ShotOverlay& overlay,
 // page): white background, grid and labels, the +-1 SD band, every take-up
 // thin and half-transparent, the mean tone threshold, the shot at 0, the mean
 // curve, the highlighted take-up and, on top, the newest one. Returns the
-// mapping it painted with.
+// mapping it painted with. With a cache, on an image, the thin curves come
+// from the cache.
 PlotMapping paintOverlay(QPainter& painter, const QRectF& target, const ShotOverlay& overlay,
-                         const OverlayStyle& style);
+                         const OverlayStyle& style, OverlayCurveCache* cache = nullptr);
 
 // The list index of the take-up whose painted curve passes nearest to pixel,
 // if one passes within maxDistance screen pixels; of equally near curves the

@@ -3,60 +3,11 @@
 #include "measurement/Rasters.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 namespace ostrevik {
 namespace {
-
-// Sums per offset in raw units: integers add up exactly, so a band over
-// identical take-ups is exactly zero wide.
-struct MeanAccumulator {
-    int64_t count = 0;
-    int64_t sum = 0;
-    int64_t squares = 0;
-};
-
-std::vector<MeanPoint> meanCurve(std::span<const TakeUpRecord> records,
-                                 std::span<const TakeUpMetrics> rows, int first, int last) {
-    std::vector<MeanAccumulator> acc(static_cast<size_t>(last - first + 1));
-    for (size_t r = 0; r < rows.size(); ++r) {
-        const int s = rows[r].shotIndex;
-        if (s < 0) {
-            continue;
-        }
-        const auto samples = records[r].samples;
-        const int n = static_cast<int>(samples.size());
-        const int from = std::max(first, -s);
-        const int to = std::min(last, n - 1 - s);
-        for (int k = from; k <= to; ++k) {
-            const int v = samples[static_cast<size_t>(s + k)];
-            if (v == kShotMark) {
-                continue;
-            }
-            MeanAccumulator& a = acc[static_cast<size_t>(k - first)];
-            ++a.count;
-            a.sum += v;
-            a.squares += v * v;
-        }
-    }
-    std::vector<MeanPoint> mean(acc.size());
-    for (size_t i = 0; i < acc.size(); ++i) {
-        const MeanAccumulator& a = acc[i];
-        MeanPoint& m = mean[i];
-        m.count = static_cast<int>(a.count);
-        if (a.count == 0) {
-            continue;
-        }
-        m.mean = pressurePercent(static_cast<double>(a.sum) / static_cast<double>(a.count));
-        if (a.count > 1) {
-            const int64_t numerator = a.count * a.squares - a.sum * a.sum;
-            const double variance =
-                static_cast<double>(numerator) / static_cast<double>(a.count * (a.count - 1));
-            m.sd = pressurePercent(std::sqrt(std::max(variance, 0.0)));
-        }
-    }
-    return mean;
-}
 
 // Root mean square of the record's pressure minus the mean curve over the
 // 2 s before the shot, over the offsets where the record has a pressure.
@@ -116,61 +67,115 @@ const MeanPoint* ShotOverlay::meanAt(int offset) const {
     return &mean[static_cast<size_t>(i)];
 }
 
-SessionAnalysis analyseTakeUps(std::span<const TakeUpRecord> records, int secondsBeforeShot,
-                               const AnalysisSettings& settings) {
-    SessionAnalysis a;
-    a.settings = settings;
+SessionAnalyser::SessionAnalyser(int secondsBeforeShot, const AnalysisSettings& settings) {
+    // Every analysis from scratch starts a series of curves of its own.
+    static std::atomic<uint64_t> lastSeries{0};
+    analysis_.settings = settings;
     // The display setting comes from the configuration file unchecked; a
     // damaged value must not make the overlay reach back by years.
     const int before = std::clamp(secondsBeforeShot, 1, 99) * kSamplesPerSecond;
-    ShotOverlay& o = a.overlay;
+    ShotOverlay& o = analysis_.overlay;
+    o.curveSeries = ++lastSeries;
     o.firstOffset = -before;
     o.lastOffset = kOverlayAfterShot;
     o.meanFirstOffset = std::min(o.firstOffset, -kAbweichungSamples);
+    o.mean.resize(static_cast<size_t>(o.lastOffset - o.meanFirstOffset + 1));
+    sums_.resize(o.mean.size());
+}
 
+void SessionAnalyser::append(std::span<const TakeUpRecord> records) {
+    SessionAnalysis& a = analysis_;
+    ShotOverlay& o = a.overlay;
+    const size_t from = a.rows.size();
+    if (records.size() <= from) {
+        return;
+    }
     a.rows.reserve(records.size());
-    int64_t thresholdSum = 0;
-    int shots = 0;
-    for (size_t i = 0; i < records.size(); ++i) {
+    for (size_t i = from; i < records.size(); ++i) {
         TakeUpMetrics m = measureTakeUp(records[i].threshold, records[i].samples);
         m.listIndex = static_cast<int>(i);
-        if (m.hasShot()) {
-            thresholdSum += m.Tonschwelle;
-            ++shots;
-        } else {
-            ++o.withoutShot;
-        }
-        a.rows.push_back(m);
-    }
-    if (shots > 0) {
-        o.meanThreshold = pressurePercent(static_cast<double>(thresholdSum) / shots);
-    }
-    o.mean = meanCurve(records, a.rows, o.meanFirstOffset, o.lastOffset);
-
-    std::vector<double> abweichungen;
-    o.curves.reserve(static_cast<size_t>(shots));
-    for (size_t i = 0; i < a.rows.size(); ++i) {
-        TakeUpMetrics& m = a.rows[i];
         if (!m.hasShot()) {
+            ++o.withoutShot;
+            a.rows.push_back(m);
             continue;
         }
+        thresholdSum_ += m.Tonschwelle;
+        const int s = m.shotIndex;
+        const auto samples = records[i].samples;
+        const int n = static_cast<int>(samples.size());
+        for (int k = std::max(o.meanFirstOffset, -s); k <= std::min(o.lastOffset, n - 1 - s); ++k) {
+            const int v = samples[static_cast<size_t>(s + k)];
+            if (v == kShotMark) {
+                continue;
+            }
+            MeanSums& sum = sums_[static_cast<size_t>(k - o.meanFirstOffset)];
+            ++sum.count;
+            sum.sum += v;
+            sum.squares += v * v;
+        }
+        a.rows.push_back(m);
         o.curves.push_back(alignedCurve(records[i], m, static_cast<int>(i), o));
-        m.Abweichung = abweichung(records[i], m.shotIndex, o);
+    }
+
+    const auto shots = static_cast<int64_t>(o.curves.size());
+    if (shots > 0) {
+        o.meanThreshold =
+            pressurePercent(static_cast<double>(thresholdSum_) / static_cast<double>(shots));
+    }
+    for (size_t i = 0; i < sums_.size(); ++i) {
+        const MeanSums& sum = sums_[i];
+        MeanPoint& p = o.mean[i];
+        p.count = static_cast<int>(sum.count);
+        if (sum.count == 0) {
+            continue;
+        }
+        p.mean = pressurePercent(static_cast<double>(sum.sum) / static_cast<double>(sum.count));
+        if (sum.count > 1) {
+            const int64_t numerator = sum.count * sum.squares - sum.sum * sum.sum;
+            const double variance =
+                static_cast<double>(numerator) / static_cast<double>(sum.count * (sum.count - 1));
+            p.sd = pressurePercent(std::sqrt(std::max(variance, 0.0)));
+        }
+    }
+
+    // The mean has moved: every take-up's distance from it is measured anew.
+    std::vector<double> abweichungen;
+    abweichungen.reserve(o.curves.size());
+    for (const AlignedCurve& c : o.curves) {
+        TakeUpMetrics& m = a.rows[static_cast<size_t>(c.row)];
+        m.Abweichung = abweichung(records[static_cast<size_t>(c.row)], m.shotIndex, o);
         if (m.Abweichung) {
             abweichungen.push_back(*m.Abweichung);
         }
     }
     a.abweichung = summarize(abweichungen);
+    judge();
+}
+
+void SessionAnalyser::setSettings(const AnalysisSettings& settings) {
+    analysis_.settings = settings;
+    judge();
+}
+
+void SessionAnalyser::judge() {
+    SessionAnalysis& a = analysis_;
+    const AnalysisSettings& settings = a.settings;
+    a.unruhigLimit.reset();
     if (a.abweichung.mean && a.abweichung.sd) {
         a.unruhigLimit = *a.abweichung.mean + settings.unruhigSd * *a.abweichung.sd;
     }
-
     for (TakeUpMetrics& m : a.rows) {
         m.Zucken = m.Anstieg_200 && *m.Anstieg_200 > settings.zuckenAnstieg;
         m.Nachlassen = m.Halt_160 && *m.Halt_160 < settings.nachlassenHalt;
         m.Unruhig = m.Abweichung && a.unruhigLimit && *m.Abweichung > *a.unruhigLimit;
     }
-    return a;
+}
+
+SessionAnalysis analyseTakeUps(std::span<const TakeUpRecord> records, int secondsBeforeShot,
+                               const AnalysisSettings& settings) {
+    SessionAnalyser analyser(secondsBeforeShot, settings);
+    analyser.append(records);
+    return analyser.takeAnalysis();
 }
 
 SessionAnalysis analyseDocument(const Rasters_t& list, int secondsBeforeShot,

@@ -52,6 +52,10 @@ struct ShotOverlay {
     std::vector<MeanPoint> mean;          // meanFirstOffset .. lastOffset
     std::optional<double> meanThreshold;  // mean tone threshold of the curves, %
     int withoutShot = 0;                  // completed take-ups left out (no shot)
+    // Names this series of curves: each analysis from scratch has a number of
+    // its own, and take-ups appended to it keep it. A picture of the curves
+    // with the same number needs only the curves it does not have yet.
+    uint64_t curveSeries = 0;
 
     double firstSecond() const { return firstOffset * kSecondsPerSample; }
     double lastSecond() const { return lastOffset * kSecondsPerSample; }
@@ -77,9 +81,49 @@ struct TakeUpRecord {
     std::span<const uint8_t> samples;
 };
 
-// Analyses take-ups given in document order (listIndex = position).
-// secondsBeforeShot is the display setting of the same name: how far the
-// overlay reaches before the shot; it is held to 1..99 s.
+// Keeps the analysis of a document current while take-ups are added at its
+// end, as they are during a session: a new take-up is measured alone, its
+// curve joins the overlay and its samples the running sums of the mean per
+// time slot. What is measured against the mean (Abweichung) and the tags
+// judged against the whole document are renewed for every take-up, a pass
+// over 2 s of each.
+class SessionAnalyser {
+public:
+    // secondsBeforeShot is the display setting of the same name: how far the
+    // overlay reaches before the shot; it is held to 1..99 s.
+    SessionAnalyser(int secondsBeforeShot, const AnalysisSettings& settings);
+    SessionAnalyser(SessionAnalyser&&) = default;
+    SessionAnalyser& operator=(SessionAnalyser&&) = default;
+
+    // records: the take-ups in document order (listIndex = position), of
+    // which the first analysis().rows.size() are the ones analysed before,
+    // unchanged. Analyses the others and renews what depends on all of them.
+    void append(std::span<const TakeUpRecord> records);
+    // Judges the tags anew with other thresholds; the metrics stay.
+    void setSettings(const AnalysisSettings& settings);
+
+    const SessionAnalysis& analysis() const { return analysis_; }
+    // Hands the analysis over; the analyser is of no further use.
+    SessionAnalysis takeAnalysis() { return std::move(analysis_); }
+
+private:
+    // Sums per offset in raw units: integers add up exactly, so a band over
+    // identical take-ups is exactly zero wide, and a mean renewed after each
+    // take-up is the same as one made over all of them at once.
+    struct MeanSums {
+        int64_t count = 0;
+        int64_t sum = 0;
+        int64_t squares = 0;
+    };
+    void judge();
+
+    SessionAnalysis analysis_;
+    std::vector<MeanSums> sums_;  // one per offset from meanFirstOffset
+    int64_t thresholdSum_ = 0;
+};
+
+// Analyses take-ups given in document order (listIndex = position), as a
+// SessionAnalyser does from none.
 SessionAnalysis analyseTakeUps(std::span<const TakeUpRecord> records, int secondsBeforeShot,
                                const AnalysisSettings& settings);
 // Analyses every completed record of a document's list: all but the last,

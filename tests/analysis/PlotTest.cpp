@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 using namespace ostrevik;
 
 namespace {
@@ -104,6 +107,67 @@ TEST_F(PlotTest, ClickNearACurveFindsItsRecord) {
     const std::vector<TakeUpRecord> twice = {{100, same}, {100, same}};
     const SessionAnalysis b = analyseTakeUps(twice, 2, {});
     EXPECT_EQ(curveNear(b.overlay, m, m.toPixel(-1.0, 50.0)), 1);
+}
+
+// The largest difference of a colour channel between two images.
+int largestDifference(const QImage& a, const QImage& b) {
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            largest = std::max({largest, std::abs(qRed(p) - qRed(q)),
+                                std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
+        }
+    }
+    return largest;
+}
+
+TEST(OverlayCacheTest, TakeUpsAddedOneByOneDrawOnlyTheirCurves) {
+    std::vector<Samples> samples;
+    for (int i = 0; i < 30; ++i) {
+        Samples s = flat(60 + 5 * i);
+        s[static_cast<size_t>(10 + i)] = static_cast<uint8_t>(200 - 3 * i);  // apart from flat
+        samples.push_back(s);
+    }
+    samples[7] = Samples(80, 90);  // no shot
+    std::vector<TakeUpRecord> records;
+    for (const Samples& s : samples) {
+        records.push_back({100, s});
+    }
+    const std::span<const TakeUpRecord> all(records);
+    auto paint = [](const ShotOverlay& o, OverlayCurveCache* cache,
+                    const OverlayStyle& style = {}) {
+        QImage image(900, 500, QImage::Format_RGB32);
+        QPainter p(&image);
+        paintOverlay(p, QRectF(image.rect()), o, style, cache);
+        return image;
+    };
+
+    SessionAnalyser analyser(2, {});
+    OverlayCurveCache cache;
+    QImage live;
+    for (size_t n = 1; n <= all.size(); ++n) {
+        analyser.append(all.first(n));
+        live = paint(analyser.analysis().overlay, &cache);
+    }
+    const ShotOverlay& o = analyser.analysis().overlay;
+    EXPECT_EQ(cache.redraws(), 1);
+    EXPECT_EQ(cache.curvesPainted(), static_cast<int>(o.curves.size()) - 1) << "each once";
+
+    OverlayCurveCache fresh;
+    const SessionAnalysis whole = analyseTakeUps(all, 2, {});
+    EXPECT_TRUE(live == paint(whole.overlay, &fresh)) << "as if opened over all of them";
+    // Laid over the band as a picture, the thin curves blend in other steps
+    // than painted straight onto it: a rounding, no more.
+    EXPECT_LE(largestDifference(live, paint(whole.overlay, nullptr)), 2);
+
+    // Another take-up highlighted leaves the picture out of date.
+    OverlayStyle style;
+    style.highlightedListIndex = 3;
+    const QImage highlighted = paint(o, &cache, style);
+    EXPECT_EQ(cache.redraws(), 2);
+    EXPECT_LE(largestDifference(highlighted, paint(o, nullptr, style)), 2);
 }
 
 TEST(TrendPlotTest, SeriesMeanAndValuesAtKnownPoints) {

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 using namespace ostrevik;
 
@@ -179,6 +180,80 @@ TEST(SessionAnalysisTest, ZuckenAndNachlassenAtTheirThresholds) {
     const SessionAnalysis b = s.analyse(strict);
     EXPECT_FALSE(b.rows[1].Zucken);
     EXPECT_FALSE(b.rows[3].Nachlassen);
+}
+
+// Field by field, doubles exactly: the running sums must give what one pass
+// over all take-ups gives.
+void expectSameAnalysis(const SessionAnalysis& a, const SessionAnalysis& b) {
+    ASSERT_EQ(a.rows.size(), b.rows.size());
+    for (size_t i = 0; i < a.rows.size(); ++i) {
+        EXPECT_TRUE(a.rows[i] == b.rows[i]) << "take-up " << i;
+    }
+    const ShotOverlay& o = a.overlay;
+    const ShotOverlay& p = b.overlay;
+    ASSERT_EQ(o.curves.size(), p.curves.size());
+    for (size_t i = 0; i < o.curves.size(); ++i) {
+        EXPECT_EQ(o.curves[i].row, p.curves[i].row);
+        EXPECT_EQ(o.curves[i].firstOffset, p.curves[i].firstOffset);
+        EXPECT_EQ(o.curves[i].samples, p.curves[i].samples);
+    }
+    ASSERT_EQ(o.mean.size(), p.mean.size());
+    for (size_t i = 0; i < o.mean.size(); ++i) {
+        EXPECT_EQ(o.mean[i].count, p.mean[i].count) << i;
+        EXPECT_EQ(o.mean[i].mean, p.mean[i].mean) << i;
+        EXPECT_EQ(o.mean[i].sd, p.mean[i].sd) << i;
+    }
+    EXPECT_EQ(o.meanThreshold, p.meanThreshold);
+    EXPECT_EQ(o.withoutShot, p.withoutShot);
+    EXPECT_EQ(a.abweichung.mean, b.abweichung.mean);
+    EXPECT_EQ(a.abweichung.sd, b.abweichung.sd);
+    EXPECT_EQ(a.unruhigLimit, b.unruhigLimit);
+}
+
+TEST(SessionAnalysisTest, TakeUpsAppendedOneByOneGiveTheWholeAnalysis) {
+    // Short and long take-ups, shots early and late, none, a second shot mark.
+    std::mt19937 random(7);
+    auto between = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    std::vector<Samples> samples;
+    std::vector<TakeUpRecord> records;
+    for (int i = 0; i < 40; ++i) {
+        Samples r(static_cast<size_t>(between(5, 400)));
+        for (uint8_t& v : r) {
+            v = static_cast<uint8_t>(between(0, 254));
+        }
+        if (i % 7 != 3) {
+            r[static_cast<size_t>(between(0, static_cast<int>(r.size()) - 1))] = kShotMark;
+        }
+        if (i % 11 == 5) {
+            r.back() = kShotMark;
+        }
+        samples.push_back(std::move(r));
+    }
+    for (size_t i = 0; i < samples.size(); ++i) {
+        records.push_back({static_cast<uint32_t>(between(0, 255)), samples[i]});
+    }
+    AnalysisSettings settings;
+    settings.unruhigSd = 0.5;  // some take-ups are "Unruhig"
+    const std::span<const TakeUpRecord> all(records);
+
+    SessionAnalyser analyser(3, settings);
+    const uint64_t series = analyser.analysis().overlay.curveSeries;
+    for (size_t n = 1; n <= all.size(); n += n == 10 ? 5 : 1) {
+        analyser.append(all.first(std::min(n, all.size())));
+        expectSameAnalysis(analyser.analysis(),
+                           analyseTakeUps(all.first(analyser.analysis().rows.size()), 3, settings));
+    }
+    analyser.append(all);
+    EXPECT_EQ(analyser.analysis().overlay.curveSeries, series) << "the same series of curves";
+    EXPECT_NE(analyseTakeUps(all, 3, settings).overlay.curveSeries, series);
+
+    // Other thresholds judge the tags anew, as an analysis with them would.
+    settings.zuckenAnstieg = 5.0;
+    settings.unruhigSd = 0.1;
+    analyser.setSettings(settings);
+    expectSameAnalysis(analyser.analysis(), analyseTakeUps(all, 3, settings));
 }
 
 TEST(SessionAnalysisTest, SeriesOfTheChosenMetric) {

@@ -88,6 +88,11 @@ AnalysisWindow::AnalysisWindow(TMDIChild& document, const QString& settingsPath)
     updateTimer_.setSingleShot(true);
     updateTimer_.setInterval(kUpdateDelayMs);
     connect(&updateTimer_, &QTimer::timeout, this, &AnalysisWindow::refresh);
+    connect(Tabs, &QTabWidget::currentChanged, this, [this] {
+        if (trendStale_ && trendShown()) {
+            updateTrend();
+        }
+    });
     connect(&document, &TMDIChild::RecordsChanged, this, &AnalysisWindow::recordsChanged);
     connect(&document, &QWidget::windowTitleChanged, this, &AnalysisWindow::updateTitle);
     updateTitle();
@@ -114,12 +119,12 @@ QWidget* AnalysisWindow::createOverlayTab() {
         OverlayStyle style;
         style.display = display();
         style.highlightedListIndex = highlighted_;
-        return paintOverlay(p, target, analysis_.overlay, style);
+        return paintOverlay(p, target, analysis().overlay, style, &overlayCurves_);
     });
     Overlay->setObjectName(QStringLiteral("Ueberlagerung"));
     Overlay->setCursor(Qt::CrossCursor);
     connect(Overlay, &PlotView::clicked, this, [this](const QPointF& position) {
-        if (const auto listIndex = curveNear(analysis_.overlay, Overlay->mapping(), position)) {
+        if (const auto listIndex = curveNear(analysis().overlay, Overlay->mapping(), position)) {
             highlight(*listIndex);
         }
     });
@@ -205,6 +210,7 @@ QWidget* AnalysisWindow::createTableTab() {
 
 QWidget* AnalysisWindow::createTrendTab() {
     auto* tab = new QWidget;
+    trendTab_ = tab;
     MetricBox = new QComboBox;
     for (Metric m : kMetrics) {
         MetricBox->addItem(metricHeader(m), static_cast<int>(m));
@@ -225,8 +231,10 @@ QWidget* AnalysisWindow::createTrendTab() {
     SeriesTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SeriesTable->setSelectionMode(QAbstractItemView::NoSelection);
     SeriesTable->verticalHeader()->hide();
-    // A handful of rows: fitting the columns to them costs nothing.
-    SeriesTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The columns fit their contents, fitted once after the cells are set
+    // (fitting them to every row after each cell set would cost the trend's
+    // update a hundred times over).
+    SeriesTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     SeriesTable->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     SeriesTable->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
 
@@ -252,26 +260,64 @@ const DisplaySettings& AnalysisWindow::display() const {
                                                         : defaults;
 }
 
+const SessionAnalysis& AnalysisWindow::analysis() const {
+    static const SessionAnalysis none;
+    return analyser_ ? analyser_->analysis() : none;
+}
+
 void AnalysisWindow::refresh() {
     updateTimer_.stop();
     stale_ = false;
     if (!document_) {
         return;
     }
-    displayUsed_ = display();
-    const size_t before = analysis_.rows.size();
-    analysis_ = analyseDocument(*document_->Liste, displayUsed_.secondsBeforeShot, settings_);
-    if (analysis_.rows.size() < before) {
-        // A record was removed: the ones after it moved up, and the
-        // highlighted index would name another take-up.
-        highlighted_.reset();
+    const DisplaySettings& d = display();
+    const Rasters_t& list = *document_->Liste;
+    const int completed = std::max(list.Anzahl() - 1, 0);
+    std::vector<TakeUpRecord> records;
+    std::vector<AnalysedRecord> identities;
+    records.reserve(static_cast<size_t>(completed));
+    identities.reserve(static_cast<size_t>(completed));
+    for (int i = 0; i < completed; ++i) {
+        const Raster_t& r = list.Datensatz(i);
+        records.push_back({r.Tonschwelle, r.Werte});
+        identities.push_back({reinterpret_cast<uintptr_t>(&r), r.Werte.size(), r.Tonschwelle});
     }
-    TableModel->setRows(analysis_.rows);
-    Caption->setText(overlayCaption(analysis_));
+    // The records analysed before that are still there, in their places.
+    size_t kept = 0;
+    while (kept < analysed_.size() && kept < identities.size() &&
+           analysed_[kept] == identities[kept]) {
+        ++kept;
+    }
+    if (!analyser_ || kept < analysed_.size() ||
+        d.secondsBeforeShot != displayUsed_.secondsBeforeShot) {
+        analyser_.emplace(d.secondsBeforeShot, settings_);
+        if (highlighted_ && *highlighted_ >= static_cast<int>(kept)) {
+            // The highlighted record was removed or has moved: its index
+            // would name another take-up.
+            highlighted_.reset();
+        }
+    } else if (!(analyser_->analysis().settings == settings_)) {
+        analyser_->setSettings(settings_);
+    }
+    analyser_->append(records);
+    analysed_ = std::move(identities);
+    displayUsed_ = d;
+    showAnalysis();
+}
+
+void AnalysisWindow::showAnalysis() {
+    const SessionAnalysis& a = analysis();
+    TableModel->setRows(a.rows);
+    Caption->setText(overlayCaption(a));
     updateLegend();
     updateSelectionText();
     Overlay->invalidate();
-    updateTrend();
+    // A hidden trend waits until its tab is shown.
+    trendStale_ = true;
+    if (trendShown()) {
+        updateTrend();
+    }
 }
 
 void AnalysisWindow::recordsChanged() {
@@ -287,6 +333,8 @@ void AnalysisWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (stale_) {
         refresh();
+    } else if (trendStale_ && trendShown()) {
+        updateTrend();
     }
 }
 
@@ -327,7 +375,11 @@ void AnalysisWindow::thresholdsEdited() {
     settings_.nachlassenHalt = NachlassenBox->value();
     settings_.unruhigSd = UnruhigBox->value();
     saveSettings();
-    refresh();
+    if (analyser_) {
+        // The metrics stay; only the tags are judged anew.
+        analyser_->setSettings(settings_);
+        showAnalysis();
+    }
 }
 
 void AnalysisWindow::trendChoiceEdited() {
@@ -353,8 +405,13 @@ void AnalysisWindow::updateTitle() {
     setWindowTitle(QStringLiteral("Analyse - ") + name);
 }
 
+bool AnalysisWindow::trendShown() const {
+    return Tabs->currentWidget() == trendTab_;
+}
+
 void AnalysisWindow::updateTrend() {
-    trend_ = computeTrend(analysis_, settings_.trendMetric, settings_.seriesLength);
+    trendStale_ = false;
+    trend_ = computeTrend(analysis(), settings_.trendMetric, settings_.seriesLength);
     fillSeriesTable();
     TrendView->invalidate();
 }
@@ -378,13 +435,14 @@ void AnalysisWindow::updateLegend() {
 }
 
 void AnalysisWindow::updateSelectionText() {
-    if (!highlighted_ || *highlighted_ >= static_cast<int>(analysis_.rows.size())) {
+    const SessionAnalysis& analysis = this->analysis();
+    if (!highlighted_ || *highlighted_ >= static_cast<int>(analysis.rows.size())) {
         Selection->setText(
             QStringLiteral("Eine Kurve oder eine Zeile der Einzelwerte anklicken, "
                            "um eine Druckpunktnahme hervorzuheben."));
         return;
     }
-    const TakeUpMetrics& m = analysis_.rows[static_cast<size_t>(*highlighted_)];
+    const TakeUpMetrics& m = analysis.rows[static_cast<size_t>(*highlighted_)];
     QString text = QStringLiteral("Druckpunktnahme ") + numberText(m) + QStringLiteral(": ");
     if (!m.hasShot()) {
         Selection->setText(text + QStringLiteral("ohne Schuss, nicht in der Überlagerung"));
@@ -407,19 +465,44 @@ void AnalysisWindow::updateSelectionText() {
 void AnalysisWindow::fillSeriesTable() {
     const Metric metric = trend_.metric;
     const QString unit = QStringLiteral(" (") + metricUnit(metric) + QLatin1Char(')');
-    SeriesTable->setHorizontalHeaderLabels(
-        {QStringLiteral("Serie"), QStringLiteral("Druckpunktnahmen"), QStringLiteral("Werte"),
-         QStringLiteral("Mittelwert") + unit, QStringLiteral("SD") + unit});
-    SeriesTable->setRowCount(static_cast<int>(trend_.series.size()) + 1);
-    auto put = [this](int row, int column, const QString& text, bool bold) {
-        auto* item = new QTableWidgetItem(text);
-        item->setTextAlignment(column < 2 ? Qt::AlignCenter : Qt::AlignRight | Qt::AlignVCenter);
-        if (bold) {
-            QFont f = item->font();
-            f.setBold(true);
-            item->setFont(f);
+    const QStringList headers = {QStringLiteral("Serie"), QStringLiteral("Druckpunktnahmen"),
+                                 QStringLiteral("Werte"), QStringLiteral("Mittelwert") + unit,
+                                 QStringLiteral("SD") + unit};
+    bool changed = false;
+    for (int c = 0; c < headers.size() && !changed; ++c) {
+        const QTableWidgetItem* item = SeriesTable->horizontalHeaderItem(c);
+        changed = !item || item->text() != headers[c];
+    }
+    SeriesTable->setHorizontalHeaderLabels(headers);
+    const int rows = static_cast<int>(trend_.series.size()) + 1;
+    changed = changed || SeriesTable->rowCount() != rows;
+    SeriesTable->setRowCount(rows);
+    // After a take-up only its series and the total change: the other cells
+    // are left alone.
+    auto put = [this, &changed](int row, int column, const QString& text, bool bold) {
+        QTableWidgetItem* item = SeriesTable->item(row, column);
+        if (!item) {
+            item = new QTableWidgetItem;
+            item->setTextAlignment(column < 2 ? Qt::AlignCenter
+                                              : Qt::AlignRight | Qt::AlignVCenter);
+            SeriesTable->setItem(row, column, item);
+            changed = true;
         }
-        SeriesTable->setItem(row, column, item);
+        if (item->text() != text) {
+            item->setText(text);
+            changed = true;
+        }
+        if (item->font().bold() != bold) {
+            changed = true;
+            if (bold) {
+                QFont f = item->font();
+                f.setBold(true);
+                item->setFont(f);
+            } else {
+                // The total's row became a series' row.
+                item->setData(Qt::FontRole, QVariant());
+            }
+        }
     };
     auto putRow = [&](int row, const QString& name, int first, int count, const Summary& s,
                       bool bold) {
@@ -437,10 +520,13 @@ void AnalysisWindow::fillSeriesTable() {
     }
     putRow(row, QStringLiteral("Gesamt"), 0, static_cast<int>(trend_.values.size()), trend_.overall,
            true);
+    if (changed) {
+        SeriesTable->horizontalHeader()->resizeSections(QHeaderView::ResizeToContents);
+    }
 }
 
 void AnalysisWindow::highlight(int listIndex) {
-    if (!document_ || listIndex < 0 || listIndex >= static_cast<int>(analysis_.rows.size())) {
+    if (!document_ || listIndex < 0 || listIndex >= static_cast<int>(analysis().rows.size())) {
         return;
     }
     highlighted_ = listIndex;

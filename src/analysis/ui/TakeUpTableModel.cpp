@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace ostrevik {
 namespace {
 
@@ -45,17 +47,49 @@ void TakeUpTableModel::setRows(const std::vector<TakeUpMetrics>& rows) {
         endResetModel();
         return;
     }
-    // Abweichung and its tag depend on every take-up: the old rows change
-    // too, not only the new ones.
-    rows_.assign(rows.begin(), rows.begin() + before);
-    if (before > 0) {
-        emit dataChanged(index(0, 0), index(before - 1, columnCount() - 1));
+    // Abweichung and its tag depend on every take-up, so old rows change too;
+    // the views hear of the cells that did (after a take-up the last two
+    // columns of the rows with a shot), so that a table sorted by another
+    // column is not sorted again.
+    int firstRow = before;
+    int lastRow = -1;
+    int firstColumn = columnCount();
+    int lastColumn = -1;
+    for (int r = 0; r < before; ++r) {
+        const TakeUpMetrics& old = rows_[static_cast<size_t>(r)];
+        const TakeUpMetrics& now = rows[static_cast<size_t>(r)];
+        if (old == now) {
+            continue;
+        }
+        for (int c = 0; c < columnCount(); ++c) {
+            if (!sameCell(old, now, c)) {
+                firstRow = std::min(firstRow, r);
+                lastRow = r;
+                firstColumn = std::min(firstColumn, c);
+                lastColumn = std::max(lastColumn, c);
+            }
+        }
+        rows_[static_cast<size_t>(r)] = now;
+    }
+    if (lastRow >= 0) {
+        emit dataChanged(index(firstRow, firstColumn), index(lastRow, lastColumn));
     }
     if (after > before) {
         beginInsertRows({}, before, after - 1);
         rows_.insert(rows_.end(), rows.begin() + before, rows.end());
         endInsertRows();
     }
+}
+
+bool TakeUpTableModel::sameCell(const TakeUpMetrics& a, const TakeUpMetrics& b, int column) {
+    if (column == kNumberColumn) {
+        return a.listIndex == b.listIndex;
+    }
+    if (column == kTagsColumn) {
+        return a.Zucken == b.Zucken && a.Nachlassen == b.Nachlassen && a.Unruhig == b.Unruhig;
+    }
+    // A row's look (grey without a shot) goes with its shot.
+    return a.value(metricOf(column)) == b.value(metricOf(column)) && a.hasShot() == b.hasShot();
 }
 
 int TakeUpTableModel::rowCount(const QModelIndex& parent) const {

@@ -26,7 +26,8 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     // Takes the rows of a new analysis. More rows than before are appended
-    // to the old ones; fewer (a record was removed) replace them all.
+    // to the old ones, and the old ones' changed cells announced; fewer (a
+    // record was removed) replace them all.
     void setRows(const std::vector<TakeUpMetrics>& rows);
     static int columnOf(Metric metric) { return static_cast<int>(metric) + 1; }
 
@@ -36,6 +37,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    // Whether a cell shows the same for both.
+    static bool sameCell(const TakeUpMetrics& a, const TakeUpMetrics& b, int column);
+
     std::vector<TakeUpMetrics> rows_;
 };
 

@@ -9,7 +9,9 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QMenu>
+#include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -239,4 +241,68 @@ TEST_F(AnalysisWindowTest, FollowsALoadedFileAndARemovedRecord) {
     EXPECT_FALSE(w.highlighted());
     EXPECT_EQ(w.TableModel->rowCount(), 2);
     EXPECT_EQ(w.analysis().overlay.curves.size(), 2u);
+}
+
+TEST_F(AnalysisWindowTest, AfterLiveTakeUpsShowsWhatAWindowOpenedAfresh) {
+    AnalysisWindow w(document, settingsPath);
+    w.show();
+    auto takeUp = [&](int i) {
+        add(i % 4 == 2 ? Samples(50, 90)
+                       : flatShot(static_cast<uint8_t>(80 + 13 * i), 40 + 9 * i, 5 + i),
+            static_cast<uint8_t>(90 + 7 * i));
+        return waitUntil(
+            [&] {
+                return w.analysis().rows.size() ==
+                       static_cast<size_t>(document.Liste->Anzahl() - 1);
+            },
+            1000);
+    };
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(takeUp(i)) << i;
+    }
+    // The trend follows while its tab is shown, the overlay while it is not.
+    w.Tabs->setCurrentIndex(2);
+    for (int i = 5; i < 8; ++i) {
+        ASSERT_TRUE(takeUp(i)) << i;
+    }
+    // A record removed: everything anew; the highlighted take-up before it
+    // stays highlighted.
+    w.highlight(1);
+    document.Liste->Entfernen(3);
+    ASSERT_TRUE(waitUntil([&] { return w.analysis().rows.size() == 7; }, 1000));
+    EXPECT_EQ(w.highlighted(), 1);
+    w.Tabs->setCurrentIndex(0);
+    for (int i = 8; i < 11; ++i) {
+        ASSERT_TRUE(takeUp(i)) << i;
+    }
+
+    AnalysisWindow fresh(document, settingsPath);
+    fresh.show();
+    fresh.highlight(1);
+    EXPECT_EQ(w.Caption->text(), fresh.Caption->text());
+    ASSERT_EQ(w.TableModel->rowCount(), 10);
+    ASSERT_EQ(fresh.TableModel->rowCount(), 10);
+    for (int r = 0; r < 10; ++r) {
+        for (int c = 0; c < w.TableModel->columnCount(); ++c) {
+            EXPECT_EQ(w.TableModel->index(r, c).data(), fresh.TableModel->index(r, c).data())
+                << r << ", " << c;
+        }
+    }
+    ASSERT_EQ(w.Overlay->size(), fresh.Overlay->size());
+    EXPECT_TRUE(w.Overlay->image() == fresh.Overlay->image());
+
+    w.Tabs->setCurrentIndex(2);
+    fresh.Tabs->setCurrentIndex(2);
+    ASSERT_TRUE(waitUntil([&] { return w.TrendView->size() == fresh.TrendView->size(); }));
+    EXPECT_TRUE(w.TrendView->image() == fresh.TrendView->image());
+    ASSERT_EQ(w.SeriesTable->rowCount(), fresh.SeriesTable->rowCount());
+    for (int r = 0; r < w.SeriesTable->rowCount(); ++r) {
+        for (int c = 0; c < w.SeriesTable->columnCount(); ++c) {
+            EXPECT_EQ(w.SeriesTable->item(r, c)->text(), fresh.SeriesTable->item(r, c)->text());
+            EXPECT_EQ(w.SeriesTable->item(r, c)->font(), fresh.SeriesTable->item(r, c)->font());
+        }
+    }
+    for (int c = 0; c < w.SeriesTable->columnCount(); ++c) {
+        EXPECT_EQ(w.SeriesTable->columnWidth(c), fresh.SeriesTable->columnWidth(c));
+    }
 }
