@@ -19,9 +19,10 @@ bool inMilliseconds(Metric m) {
     return metricUnit(m) == QLatin1String("ms");
 }
 
-// A number for a reader: a real minus sign, as the words around it.
+// A number for a reader: as the analysis' tables write the metric, with a
+// real minus sign.
 QString readerNumber(Metric metric, double value) {
-    QString s = progressNumber(metric, value);
+    QString s = formatMetricValue(metric, value);
     if (s.startsWith(QLatin1Char('-'))) {
         s.replace(0, 1, QChar(0x2212));
     }
