@@ -1,6 +1,7 @@
 #include "app/AnalyseMenu.h"
 
 #include "analysis/ui/AnalysisWindowCommand.h"
+#include "app/ArchiveMenu.h"
 #include "app/ExportMenu.h"
 #include "app/MainWindow.h"
 
@@ -14,6 +15,7 @@ QMenu* CreateAnalyseMenu(TForm1& form) {
     // Command groups add their items here.
     AddAnalysisWindowCommand(*menu, form);
     AddExportCommands(*menu, form);
+    AddArchiveCommands(*menu, form);
     return menu;
 }
 
