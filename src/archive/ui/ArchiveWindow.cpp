@@ -137,10 +137,11 @@ TArchiveForm::TArchiveForm(ArchiveWindowHost& host, const QString& archivePath,
     auto* rightSplit = new QSplitter(Qt::Vertical, right);
     Sitzungen = new QTableWidget(rightSplit);
     QStringList headers{
-        QStringLiteral("Datum"),   QStringLiteral("Datei"),  QStringLiteral("Druckpunktnahmen"),
+        QStringLiteral("Datum"),   QStringLiteral("Datei"),  QStringLiteral("Druckpunkt-\nnahmen"),
         QStringLiteral("Schüsse"), QStringLiteral("Marken"), QStringLiteral("Notiz")};
     for (Metric m : kTableMetrics) {
-        headers << metricHeader(m);
+        // Caption and unit on two lines keep the columns narrow.
+        headers << metricCaption(m) + QStringLiteral("\n(") + metricUnit(m) + QLatin1Char(')');
     }
     Sitzungen->setColumnCount(static_cast<int>(headers.size()));
     Sitzungen->setHorizontalHeaderLabels(headers);
@@ -149,7 +150,7 @@ TArchiveForm::TArchiveForm(ArchiveWindowHost& host, const QString& archivePath,
     Sitzungen->setSelectionMode(QAbstractItemView::ExtendedSelection);
     Sitzungen->verticalHeader()->hide();
     Sitzungen->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    Sitzungen->horizontalHeader()->setStretchLastSection(true);
+    Sitzungen->verticalHeader()->setDefaultSectionSize(Sitzungen->fontMetrics().height() + 6);
     Verlauf = new ProgressView(rightSplit);
     rightSplit->addWidget(Sitzungen);
     rightSplit->addWidget(Verlauf);
@@ -367,9 +368,9 @@ void TArchiveForm::fillTable() {
             Sitzungen->setItem(static_cast<int>(r), c, item);
         }
     }
-    if (Sitzungen->rowCount() > 0 && Sitzungen->columnWidth(kDatei) < 60) {
-        Sitzungen->resizeColumnsToContents();
-    }
+    Sitzungen->resizeColumnsToContents();
+    // A long note must not push the figures out of sight.
+    Sitzungen->setColumnWidth(kNotiz, std::min(Sitzungen->columnWidth(kNotiz), 220));
     updateButtons();
 }
 
