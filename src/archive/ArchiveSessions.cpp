@@ -2,7 +2,6 @@
 
 #include "archive/ArchiveDatabase.h"
 
-#include <QSet>
 #include <QSqlQuery>
 #include <QVariant>
 
