@@ -31,8 +31,9 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "from common USB serial adapters. The user interface is German.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Libraries that are loaded at run time, which dpkg-shlibdeps cannot see: the
-# Qt platform plugins (no window without them) and Qt's German texts.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# Qt platform plugins (no window without them), the SQLite driver of the
+# training archive and Qt's German texts.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -1,5 +1,6 @@
 #include "analysis/SampleStatistics.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -118,6 +119,60 @@ Summary summarize(std::span<const double> values) {
     s.sd = std::sqrt(squares / (n - 1.0));
     s.ci95HalfWidth = tQuantile975(s.count - 1) * *s.sd / std::sqrt(n);
     return s;
+}
+
+std::optional<double> LineFit::slopeLow() const {
+    if (!slope || !slopeCi95HalfWidth) {
+        return std::nullopt;
+    }
+    return *slope - *slopeCi95HalfWidth;
+}
+
+std::optional<double> LineFit::slopeHigh() const {
+    if (!slope || !slopeCi95HalfWidth) {
+        return std::nullopt;
+    }
+    return *slope + *slopeCi95HalfWidth;
+}
+
+LineFit fitLine(std::span<const double> x, std::span<const double> y) {
+    LineFit f;
+    const size_t n = std::min(x.size(), y.size());
+    f.count = static_cast<int>(n);
+    if (n < 3) {
+        return f;
+    }
+    double sx = 0.0;
+    double sy = 0.0;
+    for (size_t i = 0; i < n; ++i) {
+        sx += x[i];
+        sy += y[i];
+    }
+    const double mx = sx / static_cast<double>(n);
+    const double my = sy / static_cast<double>(n);
+    // Sums of deviations from the means, as summarize does, so that days
+    // counted from some far origin lose no digits.
+    double sxx = 0.0;
+    double sxy = 0.0;
+    for (size_t i = 0; i < n; ++i) {
+        sxx += (x[i] - mx) * (x[i] - mx);
+        sxy += (x[i] - mx) * (y[i] - my);
+    }
+    if (!(sxx > 0.0)) {
+        return f;  // every point at one x: no slope to speak of
+    }
+    const double slope = sxy / sxx;
+    const double intercept = my - slope * mx;
+    double residuals = 0.0;
+    for (size_t i = 0; i < n; ++i) {
+        const double r = y[i] - (intercept + slope * x[i]);
+        residuals += r * r;
+    }
+    f.slope = slope;
+    f.intercept = intercept;
+    f.slopeStandardError = std::sqrt(residuals / static_cast<double>(n - 2) / sxx);
+    f.slopeCi95HalfWidth = tQuantile975(static_cast<int>(n) - 2) * *f.slopeStandardError;
+    return f;
 }
 
 double tQuantile975(double degreesOfFreedom) {

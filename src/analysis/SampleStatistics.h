@@ -22,6 +22,23 @@ struct Summary {
 
 Summary summarize(std::span<const double> values);
 
+// A straight line through points by least squares, y = intercept + slope x,
+// with the 95 % interval of the slope from its standard error and Student's
+// t at n - 2 degrees of freedom. It needs three points at two different x
+// at least; with fewer everything but the count is empty.
+struct LineFit {
+    int count = 0;
+    std::optional<double> slope;
+    std::optional<double> intercept;
+    std::optional<double> slopeStandardError;
+    std::optional<double> slopeCi95HalfWidth;
+
+    std::optional<double> slopeLow() const;
+    std::optional<double> slopeHigh() const;
+};
+
+LineFit fitLine(std::span<const double> x, std::span<const double> y);
+
 // The 97.5 % quantile of Student's t distribution, the factor of a two-sided
 // 95 % interval. Small samples need it: with 5 values it is 2.78, not 1.96.
 // Degrees of freedom need not be whole (Welch's difference of two means has

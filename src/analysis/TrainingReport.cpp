@@ -709,6 +709,15 @@ ReportOutcome paintTrainingReport(QPagedPaintDevice& device, const ReportInput& 
     if (parts.size() > 1) {
         addComparison(pages, fonts, comparison, mmPx);
     }
+    for (size_t i = 0; i < input.extraPages.size(); ++i) {
+        if (!parts.empty() || i > 0) {
+            pages.newPage();
+        }
+        const ReportPage& extra = input.extraPages[i];
+        pages.setTitle(extra.title);
+        const QRectF r = pages.band(content.height());
+        pages.paint([r, &extra](QPainter& p) { extra.paint(p, r); });
+    }
 
     QPainter p;
     if (!p.begin(&device)) {

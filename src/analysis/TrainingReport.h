@@ -5,13 +5,24 @@
 #include "settings/DisplaySettings.h"
 
 #include <QDate>
+#include <QRectF>
 #include <QString>
 
+#include <functional>
 #include <span>
+#include <vector>
 
 class QPagedPaintDevice;
+class QPainter;
 
 namespace ostrevik {
+
+// A page of its own after the sessions, painted into the page's content
+// area (inside header and footer) by whoever adds it.
+struct ReportPage {
+    QString title;  // in the page header
+    std::function<void(QPainter&, const QRectF& content)> paint;
+};
 
 // What the training report is made of.
 struct ReportInput {
@@ -20,6 +31,7 @@ struct ReportInput {
     DisplaySettings display = DisplaySettings::defaults();
     AnalysisSettings settings;
     QDate printedOn = QDate::currentDate();
+    std::vector<ReportPage> extraPages;  // after the sessions and their comparison
 };
 
 struct ReportOutcome {

@@ -3,6 +3,7 @@
 #include "analysis/CsvExport.h"
 #include "analysis/SessionAnalysis.h"
 #include "analysis/ui/ReportPdf.h"
+#include "app/ArchiveCommands.h"
 #include "settings/ConfigFile.h"
 #include "settings/Paths.h"
 
@@ -198,6 +199,9 @@ std::optional<int> RunCommandLine(int argc, char* argv[]) {
         args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
     const bool version = args.contains(QStringLiteral("--version"));
     const qsizetype commands = args.count(kExportCsv) + args.count(kReport);
+    if (!help && !version && commands == 0 && IsArchiveCommand(args)) {
+        return RunArchiveCommand(argc, argv);
+    }
     if (!help && !version && commands == 0) {
         return std::nullopt;
     }
@@ -209,7 +213,7 @@ std::optional<int> RunCommandLine(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Ostrevik"));
     if (help) {
-        toStream(stdout, CommandLineHelp(configFilePath()));
+        toStream(stdout, CommandLineHelp(configFilePath()) + ArchiveCommandsHelp());
         return 0;
     }
     if (version) {

@@ -109,6 +109,10 @@ void DocumentManager::Oeffnen() {
         return;
     }
     lastDialogPath_ = path;
+    Open(path);
+}
+
+void DocumentManager::Open(const QString& path) {
     // Through the whole load; a message box takes it down itself.
     QApplication::setOverrideCursor(Qt::WaitCursor);
     Laden(path);

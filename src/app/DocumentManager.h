@@ -52,6 +52,8 @@ public:
     // Opens a measurement file as "&Öffnen" would (start files, reopened
     // documents).
     void Laden(const QString& path);
+    // The same with the wait cursor (a file chosen elsewhere).
+    void Open(const QString& path) override;
     void Speichern();
     void SpeichernUnter();
     // Asks each document whether it may close, again for one that got

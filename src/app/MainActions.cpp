@@ -59,6 +59,12 @@ void MainActions::CreateMenus(QMainWindow& window) {
     CsvExportieren = add(Analyse1, QStringLiteral("Als &CSV exportieren…"));
     BerichtExportieren = add(Analyse1, QStringLiteral("&Bericht als PDF…"));
     Vergleichen = add(Analyse1, QStringLiteral("Trainingseinheiten &vergleichen…"));
+    Analyse1->addSeparator();
+    Trainingsarchiv = Analyse1->addMenu(tr("Trainings&archiv"));
+    Trainingsarchiv->setObjectName(QStringLiteral("Trainingsarchiv"));
+    ArchivAnzeigen = add(Trainingsarchiv, tr("Archiv &anzeigen…"));
+    DateienAufnehmen = add(Trainingsarchiv, tr("&Dateien aufnehmen…"));
+    OrdnerAufnehmen = add(Trainingsarchiv, tr("&Ordner aufnehmen…"));
 
     Lesegert1 = bar->addMenu(QStringLiteral("Hardware &QTX"));
     Connect1 = add(Lesegert1, QStringLiteral("Connect "), Qt::Key_F5);
@@ -147,6 +153,32 @@ void MainActions::Update(const State& state) {
     for (QAction* a : {Tongenerator1, Variableninhalte1, Nullabgleich1, Verstaerkung1}) {
         a->setEnabled(service);
     }
+}
+
+void MainActions::DocumentActivated() {
+    State state = state_;
+    state.document = state.service = true;
+    Update(state);
+    ShowButtonUp();
+}
+
+void MainActions::DocumentClosed() {
+    State state = state_;
+    state.document = false;
+    Update(state);
+    ShowButtonUp();
+}
+
+void MainActions::SetHardwareEnabled(bool enabled) {
+    State state = state_;
+    state.hardware = enabled;
+    Update(state);
+}
+
+void MainActions::EnableService() {
+    State state = state_;
+    state.service = true;
+    Update(state);
 }
 
 void MainActions::ShowDisplayMode(int mode) {

@@ -25,6 +25,13 @@ public:
     };
     void Update(const State& state);
     const State& Current() const { return state_; }
+    // A document window became active: the document commands and, for good,
+    // the memory banks and service; the display-mode button shows up.
+    void DocumentActivated();
+    // The active document window closed: the document commands are off.
+    void DocumentClosed();
+    void SetHardwareEnabled(bool enabled);
+    void EnableService();
 
     // The display mode shown: 0 "Normal" checked and the button up, 1
     // "Schussbündig" checked and the button down; any other value changes
@@ -53,6 +60,10 @@ public:
     QAction* CsvExportieren = nullptr;
     QAction* BerichtExportieren = nullptr;
     QAction* Vergleichen = nullptr;
+    QMenu* Trainingsarchiv = nullptr;
+    QAction* ArchivAnzeigen = nullptr;
+    QAction* DateienAufnehmen = nullptr;
+    QAction* OrdnerAufnehmen = nullptr;
     QMenu* Lesegert1 = nullptr;
     QAction* Connect1 = nullptr;
     QAction* Speicher = nullptr;

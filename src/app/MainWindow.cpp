@@ -7,6 +7,8 @@
 #include "app/HelpWindow.h"
 #include "app/LiveBar.h"
 #include "app/MainActions.h"
+#include "archive/ArchiveSettings.h"
+#include "archive/ui/ArchiveCommands.h"
 #include "common/HelpTopics.h"
 #include "common/Texts.h"
 #include "common/ui/ModalUi.h"
@@ -93,6 +95,9 @@ void TForm1::ConnectCommands() {
     on(a.CsvExportieren, [&d] { AlsCsvExportieren(d); });
     on(a.BerichtExportieren, [&d] { BerichtAlsPdf(d); });
     on(a.Vergleichen, [&d] { TrainingseinheitenVergleichen(d); });
+    on(a.ArchivAnzeigen, [&d] { ArchivAnzeigen(d); });
+    on(a.DateienAufnehmen, [&d] { DateienAufnehmen(d); });
+    on(a.OrdnerAufnehmen, [&d] { OrdnerAufnehmen(d); });
     on(a.Connect1, [this] { session_.Reconnect(); });
     on(a.Speicher, [&s] { s.Speicherbaenke(); });
     on(a.Tongenerator1, [&s] { s.Tongenerator(); });
@@ -110,19 +115,13 @@ void TForm1::ConnectCommands() {
         infoDlg_->hide();
     });
 
-    auto state = [&a](auto change) {
-        MainActions::State next = a.Current();
-        change(next);
-        a.Update(next);
-    };
-    // An active document also opens "Speicherbänke" and "Service" for good.
-    connect(&d, &DocumentManager::documentActivated, this, [&a, state] {
-        state([](MainActions::State& s) { s.document = s.service = true; });
-        a.ShowButtonUp();
-    });
-    connect(&d, &DocumentManager::documentClosed, this, [&a, state] {
-        state([](MainActions::State& s) { s.document = false; });
-        a.ShowButtonUp();
+    connect(&d, &DocumentManager::documentActivated, &a, &MainActions::DocumentActivated);
+    connect(&d, &DocumentManager::documentClosed, &a, &MainActions::DocumentClosed);
+    // A saved session enters the season archive (unless switched off there).
+    connect(&d, &DocumentManager::saved, this, [this](const QString& path) {
+        if (const QString problem = ImportAfterSave(path); !problem.isEmpty()) {
+            Message(problem, Texts::kWarnung, MessageButtons::Ok);
+        }
     });
     connect(&d, &DocumentManager::displayModeShown, &a, &MainActions::ShowDisplayMode);
     connect(&c, &DocumentCommands::displayModeShown, &a, &MainActions::ShowDisplayMode);
@@ -201,15 +200,11 @@ QString TForm1::StatusText() const {
 }
 
 void TForm1::SetHardwareMenuEnabled(bool enabled) {
-    MainActions::State state = actions_->Current();
-    state.hardware = enabled;
-    actions_->Update(state);
+    actions_->SetHardwareEnabled(enabled);
 }
 
 void TForm1::EnableServiceMenus() {
-    MainActions::State state = actions_->Current();
-    state.service = true;
-    actions_->Update(state);
+    actions_->EnableService();
 }
 
 void TForm1::ShowError(const std::exception& error) {

@@ -61,6 +61,17 @@ QStringList ScriptedModalUi::openFileNames(QWidget*, const FileDialogRequest& re
     return a;
 }
 
+QString ScriptedModalUi::existingDirectory(QWidget*, const FileDialogRequest& request) {
+    directoryRequests.push_back(request);
+    if (directoryAnswers.empty()) {
+        ADD_FAILURE() << "unanswered folder dialog";
+        return {};
+    }
+    QString a = directoryAnswers.front();
+    directoryAnswers.pop_front();
+    return a;
+}
+
 QString ScriptedModalUi::saveFileName(QWidget*, const FileDialogRequest& request) {
     saveRequests.push_back(request);
     if (fileAnswers.empty()) {

@@ -37,6 +37,8 @@ public:
     std::vector<FileDialogRequest> openRequests;
     std::vector<FileDialogRequest> saveRequests;
     std::deque<QStringList> filesAnswers;  // several files at once; empty = cancelled
+    std::deque<QString> directoryAnswers;  // "" = cancelled
+    std::vector<FileDialogRequest> directoryRequests;
 
     std::function<bool(QPrinter&, int minPage, int maxPage)> onPrintDialog;
     bool printDialogOfferedPageRange = false;  // at the last print dialog
@@ -51,6 +53,7 @@ public:
     QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
     QStringList openFileNames(QWidget* parent, const FileDialogRequest& request) override;
     QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
+    QString existingDirectory(QWidget* parent, const FileDialogRequest& request) override;
     bool printDialog(QWidget* parent, QPrinter& printer, int minPage, int maxPage,
                      bool offerPageRange) override;
     bool printerSetup(QWidget* parent, QPrinter& printer) override;

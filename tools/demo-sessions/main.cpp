@@ -1,9 +1,13 @@
 // Writes measurement files of a few weekly training sessions of one shooter
 // who jerks the trigger and lets go after the shot less often from week to
 // week: sample data for the comparison of sessions, the README's pictures
-// and trying the program without a device.
+// and trying the program without a device. With --season, a season of
+// several shooters (September to March, one folder each) for the training
+// archive and its benchmarks.
 //
 //   demo-sessions DIR [WEEKS] [TAKEUPS]   (defaults: 4 weeks of 30 take-ups)
+//   demo-sessions --season DIR SESSIONS [TAKEUPS] [SHOOTERS]
+//                                         (defaults: 30 take-ups, 1 shooter)
 
 #include "TakeUpGenerator.h"
 #include "measurement/MeasurementFile.h"
@@ -16,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <string_view>
 
 using namespace ostrevik;
 
@@ -57,9 +62,73 @@ qtxsim::Record takeUp(qtxsim::TakeUpGenerator& generator, std::mt19937& random, 
 
 }  // namespace
 
+QByteArray recordsOf(qtxsim::TakeUpGenerator& generator, std::mt19937& random, int takeUps,
+                     int step, int steps) {
+    QByteArray data;
+    for (int i = 0; i < takeUps; ++i) {
+        const qtxsim::Record r = takeUp(generator, random, step, steps);
+        data.append(static_cast<char>(r.threshold));
+        data.append(reinterpret_cast<const char*>(r.samples.data()),
+                    static_cast<qsizetype>(r.samples.size()));
+        data.append(static_cast<char>(kRecordEnd));
+    }
+    return data;
+}
+
+const char* const kShooters[] = {"Anna Beispiel", "Ben Muster", "Clara Probe", "David Test"};
+
+// A season from September to March: each shooter's sessions spread evenly
+// over it, his trigger control improving from the first to the last.
+int season(const QDir& dir, int sessions, int takeUps, int shooters) {
+    const QDate first(2026, 9, 1);
+    const int days = static_cast<int>(first.daysTo(QDate(2027, 3, 31)));
+    for (int s = 0; s < shooters; ++s) {
+        const QString name = QString::fromUtf8(kShooters[s]);
+        const QString folder = name.section(QLatin1Char(' '), 0, 0).toLower();
+        if (!dir.mkpath(folder)) {
+            std::fprintf(stderr, "demo-sessions: cannot create %s\n", qPrintable(folder));
+            return 1;
+        }
+        for (int k = 0; k < sessions; ++k) {
+            qtxsim::TakeUpGenerator generator(static_cast<uint32_t>(1000 * s + k));
+            std::mt19937 random(static_cast<uint32_t>(5000 * s + k));
+            const QByteArray data = recordsOf(generator, random, takeUps, k, sessions);
+            const QDate day =
+                first.addDays(static_cast<qint64>(k) * days / std::max(1, sessions - 1));
+            Dateiheader_t kopf;
+            KopfInitialisieren(kopf);
+            kopf.setName(name);
+            kopf.setDatum(day.toString(QStringLiteral("dd.MM.yyyy")));
+            kopf.setText(k % 3 == 2 ? QStringLiteral("Luftpistole, scharf")
+                                    : QStringLiteral("Luftpistole, trocken"));
+            const QString path =
+                dir.filePath(folder + QStringLiteral("/%1-%2.pvo")
+                                          .arg(day.toString(QStringLiteral("yyyy-MM-dd")))
+                                          .arg(k + 1, 3, 10, QLatin1Char('0')));
+            if (!KopfUndDatenSchreiben(kopf, path, data).ok) {
+                std::fprintf(stderr, "demo-sessions: cannot write %s\n", qPrintable(path));
+                return 1;
+            }
+        }
+    }
+    return 0;
+}
+
 int main(int argc, char* argv[]) {
+    if (argc >= 4 && std::string_view(argv[1]) == "--season") {
+        const QDir dir(QString::fromLocal8Bit(argv[2]));
+        if (!dir.mkpath(QStringLiteral("."))) {
+            std::fprintf(stderr, "demo-sessions: cannot create %s\n", argv[2]);
+            return 1;
+        }
+        return season(dir, std::clamp(std::atoi(argv[3]), 1, 5000),
+                      argc > 4 ? std::clamp(std::atoi(argv[4]), 1, 10000) : 30,
+                      argc > 5 ? std::clamp(std::atoi(argv[5]), 1, 4) : 1);
+    }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: demo-sessions DIR [WEEKS] [TAKEUPS]\n");
+        std::fprintf(stderr,
+                     "usage: demo-sessions DIR [WEEKS] [TAKEUPS]\n"
+                     "       demo-sessions --season DIR SESSIONS [TAKEUPS] [SHOOTERS]\n");
         return 2;
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));

@@ -21,6 +21,8 @@ public:
     virtual TMDIChild* Active() const = 0;
     // Every open document window, in the frame's order.
     virtual QList<TMDIChild*> All() const = 0;
+    // Opens a measurement file as a document, as "&Öffnen" would.
+    virtual void Open(const QString& path) = 0;
     virtual const DisplaySettings& Display() const = 0;
     virtual QString UserName() const = 0;
     virtual QWidget* DialogParent() const = 0;

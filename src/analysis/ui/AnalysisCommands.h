@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 namespace ostrevik {
 
 class ActiveDocuments;
@@ -17,5 +19,8 @@ void BerichtAlsPdf(ActiveDocuments& documents);
 // "Trainingseinheiten vergleichen…": two or more open documents as they are,
 // otherwise sessions from measurement files.
 void TrainingseinheitenVergleichen(ActiveDocuments& documents);
+// The sessions of these measurement files compared; a file that cannot be
+// read is said so.
+void DateienVergleichen(ActiveDocuments& documents, const QStringList& paths);
 
 }  // namespace ostrevik

@@ -130,6 +130,17 @@ QStringList WidgetModalUi::openFileNames(QWidget* parent, const FileDialogReques
     return dialog.selectedFiles();
 }
 
+QString WidgetModalUi::existingDirectory(QWidget* parent, const FileDialogRequest& request) {
+    QFileDialog dialog(parent, request.caption, request.initialPath);
+    dialog.setOptions(fileDialogOptions() | QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().front();
+}
+
 QString WidgetModalUi::saveFileName(QWidget* parent, const FileDialogRequest& request) {
     QFileDialog dialog(parent, request.caption, request.initialPath, request.filter);
     dialog.setOptions(fileDialogOptions());

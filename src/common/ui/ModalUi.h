@@ -44,6 +44,8 @@ public:
     // Several existing files at once; empty when the user cancelled.
     virtual QStringList openFileNames(QWidget* parent, const FileDialogRequest& request) = 0;
     virtual QString saveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+    // An existing folder; an empty string when the user cancelled.
+    virtual QString existingDirectory(QWidget* parent, const FileDialogRequest& request) = 0;
     // Lets the user set up the printer (copies, print to file, and where
     // offered the page range from..to). True when the user chose to print.
     virtual bool printDialog(QWidget* parent, QPrinter& printer, int minPage, int maxPage,
@@ -76,6 +78,7 @@ public:
     QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
     QStringList openFileNames(QWidget* parent, const FileDialogRequest& request) override;
     QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
+    QString existingDirectory(QWidget* parent, const FileDialogRequest& request) override;
     bool printDialog(QWidget* parent, QPrinter& printer, int minPage, int maxPage,
                      bool offerPageRange) override;
     bool printerSetup(QWidget* parent, QPrinter& printer) override;

@@ -1,0 +1,194 @@
+// The training archive over a season of 500 sessions x 200 take-ups
+// (100 000 take-ups, written by demo-sessions --season): importing it (the
+// goal: under 60 s), the progress view opening over it and switching metric
+// (under 0.3 s), "--progress" as a process (under 1 s), and the archive's
+// size (under 50 MB, the counter MB).
+//
+//   build/bench/archive_bench
+
+#include "analysis/AnalysisSettings.h"
+#include "archive/ArchiveDatabase.h"
+#include "archive/ArchiveImport.h"
+#include "archive/ArchiveProgress.h"
+#include "archive/ArchiveSessions.h"
+#include "archive/ui/ArchiveWindow.h"
+#include "archive/ui/ProgressView.h"
+
+#include "QtBenchmarkMain.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPixmap>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+using namespace ostrevik;
+
+namespace {
+
+constexpr int kSessions = 500;
+constexpr int kTakeUps = 200;
+
+// The season's files and an archive of them, made once for all benchmarks.
+struct Season {
+    QTemporaryDir dir;
+    QString files;
+    QString archive;
+
+    Season() {
+        files = dir.filePath(QStringLiteral("saison"));
+        archive = dir.filePath(QStringLiteral("archiv.sqlite"));
+        QProcess p;
+        p.start(QStringLiteral(DEMO_SESSIONS),
+                {QStringLiteral("--season"), files, QString::number(kSessions),
+                 QString::number(kTakeUps)});
+        if (!p.waitForFinished(300000) || p.exitCode() != 0) {
+            std::abort();
+        }
+    }
+
+    // The archive with every session in it.
+    void imported() {
+        if (QFileInfo::exists(archive)) {
+            return;
+        }
+        QString error;
+        auto a = TrainingArchive::open(archive, error);
+        importPaths(*a, {files}, AnalysisSettings{});
+    }
+};
+
+Season& season() {
+    static Season s;
+    return s;
+}
+
+double megabytes(const QString& path) {
+    qint64 size = QFileInfo(path).size();
+    for (const char* suffix : {"-wal", "-shm"}) {
+        size += QFileInfo(path + QLatin1String(suffix)).size();
+    }
+    return static_cast<double>(size) / (1024.0 * 1024.0);
+}
+
+class NoHost : public ArchiveWindowHost {
+public:
+    void OpenDocument(const QString&) override {}
+    void CompareFiles(const QStringList&) override {}
+    QString UserName() const override { return {}; }
+    DisplaySettings Display() const override { return DisplaySettings::defaults(); }
+};
+
+void BM_ImportSeason(benchmark::State& state) {
+    Season& s = season();
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("archiv.sqlite"));
+        QString error;
+        state.ResumeTiming();
+        auto a = TrainingArchive::open(path, error);
+        const ImportSummary summary = importPaths(*a, {s.files}, AnalysisSettings{});
+        a.reset();
+        state.PauseTiming();
+        if (summary.added != kSessions) {
+            state.SkipWithError("not every session taken in");
+        }
+        state.counters["MB"] = megabytes(path);
+        state.ResumeTiming();
+    }
+    state.counters["takeups"] = kSessions * kTakeUps;
+}
+BENCHMARK(BM_ImportSeason)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+void BM_ImportSeasonUnchanged(benchmark::State& state) {
+    Season& s = season();
+    s.imported();
+    QString error;
+    auto a = TrainingArchive::open(s.archive, error);
+    for (auto _ : state) {
+        if (importPaths(*a, {s.files}, AnalysisSettings{}).unchanged != kSessions) {
+            state.SkipWithError("a session changed");
+        }
+    }
+}
+BENCHMARK(BM_ImportSeasonUnchanged)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ProgressQuery(benchmark::State& state) {
+    Season& s = season();
+    s.imported();
+    QString error;
+    auto a = TrainingArchive::open(s.archive, error);
+    SessionFilter f;
+    f.shooterId = findShooter(*a, QStringLiteral("Anna Beispiel"), error);
+    for (auto _ : state) {
+        ProgressData d;
+        loadProgress(*a, f, d, error);
+        benchmark::DoNotOptimize(progressTrend(d, Metric::Schuss_ms));
+    }
+    state.counters["MB"] = megabytes(s.archive);
+}
+BENCHMARK(BM_ProgressQuery)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// What the coach waits for: the window opened over the archive, its
+// shooter's 500 sessions in the table and the progress painted.
+void BM_ProgressViewOpen(benchmark::State& state) {
+    Season& s = season();
+    s.imported();
+    NoHost host;
+    for (auto _ : state) {
+        TArchiveForm window(host, s.archive, QString());
+        window.resize(1200, 820);
+        window.show();
+        window.OpenArchive();
+        // Painted as the screen would show it: the whole window once.
+        benchmark::DoNotOptimize(window.grab());
+    }
+}
+BENCHMARK(BM_ProgressViewOpen)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ProgressViewSwitchMetric(benchmark::State& state) {
+    Season& s = season();
+    s.imported();
+    NoHost host;
+    TArchiveForm window(host, s.archive, QString());
+    window.resize(1200, 820);
+    window.show();
+    window.OpenArchive();
+    int k = 0;
+    for (auto _ : state) {
+        window.SetMetric(kMetrics[static_cast<size_t>(++k % kMetricCount)]);
+        benchmark::DoNotOptimize(window.Verlauf->grab());
+        benchmark::DoNotOptimize(window.TrendText->grab());
+    }
+}
+BENCHMARK(BM_ProgressViewSwitchMetric)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// "--progress" as a process, measured from outside.
+void BM_ProgressCommand(benchmark::State& state) {
+    Season& s = season();
+    s.imported();
+    QTemporaryDir out;
+    const QString csv = out.filePath(QStringLiteral("fortschritt.csv"));
+    for (auto _ : state) {
+        QProcess p;
+        p.start(QStringLiteral(OSTREVIK_BINARY),
+                {QStringLiteral("--archive"), s.archive, QStringLiteral("--progress"),
+                 QStringLiteral("Anna Beispiel"), csv});
+        if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+            state.SkipWithError("--progress failed");
+        }
+    }
+}
+BENCHMARK(BM_ProgressCommand)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return runQtBenchmarks<QApplication>(argc, argv);
+}

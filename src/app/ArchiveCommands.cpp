@@ -1,0 +1,316 @@
+#include "app/ArchiveCommands.h"
+
+#include "analysis/AnalysisSettings.h"
+#include "analysis/HeaderDate.h"
+#include "analysis/ui/ReportPdf.h"
+#include "archive/ArchiveDatabase.h"
+#include "archive/ArchiveImport.h"
+#include "archive/ArchiveProgress.h"
+#include "archive/ArchiveSessions.h"
+#include "archive/SeasonReport.h"
+#include "common/AtomicFile.h"
+#include "settings/ConfigFile.h"
+#include "settings/Paths.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace ostrevik {
+namespace {
+
+const QString kImport = QStringLiteral("--archive-import");
+const QString kList = QStringLiteral("--archive-list");
+const QString kProgress = QStringLiteral("--progress");
+const QString kSeasonReport = QStringLiteral("--season-report");
+const QString kArchive = QStringLiteral("--archive");
+const QString kFrom = QStringLiteral("--from");
+const QString kTo = QStringLiteral("--to");
+
+void toStream(std::FILE* stream, const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+void toStream(std::FILE* stream, const QString& text) {
+    toStream(stream, text.toLocal8Bit());
+}
+
+int fail(const QString& message) {
+    toStream(stderr, QStringLiteral("ostrevik: ") + message + QLatin1Char('\n'));
+    return 1;
+}
+
+int wrongCall(const QString& message) {
+    toStream(stderr, QStringLiteral("ostrevik: ") + message +
+                         QStringLiteral("\nAufruf: ostrevik --help\n"));
+    return 2;
+}
+
+// The call taken apart: the command, its operands and the options.
+struct Call {
+    QString command;
+    QStringList operands;
+    QString archive;
+    QDate from;
+    QDate to;
+};
+
+// Parses the arguments; an error text on a wrong call.
+QString parse(const QStringList& args, Call& call) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == kImport || a == kList || a == kProgress || a == kSeasonReport) {
+            if (!call.command.isEmpty()) {
+                return QStringLiteral("Nur einer der Befehle %1, %2, %3 und %4 auf einmal.")
+                    .arg(kImport, kList, kProgress, kSeasonReport);
+            }
+            call.command = a;
+        } else if (a == kArchive || a == kFrom || a == kTo) {
+            if (i + 1 >= args.size()) {
+                return QStringLiteral("%1 erwartet einen Wert.").arg(a);
+            }
+            const QString value = args[++i];
+            if (a == kArchive) {
+                call.archive = value;
+                continue;
+            }
+            const std::optional<QDate> d = parseHeaderDate(value);
+            if (!d) {
+                return QStringLiteral("%1 erwartet ein Datum wie 01.09.2026, nicht %2.")
+                    .arg(a, value);
+            }
+            (a == kFrom ? call.from : call.to) = *d;
+        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
+            return QStringLiteral("Unbekannte Option %1.").arg(a);
+        } else {
+            call.operands << a;
+        }
+    }
+    if ((call.from.isValid() || call.to.isValid()) && call.command != kProgress &&
+        call.command != kSeasonReport) {
+        return QStringLiteral("--from und --to gelten nur für %1 und %2.")
+            .arg(kProgress, kSeasonReport);
+    }
+    if (call.from.isValid() && call.to.isValid() && call.from > call.to) {
+        return QStringLiteral("Der Zeitraum endet (--to) vor seinem Anfang (--from).");
+    }
+    return {};
+}
+
+std::unique_ptr<TrainingArchive> openArchive(const Call& call) {
+    QString error;
+    auto archive = TrainingArchive::open(
+        call.archive.isEmpty() ? TrainingArchive::defaultPath() : call.archive, error);
+    if (!archive) {
+        fail(error);
+        return nullptr;
+    }
+    if (!archive->notice().isEmpty()) {
+        toStream(stderr, QStringLiteral("ostrevik: ") + archive->notice() + QLatin1Char('\n'));
+    }
+    return archive;
+}
+
+int importCommand(const Call& call) {
+    if (call.operands.isEmpty()) {
+        return wrongCall(QStringLiteral("--archive-import erwartet Messdateien oder Ordner."));
+    }
+    const auto archive = openArchive(call);
+    if (!archive) {
+        return 1;
+    }
+    const ImportSummary s = importPaths(*archive, call.operands, loadAnalysisSettings());
+    toStream(stdout,
+             QStringLiteral("%1 aufgenommen, %2 aktualisiert, %3 unverändert, %4 abgelehnt\n")
+                 .arg(s.added)
+                 .arg(s.updated)
+                 .arg(s.unchanged)
+                 .arg(s.refused.size()));
+    if (s.moved > 0) {
+        toStream(stdout, QStringLiteral("davon %1 an neuem Ort wiedergefunden\n").arg(s.moved));
+    }
+    for (const FileImport& r : s.refused) {
+        toStream(stdout, QStringLiteral("abgelehnt: ") + r.reason + QLatin1Char('\n'));
+    }
+    if (!s.archiveError.isEmpty()) {
+        return fail(QStringLiteral("Aufnahme abgebrochen: ") + s.archiveError);
+    }
+    return s.ok() ? 0 : 1;
+}
+
+// The shooter named on the command line: his current or an earlier name.
+std::optional<qint64> shooterOf(TrainingArchive& archive, const QString& name) {
+    QString error;
+    const std::optional<qint64> id = findShooter(archive, name, error);
+    if (!error.isEmpty()) {
+        fail(error);
+    } else if (!id) {
+        fail(QStringLiteral("Im Trainingsarchiv %1 gibt es keinen Schützen %2.")
+                 .arg(archive.path(), name));
+    }
+    return id;
+}
+
+int listCommand(const Call& call) {
+    if (call.operands.size() > 1) {
+        return wrongCall(QStringLiteral("--archive-list erwartet höchstens einen Schützen."));
+    }
+    const auto archive = openArchive(call);
+    if (!archive) {
+        return 1;
+    }
+    SessionFilter filter;
+    if (!call.operands.isEmpty()) {
+        filter.shooterId = shooterOf(*archive, call.operands.front());
+        if (!filter.shooterId) {
+            return 1;
+        }
+    }
+    QString error;
+    const std::vector<ArchivedSession> sessions = listSessions(*archive, filter, error);
+    if (!error.isEmpty()) {
+        return fail(error);
+    }
+    toStream(stdout, sessionListCsv(sessions));
+    return 0;
+}
+
+// An output file must not be a measurement file: a forgotten operand would
+// otherwise overwrite one.
+QString outputRefusal(const QString& output, const QString& suffix) {
+    if (output.endsWith(QStringLiteral(".pvo"), Qt::CaseInsensitive)) {
+        return QStringLiteral("Die Ausgabe %1 muss eine %2-Datei sein, keine Messdatei.")
+            .arg(output, suffix);
+    }
+    return {};
+}
+
+int progressCommand(const Call& call) {
+    if (call.operands.size() != 2) {
+        return wrongCall(QStringLiteral("--progress erwartet einen Schützen und die CSV-Datei."));
+    }
+    if (const QString r = outputRefusal(call.operands[1], QStringLiteral("CSV")); !r.isEmpty()) {
+        return wrongCall(r);
+    }
+    const auto archive = openArchive(call);
+    if (!archive) {
+        return 1;
+    }
+    SessionFilter filter;
+    filter.shooterId = shooterOf(*archive, call.operands[0]);
+    if (!filter.shooterId) {
+        return 1;
+    }
+    filter.from = call.from;
+    filter.to = call.to;
+    ProgressData data;
+    QString error;
+    if (!loadProgress(*archive, filter, data, error)) {
+        return fail(error);
+    }
+    const FileWriteResult w = writeFileAtomically(call.operands[1], progressCsv(data));
+    if (!w.ok) {
+        return fail(QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.\n%2")
+                        .arg(call.operands[1], w.reason));
+    }
+    return 0;
+}
+
+int seasonReportCommand(const Call& call) {
+    if (call.operands.size() != 2) {
+        return wrongCall(
+            QStringLiteral("--season-report erwartet einen Schützen und die PDF-Datei."));
+    }
+    if (const QString r = outputRefusal(call.operands[1], QStringLiteral("PDF")); !r.isEmpty()) {
+        return wrongCall(r);
+    }
+    const auto archive = openArchive(call);
+    if (!archive) {
+        return 1;
+    }
+    const std::optional<qint64> shooter = shooterOf(*archive, call.operands[0]);
+    if (!shooter) {
+        return 1;
+    }
+    Season season;
+    season.from = call.from;
+    season.to = call.to;
+    QString error;
+    for (const ArchivedShooter& s : listShooters(*archive, error)) {
+        if (s.id == *shooter) {
+            season.shooter = s.name;
+        }
+    }
+    if (!loadSeason(*archive, *shooter, season, error)) {
+        return fail(error);
+    }
+    for (const QString& w : season.warnings) {
+        toStream(stderr, QStringLiteral("ostrevik: ") + w + QLatin1Char('\n'));
+    }
+    TConfigFile config;
+    loadSettings(config, configFilePath());
+    const ReportInput input =
+        seasonReportInput(season, config.userName(), config.file.display, loadAnalysisSettings());
+    const FileWriteResult w = writeTrainingReportPdf(call.operands[1], input);
+    if (!w.ok) {
+        return fail(QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.\n%2")
+                        .arg(call.operands[1], w.reason));
+    }
+    return 0;
+}
+
+}  // namespace
+
+bool IsArchiveCommand(const QStringList& args) {
+    return args.contains(kImport) || args.contains(kList) || args.contains(kProgress) ||
+           args.contains(kSeasonReport);
+}
+
+int RunArchiveCommand(int argc, char* argv[]) {
+    // No window ever: fonts and the PDF printer work on the offscreen
+    // platform, with or without a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("Ostrevik"));
+    Call call;
+    if (const QString error = parse(app.arguments().mid(1), call); !error.isEmpty()) {
+        return wrongCall(error);
+    }
+    if (call.command == kImport) {
+        return importCommand(call);
+    }
+    if (call.command == kList) {
+        return listCommand(call);
+    }
+    if (call.command == kProgress) {
+        return progressCommand(call);
+    }
+    return seasonReportCommand(call);
+}
+
+QString ArchiveCommandsHelp() {
+    return QStringLiteral(
+               "\n"
+               "Trainingsarchiv (ohne Fenster; --archive DATEI wählt ein anderes Archiv als\n"
+               "%1):\n"
+               "  --archive-import PFAD …\n"
+               "        nimmt Messdateien und Ordner (mit allen *.pvo darunter) ins Archiv auf;\n"
+               "        nennt, wie viele aufgenommen, aktualisiert, unverändert und abgelehnt\n"
+               "        (mit Grund) sind; Rückgabewert 1, wenn eine Datei abgelehnt wurde\n"
+               "  --archive-list [SCHÜTZE]\n"
+               "        eine Zeile je Trainingseinheit: Datum;Schütze;Datei;Druckpunktnahmen;\n"
+               "        Schüsse;Marken\n"
+               "  --progress SCHÜTZE AUS.csv [--from TT.MM.JJJJ] [--to TT.MM.JJJJ]\n"
+               "        je Trainingseinheit und Kennwert Mittel und 95 %-Intervall, je Kennwert\n"
+               "        der Trend pro 30 Tage mit seinem 95 %-Intervall\n"
+               "  --season-report SCHÜTZE AUS.pdf [--from TT.MM.JJJJ] [--to TT.MM.JJJJ]\n"
+               "        der Saisonbericht: die Berichte der Trainingseinheiten und je Kennwert\n"
+               "        eine Seite mit dem Fortschritt\n")
+        .arg(TrainingArchive::defaultPath());
+}
+
+}  // namespace ostrevik

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QString>
+
+#include <memory>
+
+class QSqlQuery;
+
+namespace ostrevik {
+
+// The season archive: an SQLite file (WAL journal, foreign keys on) that
+// keeps, per training session, where its measurement file lies and what it
+// holds, and per take-up the metrics and fault tags of the analysis. The
+// measurement files stay the source of the samples and are only ever read.
+class TrainingArchive {
+public:
+    // The schema this program writes; a file with a higher version comes from
+    // a newer program and is opened read-only.
+    static constexpr int kSchemaVersion = 1;
+
+    // $XDG_DATA_HOME/Ostrevik/archiv.sqlite (~/.local/share/Ostrevik/).
+    static QString defaultPath();
+
+    // Opens the archive at path, creating it (and its folder) when missing
+    // and bringing an older schema up to date. Null with a German message in
+    // `error` when it cannot be opened or is damaged. An archive that is
+    // newer than the program, or that the user may not write, opens
+    // read-only with the reason in notice().
+    static std::unique_ptr<TrainingArchive> open(const QString& path, QString& error);
+
+    ~TrainingArchive();
+    TrainingArchive(const TrainingArchive&) = delete;
+    TrainingArchive& operator=(const TrainingArchive&) = delete;
+
+    const QString& path() const { return path_; }
+    bool readOnly() const { return readOnly_; }
+    const QString& notice() const { return notice_; }
+    int schemaVersion() const { return schemaVersion_; }
+    QSqlDatabase& db() { return db_; }
+
+    // The German message for a failed statement on this archive: locked,
+    // damaged, disk full, read-only, or the driver's own words.
+    QString errorText(const QSqlError& error) const;
+    // The message when a change is asked of a read-only archive.
+    QString readOnlyText() const;
+
+private:
+    TrainingArchive() = default;
+    bool connect(bool readOnly, QString& error);
+    bool migrate(QString& error);
+
+    QString path_;
+    QString connection_;
+    QSqlDatabase db_;
+    bool readOnly_ = false;
+    QString notice_;
+    int schemaVersion_ = 0;
+};
+
+// A transaction that is rolled back unless committed: a failure half way
+// through a file's import leaves the archive as it was before it.
+class ArchiveTransaction {
+public:
+    explicit ArchiveTransaction(QSqlDatabase& db);
+    ~ArchiveTransaction();
+    ArchiveTransaction(const ArchiveTransaction&) = delete;
+    ArchiveTransaction& operator=(const ArchiveTransaction&) = delete;
+
+    bool begun() const { return begun_; }
+    bool commit();
+    // Why BEGIN or COMMIT failed.
+    const QSqlError& error() const { return error_; }
+
+private:
+    QSqlDatabase& db_;
+    QSqlError error_;
+    bool begun_ = false;
+    bool done_ = false;
+};
+
+// Runs a prepared query; on failure `error` gets the archive's German text.
+bool execQuery(TrainingArchive& archive, QSqlQuery& query, QString& error);
+
+}  // namespace ostrevik

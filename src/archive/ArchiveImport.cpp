@@ -1,0 +1,393 @@
+#include "archive/ArchiveImport.h"
+
+#include "analysis/HeaderDate.h"
+#include "analysis/SessionAnalysis.h"
+#include "analysis/TrainingSession.h"
+#include "archive/ArchiveDatabase.h"
+#include "archive/ArchiveSessions.h"
+#include "measurement/MeasurementFile.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <algorithm>
+
+namespace ostrevik {
+namespace {
+
+const QString kIsoDate = QStringLiteral("yyyy-MM-dd");
+
+// A measurement file read and analysed, before anything is written.
+struct ReadFile {
+    QByteArray hash;
+    qint64 size = 0;
+    Dateiheader_t kopf{};
+    QDate date;
+    SessionAnalysis analysis;
+    int shots = 0;
+};
+
+// Reads and analyses a file with the code of the analysis window. False with
+// the reason when it is missing, unreadable or no measurement file.
+bool readMeasurementFile(const QString& path, const AnalysisSettings& settings, ReadFile& out,
+                         QString& reason) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        reason = QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(path);
+        return false;
+    }
+    if (info.size() > kMaxDateiGroesse) {
+        reason = DateiZuGrossText(path);
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        reason = QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2")
+                     .arg(path, file.errorString());
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        reason = QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2")
+                     .arg(path, file.errorString());
+        return false;
+    }
+    QByteArray data;
+    if (!KopfUndDatenAusBytes(out.kopf, bytes, data)) {
+        reason = QStringLiteral("%1: %2").arg(path, falscherDateitypText());
+        return false;
+    }
+    out.hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    out.size = bytes.size();
+    // Every sample counts for the figures, as for the exports.
+    Rasters_t list(50, 4, 60, 60);
+    list.Anhaengen();
+    DatenInListe(list, data, kMaxDatensaetze, Kapazitaet::AlleWerte);
+    // The overlay's reach does not enter any metric; the default will do.
+    out.analysis = analyseDocument(list, DisplaySettings::defaults().secondsBeforeShot, settings);
+    out.shots = static_cast<int>(std::ranges::count_if(
+        out.analysis.rows, [](const TakeUpMetrics& m) { return m.hasShot(); }));
+    const std::optional<QDate> headerDate = parseHeaderDate(out.kopf.datum());
+    out.date = headerDate ? *headerDate : info.lastModified().date();
+    return true;
+}
+
+struct Known {
+    qint64 id = 0;
+    QByteArray hash;
+    bool shooterSet = false;
+};
+
+class Importer {
+public:
+    Importer(TrainingArchive& archive, const AnalysisSettings& settings)
+        : archive_(archive), settings_(settings), takeUp_(archive.db()) {
+        QString columns;
+        QString values;
+        QString updates;
+        for (Metric m : kMetrics) {
+            const QString name = metricName(m);
+            columns += QStringLiteral(", ") + name;
+            values += QStringLiteral(", ?");
+            updates += QStringLiteral(", %1 = excluded.%1").arg(name);
+        }
+        // An update of a changed file overwrites take-ups in place, by
+        // number, so that what refers to a take-up by session and number
+        // stays with it.
+        takeUp_.prepare(
+            QStringLiteral("INSERT INTO druckpunktnahme (sitzung_id, nr, schuss, tonschwelle%1, "
+                           "Zucken, Nachlassen, Unruhig) VALUES (?, ?, ?, ?%2, ?, ?, ?) "
+                           "ON CONFLICT (sitzung_id, nr) DO UPDATE SET schuss = excluded.schuss, "
+                           "tonschwelle = excluded.tonschwelle%3, Zucken = excluded.Zucken, "
+                           "Nachlassen = excluded.Nachlassen, Unruhig = excluded.Unruhig")
+                .arg(columns, values, updates));
+    }
+
+    // False only when the archive failed (error set); a refused file is an
+    // outcome.
+    bool importFile(const QString& path, FileImport& result, QString& error) {
+        result.path = path;
+        ReadFile file;
+        if (!readMeasurementFile(path, settings_, file, result.reason)) {
+            result.outcome = ImportOutcome::Refused;
+            return true;
+        }
+        std::optional<Known> known;
+        if (!lookup(QStringLiteral("SELECT id, hash, schuetze_gesetzt FROM sitzung WHERE pfad = ?"),
+                    path, known, error)) {
+            return false;
+        }
+        if (known && known->hash == file.hash) {
+            result.outcome = ImportOutcome::Unchanged;
+            result.sessionId = known->id;
+            return true;
+        }
+        if (!known) {
+            // The same content under another path: that session's file was
+            // moved here, or this is a copy of it.
+            QSqlQuery q(archive_.db());
+            q.prepare(QStringLiteral("SELECT id, pfad FROM sitzung WHERE hash = ?"));
+            q.addBindValue(file.hash);
+            if (!execQuery(archive_, q, error)) {
+                return false;
+            }
+            std::optional<qint64> vanished;
+            std::optional<qint64> copyOf;
+            while (q.next()) {
+                if (QFileInfo::exists(q.value(1).toString())) {
+                    copyOf = q.value(0).toLongLong();
+                } else if (!vanished) {
+                    vanished = q.value(0).toLongLong();
+                }
+            }
+            if (vanished) {
+                return move(*vanished, path, result, error);
+            }
+            if (copyOf) {
+                result.outcome = ImportOutcome::Unchanged;
+                result.sessionId = *copyOf;
+                return true;
+            }
+        }
+        return write(path, file, known, result, error);
+    }
+
+private:
+    bool lookup(const QString& sql, const QString& path, std::optional<Known>& known,
+                QString& error) {
+        QSqlQuery q(archive_.db());
+        q.prepare(sql);
+        q.addBindValue(path);
+        if (!execQuery(archive_, q, error)) {
+            return false;
+        }
+        if (q.next()) {
+            known = Known{q.value(0).toLongLong(), q.value(1).toByteArray(), q.value(2).toBool()};
+        }
+        return true;
+    }
+
+    bool move(qint64 id, const QString& path, FileImport& result, QString& error) {
+        ArchiveTransaction t(archive_.db());
+        if (!t.begun()) {
+            error = archive_.errorText(t.error());
+            return false;
+        }
+        QSqlQuery q(archive_.db());
+        q.prepare(QStringLiteral("UPDATE sitzung SET pfad = ? WHERE id = ?"));
+        q.addBindValue(path);
+        q.addBindValue(id);
+        if (!execQuery(archive_, q, error)) {
+            return false;
+        }
+        if (!t.commit()) {
+            error = archive_.errorText(t.error());
+            return false;
+        }
+        result.outcome = ImportOutcome::Updated;
+        result.moved = true;
+        result.sessionId = id;
+        return true;
+    }
+
+    bool write(const QString& path, const ReadFile& file, const std::optional<Known>& known,
+               FileImport& result, QString& error) {
+        ArchiveTransaction t(archive_.db());
+        if (!t.begun()) {
+            error = archive_.errorText(t.error());
+            return false;
+        }
+        std::optional<qint64> shooter;
+        if (!known || !known->shooterSet) {
+            shooter = shooterForName(archive_, file.kopf.name().trimmed(), error);
+            if (!shooter) {
+                return false;
+            }
+        }
+        QSqlQuery s(archive_.db());
+        if (known) {
+            s.prepare(
+                QStringLiteral("UPDATE sitzung SET hash = :hash, groesse = :groesse, "
+                               "schuetze_id = COALESCE(:schuetze, schuetze_id), datum = :datum, "
+                               "kopf_name = :name, kopf_datum = :kdatum, kopf_text = :text, "
+                               "druckpunktnahmen = :n, schuesse = :schuesse, aufgenommen = :jetzt "
+                               "WHERE id = :id"));
+            s.bindValue(QStringLiteral(":id"), known->id);
+        } else {
+            s.prepare(QStringLiteral(
+                "INSERT INTO sitzung (pfad, hash, groesse, schuetze_id, datum, kopf_name, "
+                "kopf_datum, kopf_text, druckpunktnahmen, schuesse, aufgenommen) VALUES (:pfad, "
+                ":hash, :groesse, :schuetze, :datum, :name, :kdatum, :text, :n, :schuesse, "
+                ":jetzt)"));
+            s.bindValue(QStringLiteral(":pfad"), path);
+        }
+        s.bindValue(QStringLiteral(":hash"), file.hash);
+        s.bindValue(QStringLiteral(":groesse"), file.size);
+        s.bindValue(QStringLiteral(":schuetze"),
+                    shooter ? QVariant(*shooter) : QVariant(QMetaType(QMetaType::LongLong)));
+        s.bindValue(QStringLiteral(":datum"), file.date.toString(kIsoDate));
+        s.bindValue(QStringLiteral(":name"), file.kopf.name());
+        s.bindValue(QStringLiteral(":kdatum"), file.kopf.datum());
+        s.bindValue(QStringLiteral(":text"), file.kopf.text());
+        s.bindValue(QStringLiteral(":n"), static_cast<int>(file.analysis.rows.size()));
+        s.bindValue(QStringLiteral(":schuesse"), file.shots);
+        s.bindValue(QStringLiteral(":jetzt"), QDateTime::currentDateTime().toString(Qt::ISODate));
+        if (!execQuery(archive_, s, error)) {
+            return false;
+        }
+        const qint64 id = known ? known->id : s.lastInsertId().toLongLong();
+        for (const TakeUpMetrics& m : file.analysis.rows) {
+            int k = 0;
+            takeUp_.bindValue(k++, id);
+            takeUp_.bindValue(k++, m.number());
+            takeUp_.bindValue(k++, m.hasShot() ? 1 : 0);
+            takeUp_.bindValue(k++, static_cast<int>(m.Tonschwelle & 0xFF));
+            for (Metric metric : kMetrics) {
+                const std::optional<double> v = m.value(metric);
+                takeUp_.bindValue(k++, v ? QVariant(*v) : QVariant(QMetaType(QMetaType::Double)));
+            }
+            for (Tag tag : kTags) {
+                takeUp_.bindValue(k++, m.has(tag) ? 1 : 0);
+            }
+            if (!execQuery(archive_, takeUp_, error)) {
+                return false;
+            }
+        }
+        takeUp_.finish();
+        if (known) {
+            QSqlQuery d(archive_.db());
+            d.prepare(
+                QStringLiteral("DELETE FROM druckpunktnahme WHERE sitzung_id = ? AND nr > ?"));
+            d.addBindValue(id);
+            d.addBindValue(static_cast<int>(file.analysis.rows.size()));
+            if (!execQuery(archive_, d, error)) {
+                return false;
+            }
+            QSqlQuery e(archive_.db());
+            e.prepare(
+                QStringLiteral("DELETE FROM schuetze WHERE id NOT IN "
+                               "(SELECT DISTINCT schuetze_id FROM sitzung)"));
+            if (!execQuery(archive_, e, error)) {
+                return false;
+            }
+        }
+        if (!t.commit()) {
+            error = archive_.errorText(t.error());
+            return false;
+        }
+        result.outcome = known ? ImportOutcome::Updated : ImportOutcome::Added;
+        result.sessionId = id;
+        return true;
+    }
+
+    TrainingArchive& archive_;
+    const AnalysisSettings& settings_;
+    QSqlQuery takeUp_;
+};
+
+QString absolutePath(const QFileInfo& info) {
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
+}  // namespace
+
+QString ImportSummary::text() const {
+    QString s = QStringLiteral("%1 aufgenommen, %2 aktualisiert, %3 unverändert, %4 abgelehnt")
+                    .arg(added)
+                    .arg(updated)
+                    .arg(unchanged)
+                    .arg(refused.size());
+    if (moved > 0) {
+        s += QStringLiteral(" (%1 an neuem Ort wiedergefunden)").arg(moved);
+    }
+    for (const FileImport& r : refused) {
+        s += QStringLiteral("\nabgelehnt: ") + r.reason;
+    }
+    if (!archiveError.isEmpty()) {
+        s += QStringLiteral("\nAufnahme abgebrochen: ") + archiveError;
+    }
+    return s;
+}
+
+QStringList collectMeasurementFiles(const QStringList& paths, QStringList& missing) {
+    QStringList files;
+    for (const QString& p : paths) {
+        const QFileInfo info(p);
+        if (info.isDir()) {
+            QStringList found;
+            QDirIterator it(info.absoluteFilePath(), {QStringLiteral("*.pvo")},
+                            QDir::Files | QDir::Readable | QDir::NoDotAndDotDot,
+                            QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                it.next();
+                found << absolutePath(it.fileInfo());
+            }
+            found.sort();
+            files << found;
+        } else if (info.exists()) {
+            files << absolutePath(info);
+        } else {
+            missing << info.absoluteFilePath();
+        }
+    }
+    files.removeDuplicates();
+    return files;
+}
+
+ImportSummary importPaths(TrainingArchive& archive, const QStringList& paths,
+                          const AnalysisSettings& settings,
+                          const std::function<bool(int done, int total)>& progress) {
+    ImportSummary summary;
+    QStringList missing;
+    const QStringList files = collectMeasurementFiles(paths, missing);
+    for (const QString& m : missing) {
+        FileImport r;
+        r.path = m;
+        r.reason = QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(m);
+        summary.refused.push_back(r);
+    }
+    if (archive.readOnly()) {
+        if (!files.isEmpty()) {
+            summary.archiveError =
+                archive.notice().isEmpty() ? archive.readOnlyText() : archive.notice();
+        }
+        return summary;
+    }
+    Importer importer(archive, settings);
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        FileImport r;
+        QString error;
+        if (!importer.importFile(files[i], r, error)) {
+            summary.archiveError = error;
+            break;
+        }
+        switch (r.outcome) {
+            case ImportOutcome::Added:
+                ++summary.added;
+                break;
+            case ImportOutcome::Updated:
+                ++summary.updated;
+                summary.moved += r.moved ? 1 : 0;
+                break;
+            case ImportOutcome::Unchanged:
+                ++summary.unchanged;
+                break;
+            case ImportOutcome::Refused:
+                summary.refused.push_back(r);
+                break;
+        }
+        if (progress && !progress(static_cast<int>(i + 1), static_cast<int>(files.size()))) {
+            break;
+        }
+    }
+    return summary;
+}
+
+}  // namespace ostrevik

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "analysis/AnalysisSettings.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace ostrevik {
+
+class TrainingArchive;
+
+enum class ImportOutcome { Added, Updated, Unchanged, Refused };
+
+// What became of one measurement file.
+struct FileImport {
+    QString path;  // as found, absolute
+    ImportOutcome outcome = ImportOutcome::Refused;
+    bool moved = false;    // an archived session whose file had vanished, found here by its hash
+    QString reason;        // why it was refused
+    qint64 sessionId = 0;  // the session it is (0 when refused)
+};
+
+struct ImportSummary {
+    int added = 0;
+    int updated = 0;  // moved files included
+    int moved = 0;
+    int unchanged = 0;
+    std::vector<FileImport> refused;
+    // Set when the archive itself could not be written (locked, damaged,
+    // full): the import stopped there, every file taken before it stays.
+    QString archiveError;
+
+    bool ok() const { return refused.empty() && archiveError.isEmpty(); }
+    // "3 aufgenommen, 1 aktualisiert, 10 unverändert, 1 abgelehnt", then one
+    // line per refused file with its reason.
+    QString text() const;
+};
+
+// The measurement files named: files as they are, folders with every *.pvo
+// file beneath them (any case of the suffix, sorted, symbolic links to
+// folders not followed). Paths that do not exist are left in `missing`.
+QStringList collectMeasurementFiles(const QStringList& paths, QStringList& missing);
+
+// Takes files and folders into the archive. A file whose path and content
+// the archive knows is unchanged; a known path with new content updates its
+// session; a new path whose content the archive holds for a file that no
+// longer exists is that session moved; a copy of an archived file is
+// unchanged; anything else is added. Each file is one transaction. The
+// measurement files are only read. `progress` (optional) is told after each
+// file and may return false to stop.
+ImportSummary importPaths(TrainingArchive& archive, const QStringList& paths,
+                          const AnalysisSettings& settings,
+                          const std::function<bool(int done, int total)>& progress = {});
+
+}  // namespace ostrevik

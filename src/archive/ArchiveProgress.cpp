@@ -1,0 +1,233 @@
+#include "archive/ArchiveProgress.h"
+
+#include "archive/ArchiveDatabase.h"
+#include "common/NumberFormat.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <cmath>
+#include <map>
+
+namespace ostrevik {
+namespace {
+
+constexpr char kSeparator = ';';
+const QString kGermanDate = QStringLiteral("dd.MM.yyyy");
+
+bool inMilliseconds(Metric m) {
+    return metricUnit(m) == QLatin1String("ms");
+}
+
+// A number for a reader: as the analysis' tables write the metric, with a
+// real minus sign.
+QString readerNumber(Metric metric, double value) {
+    QString s = formatMetricValue(metric, value);
+    if (s.startsWith(QLatin1Char('-'))) {
+        s.replace(0, 1, QChar(0x2212));
+    }
+    return s;
+}
+
+}  // namespace
+
+bool loadProgress(TrainingArchive& archive, const SessionFilter& filter, ProgressData& out,
+                  QString& error) {
+    out = {};
+    const std::vector<ArchivedSession> sessions = listSessions(archive, filter, error);
+    if (!error.isEmpty()) {
+        return false;
+    }
+    std::map<qint64, size_t> index;
+    for (const ArchivedSession& s : sessions) {
+        index[s.id] = out.sessions.size();
+        out.sessions.push_back({s.id, s.date, s.path, s.tags, {}});
+    }
+    if (sessions.empty()) {
+        return true;
+    }
+    QString columns;
+    for (Metric m : kMetrics) {
+        columns += QStringLiteral(", ") + metricName(m);
+    }
+    QString sql = QStringLiteral("SELECT sitzung_id%1 FROM druckpunktnahme").arg(columns);
+    if (filter.shooterId) {
+        sql +=
+            QStringLiteral(" WHERE sitzung_id IN (SELECT id FROM sitzung WHERE schuetze_id = ?)");
+    }
+    QSqlQuery q(archive.db());
+    q.setForwardOnly(true);
+    q.prepare(sql);
+    if (filter.shooterId) {
+        q.addBindValue(*filter.shooterId);
+    }
+    if (!execQuery(archive, q, error)) {
+        return false;
+    }
+    std::vector<std::array<std::vector<double>, kMetricCount>> values(out.sessions.size());
+    while (q.next()) {
+        const auto it = index.find(q.value(0).toLongLong());
+        if (it == index.end()) {
+            continue;  // outside the period or the tag
+        }
+        auto& v = values[it->second];
+        for (int k = 0; k < kMetricCount; ++k) {
+            const QVariant value = q.value(k + 1);
+            if (!value.isNull()) {
+                v[static_cast<size_t>(k)].push_back(value.toDouble());
+            }
+        }
+    }
+    for (size_t i = 0; i < values.size(); ++i) {
+        for (size_t k = 0; k < kMetricCount; ++k) {
+            out.sessions[i].figures[k] = summarize(values[i][k]);
+        }
+    }
+    return true;
+}
+
+std::optional<double> ProgressTrend::slopePer30Days() const {
+    return fit.slope ? std::optional(*fit.slope * kDaysPerMonth) : std::nullopt;
+}
+
+std::optional<double> ProgressTrend::lowPer30Days() const {
+    const auto v = fit.slopeLow();
+    return v ? std::optional(*v * kDaysPerMonth) : std::nullopt;
+}
+
+std::optional<double> ProgressTrend::highPer30Days() const {
+    const auto v = fit.slopeHigh();
+    return v ? std::optional(*v * kDaysPerMonth) : std::nullopt;
+}
+
+std::optional<double> ProgressTrend::valueOn(const QDate& day) const {
+    if (!fit.slope || !fit.intercept || !origin.isValid()) {
+        return std::nullopt;
+    }
+    return *fit.intercept + *fit.slope * static_cast<double>(origin.daysTo(day));
+}
+
+ProgressTrend progressTrend(const ProgressData& data, Metric metric) {
+    ProgressTrend t;
+    t.metric = metric;
+    std::vector<double> x;
+    std::vector<double> y;
+    for (const ProgressSession& s : data.sessions) {
+        const Summary& f = s.figure(metric);
+        if (!f.mean || !s.date.isValid()) {
+            continue;
+        }
+        if (!t.origin.isValid()) {
+            t.origin = s.date;
+        }
+        x.push_back(static_cast<double>(t.origin.daysTo(s.date)));
+        y.push_back(*f.mean);
+    }
+    t.sessions = static_cast<int>(x.size());
+    t.fit = fitLine(x, y);
+    return t;
+}
+
+QString progressNumber(Metric metric, std::optional<double> value) {
+    if (!value || !std::isfinite(*value)) {
+        return {};
+    }
+    return decimalCommaText(*value, inMilliseconds(metric) ? 1 : 2);
+}
+
+QString trendWords(const ProgressTrend& t) {
+    const QString caption = metricCaption(t.metric);
+    const auto slope = t.slopePer30Days();
+    if (!slope) {
+        if (t.sessions < 3) {
+            return QStringLiteral(
+                       "%1: für einen Trend zu wenige Trainingseinheiten (%2 von "
+                       "mindestens 3)")
+                .arg(caption)
+                .arg(t.sessions);
+        }
+        return QStringLiteral("%1: kein Trend, alle Trainingseinheiten an einem Tag").arg(caption);
+    }
+    const QString unit = metricUnit(t.metric);
+    const double low = *t.lowPer30Days();
+    const double high = *t.highPer30Days();
+    QString s = QStringLiteral("%1: %2 %3 pro Monat, 95 %-Intervall %4 … %5 %3")
+                    .arg(caption, readerNumber(t.metric, *slope), unit, readerNumber(t.metric, low),
+                         readerNumber(t.metric, high));
+    if (low <= 0.0 && high >= 0.0) {
+        s += QStringLiteral(" – keine gesicherte Änderung");
+    } else {
+        s += high < 0.0 ? QStringLiteral(" – gesichert fallend")
+                        : QStringLiteral(" – gesichert steigend");
+    }
+    return s;
+}
+
+QByteArray csvField(const QString& text) {
+    if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))) {
+        return text.toUtf8();
+    }
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return '"' + quoted.toUtf8() + '"';
+}
+
+QByteArray progressCsv(const ProgressData& data) {
+    QByteArray out = "Datum;Datei;Metrik;n;Mittelwert;KI_unten;KI_oben\n";
+    for (const ProgressSession& s : data.sessions) {
+        const QByteArray head =
+            s.date.toString(kGermanDate).toUtf8() + kSeparator + csvField(s.path) + kSeparator;
+        for (Metric m : kMetrics) {
+            const Summary& f = s.figure(m);
+            out += head;
+            out += metricName(m).toUtf8();
+            out += kSeparator;
+            out += QByteArray::number(f.count);
+            out += kSeparator;
+            out += progressNumber(m, f.mean).toUtf8();
+            out += kSeparator;
+            out += progressNumber(m, f.ci95Low()).toUtf8();
+            out += kSeparator;
+            out += progressNumber(m, f.ci95High()).toUtf8();
+            out += '\n';
+        }
+    }
+    for (Metric m : kMetrics) {
+        const ProgressTrend t = progressTrend(data, m);
+        out += "Trend;;";
+        out += metricName(m).toUtf8();
+        out += kSeparator;
+        out += QByteArray::number(t.sessions);
+        out += kSeparator;
+        out += progressNumber(m, t.slopePer30Days()).toUtf8();
+        out += kSeparator;
+        out += progressNumber(m, t.lowPer30Days()).toUtf8();
+        out += kSeparator;
+        out += progressNumber(m, t.highPer30Days()).toUtf8();
+        out += '\n';
+    }
+    return out;
+}
+
+QByteArray sessionListCsv(const std::vector<ArchivedSession>& sessions) {
+    QByteArray out =
+        QStringLiteral("Datum;Schütze;Datei;Druckpunktnahmen;Schüsse;Marken\n").toUtf8();
+    for (const ArchivedSession& s : sessions) {
+        out += s.date.toString(kGermanDate).toUtf8();
+        out += kSeparator;
+        out += csvField(s.shooter);
+        out += kSeparator;
+        out += csvField(s.path);
+        out += kSeparator;
+        out += QByteArray::number(s.takeUps);
+        out += kSeparator;
+        out += QByteArray::number(s.shots);
+        out += kSeparator;
+        out += csvField(s.tags.join(QStringLiteral(", ")));
+        out += '\n';
+    }
+    return out;
+}
+
+}  // namespace ostrevik

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "analysis/Metrics.h"
+#include "analysis/SampleStatistics.h"
+#include "archive/ArchiveSessions.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace ostrevik {
+
+class TrainingArchive;
+
+// One session of the progress: every metric's mean over its take-ups with
+// the 95 % interval of that mean (Student's t), as the analysis summarises a
+// metric over a session.
+struct ProgressSession {
+    qint64 id = 0;
+    QDate date;
+    QString path;
+    QStringList tags;
+    std::array<Summary, kMetricCount> figures{};
+
+    const Summary& figure(Metric m) const { return figures[static_cast<size_t>(m)]; }
+};
+
+// The sessions of a shooter (or a filter's choice of them) in date order,
+// read from the archive once; a metric's progress is computed from it at no
+// further cost.
+struct ProgressData {
+    std::vector<ProgressSession> sessions;
+};
+
+bool loadProgress(TrainingArchive& archive, const SessionFilter& filter, ProgressData& out,
+                  QString& error);
+
+// The trend of a metric: a straight line through the sessions' means
+// against their days, its slope per 30 days with its 95 % interval. Empty
+// below three sessions with a mean, or when all lie on one day.
+struct ProgressTrend {
+    Metric metric = Metric::Schuss_ms;
+    int sessions = 0;  // sessions with a mean of the metric
+    QDate origin;      // day 0 of the line
+    LineFit fit;       // x in days from origin
+    std::optional<double> slopePer30Days() const;
+    std::optional<double> lowPer30Days() const;
+    std::optional<double> highPer30Days() const;
+    // The line's value on a day.
+    std::optional<double> valueOn(const QDate& day) const;
+};
+inline constexpr double kDaysPerMonth = 30.0;
+
+ProgressTrend progressTrend(const ProgressData& data, Metric metric);
+
+// The trend in words a coach reads: "Zeit bis Schuss: −120 ms pro Monat,
+// 95 %-Intervall −180 … −60 ms", followed by whether the change is sure.
+QString trendWords(const ProgressTrend& trend);
+
+// A figure of the progress with the decimal comma: times with one decimal,
+// pressures and shares with two.
+QString progressNumber(Metric metric, std::optional<double> value);
+
+// "--progress": one line per session and metric in date order
+// (Datum;Datei;Metrik;n;Mittelwert;KI_unten;KI_oben), then one line per
+// metric with its trend (Trend;;Metrik;n;Steigung_pro_30_Tage;KI_unten;KI_oben);
+// semicolons, decimal comma, UTF-8, with a header line.
+QByteArray progressCsv(const ProgressData& data);
+
+// "--archive-list": Datum;Schütze;Datei;Druckpunktnahmen;Schüsse;Marken.
+QByteArray sessionListCsv(const std::vector<ArchivedSession>& sessions);
+
+// A field of a line with semicolons: quoted when it holds a semicolon, a
+// quote or a line break.
+QByteArray csvField(const QString& text);
+
+}  // namespace ostrevik

@@ -1,0 +1,388 @@
+#include "archive/ArchiveSessions.h"
+
+#include "archive/ArchiveDatabase.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <algorithm>
+#include <map>
+
+namespace ostrevik {
+namespace {
+
+const QString kIsoDate = QStringLiteral("yyyy-MM-dd");
+
+bool writable(TrainingArchive& archive, QString& error) {
+    if (archive.readOnly()) {
+        error = archive.readOnlyText();
+        return false;
+    }
+    return true;
+}
+
+// A change of several statements: all of them or none.
+template <class Body>
+bool inTransaction(TrainingArchive& archive, QString& error, Body body) {
+    if (!writable(archive, error)) {
+        return false;
+    }
+    ArchiveTransaction t(archive.db());
+    if (!t.begun()) {
+        error = archive.errorText(t.error());
+        return false;
+    }
+    if (!body()) {
+        return false;
+    }
+    if (!t.commit()) {
+        error = archive.errorText(t.error());
+        return false;
+    }
+    return true;
+}
+
+bool exists(TrainingArchive& archive, const QString& sql, qint64 id, QString& error, bool& found) {
+    QSqlQuery q(archive.db());
+    q.prepare(sql);
+    q.addBindValue(id);
+    if (!execQuery(archive, q, error)) {
+        return false;
+    }
+    found = q.next();
+    return true;
+}
+
+// Removes shooters left without a session, so that the list shows only
+// those with training to show.
+bool dropEmptyShooters(TrainingArchive& archive, QString& error) {
+    QSqlQuery q(archive.db());
+    q.prepare(
+        QStringLiteral("DELETE FROM schuetze WHERE id NOT IN "
+                       "(SELECT DISTINCT schuetze_id FROM sitzung)"));
+    return execQuery(archive, q, error);
+}
+
+std::optional<qint64> currentName(TrainingArchive& archive, const QString& name, QString& error,
+                                  bool& failed) {
+    QSqlQuery q(archive.db());
+    q.prepare(QStringLiteral("SELECT id FROM schuetze WHERE name = ?"));
+    q.addBindValue(name);
+    failed = !execQuery(archive, q, error);
+    if (!failed && q.next()) {
+        return q.value(0).toLongLong();
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+QString shooterDisplayName(const QString& name) {
+    return name.isEmpty() ? QStringLiteral("(ohne Namen)") : name;
+}
+
+QStringList normalizeTags(const QStringList& tags) {
+    QStringList out;
+    for (QString t : tags) {
+        t.remove(QLatin1Char(';'));
+        t = t.simplified();
+        if (!t.isEmpty() && !out.contains(t)) {
+            out << t;
+        }
+    }
+    out.sort(Qt::CaseInsensitive);
+    return out;
+}
+
+QStringList tagsFromText(const QString& text) {
+    return normalizeTags(text.split(QLatin1Char(',')));
+}
+
+std::vector<ArchivedShooter> listShooters(TrainingArchive& archive, QString& error) {
+    std::vector<ArchivedShooter> out;
+    QSqlQuery q(archive.db());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral(
+        "SELECT s.id, s.name, (SELECT COUNT(*) FROM sitzung WHERE schuetze_id = s.id) "
+        "FROM schuetze s ORDER BY s.name COLLATE NOCASE, s.id"));
+    if (!execQuery(archive, q, error)) {
+        return out;
+    }
+    while (q.next()) {
+        out.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toInt()});
+    }
+    return out;
+}
+
+std::optional<qint64> findShooter(TrainingArchive& archive, const QString& name, QString& error) {
+    bool failed = false;
+    if (auto id = currentName(archive, name, error, failed); id || failed) {
+        return id;
+    }
+    QSqlQuery q(archive.db());
+    q.prepare(QStringLiteral("SELECT schuetze_id FROM schuetze_name WHERE name = ?"));
+    q.addBindValue(name);
+    if (execQuery(archive, q, error) && q.next()) {
+        return q.value(0).toLongLong();
+    }
+    return std::nullopt;
+}
+
+std::optional<qint64> shooterForName(TrainingArchive& archive, const QString& name,
+                                     QString& error) {
+    QString lookError;
+    if (auto id = findShooter(archive, name, lookError)) {
+        return id;
+    }
+    if (!lookError.isEmpty()) {
+        error = lookError;
+        return std::nullopt;
+    }
+    QSqlQuery q(archive.db());
+    q.prepare(QStringLiteral("INSERT INTO schuetze (name) VALUES (?)"));
+    q.addBindValue(name);
+    if (!execQuery(archive, q, error)) {
+        return std::nullopt;
+    }
+    const qint64 id = q.lastInsertId().toLongLong();
+    QSqlQuery n(archive.db());
+    n.prepare(
+        QStringLiteral("INSERT OR REPLACE INTO schuetze_name (name, schuetze_id) "
+                       "VALUES (?, ?)"));
+    n.addBindValue(name);
+    n.addBindValue(id);
+    if (!execQuery(archive, n, error)) {
+        return std::nullopt;
+    }
+    return id;
+}
+
+std::vector<ArchivedSession> listSessions(TrainingArchive& archive, const SessionFilter& filter,
+                                          QString& error) {
+    std::vector<ArchivedSession> out;
+    QString sql = QStringLiteral(
+        "SELECT s.id, s.schuetze_id, h.name, s.pfad, s.datum, s.kopf_name, s.kopf_datum, "
+        "s.kopf_text, s.notiz, s.druckpunktnahmen, s.schuesse "
+        "FROM sitzung s JOIN schuetze h ON h.id = s.schuetze_id WHERE 1");
+    QVariantList binds;
+    if (filter.shooterId) {
+        sql += QStringLiteral(" AND s.schuetze_id = ?");
+        binds << *filter.shooterId;
+    }
+    if (filter.from.isValid()) {
+        sql += QStringLiteral(" AND s.datum >= ?");
+        binds << filter.from.toString(kIsoDate);
+    }
+    if (filter.to.isValid()) {
+        sql += QStringLiteral(" AND s.datum <= ?");
+        binds << filter.to.toString(kIsoDate);
+    }
+    if (!filter.tag.isEmpty()) {
+        sql += QStringLiteral(
+            " AND EXISTS (SELECT 1 FROM sitzung_marke m WHERE m.sitzung_id = s.id AND m.marke = "
+            "?)");
+        binds << filter.tag;
+    }
+    sql += QStringLiteral(" ORDER BY s.datum, h.name COLLATE NOCASE, s.pfad");
+    QSqlQuery q(archive.db());
+    q.setForwardOnly(true);
+    q.prepare(sql);
+    for (const QVariant& b : binds) {
+        q.addBindValue(b);
+    }
+    if (!execQuery(archive, q, error)) {
+        return out;
+    }
+    std::map<qint64, size_t> index;
+    while (q.next()) {
+        ArchivedSession s;
+        s.id = q.value(0).toLongLong();
+        s.shooterId = q.value(1).toLongLong();
+        s.shooter = q.value(2).toString();
+        s.path = q.value(3).toString();
+        s.date = QDate::fromString(q.value(4).toString(), kIsoDate);
+        s.kopfName = q.value(5).toString();
+        s.kopfDatum = q.value(6).toString();
+        s.kopfText = q.value(7).toString();
+        s.note = q.value(8).toString();
+        s.takeUps = q.value(9).toInt();
+        s.shots = q.value(10).toInt();
+        index[s.id] = out.size();
+        out.push_back(std::move(s));
+    }
+    if (out.empty()) {
+        return out;
+    }
+    QSqlQuery m(archive.db());
+    m.setForwardOnly(true);
+    m.prepare(QStringLiteral("SELECT sitzung_id, marke FROM sitzung_marke ORDER BY marke"));
+    if (!execQuery(archive, m, error)) {
+        return {};
+    }
+    while (m.next()) {
+        if (const auto it = index.find(m.value(0).toLongLong()); it != index.end()) {
+            out[it->second].tags << m.value(1).toString();
+        }
+    }
+    for (ArchivedSession& s : out) {
+        s.tags.sort(Qt::CaseInsensitive);
+    }
+    return out;
+}
+
+std::optional<ArchivedSession> sessionById(TrainingArchive& archive, qint64 id, QString& error) {
+    QSqlQuery q(archive.db());
+    q.prepare(QStringLiteral("SELECT schuetze_id FROM sitzung WHERE id = ?"));
+    q.addBindValue(id);
+    if (!execQuery(archive, q, error) || !q.next()) {
+        return std::nullopt;
+    }
+    SessionFilter f;
+    f.shooterId = q.value(0).toLongLong();
+    for (ArchivedSession& s : listSessions(archive, f, error)) {
+        if (s.id == id) {
+            return std::move(s);
+        }
+    }
+    return std::nullopt;
+}
+
+QStringList allTags(TrainingArchive& archive, QString& error) {
+    QStringList out;
+    QSqlQuery q(archive.db());
+    q.prepare(QStringLiteral("SELECT DISTINCT marke FROM sitzung_marke"));
+    if (!execQuery(archive, q, error)) {
+        return out;
+    }
+    while (q.next()) {
+        out << q.value(0).toString();
+    }
+    out.sort(Qt::CaseInsensitive);
+    return out;
+}
+
+bool setSessionTags(TrainingArchive& archive, qint64 sessionId, const QStringList& tags,
+                    QString& error) {
+    return inTransaction(archive, error, [&] {
+        QSqlQuery d(archive.db());
+        d.prepare(QStringLiteral("DELETE FROM sitzung_marke WHERE sitzung_id = ?"));
+        d.addBindValue(sessionId);
+        if (!execQuery(archive, d, error)) {
+            return false;
+        }
+        QSqlQuery i(archive.db());
+        i.prepare(QStringLiteral("INSERT INTO sitzung_marke (sitzung_id, marke) VALUES (?, ?)"));
+        for (const QString& t : normalizeTags(tags)) {
+            i.bindValue(0, sessionId);
+            i.bindValue(1, t);
+            if (!execQuery(archive, i, error)) {
+                return false;
+            }
+        }
+        return true;
+    });
+}
+
+bool setSessionNote(TrainingArchive& archive, qint64 sessionId, const QString& note,
+                    QString& error) {
+    return inTransaction(archive, error, [&] {
+        QSqlQuery q(archive.db());
+        q.prepare(QStringLiteral("UPDATE sitzung SET notiz = ? WHERE id = ?"));
+        q.addBindValue(note.trimmed());
+        q.addBindValue(sessionId);
+        return execQuery(archive, q, error);
+    });
+}
+
+bool setSessionShooter(TrainingArchive& archive, qint64 sessionId, const QString& name,
+                       QString& error) {
+    return inTransaction(archive, error, [&] {
+        const std::optional<qint64> shooter = shooterForName(archive, name.trimmed(), error);
+        if (!shooter) {
+            return false;
+        }
+        QSqlQuery q(archive.db());
+        q.prepare(QStringLiteral(
+            "UPDATE sitzung SET schuetze_id = ?, schuetze_gesetzt = 1 WHERE id = ?"));
+        q.addBindValue(*shooter);
+        q.addBindValue(sessionId);
+        return execQuery(archive, q, error) && dropEmptyShooters(archive, error);
+    });
+}
+
+bool renameShooter(TrainingArchive& archive, qint64 shooterId, const QString& newName,
+                   QString& error) {
+    const QString name = newName.trimmed();
+    return inTransaction(archive, error, [&] {
+        bool failed = false;
+        const std::optional<qint64> other = currentName(archive, name, error, failed);
+        if (failed) {
+            return false;
+        }
+        if (other && *other != shooterId) {
+            error = QStringLiteral(
+                        "Einen Schützen %1 gibt es schon. Um beide zu einem zu machen, "
+                        "„Schützen zusammenführen…“ wählen.")
+                        .arg(shooterDisplayName(name));
+            return false;
+        }
+        QSqlQuery q(archive.db());
+        q.prepare(QStringLiteral("UPDATE schuetze SET name = ? WHERE id = ?"));
+        q.addBindValue(name);
+        q.addBindValue(shooterId);
+        if (!execQuery(archive, q, error)) {
+            return false;
+        }
+        QSqlQuery n(archive.db());
+        n.prepare(
+            QStringLiteral("INSERT OR REPLACE INTO schuetze_name (name, schuetze_id) "
+                           "VALUES (?, ?)"));
+        n.addBindValue(name);
+        n.addBindValue(shooterId);
+        return execQuery(archive, n, error);
+    });
+}
+
+bool mergeShooters(TrainingArchive& archive, qint64 fromId, qint64 intoId, QString& error) {
+    if (fromId == intoId) {
+        return true;
+    }
+    return inTransaction(archive, error, [&] {
+        bool found = false;
+        if (!exists(archive, QStringLiteral("SELECT 1 FROM schuetze WHERE id = ?"), intoId, error,
+                    found)) {
+            return false;
+        }
+        if (!found) {
+            error = QStringLiteral("Den Schützen gibt es im Archiv nicht mehr.");
+            return false;
+        }
+        for (const QString& sql :
+             {QStringLiteral("UPDATE sitzung SET schuetze_id = :into WHERE schuetze_id = :from"),
+              QStringLiteral(
+                  "UPDATE schuetze_name SET schuetze_id = :into WHERE schuetze_id = :from"),
+              QStringLiteral("DELETE FROM schuetze WHERE id = :from")}) {
+            QSqlQuery q(archive.db());
+            q.prepare(sql);
+            if (sql.contains(QStringLiteral(":into"))) {
+                q.bindValue(QStringLiteral(":into"), intoId);
+            }
+            q.bindValue(QStringLiteral(":from"), fromId);
+            if (!execQuery(archive, q, error)) {
+                return false;
+            }
+        }
+        return true;
+    });
+}
+
+bool removeSession(TrainingArchive& archive, qint64 sessionId, QString& error) {
+    return inTransaction(archive, error, [&] {
+        QSqlQuery q(archive.db());
+        q.prepare(QStringLiteral("DELETE FROM sitzung WHERE id = ?"));
+        q.addBindValue(sessionId);
+        return execQuery(archive, q, error) && dropEmptyShooters(archive, error);
+    });
+}
+
+}  // namespace ostrevik

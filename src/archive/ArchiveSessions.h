@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace ostrevik {
+
+class TrainingArchive;
+
+// The coach's tags that the window offers as choices; any other word may be
+// added.
+inline constexpr const char* kMarkeTrocken = "trocken";
+inline constexpr const char* kMarkeScharf = "scharf";
+inline constexpr const char* kMarkeTraining = "Training";
+inline constexpr const char* kMarkeWettkampf = "Wettkampf";
+
+struct ArchivedShooter {
+    qint64 id = 0;
+    QString name;
+    int sessions = 0;
+};
+
+struct ArchivedSession {
+    qint64 id = 0;
+    qint64 shooterId = 0;
+    QString shooter;
+    QString path;
+    QDate date;
+    QString kopfName;
+    QString kopfDatum;
+    QString kopfText;
+    QString note;
+    QStringList tags;  // sorted
+    int takeUps = 0;
+    int shots = 0;
+};
+
+// How a shooter's name reads where it may be empty (a header without name).
+QString shooterDisplayName(const QString& name);
+
+// Tags as stored: trimmed, without semicolons (they separate the fields of
+// the list), empty ones and doubles left out, sorted.
+QStringList normalizeTags(const QStringList& tags);
+// Words typed by the coach, separated by commas.
+QStringList tagsFromText(const QString& text);
+
+// Every shooter with the number of his sessions, by name. Errors leave a
+// German message in `error` and give an empty list.
+std::vector<ArchivedShooter> listShooters(TrainingArchive& archive, QString& error);
+// The shooter of that name, or of that earlier name (before a rename or a
+// merge); none when the archive has no such shooter.
+std::optional<qint64> findShooter(TrainingArchive& archive, const QString& name, QString& error);
+// The shooter files of that header name belong to, made when new.
+std::optional<qint64> shooterForName(TrainingArchive& archive, const QString& name, QString& error);
+
+// Sessions in date order (then by file), of one shooter or of all, within
+// an optional period (inclusive).
+struct SessionFilter {
+    std::optional<qint64> shooterId;
+    QDate from;   // invalid: open
+    QDate to;     // invalid: open
+    QString tag;  // empty: all
+};
+std::vector<ArchivedSession> listSessions(TrainingArchive& archive, const SessionFilter& filter,
+                                          QString& error);
+std::optional<ArchivedSession> sessionById(TrainingArchive& archive, qint64 id, QString& error);
+// Every tag in use, sorted.
+QStringList allTags(TrainingArchive& archive, QString& error);
+
+// The coach's changes. Each is one transaction; false with a German message
+// when refused or the archive could not be written.
+bool setSessionTags(TrainingArchive& archive, qint64 sessionId, const QStringList& tags,
+                    QString& error);
+bool setSessionNote(TrainingArchive& archive, qint64 sessionId, const QString& note,
+                    QString& error);
+// Gives the session to the shooter of that name (made when new); the
+// session keeps him when its file's header changes later.
+bool setSessionShooter(TrainingArchive& archive, qint64 sessionId, const QString& name,
+                       QString& error);
+// Renames a shooter; his former name keeps leading later files to him. A
+// name another shooter has is refused (that is a merge).
+bool renameShooter(TrainingArchive& archive, qint64 shooterId, const QString& name, QString& error);
+// Moves every session and name of one shooter to another and removes the
+// first.
+bool mergeShooters(TrainingArchive& archive, qint64 fromId, qint64 intoId, QString& error);
+// Takes a session out of the archive; its measurement file stays.
+bool removeSession(TrainingArchive& archive, qint64 sessionId, QString& error);
+
+}  // namespace ostrevik

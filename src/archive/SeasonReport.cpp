@@ -1,0 +1,129 @@
+#include "archive/SeasonReport.h"
+
+#include "archive/ArchiveSessions.h"
+#include "archive/ProgressPlot.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+namespace ostrevik {
+namespace {
+
+QFont pageFont(double points, bool bold = false) {
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+void paintProgressPage(QPainter& p, const QRectF& r, const Season& season, Metric metric) {
+    const ProgressTrend trend = progressTrend(season.progress, metric);
+    const QFont title = pageFont(13, true);
+    const QFont body = pageFont(9);
+    const QFont small = pageFont(7.5);
+    const QFont plot = pageFont(7.5);
+    const double th = QFontMetricsF(title, p.device()).height();
+    const double bh = QFontMetricsF(body, p.device()).height();
+    double y = r.top();
+    p.setPen(Qt::black);
+    p.setFont(title);
+    p.drawText(QRectF(r.left(), y, r.width(), 1.4 * th), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("Fortschritt: ") + metricCaption(metric));
+    y += 1.5 * th;
+    p.setFont(body);
+    p.drawText(QRectF(r.left(), y, r.width(), 1.3 * bh), Qt::AlignLeft | Qt::AlignVCenter,
+               seasonTitle(season));
+    y += 1.8 * bh;
+    const double plotHeight = 0.55 * r.height();
+    p.save();
+    p.setFont(plot);
+    paintProgress(p, QRectF(r.left(), y, r.width(), plotHeight), season.progress, trend);
+    p.restore();
+    y += plotHeight + bh;
+    const QString words = trendWords(trend);
+    const QFont bold = pageFont(10, true);
+    p.setFont(bold);
+    const QRectF wordsRect =
+        QFontMetricsF(bold, p.device())
+            .boundingRect(QRectF(r.left(), y, r.width(), 1e9), Qt::TextWordWrap, words);
+    p.drawText(QRectF(r.left(), y, r.width(), wordsRect.height()),
+               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, words);
+    y += wordsRect.height() + bh;
+    p.setFont(small);
+    p.setPen(QColor(0x60, 0x60, 0x60));
+    p.drawText(QRectF(r.left(), y, r.width(), r.bottom() - y),
+               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+               QStringLiteral(
+                   "Je Trainingseinheit das Mittel der Druckpunktnahmen als Zeichen (Form und "
+                   "Farbe nach den Marken der Einheit) und das 95 %-Intervall dieses Mittels als "
+                   "Balken. Die gestrichelte Linie ist der Trend: eine Gerade durch die Mittel "
+                   "über die Tage, ihre Steigung auf 30 Tage gerechnet. Schließt ihr "
+                   "95 %-Intervall 0 ein, ist eine Änderung über die Saison nicht gesichert."));
+}
+
+}  // namespace
+
+bool loadSeason(TrainingArchive& archive, qint64 shooterId, Season& season, QString& error) {
+    SessionFilter filter;
+    filter.shooterId = shooterId;
+    filter.from = season.from;
+    filter.to = season.to;
+    filter.tag = season.tag;
+    if (!loadProgress(archive, filter, season.progress, error)) {
+        return false;
+    }
+    season.sessions.clear();
+    for (const ProgressSession& s : season.progress.sessions) {
+        TrainingSession session;
+        QString fileError;
+        if (loadTrainingSession(s.path, session, fileError)) {
+            season.sessions.push_back(std::move(session));
+        } else {
+            season.warnings << fileError;
+        }
+    }
+    return true;
+}
+
+QString seasonTitle(const Season& season) {
+    const auto& sessions = season.progress.sessions;
+    const QDate first =
+        season.from.isValid() || sessions.empty() ? season.from : sessions.front().date;
+    const QDate last = season.to.isValid() || sessions.empty() ? season.to : sessions.back().date;
+    QString period;
+    if (first.isValid() || last.isValid()) {
+        period = QStringLiteral("%1 – %2").arg(
+            first.isValid() ? first.toString(QStringLiteral("dd.MM.yyyy")) : QString(),
+            last.isValid() ? last.toString(QStringLiteral("dd.MM.yyyy")) : QString());
+    }
+    QString s = QStringLiteral("%1: ").arg(shooterDisplayName(season.shooter));
+    if (!period.isEmpty()) {
+        s += period + QStringLiteral(", ");
+    }
+    s += QStringLiteral("%1 %2")
+             .arg(sessions.size())
+             .arg(sessions.size() == 1 ? QStringLiteral("Trainingseinheit")
+                                       : QStringLiteral("Trainingseinheiten"));
+    if (!season.tag.isEmpty()) {
+        s += QStringLiteral(" (Marke „%1“)").arg(season.tag);
+    }
+    return s;
+}
+
+ReportInput seasonReportInput(const Season& season, const QString& userName,
+                              const DisplaySettings& display, const AnalysisSettings& settings) {
+    ReportInput input;
+    input.userName = userName;
+    input.sessions = season.sessions;
+    input.display = display;
+    input.settings = settings;
+    for (Metric m : kMetrics) {
+        input.extraPages.push_back(
+            {QStringLiteral("Saison: ") + shooterDisplayName(season.shooter),
+             [&season, m](QPainter& p, const QRectF& r) { paintProgressPage(p, r, season, m); }});
+    }
+    return input;
+}
+
+}  // namespace ostrevik

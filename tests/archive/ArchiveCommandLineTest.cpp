@@ -1,0 +1,151 @@
+#include "measurement/MeasurementFile.h"
+
+#include "../evaluation/PdfTools.h"
+#include "ArchiveFiles.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace ostrevik;
+using namespace ostrevik::test;
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// The program as a separate process without a display, its default archive
+// under a data folder of the test's own.
+class ArchiveCommandLineTest : public ::testing::Test {
+protected:
+    ArchiveCommandLineTest() {
+        QDir(dir.path()).mkpath(QStringLiteral("saison/anna"));
+        writeSession(path(QStringLiteral("saison/anna/1.pvo")), QStringLiteral("Anna"),
+                     QStringLiteral("01.09.2026"), {40, 50, 60});
+        writeSession(path(QStringLiteral("saison/anna/2.pvo")), QStringLiteral("Anna"),
+                     QStringLiteral("11.09.2026"), {46});
+        writeSession(path(QStringLiteral("saison/anna/3.pvo")), QStringLiteral("Anna"),
+                     QStringLiteral("21.09.2026"), {44});
+        writeSession(path(QStringLiteral("saison/anna/4.pvo")), QStringLiteral("Anna"),
+                     QStringLiteral("01.10.2026"), {38});
+        writeSession(path(QStringLiteral("saison/ben.pvo")), QStringLiteral("Ben; B."),
+                     QStringLiteral("05.09.2026"), {10});
+    }
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    Outcome run(const QStringList& args) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("daten")));
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(dir.path());
+        p.start(QStringLiteral(OSTREVIK_BINARY), args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    QTemporaryDir dir;
+    QTemporaryDir runtime;
+};
+
+TEST_F(ArchiveCommandLineTest, ImportListAndProgressWithoutADisplay) {
+    writeAll(path(QStringLiteral("saison/kaputt.pvo")), bytes({9, 0, 0, 0}));
+    Outcome r = run({QStringLiteral("--archive-import"), QStringLiteral("saison")});
+    EXPECT_EQ(r.exitCode, 1);  // one file refused
+    EXPECT_TRUE(r.out.startsWith(
+        QStringLiteral("5 aufgenommen, 0 aktualisiert, 0 unverändert, 1 abgelehnt\nabgelehnt: ")))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("kaputt.pvo: Fehler beim laden der Datei")));
+    EXPECT_TRUE(QFileInfo::exists(path(QStringLiteral("daten/Ostrevik/archiv.sqlite"))));
+
+    QFile::remove(path(QStringLiteral("saison/kaputt.pvo")));
+    r = run({QStringLiteral("--archive-import"), QStringLiteral("saison")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("0 aufgenommen, 0 aktualisiert, 5 unverändert, 0 abgelehnt\n"));
+
+    r = run({QStringLiteral("--archive-list")});
+    EXPECT_EQ(r.exitCode, 0);
+    const QStringList lines = r.out.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 7);
+    EXPECT_EQ(lines[0], QStringLiteral("Datum;Schütze;Datei;Druckpunktnahmen;Schüsse;Marken"));
+    EXPECT_EQ(lines[1],
+              QStringLiteral("01.09.2026;Anna;%1;3;3;")
+                  .arg(QFileInfo(path(QStringLiteral("saison/anna/1.pvo"))).canonicalFilePath()));
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("05.09.2026;\"Ben; B.\";")));
+    r = run({QStringLiteral("--archive-list"), QStringLiteral("Anna")});
+    EXPECT_EQ(r.out.count(QLatin1Char('\n')), 5);
+
+    // The figures of the core, written as the take-up CSV writes numbers.
+    r = run({QStringLiteral("--progress"), QStringLiteral("Anna"), QStringLiteral("p.csv")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QByteArray csv = readAll(path(QStringLiteral("p.csv")));
+    EXPECT_TRUE(csv.contains(";Schuss_ms;3;1000,0;503,2;1496,8\n"));
+    EXPECT_TRUE(csv.contains("\nTrend;;Schuss_ms;4;-228,0;-364,6;-91,4\n"));
+
+    r = run({QStringLiteral("--progress"), QStringLiteral("Anna"), QStringLiteral("q.csv"),
+             QStringLiteral("--from"), QStringLiteral("05.09.2026"), QStringLiteral("--to"),
+             QStringLiteral("30.09.2026")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(readAll(path(QStringLiteral("q.csv"))).count('\n'), 1 + 2 * 10 + 10);
+}
+
+TEST_F(ArchiveCommandLineTest, SeasonReportAndWrongCalls) {
+    const QString archive = path(QStringLiteral("eigenes.sqlite"));
+    ASSERT_EQ(run({QStringLiteral("--archive"), archive, QStringLiteral("--archive-import"),
+                   QStringLiteral("saison/anna")})
+                  .exitCode,
+              0);
+    Outcome r = run({QStringLiteral("--season-report"), QStringLiteral("Anna"),
+                     QStringLiteral("saison.pdf"), QStringLiteral("--archive"), archive});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString pdf = path(QStringLiteral("saison.pdf"));
+    const QString text = pdfText(pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("Fortschritt: Zeit bis Schuss")));
+    EXPECT_TRUE(text.contains(QStringLiteral("−228 ms pro Monat")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Vergleich der Trainingseinheiten")));
+
+    // Not in that archive, or not in the default one: refused, nothing written.
+    r = run({QStringLiteral("--progress"), QStringLiteral("Anna"), QStringLiteral("p.csv")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("keinen Schützen Anna")));
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("p.csv"))));
+
+    const QByteArray before = readAll(path(QStringLiteral("saison/anna/1.pvo")));
+    for (const QStringList& call :
+         {QStringList{QStringLiteral("--progress"), QStringLiteral("Anna"),
+                      QStringLiteral("saison/anna/1.pvo")},
+          QStringList{QStringLiteral("--progress"), QStringLiteral("Anna")},
+          QStringList{QStringLiteral("--archive-import")},
+          QStringList{QStringLiteral("--archive-list"), QStringLiteral("--from"),
+                      QStringLiteral("01.01.2026")},
+          QStringList{QStringLiteral("--progress"), QStringLiteral("Anna"), QStringLiteral("p.csv"),
+                      QStringLiteral("--from"), QStringLiteral("gestern")},
+          QStringList{QStringLiteral("--archive-list"), QStringLiteral("--season-report")},
+          QStringList{QStringLiteral("--archive-list"), QStringLiteral("--gibtsnicht")}}) {
+        r = run(call);
+        EXPECT_EQ(r.exitCode, 2) << call.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(r.err.endsWith(QStringLiteral("Aufruf: ostrevik --help\n")));
+    }
+    EXPECT_EQ(readAll(path(QStringLiteral("saison/anna/1.pvo"))), before);
+
+    r = run({QStringLiteral("--help")});
+    EXPECT_TRUE(r.out.contains(QStringLiteral("--progress SCHÜTZE AUS.csv")));
+}
+
+}  // namespace

@@ -1,0 +1,256 @@
+#include "archive/ArchiveDatabase.h"
+#include "archive/ArchiveImport.h"
+#include "archive/ArchiveSessions.h"
+#include "archive/ArchiveSettings.h"
+
+#include "ArchiveFiles.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace ostrevik;
+using namespace ostrevik::test;
+
+namespace {
+
+class ArchiveTest : public ::testing::Test {
+protected:
+    ArchiveTest() {
+        QDir(dir.path()).mkpath(QStringLiteral("saison/oktober"));
+        writeSession(file(QStringLiteral("saison/a.pvo")), QStringLiteral("Jörg"),
+                     QStringLiteral("07.10.26"), {40, 50, 60});
+        writeSession(file(QStringLiteral("saison/oktober/b.PVO")), QStringLiteral("Jörg"),
+                     QStringLiteral("14.10.2026"), {45});
+        writeAll(file(QStringLiteral("saison/notiz.txt")), "kein Messfile");
+        writeAll(file(QStringLiteral("saison/falsch.pvo")), bytes({2, 0, 0, 0, 100, 3}));
+    }
+
+    QString file(const QString& name) const { return dir.filePath(name); }
+
+    std::unique_ptr<TrainingArchive> open() {
+        QString error;
+        auto a = TrainingArchive::open(file(QStringLiteral("archiv.sqlite")), error);
+        EXPECT_TRUE(a) << error.toStdString();
+        return a;
+    }
+
+    std::vector<ArchivedSession> sessions(TrainingArchive& a) {
+        QString error;
+        auto s = listSessions(a, {}, error);
+        EXPECT_EQ(error, QString());
+        return s;
+    }
+
+    int count(TrainingArchive& a, const QString& table) {
+        QSqlQuery q(a.db());
+        EXPECT_TRUE(q.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table));
+        return q.next() ? q.value(0).toInt() : -1;
+    }
+
+    QTemporaryDir dir;
+    AnalysisSettings settings;
+};
+
+TEST_F(ArchiveTest, ImportsAFolderOnceAndUpdatesAChangedFile) {
+    auto a = open();
+    const QByteArray before = readAll(file(QStringLiteral("saison/a.pvo")));
+    ImportSummary s = importPaths(*a, {file(QStringLiteral("saison"))}, settings);
+    EXPECT_EQ(s.added, 2);
+    ASSERT_EQ(s.refused.size(), 1u);  // the file of another version; the text file is no candidate
+    EXPECT_TRUE(s.refused[0].reason.endsWith(QStringLiteral(
+        "falsch.pvo: Fehler beim laden der Datei. Möglicherweise falscher Dateityp")));
+    EXPECT_EQ(count(*a, QStringLiteral("druckpunktnahme")), 4);
+
+    auto list = sessions(*a);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].shooter, QStringLiteral("Jörg"));
+    EXPECT_EQ(list[0].date, QDate(2026, 10, 7));
+    EXPECT_EQ(list[0].takeUps, 3);
+    EXPECT_EQ(list[0].shots, 3);
+    EXPECT_EQ(list[1].date, QDate(2026, 10, 14));
+    const qint64 firstId = list[0].id;
+
+    // The same files again: nothing changes, the files are only read.
+    s = importPaths(*a, {file(QStringLiteral("saison"))}, settings);
+    EXPECT_EQ(s.added + s.updated, 0);
+    EXPECT_EQ(s.unchanged, 2);
+    EXPECT_EQ(count(*a, QStringLiteral("druckpunktnahme")), 4);
+    EXPECT_EQ(readAll(file(QStringLiteral("saison/a.pvo"))), before);
+
+    // A take-up more and another name in the header: the session follows
+    // the file, under its id, with its tags.
+    QString error;
+    ASSERT_TRUE(
+        setSessionTags(*a, firstId, {QStringLiteral("scharf"), QStringLiteral("Training")}, error));
+    writeSession(file(QStringLiteral("saison/a.pvo")), QStringLiteral("Jörg M."),
+                 QStringLiteral("07.10.26"), {40, 50, 60, 70});
+    s = importPaths(*a, {file(QStringLiteral("saison/a.pvo"))}, settings);
+    EXPECT_EQ(s.updated, 1);
+    list = sessions(*a);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].id, firstId);
+    EXPECT_EQ(list[0].takeUps, 4);
+    EXPECT_EQ(list[0].shooter, QStringLiteral("Jörg M."));
+    EXPECT_EQ(list[0].tags, (QStringList{QStringLiteral("scharf"), QStringLiteral("Training")}));
+    EXPECT_EQ(count(*a, QStringLiteral("druckpunktnahme")), 5);
+
+    // Shorter again: the take-ups beyond its end go.
+    writeSession(file(QStringLiteral("saison/a.pvo")), QStringLiteral("Jörg M."),
+                 QStringLiteral("07.10.26"), {40});
+    EXPECT_EQ(importPaths(*a, {file(QStringLiteral("saison/a.pvo"))}, settings).updated, 1);
+    EXPECT_EQ(count(*a, QStringLiteral("druckpunktnahme")), 2);
+}
+
+TEST_F(ArchiveTest, AMovedFileIsFoundByItsContentAndACopyIsNoNewSession) {
+    auto a = open();
+    importPaths(*a, {file(QStringLiteral("saison"))}, settings);
+    const qint64 id = sessions(*a)[1].id;
+    QDir(dir.path()).mkpath(QStringLiteral("neu"));
+    ASSERT_TRUE(QFile::rename(file(QStringLiteral("saison/oktober/b.PVO")),
+                              file(QStringLiteral("neu/b.pvo"))));
+
+    ImportSummary s = importPaths(*a, {file(QStringLiteral("neu"))}, settings);
+    EXPECT_EQ(s.updated, 1);
+    EXPECT_EQ(s.moved, 1);
+    auto list = sessions(*a);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[1].id, id);
+    EXPECT_EQ(list[1].path, QFileInfo(file(QStringLiteral("neu/b.pvo"))).canonicalFilePath());
+
+    ASSERT_TRUE(
+        QFile::copy(file(QStringLiteral("saison/a.pvo")), file(QStringLiteral("neu/kopie.pvo"))));
+    s = importPaths(*a, {file(QStringLiteral("neu/kopie.pvo"))}, settings);
+    EXPECT_EQ(s.unchanged, 1);
+    EXPECT_EQ(sessions(*a).size(), 2u);
+
+    // A file named that does not exist is refused with the reason.
+    s = importPaths(*a, {file(QStringLiteral("weg.pvo"))}, settings);
+    ASSERT_EQ(s.refused.size(), 1u);
+    EXPECT_TRUE(s.refused[0].reason.contains(QStringLiteral("wurde nicht gefunden")));
+}
+
+TEST_F(ArchiveTest, ShootersAreRenamedAndMergedAndKeepTheirFiles) {
+    auto a = open();
+    writeSession(file(QStringLiteral("saison/c.pvo")), QStringLiteral("J. Maier"),
+                 QStringLiteral("21.10.26"), {50});
+    importPaths(*a, {file(QStringLiteral("saison"))}, settings);
+    QString error;
+    const qint64 joerg = *findShooter(*a, QStringLiteral("Jörg"), error);
+    const qint64 maier = *findShooter(*a, QStringLiteral("J. Maier"), error);
+
+    EXPECT_FALSE(renameShooter(*a, joerg, QStringLiteral("J. Maier"), error));
+    EXPECT_TRUE(error.contains(QStringLiteral("Schützen zusammenführen")));
+    ASSERT_TRUE(renameShooter(*a, joerg, QStringLiteral("Jörg Maier"), error));
+    ASSERT_TRUE(mergeShooters(*a, maier, joerg, error));
+    const auto shooters = listShooters(*a, error);
+    ASSERT_EQ(shooters.size(), 1u);
+    EXPECT_EQ(shooters[0].name, QStringLiteral("Jörg Maier"));
+    EXPECT_EQ(shooters[0].sessions, 3);
+
+    // Later files under either earlier name land with him.
+    writeSession(file(QStringLiteral("saison/d.pvo")), QStringLiteral("Jörg"),
+                 QStringLiteral("28.10.26"), {50});
+    writeSession(file(QStringLiteral("saison/e.pvo")), QStringLiteral("J. Maier"),
+                 QStringLiteral("29.10.26"), {50});
+    importPaths(*a, {file(QStringLiteral("saison"))}, settings);
+    EXPECT_EQ(listShooters(*a, error).size(), 1u);
+
+    // A session given to another shooter by hand stays with him when its
+    // header changes.
+    const qint64 d = sessions(*a)[3].id;
+    ASSERT_TRUE(setSessionShooter(*a, d, QStringLiteral("Gast"), error));
+    writeSession(file(QStringLiteral("saison/d.pvo")), QStringLiteral("Jörg"),
+                 QStringLiteral("28.10.26"), {50, 55});
+    importPaths(*a, {file(QStringLiteral("saison/d.pvo"))}, settings);
+    EXPECT_EQ(sessionById(*a, d, error)->shooter, QStringLiteral("Gast"));
+    ASSERT_TRUE(setSessionNote(*a, d, QStringLiteral("  Wind von links "), error));
+    EXPECT_EQ(sessionById(*a, d, error)->note, QStringLiteral("Wind von links"));
+}
+
+TEST_F(ArchiveTest, ADamagedArchiveIsReportedAndLeftAsItIs) {
+    const QString path = file(QStringLiteral("archiv.sqlite"));
+    const QByteArray garbage = QByteArray(8192, 'x');
+    writeAll(path, garbage);
+    QString error;
+    EXPECT_FALSE(TrainingArchive::open(path, error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Das Trainingsarchiv %1 ist beschädigt").arg(path)))
+        << error.toStdString();
+    EXPECT_EQ(readAll(path), garbage);
+
+    // After saving, the message says what became of the file.
+    const QString message = ImportAfterSave(file(QStringLiteral("saison/a.pvo")), path,
+                                            file(QStringLiteral("Archiv.ini")));
+    EXPECT_TRUE(message.startsWith(QStringLiteral(
+        "Die Datei wurde gespeichert, aber nicht ins Trainingsarchiv aufgenommen.\n")));
+    EXPECT_EQ(readAll(path), garbage);
+}
+
+TEST_F(ArchiveTest, AnArchiveOfANewerProgramIsOnlyRead) {
+    {
+        auto a = open();
+        importPaths(*a, {file(QStringLiteral("saison/a.pvo"))}, settings);
+        QSqlQuery q(a->db());
+        ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA user_version = 7")));
+    }
+    auto a = open();
+    ASSERT_TRUE(a);
+    EXPECT_TRUE(a->readOnly());
+    EXPECT_EQ(a->schemaVersion(), 7);
+    EXPECT_TRUE(a->notice().contains(QStringLiteral("neueren Version")));
+    EXPECT_EQ(sessions(*a).size(), 1u);  // what it knows, it reads
+    const ImportSummary s = importPaths(*a, {file(QStringLiteral("saison"))}, settings);
+    EXPECT_EQ(s.added, 0);
+    EXPECT_FALSE(s.archiveError.isEmpty());
+    QString error;
+    EXPECT_FALSE(setSessionNote(*a, sessions(*a)[0].id, QStringLiteral("x"), error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST_F(ArchiveTest, ANewArchiveHasItsSchemaWalAndForeignKeys) {
+    auto a = open();
+    EXPECT_EQ(a->schemaVersion(), TrainingArchive::kSchemaVersion);
+    EXPECT_FALSE(a->readOnly());
+    QSqlQuery q(a->db());
+    ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("wal"));
+    ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA foreign_keys")) && q.next());
+    EXPECT_EQ(q.value(0).toInt(), 1);
+    // Removing a session takes its take-ups and tags with it.
+    importPaths(*a, {file(QStringLiteral("saison/a.pvo"))}, settings);
+    QString error;
+    const qint64 id = sessions(*a)[0].id;
+    ASSERT_TRUE(setSessionTags(*a, id, {QStringLiteral("trocken")}, error));
+    ASSERT_TRUE(removeSession(*a, id, error));
+    EXPECT_EQ(count(*a, QStringLiteral("druckpunktnahme")), 0);
+    EXPECT_EQ(count(*a, QStringLiteral("sitzung_marke")), 0);
+    EXPECT_EQ(count(*a, QStringLiteral("schuetze")), 0);
+}
+
+TEST_F(ArchiveTest, SavedFilesEnterTheArchiveUnlessSwitchedOff) {
+    const QString archive = file(QStringLiteral("archiv.sqlite"));
+    const QString ini = file(QStringLiteral("Archiv.ini"));
+    ASSERT_TRUE(saveArchiveSettings({false}, ini));
+    EXPECT_EQ(ImportAfterSave(file(QStringLiteral("saison/a.pvo")), archive, ini), QString());
+    EXPECT_FALSE(QFileInfo::exists(archive));
+    ASSERT_TRUE(saveArchiveSettings({true}, ini));
+    EXPECT_EQ(ImportAfterSave(file(QStringLiteral("saison/a.pvo")), archive, ini), QString());
+    auto a = open();
+    EXPECT_EQ(sessions(*a).size(), 1u);
+    EXPECT_TRUE(ImportAfterSave(file(QStringLiteral("saison/falsch.pvo")), archive, ini)
+                    .contains(QStringLiteral("falscher Dateityp")));
+}
+
+TEST(ArchiveTags, AreTrimmedWithoutSeparatorsOrDoubles) {
+    EXPECT_EQ(tagsFromText(QStringLiteral(" scharf, Wettkampf ,,scharf, Wind;böig")),
+              (QStringList{QStringLiteral("scharf"), QStringLiteral("Wettkampf"),
+                           QStringLiteral("Windböig")}));
+}
+
+}  // namespace
