@@ -1,6 +1,7 @@
 #include "app/MainActions.h"
 
 #include "app/ToolbarIcons.h"
+#include "common/Texts.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -84,7 +85,7 @@ void MainActions::CreateMenus(QMainWindow& window) {
     SymboleAnordnen1 = add(Fenster1, QStringLiteral("Symbole Anordnen"));
     Fenster1->addSeparator();
 
-    ActionHilfe = command(QStringLiteral("&Hilfe F1"), Qt::Key_F1);
+    ActionHilfe = command(Texts::kHilfeButton, Qt::Key_F1);
     ActionInfo = command(QStringLiteral("Info"));
 
     // Shortcuts work wherever the focus is inside the main window, also in a
