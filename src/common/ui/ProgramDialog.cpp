@@ -49,8 +49,10 @@ void ProgramDialog::keyPressEvent(QKeyEvent* event) {
 
 bool ProgramDialog::event(QEvent* event) {
     // The title bar's help button would switch to "What's this?" mode, which
-    // the program does not use: it opens the help page instead.
-    if (event->type() == QEvent::EnterWhatsThisMode && !helpTopic_.isEmpty()) {
+    // the program does not use: it opens the help page instead. Every window
+    // hears of that mode; only the open dialog with that button answers.
+    if (event->type() == QEvent::EnterWhatsThisMode && !helpTopic_.isEmpty() && isVisible() &&
+        windowFlags().testFlag(Qt::WindowContextHelpButtonHint)) {
         QWhatsThis::leaveWhatsThisMode();
         ShowHelp();
         return true;

@@ -12,7 +12,8 @@ namespace ostrevik {
 // what it holds when the program hides it (FormHide); the window system's own
 // show and hide events (minimising, restoring) run neither. A dialog with a
 // help topic opens that page of the help file on F1, from its help button and
-// from the title bar's help button where it has one.
+// from the title bar's help button where it has one
+// (Qt::WindowContextHelpButtonHint).
 class ProgramDialog : public QDialog {
     Q_OBJECT
 public:
