@@ -2,6 +2,7 @@
 
 #include "common/NumberFormat.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPolygonF>
 
@@ -11,6 +12,11 @@
 
 namespace ostrevik {
 namespace {
+
+// The comparison's texts, translated under the context "SessionComparison".
+struct Tr {
+    Q_DECLARE_TR_FUNCTIONS(SessionComparison)
+};
 
 // The normal quantile of a two-sided 95 % interval.
 constexpr double kZ95 = 1.959963984540054;
@@ -80,7 +86,7 @@ QString keyMetricHeader(KeyMetric m) {
     if (const auto metric = metricOf(m)) {
         return metricHeader(*metric);
     }
-    return QStringLiteral("Markierte Druckpunktnahmen (%)");
+    return Tr::tr("Markierte Druckpunktnahmen (%)");
 }
 
 QString formatKeyValue(KeyMetric m, std::optional<double> value) {
@@ -188,7 +194,7 @@ PlotMapping paintSessionCurves(QPainter& p, const QRectF& target, const SessionC
     const double labelSpace = fm.horizontalAdvance(QStringLiteral("-88,8")) + h;
     const AxisTicks x = niceTicks(m.xMin(), m.xMax(),
                                   std::max(1, static_cast<int>(area.width() / labelSpace)), 0.1);
-    paintFrame(p, m, x, y, {QStringLiteral("%"), QStringLiteral("Sekunden"), {}});
+    paintFrame(p, m, x, y, {QStringLiteral("%"), Tr::tr("Sekunden"), {}});
 
     p.save();
     p.setClipRect(area.adjusted(0, -4 * u, 0, 4 * u));
@@ -211,7 +217,7 @@ PlotMapping paintSessionCurves(QPainter& p, const QRectF& target, const SessionC
 
     if (c.sessions.empty()) {
         p.setPen(Qt::black);
-        p.drawText(area, Qt::AlignCenter, QStringLiteral("Keine Trainingseinheit gewählt"));
+        p.drawText(area, Qt::AlignCenter, Tr::tr("Keine Trainingseinheit gewählt"));
     }
     double ly = area.top();
     const double lx = area.right() + 1.2 * h;
@@ -304,7 +310,7 @@ PlotMapping paintKeyMetric(QPainter& p, const QRectF& target, const SessionCompa
 }
 
 QString keyMetricsExplanation() {
-    return QStringLiteral(
+    return Tr::tr(
         "Punkt: Mittel der Trainingseinheit. Strich: 95-%-Konfidenzintervall dieses Mittels. "
         "Liegen die Striche zweier Einheiten nicht übereinander, ist der Unterschied kaum "
         "Zufall; überlappen sie weit, kann er Zufall sein. Markiert: Anteil der "

@@ -5,8 +5,10 @@
 #include "analysis/Trend.h"
 #include "analysis/TrendPlot.h"
 #include "common/NumberFormat.h"
+#include "common/Texts.h"
 #include "evaluation/Statistics.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
@@ -18,6 +20,11 @@
 
 namespace ostrevik {
 namespace {
+
+// The report's texts, translated under the context "TrainingReport".
+struct Tr {
+    Q_DECLARE_TR_FUNCTIONS(TrainingReport)
+};
 
 using PaintStep = std::function<void(QPainter&)>;
 
@@ -300,7 +307,7 @@ void addSession(Pages& pages, const Fonts& fonts, const ReportInput& input, cons
     const double bodyLine = 1.3 * fonts.height(fonts.body);
     const double tableLine = 1.3 * fonts.height(fonts.table);
     const QString name = s.Kopf.name();
-    QStringList title{QStringLiteral("Trainingsbericht")};
+    QStringList title{Tr::tr("Trainingsbericht")};
     for (const QString& part : {name.trimmed(), s.Kopf.datum().trimmed()}) {
         if (!part.isEmpty()) {
             title << part;
@@ -312,17 +319,16 @@ void addSession(Pages& pages, const Fonts& fonts, const ReportInput& input, cons
     {
         const QRectF r = pages.band(1.4 * fonts.height(fonts.title));
         pages.paint([=, &fonts](QPainter& p) {
-            drawText(p, r, fonts.title, Qt::black, Qt::AlignLeft | Qt::AlignVCenter,
-                     name.isEmpty() ? QStringLiteral("Trainingsbericht")
-                                    : QStringLiteral("Trainingsbericht: ") + name);
+            drawText(
+                p, r, fonts.title, Qt::black, Qt::AlignLeft | Qt::AlignVCenter,
+                name.isEmpty() ? Tr::tr("Trainingsbericht") : Tr::tr("Trainingsbericht: ") + name);
         });
     }
-    const std::vector<std::pair<QString, QString>> fields = {
-        {QStringLiteral("Anwender:"), input.userName},
-        {QStringLiteral("Name:"), s.Kopf.name()},
-        {QStringLiteral("Datum:"), s.Kopf.datum()},
-        {QStringLiteral("Text:"), s.Kopf.text()},
-        {QStringLiteral("Datei:"), s.Dateiname}};
+    const std::vector<std::pair<QString, QString>> fields = {{Tr::tr("Anwender:"), input.userName},
+                                                             {Tr::tr("Name:"), s.Kopf.name()},
+                                                             {Tr::tr("Datum:"), s.Kopf.datum()},
+                                                             {Tr::tr("Text:"), s.Kopf.text()},
+                                                             {Tr::tr("Datei:"), s.Dateiname}};
     for (const auto& field : fields) {
         const QString label = field.first;
         const QString value = field.second;
@@ -342,7 +348,7 @@ void addSession(Pages& pages, const Fonts& fonts, const ReportInput& input, cons
 
     // The overlay.
     const double overlayHeight = 88 * mmPx;
-    addHeading(pages, fonts, QStringLiteral("Überlagerung am Schuss"), overlayHeight);
+    addHeading(pages, fonts, Tr::tr("Überlagerung am Schuss"), overlayHeight);
     addText(pages, fonts, fonts.body, overlayCaption(a));
     {
         const QRectF r = pages.band(overlayHeight);
@@ -354,9 +360,9 @@ void addSession(Pages& pages, const Fonts& fonts, const ReportInput& input, cons
         });
     }
     addParagraph(pages, fonts, fonts.small, kGrey,
-                 QStringLiteral("Zeit 0 ist der Schuss. Dünn: jede Druckpunktnahme mit Schuss; "
-                                "farbig: die neueste; schwarz: das Mittel mit einem Band von "
-                                "± 1 Standardabweichung; gestrichelt: die mittlere Tonschwelle."));
+                 Tr::tr("Zeit 0 ist der Schuss. Dünn: jede Druckpunktnahme mit Schuss; "
+                        "farbig: die neueste; schwarz: das Mittel mit einem Band von "
+                        "± 1 Standardabweichung; gestrichelt: die mittlere Tonschwelle."));
     pages.space(2 * mmPx);
 
     // The statistics as the statistics dialog computes and words them: the
@@ -384,7 +390,7 @@ void addSession(Pages& pages, const Fonts& fonts, const ReportInput& input, cons
     for (size_t i = 0; i < spans.size() && i < extremes.size(); ++i) {
         if (extremes[i].first == kStatistikMinStart && extremes[i].second == 0 &&
             !spans[i].isEmpty()) {
-            spans[i] = QStringList{spans[i].front(), QStringLiteral("keine Werte")};
+            spans[i] = QStringList{spans[i].front(), Tr::tr("keine Werte")};
         }
     }
     const double headingHeight = 1.6 * fonts.height(fonts.heading);
@@ -405,7 +411,7 @@ void addSession(Pages& pages, const Fonts& fonts, const ReportInput& input, cons
         const QRectF r = pages.band(height);
         pages.paint([=, &fonts](QPainter& p) {
             drawText(p, QRectF(r.left(), r.top(), r.width(), headingHeight), fonts.heading,
-                     Qt::black, Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("Statistik"));
+                     Qt::black, Qt::AlignLeft | Qt::AlignBottom, Tr::tr("Statistik"));
             double y = r.top() + headingHeight;
             for (const QString& line : counts) {
                 drawText(p, QRectF(r.left(), y, r.width(), bodyLine), fonts.body, Qt::black,
@@ -443,13 +449,13 @@ void addSession(Pages& pages, const Fonts& fonts, const ReportInput& input, cons
             {{metricHeader(m), QString::number(sum.count), formatMetricValue(m, sum.mean),
               formatMetricValue(m, sum.sd), interval(m, sum)}});
     }
-    addHeading(pages, fonts, QStringLiteral("Kennwerte"), 12 * tableLine);
+    addHeading(pages, fonts, Tr::tr("Kennwerte"), 12 * tableLine);
     addTable(pages, fonts,
-             {{QStringLiteral("Kennwert"), 3.2, Qt::AlignLeft},
-              {QStringLiteral("Werte"), 0.8},
-              {QStringLiteral("Mittel"), 1.0},
-              {QStringLiteral("Standardabw."), 1.3},
-              {QStringLiteral("95-%-Intervall des Mittels"), 2.4}},
+             {{Tr::tr("Kennwert"), 3.2, Qt::AlignLeft},
+              {Tr::tr("Werte"), 0.8},
+              {Tr::tr("Mittel"), 1.0},
+              {Tr::tr("Standardabw."), 1.3},
+              {Tr::tr("95-%-Intervall des Mittels"), 2.4}},
              std::move(kennwerte));
     int withShot = 0;
     std::array<int, kTags.size()> tagCounts{};
@@ -465,7 +471,7 @@ void addSession(Pages& pages, const Fonts& fonts, const ReportInput& input, cons
     }
     pages.space(0.3 * tableLine);
     addText(pages, fonts, fonts.body,
-            QStringLiteral("Markiert: %1 (von %2 Druckpunktnahmen mit Schuss)")
+            Tr::tr("Markiert: %1 (von %2 Druckpunktnahmen mit Schuss)")
                 .arg(tagTexts.join(QStringLiteral(", ")))
                 .arg(withShot));
     pages.space(3 * mmPx);
@@ -473,11 +479,11 @@ void addSession(Pages& pages, const Fonts& fonts, const ReportInput& input, cons
     // The trend over the session and its series.
     const Trend& t = part.trend;
     const double trendHeight = 72 * mmPx;
-    addHeading(pages, fonts, QStringLiteral("Verlauf: ") + metricCaption(t.metric), trendHeight);
+    addHeading(pages, fonts, Tr::tr("Verlauf: ") + metricCaption(t.metric), trendHeight);
     addParagraph(pages, fonts, fonts.body, Qt::black,
-                 QStringLiteral("Je Druckpunktnahme ein Punkt; je Serie zu %1 Druckpunktnahmen "
-                                "das Mittel als Linie mit einem Band von ± 1 "
-                                "Standardabweichung.")
+                 Tr::tr("Je Druckpunktnahme ein Punkt; je Serie zu %1 Druckpunktnahmen "
+                        "das Mittel als Linie mit einem Band von ± 1 "
+                        "Standardabweichung.")
                      .arg(t.seriesLength));
     {
         const QRectF r = pages.band(trendHeight);
@@ -497,14 +503,14 @@ void addSession(Pages& pages, const Fonts& fonts, const ReportInput& input, cons
               QString::number(ss.values.count), formatMetricValue(t.metric, ss.values.mean),
               formatMetricValue(t.metric, ss.values.sd), interval(t.metric, ss.values)}});
     }
-    addHeading(pages, fonts, QStringLiteral("Serien"), 4 * tableLine);
+    addHeading(pages, fonts, Tr::tr("Serien"), 4 * tableLine);
     addTable(pages, fonts,
-             {{QStringLiteral("Serie"), 0.8, Qt::AlignLeft},
-              {QStringLiteral("Druckpunktnahmen"), 1.6, Qt::AlignLeft},
-              {QStringLiteral("Werte"), 0.8},
-              {QStringLiteral("Mittel") + unit, 1.4},
-              {QStringLiteral("Standardabw.") + unit, 1.6},
-              {QStringLiteral("95-%-Intervall") + unit, 2.0}},
+             {{Tr::tr("Serie"), 0.8, Qt::AlignLeft},
+              {Tr::tr("Druckpunktnahmen"), 1.6, Qt::AlignLeft},
+              {Tr::tr("Werte"), 0.8},
+              {Tr::tr("Mittel") + unit, 1.4},
+              {Tr::tr("Standardabw.") + unit, 1.6},
+              {Tr::tr("95-%-Intervall") + unit, 2.0}},
              std::move(series));
     pages.space(3 * mmPx);
 
@@ -517,53 +523,53 @@ void addSession(Pages& pages, const Fonts& fonts, const ReportInput& input, cons
             r.cells << formatMetricValue(m, row.value(m));
         }
         const QString tags = row.tagsText();
-        r.cells << (row.hasShot() ? tags : QStringLiteral("ohne Schuss"));
+        r.cells << (row.hasShot() ? tags : Tr::tr("ohne Schuss"));
         r.muted = !row.hasShot();
         r.marked = !tags.isEmpty();
         takeUps.push_back(std::move(r));
     }
-    addHeading(pages, fonts, QStringLiteral("Einzelwerte"), 8 * tableLine);
+    addHeading(pages, fonts, Tr::tr("Einzelwerte"), 8 * tableLine);
     const QLocale de(QLocale::German);
     addParagraph(pages, fonts, fonts.small, kGrey,
-                 QStringLiteral("Zucken: Anstieg in den letzten 0,2 s vor dem Schuss über %1 "
-                                "%-Punkte. Nachlassen: Halt 160 ms nach dem Schuss unter %2 % des "
-                                "Drucks beim Schuss. Unruhig: Abweichung vom mittleren Verlauf "
-                                "über dem Mittel der Trainingseinheit + %3 Standardabweichungen.")
+                 Tr::tr("Zucken: Anstieg in den letzten 0,2 s vor dem Schuss über %1 "
+                        "%-Punkte. Nachlassen: Halt 160 ms nach dem Schuss unter %2 % des "
+                        "Drucks beim Schuss. Unruhig: Abweichung vom mittleren Verlauf "
+                        "über dem Mittel der Trainingseinheit + %3 Standardabweichungen.")
                      .arg(formatGeneral(a.settings.zuckenAnstieg, de),
                           formatGeneral(a.settings.nachlassenHalt, de),
                           formatGeneral(a.settings.unruhigSd, de)));
     if (takeUps.empty()) {
-        addText(pages, fonts, fonts.body, QStringLiteral("Keine Druckpunktnahme"));
+        addText(pages, fonts, fonts.body, Tr::tr("Keine Druckpunktnahme"));
         return;
     }
     addTable(pages, fonts,
-             {{QStringLiteral("Nr"), 0.7, Qt::AlignLeft},
-              {QStringLiteral("Dauer\nms"), 1.0},
-              {QStringLiteral("bis\nTon\nms"), 1.0},
-              {QStringLiteral("bis\nSchuss\nms"), 1.0},
-              {QStringLiteral("Ton bis\nSchuss\nms"), 1.1},
-              {QStringLiteral("Druck\nSchuss\n%"), 1.0},
-              {QStringLiteral("Spitzen-\ndruck\n%"), 1.1},
-              {QStringLiteral("Anstieg\n0,2 s\n%-Pkt."), 1.1},
-              {QStringLiteral("Halt\n160 ms\n%"), 1.0},
-              {QStringLiteral("Halt\n500 ms\n%"), 1.0},
-              {QStringLiteral("Abwei-\nchung\n%-Pkt."), 1.1},
-              {QStringLiteral("Merkmale"), 2.9, Qt::AlignLeft}},
+             {{Tr::tr("Nr"), 0.7, Qt::AlignLeft},
+              {Tr::tr("Dauer\nms"), 1.0},
+              {Tr::tr("bis\nTon\nms"), 1.0},
+              {Tr::tr("bis\nSchuss\nms"), 1.0},
+              {Tr::tr("Ton bis\nSchuss\nms"), 1.1},
+              {Tr::tr("Druck\nSchuss\n%"), 1.0},
+              {Tr::tr("Spitzen-\ndruck\n%"), 1.1},
+              {Tr::tr("Anstieg\n0,2 s\n%-Pkt."), 1.1},
+              {Tr::tr("Halt\n160 ms\n%"), 1.0},
+              {Tr::tr("Halt\n500 ms\n%"), 1.0},
+              {Tr::tr("Abwei-\nchung\n%-Pkt."), 1.1},
+              {Tr::tr("Merkmale"), 2.9, Qt::AlignLeft}},
              std::move(takeUps));
 }
 
 void addComparison(Pages& pages, const Fonts& fonts, const SessionComparison& c, double mmPx) {
     pages.newPage();
-    pages.setTitle(QStringLiteral("Vergleich der Trainingseinheiten"));
+    pages.setTitle(Tr::tr("Vergleich der Trainingseinheiten"));
     {
         const QRectF r = pages.band(1.4 * fonts.height(fonts.title));
         pages.paint([=, &fonts](QPainter& p) {
             drawText(p, r, fonts.title, Qt::black, Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("Vergleich der Trainingseinheiten"));
+                     Tr::tr("Vergleich der Trainingseinheiten"));
         });
     }
     addText(pages, fonts, fonts.body,
-            QStringLiteral("%1 Trainingseinheiten, nach Datum geordnet").arg(c.sessions.size()));
+            Tr::tr("%1 Trainingseinheiten, nach Datum geordnet").arg(c.sessions.size()));
     pages.space(2 * mmPx);
 
     std::vector<Row> list;
@@ -573,19 +579,19 @@ void addComparison(Pages& pages, const Fonts& fonts, const SessionComparison& c,
                          QString::number(s.tagged), QFileInfo(s.dateiname).fileName()}});
     }
     addTable(pages, fonts,
-             {{QStringLiteral("Nr"), 0.5, Qt::AlignLeft},
-              {QStringLiteral("Datum"), 1.2, Qt::AlignLeft},
-              {QStringLiteral("Name"), 1.8, Qt::AlignLeft},
-              {QStringLiteral("Text"), 3.0, Qt::AlignLeft},
-              {QStringLiteral("Druckpunkt-\nnahmen"), 1.2},
-              {QStringLiteral("mit\nSchuss"), 0.8},
-              {QStringLiteral("mar-\nkiert"), 0.7},
-              {QStringLiteral("Datei"), 2.0, Qt::AlignLeft}},
+             {{Tr::tr("Nr"), 0.5, Qt::AlignLeft},
+              {Tr::tr("Datum"), 1.2, Qt::AlignLeft},
+              {Tr::tr("Name"), 1.8, Qt::AlignLeft},
+              {Tr::tr("Text"), 3.0, Qt::AlignLeft},
+              {Tr::tr("Druckpunkt-\nnahmen"), 1.2},
+              {Tr::tr("mit\nSchuss"), 0.8},
+              {Tr::tr("mar-\nkiert"), 0.7},
+              {Tr::tr("Datei"), 2.0, Qt::AlignLeft}},
              std::move(list));
     pages.space(3 * mmPx);
 
     const double curvesHeight = 80 * mmPx;
-    addHeading(pages, fonts, QStringLiteral("Mittlerer Verlauf am Schuss"), curvesHeight);
+    addHeading(pages, fonts, Tr::tr("Mittlerer Verlauf am Schuss"), curvesHeight);
     {
         const QRectF r = pages.band(curvesHeight);
         pages.paint([r, &c, &fonts](QPainter& p) {
@@ -604,21 +610,21 @@ void addComparison(Pages& pages, const Fonts& fonts, const SessionComparison& c,
         }
         figures.push_back(std::move(r));
     }
-    addHeading(pages, fonts, QStringLiteral("Kennwerte: Mittel (95-%-Intervall)"),
+    addHeading(pages, fonts, Tr::tr("Kennwerte: Mittel (95-%-Intervall)"),
                6 * fonts.height(fonts.table));
     addTable(pages, fonts,
-             {{QStringLiteral("Nr"), 0.5, Qt::AlignLeft},
-              {QStringLiteral("Datum"), 1.2, Qt::AlignLeft},
-              {QStringLiteral("Zeit bis Schuss\nms"), 2.0},
-              {QStringLiteral("Anstieg 0,2 s\n%-Punkte"), 1.8},
-              {QStringLiteral("Halt 160 ms\n%"), 1.8},
-              {QStringLiteral("Abweichung\n%-Punkte"), 1.8},
-              {QStringLiteral("Markiert\n%"), 1.8}},
+             {{Tr::tr("Nr"), 0.5, Qt::AlignLeft},
+              {Tr::tr("Datum"), 1.2, Qt::AlignLeft},
+              {Tr::tr("Zeit bis Schuss\nms"), 2.0},
+              {Tr::tr("Anstieg 0,2 s\n%-Punkte"), 1.8},
+              {Tr::tr("Halt 160 ms\n%"), 1.8},
+              {Tr::tr("Abweichung\n%-Punkte"), 1.8},
+              {Tr::tr("Markiert\n%"), 1.8}},
              std::move(figures));
 
     // The charts, two side by side, with the reading aid in the last cell.
     pages.newPage();
-    addHeading(pages, fonts, QStringLiteral("Kennwerte je Trainingseinheit"), 0.0);
+    addHeading(pages, fonts, Tr::tr("Kennwerte je Trainingseinheit"), 0.0);
     const QRectF content = pages.content();
     const double gap = 6 * mmPx;
     const double cellWidth = (content.width() - gap) / 2;
@@ -655,13 +661,12 @@ void paintFrame(QPainter& p, const QRectF& page, const QRectF& content, const Fo
     drawText(p, top, fonts.bold, Qt::black, Qt::AlignLeft | Qt::AlignVCenter, userName);
     drawText(p, top, fonts.body, Qt::black, Qt::AlignHCenter | Qt::AlignVCenter, title);
     drawText(p, top, fonts.body, Qt::black, Qt::AlignRight | Qt::AlignVCenter,
-             QStringLiteral("Seite %1 von %2").arg(n).arg(m));
+             Tr::tr("Seite %1 von %2").arg(n).arg(m));
     drawRule(p, content.left(), content.right(), top.bottom() + 0.35 * h, 0.3 * mmPx);
 
     const QRectF bottom(content.left(), page.bottom() - 12 * mmPx - h, content.width(), h);
     drawRule(p, content.left(), content.right(), bottom.top() - 0.35 * h, 0.3 * mmPx);
-    drawText(p, bottom, fonts.small, kRule, Qt::AlignLeft | Qt::AlignVCenter,
-             QStringLiteral("Ostrevik QTX"));
+    drawText(p, bottom, fonts.small, kRule, Qt::AlignLeft | Qt::AlignVCenter, Texts::kDruckFuss);
     drawText(p, bottom, fonts.small, kRule, Qt::AlignRight | Qt::AlignVCenter,
              QLocale(QLocale::German).toString(printedOn, QStringLiteral("dd.MM.yyyy")));
 }

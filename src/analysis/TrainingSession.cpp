@@ -1,6 +1,9 @@
 #include "analysis/TrainingSession.h"
 
 #include "analysis/HeaderDate.h"
+#include "common/Texts.h"
+
+#include <QCoreApplication>
 
 #include <QFileInfo>
 
@@ -17,10 +20,6 @@ TrainingSession emptySession(const QString& dateiname) {
 }
 
 }  // namespace
-
-QString falscherDateitypText() {
-    return QStringLiteral("Fehler beim laden der Datei. Möglicherweise falscher Dateityp");
-}
 
 std::optional<QDate> TrainingSession::datum() const {
     return parseHeaderDate(Kopf.datum());
@@ -44,7 +43,8 @@ QString TrainingSession::datumText() const {
 bool loadTrainingSession(const QString& path, TrainingSession& session, QString& error) {
     const QFileInfo info(path);
     if (!info.exists()) {
-        error = QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(path);
+        error = QCoreApplication::translate("TrainingSession", "Die Datei %1 wurde nicht gefunden.")
+                    .arg(path);
         return false;
     }
     TrainingSession s = emptySession(info.absoluteFilePath());
@@ -54,18 +54,17 @@ bool loadTrainingSession(const QString& path, TrainingSession& session, QString&
     }
     QByteArray daten;
     if (!KopfUndDatenLesen(s.Kopf, path, daten)) {
-        error = QStringLiteral("%1: %2").arg(path, falscherDateitypText());
+        error = QStringLiteral("%1: %2").arg(path, Texts::WrongFileType());
         return false;
     }
     // Every sample counts for the figures, whatever the time axis shows.
     const DatenWalkErgebnis ergebnis =
         DatenInListe(*s.Liste, daten, kMaxDatensaetze, Kapazitaet::AlleWerte);
     if (ergebnis.abgeschnitten) {
-        s.Warnung = QStringLiteral(
-                        "Die Datei %1 enthält mehr als %2 Datensätze. Es wurden nur "
-                        "die ersten %2 gelesen.")
-                        .arg(path)
-                        .arg(ergebnis.fertigeDatensaetze);
+        s.Warnung = QCoreApplication::translate("TrainingSession",
+                                                "Die Datei %1 enthält mehr als %2 Datensätze. Es "
+                                                "wurden nur die ersten %2 gelesen.")
+                        .arg(path, QString::number(ergebnis.fertigeDatensaetze));
     }
     s.Dateizeit = info.lastModified();
     session = std::move(s);

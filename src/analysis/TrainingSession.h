@@ -48,7 +48,4 @@ bool loadTrainingSession(const QString& path, TrainingSession& session, QString&
 TrainingSession snapshotSession(const QString& dateiname, const Dateiheader_t& kopf,
                                 const Rasters_t& liste);
 
-// The message of a measurement file that cannot be read as one.
-QString falscherDateitypText();
-
 }  // namespace ostrevik

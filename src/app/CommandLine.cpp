@@ -4,9 +4,11 @@
 #include "analysis/SessionAnalysis.h"
 #include "analysis/ui/ReportPdf.h"
 #include "app/ArchiveCommands.h"
+#include "common/Texts.h"
 #include "settings/ConfigFile.h"
 #include "settings/Paths.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
 
@@ -39,10 +41,6 @@ void withoutRuntimeDirectoryNotice(QtMsgType type, const QMessageLogContext& con
     }
 }
 
-QString saveFailedText(const QString& path, const QString& reason) {
-    return QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.\n%2").arg(path, reason);
-}
-
 // What the program itself would use: its configuration file (user name,
 // drawing settings) and the analysis settings.
 struct ProgramSettings {
@@ -71,9 +69,9 @@ bool load(const QString& path, TrainingSession& session) {
 
 int exportCsv(const QStringList& operands) {
     if (operands.size() != 2) {
-        return WrongCall(
-            QStringLiteral("--export-csv erwartet eine Messdatei und ein Präfix für "
-                           "die beiden CSV-Dateien."));
+        return WrongCall(QCoreApplication::translate(
+            "CommandLine",
+            "--export-csv erwartet eine Messdatei und ein Präfix für die beiden CSV-Dateien."));
     }
     const ProgramSettings settings = programSettings();
     TrainingSession session;
@@ -84,16 +82,16 @@ int exportCsv(const QStringList& operands) {
         *session.Liste, settings.config.file.display.secondsBeforeShot, settings.analysis);
     const CsvExportResult result = writeCsvExport(operands[1], analysis, *session.Liste);
     if (!result.ok) {
-        return fail(saveFailedText(result.failedPath, result.reason));
+        return fail(Texts::FileNotSaved(result.failedPath, result.reason));
     }
     return 0;
 }
 
 int report(const QStringList& operands) {
     if (operands.size() < 2) {
-        return WrongCall(
-            QStringLiteral("--report erwartet eine oder mehrere Messdateien und "
-                           "die PDF-Datei des Berichts."));
+        return WrongCall(QCoreApplication::translate(
+            "CommandLine",
+            "--report erwartet eine oder mehrere Messdateien und die PDF-Datei des Berichts."));
     }
     const QString output = operands.last();
     const QStringList inputs = operands.first(operands.size() - 1);
@@ -103,14 +101,16 @@ int report(const QStringList& operands) {
     for (const QString& in : inputs) {
         if (QFileInfo(in).absoluteFilePath() == outputPath) {
             return WrongCall(
-                QStringLiteral("Der Bericht %1 würde eine der Messdateien überschreiben.")
+                QCoreApplication::translate(
+                    "CommandLine", "Der Bericht %1 würde eine der Messdateien überschreiben.")
                     .arg(output));
         }
     }
     if (output.endsWith(QStringLiteral(".pvo"), Qt::CaseInsensitive)) {
-        return WrongCall(QStringLiteral("Der Bericht %1 muss eine PDF-Datei sein, keine "
-                                        "Messdatei.")
-                             .arg(output));
+        return WrongCall(
+            QCoreApplication::translate("CommandLine",
+                                        "Der Bericht %1 muss eine PDF-Datei sein, keine Messdatei.")
+                .arg(output));
     }
     const ProgramSettings settings = programSettings();
     std::vector<TrainingSession> sessions(static_cast<size_t>(inputs.size()));
@@ -126,7 +126,7 @@ int report(const QStringList& operands) {
     input.settings = settings.analysis;
     const FileWriteResult result = writeTrainingReportPdf(output, input);
     if (!result.ok) {
-        return fail(saveFailedText(output, result.reason));
+        return fail(Texts::FileNotSaved(output, result.reason));
     }
     return 0;
 }
@@ -138,8 +138,9 @@ void WriteError(const QString& text) {
 }
 
 int WrongCall(const QString& message) {
-    WriteError(QStringLiteral("ostrevik: ") + message +
-               QStringLiteral("\nAufruf: ostrevik --help\n"));
+    WriteError(QStringLiteral("ostrevik: ") + message + QLatin1Char('\n') +
+               QCoreApplication::translate("CommandLine", "Aufruf: ostrevik --help") +
+               QLatin1Char('\n'));
     return 2;
 }
 
@@ -152,7 +153,8 @@ QString CommandLineVersion() {
 }
 
 QString CommandLineHelp(const QString& configPath) {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+               "CommandLine",
                "Aufruf: ostrevik [DATEI.pvo …]\n"
                "        ostrevik --export-csv EIN.pvo PRÄFIX\n"
                "        ostrevik --report EIN.pvo [EIN2.pvo …] BERICHT.pdf\n"
@@ -211,7 +213,7 @@ std::optional<int> RunCommandLine(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     g_qtHandler = qInstallMessageHandler(withoutRuntimeDirectoryNotice);
     QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("Ostrevik"));
+    QGuiApplication::setApplicationName(Texts::kOstrevik);
     if (help) {
         toStream(stdout, CommandLineHelp(configFilePath()) + ArchiveCommandsHelp());
         return 0;
@@ -221,9 +223,8 @@ std::optional<int> RunCommandLine(int argc, char* argv[]) {
         return 0;
     }
     if (commands > 1) {
-        return WrongCall(
-            QStringLiteral("Nur einer der Befehle --export-csv und --report auf "
-                           "einmal."));
+        return WrongCall(QCoreApplication::translate(
+            "CommandLine", "Nur einer der Befehle --export-csv und --report auf einmal."));
     }
     const QString command = args.contains(kExportCsv) ? kExportCsv : kReport;
     QStringList operands;
@@ -232,7 +233,7 @@ std::optional<int> RunCommandLine(int argc, char* argv[]) {
             continue;
         }
         if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            return WrongCall(QStringLiteral("Unbekannte Option %1.").arg(a));
+            return WrongCall(Texts::UnknownOption(a));
         }
         operands << a;
     }

@@ -1,5 +1,6 @@
 #include "app/DocumentManager.h"
 
+#include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "device/DeviceSession.h"
 #include "measurement/ui/DocumentWindow.h"
@@ -16,12 +17,6 @@
 #include <QMenu>
 
 namespace ostrevik {
-
-namespace {
-
-const QString kFileFilter = QStringLiteral("Pelvaro-Datei (*.pvo)");
-
-}  // namespace
 
 QString UntitledName(int openWindows) {
     return QStringLiteral("UNBENANNT%1.pvo").arg(openWindows + 1);
@@ -100,7 +95,7 @@ void DocumentManager::DateiNeu() {
 
 void DocumentManager::Oeffnen() {
     FileDialogRequest request;
-    request.filter = kFileFilter;
+    request.filter = Texts::kPvoFilter;
     request.defaultSuffix = QStringLiteral("pvo");
     // The dialog holds the file it held the last time.
     request.initialPath = lastDialogPath_;
@@ -129,7 +124,7 @@ bool DocumentManager::SaveDocument(TMDIChild* child) {
     }
     if (child->Unbenannt) {
         FileDialogRequest request;
-        request.filter = kFileFilter;
+        request.filter = Texts::kPvoFilter;
         request.defaultSuffix = QStringLiteral("pvo");
         request.initialPath = child->Dateiname;
         if (QFileInfo(child->Dateiname).isRelative()) {

@@ -1,5 +1,7 @@
 #include "app/HelpWindow.h"
 
+#include "common/HelpTopics.h"
+#include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 
 #include <QAction>
@@ -30,7 +32,7 @@ QVariant ChmBrowser::loadResource(int type, const QUrl& name) {
 }
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
-    setWindowTitle(QStringLiteral("Ostrevik Hilfe"));
+    setWindowTitle(tr("Ostrevik Hilfe"));
     resize(860, 600);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -45,11 +47,9 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({200, 660});
 
-    QAction* back = tools->addAction(QStringLiteral("Zurück"), browser_, &QTextBrowser::backward);
-    QAction* forward =
-        tools->addAction(QStringLiteral("Vorwärts"), browser_, &QTextBrowser::forward);
-    tools->addAction(QStringLiteral("Inhalt"), this,
-                     [this] { showTopic(QStringLiteral("Ovrik_Einleitung.html")); });
+    QAction* back = tools->addAction(tr("Zurück"), browser_, &QTextBrowser::backward);
+    QAction* forward = tools->addAction(tr("Vorwärts"), browser_, &QTextBrowser::forward);
+    tools->addAction(tr("Inhalt"), this, [this] { showTopic(HelpTopics::Einleitung); });
     back->setEnabled(false);
     forward->setEnabled(false);
     connect(browser_, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
@@ -74,10 +74,9 @@ bool HelpWindow::ensureOpen() {
         return true;
     }
     if (!archive_.open(helpFile_)) {
-        modalUi().message(
-            parentWidget(),
-            QStringLiteral("Die Hilfedatei %1 konnte nicht geöffnet werden.").arg(helpFile_),
-            QStringLiteral("Fehler"), MessageButtons::Ok);
+        modalUi().message(parentWidget(),
+                          tr("Die Hilfedatei %1 konnte nicht geöffnet werden.").arg(helpFile_),
+                          Texts::kFehler, MessageButtons::Ok);
         return false;
     }
     fillContents();
@@ -97,9 +96,8 @@ bool HelpWindow::showTopic(const QString& page) {
         return false;
     }
     if (!archive_.contains(page)) {
-        modalUi().message(parentWidget(),
-                          QStringLiteral("Die Hilfeseite %1 wurde nicht gefunden.").arg(page),
-                          QStringLiteral("Fehler"), MessageButtons::Ok);
+        modalUi().message(parentWidget(), tr("Die Hilfeseite %1 wurde nicht gefunden.").arg(page),
+                          Texts::kFehler, MessageButtons::Ok);
         return false;
     }
     browser_->setSource(QUrl(page));

@@ -1,6 +1,7 @@
 #include "app/MainActions.h"
 
 #include "app/ToolbarIcons.h"
+#include "common/Texts.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -52,13 +53,13 @@ void MainActions::CreateMenus(QMainWindow& window) {
     Dateiheader1 = command(QStringLiteral("Zusatztext F3"), Qt::Key_F3);
     Statistik1 = command(QStringLiteral("Statistik F4"), Qt::Key_F4);
 
-    Analyse1 = bar->addMenu(QStringLiteral("A&nalyse"));
-    AnalyseAnzeigen = add(Analyse1, QStringLiteral("Analyse an&zeigen"));
+    Analyse1 = bar->addMenu(tr("A&nalyse"));
+    AnalyseAnzeigen = add(Analyse1, tr("Analyse an&zeigen"));
     AnalyseAnzeigen->setObjectName(QStringLiteral("AnalyseAnzeigen"));
     Analyse1->addSeparator();
-    CsvExportieren = add(Analyse1, QStringLiteral("Als &CSV exportieren…"));
-    BerichtExportieren = add(Analyse1, QStringLiteral("&Bericht als PDF…"));
-    Vergleichen = add(Analyse1, QStringLiteral("Trainingseinheiten &vergleichen…"));
+    CsvExportieren = add(Analyse1, tr("Als &CSV exportieren…"));
+    BerichtExportieren = add(Analyse1, tr("&Bericht als PDF…"));
+    Vergleichen = add(Analyse1, tr("Trainingseinheiten &vergleichen…"));
     Analyse1->addSeparator();
     Trainingsarchiv = Analyse1->addMenu(tr("Trainings&archiv"));
     Trainingsarchiv->setObjectName(QStringLiteral("Trainingsarchiv"));
@@ -90,7 +91,7 @@ void MainActions::CreateMenus(QMainWindow& window) {
     SymboleAnordnen1 = add(Fenster1, QStringLiteral("Symbole Anordnen"));
     Fenster1->addSeparator();
 
-    ActionHilfe = command(QStringLiteral("&Hilfe F1"), Qt::Key_F1);
+    ActionHilfe = command(Texts::kHilfeButton, Qt::Key_F1);
     ActionInfo = command(QStringLiteral("Info"));
 
     // Shortcuts work wherever the focus is inside the main window, also in a
@@ -103,7 +104,7 @@ void MainActions::CreateMenus(QMainWindow& window) {
 }
 
 void MainActions::CreateToolBar(QMainWindow& window) {
-    QToolBar* tools = window.addToolBar(QStringLiteral("Werkzeugleiste"));
+    QToolBar* tools = window.addToolBar(tr("Werkzeugleiste"));
     tools->setMovable(false);
     tools->setIconSize(QSize(32, 32));
     tools->setFixedHeight(43);

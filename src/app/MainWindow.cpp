@@ -33,7 +33,7 @@ namespace ostrevik {
 
 TForm1::TForm1(const QString& configPath, QWidget* parent)
     : QMainWindow(parent), settings_(configPath), session_(*this, *this) {
-    setWindowTitle(QStringLiteral("Ostrevik"));
+    setWindowTitle(Texts::kOstrevik);
     resize(793, 508);
     if (const QScreen* screen = QApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());

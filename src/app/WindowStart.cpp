@@ -1,8 +1,10 @@
 #include "app/WindowStart.h"
 
 #include "app/CommandLine.h"
+#include "common/Texts.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 #include <QtGlobal>
 
@@ -75,9 +77,12 @@ bool environmentSet(const char* name) {
 }
 
 QString noDisplayText() {
-    return QStringLiteral(
-        "ostrevik: Keine grafische Anzeige gefunden. Ohne Anzeige arbeiten nur die Befehle "
-        "--export-csv und --report (ostrevik --help).\n");
+    return QStringLiteral("ostrevik: ") +
+           QCoreApplication::translate(
+               "CommandLine",
+               "Keine grafische Anzeige gefunden. Ohne Anzeige arbeiten nur die Befehle "
+               "--export-csv und --report (ostrevik --help).") +
+           QLatin1Char('\n');
 }
 
 struct HeldMessage {
@@ -115,8 +120,7 @@ std::optional<int> CheckWindowStart(int argc, char* argv[]) {
         }
         const std::optional<KnownOption> option = qtOption(arg);
         if (!option) {
-            return WrongCall(
-                QStringLiteral("Unbekannte Option %1.").arg(QString::fromLocal8Bit(arg)));
+            return WrongCall(Texts::UnknownOption(QString::fromLocal8Bit(arg)));
         }
         platformNamed = platformNamed || option->name == "platform";
         i += option->values;

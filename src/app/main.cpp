@@ -6,6 +6,7 @@
 #include "app/ToolbarIcons.h"
 #include "app/Translations.h"
 #include "app/WindowStart.h"
+#include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "device/EnumComPorts.h"
 #include "evaluation/ui/DebugWindow.h"
@@ -73,7 +74,7 @@ int main(int argc, char* argv[]) {
     std::optional<DisplayStartGuard> displayGuard(std::in_place);
     OstrevikApplication app(argc, argv);
     displayGuard.reset();
-    QApplication::setApplicationName(QStringLiteral("Ostrevik"));
+    QApplication::setApplicationName(Texts::kOstrevik);
     QApplication::setDesktopFileName(QStringLiteral("de.ostrevik.Ostrevik"));
     // The installed theme icon wins where there is one; otherwise the drawn one.
     QApplication::setWindowIcon(
@@ -83,7 +84,7 @@ int main(int argc, char* argv[]) {
     SingleInstanceGuard guard;
     if (!guard.acquired()) {
         modalUi().message(nullptr, QStringLiteral("Programm Ostrevik läuft bereits!"),
-                          QStringLiteral("Meldung"), MessageButtons::Ok);
+                          Texts::kMeldung, MessageButtons::Ok);
         return 0;
     }
 

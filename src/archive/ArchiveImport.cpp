@@ -1,5 +1,7 @@
 #include "archive/ArchiveImport.h"
 
+#include "common/Texts.h"
+
 #include "analysis/HeaderDate.h"
 #include "analysis/SessionAnalysis.h"
 #include "analysis/TrainingSession.h"
@@ -60,7 +62,7 @@ bool readMeasurementFile(const QString& path, const AnalysisSettings& settings, 
     }
     QByteArray data;
     if (!KopfUndDatenAusBytes(out.kopf, bytes, data)) {
-        reason = QStringLiteral("%1: %2").arg(path, falscherDateitypText());
+        reason = QStringLiteral("%1: %2").arg(path, Texts::WrongFileType());
         return false;
     }
     out.hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);

@@ -4,13 +4,9 @@
 
 namespace ostrevik::Texts {
 
-namespace {
-
-QString tr(const char* text) {
-    return QCoreApplication::translate("Ostrevik", text);
+QString MainCaption(const QString& userName) {
+    return kOstrevik + QStringLiteral(" - ") + userName;
 }
-
-}  // namespace
 
 QString NoConnection(const QString& port) {
     return QStringLiteral("Keine Verbindung zur Hardware QTX an ") + port + QStringLiteral("!");
@@ -20,6 +16,14 @@ QString NoConnectionOnOpen(const QString& port) {
     return QStringLiteral("Keine Verbindung zur Hardware QTX an ") + port + QStringLiteral(" !");
 }
 
+QString NoConnectionBankLevels() {
+    return QStringLiteral("Keine Verbindung zur Hardware QTX");
+}
+
+QString NoConnectionToneDirection() {
+    return QStringLiteral("Keine Verbindung zur Hardware QTX!");
+}
+
 QString DeviceNotFound() {
     return QStringLiteral(
         "Hardware Ostrevik nicht gefunden!\n\nVerbindung zum PC prüfen!\n"
@@ -27,22 +31,46 @@ QString DeviceNotFound() {
 }
 
 QString ConnectionLost(const QString& port) {
-    return tr("Die Verbindung zur Hardware QTX an %1 ist unterbrochen!\n\n"
-              "Sobald das Gerät wieder angeschlossen ist, wird die Verbindung von selbst "
-              "wiederhergestellt.")
+    return QCoreApplication::translate(
+               "Texts",
+               "Die Verbindung zur Hardware QTX an %1 ist unterbrochen!\n\n"
+               "Sobald das Gerät wieder angeschlossen ist, wird die Verbindung von selbst "
+               "wiederhergestellt.")
         .arg(port);
 }
 
 QString ConnectionRestored(const QString& port) {
-    return tr("Verbindung zur Hardware QTX an %1 wiederhergestellt").arg(port);
+    return QCoreApplication::translate("Texts",
+                                       "Verbindung zur Hardware QTX an %1 wiederhergestellt")
+        .arg(port);
+}
+
+QString WrongFileType() {
+    return QStringLiteral("Fehler beim laden der Datei. Möglicherweise falscher Dateityp");
+}
+
+QString FileTooLarge(const QString& path, qint64 maxMegabytes) {
+    return QCoreApplication::translate(
+               "Texts", "Die Datei %1 ist zu groß. Es können Dateien bis %2 MB geöffnet werden.")
+        .arg(path, QString::number(maxMegabytes));
 }
 
 QString FileNotSaved(const QString& path, const QString& reason) {
-    return tr("Die Datei %1 konnte nicht gespeichert werden.\n%2").arg(path, reason);
+    return QCoreApplication::translate("Texts", "Die Datei %1 konnte nicht gespeichert werden.\n%2")
+        .arg(path, reason);
+}
+
+QString PrintFailed() {
+    return QCoreApplication::translate("Texts", "Der Druckauftrag konnte nicht ausgeführt werden.");
+}
+
+QString UnknownOption(const QString& option) {
+    return QCoreApplication::translate("Texts", "Unbekannte Option %1.").arg(option);
 }
 
 QString StatusCredit() {
-    return tr("Ostrevik – Abzugstraining mit dem QTX · Version 4.0709");
+    return QCoreApplication::translate("Texts",
+                                       "Ostrevik – Abzugstraining mit dem QTX · Version 4.0709");
 }
 
 }  // namespace ostrevik::Texts

@@ -1,6 +1,7 @@
 #include "device/LiveStreamDecoder.h"
 
 #include "common/NumberFormat.h"
+#include "common/Texts.h"
 
 #include <QLocale>
 
@@ -150,9 +151,8 @@ void LiveStreamDecoder::StartRecord() {
     } else if (AskForWindow) {
         // The device waits while the user decides.
         Pause(PauseReason::Question);
-        const MessageAnswer a =
-            host_.Ask(QStringLiteral("Kein Fenster geöffnet!\n\rNeues öffnen?"),
-                      QStringLiteral("Meldung Ostrevik"), MessageButtons::YesNo);
+        const MessageAnswer a = host_.Ask(QStringLiteral("Kein Fenster geöffnet!\n\rNeues öffnen?"),
+                                          Texts::kMeldungOstrevik, MessageButtons::YesNo);
         if (a == MessageAnswer::Yes) {
             host_.NewDocument();
         } else {
@@ -266,8 +266,8 @@ void LiveStreamDecoder::Battery(uint8_t value) {
     const double volts = formatGeneral(value * 0.02, QLocale::c()).toDouble();
     if (volts < kBatteryLowVolts && !BatteryWarned) {
         BatteryWarned = true;
-        host_.Ask(QStringLiteral("Batterie-Spannung zu niedrig"),
-                  QStringLiteral("Meldung Ostrevik"), MessageButtons::Ok);
+        host_.Ask(QStringLiteral("Batterie-Spannung zu niedrig"), Texts::kMeldungOstrevik,
+                  MessageButtons::Ok);
     } else if (volts > kBatteryLowVolts) {
         BatteryWarned = false;
     }

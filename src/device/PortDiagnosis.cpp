@@ -2,6 +2,7 @@
 
 #include "device/EnumComPorts.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -24,6 +25,12 @@ namespace ostrevik {
 namespace {
 
 const QString kModemManager = QStringLiteral("ModemManager");
+
+// The explanations are the program's own texts, translated under the context
+// "PortDiagnosis".
+struct Tr {
+    Q_DECLARE_TR_FUNCTIONS(PortDiagnosis)
+};
 
 QByteArray readSmallFile(const QByteArray& path) {
     QFile file(QString::fromLocal8Bit(path));
@@ -163,23 +170,22 @@ QString portAndDevice(const PortDiagnosis& d) {
 
 // Short lines: a message box wraps long ones at its own width, mid-phrase.
 QString explainBusy(const PortDiagnosis& d) {
-    const QString text = QStringLiteral("%1 ist belegt!\n").arg(portAndDevice(d));
+    const QString text = Tr::tr("%1 ist belegt!\n").arg(portAndDevice(d));
     if (d.modemManager) {
-        const QString who =
-            d.holderPid != 0
-                ? QStringLiteral("ModemManager (Prozess %1) prüft den Adapter als Modem.\n")
-                      .arg(d.holderPid)
-                : QStringLiteral("Vermutlich prüft ModemManager den Adapter als Modem.\n");
+        const QString who = d.holderPid != 0
+                                ? Tr::tr("ModemManager (Prozess %1) prüft den Adapter als Modem.\n")
+                                      .arg(d.holderPid)
+                                : Tr::tr("Vermutlich prüft ModemManager den Adapter als Modem.\n");
         return text + who +
-               QStringLiteral(
+               Tr::tr(
                    "Abhilfe: udev-Regel, siehe README \"With a real QTX\",\n"
                    "danach den Adapter neu einstecken.");
     }
-    const QString who =
-        d.holderPid != 0 ? QStringLiteral("Das Programm \"%1\" (Prozess %2) beenden,\n")
-                               .arg(d.holderName, QString::number(d.holderPid))
-                         : QStringLiteral("Das Programm beenden, das die Schnittstelle benutzt,\n");
-    return text + who + QStringLiteral("dann mit \"Connect \" (F5) neu verbinden.");
+    const QString who = d.holderPid != 0
+                            ? Tr::tr("Das Programm \"%1\" (Prozess %2) beenden,\n")
+                                  .arg(d.holderName, QString::number(d.holderPid))
+                            : Tr::tr("Das Programm beenden, das die Schnittstelle benutzt,\n");
+    return text + who + Tr::tr("dann mit \"Connect \" (F5) neu verbinden.");
 }
 
 QString explainDenied(const QList<const PortDiagnosis*>& ports) {
@@ -190,23 +196,22 @@ QString explainDenied(const QList<const PortDiagnosis*>& ports) {
         devices << (d->device.isEmpty() ? d->port : d->device);
     }
     const PortDiagnosis& first = *ports.front();
-    QString text =
-        QStringLiteral("Keine Berechtigung für %1!\n").arg(names.join(QStringLiteral(", ")));
+    QString text = Tr::tr("Keine Berechtigung für %1!\n").arg(names.join(QStringLiteral(", ")));
     switch (first.fix) {
         case PortDiagnosis::Fix::JoinGroup:
-            return text + QStringLiteral(
+            return text + Tr::tr(
                               "Der Benutzer muss Mitglied der Gruppe \"%1\" sein:\n"
                               "sudo usermod -aG %1 $USER (danach neu anmelden)")
                               .arg(first.group);
         case PortDiagnosis::Fix::LogInAgain:
-            return text + QStringLiteral(
+            return text + Tr::tr(
                               "Der Benutzer ist schon Mitglied der Gruppe \"%1\":\n"
                               "abmelden und neu anmelden, damit es wirkt")
                               .arg(first.group);
         case PortDiagnosis::Fix::CheckRights:
             break;
     }
-    return text + QStringLiteral("Die Rechte der Gerätedatei prüfen:\nls -l %1")
+    return text + Tr::tr("Die Rechte der Gerätedatei prüfen:\nls -l %1")
                       .arg(devices.join(QLatin1Char(' ')));
 }
 

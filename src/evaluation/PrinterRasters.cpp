@@ -1,6 +1,7 @@
 #include "evaluation/PrinterRasters.h"
 
 #include "common/NumberFormat.h"
+#include "common/Texts.h"
 
 #include <QFontMetrics>
 #include <QPagedPaintDevice>
@@ -174,7 +175,7 @@ void PrinterRasters_t::SeiteRahmen(QPainter& canvas, int32_t n, int32_t m) const
 
     canvas.setFont(gemerkt);
     canvas.setPen(QPen(kFusszeilenGrau));
-    textAn(canvas, RandX, ph - h, QStringLiteral("Ostrevik QTX"));
+    textAn(canvas, RandX, ph - h, Texts::kDruckFuss);
     const QDate tag = Datum.isValid() ? Datum : QDate::currentDate();
     const QString datum = Gebietsschema.toString(tag, QLocale::ShortFormat);
     textAn(canvas, pw - canvas.fontMetrics().horizontalAdvance(datum) - RandX, ph - h, datum);

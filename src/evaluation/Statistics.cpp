@@ -1,6 +1,7 @@
 #include "evaluation/Statistics.h"
 
 #include "common/NumberFormat.h"
+#include "common/Texts.h"
 
 #include <algorithm>
 
@@ -95,28 +96,26 @@ QStringList StatistikZeilen(const Statistik_t& s, const QLocale& locale) {
     if (s.AnzahlGesamt <= 0) {
         return {QStringLiteral("KEINE DATEN")};
     }
-    auto block = [&](QStringList& out, const char* title, int64_t min, int64_t max,
+    const QString tabs = QStringLiteral("\t\t");
+    auto block = [&](QStringList& out, const QString& title, int64_t min, int64_t max,
                      int64_t schnitt) {
-        out << QString::fromUtf8(title);
-        out << QStringLiteral("\t\tmin: ") + SekundenText(min, locale) + QStringLiteral(" s");
-        out << QStringLiteral("\t\tmax: ") + SekundenText(max, locale) + QStringLiteral(" s");
-        out << QStringLiteral("\t\tSchnitt: ") + SekundenText(schnitt, locale) +
-                   QStringLiteral(" s");
+        out << title;
+        out << tabs + QStringLiteral("min: ") + SekundenText(min, locale) + Texts::kSekunden;
+        out << tabs + QStringLiteral("max: ") + SekundenText(max, locale) + Texts::kSekunden;
+        out << tabs + Texts::kStatistikSchnitt + SekundenText(schnitt, locale) + Texts::kSekunden;
     };
     QStringList out;
-    out << QStringLiteral("Dateiname: ") + s.Dateiname;
+    out << Texts::kStatistikDateiname + s.Dateiname;
     out << s.Kopfzeile;
-    out << QStringLiteral("Anzahl Druckpunktnahmen gesamt: ") + QString::number(s.AnzahlGesamt);
-    out << QStringLiteral("Anzahl Schuss: ") + QString::number(s.AnzahlSchuss);
-    out << QStringLiteral("Anzahl Druckpunktnahmen ohne Schuss: ") +
-               QString::number(s.AnzahlOhneSchuss);
+    out << Texts::kStatistikGesamt + QString::number(s.AnzahlGesamt);
+    out << Texts::kStatistikSchuss + QString::number(s.AnzahlSchuss);
+    out << Texts::kStatistikOhneSchuss + QString::number(s.AnzahlOhneSchuss);
     out << QString();
-    block(out, "Zeit von Druckpunktnahme bis Tonschwelle:", s.TonMin, s.TonMax, s.TonSchnitt);
+    block(out, Texts::kStatistikBisTon, s.TonMin, s.TonMax, s.TonSchnitt);
     out << QString();
-    block(out, "Zeit von Druckpunktnahme bis Schuss:", s.SchussMin, s.SchussMax, s.SchussSchnitt);
+    block(out, Texts::kStatistikBisSchuss, s.SchussMin, s.SchussMax, s.SchussSchnitt);
     out << QString();
-    block(out, "Zeit von Tonschwelle bis Schuss:", s.TonSchussMin, s.TonSchussMax,
-          s.TonSchussSchnitt);
+    block(out, Texts::kStatistikTonBisSchuss, s.TonSchussMin, s.TonSchussMax, s.TonSchussSchnitt);
     return out;
 }
 

@@ -1,6 +1,7 @@
 #include "evaluation/StatisticsPrintout.h"
 
 #include "common/NumberFormat.h"
+#include "common/Texts.h"
 
 #include <QFontMetrics>
 #include <QPagedPaintDevice>
@@ -18,18 +19,17 @@ StatistikSeite_t StatistikSeite(const Statistik_t& s, const QString& anwender,
     int32_t y = 150;
     auto schritt = [&](int32_t schritte = 1) { y += schritte * kStatistikZeilenschritt; };
     auto zeile = [&](int32_t x, const QString& text) { seite.Texte.push_back({x, y, text}); };
-    auto zeit = [&](const char* label, int64_t ms) {
+    auto zeit = [&](const QString& label, int64_t ms) {
         schritt();
-        zeile(kStatistikEinzug,
-              QString::fromUtf8(label) + SekundenText(ms, locale) + QStringLiteral(" s"));
+        zeile(kStatistikEinzug, label + SekundenText(ms, locale) + Texts::kSekunden);
     };
-    auto spanne = [&](const char* titel, int64_t min, int64_t max, int64_t schnitt) {
+    auto spanne = [&](const QString& titel, int64_t min, int64_t max, int64_t schnitt) {
         schritt(2);
-        zeile(kStatistikLinks, QString::fromUtf8(titel));
+        zeile(kStatistikLinks, titel);
         // "küzeste" is the label as the printout has always read.
-        zeit("küzeste Zeit: ", min);
-        zeit("längste Zeit: ", max);
-        zeit("Schnitt: ", schnitt);
+        zeit(QStringLiteral("küzeste Zeit: "), min);
+        zeit(QStringLiteral("längste Zeit: "), max);
+        zeit(Texts::kStatistikSchnitt, schnitt);
     };
 
     schritt();
@@ -37,7 +37,7 @@ StatistikSeite_t StatistikSeite(const Statistik_t& s, const QString& anwender,
     schritt();
     seite.Linien.push_back(y);
     schritt();
-    zeile(kStatistikLinks, QStringLiteral("Dateiname: %1").arg(s.Dateiname));
+    zeile(kStatistikLinks, Texts::kStatistikDateiname + s.Dateiname);
     schritt();
     zeile(kStatistikLinks, QStringLiteral("Name: %1").arg(kopf ? kopf->name() : QString()));
     schritt();
@@ -47,17 +47,15 @@ StatistikSeite_t StatistikSeite(const Statistik_t& s, const QString& anwender,
     zeile(kStatistikLinks, kopf ? kopf->text() : QString());
 
     schritt(3);
-    zeile(kStatistikLinks,
-          QStringLiteral("Anzahl Druckpunktnahmen gesamt: %1").arg(s.AnzahlGesamt));
+    zeile(kStatistikLinks, Texts::kStatistikGesamt + QString::number(s.AnzahlGesamt));
     schritt();
-    zeile(kStatistikLinks, QStringLiteral("Anzahl Schuss: %1").arg(s.AnzahlSchuss));
+    zeile(kStatistikLinks, Texts::kStatistikSchuss + QString::number(s.AnzahlSchuss));
     schritt();
-    zeile(kStatistikLinks,
-          QStringLiteral("Anzahl Druckpunktnahmen ohne Schuss: %1").arg(s.AnzahlOhneSchuss));
+    zeile(kStatistikLinks, Texts::kStatistikOhneSchuss + QString::number(s.AnzahlOhneSchuss));
 
-    spanne("Zeit von Druckpunktnahme bis Tonschwelle:", s.TonMin, s.TonMax, s.TonSchnitt);
-    spanne("Zeit von Druckpunktnahme bis Schuss:", s.SchussMin, s.SchussMax, s.SchussSchnitt);
-    spanne("Zeit von Tonschwelle bis Schuss:", s.TonSchussMin, s.TonSchussMax, s.TonSchussSchnitt);
+    spanne(Texts::kStatistikBisTon, s.TonMin, s.TonMax, s.TonSchnitt);
+    spanne(Texts::kStatistikBisSchuss, s.SchussMin, s.SchussMax, s.SchussSchnitt);
+    spanne(Texts::kStatistikTonBisSchuss, s.TonSchussMin, s.TonSchussMax, s.TonSchussSchnitt);
 
     schritt(3);
     zeile(kStatistikLinks, locale.toString(jetzt.date(), QLocale::ShortFormat) +

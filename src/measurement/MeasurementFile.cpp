@@ -1,6 +1,7 @@
 #include "measurement/MeasurementFile.h"
 
 #include "common/Cp1252.h"
+#include "common/Texts.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -97,9 +98,7 @@ FileWriteResult KopfUndDatenSchreiben(const Dateiheader_t& header, const QString
 }
 
 QString DateiZuGrossText(const QString& fileName) {
-    return QStringLiteral("Die Datei %1 ist zu groß. Es können Dateien bis %2 MB geöffnet werden.")
-        .arg(fileName)
-        .arg(kMaxDateiGroesse / (1024 * 1024));
+    return Texts::FileTooLarge(fileName, kMaxDateiGroesse / (1024 * 1024));
 }
 
 DatenWalkErgebnis DatenInListe(Rasters_t& liste, const QByteArray& bytes, int maxDatensaetze,

@@ -1,12 +1,10 @@
 #include "settings/SettingsController.h"
 
+#include "common/Texts.h"
+
 #include <QFileInfo>
 
 namespace ostrevik {
-
-QString MainCaption(const QString& userName) {
-    return QStringLiteral("Ostrevik - ") + userName;
-}
 
 uint32_t PortNumberForConfig(const QString& portName) {
     bool ok = false;
@@ -19,7 +17,7 @@ SettingsController::SettingsController(QString configPath, QObject* parent)
 
 void SettingsController::Load() {
     loadSettings(config_, configPath_);
-    emit captionChanged(MainCaption(config_.userName()));
+    emit captionChanged(Texts::MainCaption(config_.userName()));
     liveSettings_ = config_.file.display;
     emit portNumberChanged(static_cast<int>(config_.file.comPortNumber));
     // A remembered document that is gone is skipped without a word.
@@ -39,7 +37,7 @@ void SettingsController::Apply(const Choice& choice) {
     config_.file.liveBarVisible = choice.liveBarVisible ? 1 : 0;
     emit liveBarChanged(choice.liveBarVisible);
     config_.setUserName(choice.userName);
-    emit captionChanged(MainCaption(config_.userName()));
+    emit captionChanged(Texts::MainCaption(config_.userName()));
 }
 
 FileWriteResult SettingsController::Save(const QString& portName, const QStringList& openFiles) {

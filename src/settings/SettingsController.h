@@ -53,9 +53,6 @@ private:
     TConfigFile config_;
     DisplaySettings liveSettings_{};
 };
-
-// The main window's caption for a user name.
-QString MainCaption(const QString& userName);
 // The port number stored for a port name: the text at positions 4-5 ("COM12"
 // gives 12, "COM123" gives 12); 1 when that is not a number.
 uint32_t PortNumberForConfig(const QString& portName);

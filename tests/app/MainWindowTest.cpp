@@ -1,5 +1,6 @@
 #include "app/LiveBar.h"
 #include "app/ToolbarIcons.h"
+#include "common/Texts.h"
 #include "evaluation/ui/DebugWindow.h"
 #include "settings/DisplaySettings.h"
 
@@ -303,7 +304,7 @@ TEST(MainWindowRules, PortNumberAndNames) {
     EXPECT_EQ(PortNumberForConfig(QStringLiteral("COM")), 1u);
     EXPECT_EQ(PortNumberForConfig(QStringLiteral("COMx")), 1u);
     EXPECT_EQ(UntitledName(0), QStringLiteral("UNBENANNT1.pvo"));
-    EXPECT_EQ(MainCaption(QStringLiteral("A")), QStringLiteral("Ostrevik - A"));
+    EXPECT_EQ(Texts::MainCaption(QStringLiteral("A")), QStringLiteral("Ostrevik - A"));
 }
 
 TEST(MainWindowRules, TheApplicationIconIsDrawnToScaleAtEverySize) {

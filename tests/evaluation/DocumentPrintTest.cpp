@@ -2,8 +2,9 @@
 #include "PrintFixture.h"
 #include "SmallDisk.h"
 #include "TestFiles.h"
-#include "evaluation/ui/PrintProgress.h"
+#include "common/Texts.h"
 #include "evaluation/PrinterRasters.h"
+#include "evaluation/ui/PrintProgress.h"
 #include "evaluation/ui/Printing.h"
 
 #include <QDate>
@@ -251,7 +252,7 @@ TEST_F(DocumentPrintTest, APrinterThatRefusesTheJobIsReported) {
     dialogAntwort(QStringLiteral("fehlt/j.pdf"));  // a directory that does not exist
     EXPECT_FALSE(drucken());
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, DruckFehlerText());
+    EXPECT_EQ(ui.messages[0].text, Texts::PrintFailed());
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Fehler"));
     EXPECT_EQ(ui.messages[0].buttons, MessageButtons::Ok);
     EXPECT_FALSE(progress.isVisible());
@@ -278,7 +279,7 @@ TEST_F(DocumentPrintTest, PrintingToAFileOnAFullDiskKeepsTheEarlierFile) {
     records(20);
     EXPECT_FALSE(drucken());
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, DruckFehlerText());
+    EXPECT_EQ(ui.messages[0].text, Texts::PrintFailed());
     EXPECT_EQ(readAll(pdf), before);
     EXPECT_EQ(printer.outputFileName(), pdf);  // for the next dialog
     EXPECT_EQ(QDir(disk.path({})).entryList(QDir::Files),

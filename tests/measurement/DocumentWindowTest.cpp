@@ -182,6 +182,30 @@ TEST_F(DocumentWindowTest, UnreadableFileLeavesAnEmptyUntitledDocument) {
     EXPECT_EQ(ui.messages.size(), 2u);
 }
 
+// "%1" in a file's name stays itself in the message and does not take the
+// place of the record count.
+TEST_F(DocumentWindowTest, TheCutOnLoadingNamesAFileWithPercentSignsAsItIs) {
+    QByteArray data;
+    for (int i = 0; i < 3; ++i) {
+        data.append(char(20));
+        data.append(char(3));
+    }
+    Dateiheader_t kopf;
+    KopfInitialisieren(kopf);
+    const QString path = dir.filePath(QStringLiteral("a%1b.pvo"));
+    ASSERT_TRUE(KopfUndDatenSchreiben(kopf, path, data).ok);
+
+    TMDIChild& w = open();
+    w.MaxDatensaetze = 2;
+    w.SetzeDateiname(path);
+    ASSERT_TRUE(w.DateiLaden());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              QStringLiteral("Die Datei %1 enthält mehr als 2 Datensätze. Es wurden nur die ersten "
+                             "2 geladen; die Datei selbst bleibt vollständig.")
+                  .arg(path));
+}
+
 // A document that could not be loaded whole (more records than the limit,
 // records longer than the time axis) is never written back over its file:
 // "Speichern" refuses with a reason, another name works, the file stays.

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QWhatsThis>
 #include <QtTest/QTest>
 
 using namespace ostrevik;
@@ -56,12 +57,16 @@ TEST_F(MemoryBankDialogTest, FillLevelsShowBarsAndTexts) {
         QTest::keyClick(dialog().ButtonAuslesen, Qt::Key_Escape);  // no cancel button
         EXPECT_TRUE(dialog().isVisible());
         QTest::keyClick(dialog().ButtonAuslesen, Qt::Key_F1);
+        // The title bar's help button opens the same page instead of
+        // "What's this?".
+        QWhatsThis::enterWhatsThisMode();
+        EXPECT_FALSE(QWhatsThis::inWhatsThisMode());
         dialog().Button1->click();
     });
     form->Actions().Speicher->trigger();
     // Item 1 was selected for MemoryBank 1: the device was told the bank.
     EXPECT_TRUE(waitForExactly(m, {0x6B, 0x01}));
-    EXPECT_EQ(ui.helpTopics, QStringList{QStringLiteral("Ovrik_Speicherbaenke.html")});
+    EXPECT_EQ(ui.helpTopics, QStringList(2, QStringLiteral("Ovrik_Speicherbaenke.html")));
     EXPECT_TRUE(ui.messages.empty());
 }
 

@@ -1,6 +1,7 @@
 #include "analysis/ui/ComparisonWindow.h"
 
 #include "analysis/ui/ExportCommands.h"
+#include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 
 #include <QApplication>
@@ -74,15 +75,15 @@ TComparisonForm::TComparisonForm(const DisplaySettings& display,
       display_(display),
       openDocuments_(std::move(openDocuments)),
       userName_(std::move(userName)) {
-    setWindowTitle(QStringLiteral("Trainingseinheiten vergleichen"));
+    setWindowTitle(tr("Trainingseinheiten vergleichen"));
     resize(1100, 860);
 
     auto* layout = new QVBoxLayout(this);
     auto* buttons = new QHBoxLayout;
-    ButtonDateien = new QPushButton(QStringLiteral("&Dateien wählen…"), this);
-    ButtonDokumente = new QPushButton(QStringLiteral("&Geöffnete Dokumente"), this);
-    ButtonBericht = new QPushButton(QStringLiteral("&Bericht als PDF…"), this);
-    ButtonSchliessen = new QPushButton(QStringLiteral("&Schließen"), this);
+    ButtonDateien = new QPushButton(tr("&Dateien wählen…"), this);
+    ButtonDokumente = new QPushButton(tr("&Geöffnete Dokumente"), this);
+    ButtonBericht = new QPushButton(tr("&Bericht als PDF…"), this);
+    ButtonSchliessen = new QPushButton(tr("&Schließen"), this);
     buttons->addWidget(ButtonDateien);
     buttons->addWidget(ButtonDokumente);
     buttons->addWidget(ButtonBericht);
@@ -94,8 +95,8 @@ TComparisonForm::TComparisonForm(const DisplaySettings& display,
     layout->addWidget(Canvas, 3);
 
     Tabelle = new QTableWidget(this);
-    QStringList headers{QStringLiteral("Nr"), QStringLiteral("Datum"), QStringLiteral("Name"),
-                        QStringLiteral("Druckpunktnahmen"), QStringLiteral("mit Schuss")};
+    QStringList headers{tr("Nr"), tr("Datum"), tr("Name"), tr("Druckpunktnahmen"),
+                        tr("mit Schuss")};
     for (KeyMetric m : kKeyMetrics) {
         headers << keyMetricHeader(m);
     }
@@ -146,8 +147,8 @@ void TComparisonForm::fillTable() {
 
 bool TComparisonForm::DateienWaehlen() {
     FileDialogRequest request;
-    request.caption = QStringLiteral("Trainingseinheiten vergleichen");
-    request.filter = QStringLiteral("Pelvaro-Datei (*.pvo)");
+    request.caption = tr("Trainingseinheiten vergleichen");
+    request.filter = Texts::kPvoFilter;
     const QStringList paths = modalUi().openFileNames(this, request);
     if (paths.isEmpty()) {
         return false;
@@ -166,7 +167,7 @@ bool TComparisonForm::DateienWaehlen() {
     }
     QApplication::restoreOverrideCursor();
     for (const QString& error : errors) {
-        modalUi().message(this, error, QStringLiteral("Fehler"), MessageButtons::Ok);
+        modalUi().message(this, error, Texts::kFehler, MessageButtons::Ok);
     }
     ShowSessions(std::move(sessions));
     return true;

@@ -2,14 +2,21 @@
 
 #include "analysis/CsvExport.h"
 #include "analysis/ui/ReportPdf.h"
+#include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 namespace ostrevik {
 namespace {
+
+// The program's own texts, translated under the context "ExportCommands".
+struct Tr {
+    Q_DECLARE_TR_FUNCTIONS(ExportCommands)
+};
 
 // The wait cursor while a file is made.
 class WaitCursor {
@@ -21,10 +28,8 @@ public:
 };
 
 void saveFailed(QWidget* parent, const QString& path, const QString& reason) {
-    modalUi().message(
-        parent,
-        QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.\n%2").arg(path, reason),
-        QStringLiteral("Fehler"), MessageButtons::Ok);
+    modalUi().message(parent, Texts::FileNotSaved(path, reason), Texts::kFehler,
+                      MessageButtons::Ok);
 }
 
 }  // namespace
@@ -37,9 +42,9 @@ QString vorgeschlagenerName(const QString& dateiname, const QString& suffix) {
 bool CsvExportieren(QWidget* parent, const TrainingSession& session,
                     const DisplaySettings& display) {
     FileDialogRequest request;
-    request.caption = QStringLiteral("Als CSV exportieren (NAME-takeups.csv und NAME-samples.csv)");
+    request.caption = Tr::tr("Als CSV exportieren (NAME-takeups.csv und NAME-samples.csv)");
     request.initialPath = vorgeschlagenerName(session.Dateiname, QStringLiteral("csv"));
-    request.filter = QStringLiteral("CSV-Datei (*.csv)");
+    request.filter = Tr::tr("CSV-Datei (*.csv)");
     request.defaultSuffix = QStringLiteral("csv");
     const QString chosen = modalUi().saveFileName(parent, request);
     if (chosen.isEmpty()) {
@@ -56,10 +61,10 @@ bool CsvExportieren(QWidget* parent, const TrainingSession& session,
         }
     }
     if (!existing.isEmpty() &&
-        modalUi().message(parent,
-                          QStringLiteral("Vorhandene Dateien ersetzen?\n%1")
-                              .arg(existing.join(QLatin1Char('\n'))),
-                          QStringLiteral("Warnung"), MessageButtons::YesNo) != MessageAnswer::Yes) {
+        modalUi().message(
+            parent,
+            Tr::tr("Vorhandene Dateien ersetzen?\n%1").arg(existing.join(QLatin1Char('\n'))),
+            Texts::kWarnung, MessageButtons::YesNo) != MessageAnswer::Yes) {
         return false;
     }
     CsvExportResult result;
@@ -81,9 +86,9 @@ bool BerichtExportieren(QWidget* parent, std::span<const TrainingSession> sessio
         return false;
     }
     FileDialogRequest request;
-    request.caption = QStringLiteral("Bericht als PDF");
+    request.caption = Tr::tr("Bericht als PDF");
     request.initialPath = vorgeschlagenerName(sessions.front().Dateiname, QStringLiteral("pdf"));
-    request.filter = QStringLiteral("PDF-Datei (*.pdf)");
+    request.filter = Tr::tr("PDF-Datei (*.pdf)");
     request.defaultSuffix = QStringLiteral("pdf");
     const QString path = modalUi().saveFileName(parent, request);
     if (path.isEmpty()) {

@@ -1,5 +1,7 @@
 #include "common/ui/ModalUi.h"
 
+#include "common/Texts.h"
+
 #include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
@@ -16,10 +18,10 @@ ModalUi* g_installed = nullptr;
 HelpHandler g_helpHandler;
 
 QMessageBox::Icon iconFor(const QString& caption, MessageButtons buttons) {
-    if (caption == QLatin1String("Fehler")) {
+    if (caption == Texts::kFehler) {
         return QMessageBox::Critical;
     }
-    if (caption == QLatin1String("Warnung")) {
+    if (caption == Texts::kWarnung) {
         return QMessageBox::Warning;
     }
     return buttons == MessageButtons::Ok || buttons == MessageButtons::OkCancel
@@ -38,8 +40,7 @@ QFileDialog::Options fileDialogOptions() {
 ModalUi::~ModalUi() = default;
 
 void ModalUi::showError(QWidget* parent, const std::exception& error) {
-    message(parent, QString::fromLocal8Bit(error.what()), QStringLiteral("Ostrevik"),
-            MessageButtons::Ok);
+    message(parent, QString::fromLocal8Bit(error.what()), Texts::kOstrevik, MessageButtons::Ok);
 }
 
 MessageAnswer ModalUi::message(QWidget* parent, const QString& text, const QString& caption,

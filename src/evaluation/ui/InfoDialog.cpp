@@ -1,12 +1,13 @@
 #include "evaluation/ui/InfoDialog.h"
 
+#include "common/Texts.h"
+
 #include <QFrame>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QShowEvent>
 
 #include <cmath>
 
@@ -74,12 +75,11 @@ QImage InfoPicture(const QSize& size) {
     font.setBold(true);
     p.setFont(font);
     p.setPen(Qt::white);
-    p.drawText(QRectF(8, 4, w - 16, h * 0.4), Qt::AlignLeft | Qt::AlignTop,
-               QStringLiteral("Ostrevik"));
+    p.drawText(QRectF(8, 4, w - 16, h * 0.4), Qt::AlignLeft | Qt::AlignTop, Texts::kOstrevik);
     return image;
 }
 
-TPvxInfoDlg::TPvxInfoDlg(QWidget* parent) : QDialog(parent) {
+TPvxInfoDlg::TPvxInfoDlg(QWidget* parent) : ProgramDialog(parent) {
     setWindowTitle(QStringLiteral("Info Ostrevik"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -107,13 +107,6 @@ TPvxInfoDlg::TPvxInfoDlg(QWidget* parent) : QDialog(parent) {
     OKBtn->setGeometry(101, 224, 75, 25);
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-}
-
-void TPvxInfoDlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous()) {
-        FormShow();
-    }
 }
 
 void TPvxInfoDlg::FormShow() {

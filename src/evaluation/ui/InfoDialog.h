@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "common/ui/ProgramDialog.h"
+
 #include <QImage>
 #include <QString>
 
@@ -12,21 +13,18 @@ namespace ostrevik {
 
 // "Info Ostrevik": the program's name and version and the maker's details,
 // above a picture of the program's own.
-class TPvxInfoDlg : public QDialog {
+class TPvxInfoDlg : public ProgramDialog {
     Q_OBJECT
 public:
     explicit TPvxInfoDlg(QWidget* parent = nullptr);
 
     // Sets the info text (run on showing).
-    void FormShow();
+    void FormShow() override;
 
     QFrame* Panel1 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Image1 = nullptr;
     QPushButton* OKBtn = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
 };
 
 // The eight lines of the info text, each ended by a line feed.

@@ -1,10 +1,11 @@
 #include "evaluation/ui/Printing.h"
 
 #include "common/AtomicFile.h"
-#include "common/ui/ModalUi.h"
 #include "common/PdfCheck.h"
-#include "evaluation/ui/PrintProgress.h"
+#include "common/Texts.h"
+#include "common/ui/ModalUi.h"
 #include "evaluation/StatisticsPrintout.h"
+#include "evaluation/ui/PrintProgress.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -31,7 +32,7 @@ int32_t kopienUebernehmen(QPrinter& printer) {
 }
 
 void druckFehlerMelden(QWidget* parent) {
-    modalUi().message(parent, DruckFehlerText(), QStringLiteral("Fehler"), MessageButtons::Ok);
+    modalUi().message(parent, Texts::PrintFailed(), Texts::kFehler, MessageButtons::Ok);
 }
 
 // Printing to a file: the printer writes a temporary file beside the one
@@ -76,10 +77,6 @@ private:
 };
 
 }  // namespace
-
-QString DruckFehlerText() {
-    return QStringLiteral("Der Druckauftrag konnte nicht ausgeführt werden.");
-}
 
 QPrinter& ProgramPrinter() {
     auto& slot = programPrinterSlot();

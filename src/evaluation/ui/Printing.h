@@ -38,7 +38,4 @@ bool DokumentDrucken(QWidget* parent, const QString& dateiname, const Dateiheade
 bool StatistikAusdrucken(QWidget* parent, const Statistik_t& statistik, const QString& userName,
                          const Dateiheader_t* kopf, QPrinter& printer);
 
-// The message shown when the printer refuses a job.
-QString DruckFehlerText();
-
 }  // namespace ostrevik

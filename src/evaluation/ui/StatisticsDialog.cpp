@@ -1,6 +1,6 @@
 #include "evaluation/ui/StatisticsDialog.h"
 
-#include "common/ui/ModalUi.h"
+#include "common/HelpTopics.h"
 #include "evaluation/ui/Printing.h"
 
 #include <QGuiApplication>
@@ -12,7 +12,7 @@
 
 namespace ostrevik {
 
-TPvxStatistikDlg::TPvxStatistikDlg(QWidget* parent) : QDialog(parent) {
+TPvxStatistikDlg::TPvxStatistikDlg(QWidget* parent) : ProgramDialog(parent, HelpTopics::Statistik) {
     setWindowTitle(QStringLiteral("Statistik"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -28,7 +28,7 @@ TPvxStatistikDlg::TPvxStatistikDlg(QWidget* parent) : QDialog(parent) {
     ButtonDrucken->setGeometry(264, 312, 75, 25);
     ButtonOK = new QPushButton(QStringLiteral("B&eenden"), this);
     ButtonOK->setGeometry(6, 312, 75, 25);
-    Hilfe1 = new QPushButton(QStringLiteral("&Hilfe F1"), this);
+    Hilfe1 = MakeHelpButton();
     Hilfe1->setGeometry(137, 312, 75, 25);
 
     setTabOrder(ButtonDrucken, ButtonOK);
@@ -42,7 +42,6 @@ TPvxStatistikDlg::TPvxStatistikDlg(QWidget* parent) : QDialog(parent) {
 
     connect(ButtonDrucken, &QPushButton::clicked, this, [this] { ButtonDruckenClick(); });
     connect(ButtonOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Hilfe1, &QPushButton::clicked, this, [this] { Hilfe1Click(); });
 }
 
 StatistikQuelle TPvxStatistikDlg::quelleAbfragen() const {
@@ -65,8 +64,7 @@ void TPvxStatistikDlg::memoFuellen() {
     Memo1->moveCursor(QTextCursor::Start);
 }
 
-void TPvxStatistikDlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
+void TPvxStatistikDlg::FormShow() {
     StatistikBerechnen();
     memoFuellen();
     if (const QScreen* screen =
@@ -83,25 +81,12 @@ void TPvxStatistikDlg::ButtonDruckenClick() {
                         drucker_ ? *drucker_ : ProgramPrinter());
 }
 
-void TPvxStatistikDlg::Hilfe1Click() {
-    modalUi().showHelp(this, QStringLiteral("Ovrik_Statistik.html"));
-}
-
 bool TPvxStatistikDlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
-        Hilfe1Click();
+        ShowHelp();
         return true;
     }
-    return QDialog::eventFilter(watched, event);
-}
-
-void TPvxStatistikDlg::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        Hilfe1Click();
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    return ProgramDialog::eventFilter(watched, event);
 }
 
 }  // namespace ostrevik

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "common/ui/ProgramDialog.h"
 #include "evaluation/Statistics.h"
 #include "measurement/MeasurementFile.h"
 #include "measurement/Rasters.h"
 
-#include <QDialog>
 #include <QString>
 
 #include <functional>
@@ -27,7 +27,7 @@ struct StatistikQuelle {
 
 // "Statistik": evaluates the active document each time it is shown, shows the
 // result text and prints it.
-class TPvxStatistikDlg : public QDialog {
+class TPvxStatistikDlg : public ProgramDialog {
     Q_OBJECT
 public:
     explicit TPvxStatistikDlg(QWidget* parent = nullptr);
@@ -40,8 +40,9 @@ public:
     // Evaluates the active document into Statistik.
     void StatistikBerechnen();
 
+    // Evaluates the active document and shows the result (run on showing).
+    void FormShow() override;
     void ButtonDruckenClick();
-    void Hilfe1Click();
 
     // The last evaluation, kept until the next showing; the printout prints it.
     Statistik_t Statistik;
@@ -52,10 +53,8 @@ public:
     QPushButton* Hilfe1 = nullptr;
 
 protected:
-    void showEvent(QShowEvent* event) override;
     // F1 opens the help wherever the focus is, before any control sees it.
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     StatistikQuelle quelleAbfragen() const;

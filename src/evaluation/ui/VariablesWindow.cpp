@@ -4,7 +4,6 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShowEvent>
 
 namespace ostrevik {
 
@@ -20,7 +19,7 @@ QStringList VariablenZeilen(const QByteArray& reply) {
     };
 }
 
-TForm8::TForm8(DeviceSession& session, QWidget* parent) : QDialog(parent), session_(session) {
+TForm8::TForm8(DeviceSession& session, QWidget* parent) : ProgramDialog(parent), session_(session) {
     setWindowTitle(QStringLiteral("Variableninhalte"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -42,13 +41,6 @@ TForm8::TForm8(DeviceSession& session, QWidget* parent) : QDialog(parent), sessi
 
     // Enter and Escape both close: "&Schließen" is default and cancel button.
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-}
-
-void TForm8::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous()) {
-        FormShow();
-    }
 }
 
 void TForm8::FormShow() {

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "common/ui/ProgramDialog.h"
+
 #include <QByteArray>
-#include <QDialog>
 #include <QStringList>
 
 class QPlainTextEdit;
@@ -13,19 +14,16 @@ class DeviceSession;
 
 // "Variableninhalte": asks the device for its internal variables and lists
 // eight of them.
-class TForm8 : public QDialog {
+class TForm8 : public ProgramDialog {
     Q_OBJECT
 public:
     explicit TForm8(DeviceSession& session, QWidget* parent = nullptr);
 
     // Reads the variables (run on showing).
-    void FormShow();
+    void FormShow() override;
 
     QPlainTextEdit* Memo1 = nullptr;
     QPushButton* Button1 = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
 
 private:
     DeviceSession& session_;

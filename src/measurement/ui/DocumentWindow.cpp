@@ -1,5 +1,6 @@
 #include "measurement/ui/DocumentWindow.h"
 
+#include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 
 #include <QAction>
@@ -83,16 +84,12 @@ void TMDIChild::SetzeDateiname(const QString& name) {
 bool TMDIChild::DateiLaden() {
     const QFileInfo info(Dateiname);
     if (info.isFile() && info.size() > kMaxDateiGroesse) {
-        modalUi().message(this, DateiZuGrossText(Dateiname), QStringLiteral("Fehler"),
-                          MessageButtons::Ok);
+        modalUi().message(this, DateiZuGrossText(Dateiname), Texts::kFehler, MessageButtons::Ok);
         return false;
     }
     QByteArray daten;
     if (!KopfUndDatenLesen(Kopf, Dateiname, daten)) {
-        modalUi().message(this,
-                          QStringLiteral("Fehler beim laden der Datei. Möglicherweise falscher "
-                                         "Dateityp"),
-                          QStringLiteral("Fehler"), MessageButtons::Ok);
+        modalUi().message(this, Texts::WrongFileType(), Texts::kFehler, MessageButtons::Ok);
         return false;
     }
     Unbenannt = false;
@@ -110,20 +107,18 @@ bool TMDIChild::DateiLaden() {
     if (ergebnis.abgeschnitten) {
         modalUi().message(
             this,
-            QStringLiteral("Die Datei %1 enthält mehr als %2 Datensätze. Es wurden nur die ersten "
-                           "%2 geladen; die Datei selbst bleibt vollständig.")
-                .arg(Dateiname)
-                .arg(ergebnis.fertigeDatensaetze),
-            QStringLiteral("Warnung"), MessageButtons::Ok);
+            tr("Die Datei %1 enthält mehr als %2 Datensätze. Es wurden nur die ersten %2 "
+               "geladen; die Datei selbst bleibt vollständig.")
+                .arg(Dateiname, QString::number(ergebnis.fertigeDatensaetze)),
+            Texts::kWarnung, MessageButtons::Ok);
     }
     if (ergebnis.gekuerzteDatensaetze > 0) {
         modalUi().message(
             this,
-            QStringLiteral("%1 Datensätze der Datei %2 sind länger als die eingestellte Zeitachse "
-                           "und werden gekürzt angezeigt; die Datei selbst bleibt vollständig.")
-                .arg(ergebnis.gekuerzteDatensaetze)
-                .arg(Dateiname),
-            QStringLiteral("Warnung"), MessageButtons::Ok);
+            tr("%1 Datensätze der Datei %2 sind länger als die eingestellte Zeitachse und "
+               "werden gekürzt angezeigt; die Datei selbst bleibt vollständig.")
+                .arg(QString::number(ergebnis.gekuerzteDatensaetze), Dateiname),
+            Texts::kWarnung, MessageButtons::Ok);
     }
     return true;
 }
@@ -135,20 +130,17 @@ bool TMDIChild::Unvollstaendig() const {
 bool TMDIChild::DateiSpeichern() {
     if (Unvollstaendig() && QFileInfo(Dateiname).canonicalFilePath() == unvollstaendigAus_) {
         modalUi().message(this,
-                          QStringLiteral("Die Datei %1 wurde nicht vollständig geladen. Unter "
-                                         "diesem Namen gespeichert, gingen Datensätze verloren; "
-                                         "bitte mit \"Speichern unter\" einen anderen Namen "
-                                         "wählen.")
+                          tr("Die Datei %1 wurde nicht vollständig geladen. Unter diesem Namen "
+                             "gespeichert, gingen Datensätze verloren; bitte mit \"Speichern "
+                             "unter\" einen anderen Namen wählen.")
                               .arg(Dateiname),
-                          QStringLiteral("Fehler"), MessageButtons::Ok);
+                          Texts::kFehler, MessageButtons::Ok);
         return false;
     }
     const FileWriteResult ergebnis = KopfUndDatenSchreiben(Kopf, Dateiname, ListeAlsDaten(*Liste));
     if (!ergebnis.ok) {
-        modalUi().message(this,
-                          QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.\n%2")
-                              .arg(Dateiname, ergebnis.reason),
-                          QStringLiteral("Fehler"), MessageButtons::Ok);
+        modalUi().message(this, Texts::FileNotSaved(Dateiname, ergebnis.reason), Texts::kFehler,
+                          MessageButtons::Ok);
         return false;
     }
     Geaendert = false;
@@ -194,7 +186,7 @@ bool TMDIChild::FormCloseQuery() {
             this,
             QStringLiteral("Die Datei %1 wurde geändert. Soll sie gespeichert werden?")
                 .arg(Dateiname),
-            QStringLiteral("Meldung"), MessageButtons::YesNoCancel);
+            Texts::kMeldung, MessageButtons::YesNoCancel);
         switch (antwort) {
             case MessageAnswer::Yes:
                 // A cancelled file-name dialog or a failed save must not throw
@@ -248,7 +240,7 @@ void TMDIChild::FormKeyDown(int key) {
             }
             const MessageAnswer antwort =
                 modalUi().message(this, QStringLiteral("Datensatz %1 wirklich entfernen?").arg(row),
-                                  QStringLiteral("Meldung"), MessageButtons::YesNo);
+                                  Texts::kMeldung, MessageButtons::YesNo);
             if (antwort == MessageAnswer::Yes) {
                 Liste->Entfernen(row - Liste->ErsteZeile);
                 Geaendert = true;

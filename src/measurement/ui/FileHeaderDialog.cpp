@@ -1,18 +1,18 @@
 #include "measurement/ui/FileHeaderDialog.h"
 
+#include "common/HelpTopics.h"
 #include "common/ui/ModalUi.h"
 #include "measurement/ui/DocumentWindow.h"
 
 #include <QFileInfo>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 namespace ostrevik {
 
-TForm4::TForm4(QWidget* parent) : QDialog(parent) {
+TForm4::TForm4(QWidget* parent) : ProgramDialog(parent, HelpTopics::Zusatztext) {
     setWindowTitle(QStringLiteral("Dateiheader"));
     // A fixed little form: no resizing, no help or minimise buttons.
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -51,7 +51,7 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent) {
     Button1 = new QPushButton(QStringLiteral("&Ok"), this);
     Button1->setGeometry(95, 90, 75, 25);
     Button1->setDefault(true);
-    ButtonHilfe = new QPushButton(QStringLiteral("&Hilfe F1"), this);
+    ButtonHilfe = MakeHelpButton();
     ButtonHilfe->setGeometry(179, 90, 75, 25);
     ButtonHilfe->setAutoDefault(false);
     Button2 = new QPushButton(QStringLiteral("&Abbrechen"), this);
@@ -66,25 +66,10 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent) {
 
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ButtonHilfe, &QPushButton::clicked, this, [this] { ButtonHilfeClick(); });
 }
 
-void TForm4::ButtonHilfeClick() {
-    modalUi().showHelp(this, QStringLiteral("Ovrik_Zusatztext.html"));
-}
-
-void TForm4::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
+void TForm4::FormShow() {
     Edit1->setFocus();
-}
-
-void TForm4::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        ButtonHilfeClick();
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 int ZusatztextBearbeiten(TForm4& dialog, TMDIChild& window) {

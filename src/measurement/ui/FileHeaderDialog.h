@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "common/ui/ProgramDialog.h"
 
 class QFrame;
 class QLabel;
@@ -13,12 +13,13 @@ class TMDIChild;
 
 // The file header dialog: name, date and free text of a document, limited to
 // what the file's header fields hold. One instance serves every opening.
-class TForm4 : public QDialog {
+class TForm4 : public ProgramDialog {
     Q_OBJECT
 public:
     explicit TForm4(QWidget* parent = nullptr);
 
-    void ButtonHilfeClick();
+    // Puts the caret into the name field.
+    void FormShow() override;
 
     QFrame* Panel1 = nullptr;
     QLabel* Label1 = nullptr;
@@ -30,10 +31,6 @@ public:
     QPushButton* Button1 = nullptr;
     QPushButton* ButtonHilfe = nullptr;
     QPushButton* Button2 = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // "Zusatztext F3" on a document window: shows its header in the dialog and

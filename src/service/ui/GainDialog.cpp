@@ -1,5 +1,7 @@
 #include "service/ui/GainDialog.h"
 
+#include "common/HelpTopics.h"
+#include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "device/DeviceSession.h"
 
@@ -18,7 +20,7 @@ constexpr int kGainReadLength = 9;
 }  // namespace
 
 TFormVerstarkungDlg::TFormVerstarkungDlg(DeviceSession& session, QWidget* parent)
-    : QDialog(parent), session_(session) {
+    : ProgramDialog(parent, HelpTopics::Verstaerkung), session_(session) {
     setWindowTitle(QStringLiteral("Verstärkung"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -40,7 +42,7 @@ TFormVerstarkungDlg::TFormVerstarkungDlg(DeviceSession& session, QWidget* parent
     Button1 = new QPushButton(QStringLiteral("&Ok"), this);
     Button1->setGeometry(12, 78, 140, 25);
     Button1->setDefault(true);
-    ButtonHilfe = new QPushButton(QStringLiteral("&Hilfe F1"), this);
+    ButtonHilfe = MakeHelpButton();
     ButtonHilfe->setGeometry(159, 78, 140, 25);
     ButtonHilfe->setAutoDefault(false);
 
@@ -52,15 +54,7 @@ TFormVerstarkungDlg::TFormVerstarkungDlg(DeviceSession& session, QWidget* parent
     // selecting from the program sends nothing.
     connect(ComboBox1, &QComboBox::activated, this, [this](int index) { ComboBox1Select(index); });
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ButtonHilfe, &QPushButton::clicked, this, [this] { ButtonHilfeClick(); });
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
-}
-
-void TFormVerstarkungDlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous()) {
-        FormShow();
-    }
 }
 
 void TFormVerstarkungDlg::FormShow() {
@@ -76,7 +70,7 @@ void TFormVerstarkungDlg::FormShow() {
         modalUi().message(this,
                           QStringLiteral("Aktuelle Verstärkung kann nicht ausgelesen werden!\n\r"
                                          "möglicherweise ist das Gerät nicht angeschlossen!"),
-                          QStringLiteral("Fehler"), MessageButtons::Ok);
+                          Texts::kFehler, MessageButtons::Ok);
     }
     if (ComboBox1->isEnabled()) {
         ComboBox1->setFocus();
@@ -108,16 +102,8 @@ void TFormVerstarkungDlg::Button3Click() {
     accept();
 }
 
-void TFormVerstarkungDlg::ButtonHilfeClick() {
-    modalUi().showHelp(this, QStringLiteral("Ovrik_Verstaerkung.html"));
-}
-
 void TFormVerstarkungDlg::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
-        case Qt::Key_F1:
-            ButtonHilfeClick();
-            event->accept();
-            return;
         case Qt::Key_F7:
             Button3Click();
             event->accept();
@@ -128,7 +114,7 @@ void TFormVerstarkungDlg::keyPressEvent(QKeyEvent* event) {
             event->accept();
             return;
         default:
-            QDialog::keyPressEvent(event);
+            ProgramDialog::keyPressEvent(event);
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "common/ui/ProgramDialog.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -16,18 +16,17 @@ class DeviceSession;
 // "Verstärkung": shows the device's working gain (1..240 to the user, index
 // 0..239 on the wire), sends every choice at once and stores the value in the
 // device's EEPROM on request. Take-ups arriving meanwhile reach the document.
-class TFormVerstarkungDlg : public QDialog {
+class TFormVerstarkungDlg : public ProgramDialog {
     Q_OBJECT
 public:
     explicit TFormVerstarkungDlg(DeviceSession& session, QWidget* parent = nullptr);
 
     // Reads the gain from the device (run on showing).
-    void FormShow();
+    void FormShow() override;
     // A choice of the user in the list: SetGain with that index.
     void ComboBox1Select(int index);
     // "Wert in EPROM &speichern F7": StoreToEeprom, then close.
     void Button3Click();
-    void ButtonHilfeClick();
 
     QLabel* Label1 = nullptr;
     QComboBox* ComboBox1 = nullptr;
@@ -36,7 +35,6 @@ public:
     QPushButton* Button3 = nullptr;
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

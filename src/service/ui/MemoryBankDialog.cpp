@@ -1,5 +1,7 @@
 #include "service/ui/MemoryBankDialog.h"
 
+#include "common/HelpTopics.h"
+#include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "device/DeviceSession.h"
 #include "service/BankLevels.h"
@@ -12,12 +14,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QWhatsThis>
 
 namespace ostrevik {
 
 TPvxDatenLoggerDlg::TPvxDatenLoggerDlg(DeviceSession& session, QWidget* parent)
-    : QDialog(parent), session_(session) {
+    : ProgramDialog(parent, HelpTopics::Speicherbaenke), session_(session) {
     setWindowTitle(QStringLiteral("Speicherbänke QTX"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
@@ -57,7 +58,7 @@ TPvxDatenLoggerDlg::TPvxDatenLoggerDlg(DeviceSession& session, QWidget* parent)
     ButtonAuslesen->setGeometry(140, 138, 75, 25);
     ButtonLoschen = new QPushButton(QStringLiteral("&Löschen"), this);
     ButtonLoschen->setGeometry(224, 138, 75, 25);
-    ButtonHilfe = new QPushButton(QStringLiteral("&Hilfe F1"), this);
+    ButtonHilfe = MakeHelpButton();
     ButtonHilfe->setGeometry(424, 138, 75, 25);
     for (QPushButton* b : {Button1, ButtonAuslesen, ButtonLoschen, ButtonHilfe}) {
         b->setAutoDefault(false);
@@ -73,7 +74,6 @@ TPvxDatenLoggerDlg::TPvxDatenLoggerDlg(DeviceSession& session, QWidget* parent)
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
     connect(ButtonAuslesen, &QPushButton::clicked, this, [this] { ButtonAuslesenClick(); });
     connect(ButtonLoschen, &QPushButton::clicked, this, [this] { ButtonLoschenClick(); });
-    connect(ButtonHilfe, &QPushButton::clicked, this, [this] { ButtonHilfeClick(); });
 
     // About 100 ms after the bytes of a take-up have stopped.
     refresh_.setSingleShot(true);
@@ -93,20 +93,6 @@ TPvxDatenLoggerDlg::TPvxDatenLoggerDlg(DeviceSession& session, QWidget* parent)
 
 int TPvxDatenLoggerDlg::ItemIndex() const {
     return ItemGroup->checkedId();
-}
-
-void TPvxDatenLoggerDlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous()) {
-        FormShow();
-    }
-}
-
-void TPvxDatenLoggerDlg::hideEvent(QHideEvent* event) {
-    QDialog::hideEvent(event);
-    if (!event->spontaneous()) {
-        FormHide();
-    }
 }
 
 void TPvxDatenLoggerDlg::FormShow() {
@@ -134,8 +120,8 @@ void TPvxDatenLoggerDlg::Aktualisieren() {
     const QByteArray reply = session_.TryExchange(Exchanges::ReadBankLevels());
     if (reply.size() != kBankLevelsReplyLength) {
         listening_ = false;
-        modalUi().message(this, QStringLiteral("Keine Verbindung zur Hardware QTX"),
-                          QStringLiteral("Fehler"), MessageButtons::Ok);
+        modalUi().message(this, Texts::NoConnectionBankLevels(), Texts::kFehler,
+                          MessageButtons::Ok);
         SetConnected(false);
         for (QLabel* text : StaticTexts) {
             text->clear();
@@ -189,32 +175,13 @@ void TPvxDatenLoggerDlg::ButtonLoschenClick() {
     Aktualisieren();
 }
 
-void TPvxDatenLoggerDlg::ButtonHilfeClick() {
-    modalUi().showHelp(this, QStringLiteral("Ovrik_Speicherbaenke.html"));
-}
-
 void TPvxDatenLoggerDlg::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        ButtonHilfeClick();
-        event->accept();
-        return;
-    }
     if (event->key() == Qt::Key_Escape) {
         // No cancel button: Escape does not close this dialog.
         event->accept();
         return;
     }
-    QDialog::keyPressEvent(event);
-}
-
-bool TPvxDatenLoggerDlg::event(QEvent* event) {
-    // The title bar's help button opens the dialog's help page.
-    if (event->type() == QEvent::EnterWhatsThisMode) {
-        QWhatsThis::leaveWhatsThisMode();
-        ButtonHilfeClick();
-        return true;
-    }
-    return QDialog::event(event);
+    ProgramDialog::keyPressEvent(event);
 }
 
 }  // namespace ostrevik

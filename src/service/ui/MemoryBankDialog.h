@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "common/ui/ProgramDialog.h"
+
 #include <QTimer>
 
 #include <array>
@@ -21,13 +22,13 @@ class DeviceSession;
 // active document and its clearing. Take-ups measured while it is open reach
 // the document, and the fill levels are read anew shortly after each has
 // ended (never in the middle of a record).
-class TPvxDatenLoggerDlg : public QDialog {
+class TPvxDatenLoggerDlg : public ProgramDialog {
     Q_OBJECT
 public:
     explicit TPvxDatenLoggerDlg(DeviceSession& session, QWidget* parent = nullptr);
 
-    void FormShow();
-    void FormHide();
+    void FormShow() override;
+    void FormHide() override;
     // Reads and shows the fill levels; while the device answers, they are
     // renewed after every take-up.
     void Aktualisieren();
@@ -35,7 +36,6 @@ public:
     void RadioGroup1Click();
     void ButtonAuslesenClick();
     void ButtonLoschenClick();
-    void ButtonHilfeClick();
 
     // The selected bank item (0..3), -1 for none.
     int ItemIndex() const;
@@ -51,10 +51,7 @@ public:
     QPushButton* ButtonHilfe = nullptr;
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    bool event(QEvent* event) override;
 
 private:
     void SetConnected(bool connected);

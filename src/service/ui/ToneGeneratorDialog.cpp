@@ -1,11 +1,12 @@
 #include "service/ui/ToneGeneratorDialog.h"
 
+#include "common/HelpTopics.h"
+#include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "device/DeviceSession.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -20,7 +21,7 @@ constexpr int kToneReadLength = 8;
 }  // namespace
 
 TPvxTongenDlg::TPvxTongenDlg(DeviceSession& session, QWidget* parent)
-    : QDialog(parent), session_(session) {
+    : ProgramDialog(parent, HelpTopics::EinstTongen), session_(session) {
     setWindowTitle(QStringLiteral("Einstellungen Tongenerator QTX"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -39,7 +40,7 @@ TPvxTongenDlg::TPvxTongenDlg(DeviceSession& session, QWidget* parent)
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setGeometry(8, 104, 75, 25);
     OKBtn->setDefault(true);
-    ButtonHilfe = new QPushButton(QStringLiteral("&Hilfe F1"), this);
+    ButtonHilfe = MakeHelpButton();
     ButtonHilfe->setGeometry(93, 104, 75, 25);
     ButtonHilfe->setAutoDefault(false);
     CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
@@ -47,7 +48,6 @@ TPvxTongenDlg::TPvxTongenDlg(DeviceSession& session, QWidget* parent)
     CancelBtn->setAutoDefault(false);
 
     connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
-    connect(ButtonHilfe, &QPushButton::clicked, this, [this] { ButtonHilfeClick(); });
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -68,21 +68,14 @@ void TPvxTongenDlg::SetItemIndex(int index) {
     Items->setExclusive(true);
 }
 
-void TPvxTongenDlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous()) {
-        FormShow();
-    }
-}
-
 void TPvxTongenDlg::FormShow() {
     const QByteArray reply = session_.TryExchange(Exchanges::ReadVariables(kToneReadLength));
     const bool ok = reply.size() == kToneReadLength;
     if (ok) {
         SetItemIndex(static_cast<uint8_t>(reply[kVariableToneFlag]) & 1);
     } else {
-        modalUi().message(this, QStringLiteral("Keine Verbindung zur Hardware QTX!"),
-                          QStringLiteral("Fehler"), MessageButtons::Ok);
+        modalUi().message(this, Texts::NoConnectionToneDirection(), Texts::kFehler,
+                          MessageButtons::Ok);
         SetItemIndex(-1);
     }
     OKBtn->setEnabled(ok);
@@ -102,19 +95,6 @@ void TPvxTongenDlg::OKBtnClick() {
         return;
     }
     accept();
-}
-
-void TPvxTongenDlg::ButtonHilfeClick() {
-    modalUi().showHelp(this, QStringLiteral("Ovrik_EinstTongen.html"));
-}
-
-void TPvxTongenDlg::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        ButtonHilfeClick();
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 }  // namespace ostrevik

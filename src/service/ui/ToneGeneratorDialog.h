@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "common/ui/ProgramDialog.h"
 
 class QButtonGroup;
 class QGroupBox;
@@ -13,16 +13,15 @@ class DeviceSession;
 
 // "Einstellungen Tongenerator QTX": reads whether the pitch of the device's
 // tone falls or rises with the pressure, and sets it on OK.
-class TPvxTongenDlg : public QDialog {
+class TPvxTongenDlg : public ProgramDialog {
     Q_OBJECT
 public:
     explicit TPvxTongenDlg(DeviceSession& session, QWidget* parent = nullptr);
 
     // Reads the direction from the device (run on showing).
-    void FormShow();
+    void FormShow() override;
     // Sends the chosen direction and closes with OK.
     void OKBtnClick();
-    void ButtonHilfeClick();
 
     // The selected item: 0 "fallend", 1 "steigend", -1 none.
     int ItemIndex() const;
@@ -35,10 +34,6 @@ public:
     QPushButton* OKBtn = nullptr;
     QPushButton* ButtonHilfe = nullptr;
     QPushButton* CancelBtn = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     DeviceSession& session_;

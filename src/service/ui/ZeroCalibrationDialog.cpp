@@ -1,12 +1,12 @@
 #include "service/ui/ZeroCalibrationDialog.h"
 
+#include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 
 #include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QTimer>
 
 #include <algorithm>
@@ -20,7 +20,7 @@ constexpr int kStatusReplyLength = 2;
 }  // namespace
 
 TFormNullabgleichDlg::TFormNullabgleichDlg(DeviceSession& session, QWidget* parent)
-    : QDialog(parent), session_(session) {
+    : ProgramDialog(parent), session_(session) {
     setWindowTitle(QStringLiteral("Nullpunkt-Eichung"));
     // No close box: the calibration ends by the device's answer or by
     // "&Abbrechen".
@@ -46,20 +46,6 @@ TFormNullabgleichDlg::TFormNullabgleichDlg(DeviceSession& session, QWidget* pare
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 }
 
-void TFormNullabgleichDlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous()) {
-        FormShow();
-    }
-}
-
-void TFormNullabgleichDlg::hideEvent(QHideEvent* event) {
-    QDialog::hideEvent(event);
-    if (!event->spontaneous()) {
-        FormHide();
-    }
-}
-
 void TFormNullabgleichDlg::FormShow() {
     step_ = 1;
     ProgressBar1->setValue(0);
@@ -74,11 +60,11 @@ void TFormNullabgleichDlg::FormShow() {
         modalUi().message(this,
                           QStringLiteral("Konnte den Nullabgleich nicht einleiten.\n\r"
                                          "Möglicherweise ist das Gerät nicht angeschlossen !"),
-                          QStringLiteral("Fehler"), MessageButtons::Ok);
+                          Texts::kFehler, MessageButtons::Ok);
     } else {
         const MessageAnswer answer = modalUi().message(
             this, QStringLiteral("Bitte den Abzug während der Eichung nicht berühren !"),
-            QStringLiteral("Meldung"), MessageButtons::OkCancel);
+            Texts::kMeldung, MessageButtons::OkCancel);
         if (answer != MessageAnswer::Ok || !WaitForTakeUpEnd()) {
             // Idle until "&Abbrechen": nothing sent, the bar stands still.
             return;
@@ -101,10 +87,9 @@ bool TFormNullabgleichDlg::WaitForTakeUpEnd() {
     }
     const MessageAnswer answer = modalUi().message(
         this,
-        QStringLiteral("Es läuft gerade eine Druckpunktnahme. Der Nullabgleich kann erst "
-                       "beginnen, wenn sie beendet ist.\n\nWarten, bis die Druckpunktnahme "
-                       "beendet ist?"),
-        QStringLiteral("Meldung"), MessageButtons::YesNo);
+        tr("Es läuft gerade eine Druckpunktnahme. Der Nullabgleich kann erst beginnen, wenn "
+           "sie beendet ist.\n\nWarten, bis die Druckpunktnahme beendet ist?"),
+        Texts::kMeldung, MessageButtons::YesNo);
     if (answer != MessageAnswer::Yes) {
         return false;
     }
@@ -170,12 +155,12 @@ void TFormNullabgleichDlg::FormHide() {
     }
     if (received_.contains("Fehler")) {
         modalUi().message(this, QStringLiteral("Bei der Eichung ist ein Fehler aufgetreten"),
-                          QStringLiteral("Fehler"), MessageButtons::Ok);
+                          Texts::kFehler, MessageButtons::Ok);
         return;
     }
     const MessageAnswer answer = modalUi().message(
         this, QStringLiteral("Eichung erfolgreich beendet!\r\nWerte ins EEPROM speichern?"),
-        QStringLiteral("Meldung"), MessageButtons::YesNo);
+        Texts::kMeldung, MessageButtons::YesNo);
     if (answer == MessageAnswer::Yes) {
         try {
             session_.Send({Command::StoreToEeprom});

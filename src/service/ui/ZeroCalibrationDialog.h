@@ -1,9 +1,9 @@
 #pragma once
 
+#include "common/ui/ProgramDialog.h"
 #include "device/DeviceSession.h"
 
 #include <QByteArray>
-#include <QDialog>
 
 #include <optional>
 
@@ -20,14 +20,14 @@ namespace ostrevik {
 // byte, and offers to store the result in the device's EEPROM when the text
 // reports no error. A take-up under way when the calibration would start is
 // waited for (the finger is on the trigger, and its bytes are the document's).
-class TFormNullabgleichDlg : public QDialog {
+class TFormNullabgleichDlg : public ProgramDialog {
     Q_OBJECT
 public:
     explicit TFormNullabgleichDlg(DeviceSession& session, QWidget* parent = nullptr);
 
-    void FormShow();
+    void FormShow() override;
     // Releases the line and evaluates a finished calibration.
-    void FormHide();
+    void FormHide() override;
     // A byte the device sends between records while the calibration runs.
     void CalibrationByte(uint8_t b);
     void Timer1Timer();
@@ -46,10 +46,6 @@ public:
 public slots:
     // Escape and the cancel button abort.
     void reject() override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     // True when no take-up is under way (any more) and the dialog still waits

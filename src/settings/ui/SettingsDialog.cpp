@@ -1,5 +1,7 @@
 #include "settings/ui/SettingsDialog.h"
 
+#include "common/HelpTopics.h"
+#include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "device/ComPortError.h"
 #include "device/ui/ComComboBox.h"
@@ -86,7 +88,8 @@ void TShape::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
 }
 
-TForm3::TForm3(DisplaySettings& settings, QWidget* parent) : QDialog(parent), settings_(settings) {
+TForm3::TForm3(DisplaySettings& settings, QWidget* parent)
+    : ProgramDialog(parent, HelpTopics::Einstellungen), settings_(settings) {
     setWindowTitle(QStringLiteral("Einstellungen"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -166,7 +169,7 @@ TForm3::TForm3(DisplaySettings& settings, QWidget* parent) : QDialog(parent), se
     Button1 = new QPushButton(QStringLiteral("&OK"), this);
     Button1->setGeometry(345, 208, 80, 25);
     Button1->setDefault(true);
-    Hilfe1 = new QPushButton(QStringLiteral("&Hilfe F1"), this);
+    Hilfe1 = MakeHelpButton();
     Hilfe1->setGeometry(431, 208, 80, 25);
     Hilfe1->setAutoDefault(false);
     Button2 = new QPushButton(QStringLiteral("&Abbrechen"), this);
@@ -190,15 +193,7 @@ TForm3::TForm3(DisplaySettings& settings, QWidget* parent) : QDialog(parent), se
         connect(shape, &TShape::leftReleased, this, [this, shape] { ShapeMouseUp(shape); });
     }
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Hilfe1, &QPushButton::clicked, this, [this] { Hilfe1Click(); });
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-void TForm3::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous()) {
-        FormShow();
-    }
 }
 
 std::optional<SettingsController::Choice> TForm3::Ask(TCustomComPort& port,
@@ -254,7 +249,7 @@ void TForm3::Button1Click() {
         ComComboBox1->ApplySettings();
     } catch (const EComPort&) {
         modalUi().message(this, QStringLiteral("Fehler beim Öffnen der Com-Schnittstelle"),
-                          QStringLiteral("Fehler"), MessageButtons::Ok);
+                          Texts::kFehler, MessageButtons::Ok);
     }
     // A list without a selection gives index -1: a width of 0, as stored.
     settings_.curveColor = colorToRef(Shape1->color());
@@ -268,19 +263,6 @@ void TForm3::Button1Click() {
     settings_.shotMarkerForm = static_cast<uint32_t>(ShotForm->checkedId());
     settings_.thresholdMarkerVisible = CheckBox1->isChecked() ? 1 : 0;
     accept();
-}
-
-void TForm3::Hilfe1Click() {
-    modalUi().showHelp(this, QStringLiteral("Ovrik_Einstellungen.html"));
-}
-
-void TForm3::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        Hilfe1Click();
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 bool TForm3::eventFilter(QObject* watched, QEvent* event) {
@@ -307,7 +289,7 @@ bool TForm3::eventFilter(QObject* watched, QEvent* event) {
             return true;  // swallowed
         }
     }
-    return QDialog::eventFilter(watched, event);
+    return ProgramDialog::eventFilter(watched, event);
 }
 
 }  // namespace ostrevik

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "common/ui/ProgramDialog.h"
 #include "settings/DisplaySettings.h"
 #include "settings/SettingsController.h"
 
 #include <QColor>
-#include <QDialog>
 #include <QWidget>
 
 #include <optional>
@@ -50,7 +50,7 @@ private:
 // The dialog writes the drawing settings straight into the live block and
 // applies the chosen port on OK; the user name and the live bar come back as
 // the dialog's answer.
-class TForm3 : public QDialog {
+class TForm3 : public ProgramDialog {
     Q_OBJECT
 public:
     explicit TForm3(DisplaySettings& settings, QWidget* parent = nullptr);
@@ -60,13 +60,12 @@ public:
     std::optional<SettingsController::Choice> Ask(TCustomComPort& port,
                                                   const SettingsController::Choice& current);
     // Fills the controls from the live settings (run on showing).
-    void FormShow();
+    void FormShow() override;
     // Opens the colour dialog for a field; the field keeps its colour when
     // the user cancels.
     void ShapeMouseUp(TShape* shape);
     // Applies the port box, stores the drawing settings and closes with OK.
     void Button1Click();
-    void Hilfe1Click();
 
     // The seconds before the shot for the text of EditSec_vS: empty or zero
     // counts as 1.
@@ -105,8 +104,6 @@ public:
     QPushButton* Button2 = nullptr;
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
