@@ -519,12 +519,21 @@ QByteArray DeviceSession::RunExchange(const ExchangeSpec& spec) {
 
     Write(spec.command, spec.echo == Echo::Trace);
     WaitWithoutEvents(spec.wait);
-    if (scope.Held() && spec.replyLength > 0) {
-        // The paused device sent nothing but what was still in its UART and
-        // then its answer: bytes before the answer are the record's.
+    if (withStream && spec.replyLength > 0) {
         const int early = port_.InputCount() - spec.replyLength;
-        if (early > 0) {
+        if (scope.Held() && early > 0) {
+            // The paused device sent nothing but what was still in its UART
+            // and then its answer: bytes before the answer are the record's.
             decoder_.ComPort1RxChar(early);
+        } else if (!scope.Held() && early >= 2) {
+            // A record the device began a moment before the command came
+            // (still in the adapter while the line looked quiet): its start
+            // is on the line before the answer.
+            char head[2] = {};
+            if (port_.Peek(head, 2) == 2 && static_cast<uint8_t>(head[0]) == Stream::RecordStart &&
+                decoder_.IsDeviceThreshold(static_cast<uint8_t>(head[1]))) {
+                decoder_.ComPort1RxChar(2);
+            }
         }
     }
     const int readLength = std::max(spec.readLength, 0);

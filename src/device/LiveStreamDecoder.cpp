@@ -194,6 +194,11 @@ void LiveStreamDecoder::HandleIdle(uint8_t b) {
             }
             break;
         }
+        case Stream::RecordEnd:
+            // The end of a record whose start was not seen: the device now
+            // waits to be asked for the next one.
+            link_.SendMeasure();
+            break;
         default:
             break;  // anything else between records means nothing
     }
@@ -217,6 +222,11 @@ void LiveStreamDecoder::HandleMessage(uint8_t type, uint8_t value) {
         default:
             break;
     }
+}
+
+bool LiveStreamDecoder::IsDeviceThreshold(uint8_t value) const {
+    return thresholdKnown_ &&
+           (value == ToneThreshold || static_cast<int>(value) == reportedThreshold_);
 }
 
 void LiveStreamDecoder::Resync() {

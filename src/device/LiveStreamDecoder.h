@@ -122,6 +122,9 @@ public:
     // Bytes that may have begun a record were thrown away or read as an
     // answer: skip up to the end of that record.
     void Resync();
+    // Whether a byte is the device's tone threshold as last reported: with
+    // the start byte before it, it begins a record.
+    bool IsDeviceThreshold(uint8_t value) const;
     // The port closes (or was lost): a record under way is kept as a record
     // of its own with the samples received, the rest of it is skipped when
     // the line is back, and a pause of ours is owed its resume.

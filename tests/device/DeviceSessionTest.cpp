@@ -395,6 +395,23 @@ TEST_F(ExchangeTest, ARecordOnItsWayIsPausedBeforeTheCommand) {
     EXPECT_EQ(seen.left(2), QByteArray("\x11\x62"));
 }
 
+// A record the device began just before the command arrived, too late to be
+// seen before it went out: its start comes before the answer, and both are
+// told apart.
+TEST_F(ExchangeTest, ARecordBegunAsTheCommandWentOutIsKeptWhole) {
+    stream(QByteArray("\x02\x50\x10\x03", 4));
+    std::thread device_([&] {
+        readUntil('\x2B');
+        device.write(QByteArray("\x02\x50\x06\x31\x21", 5));
+        QThread::msleep(150);
+        device.write(QByteArray("\x22\x03", 2));
+    });
+    EXPECT_EQ(session.Exchange(Exchanges::StatusRequest(Echo::Silent)), QByteArray("\x06\x31"));
+    ASSERT_TRUE(waitUntil([&] { return host.doc.list.Anzahl() == 3; }));
+    device_.join();
+    EXPECT_EQ(samples(1), (std::vector<uint8_t>{0x21, 0x22}));
+}
+
 // A device slow to react to the pause: the samples still in its UART come
 // after the program has found the line quiet, right before the answer. They
 // are the record's, and the answer stays the answer.

@@ -229,6 +229,20 @@ TEST_F(DecoderTest, ClosingThePortKeepsTheCutRecordAsItsOwnAndSkipsItsRest) {
     EXPECT_EQ(doc.list.Datensatz(1).Werte, (std::vector<uint8_t>{0x30}));
 }
 
+// A record whose start was lost (read as an answer, say) is no record; its
+// end asks for the next, so capture goes on, and the next comes through whole.
+TEST_F(DecoderTest, ARecordWhoseStartWasLostEndsByAskingForTheNext) {
+    host.active = &doc;
+    receive({0x02, 0x50, 0x10, 0x03});
+    link.sent.clear();
+    receive({0x40, 0x41, 0x42, 0x03});
+    EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x6D}));
+    EXPECT_EQ(doc.list.Anzahl(), 2);
+    receive({0x02, 0x50, 0x11, 0x03});
+    ASSERT_EQ(doc.list.Anzahl(), 3);
+    EXPECT_EQ(doc.list.Datensatz(1).Werte, (std::vector<uint8_t>{0x11}));
+}
+
 // Where a record's start may have been thrown away, its samples are never
 // read as messages or as a record of their own: a start byte followed by the
 // device's threshold (or by one it reported meanwhile) begins a record.
@@ -301,8 +315,10 @@ TEST_F(WatchTest, ASilentRecordEndsAsARecordOfItsOwnAndTheNextIsAskedFor) {
     receive({0x02, 0x30, 0x03});
     EXPECT_EQ(doc.list.Anzahl(), 2);
     EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x6D, 0x6D}));
-    receive({0x03});  // noise between records asks nothing
-    EXPECT_EQ(link.sent.size(), 2u);
+    // An end byte between records is the end of a record whose start was
+    // lost: the device waits to be asked again.
+    receive({0x03});
+    EXPECT_EQ(link.sent.size(), 3u);
 }
 
 TEST_F(WatchTest, APauseOfOursEndsInAResumeInTimeAndAfterAReconnection) {
