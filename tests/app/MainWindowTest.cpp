@@ -1,5 +1,7 @@
 #include "app/LiveBar.h"
 #include "app/ToolbarIcons.h"
+#include "archive/ArchiveDatabase.h"
+#include "archive/ArchiveSessions.h"
 #include "common/Texts.h"
 #include "evaluation/ui/DebugWindow.h"
 #include "settings/DisplaySettings.h"
@@ -256,6 +258,15 @@ TEST_F(MainWindowTest, SavingAsksForANameOnceAndCancelKeepsTheDocumentChanged) {
     EXPECT_EQ(ui.saveRequests.size(), 2u);
     EXPECT_FALSE(doc->Geaendert);
     EXPECT_TRUE(QFileInfo::exists(path));
+
+    // The saved session is in the season archive, once.
+    QString error;
+    const auto archive = TrainingArchive::open(TrainingArchive::defaultPath(), error);
+    ASSERT_TRUE(archive) << error.toStdString();
+    const auto sessions = listSessions(*archive, {}, error);
+    ASSERT_EQ(sessions.size(), 1u);
+    EXPECT_EQ(sessions[0].path, QFileInfo(path).canonicalFilePath());
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 // The trainer is unplugged in the middle of a take-up and plugged back: the

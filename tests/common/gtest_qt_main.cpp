@@ -1,5 +1,7 @@
 #include <QApplication>
 
+#include "TestHome.h"
+
 #include <gtest/gtest.h>
 
 // Window tests run on the offscreen platform unless a display is asked for.
@@ -7,6 +9,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    const ostrevik::test::TestHome home;
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

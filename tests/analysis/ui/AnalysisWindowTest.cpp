@@ -23,14 +23,6 @@ using test::waitUntil;
 
 namespace {
 
-// The analysis settings of every window in this program go to a directory
-// of the test's own, never to the user's.
-QTemporaryDir& configHome() {
-    static QTemporaryDir dir;
-    return dir;
-}
-const bool kConfigHomeSet = qputenv("XDG_CONFIG_HOME", configHome().path().toLocal8Bit());
-
 using Samples = std::vector<uint8_t>;
 
 // Flat at level for `before` samples, the shot, flat for `after` samples.
