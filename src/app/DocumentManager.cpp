@@ -2,6 +2,7 @@
 
 #include "common/Texts.h"
 #include "common/ui/ModalUi.h"
+#include "common/ui/WaitCursor.h"
 #include "device/DeviceSession.h"
 #include "measurement/ui/DocumentWindow.h"
 
@@ -109,9 +110,8 @@ void DocumentManager::Oeffnen() {
 
 void DocumentManager::Open(const QString& path) {
     // Through the whole load; a message box takes it down itself.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const WaitCursor wait;
     Laden(path);
-    QApplication::restoreOverrideCursor();
 }
 
 void DocumentManager::Laden(const QString& path) {

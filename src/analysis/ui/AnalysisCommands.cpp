@@ -4,11 +4,7 @@
 #include "analysis/ui/AnalysisWindow.h"
 #include "analysis/ui/ComparisonWindow.h"
 #include "analysis/ui/ExportCommands.h"
-#include "common/Texts.h"
-#include "common/ui/ModalUi.h"
 #include "measurement/ui/DocumentWindow.h"
-
-#include <QApplication>
 
 namespace ostrevik {
 
@@ -59,24 +55,8 @@ void BerichtAlsPdf(ActiveDocuments& documents) {
 }
 
 void DateienVergleichen(ActiveDocuments& documents, const QStringList& paths) {
-    std::vector<TrainingSession> sessions;
-    QStringList errors;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    for (const QString& path : paths) {
-        TrainingSession s;
-        QString error;
-        if (loadTrainingSession(path, s, error)) {
-            sessions.push_back(std::move(s));
-        } else {
-            errors << error;
-        }
-    }
-    QApplication::restoreOverrideCursor();
-    for (const QString& error : errors) {
-        modalUi().message(documents.DialogParent(), error, Texts::kFehler, MessageButtons::Ok);
-    }
     TComparisonForm& window = comparisonWindow(documents);
-    window.ShowSessions(std::move(sessions));
+    window.DateienZeigen(paths);
     window.show();
     window.raise();
     window.activateWindow();

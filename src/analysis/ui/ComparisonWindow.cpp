@@ -3,6 +3,7 @@
 #include "analysis/ui/ExportCommands.h"
 #include "common/Texts.h"
 #include "common/ui/ModalUi.h"
+#include "common/ui/WaitCursor.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -153,24 +154,29 @@ bool TComparisonForm::DateienWaehlen() {
     if (paths.isEmpty()) {
         return false;
     }
+    DateienZeigen(paths);
+    return true;
+}
+
+void TComparisonForm::DateienZeigen(const QStringList& paths) {
     std::vector<TrainingSession> sessions;
     QStringList errors;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    for (const QString& path : paths) {
-        TrainingSession s;
-        QString error;
-        if (loadTrainingSession(path, s, error)) {
-            sessions.push_back(std::move(s));
-        } else {
-            errors << error;
+    {
+        const WaitCursor wait;
+        for (const QString& path : paths) {
+            TrainingSession s;
+            QString error;
+            if (loadTrainingSession(path, s, error)) {
+                sessions.push_back(std::move(s));
+            } else {
+                errors << error;
+            }
         }
     }
-    QApplication::restoreOverrideCursor();
     for (const QString& error : errors) {
         modalUi().message(this, error, Texts::kFehler, MessageButtons::Ok);
     }
     ShowSessions(std::move(sessions));
-    return true;
 }
 
 void TComparisonForm::GeoeffneteDokumente() {

@@ -54,6 +54,9 @@ public:
     // "Dateien wählen…": measurement files picked in the file dialog; a file
     // that cannot be read is reported and left out. False when cancelled.
     bool DateienWaehlen();
+    // The sessions of these measurement files compared; a file that cannot
+    // be read is said so.
+    void DateienZeigen(const QStringList& paths);
     // "Geöffnete Dokumente".
     void GeoeffneteDokumente();
     // "Bericht als PDF…": the report of all sessions shown, with the

@@ -4,6 +4,7 @@
 #include "analysis/ui/ReportPdf.h"
 #include "common/Texts.h"
 #include "common/ui/ModalUi.h"
+#include "common/ui/WaitCursor.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -16,15 +17,6 @@ namespace {
 // The program's own texts, translated under the context "ExportCommands".
 struct Tr {
     Q_DECLARE_TR_FUNCTIONS(ExportCommands)
-};
-
-// The wait cursor while a file is made.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
 void saveFailed(QWidget* parent, const QString& path, const QString& reason) {

@@ -19,9 +19,7 @@ public:
     explicit DocumentsHost(ActiveDocuments& documents) : documents_(documents) {}
 
     void OpenDocument(const QString& path) override { documents_.Open(path); }
-    void CompareFiles(const QStringList& paths) override {
-        DateienVergleichen(documents_, paths);
-    }
+    void CompareFiles(const QStringList& paths) override { DateienVergleichen(documents_, paths); }
     QString UserName() const override { return documents_.UserName(); }
     DisplaySettings Display() const override { return documents_.Display(); }
 

@@ -6,6 +6,7 @@
 #include "archive/ui/ArchiveDialogs.h"
 #include "archive/ui/ProgressView.h"
 #include "common/ui/ModalUi.h"
+#include "common/ui/WaitCursor.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -35,14 +36,6 @@ constexpr std::array<Metric, 4> kTableMetrics = {Metric::Schuss_ms, Metric::Anst
 enum Column { kDatum, kDatei, kDruckpunktnahmen, kSchuesse, kMarken, kNotiz, kFirstMetric };
 
 const QString kGermanDate = QStringLiteral("dd.MM.yyyy");
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QPushButton* button(QWidget* parent, const QString& text, const QString& name) {
     auto* b = new QPushButton(text, parent);
