@@ -270,14 +270,9 @@ bool IsArchiveCommand(const QStringList& args) {
            args.contains(kSeasonReport);
 }
 
-int RunArchiveCommand(int argc, char* argv[]) {
-    // No window ever: fonts and the PDF printer work on the offscreen
-    // platform, with or without a display.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("Ostrevik"));
+int RunArchiveCommand(const QStringList& args) {
     Call call;
-    if (const QString error = parse(app.arguments().mid(1), call); !error.isEmpty()) {
+    if (const QString error = parse(args, call); !error.isEmpty()) {
         return wrongCall(error);
     }
     if (call.command == kImport) {

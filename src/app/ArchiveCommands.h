@@ -13,10 +13,10 @@ namespace ostrevik {
 // True when the arguments (without the program name) ask for one of them.
 bool IsArchiveCommand(const QStringList& args);
 
-// Runs it and returns the exit code: 0 on success, 1 when a file was
-// refused or could not be read or written (the message on standard error),
-// 2 for a wrong call.
-int RunArchiveCommand(int argc, char* argv[]);
+// Runs it in the headless application the command line has made and returns
+// the exit code: 0 on success, 1 when a file was refused or could not be read
+// or written (the message on standard error), 2 for a wrong call.
+int RunArchiveCommand(const QStringList& args);
 
 // The commands' part of "--help".
 QString ArchiveCommandsHelp();

@@ -201,10 +201,8 @@ std::optional<int> RunCommandLine(int argc, char* argv[]) {
         args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
     const bool version = args.contains(QStringLiteral("--version"));
     const qsizetype commands = args.count(kExportCsv) + args.count(kReport);
-    if (!help && !version && commands == 0 && IsArchiveCommand(args)) {
-        return RunArchiveCommand(argc, argv);
-    }
-    if (!help && !version && commands == 0) {
+    const bool archive = IsArchiveCommand(args);
+    if (!help && !version && commands == 0 && !archive) {
         return std::nullopt;
     }
 
@@ -214,6 +212,9 @@ std::optional<int> RunCommandLine(int argc, char* argv[]) {
     g_qtHandler = qInstallMessageHandler(withoutRuntimeDirectoryNotice);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(Texts::kOstrevik);
+    if (!help && !version && commands == 0) {
+        return RunArchiveCommand(app.arguments().mid(1));
+    }
     if (help) {
         toStream(stdout, CommandLineHelp(configFilePath()) + ArchiveCommandsHelp());
         return 0;
