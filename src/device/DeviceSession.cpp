@@ -459,15 +459,21 @@ bool DeviceSession::SettleStream(ExchangeScope& scope) {
         return false;
     }
     // A record is under way: the device is paused, and what it sent before
-    // it stopped is taken in. The time limit comes first, so that a line
-    // that keeps sending cannot hold the window.
+    // it stopped is taken in.
     scope.Hold();
+    DrainAfterPause();
+    return true;
+}
+
+void DeviceSession::DrainAfterPause() {
+    // The time limit comes first, so that a line that keeps sending cannot
+    // hold the window.
     const Clock::time_point drainDeadline = Clock::now() + Line::kDrainLimit;
     Clock::time_point lastByte = Clock::now();
     for (;;) {
         const Clock::time_point now = Clock::now();
         if (now >= drainDeadline) {
-            break;
+            return;
         }
         if (port_.InputCount() > 0) {
             FeedWaiting();
@@ -475,11 +481,10 @@ bool DeviceSession::SettleStream(ExchangeScope& scope) {
             continue;
         }
         if (now - lastByte >= Line::kQuiet) {
-            break;
+            return;
         }
         std::this_thread::sleep_for(kPoll);
     }
-    return true;
 }
 
 bool DeviceSession::TakeUpInFlight() {
@@ -493,6 +498,41 @@ bool DeviceSession::TakeUpInFlight() {
         }
     }
     return decoder_.InsideRecord();
+}
+
+void DeviceSession::FeedExactly(int count) {
+    // One pass at a time: a pass that meets a report reads its second byte too.
+    const int leave = port_.InputCount() - count;
+    for (int waiting = port_.InputCount(); waiting > leave;) {
+        decoder_.ComPort1RxChar(1);
+        const int now = port_.InputCount();
+        if (now >= waiting) {
+            return;  // nothing was read after all
+        }
+        waiting = now;
+    }
+}
+
+int DeviceSession::RecordStartAhead(int limit) {
+    QByteArray head(limit, '\0');
+    head.truncate(port_.Peek(head.data(), limit));
+    const auto at = [&head](qsizetype i) { return static_cast<uint8_t>(head[i]); };
+    std::optional<uint8_t> reported;
+    qsizetype i = 0;
+    for (; i + 1 < head.size(); i += 2) {
+        const uint8_t b = at(i);
+        if (b == Stream::RecordStart) {
+            const uint8_t threshold = at(i + 1);
+            const bool devices = decoder_.IsDeviceThreshold(threshold) || reported == threshold;
+            return devices ? static_cast<int>(i + 2) : 0;
+        }
+        if (b == Stream::ThresholdReport) {
+            reported = at(i + 1);
+        } else if (b != Stream::BatteryReport && b != Stream::BankReport) {
+            return 0;
+        }
+    }
+    return 0;
 }
 
 void DeviceSession::DropWaiting(int count) {
@@ -524,15 +564,14 @@ QByteArray DeviceSession::RunExchange(const ExchangeSpec& spec) {
         if (scope.Held() && early > 0) {
             // The paused device sent nothing but what was still in its UART
             // and then its answer: bytes before the answer are the record's.
-            decoder_.ComPort1RxChar(early);
+            FeedExactly(early);
         } else if (!scope.Held() && early >= 2) {
             // A record the device began a moment before the command came
-            // (still in the adapter while the line looked quiet): its start
-            // is on the line before the answer.
-            char head[2] = {};
-            if (port_.Peek(head, 2) == 2 && static_cast<uint8_t>(head[0]) == Stream::RecordStart &&
-                decoder_.IsDeviceThreshold(static_cast<uint8_t>(head[1]))) {
-                decoder_.ComPort1RxChar(2);
+            // (still in the adapter while the line looked quiet): its start,
+            // and the reports the device sends before one, are on the line
+            // before the answer.
+            if (const int start = RecordStartAhead(early); start > 0) {
+                FeedExactly(start);
             }
         }
     }
@@ -713,13 +752,33 @@ void DeviceSession::SendKey(uint8_t key) {
 
 // --- claims -------------------------------------------------------------------
 
-LineClaim::LineClaim(DeviceSession& session, LiveStreamDecoder::IdleReceiver receiver)
+LineClaim::LineClaim(DeviceSession& session, LiveStreamDecoder::IdleReceiver receiver,
+                     bool holdStream)
     : session_(session), previous_(session.decoder_.GetIdleReceiver()) {
+    if (holdStream && session_.port_.Connected() && !session_.decoder_.Busy() &&
+        session_.exchangeDepth_ == 0) {
+        held_ = true;  // first: a pause that fails half-way is still lifted
+        try {
+            // What the device sent before it stopped is the stream's, read
+            // before the receiver takes over.
+            session_.decoder_.Pause(PauseReason::Claim);
+            session_.DrainAfterPause();
+        } catch (const EComPort&) {
+            // The line's loss is noticed by the session itself.
+        }
+    }
     session_.decoder_.SetIdleReceiver(std::move(receiver));
 }
 
 LineClaim::~LineClaim() {
     session_.decoder_.SetIdleReceiver(std::move(previous_));
+    if (held_) {
+        try {
+            session_.decoder_.Release(PauseReason::Claim);
+        } catch (const EComPort&) {
+            // The port failed; whoever uses it next hears of it.
+        }
+    }
 }
 
 }  // namespace ostrevik

@@ -16,6 +16,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 
 namespace ostrevik {
 
@@ -147,11 +148,19 @@ private:
     // Hands the waiting stream bytes to the decoder; pauses a record in
     // flight and takes in what is still on the line. True when it paused.
     bool SettleStream(ExchangeScope& scope);
+    // After a pause: hands what the device still sends to the decoder until
+    // the line is quiet, within a time limit.
+    void DrainAfterPause();
     // Hands waiting bytes to the decoder until the line has been quiet for a
     // while; true as soon as a record is under way (or its rest is skipped).
     bool AwaitQuietLine(std::chrono::steady_clock::time_point deadline);
     void FeedWaiting();
+    // Hands the decoder exactly the next `count` waiting bytes.
+    void FeedExactly(int count);
     void DropWaiting(int count);
+    // How many of the first `limit` waiting bytes are reports and the start of
+    // a record with the device's threshold (0: they are not).
+    int RecordStartAhead(int limit);
     // The line was lost: close, keep the cut take-up, look for the device.
     void HandlePortLost();
     void LookForDevice();
@@ -183,10 +192,14 @@ private:
 
 // A dialog's hold on what the device says between records, for the claim's
 // lifetime: such bytes go to the receiver instead of being read as messages,
-// while record bytes still reach the decoder. Released on every path.
+// while record bytes still reach the decoder. With holdStream the device's
+// record stream is paused for the claim's lifetime as well (after what it
+// sent before it stopped has been taken in), so that no take-up begins while
+// the dialog reads. Released on every path.
 class LineClaim {
 public:
-    LineClaim(DeviceSession& session, LiveStreamDecoder::IdleReceiver receiver);
+    LineClaim(DeviceSession& session, LiveStreamDecoder::IdleReceiver receiver,
+              bool holdStream = false);
     ~LineClaim();
     LineClaim(const LineClaim&) = delete;
     LineClaim& operator=(const LineClaim&) = delete;
@@ -194,6 +207,7 @@ public:
 private:
     DeviceSession& session_;
     LiveStreamDecoder::IdleReceiver previous_;
+    bool held_ = false;
 };
 
 // Blocks the calling thread without processing events: the device's reply is

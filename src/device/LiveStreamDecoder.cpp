@@ -16,6 +16,8 @@ constexpr uint8_t bit(PauseReason reason) {
 // The pauses the decoder sets itself; the watch lifts them when they last
 // too long.
 constexpr uint8_t kOwnPauses = bit(PauseReason::QueueFull) | bit(PauseReason::Question);
+// Pauses that last as long as their owner needs them.
+constexpr uint8_t kOwnedPauses = bit(PauseReason::Exchange) | bit(PauseReason::Claim);
 
 }  // namespace
 
@@ -58,8 +60,12 @@ void LiveStreamDecoder::Release(PauseReason reason) {
     }
 }
 
+bool LiveStreamDecoder::HeldByOwner() const {
+    return (reasons_ & kOwnedPauses) != 0;
+}
+
 void LiveStreamDecoder::ResumeNow() {
-    reasons_ &= bit(PauseReason::Exchange);
+    reasons_ &= kOwnedPauses;
     if (reasons_ == 0 && StreamPaused) {
         SendResume();
     }
@@ -312,7 +318,7 @@ void LiveStreamDecoder::Watch(Clock::time_point now) {
     }
     // Also while a question of the decoder is open: the device then waits
     // for nothing, and what it sends meanwhile waits in the input queue.
-    if (StreamPaused && !Paused(PauseReason::Exchange) && now - pausedSince_ >= kPauseLimit) {
+    if (StreamPaused && !HeldByOwner() && now - pausedSince_ >= kPauseLimit) {
         reasons_ = 0;
         SendResume();
     }

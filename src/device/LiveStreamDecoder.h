@@ -53,6 +53,7 @@ enum class PauseReason : uint8_t {
     Question = 2,   // a record starts while the user is asked for a window
     Exchange = 4,   // a command is being exchanged inside a record
     Key = 8,        // typed into the debug window
+    Claim = 16,     // a dialog has the line (the zero calibration)
 };
 
 // Cuts the device's byte stream into records and feeds them into the active
@@ -107,6 +108,8 @@ public:
     void Release(PauseReason reason);
     // The user typed the resume byte: every pause but an exchange's ends.
     void ResumeNow();
+    // Pauses that only their owner lifts (an exchange's, a claim's).
+    bool HeldByOwner() const;
     bool Paused(PauseReason reason) const { return (reasons_ & static_cast<uint8_t>(reason)) != 0; }
 
     // Bytes between records go to this receiver instead of being read as

@@ -396,13 +396,14 @@ TEST_F(ExchangeTest, ARecordOnItsWayIsPausedBeforeTheCommand) {
 }
 
 // A record the device began just before the command arrived, too late to be
-// seen before it went out: its start comes before the answer, and both are
-// told apart.
+// seen before it went out: its reports and start come before the answer, and
+// both are told apart.
 TEST_F(ExchangeTest, ARecordBegunAsTheCommandWentOutIsKeptWhole) {
     stream(QByteArray("\x02\x50\x10\x03", 4));
     std::thread device_([&] {
         readUntil('\x2B');
-        device.write(QByteArray("\x02\x50\x06\x31\x21", 5));
+        // The reports the device sends before a record, then its start.
+        device.write(QByteArray("\x2B\x8C\x04\x01\x01\x50\x02\x50\x06\x31\x21", 11));
         QThread::msleep(150);
         device.write(QByteArray("\x22\x03", 2));
     });

@@ -65,12 +65,11 @@ void TFormNullabgleichDlg::FormShow() {
         const MessageAnswer answer = modalUi().message(
             this, QStringLiteral("Bitte den Abzug während der Eichung nicht berühren !"),
             Texts::kMeldung, MessageButtons::OkCancel);
-        if (answer != MessageAnswer::Ok || !WaitForTakeUpEnd()) {
+        if (answer != MessageAnswer::Ok || !ClaimTheLine()) {
             // Idle until "&Abbrechen": nothing sent, the bar stands still.
             return;
         }
         try {
-            claim_.emplace(session_, [this](uint8_t b) { CalibrationByte(b); });
             session_.Send({Command::StartZeroCalibration});
         } catch (const std::exception& e) {
             claim_.reset();
@@ -79,6 +78,23 @@ void TFormNullabgleichDlg::FormShow() {
         }
     }
     Timer1->start();
+}
+
+bool TFormNullabgleichDlg::ClaimTheLine() {
+    for (;;) {
+        // The device's record stream stands still while it calibrates, so
+        // that no take-up begins in the middle of its text; one that began
+        // before is waited for.
+        claim_.emplace(
+            session_, [this](uint8_t b) { CalibrationByte(b); }, true);
+        if (!session_.Decoder().InsideRecord()) {
+            return true;
+        }
+        claim_.reset();
+        if (!WaitForTakeUpEnd()) {
+            return false;
+        }
+    }
 }
 
 bool TFormNullabgleichDlg::WaitForTakeUpEnd() {

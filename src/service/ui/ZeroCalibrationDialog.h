@@ -48,6 +48,9 @@ public slots:
     void reject() override;
 
 private:
+    // Takes the line for the calibration, with the device's stream paused;
+    // false when the user would not wait for a take-up under way.
+    bool ClaimTheLine();
     // True when no take-up is under way (any more) and the dialog still waits
     // to start; asks the user whether to wait for one that is.
     bool WaitForTakeUpEnd();
