@@ -113,7 +113,7 @@ AnalysisWindow::AnalysisWindow(TMDIChild& document, const QString& settingsPath,
       settings_(loadAnalysisSettings(settingsPath)),
       scores_(archivePath, archiveSettingsPath) {
     setObjectName(QStringLiteral("Analyse"));
-    resize(1120, 780);
+    resize(1180, 780);
 
     Tabs = new QTabWidget(this);
     Tabs->addTab(createOverlayTab(), tr("Überlagerung"));
@@ -264,7 +264,10 @@ QWidget* AnalysisWindow::createTableTab() {
     for (int c = 0; c < TakeUpTableModel::kTagsColumn; ++c) {
         const QStringList lines =
             TableModel->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().split('\n');
-        int width = fm.horizontalAdvance(QStringLiteral("00000,0"));
+        // A ring has at most five characters ("10,95").
+        int width =
+            fm.horizontalAdvance(c == TakeUpTableModel::kRingColumn ? QStringLiteral("10,95")
+                                                                    : QStringLiteral("00000,0"));
         for (const QString& line : lines) {
             width = std::max(width, fm.horizontalAdvance(line));
         }

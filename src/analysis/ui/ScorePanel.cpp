@@ -135,8 +135,9 @@ void ScorePanel::showTable() {
     for (int r = 0; r < static_cast<int>(table_.metrics.size()); ++r) {
         const MetricScoreRow& row = table_.metrics[static_cast<size_t>(r)];
         const Correlation& c = row.correlation;
-        const QStringList cells = {metricHeader(row.metric), QString::number(c.n), scoreFigure(c.r),
-                                   scoreInterval(c.low, c.high), scoreFigure(c.rho)};
+        const QStringList cells = {metricCaption(row.metric), QString::number(c.n),
+                                   scoreFigure(c.r), scoreInterval(c.low, c.high),
+                                   scoreFigure(c.rho)};
         for (int k = 0; k < cells.size(); ++k) {
             QTableWidgetItem* item = Metrics->item(r, k);
             if (!item) {
