@@ -82,11 +82,23 @@ double metricTable(QPainter& p, const QRectF& r, double y, const ScoreTable& tab
 }  // namespace
 
 Metric keyScoreMetric(const ScoreTable& table) {
+    // The surest first: how far the interval keeps from 0; a strong r of a
+    // handful of shots has an interval that reaches 0 and comes after.
+    auto sureness = [](const Correlation& c) {
+        if (!c.low || !c.high) {
+            return 0.0;
+        }
+        return *c.low > 0.0 ? *c.low : *c.high < 0.0 ? -*c.high : 0.0;
+    };
     std::optional<Metric> best;
-    double strongest = -1.0;
+    std::pair<double, double> strongest{-1.0, -1.0};
     for (const MetricScoreRow& row : table.metrics) {
-        if (row.correlation.r && std::abs(*row.correlation.r) > strongest) {
-            strongest = std::abs(*row.correlation.r);
+        if (!row.correlation.r) {
+            continue;
+        }
+        const std::pair<double, double> s{sureness(row.correlation), std::abs(*row.correlation.r)};
+        if (s > strongest) {
+            strongest = s;
             best = row.metric;
         }
     }

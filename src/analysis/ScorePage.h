@@ -13,8 +13,9 @@ class QRectF;
 
 namespace ostrevik {
 
-// The metric that goes most strongly with the ring (the largest |r|), the
-// one a page with room for one plot shows; Schuss_ms when none has an r.
+// The metric that goes most surely with the ring: its 95 % interval
+// farthest from 0, then the largest |r|. The one a page with room for one
+// plot shows, and the tab's first choice; Schuss_ms when none has an r.
 Metric keyScoreMetric(const ScoreTable& table);
 
 // Figures as the score tables write them: two decimals, a real minus sign
