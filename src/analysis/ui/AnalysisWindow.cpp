@@ -535,7 +535,7 @@ void AnalysisWindow::updateLegend() {
         entry(colorName(d.thresholdColor), QStringLiteral("╍╍"), tr("Tonschwelle (Mittel)")),
     };
     // Coloured by ring, the newest take-up has its ring's colour too.
-    if (!RingFarben->isChecked()) {
+    if (!RingFarben->isChecked() || ringColouring_.rings.empty()) {
         entries << entry(colorName(d.curveColor), QStringLiteral("━━"), tr("neueste"));
     }
     entries << entry(colorName(d.shotColor), QStringLiteral("━━"), tr("gewählt"));
@@ -683,7 +683,9 @@ void AnalysisWindow::showScores() {
         rings[number] = score.ring;
     }
     ringColouring_ = ringColouring(rings);
+    RingFarben->setEnabled(!rings.empty());
     if (RingFarben->isChecked()) {
+        updateLegend();
         Overlay->invalidate();
     }
     updateSelectionText();

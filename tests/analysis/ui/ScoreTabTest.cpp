@@ -1,6 +1,8 @@
 #include "analysis/OverlayPlot.h"
+#include "analysis/ui/ActiveDocuments.h"
 #include "analysis/ui/AnalysisWindow.h"
 #include "analysis/ui/PlotView.h"
+#include "analysis/ui/ScoreCommands.h"
 #include "analysis/ui/ScoreImportDialog.h"
 #include "analysis/ui/ScorePanel.h"
 #include "analysis/ui/TakeUpTableModel.h"
@@ -271,4 +273,83 @@ TEST_F(ScoreTabTest, TheImportDialogMapsColumnsAndShiftsTheShots) {
     dialog.setLeftOut(1, true);
     EXPECT_TRUE(dialog.match().countsAgree());
     EXPECT_EQ(rings(), (std::map<int, double>{{1, 9.5}, {3, 9.9}}));
+}
+
+// A record removed from the document after its file was saved: the rings
+// shown stay with their take-ups, and a ring typed goes to the take-up of the
+// file that the record is.
+TEST_F(ScoreTabTest, AfterARecordIsRemovedTheRingsStayWithTheirTakeUps) {
+    add(flatShot(120, 40, 10));
+    add(flatShot(130, 50, 10));
+    add(flatShot(140, 60, 10));
+    save();
+    keep({{1, 9.0}, {3, 10.0}});
+    auto w = window();
+    document.Liste->Entfernen(0);
+    w->refresh();
+    EXPECT_EQ(w->scores().size(), 1u);
+    EXPECT_DOUBLE_EQ(w->scores().at(2).ring, 10.0);
+    EXPECT_EQ(w->TableModel->index(1, TakeUpTableModel::kRingColumn).data().toString(),
+              QStringLiteral("10,0"));
+    ASSERT_TRUE(w->typeRing(0, QStringLiteral("9,5")));
+    EXPECT_EQ(kept(), (std::map<int, double>{{1, 9.0}, {2, 9.5}, {3, 10.0}}));
+
+    // Saved and taken in again: the removed take-up's ring goes with it.
+    ASSERT_TRUE(document.DateiSpeichern());
+    {
+        QString error;
+        auto archive = TrainingArchive::open(archivePath, error);
+        EXPECT_EQ(importPaths(*archive, {document.Dateiname}, {}).updated, 1);
+    }
+    EXPECT_EQ(kept(), (std::map<int, double>{{1, 9.5}, {2, 10.0}}));
+    w->reloadScores();
+    EXPECT_EQ(w->scores().size(), 2u);
+}
+
+namespace {
+
+// The program's documents as the menu's commands see them: one, active.
+class OneDocument : public ActiveDocuments {
+public:
+    explicit OneDocument(TMDIChild& document) : document_(document) {}
+    TMDIChild* Active() const override { return &document_; }
+    QList<TMDIChild*> All() const override { return {&document_}; }
+    void Open(const QString&) override {}
+    const DisplaySettings& Display() const override { return display_; }
+    QString UserName() const override { return {}; }
+    QWidget* DialogParent() const override { return &document_; }
+
+private:
+    TMDIChild& document_;
+    DisplaySettings display_ = DisplaySettings::defaults();
+};
+
+}  // namespace
+
+// "Analyse → Ringe importieren…": the list chosen, the dialog accepted, the
+// rings in the default archive and in the document's window.
+TEST_F(ScoreTabTest, TheMenuCommandImportsAListIntoTheDefaultArchive) {
+    qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("daten")).toLocal8Bit());
+    add(flatShot(120, 40, 10));
+    add(flatShot(130, 50, 10));
+    OneDocument documents(document);
+    RingeImportieren(documents);
+    EXPECT_EQ(ui.messageTexts().back(),
+              QStringLiteral("Zum Eintragen der Ringe die Datei zuerst speichern."));
+    EXPECT_TRUE(ui.openRequests.empty()) << "said before a list is chosen";
+
+    save();
+    const QString list = file(QStringLiteral("liste.csv"));
+    test::writeAll(list, "Nr;Ring\nP1;9,9\n1;9,4\n2;10,6\n");
+    ui.fileAnswers = {list};
+    ui.onExecDialog = [](QDialog&) { return static_cast<int>(QDialog::Accepted); };
+    RingeImportieren(documents);
+    EXPECT_EQ(ui.messageTexts().back(),
+              QStringLiteral("2 Ringe übernommen.\nÜbersprungen: 1 Probeschuss"));
+    auto* w = document.findChild<AnalysisWindow*>();
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->Tabs->currentWidget(), w->Ringe);
+    EXPECT_EQ(w->Ringe->takeUps().size(), 2u);
+    archivePath = TrainingArchive::defaultPath();
+    EXPECT_EQ(kept(), (std::map<int, double>{{1, 9.4}, {2, 10.6}}));
 }
