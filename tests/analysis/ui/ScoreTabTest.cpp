@@ -329,6 +329,18 @@ private:
 // "Analyse → Ringe importieren…": the list chosen, the dialog accepted, the
 // rings in the default archive and in the document's window.
 TEST_F(ScoreTabTest, TheMenuCommandImportsAListIntoTheDefaultArchive) {
+    // The default archive in the test's folder, for this test only.
+    struct DataHome {
+        bool was = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+        QByteArray before = qgetenv("XDG_DATA_HOME");
+        ~DataHome() {
+            if (was) {
+                qputenv("XDG_DATA_HOME", before);
+            } else {
+                qunsetenv("XDG_DATA_HOME");
+            }
+        }
+    } dataHome;
     qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("daten")).toLocal8Bit());
     add(flatShot(120, 40, 10));
     add(flatShot(130, 50, 10));
