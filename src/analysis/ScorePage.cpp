@@ -150,7 +150,7 @@ void paintScorePage(QPainter& p, const QRectF& r, const ScorePageData& data) {
                                  [key](const MetricScoreRow& m) { return m.metric == key; });
     y = paragraph(p, r, y, bold, Qt::black, correlationText(key, it->correlation));
     y += 0.4 * bh;
-    const double plotHeight = 0.36 * r.height();
+    const double plotHeight = 0.45 * r.height();
     p.save();
     p.setFont(pageFont(7.5));
     paintScoreScatter(p, QRectF(r.left(), y, r.width(), plotHeight), data.takeUps, key);
