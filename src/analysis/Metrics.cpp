@@ -3,6 +3,7 @@
 #include "common/NumberFormat.h"
 #include "measurement/Raster.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <cmath>
@@ -16,18 +17,29 @@ struct MetricText {
     const char* unit;
 };
 
-// Captions use the program's own terms ("Tonschwelle", "Schuss").
+// Captions use the program's own terms ("Tonschwelle", "Schuss"); captions
+// and units are translated under the context "Metrics", the names (the
+// exports' column names) never.
 constexpr std::array<MetricText, kMetricCount> kTexts = {{
-    {"Dauer_ms", "Dauer", "ms"},
-    {"Ton_ms", "Zeit bis Tonschwelle", "ms"},
-    {"Schuss_ms", "Zeit bis Schuss", "ms"},
-    {"TonSchuss_ms", "Tonschwelle bis Schuss", "ms"},
-    {"Druck_Schuss", "Druck beim Schuss", "%"},
-    {"Spitzendruck", "Spitzendruck", "%"},
-    {"Anstieg_200", "Anstieg letzte 0,2 s", "%-Punkte"},
-    {"Halt_160", "Halt nach 160 ms", "%"},
-    {"Halt_500", "Halt nach 500 ms", "%"},
-    {"Abweichung", "Abweichung vom Mittel", "%-Punkte"},
+    {"Dauer_ms", QT_TRANSLATE_NOOP("Metrics", "Dauer"), QT_TRANSLATE_NOOP("Metrics", "ms")},
+    {"Ton_ms", QT_TRANSLATE_NOOP("Metrics", "Zeit bis Tonschwelle"),
+     QT_TRANSLATE_NOOP("Metrics", "ms")},
+    {"Schuss_ms", QT_TRANSLATE_NOOP("Metrics", "Zeit bis Schuss"),
+     QT_TRANSLATE_NOOP("Metrics", "ms")},
+    {"TonSchuss_ms", QT_TRANSLATE_NOOP("Metrics", "Tonschwelle bis Schuss"),
+     QT_TRANSLATE_NOOP("Metrics", "ms")},
+    {"Druck_Schuss", QT_TRANSLATE_NOOP("Metrics", "Druck beim Schuss"),
+     QT_TRANSLATE_NOOP("Metrics", "%")},
+    {"Spitzendruck", QT_TRANSLATE_NOOP("Metrics", "Spitzendruck"),
+     QT_TRANSLATE_NOOP("Metrics", "%")},
+    {"Anstieg_200", QT_TRANSLATE_NOOP("Metrics", "Anstieg letzte 0,2 s"),
+     QT_TRANSLATE_NOOP("Metrics", "%-Punkte")},
+    {"Halt_160", QT_TRANSLATE_NOOP("Metrics", "Halt nach 160 ms"),
+     QT_TRANSLATE_NOOP("Metrics", "%")},
+    {"Halt_500", QT_TRANSLATE_NOOP("Metrics", "Halt nach 500 ms"),
+     QT_TRANSLATE_NOOP("Metrics", "%")},
+    {"Abweichung", QT_TRANSLATE_NOOP("Metrics", "Abweichung vom Mittel"),
+     QT_TRANSLATE_NOOP("Metrics", "%-Punkte")},
 }};
 
 const MetricText& texts(Metric metric) {
@@ -63,11 +75,11 @@ std::optional<Metric> metricFromName(const QString& name) {
 }
 
 QString metricCaption(Metric metric) {
-    return QString::fromUtf8(texts(metric).caption);
+    return QCoreApplication::translate("Metrics", texts(metric).caption);
 }
 
 QString metricUnit(Metric metric) {
-    return QString::fromUtf8(texts(metric).unit);
+    return QCoreApplication::translate("Metrics", texts(metric).unit);
 }
 
 QString metricHeader(Metric metric) {
@@ -123,6 +135,58 @@ std::optional<double> TakeUpMetrics::value(Metric metric) const {
             return Abweichung;
     }
     return std::nullopt;
+}
+
+void TakeUpMetrics::setValue(Metric metric, std::optional<double> v) {
+    auto ms = [&v]() -> std::optional<int> {
+        return v ? std::optional<int>(static_cast<int>(std::lround(*v))) : std::nullopt;
+    };
+    switch (metric) {
+        case Metric::Dauer_ms:
+            Dauer_ms = ms().value_or(0);
+            break;
+        case Metric::Ton_ms:
+            Ton_ms = ms();
+            break;
+        case Metric::Schuss_ms:
+            Schuss_ms = ms();
+            break;
+        case Metric::TonSchuss_ms:
+            TonSchuss_ms = ms();
+            break;
+        case Metric::Druck_Schuss:
+            Druck_Schuss = v;
+            break;
+        case Metric::Spitzendruck:
+            Spitzendruck = v;
+            break;
+        case Metric::Anstieg_200:
+            Anstieg_200 = v;
+            break;
+        case Metric::Halt_160:
+            Halt_160 = v;
+            break;
+        case Metric::Halt_500:
+            Halt_500 = v;
+            break;
+        case Metric::Abweichung:
+            Abweichung = v;
+            break;
+    }
+}
+
+void TakeUpMetrics::setTag(Tag tag, bool on) {
+    switch (tag) {
+        case Tag::Zucken:
+            Zucken = on;
+            break;
+        case Tag::Nachlassen:
+            Nachlassen = on;
+            break;
+        case Tag::Unruhig:
+            Unruhig = on;
+            break;
+    }
 }
 
 bool TakeUpMetrics::has(Tag tag) const {

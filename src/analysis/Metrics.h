@@ -85,7 +85,11 @@ struct TakeUpMetrics {
     // The record's number as the document window shows it (from 1).
     int number() const { return listIndex + 1; }
     std::optional<double> value(Metric metric) const;
+    // Sets a metric as value() reads it back (milliseconds rounded to whole
+    // ones): for take-ups read back from where their figures were stored.
+    void setValue(Metric metric, std::optional<double> value);
     bool has(Tag tag) const;
+    void setTag(Tag tag, bool on);
     // The tags that apply, as readable words: "Zucken, Nachlassen"; empty
     // when none does.
     QString tagsText() const;

@@ -1,15 +1,28 @@
 #include "analysis/OverlayPlot.h"
 
+#include "analysis/TakeUpScore.h"
 #include "measurement/Raster.h"
 
+#include <QCoreApplication>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QPolygonF>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 namespace ostrevik {
 namespace {
+
+QString tr(const char* text) {
+    return QCoreApplication::translate("OverlayPlot", text);
+}
+
+// A curve of no ring in a ring colouring.
+const QColor kNoRing(0x90, 0x90, 0x90, 60);
+// Coloured curves need more of their colour than the grey mass to be told apart.
+constexpr int kRingAlpha = 150;
 
 // Pen widths come from the configuration file unchecked; keep them to what
 // the settings dialog offers.
@@ -91,23 +104,121 @@ int highlightedCurve(const ShotOverlay& o, const std::optional<int>& listIndex) 
     return -1;
 }
 
+// A curve's pen: the thin pen, or with a ring colouring its ring's colour.
+QPen curvePen(const QPen& thin, const AlignedCurve& c, const RingColouring* rings, int alpha) {
+    if (!rings) {
+        return thin;
+    }
+    QPen pen = thin;
+    const auto it = rings->rings.find(c.listIndex);
+    if (it == rings->rings.end()) {
+        QColor grey = kNoRing;
+        if (alpha == 255) {
+            grey.setAlpha(255);  // the newest take-up stands out from the mass
+        }
+        pen.setColor(grey);
+        return pen;
+    }
+    QColor color = ringColor(it->second, rings->lowest, rings->highest);
+    color.setAlpha(alpha);
+    pen.setColor(color);
+    return pen;
+}
+
 // The thin, half-transparent curves of [from, to), but the highlighted one.
 int paintThinCurves(QPainter& p, const PlotMapping& m, const ShotOverlay& o, int from, int to,
-                    int highlighted) {
+                    int highlighted, const QPen& thin, const RingColouring* rings) {
     int painted = 0;
+    p.setPen(thin);
     for (int i = from; i < to; ++i) {
         if (i != highlighted) {
-            p.drawPolyline(curvePoints(o.curves[static_cast<size_t>(i)], m));
+            const AlignedCurve& c = o.curves[static_cast<size_t>(i)];
+            if (rings) {
+                p.setPen(curvePen(thin, c, rings, kRingAlpha));
+            }
+            p.drawPolyline(curvePoints(c, m));
             ++painted;
         }
     }
     return painted;
 }
 
+// The legend of a ring colouring, top left in the plot: the colours from
+// the lowest ring to the highest, and the grey of curves without a ring.
+void paintRingLegend(QPainter& p, const PlotMapping& m, const RingColouring& rings,
+                     bool someWithout) {
+    const QFontMetricsF fm(p.font(), p.device());
+    const double h = fm.height();
+    const double u = m.unit();
+    const QString low = ringText(rings.lowest);
+    const QString high = ringText(rings.highest);
+    const QString title = tr("Ring");
+    const QString without = tr("ohne Ring");
+    const double bar = 7.0 * h;
+    double width = fm.horizontalAdvance(title) + fm.horizontalAdvance(low) + bar +
+                   fm.horizontalAdvance(high) + 2.0 * h;
+    if (someWithout) {
+        width += 2.6 * h + fm.horizontalAdvance(without);
+    }
+    const QRectF box(m.area().left() + 0.5 * h, m.area().top() + 0.4 * h, width, 1.6 * h);
+    p.setPen(QPen(QColor(0xA0, 0xA0, 0xA0), u));
+    p.setBrush(QColor(255, 255, 255, 230));
+    p.drawRect(box);
+    double x = box.left() + 0.4 * h;
+    const double y = box.top();
+    auto text = [&](const QString& s) {
+        p.setPen(Qt::black);
+        const double w = fm.horizontalAdvance(s);
+        p.drawText(QRectF(x, y, w, box.height()), Qt::AlignLeft | Qt::AlignVCenter, s);
+        x += w + 0.3 * h;
+    };
+    text(title);
+    text(low);
+    QLinearGradient g(QPointF(x, 0), QPointF(x + bar, 0));
+    for (int k = 0; k <= 4; ++k) {
+        const double ring = rings.lowest + (rings.highest - rings.lowest) * k / 4.0;
+        g.setColorAt(k / 4.0, ringColor(ring, rings.lowest, rings.highest));
+    }
+    p.setPen(Qt::NoPen);
+    p.setBrush(g);
+    p.drawRect(QRectF(x, y + 0.45 * h, bar, 0.7 * h));
+    x += bar + 0.3 * h;
+    text(high);
+    if (someWithout) {
+        x += 0.6 * h;
+        p.setPen(QPen(QColor(0x90, 0x90, 0x90), 2 * u));
+        p.drawLine(QPointF(x, y + 0.8 * h), QPointF(x + 1.4 * h, y + 0.8 * h));
+        x += 1.7 * h;
+        text(without);
+    }
+}
+
 }  // namespace
 
+RingColouring ringColouring(const std::map<int, double>& ringsByNumber) {
+    static std::atomic<uint64_t> lastVersion{0};
+    RingColouring c;
+    c.version = ++lastVersion;
+    bool first = true;
+    for (const auto& [number, ring] : ringsByNumber) {
+        c.rings[number - 1] = ring;
+        c.lowest = first ? ring : std::min(c.lowest, ring);
+        c.highest = first ? ring : std::max(c.highest, ring);
+        first = false;
+    }
+    return c;
+}
+
+QColor ringColor(double ring, double lowest, double highest) {
+    // Red for the session's worst shots, through yellow to green for its
+    // best: a coach reads the colours without a legend.
+    const double share =
+        highest > lowest ? std::clamp((ring - lowest) / (highest - lowest), 0.0, 1.0) : 1.0;
+    return QColor::fromHsvF(static_cast<float>(share / 3.0), 0.9F, 0.85F);
+}
+
 bool OverlayCurveCache::paintCurves(QPainter& p, const PlotMapping& m, const ShotOverlay& o,
-                                    const QPen& pen, int highlighted) {
+                                    const QPen& pen, int highlighted, const RingColouring* rings) {
     auto* target = dynamic_cast<QImage*>(p.device());
     if (!target || p.transform().type() > QTransform::TxNone) {
         return false;
@@ -125,6 +236,7 @@ bool OverlayCurveCache::paintCurves(QPainter& p, const PlotMapping& m, const Sho
     key.color = pen.color().rgba();
     key.width = pen.widthF();
     key.highlighted = highlighted;
+    key.rings = rings ? rings->version : 0;
     if (!(key == key_) || drawn_ > std::max(newest, 0)) {
         key_ = key;
         image_ = QImage(key.pixels, QImage::Format_ARGB32_Premultiplied);
@@ -140,9 +252,8 @@ bool OverlayCurveCache::paintCurves(QPainter& p, const PlotMapping& m, const Sho
             layer.setClipRect(key.clip);
         }
         layer.setRenderHints(p.renderHints());
-        layer.setPen(pen);
         layer.setBrush(Qt::NoBrush);
-        curvesPainted_ += paintThinCurves(layer, m, o, drawn_, newest, highlighted);
+        curvesPainted_ += paintThinCurves(layer, m, o, drawn_, newest, highlighted, pen, rings);
         drawn_ = newest;
     }
     p.drawImage(QPointF(0, 0), image_);
@@ -173,7 +284,7 @@ PlotMapping paintOverlay(QPainter& p, const QRectF& target, const ShotOverlay& o
     const double labelSpace = fm.horizontalAdvance(QStringLiteral("-88,8")) + fm.height();
     const AxisTicks x = niceTicks(o.firstSecond(), o.lastSecond(),
                                   static_cast<int>(m.area().width() / labelSpace), 0.1);
-    paintFrame(p, m, x, y, {QStringLiteral("%"), QStringLiteral("Sekunden"), {}});
+    paintFrame(p, m, x, y, {tr("%"), tr("Sekunden"), {}});
 
     // Curves at 0 % and 100 % keep their full width.
     p.setClipRect(m.area().adjusted(0, -6 * u, 0, 6 * u));
@@ -190,9 +301,9 @@ PlotMapping paintOverlay(QPainter& p, const QRectF& target, const ShotOverlay& o
     QColor faint = curveColor;
     faint.setAlpha(70);
     const QPen thin(faint, u);
-    if (!cache || !cache->paintCurves(p, m, o, thin, highlighted)) {
-        p.setPen(thin);
-        paintThinCurves(p, m, o, 0, newest, highlighted);
+    const RingColouring* rings = style.rings;
+    if (!cache || !cache->paintCurves(p, m, o, thin, highlighted, rings)) {
+        paintThinCurves(p, m, o, 0, newest, highlighted, thin, rings);
     }
 
     if (o.meanThreshold) {
@@ -213,11 +324,22 @@ PlotMapping paintOverlay(QPainter& p, const QRectF& target, const ShotOverlay& o
     }
     if (newest >= 0) {
         // The newest take-up on top; selected, it shows as selected.
-        p.setPen(highlighted == newest ? selectedPen : QPen(curveColor, penWidth(d.curveWidth, u)));
+        QPen newestPen(curveColor, penWidth(d.curveWidth, u));
+        if (rings) {
+            newestPen = curvePen(newestPen, o.curves.back(), rings, 255);
+        }
+        p.setPen(highlighted == newest ? selectedPen : newestPen);
         p.drawPolyline(curvePoints(o.curves.back(), m));
     } else {
         p.setPen(Qt::black);
-        p.drawText(m.area(), Qt::AlignCenter, QStringLiteral("Keine Druckpunktnahme mit Schuss"));
+        p.drawText(m.area(), Qt::AlignCenter, tr("Keine Druckpunktnahme mit Schuss"));
+    }
+    if (rings && !rings->rings.empty()) {
+        p.setClipping(false);
+        const bool someWithout = std::ranges::any_of(o.curves, [rings](const AlignedCurve& c) {
+            return !rings->rings.contains(c.listIndex);
+        });
+        paintRingLegend(p, m, *rings, someWithout);
     }
     p.restore();
     return m;

@@ -4,9 +4,11 @@
 #include "analysis/SessionAnalysis.h"
 #include "settings/DisplaySettings.h"
 
+#include <QColor>
 #include <QImage>
 #include <QPen>
 
+#include <map>
 #include <optional>
 
 class QPainter;
@@ -16,9 +18,27 @@ namespace ostrevik {
 // How the overlay is painted: the program's drawing settings give the curve
 // colour (the newest take-up), the shot colour (the highlighted take-up and
 // the shot line), the threshold colour (the mean tone threshold) and widths.
+// The curves coloured by their shot's ring, from red (the lowest ring of the
+// session) to green (the highest); a curve without a ring stays grey.
+struct RingColouring {
+    std::map<int, double> rings;  // by the record's index in the document's list
+    double lowest = 0.0;
+    double highest = 0.0;
+    // Names this set of rings for a picture of the curves: every other set
+    // has another number.
+    uint64_t version = 0;
+};
+// The colouring of a session's rings, by take-up number (from 1).
+RingColouring ringColouring(const std::map<int, double>& ringsByNumber);
+// The colour of a ring between the lowest and the highest.
+QColor ringColor(double ring, double lowest, double highest);
+
 struct OverlayStyle {
     DisplaySettings display = DisplaySettings::defaults();
     std::optional<int> highlightedListIndex;  // the take-up selected in the window
+    // Set: the curves in the colours of their rings, with a legend; the
+    // newest take-up in its ring's colour too.
+    const RingColouring* rings = nullptr;
 };
 
 // The thin curves of the overlay kept as a picture of their own, for a screen
@@ -34,7 +54,7 @@ public:
     // nothing painted, where a picture cannot stand in for the curves: a
     // painter on anything but an image, or with a transformation.
     bool paintCurves(QPainter& painter, const PlotMapping& mapping, const ShotOverlay& overlay,
-                     const QPen& pen, int highlighted);
+                     const QPen& pen, int highlighted, const RingColouring* rings = nullptr);
 
     // Curves drawn into the picture so far, and how often it was begun anew.
     int curvesPainted() const { return curvesPainted_; }
@@ -54,6 +74,7 @@ private:
         QRgb color = 0;
         double width = 0.0;
         int highlighted = -1;
+        uint64_t rings = 0;  // the ring colouring's version, 0 without one
         bool operator==(const Key&) const = default;
     };
     QImage image_;

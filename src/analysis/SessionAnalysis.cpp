@@ -2,6 +2,8 @@
 
 #include "measurement/Rasters.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -204,12 +206,11 @@ Summary summarizeMetric(const SessionAnalysis& analysis, Metric metric) {
 QString overlayCaption(const SessionAnalysis& analysis) {
     const ShotOverlay& o = analysis.overlay;
     const auto count = static_cast<int>(o.curves.size());
-    QString text = QStringLiteral("%1 %2 mit Schuss")
-                       .arg(count)
-                       .arg(count == 1 ? QStringLiteral("Druckpunktnahme")
-                                       : QStringLiteral("Druckpunktnahmen"));
+    auto tr = [](const char* text) { return QCoreApplication::translate("SessionAnalysis", text); };
+    QString text = count == 1 ? tr("%1 Druckpunktnahme mit Schuss").arg(count)
+                              : tr("%1 Druckpunktnahmen mit Schuss").arg(count);
     if (o.withoutShot > 0) {
-        text += QStringLiteral(", %1 ohne Schuss (nicht gezeigt)").arg(o.withoutShot);
+        text += tr(", %1 ohne Schuss (nicht gezeigt)").arg(o.withoutShot);
     }
     return text;
 }

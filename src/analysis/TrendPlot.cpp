@@ -1,5 +1,6 @@
 #include "analysis/TrendPlot.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 
 #include <algorithm>
@@ -86,7 +87,9 @@ PlotMapping paintTrend(QPainter& p, const QRectF& target, const Trend& t,
     const double labelSpace = fm.horizontalAdvance(QStringLiteral("8888")) + fm.height();
     AxisTicks x = niceTicks(1.0, m.xMax() - 0.5,
                             std::max(1, static_cast<int>(m.area().width() / labelSpace)), 1.0);
-    paintFrame(p, m, x, y, {{}, QStringLiteral("Druckpunktnahme"), metricHeader(t.metric)});
+    paintFrame(
+        p, m, x, y,
+        {{}, QCoreApplication::translate("TrendPlot", "Druckpunktnahme"), metricHeader(t.metric)});
 
     p.setClipRect(m.area());
     p.setRenderHint(QPainter::Antialiasing);

@@ -304,7 +304,8 @@ QString ArchiveCommandsHelp() {
                "        der Trend pro 30 Tage mit seinem 95 %-Intervall\n"
                "  --season-report SCHÜTZE AUS.pdf [--from TT.MM.JJJJ] [--to TT.MM.JJJJ]\n"
                "        der Saisonbericht: die Berichte der Trainingseinheiten und je Kennwert\n"
-               "        eine Seite mit dem Fortschritt\n")
+               "        eine Seite mit dem Fortschritt; haben Schüsse Ringe, auch der\n"
+               "        Fortschritt des Rings und eine Seite „Ringe“\n")
         .arg(TrainingArchive::defaultPath());
 }
 

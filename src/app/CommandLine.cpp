@@ -4,6 +4,8 @@
 #include "analysis/SessionAnalysis.h"
 #include "analysis/ui/ReportPdf.h"
 #include "app/ArchiveCommands.h"
+#include "app/ScoreCommands.h"
+#include "archive/DocumentScores.h"
 #include "common/Texts.h"
 #include "settings/ConfigFile.h"
 #include "settings/Paths.h"
@@ -80,7 +82,15 @@ int exportCsv(const QStringList& operands) {
     }
     const SessionAnalysis analysis = analyseDocument(
         *session.Liste, settings.config.file.display.secondsBeforeShot, settings.analysis);
-    const CsvExportResult result = writeCsvExport(operands[1], analysis, *session.Liste);
+    // The rings the archive holds for the session; without them the column
+    // Ring stays empty, and an archive that cannot be read is said so.
+    SessionScores scores;
+    QString archiveError;
+    if (!scoresOfFile(QString(), session.Dateiname, recordFingerprints(*session.Liste), scores,
+                      archiveError)) {
+        toStream(stderr, QStringLiteral("ostrevik: ") + archiveError + QLatin1Char('\n'));
+    }
+    const CsvExportResult result = writeCsvExport(operands[1], analysis, *session.Liste, &scores);
     if (!result.ok) {
         return fail(Texts::FileNotSaved(result.failedPath, result.reason));
     }
@@ -124,6 +134,13 @@ int report(const QStringList& operands) {
     input.sessions = sessions;
     input.display = settings.config.file.display;
     input.settings = settings.analysis;
+    QString archiveError;
+    if (auto page = trainingScorePage(QString(), sessions, input.display.secondsBeforeShot,
+                                      input.settings, archiveError)) {
+        input.extraPages.push_back(std::move(*page));
+    } else if (!archiveError.isEmpty()) {
+        toStream(stderr, QStringLiteral("ostrevik: ") + archiveError + QLatin1Char('\n'));
+    }
     const FileWriteResult result = writeTrainingReportPdf(output, input);
     if (!result.ok) {
         return fail(Texts::FileNotSaved(output, result.reason));
@@ -167,11 +184,13 @@ QString CommandLineHelp(const QString& configPath) {
                "Programm):\n"
                "  --export-csv EIN.pvo PRÄFIX\n"
                "        schreibt PRÄFIX-takeups.csv (eine Zeile je Druckpunktnahme mit ihren\n"
-               "        Kennwerten und Merkmalen) und PRÄFIX-samples.csv (eine Zeile je\n"
-               "        Messwert); Semikolon, Dezimalkomma, UTF-8\n"
+               "        Kennwerten, Merkmalen und dem Ring aus dem Trainingsarchiv) und\n"
+               "        PRÄFIX-samples.csv (eine Zeile je Messwert); Semikolon, Dezimalkomma,\n"
+               "        UTF-8\n"
                "  --report EIN.pvo [EIN2.pvo …] BERICHT.pdf\n"
                "        schreibt den Trainingsbericht als PDF (A4); mit mehreren Messdateien\n"
-               "        folgt der Vergleich der Trainingseinheiten nach ihrem Datum\n"
+               "        folgt der Vergleich der Trainingseinheiten nach ihrem Datum, mit\n"
+               "        Ringen im Trainingsarchiv eine Seite „Ringe“\n"
                "  -h, --help\n"
                "        zeigt diesen Text\n"
                "  --version\n"
@@ -202,7 +221,8 @@ std::optional<int> RunCommandLine(int argc, char* argv[]) {
     const bool version = args.contains(QStringLiteral("--version"));
     const qsizetype commands = args.count(kExportCsv) + args.count(kReport);
     const bool archive = IsArchiveCommand(args);
-    if (!help && !version && commands == 0 && !archive) {
+    const bool scores = IsScoreCommand(args);
+    if (!help && !version && commands == 0 && !archive && !scores) {
         return std::nullopt;
     }
 
@@ -213,10 +233,16 @@ std::optional<int> RunCommandLine(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(Texts::kOstrevik);
     if (!help && !version && commands == 0) {
-        return RunArchiveCommand(app.arguments().mid(1));
+        if (archive && scores) {
+            return WrongCall(QCoreApplication::translate(
+                "CommandLine", "Die Befehle der Ringe und des Trainingsarchivs nur einzeln."));
+        }
+        return scores ? RunScoreCommand(app.arguments().mid(1))
+                      : RunArchiveCommand(app.arguments().mid(1));
     }
     if (help) {
-        toStream(stdout, CommandLineHelp(configFilePath()) + ArchiveCommandsHelp());
+        toStream(stdout,
+                 CommandLineHelp(configFilePath()) + ArchiveCommandsHelp() + ScoreCommandsHelp());
         return 0;
     }
     if (version) {

@@ -60,6 +60,8 @@ void MainActions::CreateMenus(QMainWindow& window) {
     CsvExportieren = add(Analyse1, tr("Als &CSV exportieren…"));
     BerichtExportieren = add(Analyse1, tr("&Bericht als PDF…"));
     Vergleichen = add(Analyse1, tr("Trainingseinheiten &vergleichen…"));
+    RingeImportieren = add(Analyse1, tr("&Ringe importieren…"));
+    RingeImportieren->setObjectName(QStringLiteral("RingeImportieren"));
     Analyse1->addSeparator();
     Trainingsarchiv = Analyse1->addMenu(tr("Trainings&archiv"));
     Trainingsarchiv->setObjectName(QStringLiteral("Trainingsarchiv"));
@@ -137,7 +139,7 @@ void MainActions::Update(const State& state) {
     const bool doc = state.document;
     for (QAction* a :
          {Speichern1, Speichernunter1, Drucken1, Dateiheader1, Statistik1, Normal1, Schussbuendig1,
-          ToolButton2, AnalyseAnzeigen, CsvExportieren, BerichtExportieren}) {
+          ToolButton2, AnalyseAnzeigen, CsvExportieren, BerichtExportieren, RingeImportieren}) {
         a->setEnabled(doc);
     }
     Anzeige1->menuAction()->setEnabled(doc);

@@ -60,6 +60,7 @@ public:
     QAction* CsvExportieren = nullptr;
     QAction* BerichtExportieren = nullptr;
     QAction* Vergleichen = nullptr;
+    QAction* RingeImportieren = nullptr;
     QMenu* Trainingsarchiv = nullptr;
     QAction* ArchivAnzeigen = nullptr;
     QAction* DateienAufnehmen = nullptr;

@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "analysis/ui/AnalysisCommands.h"
+#include "analysis/ui/ScoreCommands.h"
 #include "app/Application.h"
 #include "app/DocumentCommands.h"
 #include "app/DocumentManager.h"
@@ -95,6 +96,7 @@ void TForm1::ConnectCommands() {
     on(a.CsvExportieren, [&d] { AlsCsvExportieren(d); });
     on(a.BerichtExportieren, [&d] { BerichtAlsPdf(d); });
     on(a.Vergleichen, [&d] { TrainingseinheitenVergleichen(d); });
+    on(a.RingeImportieren, [&d] { RingeImportieren(d); });
     on(a.ArchivAnzeigen, [&d] { ArchivAnzeigen(d); });
     on(a.DateienAufnehmen, [&d] { DateienAufnehmen(d); });
     on(a.OrdnerAufnehmen, [&d] { OrdnerAufnehmen(d); });

@@ -4,8 +4,10 @@
 
 #include "analysis/HeaderDate.h"
 #include "analysis/SessionAnalysis.h"
+#include "analysis/TakeUpScore.h"
 #include "analysis/TrainingSession.h"
 #include "archive/ArchiveDatabase.h"
+#include "archive/ArchiveScores.h"
 #include "archive/ArchiveSessions.h"
 #include "measurement/MeasurementFile.h"
 
@@ -32,6 +34,7 @@ struct ReadFile {
     Dateiheader_t kopf{};
     QDate date;
     SessionAnalysis analysis;
+    std::vector<uint64_t> records;  // the records' fingerprints, in order
     int shots = 0;
 };
 
@@ -71,6 +74,7 @@ bool readMeasurementFile(const QString& path, const AnalysisSettings& settings, 
     Rasters_t list(50, 4, 60, 60);
     list.Anhaengen();
     DatenInListe(list, data, kMaxDatensaetze, Kapazitaet::AlleWerte);
+    out.records = recordFingerprints(list);
     // The overlay's reach does not enter any metric; the default will do.
     out.analysis = analyseDocument(list, DisplaySettings::defaults().secondsBeforeShot, settings);
     out.shots = static_cast<int>(std::ranges::count_if(
@@ -113,12 +117,16 @@ public:
 
     // False only when the archive failed (error set); a refused file is an
     // outcome.
-    bool importFile(const QString& path, FileImport& result, QString& error) {
+    bool importFile(const QString& path, FileImport& result, QString& error,
+                    std::vector<uint64_t>* records = nullptr) {
         result.path = path;
         ReadFile file;
         if (!readMeasurementFile(path, settings_, file, result.reason)) {
             result.outcome = ImportOutcome::Refused;
             return true;
+        }
+        if (records) {
+            *records = file.records;
         }
         std::optional<Known> known;
         if (!lookup(QStringLiteral("SELECT id, hash, schuetze_gesetzt FROM sitzung WHERE pfad = ?"),
@@ -244,6 +252,12 @@ private:
             return false;
         }
         const qint64 id = known ? known->id : s.lastInsertId().toLongLong();
+        // The rings go with their take-ups: read before the take-ups change,
+        // put back onto the records as they are now.
+        SessionScores scores;
+        if (known && !loadSessionScores(archive_, id, scores, error)) {
+            return false;
+        }
         for (const TakeUpMetrics& m : file.analysis.rows) {
             int k = 0;
             takeUp_.bindValue(k++, id);
@@ -268,7 +282,8 @@ private:
                 QStringLiteral("DELETE FROM druckpunktnahme WHERE sitzung_id = ? AND nr > ?"));
             d.addBindValue(id);
             d.addBindValue(static_cast<int>(file.analysis.rows.size()));
-            if (!execQuery(archive_, d, error)) {
+            if (!execQuery(archive_, d, error) ||
+                !followSessionRecords(archive_, id, scores, file.records, error)) {
                 return false;
             }
             QSqlQuery e(archive_.db());
@@ -341,6 +356,24 @@ QStringList collectMeasurementFiles(const QStringList& paths, QStringList& missi
     }
     files.removeDuplicates();
     return files;
+}
+
+FileImport importFile(TrainingArchive& archive, const QString& path,
+                      const AnalysisSettings& settings, QString& archiveError,
+                      std::vector<uint64_t>* records) {
+    FileImport r;
+    const QFileInfo info(path);
+    r.path = info.exists() ? absolutePath(info) : info.absoluteFilePath();
+    if (archive.readOnly()) {
+        archiveError = archive.notice().isEmpty() ? archive.readOnlyText() : archive.notice();
+        return r;
+    }
+    Importer importer(archive, settings);
+    if (!importer.importFile(r.path, r, archiveError, records)) {
+        r.outcome = ImportOutcome::Refused;
+        r.sessionId = 0;
+    }
+    return r;
 }
 
 ImportSummary importPaths(TrainingArchive& archive, const QStringList& paths,

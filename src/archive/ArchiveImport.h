@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -54,5 +55,13 @@ QStringList collectMeasurementFiles(const QStringList& paths, QStringList& missi
 ImportSummary importPaths(TrainingArchive& archive, const QStringList& paths,
                           const AnalysisSettings& settings,
                           const std::function<bool(int done, int total)>& progress = {});
+
+// Takes one measurement file into the archive as importPaths does, and
+// tells what became of it (its session when not refused). `records`, when
+// given, gets the fingerprints of the file's records as read. archiveError
+// is set when the archive itself failed or is read-only.
+FileImport importFile(TrainingArchive& archive, const QString& path,
+                      const AnalysisSettings& settings, QString& archiveError,
+                      std::vector<uint64_t>* records = nullptr);
 
 }  // namespace ostrevik

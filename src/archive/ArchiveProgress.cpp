@@ -3,6 +3,7 @@
 #include "archive/ArchiveDatabase.h"
 #include "common/NumberFormat.h"
 
+#include <QCoreApplication>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -15,21 +16,70 @@ namespace {
 constexpr char kSeparator = ';';
 const QString kGermanDate = QStringLiteral("dd.MM.yyyy");
 
-bool inMilliseconds(Metric m) {
-    return metricUnit(m) == QLatin1String("ms");
+bool inMilliseconds(ProgressMetric m) {
+    return !m.isRing() && metricName(m.metric()).endsWith(QLatin1String("_ms"));
 }
 
-// A number for a reader: as the analysis' tables write the metric, with a
-// real minus sign.
-QString readerNumber(Metric metric, double value) {
-    QString s = formatMetricValue(metric, value);
+QString tr(const char* text) {
+    return QCoreApplication::translate("ArchiveProgress", text);
+}
+
+// A number for a reader: as the analysis' tables write the metric (rings
+// with two decimals), with a real minus sign.
+QString readerNumber(ProgressMetric metric, double value) {
+    QString s =
+        metric.isRing() ? decimalCommaText(value, 2) : formatMetricValue(metric.metric(), value);
     if (s.startsWith(QLatin1Char('-'))) {
         s.replace(0, 1, QChar(0x2212));
     }
     return s;
 }
 
+// The rings of the sessions' shots, by the sessions' places in `index`.
+bool loadRings(TrainingArchive& archive, const SessionFilter& filter,
+               const std::map<qint64, size_t>& index, std::vector<std::vector<double>>& rings,
+               QString& error) {
+    QString sql = QStringLiteral(
+        "SELECT r.sitzung_id, r.ring FROM ring r JOIN druckpunktnahme d ON d.sitzung_id = "
+        "r.sitzung_id AND d.nr = r.nr WHERE d.schuss = 1");
+    if (filter.shooterId) {
+        sql +=
+            QStringLiteral(" AND r.sitzung_id IN (SELECT id FROM sitzung WHERE schuetze_id = ?)");
+    }
+    QSqlQuery q(archive.db());
+    q.setForwardOnly(true);
+    q.prepare(sql);
+    if (filter.shooterId) {
+        q.addBindValue(*filter.shooterId);
+    }
+    if (!execQuery(archive, q, error)) {
+        return false;
+    }
+    while (q.next()) {
+        if (const auto it = index.find(q.value(0).toLongLong()); it != index.end()) {
+            rings[it->second].push_back(q.value(1).toDouble());
+        }
+    }
+    return true;
+}
+
 }  // namespace
+
+ProgressMetric ProgressMetric::fromIndex(int index) {
+    return ProgressMetric(std::clamp(index, 0, kMetricCount));
+}
+
+QString progressCaption(ProgressMetric metric) {
+    return metric.isRing() ? tr("Ring") : metricCaption(metric.metric());
+}
+
+QString progressUnit(ProgressMetric metric) {
+    return metric.isRing() ? tr("Ringe") : metricUnit(metric.metric());
+}
+
+QString progressHeader(ProgressMetric metric) {
+    return metric.isRing() ? tr("Ring") : metricHeader(metric.metric());
+}
 
 bool loadProgress(TrainingArchive& archive, const SessionFilter& filter, ProgressData& out,
                   QString& error) {
@@ -78,10 +128,15 @@ bool loadProgress(TrainingArchive& archive, const SessionFilter& filter, Progres
             }
         }
     }
+    std::vector<std::vector<double>> rings(out.sessions.size());
+    if (!loadRings(archive, filter, index, rings, error)) {
+        return false;
+    }
     for (size_t i = 0; i < values.size(); ++i) {
         for (size_t k = 0; k < kMetricCount; ++k) {
             out.sessions[i].figures[k] = summarize(values[i][k]);
         }
+        out.sessions[i].figures[kMetricCount] = summarize(rings[i]);
     }
     return true;
 }
@@ -107,7 +162,7 @@ std::optional<double> ProgressTrend::valueOn(const QDate& day) const {
     return *fit.intercept + *fit.slope * static_cast<double>(origin.daysTo(day));
 }
 
-ProgressTrend progressTrend(const ProgressData& data, Metric metric) {
+ProgressTrend progressTrend(const ProgressData& data, ProgressMetric metric) {
     ProgressTrend t;
     t.metric = metric;
     std::vector<double> x;
@@ -128,7 +183,7 @@ ProgressTrend progressTrend(const ProgressData& data, Metric metric) {
     return t;
 }
 
-QString progressNumber(Metric metric, std::optional<double> value) {
+QString progressNumber(ProgressMetric metric, std::optional<double> value) {
     if (!value || !std::isfinite(*value)) {
         return {};
     }
@@ -136,7 +191,7 @@ QString progressNumber(Metric metric, std::optional<double> value) {
 }
 
 QString trendWords(const ProgressTrend& t) {
-    const QString caption = metricCaption(t.metric);
+    const QString caption = progressCaption(t.metric);
     const auto slope = t.slopePer30Days();
     if (!slope) {
         if (t.sessions < 3) {
@@ -148,7 +203,7 @@ QString trendWords(const ProgressTrend& t) {
         }
         return QStringLiteral("%1: kein Trend, alle Trainingseinheiten an einem Tag").arg(caption);
     }
-    const QString unit = metricUnit(t.metric);
+    const QString unit = progressUnit(t.metric);
     const double low = *t.lowPer30Days();
     const double high = *t.highPer30Days();
     QString s = QStringLiteral("%1: %2 %3 pro Monat, 95 %-Intervall %4 … %5 %3")

@@ -17,17 +17,47 @@ namespace ostrevik {
 
 class TrainingArchive;
 
+// What the progress follows over the sessions: one of the take-ups'
+// metrics, or the ring of the shots that have one.
+class ProgressMetric {
+public:
+    // A metric stands for itself wherever a progress metric is asked for.
+    ProgressMetric(Metric metric) : index_(static_cast<int>(metric)) {}  // NOLINT
+    static ProgressMetric ring() { return ProgressMetric(kMetricCount); }
+    // 0 .. kMetricCount - 1 the metrics in their order, kMetricCount the ring.
+    static ProgressMetric fromIndex(int index);
+
+    bool isRing() const { return index_ == kMetricCount; }
+    Metric metric() const { return isRing() ? Metric::Schuss_ms : static_cast<Metric>(index_); }
+    int index() const { return index_; }
+    bool operator==(const ProgressMetric&) const = default;
+
+private:
+    explicit ProgressMetric(int index) : index_(index) {}
+    int index_;
+};
+inline constexpr int kProgressMetricCount = kMetricCount + 1;
+
+// The metric's caption, unit and caption with unit; for the ring "Ring",
+// "Ringe" and "Ring".
+QString progressCaption(ProgressMetric metric);
+QString progressUnit(ProgressMetric metric);
+QString progressHeader(ProgressMetric metric);
+
 // One session of the progress: every metric's mean over its take-ups with
 // the 95 % interval of that mean (Student's t), as the analysis summarises a
-// metric over a session.
+// metric over a session; and the same of the rings of its shots that have
+// one.
 struct ProgressSession {
     qint64 id = 0;
     QDate date;
     QString path;
     QStringList tags;
-    std::array<Summary, kMetricCount> figures{};
+    std::array<Summary, kProgressMetricCount> figures{};
 
-    const Summary& figure(Metric m) const { return figures[static_cast<size_t>(m)]; }
+    const Summary& figure(ProgressMetric m) const {
+        return figures[static_cast<size_t>(m.index())];
+    }
 };
 
 // The sessions of a shooter (or a filter's choice of them) in date order,
@@ -44,7 +74,7 @@ bool loadProgress(TrainingArchive& archive, const SessionFilter& filter, Progres
 // against their days, its slope per 30 days with its 95 % interval. Empty
 // below three sessions with a mean, or when all lie on one day.
 struct ProgressTrend {
-    Metric metric = Metric::Schuss_ms;
+    ProgressMetric metric = Metric::Schuss_ms;
     int sessions = 0;  // sessions with a mean of the metric
     QDate origin;      // day 0 of the line
     LineFit fit;       // x in days from origin
@@ -56,15 +86,15 @@ struct ProgressTrend {
 };
 inline constexpr double kDaysPerMonth = 30.0;
 
-ProgressTrend progressTrend(const ProgressData& data, Metric metric);
+ProgressTrend progressTrend(const ProgressData& data, ProgressMetric metric);
 
 // The trend in words a coach reads: "Zeit bis Schuss: −120 ms pro Monat,
 // 95 %-Intervall −180 … −60 ms", followed by whether the change is sure.
 QString trendWords(const ProgressTrend& trend);
 
 // A figure of the progress with the decimal comma: times with one decimal,
-// pressures and shares with two.
-QString progressNumber(Metric metric, std::optional<double> value);
+// pressures, shares and rings with two.
+QString progressNumber(ProgressMetric metric, std::optional<double> value);
 
 // "--progress": one line per session and metric in date order
 // (Datum;Datei;Metrik;n;Mittelwert;KI_unten;KI_oben), then one line per

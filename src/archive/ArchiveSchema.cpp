@@ -57,6 +57,23 @@ const std::vector<QStringList>& archiveMigrations() {
                            " Unruhig INTEGER NOT NULL,"
                            " PRIMARY KEY (sitzung_id, nr)) WITHOUT ROWID"),
         },
+        // 2: the rings of the shots. A ring belongs to its take-up and goes
+        // with it; kennung is the fingerprint of the record it was given
+        // for, so that a file changed later (a record removed before it)
+        // leaves the ring with its take-up rather than with its number.
+        {
+            QStringLiteral(
+                "CREATE TABLE ring ("
+                " sitzung_id INTEGER NOT NULL,"
+                " nr INTEGER NOT NULL,"
+                " ring REAL NOT NULL,"
+                " x REAL, y REAL,"
+                " zeit TEXT NOT NULL DEFAULT '',"
+                " kennung INTEGER NOT NULL DEFAULT 0,"
+                " PRIMARY KEY (sitzung_id, nr),"
+                " FOREIGN KEY (sitzung_id, nr) REFERENCES druckpunktnahme(sitzung_id, nr)"
+                " ON DELETE CASCADE) WITHOUT ROWID"),
+        },
     };
     return migrations;
 }

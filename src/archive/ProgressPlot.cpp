@@ -134,7 +134,7 @@ struct Layout {
 Layout layout(const QRectF& target, const ProgressData& data, const ProgressTrend& trend,
               const QFontMetricsF& fm) {
     Layout l;
-    const Metric m = trend.metric;
+    const ProgressMetric m = trend.metric;
     double low = INFINITY;
     double high = -INFINITY;
     double firstDay = 0.0;
@@ -198,7 +198,7 @@ PlotMapping paintProgress(QPainter& p, const QRectF& target, const ProgressData&
     const double h = fm.height();
     p.save();
     p.fillRect(target, Qt::white);
-    paintFrame(p, m, AxisTicks{}, l.y, {{}, {}, metricHeader(trend.metric)});
+    paintFrame(p, m, AxisTicks{}, l.y, {{}, {}, progressHeader(trend.metric)});
 
     // The calendar below the plot.
     const std::vector<DayTick> ticks =
@@ -295,8 +295,8 @@ PlotMapping paintProgress(QPainter& p, const QRectF& target, const ProgressData&
     return m;
 }
 
-std::optional<qint64> sessionAt(const PlotMapping& m, const ProgressData& data, Metric metric,
-                                const QPointF& point) {
+std::optional<qint64> sessionAt(const PlotMapping& m, const ProgressData& data,
+                                ProgressMetric metric, const QPointF& point) {
     std::optional<qint64> best;
     double bestDistance = 8.0 * m.unit();
     QDate origin;

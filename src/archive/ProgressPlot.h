@@ -28,7 +28,7 @@ PlotMapping paintProgress(QPainter& painter, const QRectF& target, const Progres
 
 // The session whose mark lies nearest to a point of the plot, within a few
 // pixels; none elsewhere.
-std::optional<qint64> sessionAt(const PlotMapping& mapping, const ProgressData& data, Metric metric,
-                                const QPointF& point);
+std::optional<qint64> sessionAt(const PlotMapping& mapping, const ProgressData& data,
+                                ProgressMetric metric, const QPointF& point);
 
 }  // namespace ostrevik

@@ -1,5 +1,6 @@
 #include "archive/SeasonReport.h"
 
+#include "analysis/ScorePage.h"
 #include "archive/ArchiveSessions.h"
 #include "archive/ProgressPlot.h"
 
@@ -17,7 +18,7 @@ QFont pageFont(double points, bool bold = false) {
     return f;
 }
 
-void paintProgressPage(QPainter& p, const QRectF& r, const Season& season, Metric metric) {
+void paintProgressPage(QPainter& p, const QRectF& r, const Season& season, ProgressMetric metric) {
     const ProgressTrend trend = progressTrend(season.progress, metric);
     const QFont title = pageFont(13, true);
     const QFont body = pageFont(9);
@@ -29,7 +30,7 @@ void paintProgressPage(QPainter& p, const QRectF& r, const Season& season, Metri
     p.setPen(Qt::black);
     p.setFont(title);
     p.drawText(QRectF(r.left(), y, r.width(), 1.4 * th), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Fortschritt: ") + metricCaption(metric));
+               QStringLiteral("Fortschritt: ") + progressCaption(metric));
     y += 1.5 * th;
     p.setFont(body);
     p.drawText(QRectF(r.left(), y, r.width(), 1.3 * bh), Qt::AlignLeft | Qt::AlignVCenter,
@@ -70,7 +71,8 @@ bool loadSeason(TrainingArchive& archive, qint64 shooterId, Season& season, QStr
     filter.from = season.from;
     filter.to = season.to;
     filter.tag = season.tag;
-    if (!loadProgress(archive, filter, season.progress, error)) {
+    if (!loadProgress(archive, filter, season.progress, error) ||
+        !loadArchivedScores(archive, filter, season.scores, error)) {
         return false;
     }
     season.sessions.clear();
@@ -118,10 +120,19 @@ ReportInput seasonReportInput(const Season& season, const QString& userName,
     input.sessions = season.sessions;
     input.display = display;
     input.settings = settings;
-    for (Metric m : kMetrics) {
-        input.extraPages.push_back(
-            {QStringLiteral("Saison: ") + shooterDisplayName(season.shooter),
-             [&season, m](QPainter& p, const QRectF& r) { paintProgressPage(p, r, season, m); }});
+    const QString title = QStringLiteral("Saison: ") + shooterDisplayName(season.shooter);
+    std::vector<ProgressMetric> metrics(kMetrics.begin(), kMetrics.end());
+    if (!season.scores.takeUps.empty()) {
+        metrics.push_back(ProgressMetric::ring());
+    }
+    for (ProgressMetric m : metrics) {
+        input.extraPages.push_back({title, [&season, m](QPainter& p, const QRectF& r) {
+                                        paintProgressPage(p, r, season, m);
+                                    }});
+    }
+    if (!season.scores.takeUps.empty()) {
+        input.extraPages.push_back(scoreReportPage(
+            title, {seasonTitle(season), season.scores.sessions, season.scores.takeUps}));
     }
     return input;
 }

@@ -3,6 +3,7 @@
 #include "analysis/TrainingReport.h"
 #include "analysis/TrainingSession.h"
 #include "archive/ArchiveProgress.h"
+#include "archive/ArchiveScores.h"
 
 #include <QDate>
 #include <QString>
@@ -23,7 +24,8 @@ struct Season {
     QString tag;  // empty: all sessions
     std::vector<TrainingSession> sessions;
     ProgressData progress;
-    QStringList warnings;  // files that could not be read and are left out
+    ArchivedScores scores;  // the take-ups with a ring of these sessions
+    QStringList warnings;   // files that could not be read and are left out
 };
 
 // Reads the season of a shooter from the archive and his files. False with
@@ -33,8 +35,10 @@ bool loadSeason(TrainingArchive& archive, qint64 shooterId, Season& season, QStr
 
 // The season report: the training report's pages of the sessions (with
 // their comparison when there are several), then one page per metric with
-// its progress over the season, its trend in words and how to read it. The
-// returned input refers to `season`, which must outlive it.
+// its progress over the season, its trend in words and how to read it; when
+// shots of the season have rings, the progress of the ring and the page
+// "Ringe" over all of them follow. The returned input refers to `season`,
+// which must outlive it.
 ReportInput seasonReportInput(const Season& season, const QString& userName,
                               const DisplaySettings& display, const AnalysisSettings& settings);
 

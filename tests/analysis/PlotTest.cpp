@@ -1,4 +1,6 @@
 #include "analysis/OverlayPlot.h"
+#include "analysis/ScorePage.h"
+#include "analysis/ScorePlot.h"
 #include "analysis/TrendPlot.h"
 
 #include <QImage>
@@ -201,4 +203,67 @@ TEST(TrendPlotTest, SeriesMeanAndValuesAtKnownPoints) {
     EXPECT_EQ(at(2.5, 1000.0), qRgb(0, 0, 0));
     EXPECT_EQ(at(8.5, 2000.0), qRgb(0, 0, 0));
     EXPECT_EQ(at(8.5, 1500.0), qRgb(255, 255, 255));
+}
+
+namespace {
+
+ScoredTakeUp scored(int listIndex, int schussMs, double ring, bool zucken) {
+    ScoredTakeUp t;
+    t.metrics.listIndex = listIndex;
+    t.metrics.shotIndex = schussMs / 20;
+    t.metrics.Schuss_ms = schussMs;
+    t.metrics.Zucken = zucken;
+    t.ring = ring;
+    return t;
+}
+
+}  // namespace
+
+// The ring against a metric: each point where its values are, the tag's mark
+// around it, and a click finds the point's take-up.
+TEST(ScorePlotTest, PointsAtTheirValuesWithTheirMarks) {
+    const std::vector<ScoredTakeUp> takeUps = {
+        scored(0, 800, 10.2, false), scored(1, 1000, 9.0, true), scored(2, 1200, 9.8, false)};
+    QImage image(700, 450, QImage::Format_RGB32);
+    QPainter p(&image);
+    const PlotMapping m =
+        paintScoreScatter(p, QRectF(image.rect()), takeUps, Metric::Schuss_ms, size_t{2});
+    p.end();
+    auto at = [&](double x, double ring, double dx = 0.0) {
+        const QPointF px = m.toPixel(x, ring) + QPointF(dx, 0.0);
+        return QColor(image.pixel(px.toPoint()));
+    };
+    EXPECT_EQ(at(800, 10.2), QColor(0x1F, 0x5F, 0xB0));
+    EXPECT_EQ(at(1200, 9.8), QColor(Qt::black)) << "the highlighted one";
+    // Zucken rings its point at 1.9 times the point's radius (2.8 pixels):
+    // right of the point, the reddest pixel is the ring's.
+    QColor ring = Qt::white;
+    for (double d = 4.0; d <= 7.0; d += 1.0) {
+        const QColor c = at(1000, 9.0, d * m.unit());
+        ring = c.red() - c.green() > ring.red() - ring.green() ? c : ring;
+    }
+    EXPECT_GT(ring.red() - ring.green(), 80);
+    EXPECT_LE(m.yMax(), kHighestRing) << "no ring above 10.9 on the axis";
+
+    EXPECT_EQ(scoredTakeUpNear(takeUps, Metric::Schuss_ms, m, m.toPixel(1000, 9.0) + QPointF(3, 2)),
+              size_t{1});
+    EXPECT_FALSE(scoredTakeUpNear(takeUps, Metric::Schuss_ms, m, m.toPixel(1100, 10.5)));
+}
+
+// The page's metric is the one that goes surely with the ring, not a strong
+// r of a handful of shots whose interval reaches 0.
+TEST(ScorePlotTest, TheKeyMetricIsTheSurestOne) {
+    ScoreTable table = scoreTable({});
+    auto set = [&](Metric m, int n, double r, double low, double high) {
+        Correlation& c = table.metrics[static_cast<size_t>(m)].correlation;
+        c.n = n;
+        c.r = r;
+        c.low = low;
+        c.high = high;
+    };
+    EXPECT_EQ(keyScoreMetric(table), Metric::Schuss_ms) << "none has an r";
+    set(Metric::Halt_500, 4, 0.95, -0.10, 0.99);
+    set(Metric::Anstieg_200, 30, -0.55, -0.76, -0.24);
+    set(Metric::Halt_160, 30, 0.40, 0.05, 0.66);
+    EXPECT_EQ(keyScoreMetric(table), Metric::Anstieg_200);
 }

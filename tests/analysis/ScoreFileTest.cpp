@@ -1,5 +1,6 @@
 #include "analysis/ScoreFile.h"
 #include "analysis/ScoreMatching.h"
+#include "analysis/TakeUpScore.h"
 
 #include "TestFiles.h"
 
@@ -266,4 +267,45 @@ TEST(ScoreMatchingTest, TakeUpsWithAShotFromTheAnalysis) {
     const std::vector<ShotTakeUp> timed = takeUpsWithShot(a, starts);
     EXPECT_DOUBLE_EQ(*timed[0].shotSeconds, 10.04);
     EXPECT_DOUBLE_EQ(*timed[1].shotSeconds, 30.0);
+}
+
+// Rings follow the records they were given for, by fingerprint; a record
+// that occurs twice keeps its rings in order.
+TEST(ScoreMatchingTest, RingsFollowTheirRecords) {
+    const std::vector<uint8_t> a = {50, 60, 255}, b = {51, 60, 255}, c = {52, 60, 255};
+    const uint64_t fa = recordFingerprint(100, a), fb = recordFingerprint(100, b),
+                   fc = recordFingerprint(100, c), fa2 = recordFingerprint(101, a);
+    EXPECT_NE(fa, fa2) << "the threshold is part of a record";
+    auto score = [](int n, double ring, uint64_t record) {
+        TakeUpScore s;
+        s.takeUp = n;
+        s.ring = ring;
+        s.record = record;
+        return s;
+    };
+    const SessionScores kept = {{1, score(1, 9.1, fa)},
+                                {2, score(2, 9.2, fb)},
+                                {3, score(3, 9.3, fc)},
+                                {4, score(4, 9.4, fa)}};
+    auto rings = [](const SessionScores& s) {
+        std::map<int, double> out;
+        for (const auto& [n, sc] : s) {
+            out[n] = sc.ring;
+        }
+        return out;
+    };
+    const std::vector<uint64_t> same = {fa, fb, fc, fa};
+    EXPECT_EQ(followRecords(kept, same), kept);
+    // The second record removed: the later ones move up, the twin keeps its
+    // own ring.
+    const std::vector<uint64_t> removed = {fa, fc, fa};
+    EXPECT_EQ(rings(followRecords(kept, removed)),
+              (std::map<int, double>{{1, 9.1}, {2, 9.3}, {3, 9.4}}));
+    // Nothing left of the records: no ring.
+    EXPECT_TRUE(followRecords(kept, std::vector<uint64_t>{fa2}).empty());
+    // A ring of unknown record stays at its number and learns it.
+    const SessionScores unknown = {{2, score(2, 8.0, 0)}};
+    const SessionScores learnt = followRecords(unknown, removed);
+    ASSERT_EQ(learnt.size(), 1u);
+    EXPECT_EQ(learnt.at(2).record, fc);
 }

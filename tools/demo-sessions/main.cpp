@@ -3,9 +3,12 @@
 // week: sample data for the comparison of sessions, the README's pictures
 // and trying the program without a device. With --season, a season of
 // several shooters (September to March, one folder each) for the training
-// archive and its benchmarks.
+// archive and its benchmarks. With --scores, each weekly session gets the
+// shot list an electronic target would have written for it (wocheN-ringe.csv),
+// its rings lower where the trigger was jerked or let go.
 //
-//   demo-sessions DIR [WEEKS] [TAKEUPS]   (defaults: 4 weeks of 30 take-ups)
+//   demo-sessions [--scores] DIR [WEEKS] [TAKEUPS]
+//                                         (defaults: 4 weeks of 30 take-ups)
 //   demo-sessions --season DIR SESSIONS [TAKEUPS] [SHOOTERS]
 //                                         (defaults: 30 take-ups, 1 shooter)
 
@@ -15,8 +18,11 @@
 #include <QByteArray>
 #include <QDate>
 #include <QDir>
+#include <QFile>
+#include <QTime>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -31,10 +37,16 @@ uint8_t clampSample(int v) {
     return static_cast<uint8_t>(v == kRecordEnd ? 4 : v);
 }
 
+// What went wrong in a take-up, for its ring.
+struct Faults {
+    bool jerk = false;
+    bool letGo = false;
+};
+
 // A take-up of week `week` (0 = the first): a jerk in the last 0.2 s before
 // the shot and a finger that leaves the trigger right after it get rarer.
-qtxsim::Record takeUp(qtxsim::TakeUpGenerator& generator, std::mt19937& random, int week,
-                      int weeks) {
+qtxsim::Record takeUp(qtxsim::TakeUpGenerator& generator, std::mt19937& random, int week, int weeks,
+                      Faults* faults = nullptr) {
     qtxsim::Record r;
     do {
         r = generator.Next(static_cast<uint8_t>(generator.Uniform(150, 170)));
@@ -43,7 +55,9 @@ qtxsim::Record takeUp(qtxsim::TakeUpGenerator& generator, std::mt19937& random, 
     std::uniform_real_distribution<double> chance(0.0, 1.0);
     const auto s = static_cast<int>(std::find(r.samples.begin(), r.samples.end(), kShotMark) -
                                     r.samples.begin());
+    Faults f;
     if (chance(random) < 0.5 - 0.4 * progress && s >= 12) {
+        f.jerk = true;
         const int extra = generator.Uniform(45, 80);
         for (int k = 1; k <= 6; ++k) {
             uint8_t& v = r.samples[static_cast<size_t>(s - k)];
@@ -51,13 +65,57 @@ qtxsim::Record takeUp(qtxsim::TakeUpGenerator& generator, std::mt19937& random, 
         }
     }
     if (chance(random) < 0.4 - 0.3 * progress) {
+        f.letGo = true;
         const int before = r.samples[static_cast<size_t>(s - 1)];
         for (size_t i = static_cast<size_t>(s) + 1; i < r.samples.size(); ++i) {
             const double x = std::min(1.0, static_cast<double>(i - static_cast<size_t>(s)) / 6.0);
             r.samples[i] = clampSample(static_cast<int>(before * (1.0 - 0.5 * x)));
         }
     }
+    if (faults) {
+        *faults = f;
+    }
     return r;
+}
+
+// The shot list of a session as club software exports it: the club and the
+// shooter above the header, two sighters first, a total at the end; each
+// shot's decimal ring lower for a jerk or a finger let go, its hit where
+// that ring lies on an air pistol target (8 mm per ring).
+QByteArray scoreList(const std::vector<Faults>& faults, std::mt19937& random, const QString& name) {
+    std::normal_distribution<double> spread(10.1, 0.35);
+    std::uniform_real_distribution<double> angle(0.0, 2.0 * M_PI);
+    auto line = [](const QString& text) { return text.toUtf8() + "\r\n"; };
+    auto shot = [&](const QString& number, double ring, const QTime& time) {
+        const double distance = std::max(0.0, (10.9 - ring) * 8.0 + 0.4);
+        const double a = angle(random);
+        return line(QStringLiteral("%1;%2;%3;%4;%5")
+                        .arg(number, QString::number(ring, 'f', 1).replace('.', ','),
+                             QString::number(distance * std::cos(a), 'f', 1).replace('.', ','),
+                             QString::number(distance * std::sin(a), 'f', 1).replace('.', ','),
+                             time.toString(QStringLiteral("HH:mm:ss"))));
+    };
+    QByteArray out = line(QStringLiteral("Verein;SV Beispiel"));
+    out += line(QStringLiteral("Schütze;") + name);
+    out += line(QString());
+    out += line(QStringLiteral("Nr;Ring;X [mm];Y [mm];Zeit"));
+    QTime time(18, 30, 0);
+    for (int p = 1; p <= 2; ++p) {
+        out +=
+            shot(QStringLiteral("P%1").arg(p), std::clamp(spread(random) - 0.3, 7.0, 10.9), time);
+        time = time.addSecs(50);
+    }
+    double total = 0.0;
+    for (size_t i = 0; i < faults.size(); ++i) {
+        double ring = spread(random) - (faults[i].jerk ? 0.9 : 0.0) - (faults[i].letGo ? 0.4 : 0.0);
+        ring = std::round(std::clamp(ring, 6.0, 10.9) * 10.0) / 10.0;
+        total += ring;
+        out += shot(QString::number(i + 1), ring, time);
+        time = time.addSecs(45);
+    }
+    out +=
+        line(QStringLiteral("Summe;%1;;;").arg(QString::number(total, 'f', 1).replace('.', ',')));
+    return out;
 }
 
 }  // namespace
@@ -115,6 +173,11 @@ int season(const QDir& dir, int sessions, int takeUps, int shooters) {
 }
 
 int main(int argc, char* argv[]) {
+    const bool scores = argc >= 2 && std::string_view(argv[1]) == "--scores";
+    if (scores) {
+        --argc;
+        ++argv;
+    }
     if (argc >= 4 && std::string_view(argv[1]) == "--season") {
         const QDir dir(QString::fromLocal8Bit(argv[2]));
         if (!dir.mkpath(QStringLiteral("."))) {
@@ -127,7 +190,7 @@ int main(int argc, char* argv[]) {
     }
     if (argc < 2) {
         std::fprintf(stderr,
-                     "usage: demo-sessions DIR [WEEKS] [TAKEUPS]\n"
+                     "usage: demo-sessions [--scores] DIR [WEEKS] [TAKEUPS]\n"
                      "       demo-sessions --season DIR SESSIONS [TAKEUPS] [SHOOTERS]\n");
         return 2;
     }
@@ -143,8 +206,10 @@ int main(int argc, char* argv[]) {
         qtxsim::TakeUpGenerator generator(static_cast<uint32_t>(100 + w));
         std::mt19937 random(static_cast<uint32_t>(200 + w));
         QByteArray data;
+        std::vector<Faults> faults(static_cast<size_t>(takeUps));
         for (int i = 0; i < takeUps; ++i) {
-            const qtxsim::Record r = takeUp(generator, random, w, weeks);
+            const qtxsim::Record r =
+                takeUp(generator, random, w, weeks, &faults[static_cast<size_t>(i)]);
             data.append(static_cast<char>(r.threshold));
             data.append(reinterpret_cast<const char*>(r.samples.data()),
                         static_cast<qsizetype>(r.samples.size()));
@@ -161,6 +226,17 @@ int main(int argc, char* argv[]) {
             return 1;
         }
         std::printf("%s\n", qPrintable(path));
+        if (scores) {
+            std::mt19937 ringRandom(static_cast<uint32_t>(300 + w));
+            const QString list = dir.filePath(QStringLiteral("woche%1-ringe.csv").arg(w + 1));
+            QFile f(list);
+            if (!f.open(QIODevice::WriteOnly) ||
+                f.write(scoreList(faults, ringRandom, kopf.name())) < 0 || !f.flush()) {
+                std::fprintf(stderr, "demo-sessions: cannot write %s\n", qPrintable(list));
+                return 1;
+            }
+            std::printf("%s\n", qPrintable(list));
+        }
     }
     return 0;
 }

@@ -1,11 +1,16 @@
 #include "analysis/ui/AnalysisWindow.h"
 
 #include "analysis/OverlayPlot.h"
+#include "analysis/ScoreFile.h"
 #include "analysis/TrendPlot.h"
 #include "analysis/ui/PlotView.h"
+#include "analysis/ui/ScorePanel.h"
 #include "analysis/ui/TakeUpTableModel.h"
+#include "common/Texts.h"
+#include "common/ui/ModalUi.h"
 #include "measurement/ui/DocumentWindow.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QEvent>
@@ -13,7 +18,9 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -52,6 +59,39 @@ QString numberText(const TakeUpMetrics& m) {
     return QStringLiteral("%1").arg(m.number(), 4, 10, QLatin1Char('0'));
 }
 
+QString noRingsText() {
+    return AnalysisWindow::tr(
+        "Noch keine Ringe: „Analyse → Ringe importieren…“ liest die Schussliste einer "
+        "elektronischen Scheibe; die Ringe einer Papierscheibe werden in der Spalte „Ring“ "
+        "der Einzelwerte eingetippt.");
+}
+
+// The ring's cell: Enter takes the ring and goes on to the next take-up's,
+// as a coach types the rings of a paper target one after the other.
+class RingDelegate : public QStyledItemDelegate {
+public:
+    RingDelegate(QObject* parent, std::function<void()> enter)
+        : QStyledItemDelegate(parent), enter_(std::move(enter)) {}
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        auto* editor = qobject_cast<QWidget*>(object);
+        if (editor && event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Enter || key == Qt::Key_Return) {
+                emit commitData(editor);
+                emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+                enter_();
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+
+private:
+    std::function<void()> enter_;
+};
+
 }  // namespace
 
 AnalysisWindow* AnalysisWindow::openFor(TMDIChild& document) {
@@ -65,18 +105,21 @@ AnalysisWindow* AnalysisWindow::openFor(TMDIChild& document) {
     return window;
 }
 
-AnalysisWindow::AnalysisWindow(TMDIChild& document, const QString& settingsPath)
+AnalysisWindow::AnalysisWindow(TMDIChild& document, const QString& settingsPath,
+                               const QString& archivePath, const QString& archiveSettingsPath)
     : QWidget(&document, Qt::Window),
       document_(&document),
       settingsPath_(settingsPath),
-      settings_(loadAnalysisSettings(settingsPath)) {
+      settings_(loadAnalysisSettings(settingsPath)),
+      scores_(archivePath, archiveSettingsPath) {
     setObjectName(QStringLiteral("Analyse"));
-    resize(1120, 780);
+    resize(1180, 780);
 
     Tabs = new QTabWidget(this);
-    Tabs->addTab(createOverlayTab(), QStringLiteral("Überlagerung"));
-    Tabs->addTab(createTableTab(), QStringLiteral("Einzelwerte"));
-    Tabs->addTab(createTrendTab(), QStringLiteral("Verlauf"));
+    Tabs->addTab(createOverlayTab(), tr("Überlagerung"));
+    Tabs->addTab(createTableTab(), tr("Einzelwerte"));
+    Tabs->addTab(createTrendTab(), tr("Verlauf"));
+    Tabs->addTab(createRingTab(), tr("Ringe"));
     Status = new QLabel(this);
     Status->setStyleSheet(QStringLiteral("color: #a00000;"));
     Status->hide();
@@ -92,12 +135,20 @@ AnalysisWindow::AnalysisWindow(TMDIChild& document, const QString& settingsPath)
         if (trendStale_ && trendShown()) {
             updateTrend();
         }
+        if (ringTabStale_ && ringTabShown()) {
+            updateRingTab();
+        }
     });
     connect(&document, &TMDIChild::RecordsChanged, this, &AnalysisWindow::recordsChanged);
-    connect(&document, &QWidget::windowTitleChanged, this, &AnalysisWindow::updateTitle);
+    connect(&document, &QWidget::windowTitleChanged, this, [this] {
+        updateTitle();
+        // Saved under another name: the rings of that file's session.
+        reloadScores();
+    });
     updateTitle();
     showSettings();
     refresh();
+    reloadScores();
 }
 
 AnalysisWindow::~AnalysisWindow() {
@@ -119,6 +170,9 @@ QWidget* AnalysisWindow::createOverlayTab() {
         OverlayStyle style;
         style.display = display();
         style.highlightedListIndex = highlighted_;
+        if (RingFarben->isChecked() && !ringColouring_.rings.empty()) {
+            style.rings = &ringColouring_;
+        }
         return paintOverlay(p, target, analysis().overlay, style, &overlayCurves_);
     });
     Overlay->setObjectName(QStringLiteral("Ueberlagerung"));
@@ -130,9 +184,20 @@ QWidget* AnalysisWindow::createOverlayTab() {
     });
     Selection = new QLabel;
     Selection->setWordWrap(true);
+    RingFarben = new QCheckBox(tr("Nach &Ring färben"));
+    RingFarben->setObjectName(QStringLiteral("NachRingFaerben"));
+    RingFarben->setToolTip(
+        tr("Die Kurven in der Farbe ihres Rings, von Rot (der niedrigste "
+           "Ring) bis Grün (der höchste)"));
+    connect(RingFarben, &QCheckBox::toggled, this, [this] {
+        updateLegend();
+        Overlay->invalidate();
+    });
 
     auto* head = new QHBoxLayout;
     head->addWidget(Caption);
+    head->addSpacing(24);
+    head->addWidget(RingFarben);
     head->addStretch(1);
     head->addWidget(Legend);
     auto* layout = new QVBoxLayout(tab);
@@ -144,29 +209,29 @@ QWidget* AnalysisWindow::createOverlayTab() {
 
 QWidget* AnalysisWindow::createTableTab() {
     auto* tab = new QWidget;
-    ZuckenBox = thresholdBox(100.0, 1.0, QStringLiteral(" %-Punkte"),
-                             QStringLiteral("Zucken, wenn der Druck in den letzten 0,2 s vor dem "
-                                            "Schuss um mehr als so viele Prozentpunkte steigt"));
-    NachlassenBox = thresholdBox(1000.0, 1.0, QStringLiteral(" %"),
-                                 QStringLiteral("Nachlassen, wenn 160 ms nach dem Schuss weniger "
-                                                "als so viel vom Druck beim Schuss gehalten wird"));
-    UnruhigBox = thresholdBox(10.0, 0.5, QStringLiteral(" SD"),
-                              QStringLiteral("Unruhig, wenn die Abweichung vom Mittel um mehr als "
-                                             "so viele Standardabweichungen über dem Mittel des "
-                                             "Dokuments liegt"));
+    ZuckenBox = thresholdBox(100.0, 1.0, tr(" %-Punkte"),
+                             tr("Zucken, wenn der Druck in den letzten 0,2 s vor dem "
+                                "Schuss um mehr als so viele Prozentpunkte steigt"));
+    NachlassenBox = thresholdBox(1000.0, 1.0, tr(" %"),
+                                 tr("Nachlassen, wenn 160 ms nach dem Schuss weniger "
+                                    "als so viel vom Druck beim Schuss gehalten wird"));
+    UnruhigBox = thresholdBox(10.0, 0.5, tr(" SD"),
+                              tr("Unruhig, wenn die Abweichung vom Mittel um mehr als "
+                                 "so viele Standardabweichungen über dem Mittel des "
+                                 "Dokuments liegt"));
     for (QDoubleSpinBox* box : {ZuckenBox, NachlassenBox, UnruhigBox}) {
         connect(box, &QDoubleSpinBox::valueChanged, this, [this] { thresholdsEdited(); });
     }
-    auto* marks = new QGroupBox(QStringLiteral("Fehlermarken"));
+    auto* marks = new QGroupBox(tr("Fehlermarken"));
     auto* row = new QHBoxLayout(marks);
     auto add = [row](const QString& text, QWidget* box) {
         row->addWidget(new QLabel(text));
         row->addWidget(box);
         row->addSpacing(24);
     };
-    add(QStringLiteral("Zucken: Anstieg letzte 0,2 s über"), ZuckenBox);
-    add(QStringLiteral("Nachlassen: Halt nach 160 ms unter"), NachlassenBox);
-    add(QStringLiteral("Unruhig: Abweichung über Mittel +"), UnruhigBox);
+    add(tr("Zucken: Anstieg letzte 0,2 s über"), ZuckenBox);
+    add(tr("Nachlassen: Halt nach 160 ms unter"), NachlassenBox);
+    add(tr("Unruhig: Abweichung über Mittel +"), UnruhigBox);
     row->addStretch(1);
 
     TableModel = new TakeUpTableModel(this);
@@ -180,7 +245,13 @@ QWidget* AnalysisWindow::createTableTab() {
     Table->sortByColumn(TakeUpTableModel::kNumberColumn, Qt::AscendingOrder);
     Table->setSelectionBehavior(QAbstractItemView::SelectRows);
     Table->setSelectionMode(QAbstractItemView::SingleSelection);
-    Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Only the ring's cell can be edited: typing a digit there starts it.
+    Table->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                           QAbstractItemView::AnyKeyPressed);
+    Table->setItemDelegateForColumn(TakeUpTableModel::kRingColumn,
+                                    new RingDelegate(this, [this] { nextRingRow(); }));
+    connect(TableModel, &TakeUpTableModel::ringTyped, this,
+            [this](int listIndex, const QString& text) { typeRing(listIndex, text); });
     Table->setAlternatingRowColors(true);
     Table->verticalHeader()->hide();
     Table->verticalHeader()->setDefaultSectionSize(Table->fontMetrics().height() + 6);
@@ -193,7 +264,10 @@ QWidget* AnalysisWindow::createTableTab() {
     for (int c = 0; c < TakeUpTableModel::kTagsColumn; ++c) {
         const QStringList lines =
             TableModel->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().split('\n');
-        int width = fm.horizontalAdvance(QStringLiteral("00000,0"));
+        // A ring has at most five characters ("10,95").
+        int width =
+            fm.horizontalAdvance(c == TakeUpTableModel::kRingColumn ? QStringLiteral("10,95")
+                                                                    : QStringLiteral("00000,0"));
         for (const QString& line : lines) {
             width = std::max(width, fm.horizontalAdvance(line));
         }
@@ -217,7 +291,7 @@ QWidget* AnalysisWindow::createTrendTab() {
     }
     SeriesBox = new QComboBox;
     for (int length : kSeriesLengths) {
-        SeriesBox->addItem(QStringLiteral("%1 Druckpunktnahmen").arg(length), length);
+        SeriesBox->addItem(tr("%1 Druckpunktnahmen").arg(length), length);
     }
     connect(MetricBox, &QComboBox::activated, this, [this] { trendChoiceEdited(); });
     connect(SeriesBox, &QComboBox::activated, this, [this] { trendChoiceEdited(); });
@@ -239,10 +313,10 @@ QWidget* AnalysisWindow::createTrendTab() {
     SeriesTable->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
 
     auto* choice = new QHBoxLayout;
-    choice->addWidget(new QLabel(QStringLiteral("Metrik:")));
+    choice->addWidget(new QLabel(tr("Metrik:")));
     choice->addWidget(MetricBox);
     choice->addSpacing(24);
-    choice->addWidget(new QLabel(QStringLiteral("Serie:")));
+    choice->addWidget(new QLabel(tr("Serie:")));
     choice->addWidget(SeriesBox);
     choice->addStretch(1);
     auto* body = new QHBoxLayout;
@@ -252,6 +326,19 @@ QWidget* AnalysisWindow::createTrendTab() {
     layout->addLayout(choice);
     layout->addLayout(body, 1);
     return tab;
+}
+
+QWidget* AnalysisWindow::createRingTab() {
+    Ringe = new ScorePanel;
+    Ringe->setObjectName(QStringLiteral("Ringe"));
+    ringTab_ = Ringe;
+    Ringe->setEmptyText(noRingsText());
+    connect(Ringe, &ScorePanel::takeUpClicked, this, [this](size_t i) {
+        if (i < scored_.size()) {
+            highlight(scored_[i].metrics.listIndex);
+        }
+    });
+    return Ringe;
 }
 
 const DisplaySettings& AnalysisWindow::display() const {
@@ -274,6 +361,7 @@ void AnalysisWindow::refresh() {
     const DisplaySettings& d = display();
     const Rasters_t& list = *document_->Liste;
     const int completed = std::max(list.Anzahl() - 1, 0);
+    const SessionScores scoresBefore = scores_.scores();
     std::vector<TakeUpRecord> records;
     std::vector<AnalysedRecord> identities;
     records.reserve(static_cast<size_t>(completed));
@@ -301,9 +389,19 @@ void AnalysisWindow::refresh() {
         analyser_->setSettings(settings_);
     }
     analyser_->append(records);
+    // The records kept are the same records; only those after them are
+    // fingerprinted anew.
+    fingerprints_.resize(std::min(kept, fingerprints_.size()));
+    for (size_t i = fingerprints_.size(); i < records.size(); ++i) {
+        fingerprints_.push_back(recordFingerprint(records[i].threshold, records[i].samples));
+    }
     analysed_ = std::move(identities);
     displayUsed_ = d;
+    scores_.follow(fingerprints_);
     showAnalysis();
+    if (!(scores_.scores() == scoresBefore)) {
+        showScores();
+    }
 }
 
 void AnalysisWindow::showAnalysis() {
@@ -313,10 +411,14 @@ void AnalysisWindow::showAnalysis() {
     updateLegend();
     updateSelectionText();
     Overlay->invalidate();
-    // A hidden trend waits until its tab is shown.
+    // A hidden trend waits until its tab is shown, and so do the rings.
     trendStale_ = true;
     if (trendShown()) {
         updateTrend();
+    }
+    ringTabStale_ = true;
+    if (ringTabShown()) {
+        updateRingTab();
     }
 }
 
@@ -335,6 +437,8 @@ void AnalysisWindow::showEvent(QShowEvent* event) {
         refresh();
     } else if (trendStale_ && trendShown()) {
         updateTrend();
+    } else if (ringTabStale_ && ringTabShown()) {
+        updateRingTab();
     }
 }
 
@@ -343,6 +447,8 @@ void AnalysisWindow::changeEvent(QEvent* event) {
     if (event->type() != QEvent::ActivationChange || !isActiveWindow()) {
         return;
     }
+    // The document may have been saved, or rings imported elsewhere.
+    reloadScores();
     // The window of another document may have changed the settings, the
     // settings dialog the drawing settings, while this one was in the back.
     if (settingsSaved_) {
@@ -394,15 +500,15 @@ void AnalysisWindow::saveSettings() {
     // The change holds for this window all the same; the coach must know
     // that it will be gone at the next start.
     Status->setText(settingsSaved_ ? QString()
-                                   : QStringLiteral("Die Einstellungen der Analyse konnten nicht "
-                                                    "in %1 gespeichert werden.")
+                                   : tr("Die Einstellungen der Analyse konnten nicht "
+                                        "in %1 gespeichert werden.")
                                          .arg(settingsPath_));
     Status->setVisible(!settingsSaved_);
 }
 
 void AnalysisWindow::updateTitle() {
     const QString name = document_ ? QFileInfo(document_->Dateiname).fileName() : QString();
-    setWindowTitle(QStringLiteral("Analyse - ") + name);
+    setWindowTitle(tr("Analyse - %1").arg(name));
 }
 
 bool AnalysisWindow::trendShown() const {
@@ -423,14 +529,16 @@ void AnalysisWindow::updateLegend() {
         return QStringLiteral("<span style=\"color:%1\"><b>%2</b></span>&nbsp;%3")
             .arg(color, mark, text);
     };
-    const QStringList entries = {
-        entry(QStringLiteral("#000000"), QStringLiteral("━━"), QStringLiteral("Mittelwert")),
-        entry(QStringLiteral("#d1d4d9"), QStringLiteral("██"), QStringLiteral("± 1 SD")),
-        entry(colorName(d.thresholdColor), QStringLiteral("╍╍"),
-              QStringLiteral("Tonschwelle (Mittel)")),
-        entry(colorName(d.curveColor), QStringLiteral("━━"), QStringLiteral("neueste")),
-        entry(colorName(d.shotColor), QStringLiteral("━━"), QStringLiteral("gewählt")),
+    QStringList entries = {
+        entry(QStringLiteral("#000000"), QStringLiteral("━━"), tr("Mittelwert")),
+        entry(QStringLiteral("#d1d4d9"), QStringLiteral("██"), tr("± 1 SD")),
+        entry(colorName(d.thresholdColor), QStringLiteral("╍╍"), tr("Tonschwelle (Mittel)")),
     };
+    // Coloured by ring, the newest take-up has its ring's colour too.
+    if (!RingFarben->isChecked() || ringColouring_.rings.empty()) {
+        entries << entry(colorName(d.curveColor), QStringLiteral("━━"), tr("neueste"));
+    }
+    entries << entry(colorName(d.shotColor), QStringLiteral("━━"), tr("gewählt"));
     Legend->setText(entries.join(QStringLiteral("&nbsp;&nbsp;&nbsp;")));
 }
 
@@ -438,17 +546,20 @@ void AnalysisWindow::updateSelectionText() {
     const SessionAnalysis& analysis = this->analysis();
     if (!highlighted_ || *highlighted_ >= static_cast<int>(analysis.rows.size())) {
         Selection->setText(
-            QStringLiteral("Eine Kurve oder eine Zeile der Einzelwerte anklicken, "
-                           "um eine Druckpunktnahme hervorzuheben."));
+            tr("Eine Kurve oder eine Zeile der Einzelwerte anklicken, "
+               "um eine Druckpunktnahme hervorzuheben."));
         return;
     }
     const TakeUpMetrics& m = analysis.rows[static_cast<size_t>(*highlighted_)];
-    QString text = QStringLiteral("Druckpunktnahme ") + numberText(m) + QStringLiteral(": ");
+    QString text = tr("Druckpunktnahme %1: ").arg(numberText(m));
     if (!m.hasShot()) {
-        Selection->setText(text + QStringLiteral("ohne Schuss, nicht in der Überlagerung"));
+        Selection->setText(text + tr("ohne Schuss, nicht in der Überlagerung"));
         return;
     }
     QStringList parts;
+    if (const auto it = scores_.scores().find(m.number()); it != scores_.scores().end()) {
+        parts << tr("Ring %1").arg(ringText(it->second.ring));
+    }
     for (Metric metric : kSelectionMetrics) {
         const QString value = formatMetricValue(metric, m.value(metric));
         if (!value.isEmpty()) {
@@ -457,7 +568,7 @@ void AnalysisWindow::updateSelectionText() {
         }
     }
     if (const QString tags = m.tagsText(); !tags.isEmpty()) {
-        parts << QStringLiteral("Marken: ") + tags;
+        parts << tr("Marken: %1").arg(tags);
     }
     Selection->setText(text + parts.join(QStringLiteral(" · ")));
 }
@@ -465,9 +576,8 @@ void AnalysisWindow::updateSelectionText() {
 void AnalysisWindow::fillSeriesTable() {
     const Metric metric = trend_.metric;
     const QString unit = QStringLiteral(" (") + metricUnit(metric) + QLatin1Char(')');
-    const QStringList headers = {QStringLiteral("Serie"), QStringLiteral("Druckpunktnahmen"),
-                                 QStringLiteral("Werte"), QStringLiteral("Mittelwert") + unit,
-                                 QStringLiteral("SD") + unit};
+    const QStringList headers = {tr("Serie"), tr("Druckpunktnahmen"), tr("Werte"),
+                                 tr("Mittelwert") + unit, tr("SD") + unit};
     bool changed = false;
     for (int c = 0; c < headers.size() && !changed; ++c) {
         const QTableWidgetItem* item = SeriesTable->horizontalHeaderItem(c);
@@ -518,8 +628,7 @@ void AnalysisWindow::fillSeriesTable() {
     for (const SeriesSummary& s : trend_.series) {
         putRow(row++, QString::number(s.number), s.firstRow, s.rowCount, s.values, false);
     }
-    putRow(row, QStringLiteral("Gesamt"), 0, static_cast<int>(trend_.values.size()), trend_.overall,
-           true);
+    putRow(row, tr("Gesamt"), 0, static_cast<int>(trend_.values.size()), trend_.overall, true);
     if (changed) {
         SeriesTable->horizontalHeader()->resizeSections(QHeaderView::ResizeToContents);
     }
@@ -531,6 +640,7 @@ void AnalysisWindow::highlight(int listIndex) {
     }
     highlighted_ = listIndex;
     Overlay->invalidate();
+    showRingHighlight();
     selectTableRow(listIndex);
     updateSelectionText();
     document_->SelectRecord(listIndex);
@@ -554,6 +664,119 @@ void AnalysisWindow::tableRowChosen(const QModelIndex& current) {
         return;
     }
     highlight(current.data(TakeUpTableModel::kListIndexRole).toInt());
+}
+
+void AnalysisWindow::reloadScores() {
+    if (!document_) {
+        return;
+    }
+    if (scores_.reload(document_->Dateiname, !document_->Unbenannt, fingerprints_)) {
+        showScores();
+    }
+}
+
+void AnalysisWindow::showScores() {
+    const SessionScores& scores = scores_.scores();
+    TableModel->setScores(scores);
+    std::map<int, double> rings;
+    for (const auto& [number, score] : scores) {
+        rings[number] = score.ring;
+    }
+    ringColouring_ = ringColouring(rings);
+    RingFarben->setEnabled(!rings.empty());
+    if (RingFarben->isChecked()) {
+        updateLegend();
+        Overlay->invalidate();
+    }
+    updateSelectionText();
+    ringTabStale_ = true;
+    if (ringTabShown()) {
+        updateRingTab();
+    }
+}
+
+bool AnalysisWindow::ringTabShown() const {
+    return Tabs->currentWidget() == ringTab_;
+}
+
+void AnalysisWindow::updateRingTab() {
+    ringTabStale_ = false;
+    scored_ = scoredTakeUps(analysis(), scores_.scores());
+    Ringe->setEmptyText(scores_.problem().isEmpty() ? noRingsText() : scores_.problem());
+    const QString name = document_ ? QFileInfo(document_->Dateiname).fileName() : QString();
+    Ringe->setTakeUps(scored_, name);
+    showRingHighlight();
+}
+
+void AnalysisWindow::showRingHighlight() {
+    const auto chosen = std::ranges::find_if(scored_, [this](const ScoredTakeUp& t) {
+        return highlighted_ && t.metrics.listIndex == *highlighted_;
+    });
+    Ringe->setHighlighted(
+        chosen == scored_.end() ? std::nullopt : std::optional<size_t>(chosen - scored_.begin()));
+}
+
+bool AnalysisWindow::typeRing(int listIndex, const QString& text) {
+    ringRefused_ = true;
+    if (!document_ || listIndex < 0 || listIndex >= static_cast<int>(analysis().rows.size())) {
+        return false;
+    }
+    std::optional<TakeUpScore> score;
+    const QString typed = text.trimmed();
+    if (!typed.isEmpty()) {
+        const std::optional<double> ring = readDecimal(typed);
+        if (!ring || *ring < 0.0 || *ring > kHighestRing + 1e-9) {
+            modalUi().message(
+                this, tr("„%1“ ist kein Ring: ein Ring liegt zwischen 0,0 und 10,9.").arg(typed),
+                Texts::kMeldung, MessageButtons::Ok);
+            return false;
+        }
+        const int number = listIndex + 1;
+        const auto it = scores_.scores().find(number);
+        // A ring typed over an imported one keeps where the shot hit and when.
+        score = it != scores_.scores().end() ? it->second : TakeUpScore{};
+        score->takeUp = number;
+        score->ring = *ring;
+    }
+    const QString problem = scores_.store(document_->Dateiname, !document_->Unbenannt,
+                                          fingerprints_, listIndex + 1, score);
+    if (!problem.isEmpty()) {
+        modalUi().message(this, problem, Texts::kMeldung, MessageButtons::Ok);
+        return false;
+    }
+    ringRefused_ = false;
+    showScores();
+    return true;
+}
+
+QString AnalysisWindow::importScores(const SessionScores& scores) {
+    if (!document_) {
+        return {};
+    }
+    const QString problem =
+        scores_.storeAll(document_->Dateiname, !document_->Unbenannt, fingerprints_, scores);
+    if (problem.isEmpty()) {
+        showScores();
+    }
+    return problem;
+}
+
+void AnalysisWindow::nextRingRow() {
+    if (ringRefused_) {
+        ringRefused_ = false;
+        return;  // the coach corrects the ring first
+    }
+    const int column = TakeUpTableModel::kRingColumn;
+    for (int row = Table->currentIndex().row() + 1; row < SortedTable->rowCount(); ++row) {
+        const QModelIndex next = SortedTable->index(row, column);
+        if (next.flags() & Qt::ItemIsEditable) {
+            Table->selectionModel()->setCurrentIndex(
+                next, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            Table->scrollTo(next);
+            Table->edit(next);
+            return;
+        }
+    }
 }
 
 }  // namespace ostrevik

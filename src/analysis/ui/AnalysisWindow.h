@@ -4,6 +4,7 @@
 #include "analysis/OverlayPlot.h"
 #include "analysis/SessionAnalysis.h"
 #include "analysis/Trend.h"
+#include "archive/DocumentScores.h"
 #include "settings/DisplaySettings.h"
 
 #include <QPointer>
@@ -14,6 +15,7 @@
 #include <optional>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
@@ -24,14 +26,17 @@ class QTableWidget;
 namespace ostrevik {
 
 class PlotView;
+class ScorePanel;
 class TMDIChild;
 class TakeUpSortModel;
 class TakeUpTableModel;
 
 // The coach's window "Analyse" of one document: every take-up with a shot
 // laid over the others at the shot ("Überlagerung"), the metrics and fault
-// tags of every take-up ("Einzelwerte") and one metric over the session with
-// its series ("Verlauf"). It follows the document while the shooter trains:
+// tags of every take-up ("Einzelwerte") with the ring of its shot, one metric
+// over the session with its series ("Verlauf"), and which metrics and fault
+// tags go with lower rings ("Ringe"). It follows the document while the
+// shooter trains:
 // shortly after a take-up ends it shows it. A curve or row chosen here is
 // highlighted and becomes the current row of the document window too.
 //
@@ -39,6 +44,13 @@ class TakeUpTableModel;
 // drawn into the overlay's picture of the others, the mean renewed from
 // running sums and the cells of the table that changed; the trend waits
 // until its tab is shown. While samples arrive the window does nothing.
+//
+// The rings live in the season archive under the session of the document's
+// file: read when the window opens, comes to the front or its document is
+// saved under another name, and written when one is typed into the column
+// "Ring" or a target's list is imported. A ring changed costs the ring's
+// cell, the tab "Ringe" (when shown) and the overlay when it is coloured by
+// ring.
 //
 // The window belongs to its document window: it closes when the document
 // does. Closing it only hides it; the menu command shows it again.
@@ -50,8 +62,12 @@ public:
     static AnalysisWindow* openFor(TMDIChild& document);
 
     // settingsPath: the analysis settings file (thresholds, series, metric).
+    // archivePath, archiveSettingsPath: the season archive and its settings
+    // (empty: their default places).
     explicit AnalysisWindow(TMDIChild& document,
-                            const QString& settingsPath = defaultAnalysisSettingsPath());
+                            const QString& settingsPath = defaultAnalysisSettingsPath(),
+                            const QString& archivePath = QString(),
+                            const QString& archiveSettingsPath = QString());
     ~AnalysisWindow() override;
 
     // Analyses the document now and shows the result (normally a take-up's
@@ -67,6 +83,17 @@ public:
     const Trend& trend() const { return trend_; }
     std::optional<int> highlighted() const { return highlighted_; }
     const AnalysisSettings& settings() const { return settings_; }
+
+    // The rings of the document's take-ups, by number.
+    const SessionScores& scores() const { return scores_.scores(); }
+    // Reads the rings from the archive anew.
+    void reloadScores();
+    // A ring typed for the take-up of record listIndex ("9,8"; empty removes
+    // it). False, after telling the user why, when it is not kept.
+    bool typeRing(int listIndex, const QString& text);
+    // Replaces the session's rings by these (a target's list); an empty
+    // string when done, otherwise why not (German).
+    QString importScores(const SessionScores& scores);
 
     // Several take-ups ending close together cost one analysis; the window
     // is still current well within a second of a take-up's end.
@@ -87,6 +114,8 @@ public:
     QComboBox* MetricBox = nullptr;
     QComboBox* SeriesBox = nullptr;
     QTableWidget* SeriesTable = nullptr;
+    QCheckBox* RingFarben = nullptr;  // "Nach Ring färben"
+    ScorePanel* Ringe = nullptr;
     QLabel* Status = nullptr;
 
 protected:
@@ -97,6 +126,7 @@ private:
     QWidget* createOverlayTab();
     QWidget* createTableTab();
     QWidget* createTrendTab();
+    QWidget* createRingTab();
     const DisplaySettings& display() const;
     void recordsChanged();
     void showAnalysis();
@@ -112,6 +142,11 @@ private:
     void fillSeriesTable();
     void selectTableRow(int listIndex);
     void tableRowChosen(const QModelIndex& current);
+    void showScores();
+    bool ringTabShown() const;
+    void updateRingTab();
+    void showRingHighlight();
+    void nextRingRow();
 
     QPointer<TMDIChild> document_;
     QString settingsPath_;
@@ -129,10 +164,17 @@ private:
     };
     std::optional<SessionAnalyser> analyser_;
     std::vector<AnalysedRecord> analysed_;
+    std::vector<uint64_t> fingerprints_;  // of the records analysed
     OverlayCurveCache overlayCurves_;
     Trend trend_;
     bool trendStale_ = true;
     QWidget* trendTab_ = nullptr;
+    DocumentScores scores_;
+    RingColouring ringColouring_;
+    std::vector<ScoredTakeUp> scored_;  // as the tab "Ringe" shows them
+    bool ringTabStale_ = true;
+    QWidget* ringTab_ = nullptr;
+    bool ringRefused_ = false;
     std::optional<int> highlighted_;
     QTimer updateTimer_;
     bool stale_ = true;

@@ -2,6 +2,7 @@
 
 #include "analysis/CsvExport.h"
 #include "analysis/ui/ReportPdf.h"
+#include "archive/DocumentScores.h"
 #include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "common/ui/WaitCursor.h"
@@ -22,6 +23,15 @@ struct Tr {
 void saveFailed(QWidget* parent, const QString& path, const QString& reason) {
     modalUi().message(parent, Texts::FileNotSaved(path, reason), Texts::kFehler,
                       MessageButtons::Ok);
+}
+
+// The file was written, but without the rings the archive could not give.
+void withoutRings(QWidget* parent, const QString& archiveError) {
+    modalUi().message(parent,
+                      Tr::tr("Die Ringe konnten nicht aus dem Trainingsarchiv gelesen werden; "
+                             "die Datei ist ohne sie geschrieben.\n%1")
+                          .arg(archiveError),
+                      Texts::kWarnung, MessageButtons::Ok);
 }
 
 }  // namespace
@@ -60,14 +70,21 @@ bool CsvExportieren(QWidget* parent, const TrainingSession& session,
         return false;
     }
     CsvExportResult result;
+    QString archiveError;
     {
         const WaitCursor wait;
         const SessionAnalysis analysis =
             analyseDocument(*session.Liste, display.secondsBeforeShot, loadAnalysisSettings());
-        result = writeCsvExport(prefix, analysis, *session.Liste);
+        // The column Ring as the command line writes it, empty without rings.
+        SessionScores scores;
+        scoresOfFile(QString(), session.Dateiname, recordFingerprints(*session.Liste), scores,
+                     archiveError);
+        result = writeCsvExport(prefix, analysis, *session.Liste, &scores);
     }
     if (!result.ok) {
         saveFailed(parent, result.failedPath, result.reason);
+    } else if (!archiveError.isEmpty()) {
+        withoutRings(parent, archiveError);
     }
     return result.ok;
 }
@@ -92,12 +109,19 @@ bool BerichtExportieren(QWidget* parent, std::span<const TrainingSession> sessio
     input.display = display;
     input.settings = loadAnalysisSettings();
     FileWriteResult result;
+    QString archiveError;
     {
         const WaitCursor wait;
+        if (auto page = trainingScorePage(QString(), sessions, display.secondsBeforeShot,
+                                          input.settings, archiveError)) {
+            input.extraPages.push_back(std::move(*page));
+        }
         result = writeTrainingReportPdf(path, input);
     }
     if (!result.ok) {
         saveFailed(parent, path, result.reason);
+    } else if (!archiveError.isEmpty()) {
+        withoutRings(parent, archiveError);
     }
     return result.ok;
 }

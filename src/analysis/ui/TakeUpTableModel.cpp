@@ -1,5 +1,7 @@
 #include "analysis/ui/TakeUpTableModel.h"
 
+#include "common/NumberFormat.h"
+
 #include <QColor>
 #include <QStringList>
 
@@ -8,12 +10,14 @@
 namespace ostrevik {
 namespace {
 
+constexpr int kFirstMetricColumn = TakeUpTableModel::kRingColumn + 1;
+
 Metric metricOf(int column) {
-    return kMetrics[static_cast<size_t>(column - 1)];
+    return kMetrics[static_cast<size_t>(column - kFirstMetricColumn)];
 }
 
 bool isMetricColumn(int column) {
-    return column >= 1 && column <= kMetricCount;
+    return column >= kFirstMetricColumn && column < kFirstMetricColumn + kMetricCount;
 }
 
 // A header in lines narrow enough for a dozen columns side by side: the
@@ -81,9 +85,40 @@ void TakeUpTableModel::setRows(const std::vector<TakeUpMetrics>& rows) {
     }
 }
 
+void TakeUpTableModel::setScores(const SessionScores& scores) {
+    int first = -1;
+    int last = -1;
+    for (int r = 0; r < static_cast<int>(rows_.size()); ++r) {
+        const int number = rows_[static_cast<size_t>(r)].number();
+        const auto a = scores_.find(number);
+        const auto b = scores.find(number);
+        const bool same = (a == scores_.end()) == (b == scores.end()) &&
+                          (a == scores_.end() || a->second.ring == b->second.ring);
+        if (!same) {
+            first = first < 0 ? r : first;
+            last = r;
+        }
+    }
+    scores_ = scores;
+    if (first >= 0) {
+        emit dataChanged(index(first, kRingColumn), index(last, kRingColumn));
+    }
+}
+
+const TakeUpScore* TakeUpTableModel::scoreOf(const TakeUpMetrics& m) const {
+    if (!m.hasShot()) {
+        return nullptr;  // a ring kept for a take-up that has no shot means nothing
+    }
+    const auto it = scores_.find(m.number());
+    return it == scores_.end() ? nullptr : &it->second;
+}
+
 bool TakeUpTableModel::sameCell(const TakeUpMetrics& a, const TakeUpMetrics& b, int column) {
     if (column == kNumberColumn) {
         return a.listIndex == b.listIndex;
+    }
+    if (column == kRingColumn) {
+        return a.listIndex == b.listIndex && a.hasShot() == b.hasShot();
     }
     if (column == kTagsColumn) {
         return a.Zucken == b.Zucken && a.Nachlassen == b.Nachlassen && a.Unruhig == b.Unruhig;
@@ -106,6 +141,38 @@ QVariant TakeUpTableModel::data(const QModelIndex& index, int role) const {
     }
     const TakeUpMetrics& m = rows_[static_cast<size_t>(index.row())];
     const int column = index.column();
+    if (column == kRingColumn) {
+        const TakeUpScore* score = scoreOf(m);
+        switch (role) {
+            case Qt::DisplayRole:
+            case Qt::EditRole:
+                return score ? ringText(score->ring) : QString();
+            case kSortRole:
+                return score ? QVariant(score->ring) : QVariant();
+            case kListIndexRole:
+                return m.listIndex;
+            case Qt::TextAlignmentRole:
+                return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+            case Qt::ForegroundRole:
+                return m.hasShot() ? QVariant() : QVariant(QColor(110, 110, 110));
+            case Qt::ToolTipRole:
+                if (score && (score->x || score->y || !score->time.isEmpty())) {
+                    QStringList parts;
+                    if (score->x && score->y) {
+                        parts << tr("Treffer x %1 mm, y %2 mm")
+                                     .arg(decimalCommaText(*score->x, 1),
+                                          decimalCommaText(*score->y, 1));
+                    }
+                    if (!score->time.isEmpty()) {
+                        parts << tr("Zeit %1").arg(score->time);
+                    }
+                    return parts.join(QStringLiteral(", "));
+                }
+                return {};
+            default:
+                return {};
+        }
+    }
     switch (role) {
         case Qt::DisplayRole:
             if (column == kNumberColumn) {
@@ -151,23 +218,54 @@ QVariant TakeUpTableModel::headerData(int section, Qt::Orientation orientation, 
     }
     if (role == Qt::DisplayRole) {
         if (section == kNumberColumn) {
-            return QStringLiteral("Nr.");
+            return tr("Nr.");
+        }
+        if (section == kRingColumn) {
+            return tr("Ring");
         }
         if (section == kTagsColumn) {
-            return QStringLiteral("Marken");
+            return tr("Marken");
         }
         return isMetricColumn(section) ? QVariant(headerText(metricOf(section))) : QVariant();
     }
     if (role == Qt::ToolTipRole) {
         if (section == kNumberColumn) {
-            return QStringLiteral("Nummer der Druckpunktnahme im Dokument");
+            return tr("Nummer der Druckpunktnahme im Dokument");
+        }
+        if (section == kRingColumn) {
+            return tr(
+                "Ring des Schusses (Zehntelwertung, 0,0 bis 10,9); eintippen, Enter geht "
+                "zur nächsten Druckpunktnahme");
         }
         if (section == kTagsColumn) {
-            return QStringLiteral("Fehlermarken: Zucken, Nachlassen, Unruhig");
+            return tr("Fehlermarken: Zucken, Nachlassen, Unruhig");
         }
         return isMetricColumn(section) ? QVariant(metricHeader(metricOf(section))) : QVariant();
     }
     return {};
+}
+
+Qt::ItemFlags TakeUpTableModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == kRingColumn &&
+        index.row() < static_cast<int>(rows_.size()) &&
+        rows_[static_cast<size_t>(index.row())].hasShot()) {
+        f |= Qt::ItemIsEditable;
+    }
+    return f;
+}
+
+bool TakeUpTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) {
+        return false;
+    }
+    const QString text = value.toString().trimmed();
+    // The ring shown does not change here: whoever keeps the rings says
+    // whether the new one is taken, and gives the rings anew.
+    if (text != data(index, Qt::EditRole).toString()) {
+        emit ringTyped(rows_[static_cast<size_t>(index.row())].listIndex, text);
+    }
+    return true;
 }
 
 bool TakeUpSortModel::lessThan(const QModelIndex& left, const QModelIndex& right) const {

@@ -1,6 +1,8 @@
 #include "archive/ui/ArchiveWindow.h"
 
 #include "analysis/ui/ReportPdf.h"
+#include "analysis/ui/ScorePanel.h"
+#include "archive/ArchiveScores.h"
 #include "archive/ArchiveSettings.h"
 #include "archive/SeasonReport.h"
 #include "archive/ui/ArchiveDialogs.h"
@@ -69,11 +71,15 @@ TArchiveForm::TArchiveForm(ArchiveWindowHost& host, const QString& archivePath,
     ButtonVergleichen = button(this, QStringLiteral("&Vergleichen"), QStringLiteral("Vergleichen"));
     ButtonBericht =
         button(this, QStringLiteral("&Saisonbericht als PDF…"), QStringLiteral("Saisonbericht"));
+    ButtonRinge = button(this, tr("R&inge…"), QStringLiteral("Ringe"));
+    ButtonRinge->setToolTip(
+        tr("Welche Kennwerte und Fehlermarken mit weniger Ringen einhergehen, "
+           "über die gezeigten Trainingseinheiten"));
     ButtonBearbeiten = button(this, QStringLiteral("&Bearbeiten…"), QStringLiteral("Bearbeiten"));
     ButtonEntfernen =
         button(this, QStringLiteral("Aus dem Archiv &entfernen"), QStringLiteral("Entfernen"));
     for (QPushButton* b : {ButtonDateien, ButtonOrdner, ButtonOeffnen, ButtonVergleichen,
-                           ButtonBericht, ButtonBearbeiten, ButtonEntfernen}) {
+                           ButtonRinge, ButtonBericht, ButtonBearbeiten, ButtonEntfernen}) {
         commands->addWidget(b);
     }
     commands->addStretch();
@@ -100,6 +106,7 @@ TArchiveForm::TArchiveForm(ArchiveWindowHost& host, const QString& archivePath,
     for (Metric m : kMetrics) {
         Metrik->addItem(metricHeader(m), static_cast<int>(m));
     }
+    Metrik->addItem(progressHeader(ProgressMetric::ring()), ProgressMetric::ring().index());
     Metrik->setCurrentIndex(static_cast<int>(Metric::Schuss_ms));
     Marke = new QComboBox(right);
     Zeitraum = new QCheckBox(QStringLiteral("&Zeitraum von"), right);
@@ -177,6 +184,7 @@ TArchiveForm::TArchiveForm(ArchiveWindowHost& host, const QString& archivePath,
     connect(ButtonOeffnen, &QPushButton::clicked, this, [this] { Oeffnen(); });
     connect(ButtonVergleichen, &QPushButton::clicked, this, [this] { Vergleichen(); });
     connect(ButtonBericht, &QPushButton::clicked, this, [this] { Saisonbericht(); });
+    connect(ButtonRinge, &QPushButton::clicked, this, [this] { Ringe(); });
     connect(ButtonBearbeiten, &QPushButton::clicked, this, [this] { Bearbeiten(); });
     connect(ButtonEntfernen, &QPushButton::clicked, this, [this] { Entfernen(); });
     connect(ButtonUmbenennen, &QPushButton::clicked, this, [this] { Umbenennen(); });
@@ -329,6 +337,7 @@ void TArchiveForm::reloadSessions() {
     }
     fillTable();
     updateTrend();
+    updateRings();
 }
 
 void TArchiveForm::fillTable() {
@@ -368,14 +377,56 @@ void TArchiveForm::fillTable() {
 }
 
 void TArchiveForm::updateTrend() {
-    trend_ = progressTrend(progress_, static_cast<Metric>(Metrik->currentData().toInt()));
+    trend_ = progressTrend(progress_, ProgressMetric::fromIndex(Metrik->currentData().toInt()));
     TrendText->setText(progress_.sessions.empty() ? QString() : trendWords(trend_));
     Verlauf->setProgress(&progress_, &trend_);
     Verlauf->setSelected(SelectedSessions());
 }
 
-void TArchiveForm::SetMetric(Metric metric) {
-    Metrik->setCurrentIndex(Metrik->findData(static_cast<int>(metric)));
+void TArchiveForm::SetMetric(ProgressMetric metric) {
+    Metrik->setCurrentIndex(Metrik->findData(metric.index()));
+}
+
+ScorePanel* TArchiveForm::Ringe() {
+    if (!ringWindow_) {
+        ringWindow_ = new QWidget(this, Qt::Window);
+        ringWindow_->setObjectName(QStringLiteral("RingeArchiv"));
+        ringWindow_->resize(1100, 700);
+        ringPanel_ = new ScorePanel(ringWindow_);
+        auto* layout = new QVBoxLayout(ringWindow_);
+        layout->addWidget(ringPanel_);
+    }
+    updateRings();
+    ringWindow_->show();
+    ringWindow_->raise();
+    ringWindow_->activateWindow();
+    return ringPanel_;
+}
+
+void TArchiveForm::updateRings() {
+    if (!ringWindow_) {
+        return;
+    }
+    const std::optional<ArchivedShooter> s = shooter();
+    ArchivedScores scores;
+    QString error;
+    if (archive_ && s) {
+        const WaitCursor wait;
+        loadArchivedScores(*archive_, filter(), scores, error);
+    }
+    const QString name = s ? shooterDisplayName(s->name) : QString();
+    ringWindow_->setWindowTitle(tr("Ringe – %1").arg(name));
+    QString scope = name;
+    if (scores.sessions > 0) {
+        scope += scores.sessions == 1 ? tr(", 1 Trainingseinheit")
+                                      : tr(", %1 Trainingseinheiten").arg(scores.sessions);
+    }
+    ringPanel_->setEmptyText(
+        !error.isEmpty() ? error
+                         : tr("Keine der gezeigten Trainingseinheiten hat Ringe. Ringe kommen mit "
+                              "„Analyse → Ringe importieren…“ oder der Spalte „Ring“ der "
+                              "Einzelwerte ins Archiv."));
+    ringPanel_->setTakeUps(std::move(scores.takeUps), scope);
 }
 
 void TArchiveForm::SetTagFilter(const QString& tag) {
@@ -451,6 +502,7 @@ void TArchiveForm::updateButtons() {
     ButtonOeffnen->setEnabled(n > 0);
     ButtonVergleichen->setEnabled(n >= 2);
     ButtonBericht->setEnabled(!sessions_.empty());
+    ButtonRinge->setEnabled(!sessions_.empty());
     ButtonBearbeiten->setEnabled(writable && n == 1);
     ButtonEntfernen->setEnabled(writable && n > 0);
     ButtonUmbenennen->setEnabled(writable && CurrentShooter().has_value());

@@ -6,6 +6,7 @@
 #include "archive/ArchiveSessions.h"
 #include "archive/ui/ArchiveWindowHost.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -23,12 +24,15 @@ class QTableWidget;
 namespace ostrevik {
 
 class ProgressView;
+class ScorePanel;
 
 // The window "Trainingsarchiv": the shooters on the left; the chosen
 // shooter's sessions in a table; below it the progress of one metric per
-// session over the calendar with its trend in words; filters by tag and
-// period; commands to take files in, open and compare sessions, write the
-// season report, and edit sessions and shooters. Non-modal.
+// session (or the mean ring of its shots) over the calendar with its trend in
+// words; filters by tag and period; commands to take files in, open and
+// compare sessions, show which metrics and fault tags go with lower rings
+// over the sessions shown, write the season report, and edit sessions and
+// shooters. Non-modal.
 class TArchiveForm : public QWidget {
     Q_OBJECT
 public:
@@ -44,7 +48,7 @@ public:
 
     // The choices of the window, as the user makes them.
     bool ChooseShooter(const QString& name);
-    void SetMetric(Metric metric);
+    void SetMetric(ProgressMetric metric);
     void SetTagFilter(const QString& tag);               // empty: every session
     void SetPeriod(const QDate& from, const QDate& to);  // invalid: open ends
     void SelectSessions(const std::vector<qint64>& ids);
@@ -54,8 +58,11 @@ public:
     bool OrdnerAufnehmen();                             // "Ordner aufnehmen…"
     ImportSummary Aufnehmen(const QStringList& paths);  // with a message on trouble
     void Oeffnen();                                     // the chosen sessions as documents
-    void Vergleichen();      // the chosen sessions in the comparison window
-    bool Saisonbericht();    // "Saisonbericht als PDF…"
+    void Vergleichen();    // the chosen sessions in the comparison window
+    bool Saisonbericht();  // "Saisonbericht als PDF…"
+    // "Ringe…": the rings of the shooter's sessions shown, in a window of
+    // their own that follows the choices made here.
+    ScorePanel* Ringe();
     bool Bearbeiten();       // "Bearbeiten…" of the current session
     bool Umbenennen();       // the chosen shooter
     bool Zusammenfuehren();  // the chosen shooter into another
@@ -84,6 +91,7 @@ public:
     QPushButton* ButtonOeffnen = nullptr;
     QPushButton* ButtonVergleichen = nullptr;
     QPushButton* ButtonBericht = nullptr;
+    QPushButton* ButtonRinge = nullptr;
     QPushButton* ButtonBearbeiten = nullptr;
     QPushButton* ButtonEntfernen = nullptr;
     QPushButton* ButtonUmbenennen = nullptr;
@@ -94,6 +102,7 @@ private:
     void reloadSessions();
     void fillTable();
     void updateTrend();
+    void updateRings();
     void updateButtons();
     void showError(const QString& message);
     SessionFilter filter() const;
@@ -109,6 +118,8 @@ private:
     ProgressData progress_;
     ProgressTrend trend_;
     bool filling_ = false;
+    QPointer<QWidget> ringWindow_;
+    ScorePanel* ringPanel_ = nullptr;
 };
 
 }  // namespace ostrevik

@@ -1,4 +1,6 @@
+#include "analysis/ui/ScorePanel.h"
 #include "archive/ArchiveImport.h"
+#include "archive/ArchiveScores.h"
 #include "archive/ArchiveSettings.h"
 #include "archive/ui/ArchiveDialogs.h"
 #include "archive/ui/ArchiveWindow.h"
@@ -211,3 +213,51 @@ TEST_F(ArchiveWindowTest, ADamagedArchiveIsShownAndNothingIsOffered) {
 }
 
 }  // namespace
+
+namespace {
+
+TakeUpScore ringOf(int takeUp, double ring) {
+    TakeUpScore s;
+    s.takeUp = takeUp;
+    s.ring = ring;
+    return s;
+}
+
+}  // namespace
+
+// The rings of a shooter's sessions: their mean per session in the progress
+// view, and "Ringe…" over the sessions the filters leave.
+TEST_F(ArchiveWindowTest, TheRingsInTheProgressAndOverTheSessionsShown) {
+    {
+        QString error;
+        auto archive = TrainingArchive::open(archivePath(), error);
+        const auto first = sessionOfFile(*archive, file(QStringLiteral("1.pvo")), error);
+        const auto second = sessionOfFile(*archive, file(QStringLiteral("2.pvo")), error);
+        ASSERT_TRUE(first && second);
+        ASSERT_TRUE(replaceSessionScores(
+            *archive, *first, {{1, ringOf(1, 9.0)}, {2, ringOf(2, 9.6)}, {3, ringOf(3, 10.2)}},
+            error));
+        ASSERT_TRUE(replaceSessionScores(*archive, *second, {{1, ringOf(1, 10.5)}}, error));
+    }
+    ASSERT_TRUE(window->OpenArchive());
+    ASSERT_TRUE(window->ChooseShooter(QStringLiteral("Anna")));
+    window->SetMetric(ProgressMetric::ring());
+    EXPECT_EQ(window->Trend().sessions, 2);
+    EXPECT_EQ(window->Metrik->currentText(), QStringLiteral("Ring"));
+    QTRY_VERIFY(window->Verlauf->mapping().area().width() > 100);
+    const QImage picture = window->Verlauf->grab().toImage();
+    EXPECT_EQ(picture.pixelColor(window->Verlauf->mapping().toPixel(0.0, 9.6).toPoint()),
+              QColor(0x1F, 0x5F, 0xB0))
+        << "the first session's mean ring";
+
+    ScorePanel* rings = window->Ringe();
+    ASSERT_EQ(rings->takeUps().size(), 4u);
+    EXPECT_TRUE(rings->Scope->text().startsWith(QStringLiteral("Anna, 2 Trainingseinheiten")));
+    rings->setMetric(Metric::Schuss_ms);
+    EXPECT_TRUE(rings->Words->text().startsWith(QStringLiteral("Zeit bis Schuss und Ring: r = ")));
+    // The period narrowed to the second session: the window follows.
+    window->SetPeriod(QDate(2026, 9, 10), QDate(2026, 9, 30));
+    EXPECT_EQ(rings->takeUps().size(), 1u);
+    EXPECT_EQ(rings->Words->text(), QStringLiteral("Zeit bis Schuss und Ring: zu wenige "
+                                                   "Schüsse für eine Korrelation (n = 1)"));
+}
