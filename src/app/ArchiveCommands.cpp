@@ -1,5 +1,7 @@
 #include "app/ArchiveCommands.h"
 
+#include "app/CommandOutput.h"
+
 #include "analysis/AnalysisSettings.h"
 #include "analysis/HeaderDate.h"
 #include "analysis/ui/ReportPdf.h"
@@ -9,6 +11,7 @@
 #include "archive/ArchiveSessions.h"
 #include "archive/SeasonReport.h"
 #include "common/AtomicFile.h"
+#include "common/Texts.h"
 #include "settings/ConfigFile.h"
 #include "settings/Paths.h"
 
@@ -29,26 +32,6 @@ const QString kSeasonReport = QStringLiteral("--season-report");
 const QString kArchive = QStringLiteral("--archive");
 const QString kFrom = QStringLiteral("--from");
 const QString kTo = QStringLiteral("--to");
-
-void toStream(std::FILE* stream, const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
-}
-
-void toStream(std::FILE* stream, const QString& text) {
-    toStream(stream, text.toLocal8Bit());
-}
-
-int fail(const QString& message) {
-    toStream(stderr, QStringLiteral("ostrevik: ") + message + QLatin1Char('\n'));
-    return 1;
-}
-
-int wrongCall(const QString& message) {
-    toStream(stderr, QStringLiteral("ostrevik: ") + message +
-                         QStringLiteral("\nAufruf: ostrevik --help\n"));
-    return 2;
-}
 
 // The call taken apart: the command, its operands and the options.
 struct Call {
@@ -106,38 +89,37 @@ std::unique_ptr<TrainingArchive> openArchive(const Call& call) {
     auto archive = TrainingArchive::open(
         call.archive.isEmpty() ? TrainingArchive::defaultPath() : call.archive, error);
     if (!archive) {
-        fail(error);
+        Fail(error);
         return nullptr;
     }
     if (!archive->notice().isEmpty()) {
-        toStream(stderr, QStringLiteral("ostrevik: ") + archive->notice() + QLatin1Char('\n'));
+        WriteError(QStringLiteral("ostrevik: ") + archive->notice() + QLatin1Char('\n'));
     }
     return archive;
 }
 
 int importCommand(const Call& call) {
     if (call.operands.isEmpty()) {
-        return wrongCall(QStringLiteral("--archive-import erwartet Messdateien oder Ordner."));
+        return WrongCall(QStringLiteral("--archive-import erwartet Messdateien oder Ordner."));
     }
     const auto archive = openArchive(call);
     if (!archive) {
         return 1;
     }
     const ImportSummary s = importPaths(*archive, call.operands, loadAnalysisSettings());
-    toStream(stdout,
-             QStringLiteral("%1 aufgenommen, %2 aktualisiert, %3 unverändert, %4 abgelehnt\n")
+    WriteOut(QStringLiteral("%1 aufgenommen, %2 aktualisiert, %3 unverändert, %4 abgelehnt\n")
                  .arg(s.added)
                  .arg(s.updated)
                  .arg(s.unchanged)
                  .arg(s.refused.size()));
     if (s.moved > 0) {
-        toStream(stdout, QStringLiteral("davon %1 an neuem Ort wiedergefunden\n").arg(s.moved));
+        WriteOut(QStringLiteral("davon %1 an neuem Ort wiedergefunden\n").arg(s.moved));
     }
     for (const FileImport& r : s.refused) {
-        toStream(stdout, QStringLiteral("abgelehnt: ") + r.reason + QLatin1Char('\n'));
+        WriteOut(QStringLiteral("abgelehnt: ") + r.reason + QLatin1Char('\n'));
     }
     if (!s.archiveError.isEmpty()) {
-        return fail(QStringLiteral("Aufnahme abgebrochen: ") + s.archiveError);
+        return Fail(QStringLiteral("Aufnahme abgebrochen: ") + s.archiveError);
     }
     return s.ok() ? 0 : 1;
 }
@@ -147,9 +129,9 @@ std::optional<qint64> shooterOf(TrainingArchive& archive, const QString& name) {
     QString error;
     const std::optional<qint64> id = findShooter(archive, name, error);
     if (!error.isEmpty()) {
-        fail(error);
+        Fail(error);
     } else if (!id) {
-        fail(QStringLiteral("Im Trainingsarchiv %1 gibt es keinen Schützen %2.")
+        Fail(QStringLiteral("Im Trainingsarchiv %1 gibt es keinen Schützen %2.")
                  .arg(archive.path(), name));
     }
     return id;
@@ -157,7 +139,7 @@ std::optional<qint64> shooterOf(TrainingArchive& archive, const QString& name) {
 
 int listCommand(const Call& call) {
     if (call.operands.size() > 1) {
-        return wrongCall(QStringLiteral("--archive-list erwartet höchstens einen Schützen."));
+        return WrongCall(QStringLiteral("--archive-list erwartet höchstens einen Schützen."));
     }
     const auto archive = openArchive(call);
     if (!archive) {
@@ -173,9 +155,9 @@ int listCommand(const Call& call) {
     QString error;
     const std::vector<ArchivedSession> sessions = listSessions(*archive, filter, error);
     if (!error.isEmpty()) {
-        return fail(error);
+        return Fail(error);
     }
-    toStream(stdout, sessionListCsv(sessions));
+    WriteOut(sessionListCsv(sessions));
     return 0;
 }
 
@@ -191,10 +173,10 @@ QString outputRefusal(const QString& output, const QString& suffix) {
 
 int progressCommand(const Call& call) {
     if (call.operands.size() != 2) {
-        return wrongCall(QStringLiteral("--progress erwartet einen Schützen und die CSV-Datei."));
+        return WrongCall(QStringLiteral("--progress erwartet einen Schützen und die CSV-Datei."));
     }
     if (const QString r = outputRefusal(call.operands[1], QStringLiteral("CSV")); !r.isEmpty()) {
-        return wrongCall(r);
+        return WrongCall(r);
     }
     const auto archive = openArchive(call);
     if (!archive) {
@@ -210,23 +192,22 @@ int progressCommand(const Call& call) {
     ProgressData data;
     QString error;
     if (!loadProgress(*archive, filter, data, error)) {
-        return fail(error);
+        return Fail(error);
     }
     const FileWriteResult w = writeFileAtomically(call.operands[1], progressCsv(data));
     if (!w.ok) {
-        return fail(QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.\n%2")
-                        .arg(call.operands[1], w.reason));
+        return Fail(Texts::FileNotSaved(call.operands[1], w.reason));
     }
     return 0;
 }
 
 int seasonReportCommand(const Call& call) {
     if (call.operands.size() != 2) {
-        return wrongCall(
+        return WrongCall(
             QStringLiteral("--season-report erwartet einen Schützen und die PDF-Datei."));
     }
     if (const QString r = outputRefusal(call.operands[1], QStringLiteral("PDF")); !r.isEmpty()) {
-        return wrongCall(r);
+        return WrongCall(r);
     }
     const auto archive = openArchive(call);
     if (!archive) {
@@ -246,10 +227,10 @@ int seasonReportCommand(const Call& call) {
         }
     }
     if (!loadSeason(*archive, *shooter, season, error)) {
-        return fail(error);
+        return Fail(error);
     }
     for (const QString& w : season.warnings) {
-        toStream(stderr, QStringLiteral("ostrevik: ") + w + QLatin1Char('\n'));
+        WriteError(QStringLiteral("ostrevik: ") + w + QLatin1Char('\n'));
     }
     TConfigFile config;
     loadSettings(config, configFilePath());
@@ -257,8 +238,7 @@ int seasonReportCommand(const Call& call) {
         seasonReportInput(season, config.userName(), config.file.display, loadAnalysisSettings());
     const FileWriteResult w = writeTrainingReportPdf(call.operands[1], input);
     if (!w.ok) {
-        return fail(QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.\n%2")
-                        .arg(call.operands[1], w.reason));
+        return Fail(Texts::FileNotSaved(call.operands[1], w.reason));
     }
     return 0;
 }
@@ -273,7 +253,7 @@ bool IsArchiveCommand(const QStringList& args) {
 int RunArchiveCommand(const QStringList& args) {
     Call call;
     if (const QString error = parse(args, call); !error.isEmpty()) {
-        return wrongCall(error);
+        return WrongCall(error);
     }
     if (call.command == kImport) {
         return importCommand(call);

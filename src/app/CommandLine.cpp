@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "app/CommandOutput.h"
+
 #include "analysis/CsvExport.h"
 #include "analysis/SessionAnalysis.h"
 #include "analysis/ui/ReportPdf.h"
@@ -22,17 +24,6 @@ namespace {
 
 const QString kExportCsv = QStringLiteral("--export-csv");
 const QString kReport = QStringLiteral("--report");
-
-void toStream(std::FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
-}
-
-int fail(const QString& message) {
-    WriteError(QStringLiteral("ostrevik: ") + message + QLatin1Char('\n'));
-    return 1;
-}
 
 QtMessageHandler g_qtHandler = nullptr;
 
@@ -57,18 +48,6 @@ ProgramSettings programSettings() {
     return s;
 }
 
-bool load(const QString& path, TrainingSession& session) {
-    QString error;
-    if (!loadTrainingSession(path, session, error)) {
-        fail(error);
-        return false;
-    }
-    if (!session.Warnung.isEmpty()) {
-        toStream(stderr, QStringLiteral("ostrevik: ") + session.Warnung + QLatin1Char('\n'));
-    }
-    return true;
-}
-
 int exportCsv(const QStringList& operands) {
     if (operands.size() != 2) {
         return WrongCall(QCoreApplication::translate(
@@ -77,7 +56,7 @@ int exportCsv(const QStringList& operands) {
     }
     const ProgramSettings settings = programSettings();
     TrainingSession session;
-    if (!load(operands[0], session)) {
+    if (!LoadSession(operands[0], session)) {
         return 1;
     }
     const SessionAnalysis analysis = analyseDocument(
@@ -88,11 +67,11 @@ int exportCsv(const QStringList& operands) {
     QString archiveError;
     if (!scoresOfFile(QString(), session.Dateiname, recordFingerprints(*session.Liste), scores,
                       archiveError)) {
-        toStream(stderr, QStringLiteral("ostrevik: ") + archiveError + QLatin1Char('\n'));
+        WriteError(QStringLiteral("ostrevik: ") + archiveError + QLatin1Char('\n'));
     }
     const CsvExportResult result = writeCsvExport(operands[1], analysis, *session.Liste, &scores);
     if (!result.ok) {
-        return fail(Texts::FileNotSaved(result.failedPath, result.reason));
+        return Fail(Texts::FileNotSaved(result.failedPath, result.reason));
     }
     return 0;
 }
@@ -125,7 +104,7 @@ int report(const QStringList& operands) {
     const ProgramSettings settings = programSettings();
     std::vector<TrainingSession> sessions(static_cast<size_t>(inputs.size()));
     for (qsizetype i = 0; i < inputs.size(); ++i) {
-        if (!load(inputs[i], sessions[static_cast<size_t>(i)])) {
+        if (!LoadSession(inputs[i], sessions[static_cast<size_t>(i)])) {
             return 1;
         }
     }
@@ -139,27 +118,16 @@ int report(const QStringList& operands) {
                                       input.settings, archiveError)) {
         input.extraPages.push_back(std::move(*page));
     } else if (!archiveError.isEmpty()) {
-        toStream(stderr, QStringLiteral("ostrevik: ") + archiveError + QLatin1Char('\n'));
+        WriteError(QStringLiteral("ostrevik: ") + archiveError + QLatin1Char('\n'));
     }
     const FileWriteResult result = writeTrainingReportPdf(output, input);
     if (!result.ok) {
-        return fail(Texts::FileNotSaved(output, result.reason));
+        return Fail(Texts::FileNotSaved(output, result.reason));
     }
     return 0;
 }
 
 }  // namespace
-
-void WriteError(const QString& text) {
-    toStream(stderr, text);
-}
-
-int WrongCall(const QString& message) {
-    WriteError(QStringLiteral("ostrevik: ") + message + QLatin1Char('\n') +
-               QCoreApplication::translate("CommandLine", "Aufruf: ostrevik --help") +
-               QLatin1Char('\n'));
-    return 2;
-}
 
 bool IsRuntimeDirectoryNotice(const QString& text) {
     return text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"));
@@ -241,12 +209,11 @@ std::optional<int> RunCommandLine(int argc, char* argv[]) {
                       : RunArchiveCommand(app.arguments().mid(1));
     }
     if (help) {
-        toStream(stdout,
-                 CommandLineHelp(configFilePath()) + ArchiveCommandsHelp() + ScoreCommandsHelp());
+        WriteOut(CommandLineHelp(configFilePath()) + ArchiveCommandsHelp() + ScoreCommandsHelp());
         return 0;
     }
     if (version) {
-        toStream(stdout, CommandLineVersion());
+        WriteOut(CommandLineVersion());
         return 0;
     }
     if (commands > 1) {

@@ -24,11 +24,6 @@ std::optional<int> RunCommandLine(int argc, char* argv[]);
 QString CommandLineHelp(const QString& configPath);
 QString CommandLineVersion();
 
-// The program's own messages on standard error: a text as it is, and a wrong
-// call ("ostrevik: " + message and the usage hint), which gives exit code 2.
-void WriteError(const QString& text);
-int WrongCall(const QString& message);
-
 // Qt's notice that XDG_RUNTIME_DIR is not set. The program never uses that
 // directory; the notice is not one of its messages.
 bool IsRuntimeDirectoryNotice(const QString& text);

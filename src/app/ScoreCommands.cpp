@@ -1,5 +1,7 @@
 #include "app/ScoreCommands.h"
 
+#include "app/CommandOutput.h"
+
 #include "analysis/AnalysisSettings.h"
 #include "analysis/ScoreExport.h"
 #include "analysis/ScoreFile.h"
@@ -32,24 +34,6 @@ const QString kArchive = QStringLiteral("--archive");
 
 QString tr(const char* text) {
     return QCoreApplication::translate("ScoreCommands", text);
-}
-
-void toStream(std::FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
-}
-
-int fail(const QString& message) {
-    toStream(stderr, QStringLiteral("ostrevik: ") + message + QLatin1Char('\n'));
-    return 1;
-}
-
-int wrongCall(const QString& message) {
-    toStream(stderr, QStringLiteral("ostrevik: ") + message + QLatin1Char('\n') +
-                         QCoreApplication::translate("CommandLine", "Aufruf: ostrevik --help") +
-                         QLatin1Char('\n'));
-    return 2;
 }
 
 struct Call {
@@ -102,44 +86,32 @@ AnalysisSettings analysisSettings(int& secondsBeforeShot) {
     return loadAnalysisSettings();
 }
 
-bool load(const QString& path, TrainingSession& session) {
-    QString error;
-    if (!loadTrainingSession(path, session, error)) {
-        fail(error);
-        return false;
-    }
-    if (!session.Warnung.isEmpty()) {
-        toStream(stderr, QStringLiteral("ostrevik: ") + session.Warnung + QLatin1Char('\n'));
-    }
-    return true;
-}
-
 QString plural(int n, const char* one, const char* many) {
     return tr(n == 1 ? one : many).arg(n);
 }
 
 int importScores(const Call& call) {
     if (call.operands.size() != 2) {
-        return wrongCall(
+        return WrongCall(
             tr("--import-scores erwartet eine Messdatei und die Datei mit den Ringen."));
     }
     const QString& pvo = call.operands[0];
     const QString& list = call.operands[1];
     if (list.endsWith(QStringLiteral(".pvo"), Qt::CaseInsensitive)) {
-        return wrongCall(tr("Die Ringe %1 müssen eine Textdatei sein, keine Messdatei.").arg(list));
+        return WrongCall(tr("Die Ringe %1 müssen eine Textdatei sein, keine Messdatei.").arg(list));
     }
     int secondsBeforeShot = 0;
     const AnalysisSettings settings = analysisSettings(secondsBeforeShot);
     TrainingSession session;
-    if (!load(pvo, session)) {
+    if (!LoadSession(pvo, session)) {
         return 1;
     }
     const ScoreFile file = readScoreFile(list);
     if (!file.ok()) {
-        return fail(file.error);
+        return Fail(file.error);
     }
     if (!file.columnsKnown) {
-        return fail(tr("In %1 ist keine Spalte mit den Ringen zu erkennen. Im Programm ordnet "
+        return Fail(tr("In %1 ist keine Spalte mit den Ringen zu erkennen. Im Programm ordnet "
                        "„Analyse → Ringe importieren…“ die Spalten von Hand zu.")
                         .arg(list));
     }
@@ -149,7 +121,7 @@ int importScores(const Call& call) {
     options.offset = call.offset.value_or(0);
     const ScoreMatch match = matchScores(takeUps, file.shots, options);
     if (!match.countsAgree() && !call.offset) {
-        return fail(countMismatchText(match.takeUpCount, match.shotCount) + QLatin1Char(' ') +
+        return Fail(countMismatchText(match.takeUpCount, match.shotCount) + QLatin1Char(' ') +
                     tr("Mit --offset K werden die ersten K Schüsse der Datei übergangen (bei "
                        "negativem K die ersten Druckpunktnahmen)."));
     }
@@ -158,15 +130,15 @@ int importScores(const Call& call) {
     auto archive = TrainingArchive::open(
         call.archive.isEmpty() ? TrainingArchive::defaultPath() : call.archive, error);
     if (!archive) {
-        return fail(error);
+        return Fail(error);
     }
     std::vector<uint64_t> records;
     const FileImport imported = importFile(*archive, pvo, settings, error, &records);
     if (!error.isEmpty()) {
-        return fail(error);
+        return Fail(error);
     }
     if (imported.outcome == ImportOutcome::Refused) {
-        return fail(imported.reason);
+        return Fail(imported.reason);
     }
     // The file was read whole here and by the archive: both number its
     // take-ups alike.
@@ -177,7 +149,7 @@ int importScores(const Call& call) {
         }
     }
     if (!replaceSessionScores(*archive, imported.sessionId, scores, error)) {
-        return fail(error);
+        return Fail(error);
     }
     QString out = plural(static_cast<int>(match.pairs.size()), "%1 Schuss zugeordnet",
                          "%1 Schüsse zugeordnet") +
@@ -198,44 +170,44 @@ int importScores(const Call& call) {
     if (const QString why = skippedLinesText(file); !why.isEmpty()) {
         out += QStringLiteral(" (") + why + QLatin1Char(')');
     }
-    toStream(stdout, out + QLatin1Char('\n'));
+    WriteOut(out + QLatin1Char('\n'));
     return 0;
 }
 
 int scoreAnalysis(const Call& call) {
     if (call.operands.size() < 2) {
-        return wrongCall(
+        return WrongCall(
             tr("--score-analysis erwartet eine oder mehrere Messdateien und die "
                "CSV-Datei der Auswertung."));
     }
     const QString output = call.operands.last();
     const QStringList inputs = call.operands.first(call.operands.size() - 1);
     if (output.endsWith(QStringLiteral(".pvo"), Qt::CaseInsensitive)) {
-        return wrongCall(
+        return WrongCall(
             tr("Die Ausgabe %1 muss eine CSV-Datei sein, keine Messdatei.").arg(output));
     }
     int secondsBeforeShot = 0;
     const AnalysisSettings settings = analysisSettings(secondsBeforeShot);
     std::vector<TrainingSession> sessions(static_cast<size_t>(inputs.size()));
     for (qsizetype i = 0; i < inputs.size(); ++i) {
-        if (!load(inputs[i], sessions[static_cast<size_t>(i)])) {
+        if (!LoadSession(inputs[i], sessions[static_cast<size_t>(i)])) {
             return 1;
         }
     }
     ScoredSessions scored;
     QString error;
     if (!scoredTakeUpsOf(call.archive, sessions, secondsBeforeShot, settings, scored, error)) {
-        return fail(error);
+        return Fail(error);
     }
     if (scored.takeUps.empty()) {
-        toStream(stderr, QStringLiteral("ostrevik: ") +
-                             tr("Keine Druckpunktnahme dieser Messdateien hat einen Ring im "
-                                "Trainingsarchiv.") +
-                             QLatin1Char('\n'));
+        WriteError(QStringLiteral("ostrevik: ") +
+                   tr("Keine Druckpunktnahme dieser Messdateien hat einen Ring im "
+                      "Trainingsarchiv.") +
+                   QLatin1Char('\n'));
     }
     const FileWriteResult w = writeScoreAnalysisCsv(output, scoreTable(scored.takeUps));
     if (!w.ok) {
-        return fail(Texts::FileNotSaved(output, w.reason));
+        return Fail(Texts::FileNotSaved(output, w.reason));
     }
     return 0;
 }
@@ -249,7 +221,7 @@ bool IsScoreCommand(const QStringList& args) {
 int RunScoreCommand(const QStringList& args) {
     Call call;
     if (const QString error = parse(args, call); !error.isEmpty()) {
-        return wrongCall(error);
+        return WrongCall(error);
     }
     return call.command == kImportScores ? importScores(call) : scoreAnalysis(call);
 }

@@ -80,6 +80,29 @@ private:
     bool done_ = false;
 };
 
+// A change of several statements: all of them or none. body returns false
+// (with `error` set) to give up; a read-only archive changes nothing.
+template <class Body>
+bool inTransaction(TrainingArchive& archive, QString& error, Body body) {
+    if (archive.readOnly()) {
+        error = archive.notice().isEmpty() ? archive.readOnlyText() : archive.notice();
+        return false;
+    }
+    ArchiveTransaction t(archive.db());
+    if (!t.begun()) {
+        error = archive.errorText(t.error());
+        return false;
+    }
+    if (!body()) {
+        return false;
+    }
+    if (!t.commit()) {
+        error = archive.errorText(t.error());
+        return false;
+    }
+    return true;
+}
+
 // Runs a prepared query; on failure `error` gets the archive's German text.
 bool execQuery(TrainingArchive& archive, QSqlQuery& query, QString& error);
 

@@ -59,27 +59,6 @@ bool insertAll(TrainingArchive& archive, qint64 sessionId, const SessionScores& 
     return true;
 }
 
-template <class Body>
-bool inTransaction(TrainingArchive& archive, QString& error, Body body) {
-    if (archive.readOnly()) {
-        error = archive.notice().isEmpty() ? archive.readOnlyText() : archive.notice();
-        return false;
-    }
-    ArchiveTransaction t(archive.db());
-    if (!t.begun()) {
-        error = archive.errorText(t.error());
-        return false;
-    }
-    if (!body()) {
-        return false;
-    }
-    if (!t.commit()) {
-        error = archive.errorText(t.error());
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::optional<qint64> sessionOfFile(TrainingArchive& archive, const QString& path, QString& error) {

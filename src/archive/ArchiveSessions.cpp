@@ -13,35 +13,6 @@ namespace {
 
 const QString kIsoDate = QStringLiteral("yyyy-MM-dd");
 
-bool writable(TrainingArchive& archive, QString& error) {
-    if (archive.readOnly()) {
-        error = archive.readOnlyText();
-        return false;
-    }
-    return true;
-}
-
-// A change of several statements: all of them or none.
-template <class Body>
-bool inTransaction(TrainingArchive& archive, QString& error, Body body) {
-    if (!writable(archive, error)) {
-        return false;
-    }
-    ArchiveTransaction t(archive.db());
-    if (!t.begun()) {
-        error = archive.errorText(t.error());
-        return false;
-    }
-    if (!body()) {
-        return false;
-    }
-    if (!t.commit()) {
-        error = archive.errorText(t.error());
-        return false;
-    }
-    return true;
-}
-
 bool exists(TrainingArchive& archive, const QString& sql, qint64 id, QString& error, bool& found) {
     QSqlQuery q(archive.db());
     q.prepare(sql);

@@ -7,6 +7,7 @@
 #include "archive/SeasonReport.h"
 #include "archive/ui/ArchiveDialogs.h"
 #include "archive/ui/ProgressView.h"
+#include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "common/ui/WaitCursor.h"
 
@@ -239,7 +240,7 @@ TArchiveForm::TArchiveForm(ArchiveWindowHost& host, const QString& archivePath,
 TArchiveForm::~TArchiveForm() = default;
 
 void TArchiveForm::showError(const QString& message) {
-    modalUi().message(this, message, QStringLiteral("Fehler"), MessageButtons::Ok);
+    modalUi().message(this, message, Texts::kFehler, MessageButtons::Ok);
 }
 
 bool TArchiveForm::OpenArchive() {
