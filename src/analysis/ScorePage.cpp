@@ -18,14 +18,6 @@ QString tr(const char* text) {
     return QCoreApplication::translate("ScorePage", text);
 }
 
-QFont pageFont(double points, bool bold = false) {
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
 const QColor kGrey(0x60, 0x60, 0x60);
 const QColor kHeaderFill(0xDD, 0xE3, 0xEA);
 const QColor kStripe(0xF1, 0xF3, 0xF5);
@@ -45,8 +37,8 @@ double paragraph(QPainter& p, const QRectF& r, double y, const QFont& font, cons
 
 // The table of the metrics: Kennwert, n, r, 95 %-Intervall, Spearman.
 double metricTable(QPainter& p, const QRectF& r, double y, const ScoreTable& table) {
-    const QFont font = pageFont(7.5);
-    const QFont bold = pageFont(7.5, true);
+    const QFont font = reportFont(7.5);
+    const QFont bold = reportFont(7.5, true);
     const double lh = QFontMetricsF(font, p.device()).height();
     const double widths[] = {0.40, 0.08, 0.12, 0.25, 0.15};
     const QString headers[] = {tr("Kennwert"), tr("n"), tr("r"), tr("95 %-Intervall von r"),
@@ -135,10 +127,10 @@ QString scoredCountText(int shots, int sessions) {
 void paintScorePage(QPainter& p, const QRectF& r, const ScorePageData& data) {
     const ScoreTable table = scoreTable(data.takeUps);
     const Metric key = keyScoreMetric(table);
-    const QFont title = pageFont(13, true);
-    const QFont body = pageFont(9);
-    const QFont bold = pageFont(9, true);
-    const QFont small = pageFont(7.5);
+    const QFont title = reportFont(13, true);
+    const QFont body = reportFont(9);
+    const QFont bold = reportFont(9, true);
+    const QFont small = reportFont(7.5);
     const double bh = QFontMetricsF(body, p.device()).height();
 
     double y = paragraph(p, r, r.top(), title, Qt::black, tr("Ringe"));
@@ -152,7 +144,7 @@ void paintScorePage(QPainter& p, const QRectF& r, const ScorePageData& data) {
     y += 0.4 * bh;
     const double plotHeight = 0.45 * r.height();
     p.save();
-    p.setFont(pageFont(7.5));
+    p.setFont(reportFont(7.5));
     paintScoreScatter(p, QRectF(r.left(), y, r.width(), plotHeight), data.takeUps, key);
     p.restore();
     y += plotHeight + 0.8 * bh;

@@ -34,14 +34,6 @@ const QColor kStripe(0xF1, 0xF3, 0xF5);
 const QColor kHeaderFill(0xDD, 0xE3, 0xEA);
 const QColor kTagText(0xA0, 0x10, 0x20);
 
-QFont reportFont(double points, bool bold = false) {
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
 // Fonts and their line heights on the device.
 struct Fonts {
     explicit Fonts(const QPaintDevice* device)
@@ -748,6 +740,14 @@ ReportOutcome paintTrainingReport(QPagedPaintDevice& device, const ReportInput& 
     ok = p.end() && ok;
     outcome.ok = ok;
     return outcome;
+}
+
+QFont reportFont(double points, bool bold) {
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
 }
 
 }  // namespace ostrevik

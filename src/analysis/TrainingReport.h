@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QFont>
+
 #include "analysis/AnalysisSettings.h"
 #include "analysis/TrainingSession.h"
 #include "settings/DisplaySettings.h"
@@ -49,5 +51,8 @@ struct ReportOutcome {
 // the user and "Seite n von m" and a footer with the program and the date.
 // Laid out for A4 portrait; any page size works.
 ReportOutcome paintTrainingReport(QPagedPaintDevice& device, const ReportInput& input);
+
+// The reports' typeface at a size in points, as every printed page uses it.
+QFont reportFont(double points, bool bold = false);
 
 }  // namespace ostrevik

@@ -10,20 +10,12 @@
 namespace ostrevik {
 namespace {
 
-QFont pageFont(double points, bool bold = false) {
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
 void paintProgressPage(QPainter& p, const QRectF& r, const Season& season, ProgressMetric metric) {
     const ProgressTrend trend = progressTrend(season.progress, metric);
-    const QFont title = pageFont(13, true);
-    const QFont body = pageFont(9);
-    const QFont small = pageFont(7.5);
-    const QFont plot = pageFont(7.5);
+    const QFont title = reportFont(13, true);
+    const QFont body = reportFont(9);
+    const QFont small = reportFont(7.5);
+    const QFont plot = reportFont(7.5);
     const double th = QFontMetricsF(title, p.device()).height();
     const double bh = QFontMetricsF(body, p.device()).height();
     double y = r.top();
@@ -43,7 +35,7 @@ void paintProgressPage(QPainter& p, const QRectF& r, const Season& season, Progr
     p.restore();
     y += plotHeight + bh;
     const QString words = trendWords(trend);
-    const QFont bold = pageFont(10, true);
+    const QFont bold = reportFont(10, true);
     p.setFont(bold);
     const QRectF wordsRect =
         QFontMetricsF(bold, p.device())
