@@ -35,13 +35,14 @@ ScorePanel::ScorePanel(QWidget* parent) : QWidget(parent) {
     Words->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Scatter = new PlotView(
         [this](QPainter& p, const QRectF& target) {
-            return paintScoreScatter(p, target, takeUps_, metric(), highlighted_);
+            return paintScoreScatter(p, target, takeUps_, chosenMetric(), highlighted_);
         },
         this);
     Scatter->setObjectName(QStringLiteral("RingeStreuung"));
     Scatter->setCursor(Qt::CrossCursor);
     connect(Scatter, &PlotView::clicked, this, [this](const QPointF& position) {
-        if (const auto i = scoredTakeUpNear(takeUps_, metric(), Scatter->mapping(), position)) {
+        if (const auto i =
+                scoredTakeUpNear(takeUps_, chosenMetric(), Scatter->mapping(), position)) {
             emit takeUpClicked(*i);
         }
     });
@@ -89,7 +90,7 @@ ScorePanel::ScorePanel(QWidget* parent) : QWidget(parent) {
     setTakeUps({}, QString());
 }
 
-Metric ScorePanel::metric() const {
+Metric ScorePanel::chosenMetric() const {
     return chosen_.value_or(keyScoreMetric(table_));
 }
 
@@ -157,7 +158,7 @@ void ScorePanel::showTable() {
 }
 
 void ScorePanel::showMetric() {
-    const Metric m = metric();
+    const Metric m = chosenMetric();
     MetricBox->setCurrentIndex(MetricBox->findData(static_cast<int>(m)));
     const auto it = std::find_if(table_.metrics.begin(), table_.metrics.end(),
                                  [m](const MetricScoreRow& r) { return r.metric == m; });

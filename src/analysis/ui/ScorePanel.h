@@ -32,7 +32,7 @@ public:
     // The metric of the scatter; until one is chosen, the one that goes most
     // strongly with the ring.
     void setMetric(Metric metric);
-    Metric metric() const;
+    Metric chosenMetric() const;
     // The take-up drawn larger (an index into the take-ups given).
     void setHighlighted(std::optional<size_t> index);
 
