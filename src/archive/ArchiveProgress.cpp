@@ -39,20 +39,12 @@ QString readerNumber(ProgressMetric metric, double value) {
 bool loadRings(TrainingArchive& archive, const SessionFilter& filter,
                const std::map<qint64, size_t>& index, std::vector<std::vector<double>>& rings,
                QString& error) {
-    QString sql = QStringLiteral(
-        "SELECT r.sitzung_id, r.ring FROM ring r JOIN druckpunktnahme d ON d.sitzung_id = "
-        "r.sitzung_id AND d.nr = r.nr WHERE d.schuss = 1");
-    if (filter.shooterId) {
-        sql +=
-            QStringLiteral(" AND r.sitzung_id IN (SELECT id FROM sitzung WHERE schuetze_id = ?)");
-    }
     QSqlQuery q(archive.db());
-    q.setForwardOnly(true);
-    q.prepare(sql);
-    if (filter.shooterId) {
-        q.addBindValue(*filter.shooterId);
-    }
-    if (!execQuery(archive, q, error)) {
+    if (!execForShooter(archive, q,
+                        QStringLiteral("SELECT r.sitzung_id, r.ring FROM ring r JOIN "
+                                       "druckpunktnahme d ON d.sitzung_id = r.sitzung_id AND d.nr "
+                                       "= r.nr WHERE d.schuss = 1"),
+                        filter, QStringLiteral("r.sitzung_id"), error)) {
         return false;
     }
     while (q.next()) {
@@ -100,18 +92,10 @@ bool loadProgress(TrainingArchive& archive, const SessionFilter& filter, Progres
     for (Metric m : kMetrics) {
         columns += QStringLiteral(", ") + metricName(m);
     }
-    QString sql = QStringLiteral("SELECT sitzung_id%1 FROM druckpunktnahme").arg(columns);
-    if (filter.shooterId) {
-        sql +=
-            QStringLiteral(" WHERE sitzung_id IN (SELECT id FROM sitzung WHERE schuetze_id = ?)");
-    }
     QSqlQuery q(archive.db());
-    q.setForwardOnly(true);
-    q.prepare(sql);
-    if (filter.shooterId) {
-        q.addBindValue(*filter.shooterId);
-    }
-    if (!execQuery(archive, q, error)) {
+    if (!execForShooter(archive, q,
+                        QStringLiteral("SELECT sitzung_id%1 FROM druckpunktnahme").arg(columns),
+                        filter, QStringLiteral("sitzung_id"), error)) {
         return false;
     }
     std::vector<std::array<std::vector<double>, kMetricCount>> values(out.sessions.size());

@@ -156,18 +156,9 @@ bool loadArchivedScores(TrainingArchive& archive, const SessionFilter& filter, A
                       "FROM ring r JOIN druckpunktnahme d ON d.sitzung_id = r.sitzung_id AND "
                       "d.nr = r.nr WHERE d.schuss = 1")
                       .arg(columns);
-    if (filter.shooterId) {
-        sql +=
-            QStringLiteral(" AND d.sitzung_id IN (SELECT id FROM sitzung WHERE schuetze_id = ?)");
-    }
-    sql += QStringLiteral(" ORDER BY d.sitzung_id, d.nr");
     QSqlQuery q(archive.db());
-    q.setForwardOnly(true);
-    q.prepare(sql);
-    if (filter.shooterId) {
-        q.addBindValue(*filter.shooterId);
-    }
-    if (!execQuery(archive, q, error)) {
+    if (!execForShooter(archive, q, sql, filter, QStringLiteral("d.sitzung_id"), error,
+                        QStringLiteral(" ORDER BY d.sitzung_id, d.nr"))) {
         return false;
     }
     std::set<qint64> withScores;

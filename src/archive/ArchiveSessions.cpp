@@ -128,6 +128,24 @@ std::optional<qint64> shooterForName(TrainingArchive& archive, const QString& na
     return id;
 }
 
+bool execForShooter(TrainingArchive& archive, QSqlQuery& query, QString sql,
+                    const SessionFilter& filter, const QString& sessionColumn, QString& error,
+                    const QString& tail) {
+    if (filter.shooterId) {
+        sql += sql.contains(QStringLiteral(" WHERE "), Qt::CaseInsensitive)
+                   ? QStringLiteral(" AND ")
+                   : QStringLiteral(" WHERE ");
+        sql += sessionColumn + QStringLiteral(" IN (SELECT id FROM sitzung WHERE schuetze_id = ?)");
+    }
+    sql += tail;
+    query.setForwardOnly(true);
+    query.prepare(sql);
+    if (filter.shooterId) {
+        query.addBindValue(*filter.shooterId);
+    }
+    return execQuery(archive, query, error);
+}
+
 std::vector<ArchivedSession> listSessions(TrainingArchive& archive, const SessionFilter& filter,
                                           QString& error) {
     std::vector<ArchivedSession> out;

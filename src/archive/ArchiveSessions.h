@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class QSqlQuery;
+
 #include <optional>
 #include <vector>
 
@@ -67,6 +69,14 @@ struct SessionFilter {
 };
 std::vector<ArchivedSession> listSessions(TrainingArchive& archive, const SessionFilter& filter,
                                           QString& error);
+// Runs `sql` restricted to the sessions of the filter's shooter (all sessions
+// when none is chosen). `sessionColumn` is the query's session id column; the
+// restriction is joined by WHERE or AND as `sql` needs, and `tail` (an ORDER
+// BY) follows it. The period and tag are left to the caller, who knows the
+// sessions already.
+bool execForShooter(TrainingArchive& archive, QSqlQuery& query, QString sql,
+                    const SessionFilter& filter, const QString& sessionColumn, QString& error,
+                    const QString& tail = {});
 std::optional<ArchivedSession> sessionById(TrainingArchive& archive, qint64 id, QString& error);
 // Every tag in use, sorted.
 QStringList allTags(TrainingArchive& archive, QString& error);

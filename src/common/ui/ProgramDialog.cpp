@@ -18,6 +18,12 @@ void ProgramDialog::ShowHelp() {
     }
 }
 
+void ProgramDialog::MakeFixedForm(int width, int height) {
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(width, height);
+}
+
 QPushButton* ProgramDialog::MakeHelpButton() {
     auto* button = new QPushButton(Texts::kHilfeButton, this);
     connect(button, &QPushButton::clicked, this, [this] { ShowHelp(); });

@@ -31,6 +31,10 @@ protected:
     // its default-button behaviour are the dialog's.
     QPushButton* MakeHelpButton();
 
+    // A fixed little form of this size: no resizing, no help or minimise
+    // buttons, closed from its title bar.
+    void MakeFixedForm(int width, int height);
+
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -81,9 +81,7 @@ QImage InfoPicture(const QSize& size) {
 
 TPvxInfoDlg::TPvxInfoDlg(QWidget* parent) : ProgramDialog(parent) {
     setWindowTitle(QStringLiteral("Info Ostrevik"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(277, 256);
+    MakeFixedForm(277, 256);
 
     Panel1 = new QFrame(this);
     Panel1->setGeometry(4, 8, 269, 209);

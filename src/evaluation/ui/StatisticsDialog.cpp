@@ -14,9 +14,7 @@ namespace ostrevik {
 
 TPvxStatistikDlg::TPvxStatistikDlg(QWidget* parent) : ProgramDialog(parent, HelpTopics::Statistik) {
     setWindowTitle(QStringLiteral("Statistik"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(350, 345);
+    MakeFixedForm(350, 345);
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setGeometry(1, 5, 348, 292);

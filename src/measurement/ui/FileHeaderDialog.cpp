@@ -14,10 +14,7 @@ namespace ostrevik {
 
 TForm4::TForm4(QWidget* parent) : ProgramDialog(parent, HelpTopics::Zusatztext) {
     setWindowTitle(QStringLiteral("Dateiheader"));
-    // A fixed little form: no resizing, no help or minimise buttons.
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(432, 126);
+    MakeFixedForm(432, 126);
 
     Panel1 = new QFrame(this);
     Panel1->setFrameShape(QFrame::StyledPanel);

@@ -22,9 +22,7 @@ constexpr int kGainReadLength = 9;
 TFormVerstarkungDlg::TFormVerstarkungDlg(DeviceSession& session, QWidget* parent)
     : ProgramDialog(parent, HelpTopics::Verstaerkung), session_(session) {
     setWindowTitle(QStringLiteral("Verstärkung"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(311, 111);
+    MakeFixedForm(311, 111);
 
     Label1 = new QLabel(QStringLiteral("Verstärkung: (1 - 240 )"), this);
     Label1->setGeometry(12, 16, 150, 16);

@@ -23,9 +23,7 @@ constexpr int kToneReadLength = 8;
 TPvxTongenDlg::TPvxTongenDlg(DeviceSession& session, QWidget* parent)
     : ProgramDialog(parent, HelpTopics::EinstTongen), session_(session) {
     setWindowTitle(QStringLiteral("Einstellungen Tongenerator QTX"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(262, 139);
+    MakeFixedForm(262, 139);
 
     RadioGroup1 = new QGroupBox(QStringLiteral("Frequenzverlauf bei Drucksteigerung"), this);
     RadioGroup1->setGeometry(8, 8, 246, 81);

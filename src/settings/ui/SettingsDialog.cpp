@@ -91,9 +91,7 @@ void TShape::mouseReleaseEvent(QMouseEvent* event) {
 TForm3::TForm3(DisplaySettings& settings, QWidget* parent)
     : ProgramDialog(parent, HelpTopics::Einstellungen), settings_(settings) {
     setWindowTitle(QStringLiteral("Einstellungen"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(605, 241);
+    MakeFixedForm(605, 241);
 
     // The curve.
     GroupBoxMesskurve =
