@@ -3,6 +3,7 @@
 #include "settings/ConfigFile.h"
 
 #include "../evaluation/PdfTools.h"
+#include "HeadlessRun.h"
 #include "SmallDisk.h"
 #include "TestFiles.h"
 
@@ -19,12 +20,6 @@ using namespace ostrevik;
 using namespace ostrevik::test;
 
 namespace {
-
-struct Outcome {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 // The program, copied into a directory of its own beside a configuration
 // file, as an installed copy would find it, run as a separate process
@@ -58,28 +53,13 @@ protected:
 
     Outcome run(const QStringList& args,
                 const std::function<void(QProcessEnvironment&)>& adjust = {}) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_SOCKET"));
-        // Asked for the X11 platform without a display, a windowed start
-        // would fail: the commands must not need one.
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-        // The system's reasons (a full disk) in the words the test expects.
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-        if (adjust) {
-            adjust(env);
-        }
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.setWorkingDirectory(dir.path());
-        p.start(program, args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromLocal8Bit(p.readAllStandardOutput()),
-                QString::fromLocal8Bit(p.readAllStandardError())};
+        return runHeadless(program, args, dir.path(), [&](QProcessEnvironment& env) {
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+            env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+            if (adjust) {
+                adjust(env);
+            }
+        });
     }
 
     QTemporaryDir dir;

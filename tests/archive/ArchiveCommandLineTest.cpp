@@ -2,6 +2,7 @@
 
 #include "../evaluation/PdfTools.h"
 #include "ArchiveFiles.h"
+#include "HeadlessRun.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -15,12 +16,6 @@ using namespace ostrevik;
 using namespace ostrevik::test;
 
 namespace {
-
-struct Outcome {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 // The program as a separate process without a display, its default archive
 // under a data folder of the test's own.
@@ -43,22 +38,14 @@ protected:
     QString path(const QString& name) const { return dir.filePath(name); }
 
     Outcome run(const QStringList& args) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        // Without a runtime folder: standard error stays the program's own.
-        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("daten")));
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.setWorkingDirectory(dir.path());
-        p.start(QStringLiteral(OSTREVIK_BINARY), args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        return runHeadless(
+            QStringLiteral(OSTREVIK_BINARY), args, dir.path(), [this](QProcessEnvironment& env) {
+                // Without a runtime folder: standard error stays the
+                // program's own.
+                env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+                env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+                env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("daten")));
+            });
     }
 
     QTemporaryDir dir;
