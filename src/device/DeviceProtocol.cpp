@@ -4,9 +4,9 @@ namespace ostrevik::Exchanges {
 
 namespace {
 
-ExchangeSpec spec(QByteArray command, int readLength, int replyLength,
-                  std::chrono::milliseconds wait, Echo echo) {
-    ExchangeSpec s;
+ExchangeRequest request(QByteArray command, int readLength, int replyLength,
+                        std::chrono::milliseconds wait, Echo echo) {
+    ExchangeRequest s;
     s.command = std::move(command);
     s.readLength = readLength;
     s.replyLength = replyLength;
@@ -30,33 +30,33 @@ constexpr int kClearBankReplyLength = 1;
 
 }  // namespace
 
-ExchangeSpec SelectBank(int bank) {
-    return spec(bytes({Command::SelectBank(bank)}), kSelectBankReplyLength, kSelectBankReplyLength,
-                kReplyWait, Echo::Trace);
+ExchangeRequest SelectBank(int bank) {
+    return request(bytes({Command::SelectBank(bank)}), kSelectBankReplyLength,
+                   kSelectBankReplyLength, kReplyWait, Echo::Trace);
 }
 
-ExchangeSpec StatusRequest(Echo echo) {
-    return spec(bytes({Command::StatusRequest}), kStatusReplyLength, kStatusReplyLength, kReplyWait,
-                echo);
+ExchangeRequest StatusRequest(Echo echo) {
+    return request(bytes({Command::StatusRequest}), kStatusReplyLength, kStatusReplyLength,
+                   kReplyWait, echo);
 }
 
-ExchangeSpec ClearBank() {
-    return spec(bytes({Command::ClearBank}), kClearBankReplyLength, kClearBankReplyLength,
-                kReplyWait, Echo::Trace);
+ExchangeRequest ClearBank() {
+    return request(bytes({Command::ClearBank}), kClearBankReplyLength, kClearBankReplyLength,
+                   kReplyWait, Echo::Trace);
 }
 
-ExchangeSpec ReadVariables(int readLength, std::chrono::milliseconds wait) {
-    return spec(bytes({Command::ReadVariables}), readLength, kVariablesReplyLength, wait,
-                Echo::Silent);
+ExchangeRequest ReadVariables(int readLength, std::chrono::milliseconds wait) {
+    return request(bytes({Command::ReadVariables}), readLength, kVariablesReplyLength, wait,
+                   Echo::Silent);
 }
 
-ExchangeSpec ReadBankLevels() {
-    return spec(bytes({Command::ReadBankLevels}), kBankLevelsReplyLength, kBankLevelsReplyLength,
-                kReplyWait, Echo::Silent);
+ExchangeRequest ReadBankLevels() {
+    return request(bytes({Command::ReadBankLevels}), kBankLevelsReplyLength, kBankLevelsReplyLength,
+                   kReplyWait, Echo::Silent);
 }
 
-ExchangeSpec SetToneDirection(bool rising) {
-    ExchangeSpec s = spec(
+ExchangeRequest SetToneDirection(bool rising) {
+    ExchangeRequest s = request(
         bytes({Command::SetToneDirection, rising ? Command::ToneRising : Command::ToneFalling}), 0,
         0, kReplyWait, Echo::Silent);
     s.answerUnread = true;

@@ -88,7 +88,7 @@ enum class Echo { Trace, Silent, ReplyOnly };
 // One command with its reply: the bytes written, the fixed wait, the one read
 // of up to readLength bytes, and the device's whole reply (replyLength, at
 // least readLength), whose rest is taken off the line as well.
-struct ExchangeSpec {
+struct ExchangeRequest {
     QByteArray command;
     int readLength = 0;
     int replyLength = 0;
@@ -102,14 +102,14 @@ struct ExchangeSpec {
 namespace Exchanges {
 // SelectBank for bank 1..4: two bytes, content not examined. The port search
 // sends SelectBank 1 as its probe.
-ExchangeSpec SelectBank(int bank);
-ExchangeSpec StatusRequest(Echo echo);
-ExchangeSpec ClearBank();
+ExchangeRequest SelectBank(int bank);
+ExchangeRequest StatusRequest(Echo echo);
+ExchangeRequest ClearBank();
 // The variables, of which the first readLength bytes are read.
-ExchangeSpec ReadVariables(int readLength, std::chrono::milliseconds wait = kReplyWait);
-ExchangeSpec ReadBankLevels();
+ExchangeRequest ReadVariables(int readLength, std::chrono::milliseconds wait = kReplyWait);
+ExchangeRequest ReadBankLevels();
 // The answer to the tone direction is waited for and thrown away unread.
-ExchangeSpec SetToneDirection(bool rising);
+ExchangeRequest SetToneDirection(bool rising);
 }  // namespace Exchanges
 
 }  // namespace ostrevik

@@ -405,18 +405,18 @@ void DeviceSession::ClearBankOnDevice() {
 
 // --- exchanges ----------------------------------------------------------------
 
-QByteArray DeviceSession::Exchange(const ExchangeSpec& spec) {
+QByteArray DeviceSession::Exchange(const ExchangeRequest& request) {
     if (!port_.Connected()) {
         return {};
     }
     QByteArray reply;
-    Guard([&] { reply = RunExchange(spec); });
+    Guard([&] { reply = RunExchange(request); });
     return reply;
 }
 
-QByteArray DeviceSession::TryExchange(const ExchangeSpec& spec) {
+QByteArray DeviceSession::TryExchange(const ExchangeRequest& request) {
     try {
-        return Exchange(spec);
+        return Exchange(request);
     } catch (const EComPort&) {
         return {};
     }
@@ -543,7 +543,7 @@ void DeviceSession::DropWaiting(int count) {
     }
 }
 
-QByteArray DeviceSession::RunExchange(const ExchangeSpec& spec) {
+QByteArray DeviceSession::RunExchange(const ExchangeRequest& request) {
     // Inside the decoder's own call (a question it shows) or inside another
     // exchange the stream is in other hands.
     const bool withStream = !probing_ && !decoder_.Busy() && exchangeDepth_ == 0;
@@ -557,10 +557,10 @@ QByteArray DeviceSession::RunExchange(const ExchangeSpec& spec) {
     // command; it is never thrown away.
     port_.WaitUntilSent(Line::kOutputLimit);
 
-    Write(spec.command, spec.echo == Echo::Trace);
-    WaitWithoutEvents(spec.wait);
-    if (withStream && spec.replyLength > 0) {
-        const int early = port_.InputCount() - spec.replyLength;
+    Write(request.command, request.echo == Echo::Trace);
+    WaitWithoutEvents(request.wait);
+    if (withStream && request.replyLength > 0) {
+        const int early = port_.InputCount() - request.replyLength;
         if (scope.Held() && early > 0) {
             // The paused device sent nothing but what was still in its UART
             // and then its answer: bytes before the answer are the record's.
@@ -575,13 +575,13 @@ QByteArray DeviceSession::RunExchange(const ExchangeSpec& spec) {
             }
         }
     }
-    const int readLength = std::max(spec.readLength, 0);
+    const int readLength = std::max(request.readLength, 0);
     QByteArray reply(readLength, '\0');
     const int got =
-        readLength > 0 ? ReadBytes(reply.data(), readLength, spec.echo != Echo::Silent) : 0;
+        readLength > 0 ? ReadBytes(reply.data(), readLength, request.echo != Echo::Silent) : 0;
     reply.truncate(got);
-    if (got == readLength && spec.replyLength > readLength) {
-        DropWaiting(spec.replyLength - readLength);
+    if (got == readLength && request.replyLength > readLength) {
+        DropWaiting(request.replyLength - readLength);
     }
     if (!withStream) {
         return reply;
@@ -595,11 +595,11 @@ QByteArray DeviceSession::RunExchange(const ExchangeSpec& spec) {
         // The device was paused: nothing but its answer came, and what is
         // left of it is nobody's.
         port_.ClearBuffer(true, false);
-    } else if (spec.answerUnread || got < readLength) {
+    } else if (request.answerUnread || got < readLength) {
         // The whole unread answer is the answer; a late one is skipped when
         // it comes. A record the device may have begun meanwhile is skipped
         // to its end, never read as messages.
-        if (spec.answerUnread) {
+        if (request.answerUnread) {
             port_.ClearBuffer(true, false);
         }
         decoder_.Resync();
@@ -685,12 +685,12 @@ void DeviceSession::SendKey(uint8_t key) {
         }
         return;
     }
-    auto exchangeLater = [this](ExchangeSpec spec) {
-        spec.echo = Echo::ReplyOnly;
+    auto exchangeLater = [this](ExchangeRequest request) {
+        request.echo = Echo::ReplyOnly;
         // After the key's handler, so that the answer reaches the trace.
-        QTimer::singleShot(0, this, [this, spec] {
+        QTimer::singleShot(0, this, [this, request] {
             try {
-                Exchange(spec);
+                Exchange(request);
             } catch (const std::exception& e) {
                 host_.ShowError(e);
             }

@@ -104,10 +104,10 @@ public:
     // --- the ways to the line --------------------------------------------
     // The only write-wait-read path. A closed port, or one lost meanwhile,
     // gives an empty reply: a device that does not answer.
-    QByteArray Exchange(const ExchangeSpec& spec);
+    QByteArray Exchange(const ExchangeRequest& request);
     // The same for the service windows: a port that fails in any way is a
     // device that does not answer, which they say in their own words.
-    QByteArray TryExchange(const ExchangeSpec& spec);
+    QByteArray TryExchange(const ExchangeRequest& request);
     // Command bytes that get no reply, in one write.
     void Send(std::initializer_list<uint8_t> bytes, Echo echo = Echo::Silent);
 
@@ -144,7 +144,7 @@ private:
     void AfterOpen();
     void BeforeClose();
     bool ConnectQuietly(bool quiet);
-    QByteArray RunExchange(const ExchangeSpec& spec);
+    QByteArray RunExchange(const ExchangeRequest& request);
     // Hands the waiting stream bytes to the decoder; pauses a record in
     // flight and takes in what is still on the line. True when it paused.
     bool SettleStream(ExchangeScope& scope);
