@@ -177,26 +177,23 @@ bool TrainingArchive::connect(bool readOnly, QString& error) {
 bool TrainingArchive::migrate(QString& error) {
     const std::vector<QStringList>& migrations = archiveMigrations();
     for (int v = schemaVersion_; v < static_cast<int>(migrations.size()); ++v) {
-        ArchiveTransaction t(db_);
-        if (!t.begun()) {
-            error = errorText(t.error());
-            return false;
-        }
-        QSqlError e;
-        for (const QString& statement : migrations[static_cast<size_t>(v)]) {
-            if (!exec(db_, statement, e)) {
+        const bool migrated = inTransaction(*this, error, [&] {
+            QSqlError e;
+            for (const QString& statement : migrations[static_cast<size_t>(v)]) {
+                if (!exec(db_, statement, e)) {
+                    error = errorText(e);
+                    return false;
+                }
+            }
+            // The version is part of the file's header and of the
+            // transaction: a migration is in force completely or not at all.
+            if (!exec(db_, QStringLiteral("PRAGMA user_version = %1").arg(v + 1), e)) {
                 error = errorText(e);
                 return false;
             }
-        }
-        // The version is part of the file's header and of the transaction:
-        // a migration is in force completely or not at all.
-        if (!exec(db_, QStringLiteral("PRAGMA user_version = %1").arg(v + 1), e)) {
-            error = errorText(e);
-            return false;
-        }
-        if (!t.commit()) {
-            error = errorText(t.error());
+            return true;
+        });
+        if (!migrated) {
             return false;
         }
         schemaVersion_ = v + 1;

@@ -45,6 +45,9 @@ public:
     QString errorText(const QSqlError& error) const;
     // The message when a change is asked of a read-only archive.
     QString readOnlyText() const;
+    // Why nothing can be changed: the notice given at opening, or that the
+    // file is write-protected.
+    QString whyReadOnly() const { return notice_.isEmpty() ? readOnlyText() : notice_; }
 
 private:
     TrainingArchive() = default;
@@ -85,7 +88,7 @@ private:
 template <class Body>
 bool inTransaction(TrainingArchive& archive, QString& error, Body body) {
     if (archive.readOnly()) {
-        error = archive.notice().isEmpty() ? archive.readOnlyText() : archive.notice();
+        error = archive.whyReadOnly();
         return false;
     }
     ArchiveTransaction t(archive.db());

@@ -184,20 +184,14 @@ private:
     }
 
     bool move(qint64 id, const QString& path, FileImport& result, QString& error) {
-        ArchiveTransaction t(archive_.db());
-        if (!t.begun()) {
-            error = archive_.errorText(t.error());
-            return false;
-        }
-        QSqlQuery q(archive_.db());
-        q.prepare(QStringLiteral("UPDATE sitzung SET pfad = ? WHERE id = ?"));
-        q.addBindValue(path);
-        q.addBindValue(id);
-        if (!execQuery(archive_, q, error)) {
-            return false;
-        }
-        if (!t.commit()) {
-            error = archive_.errorText(t.error());
+        const bool moved = inTransaction(archive_, error, [&] {
+            QSqlQuery q(archive_.db());
+            q.prepare(QStringLiteral("UPDATE sitzung SET pfad = ? WHERE id = ?"));
+            q.addBindValue(path);
+            q.addBindValue(id);
+            return execQuery(archive_, q, error);
+        });
+        if (!moved) {
             return false;
         }
         result.outcome = ImportOutcome::Updated;
@@ -208,11 +202,20 @@ private:
 
     bool write(const QString& path, const ReadFile& file, const std::optional<Known>& known,
                FileImport& result, QString& error) {
-        ArchiveTransaction t(archive_.db());
-        if (!t.begun()) {
-            error = archive_.errorText(t.error());
+        qint64 id = 0;
+        const bool written = inTransaction(
+            archive_, error, [&] { return writeSession(path, file, known, id, error); });
+        if (!written) {
             return false;
         }
+        result.outcome = known ? ImportOutcome::Updated : ImportOutcome::Added;
+        result.sessionId = id;
+        return true;
+    }
+
+    // The session's row and its take-ups, inside the caller's transaction.
+    bool writeSession(const QString& path, const ReadFile& file, const std::optional<Known>& known,
+                      qint64& id, QString& error) {
         std::optional<qint64> shooter;
         if (!known || !known->shooterSet) {
             shooter = shooterForName(archive_, file.kopf.name().trimmed(), error);
@@ -251,7 +254,7 @@ private:
         if (!execQuery(archive_, s, error)) {
             return false;
         }
-        const qint64 id = known ? known->id : s.lastInsertId().toLongLong();
+        id = known ? known->id : s.lastInsertId().toLongLong();
         // The rings go with their take-ups: read before the take-ups change,
         // put back onto the records as they are now.
         SessionScores scores;
@@ -283,23 +286,11 @@ private:
             d.addBindValue(id);
             d.addBindValue(static_cast<int>(file.analysis.rows.size()));
             if (!execQuery(archive_, d, error) ||
-                !followSessionRecords(archive_, id, scores, file.records, error)) {
-                return false;
-            }
-            QSqlQuery e(archive_.db());
-            e.prepare(
-                QStringLiteral("DELETE FROM schuetze WHERE id NOT IN "
-                               "(SELECT DISTINCT schuetze_id FROM sitzung)"));
-            if (!execQuery(archive_, e, error)) {
+                !followSessionRecords(archive_, id, scores, file.records, error) ||
+                !dropEmptyShooters(archive_, error)) {
                 return false;
             }
         }
-        if (!t.commit()) {
-            error = archive_.errorText(t.error());
-            return false;
-        }
-        result.outcome = known ? ImportOutcome::Updated : ImportOutcome::Added;
-        result.sessionId = id;
         return true;
     }
 
@@ -365,7 +356,7 @@ FileImport importFile(TrainingArchive& archive, const QString& path,
     const QFileInfo info(path);
     r.path = info.exists() ? absolutePath(info) : info.absoluteFilePath();
     if (archive.readOnly()) {
-        archiveError = archive.notice().isEmpty() ? archive.readOnlyText() : archive.notice();
+        archiveError = archive.whyReadOnly();
         return r;
     }
     Importer importer(archive, settings);
@@ -390,8 +381,7 @@ ImportSummary importPaths(TrainingArchive& archive, const QStringList& paths,
     }
     if (archive.readOnly()) {
         if (!files.isEmpty()) {
-            summary.archiveError =
-                archive.notice().isEmpty() ? archive.readOnlyText() : archive.notice();
+            summary.archiveError = archive.whyReadOnly();
         }
         return summary;
     }

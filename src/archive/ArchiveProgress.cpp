@@ -77,9 +77,12 @@ bool loadProgress(TrainingArchive& archive, const SessionFilter& filter, Progres
                   QString& error) {
     out = {};
     const std::vector<ArchivedSession> sessions = listSessions(archive, filter, error);
-    if (!error.isEmpty()) {
-        return false;
-    }
+    return error.isEmpty() && loadProgress(archive, filter, sessions, out, error);
+}
+
+bool loadProgress(TrainingArchive& archive, const SessionFilter& filter,
+                  const std::vector<ArchivedSession>& sessions, ProgressData& out, QString& error) {
+    out = {};
     std::map<qint64, size_t> index;
     for (const ArchivedSession& s : sessions) {
         index[s.id] = out.sessions.size();

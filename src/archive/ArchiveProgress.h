@@ -69,6 +69,9 @@ struct ProgressData {
 
 bool loadProgress(TrainingArchive& archive, const SessionFilter& filter, ProgressData& out,
                   QString& error);
+// The same for sessions the caller has listed with `filter` already.
+bool loadProgress(TrainingArchive& archive, const SessionFilter& filter,
+                  const std::vector<ArchivedSession>& sessions, ProgressData& out, QString& error);
 
 // The trend of a metric: a straight line through the sessions' means
 // against their days, its slope per 30 days with its 95 % interval. Empty

@@ -137,9 +137,13 @@ bool loadArchivedScores(TrainingArchive& archive, const SessionFilter& filter, A
                         QString& error) {
     out = {};
     const std::vector<ArchivedSession> sessions = listSessions(archive, filter, error);
-    if (!error.isEmpty()) {
-        return false;
-    }
+    return error.isEmpty() && loadArchivedScores(archive, filter, sessions, out, error);
+}
+
+bool loadArchivedScores(TrainingArchive& archive, const SessionFilter& filter,
+                        const std::vector<ArchivedSession>& sessions, ArchivedScores& out,
+                        QString& error) {
+    out = {};
     std::set<qint64> chosen;
     for (const ArchivedSession& s : sessions) {
         chosen.insert(s.id);

@@ -50,5 +50,9 @@ struct ArchivedScores {
 };
 bool loadArchivedScores(TrainingArchive& archive, const SessionFilter& filter, ArchivedScores& out,
                         QString& error);
+// The same for sessions the caller has listed with `filter` already.
+bool loadArchivedScores(TrainingArchive& archive, const SessionFilter& filter,
+                        const std::vector<ArchivedSession>& sessions, ArchivedScores& out,
+                        QString& error);
 
 }  // namespace ostrevik

@@ -24,16 +24,6 @@ bool exists(TrainingArchive& archive, const QString& sql, qint64 id, QString& er
     return true;
 }
 
-// Removes shooters left without a session, so that the list shows only
-// those with training to show.
-bool dropEmptyShooters(TrainingArchive& archive, QString& error) {
-    QSqlQuery q(archive.db());
-    q.prepare(
-        QStringLiteral("DELETE FROM schuetze WHERE id NOT IN "
-                       "(SELECT DISTINCT schuetze_id FROM sitzung)"));
-    return execQuery(archive, q, error);
-}
-
 std::optional<qint64> currentName(TrainingArchive& archive, const QString& name, QString& error,
                                   bool& failed) {
     QSqlQuery q(archive.db());
@@ -47,6 +37,14 @@ std::optional<qint64> currentName(TrainingArchive& archive, const QString& name,
 }
 
 }  // namespace
+
+bool dropEmptyShooters(TrainingArchive& archive, QString& error) {
+    QSqlQuery q(archive.db());
+    q.prepare(
+        QStringLiteral("DELETE FROM schuetze WHERE id NOT IN "
+                       "(SELECT DISTINCT schuetze_id FROM sitzung)"));
+    return execQuery(archive, q, error);
+}
 
 QString shooterDisplayName(const QString& name) {
     return name.isEmpty() ? QStringLiteral("(ohne Namen)") : name;
@@ -150,8 +148,7 @@ std::vector<ArchivedSession> listSessions(TrainingArchive& archive, const Sessio
                                           QString& error) {
     std::vector<ArchivedSession> out;
     QString sql = QStringLiteral(
-        "SELECT s.id, s.schuetze_id, h.name, s.pfad, s.datum, s.kopf_name, s.kopf_datum, "
-        "s.kopf_text, s.notiz, s.druckpunktnahmen, s.schuesse "
+        "SELECT s.id, h.name, s.pfad, s.datum, s.notiz, s.druckpunktnahmen, s.schuesse "
         "FROM sitzung s JOIN schuetze h ON h.id = s.schuetze_id WHERE 1");
     QVariantList binds;
     if (filter.shooterId) {
@@ -186,26 +183,23 @@ std::vector<ArchivedSession> listSessions(TrainingArchive& archive, const Sessio
     while (q.next()) {
         ArchivedSession s;
         s.id = q.value(0).toLongLong();
-        s.shooterId = q.value(1).toLongLong();
-        s.shooter = q.value(2).toString();
-        s.path = q.value(3).toString();
-        s.date = QDate::fromString(q.value(4).toString(), kIsoDate);
-        s.kopfName = q.value(5).toString();
-        s.kopfDatum = q.value(6).toString();
-        s.kopfText = q.value(7).toString();
-        s.note = q.value(8).toString();
-        s.takeUps = q.value(9).toInt();
-        s.shots = q.value(10).toInt();
+        s.shooter = q.value(1).toString();
+        s.path = q.value(2).toString();
+        s.date = QDate::fromString(q.value(3).toString(), kIsoDate);
+        s.note = q.value(4).toString();
+        s.takeUps = q.value(5).toInt();
+        s.shots = q.value(6).toInt();
         index[s.id] = out.size();
         out.push_back(std::move(s));
     }
     if (out.empty()) {
         return out;
     }
+    // Ordered by tag: the sort below is not stable.
     QSqlQuery m(archive.db());
-    m.setForwardOnly(true);
-    m.prepare(QStringLiteral("SELECT sitzung_id, marke FROM sitzung_marke ORDER BY marke"));
-    if (!execQuery(archive, m, error)) {
+    if (!execForShooter(archive, m, QStringLiteral("SELECT sitzung_id, marke FROM sitzung_marke"),
+                        filter, QStringLiteral("sitzung_id"), error,
+                        QStringLiteral(" ORDER BY marke"))) {
         return {};
     }
     while (m.next()) {

@@ -28,18 +28,18 @@ struct ArchivedShooter {
 
 struct ArchivedSession {
     qint64 id = 0;
-    qint64 shooterId = 0;
     QString shooter;
     QString path;
     QDate date;
-    QString kopfName;
-    QString kopfDatum;
-    QString kopfText;
     QString note;
     QStringList tags;  // sorted
     int takeUps = 0;
     int shots = 0;
 };
+
+// Removes shooters left without a session, so that the list shows only
+// those with training to show. Runs inside the caller's transaction.
+bool dropEmptyShooters(TrainingArchive& archive, QString& error);
 
 // How a shooter's name reads where it may be empty (a header without name).
 QString shooterDisplayName(const QString& name);

@@ -18,6 +18,13 @@ QString tr(const char* text) {
     return QCoreApplication::translate("DocumentScores", text);
 }
 
+QString notImportedText() {
+    return tr(
+        "Ringe werden im Trainingsarchiv gespeichert, und das Aufnehmen gespeicherter "
+        "Dateien ist ausgeschaltet. Die Datei zuerst mit „Trainingsarchiv → Dateien "
+        "aufnehmen…“ ins Archiv aufnehmen.");
+}
+
 QString pathOr(const QString& path, const QString& fallback) {
     return path.isEmpty() ? fallback : path;
 }
@@ -42,19 +49,30 @@ bool scoresOfFile(TrainingArchive& archive, const QString& path, std::span<const
     return true;
 }
 
+namespace {
+
+// The archive that may hold rings. None, and no error, when there is no
+// archive file or it comes from a program that kept no rings.
+std::unique_ptr<TrainingArchive> archiveWithRings(const QString& archivePath, QString& error) {
+    const QString archiveFile = pathOr(archivePath, TrainingArchive::defaultPath());
+    if (!QFileInfo(archiveFile).isFile()) {
+        return nullptr;
+    }
+    auto archive = TrainingArchive::open(archiveFile, error);
+    if (archive && archive->schemaVersion() < 2) {
+        return nullptr;
+    }
+    return archive;
+}
+
+}  // namespace
+
 bool scoresOfFile(const QString& archivePath, const QString& path,
                   std::span<const uint64_t> records, SessionScores& out, QString& error) {
     out.clear();
-    const QString archiveFile = pathOr(archivePath, TrainingArchive::defaultPath());
-    if (!QFileInfo(archiveFile).isFile()) {
-        return true;
-    }
-    const auto archive = TrainingArchive::open(archiveFile, error);
+    const auto archive = archiveWithRings(archivePath, error);
     if (!archive) {
-        return false;
-    }
-    if (archive->schemaVersion() < 2) {
-        return true;  // an archive of a program that kept no rings
+        return error.isEmpty();
     }
     return scoresOfFile(*archive, path, records, out, error);
 }
@@ -63,9 +81,17 @@ bool scoredTakeUpsOf(const QString& archivePath, std::span<const TrainingSession
                      int secondsBeforeShot, const AnalysisSettings& settings, ScoredSessions& out,
                      QString& error) {
     out = {};
+    if (sessions.empty()) {
+        return true;
+    }
+    // One archive for all sessions: opening it checks and may migrate it.
+    const auto archive = archiveWithRings(archivePath, error);
+    if (!archive) {
+        return error.isEmpty();
+    }
     for (const TrainingSession& s : sessions) {
         SessionScores scores;
-        if (!scoresOfFile(archivePath, s.Dateiname, recordFingerprints(*s.Liste), scores, error)) {
+        if (!scoresOfFile(*archive, s.Dateiname, recordFingerprints(*s.Liste), scores, error)) {
             return false;
         }
         if (scores.empty()) {
@@ -150,24 +176,20 @@ QString DocumentScores::prepareSession(const QString& path, bool saved) {
     if (!saved || !QFileInfo::exists(path)) {
         return saveFirstText();
     }
+    // Every ring typed asks again: the file it was prepared for, unchanged,
+    // needs neither the settings nor the archive asked again.
+    const QFileInfo info(path);
+    if (archive_ && !archive_->readOnly() && fileSession_ != 0 && info.size() == fileSize_ &&
+        info.lastModified() == fileTime_ && path == filePath_) {
+        return {};
+    }
     const bool importSaved = loadArchiveSettings(settingsPath_).importSaved;
     QString error;
     if (!openArchive(importSaved, error)) {
-        if (!error.isEmpty()) {
-            return error;
-        }
-        return tr(
-            "Ringe werden im Trainingsarchiv gespeichert, und das Aufnehmen gespeicherter "
-            "Dateien ist ausgeschaltet. Die Datei zuerst mit „Trainingsarchiv → Dateien "
-            "aufnehmen…“ ins Archiv aufnehmen.");
+        return error.isEmpty() ? notImportedText() : error;
     }
     if (archive_->readOnly()) {
-        return archive_->notice().isEmpty() ? archive_->readOnlyText() : archive_->notice();
-    }
-    const QFileInfo info(path);
-    if (fileSession_ != 0 && info.size() == fileSize_ && info.lastModified() == fileTime_ &&
-        path == filePath_) {
-        return {};
+        return archive_->whyReadOnly();
     }
     if (!importSaved) {
         const std::optional<qint64> known = sessionOfFile(*archive_, path, error);
@@ -175,10 +197,7 @@ QString DocumentScores::prepareSession(const QString& path, bool saved) {
             return error;
         }
         if (!known) {
-            return tr(
-                "Ringe werden im Trainingsarchiv gespeichert, und das Aufnehmen "
-                "gespeicherter Dateien ist ausgeschaltet. Die Datei zuerst mit "
-                "„Trainingsarchiv → Dateien aufnehmen…“ ins Archiv aufnehmen.");
+            return notImportedText();
         }
     }
     // Taken in (or brought up to date) first: the archive's take-ups are

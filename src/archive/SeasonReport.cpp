@@ -63,8 +63,9 @@ bool loadSeason(TrainingArchive& archive, qint64 shooterId, Season& season, QStr
     filter.from = season.from;
     filter.to = season.to;
     filter.tag = season.tag;
-    if (!loadProgress(archive, filter, season.progress, error) ||
-        !loadArchivedScores(archive, filter, season.scores, error)) {
+    const std::vector<ArchivedSession> sessions = listSessions(archive, filter, error);
+    if (!error.isEmpty() || !loadProgress(archive, filter, sessions, season.progress, error) ||
+        !loadArchivedScores(archive, filter, sessions, season.scores, error)) {
         return false;
     }
     season.sessions.clear();

@@ -322,7 +322,7 @@ void TArchiveForm::reloadSessions() {
         const SessionFilter f = filter();
         sessions_ = listSessions(*archive_, f, error);
         if (error.isEmpty()) {
-            loadProgress(*archive_, f, progress_, error);
+            loadProgress(*archive_, f, sessions_, progress_, error);
         }
         if (!Zeitraum->isChecked() && !sessions_.empty()) {
             // The period the sessions span, as a start for a narrower one.
@@ -413,7 +413,7 @@ void TArchiveForm::updateRings() {
     QString error;
     if (archive_ && s) {
         const WaitCursor wait;
-        loadArchivedScores(*archive_, filter(), scores, error);
+        loadArchivedScores(*archive_, filter(), sessions_, scores, error);
     }
     const QString name = s ? shooterDisplayName(s->name) : QString();
     ringWindow_->setWindowTitle(tr("Ringe – %1").arg(name));
@@ -522,8 +522,7 @@ ImportSummary TArchiveForm::Aufnehmen(const QStringList& paths) {
     }
     fillShooters(CurrentShooter());
     const bool trouble = !summary.ok();
-    modalUi().message(this, summary.text(),
-                      trouble ? QStringLiteral("Warnung") : QStringLiteral("Meldung"),
+    modalUi().message(this, summary.text(), trouble ? Texts::kWarnung : Texts::kMeldung,
                       MessageButtons::Ok);
     return summary;
 }
@@ -531,7 +530,7 @@ ImportSummary TArchiveForm::Aufnehmen(const QStringList& paths) {
 bool TArchiveForm::DateienAufnehmen() {
     FileDialogRequest request;
     request.caption = QStringLiteral("Dateien ins Trainingsarchiv aufnehmen");
-    request.filter = QStringLiteral("Pelvaro-Datei (*.pvo)");
+    request.filter = Texts::kPvoFilter;
     const QStringList paths = modalUi().openFileNames(this, request);
     if (paths.isEmpty()) {
         return false;
@@ -574,7 +573,7 @@ void TArchiveForm::Vergleichen() {
         modalUi().message(this,
                           QStringLiteral("Zum Vergleichen mindestens zwei Trainingseinheiten "
                                          "in der Tabelle wählen."),
-                          QStringLiteral("Meldung"), MessageButtons::Ok);
+                          Texts::kMeldung, MessageButtons::Ok);
         return;
     }
     host_.CompareFiles(paths);
@@ -618,8 +617,7 @@ bool TArchiveForm::Saisonbericht() {
         return false;
     }
     if (!written.ok) {
-        showError(QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.\n%2")
-                      .arg(path, written.reason));
+        showError(Texts::FileNotSaved(path, written.reason));
         return false;
     }
     if (!season.warnings.isEmpty()) {
@@ -627,7 +625,7 @@ bool TArchiveForm::Saisonbericht() {
                           QStringLiteral("Der Saisonbericht ist ohne diese Trainingseinheiten "
                                          "geschrieben:\n") +
                               season.warnings.join(QLatin1Char('\n')),
-                          QStringLiteral("Warnung"), MessageButtons::Ok);
+                          Texts::kWarnung, MessageButtons::Ok);
     }
     return true;
 }
@@ -669,7 +667,7 @@ bool TArchiveForm::Entfernen() {
                           QStringLiteral("%1 Trainingseinheit(en) aus dem Archiv entfernen? Die "
                                          "Messdateien bleiben erhalten.")
                               .arg(c.size()),
-                          QStringLiteral("Warnung"), MessageButtons::YesNo) != MessageAnswer::Yes) {
+                          Texts::kWarnung, MessageButtons::YesNo) != MessageAnswer::Yes) {
         return false;
     }
     QString error;
