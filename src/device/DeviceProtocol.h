@@ -12,8 +12,6 @@ namespace ostrevik {
 
 // PC -> device.
 namespace Command {
-// 0x01..0x04 select memory bank 1..4; 0x01 is also the probe of the port search.
-inline constexpr uint8_t SelectBank1 = 0x01;
 inline constexpr uint8_t Measure = 0x6D;
 inline constexpr uint8_t StatusRequest = 0x2B;
 inline constexpr uint8_t Playback = 0x70;
@@ -31,7 +29,8 @@ inline constexpr uint8_t SetToneDirection = 0x75;  // followed by ToneFalling or
 inline constexpr uint8_t ToneFalling = 0x30;       // the character '0'
 inline constexpr uint8_t ToneRising = 0x31;        // the character '1'
 
-// The bank byte of SelectBank; bank is 1..4.
+// The bank byte of SelectBank: 0x01..0x04 select memory bank 1..4; 0x01 is
+// also the probe of the port search.
 constexpr uint8_t SelectBank(int bank) {
     return static_cast<uint8_t>(bank);
 }
@@ -97,6 +96,9 @@ struct ExchangeRequest {
     // The answer has no fixed length and is not read: everything that came
     // within the wait is the answer.
     bool answerUnread = false;
+
+    // Whether a reply is the whole answer that was to be read.
+    bool Answered(const QByteArray& reply) const { return reply.size() == readLength; }
 };
 
 namespace Exchanges {

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <thread>
@@ -125,50 +126,47 @@ void DeviceSession::Guard(Work&& work) {
 
 // --- primitives -------------------------------------------------------------
 
+void DeviceSession::Trace(const char* bytes, int n) {
+    if (TraceOn && TraceByte) {
+        for (int i = 0; i < n; ++i) {
+            TraceByte(static_cast<uint8_t>(bytes[i]));
+        }
+    }
+}
+
 bool DeviceSession::ReadByte(uint8_t& b) {
     char c = 0;
-    if (port_.Read(&c, 1) != 1) {
+    if (ReadBytes(&c, 1, true) != 1) {
         return false;
     }
     b = static_cast<uint8_t>(c);
-    if (TraceOn && TraceByte) {
-        TraceByte(b);
-    }
     return true;
 }
 
 void DeviceSession::SendByte(uint8_t b) {
     const char c = static_cast<char>(b);
     port_.Write(&c, 1);
-    if (TraceOn && TraceByte) {
-        TraceByte(b);
-    }
+    Trace(&c, 1);
 }
 
 int DeviceSession::ReadBytes(char* buffer, int n, bool traced) {
     const int got = port_.Read(buffer, n);
-    if (traced && TraceOn && TraceByte) {
-        for (int i = 0; i < got; ++i) {
-            TraceByte(static_cast<uint8_t>(buffer[i]));
-        }
+    if (traced) {
+        Trace(buffer, got);
     }
     return got;
 }
 
 void DeviceSession::Write(const QByteArray& bytes, bool traced) {
     port_.Write(bytes.constData(), static_cast<int>(bytes.size()));
-    if (traced && TraceOn && TraceByte) {
-        for (char c : bytes) {
-            TraceByte(static_cast<uint8_t>(c));
-        }
+    if (traced) {
+        Trace(bytes.constData(), static_cast<int>(bytes.size()));
     }
 }
 
 void DeviceSession::Send(std::initializer_list<uint8_t> bytes, Echo echo) {
-    QByteArray data;
-    for (uint8_t b : bytes) {
-        data.append(static_cast<char>(b));
-    }
+    const QByteArray data(reinterpret_cast<const char*>(std::data(bytes)),
+                          static_cast<qsizetype>(bytes.size()));
     Guard([&] { Write(data, echo == Echo::Trace); });
 }
 
@@ -245,13 +243,9 @@ void DeviceSession::Watch() {
 
 // --- the device operations ----------------------------------------------------
 
-bool DeviceSession::ProbePort(const QString& name) {
+bool DeviceSession::ProbePort(const QString& name, QList<PortDiagnosis>* unopened) {
     // Neither the menus nor the decoder may notice a probe.
-    struct Probing {
-        bool& flag;
-        explicit Probing(bool& f) : flag(f) { flag = true; }
-        ~Probing() { flag = false; }
-    } probing(probing_);
+    const QScopedValueRollback<bool> probing(probing_, true);
     bool found = false;
     try {
         port_.SetPort(name);
@@ -261,13 +255,14 @@ bool DeviceSession::ProbePort(const QString& name) {
             // Paused before the line was lost: it may answer nothing else.
             SendByte(Command::StreamResume);
         }
-        found = RunExchange(Exchanges::SelectBank(1)).size() == 2;
+        const ExchangeRequest probe = Exchanges::SelectBank(1);
+        found = probe.Answered(RunExchange(probe));
         if (found && resumeOwed) {
             decoder_.ResumeSent();
         }
     } catch (const EComPort& e) {
-        if (auto diagnosis = DiagnoseOpenFailure(e, name)) {
-            unopenedPorts_ << *diagnosis;
+        if (auto diagnosis = DiagnoseOpenFailure(e, name); diagnosis && unopened) {
+            *unopened << *diagnosis;
         }
     } catch (const std::exception&) {
         // Any failure (the event thread not starting, memory) fails the probe.
@@ -281,18 +276,18 @@ bool DeviceSession::ProbePort(const QString& name) {
 }
 
 bool DeviceSession::SearchDevice() {
-    unopenedPorts_.clear();
+    QList<PortDiagnosis> unopened;
     QStringList ports;
     EnumComPorts(ports);
     for (const QString& name : ports) {
-        if (ProbePort(name)) {
+        if (ProbePort(name, &unopened)) {
             ConnectDevice();
             return true;
         }
     }
     QString text = Texts::DeviceNotFound();
-    if (!unopenedPorts_.isEmpty()) {
-        text += QStringLiteral("\n\n") + ExplainUnopenedPorts(unopenedPorts_);
+    if (!unopened.isEmpty()) {
+        text += QStringLiteral("\n\n") + ExplainUnopenedPorts(unopened);
     }
     host_.Message(text, Texts::kWarnung, MessageButtons::Ok);
     return false;
@@ -306,12 +301,7 @@ bool DeviceSession::ConnectQuietly(bool quiet) {
     if (port_.Connected()) {
         return true;
     }
-    struct Quiet {
-        bool& flag;
-        bool before;
-        Quiet(bool& f, bool q) : flag(f), before(f) { flag = q; }
-        ~Quiet() { flag = before; }
-    } scope(quiet_, quiet);
+    const QScopedValueRollback<bool> scope(quiet_, quiet);
     try {
         port_.Open();
     } catch (const std::exception& e) {
@@ -376,21 +366,15 @@ void DeviceSession::SetMemoryBank(int n, bool send) {
     if (!send || n < 1 || n > kBankCount || !port_.Connected()) {
         return;
     }
-    const bool answered = Exchange(Exchanges::SelectBank(n)).size() == 2;
-    // A lost line has been told of already.
-    if (!answered && port_.Connected()) {
-        NoConnectionMessage();
-    }
+    ExchangeOrTell(Exchanges::SelectBank(n));
 }
 
 void DeviceSession::ReadOutBank() {
     if (!port_.Connected()) {
         return;
     }
-    if (Exchange(Exchanges::StatusRequest(Echo::Trace)).size() == 2) {
+    if (ExchangeOrTell(Exchanges::StatusRequest(Echo::Trace))) {
         Guard([&] { SendByte(Command::Playback); });
-    } else if (port_.Connected()) {
-        NoConnectionMessage();
     }
 }
 
@@ -398,9 +382,18 @@ void DeviceSession::ClearBankOnDevice() {
     if (!port_.Connected()) {
         return;
     }
-    if (Exchange(Exchanges::ClearBank()).size() != 1 && port_.Connected()) {
+    ExchangeOrTell(Exchanges::ClearBank());
+}
+
+bool DeviceSession::ExchangeOrTell(const ExchangeRequest& request) {
+    if (request.Answered(Exchange(request))) {
+        return true;
+    }
+    // A lost line has been told of already.
+    if (port_.Connected()) {
         NoConnectionMessage();
     }
+    return false;
 }
 
 // --- exchanges ----------------------------------------------------------------
@@ -730,9 +723,8 @@ void DeviceSession::SendKey(uint8_t key) {
             // The device's text, up to its end byte, goes to the trace and is
             // never read as messages.
             typedClaim_ = std::make_unique<LineClaim>(*this, [this](uint8_t b) {
-                if (TraceOn && TraceByte) {
-                    TraceByte(b);
-                }
+                const char c = static_cast<char>(b);
+                Trace(&c, 1);
                 if (b == Stream::CalibrationEnd) {
                     typedClaim_.reset();
                 }

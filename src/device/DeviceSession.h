@@ -81,7 +81,9 @@ public:
     LiveStreamDecoder& Decoder() { return decoder_; }
 
     // --- the device operations of the program --------------------------
-    bool ProbePort(const QString& name);
+    // Whether a device answers on the port; a port that cannot be opened
+    // adds why to `unopened`, when given.
+    bool ProbePort(const QString& name, QList<PortDiagnosis>* unopened = nullptr);
     // True when a device was found and connected.
     bool SearchDevice();
     bool ConnectDevice();
@@ -97,9 +99,7 @@ public:
     bool TakeUpInFlight();
     // Ports the last search could not open because they were busy or not
     // permitted, in the order probed.
-    const QList<PortDiagnosis>& UnopenedPorts() const { return unopenedPorts_; }
     // True while the line is lost and the session looks for the device.
-    bool LookingForDevice() const { return lost_; }
 
     // --- the ways to the line --------------------------------------------
     // The only write-wait-read path. A closed port, or one lost meanwhile,
@@ -138,6 +138,8 @@ private:
     void SendByte(uint8_t b) override;
     uint64_t ArrivalCount() const override { return port_.ArrivalCount(); }
     int ReadBytes(char* buffer, int n, bool traced);
+    // Hands bytes to the debug window's trace while it records.
+    void Trace(const char* bytes, int n);
     void Write(const QByteArray& bytes, bool traced);
 
     void RxChar(int count);
@@ -145,6 +147,9 @@ private:
     void BeforeClose();
     bool ConnectQuietly(bool quiet);
     QByteArray RunExchange(const ExchangeRequest& request);
+    // An exchange whose missing answer is told to the user, unless the line
+    // was lost (which has been told already).
+    bool ExchangeOrTell(const ExchangeRequest& request);
     // Hands the waiting stream bytes to the decoder; pauses a record in
     // flight and takes in what is still on the line. True when it paused.
     bool SettleStream(ExchangeScope& scope);
@@ -183,8 +188,7 @@ private:
     bool lost_ = false;
     bool shutDown_ = false;
     QString lostPort_;
-    QString stableName_;  // the adapter's name under /dev/serial/by-id
-    QList<PortDiagnosis> unopenedPorts_;
+    QString stableName_;   // the adapter's name under /dev/serial/by-id
     int keyCommand_ = -1;  // a typed command waiting for its argument byte
     // A zero calibration typed into the trace: its text is traced.
     std::unique_ptr<LineClaim> typedClaim_;

@@ -137,7 +137,6 @@ void LiveStreamDecoder::ComPort1RxChar(int count) {
 void LiveStreamDecoder::EndRecord(bool askForNext) {
     StreamState = Idle;
     samplesInRecord_ = 0;
-    ++recordsEnded_;
     if (CaptureDocument* doc = host_.ActiveDocument()) {
         doc->RecordEnded();
     }
@@ -254,8 +253,7 @@ void LiveStreamDecoder::Skip(uint8_t b) {
         // A record start carries the device's tone threshold: a start byte
         // followed by it begins a record; inside a record's rest a sample of
         // 2 is not followed by a jump to exactly the threshold.
-        const bool knownThreshold =
-            !thresholdKnown_ || b == ToneThreshold || static_cast<int>(b) == reportedThreshold_;
+        const bool knownThreshold = !thresholdKnown_ || IsDeviceThreshold(b);
         if (knownThreshold) {
             skipping_ = false;
             StartRecord();

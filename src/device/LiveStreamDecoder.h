@@ -94,9 +94,6 @@ public:
     bool Skipping() const { return skipping_; }
     // True while ComPort1RxChar runs (also while it shows a question).
     bool Busy() const { return busy_; }
-    // Records ended so far (by their end byte, by silence or by the port
-    // closing).
-    uint64_t RecordsEnded() const { return recordsEnded_; }
     // Called whenever a record has ended.
     std::function<void()> OnRecordEnded;
 
@@ -171,7 +168,6 @@ private:
     uint8_t pendingMessage_ = 0;
     bool busy_ = false;
     uint8_t reasons_ = 0;
-    uint64_t recordsEnded_ = 0;
     int samplesInRecord_ = 0;
     bool thresholdKnown_ = false;
     // Skipping: the byte before, and a threshold the device reported meanwhile.

@@ -13,12 +13,6 @@
 
 namespace ostrevik {
 
-namespace {
-
-constexpr int kStatusReplyLength = 2;
-
-}  // namespace
-
 TFormNullabgleichDlg::TFormNullabgleichDlg(DeviceSession& session, QWidget* parent)
     : ProgramDialog(parent), session_(session) {
     setWindowTitle(QStringLiteral("Nullpunkt-Eichung"));
@@ -54,8 +48,8 @@ void TFormNullabgleichDlg::FormShow() {
     received_.clear();
     claim_.reset();
 
-    const QByteArray reply = session_.TryExchange(Exchanges::StatusRequest(Echo::Silent));
-    aborted_ = reply.size() != kStatusReplyLength;
+    const ExchangeRequest status = Exchanges::StatusRequest(Echo::Silent);
+    aborted_ = !status.Answered(session_.TryExchange(status));
     if (aborted_) {
         modalUi().message(this,
                           QStringLiteral("Konnte den Nullabgleich nicht einleiten.\n\r"
