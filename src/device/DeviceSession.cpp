@@ -480,8 +480,12 @@ void DeviceSession::DrainAfterPause() {
     }
 }
 
+bool DeviceSession::StreamFree() const {
+    return !probing_ && !decoder_.Busy() && exchangeDepth_ == 0;
+}
+
 bool DeviceSession::TakeUpInFlight() {
-    if (port_.Connected() && !probing_ && !decoder_.Busy() && exchangeDepth_ == 0) {
+    if (port_.Connected() && StreamFree()) {
         try {
             // What waits on the line, or is still on its way, is looked at
             // first: a take-up may have begun a moment ago.
@@ -537,9 +541,7 @@ void DeviceSession::DropWaiting(int count) {
 }
 
 QByteArray DeviceSession::RunExchange(const ExchangeRequest& request) {
-    // Inside the decoder's own call (a question it shows) or inside another
-    // exchange the stream is in other hands.
-    const bool withStream = !probing_ && !decoder_.Busy() && exchangeDepth_ == 0;
+    const bool withStream = StreamFree();
     ExchangeScope scope(*this);
     if (withStream) {
         SettleStream(scope);
@@ -647,7 +649,7 @@ void DeviceSession::LookForDevice() {
         search_.stop();
         return;
     }
-    if (exchangeDepth_ > 0 || decoder_.Busy() || probing_) {
+    if (!StreamFree()) {
         return;
     }
     for (const QString& name : ReconnectCandidates()) {

@@ -150,6 +150,9 @@ private:
     // An exchange whose missing answer is told to the user, unless the line
     // was lost (which has been told already).
     bool ExchangeOrTell(const ExchangeRequest& request);
+    // Whether the stream is the session's own: not inside a probe, the
+    // decoder's call (a question it shows) or another exchange.
+    bool StreamFree() const;
     // Hands the waiting stream bytes to the decoder; pauses a record in
     // flight and takes in what is still on the line. True when it paused.
     bool SettleStream(ExchangeScope& scope);
