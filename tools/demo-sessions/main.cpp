@@ -120,11 +120,17 @@ QByteArray scoreList(const std::vector<Faults>& faults, std::mt19937& random, co
 
 }  // namespace
 
+// The take-ups of one session as measurement file data; the faults made,
+// one per take-up, when asked for.
 QByteArray recordsOf(qtxsim::TakeUpGenerator& generator, std::mt19937& random, int takeUps,
-                     int step, int steps) {
+                     int step, int steps, std::vector<Faults>* faults = nullptr) {
     QByteArray data;
+    if (faults) {
+        faults->assign(static_cast<size_t>(takeUps), Faults{});
+    }
     for (int i = 0; i < takeUps; ++i) {
-        const qtxsim::Record r = takeUp(generator, random, step, steps);
+        const qtxsim::Record r = takeUp(generator, random, step, steps,
+                                        faults ? &(*faults)[static_cast<size_t>(i)] : nullptr);
         data.append(static_cast<char>(r.threshold));
         data.append(reinterpret_cast<const char*>(r.samples.data()),
                     static_cast<qsizetype>(r.samples.size()));
@@ -205,16 +211,8 @@ int main(int argc, char* argv[]) {
     for (int w = 0; w < weeks; ++w) {
         qtxsim::TakeUpGenerator generator(static_cast<uint32_t>(100 + w));
         std::mt19937 random(static_cast<uint32_t>(200 + w));
-        QByteArray data;
-        std::vector<Faults> faults(static_cast<size_t>(takeUps));
-        for (int i = 0; i < takeUps; ++i) {
-            const qtxsim::Record r =
-                takeUp(generator, random, w, weeks, &faults[static_cast<size_t>(i)]);
-            data.append(static_cast<char>(r.threshold));
-            data.append(reinterpret_cast<const char*>(r.samples.data()),
-                        static_cast<qsizetype>(r.samples.size()));
-            data.append(static_cast<char>(kRecordEnd));
-        }
+        std::vector<Faults> faults;
+        const QByteArray data = recordsOf(generator, random, takeUps, w, weeks, &faults);
         Dateiheader_t kopf;
         KopfInitialisieren(kopf);
         kopf.setName(QStringLiteral("Anna Beispiel"));
