@@ -28,10 +28,6 @@ public:
     // shot-aligned); the mode shown in the menu and on the button follows.
     void Anzeige(int mode);
 
-    TForm4& FileHeaderDialog() const { return *form4_; }
-    TForm5& PrintProgress() const { return *form5_; }
-    TPvxStatistikDlg& StatisticsDialog() const { return *statistik_; }
-
 signals:
     void displayModeShown(int mode);
 

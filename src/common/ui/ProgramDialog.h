@@ -24,7 +24,6 @@ public:
 
     // Opens the dialog's help topic; nothing for a dialog without one.
     void ShowHelp();
-    const QString& HelpTopic() const { return helpTopic_; }
 
 protected:
     // The help button "&Hilfe F1" as a child of this dialog; placing it and
