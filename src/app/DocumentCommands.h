@@ -29,6 +29,8 @@ public:
     void Anzeige(int mode);
 
 signals:
+    // The mode asked for while no document is active; an active document
+    // reports the mode it shows through its host.
     void displayModeShown(int mode);
 
 private:

@@ -111,10 +111,7 @@ void TForm1::ConnectCommands() {
     on(a.Ueberlappend1, [&d] { d.Ueberlappend(); });
     on(a.SymboleAnordnen1, [&d] { d.SymboleAnordnen(); });
     on(a.ActionHilfe, [this] { modalUi().showHelp(this, HelpTopics::Einleitung); });
-    on(a.ActionInfo, [this] {
-        modalUi().execDialog(*infoDlg_);
-        infoDlg_->hide();
-    });
+    on(a.ActionInfo, [this] { infoDlg_->ShowModal(); });
 
     connect(&d, &DocumentManager::documentActivated, &a, &MainActions::DocumentActivated);
     connect(&d, &DocumentManager::documentClosed, &a, &MainActions::DocumentClosed);
