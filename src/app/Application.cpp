@@ -8,17 +8,13 @@
 
 namespace ostrevik {
 
-void ShowStandardError(QWidget* parent, const std::exception& error) {
-    modalUi().showError(parent, error);
-}
-
 bool OstrevikApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        ShowStandardError(activeWindow(), error);
+        modalUi().showError(activeWindow(), error);
     } catch (...) {
-        ShowStandardError(activeWindow(), std::runtime_error("Unbekannter Fehler"));
+        modalUi().showError(activeWindow(), std::runtime_error("Unbekannter Fehler"));
     }
     return false;
 }

@@ -13,12 +13,7 @@
 #include "common/AtomicFile.h"
 #include "common/Texts.h"
 #include "settings/ConfigFile.h"
-#include "settings/Paths.h"
 
-#include <QFileInfo>
-#include <QGuiApplication>
-
-#include <cstdio>
 #include <memory>
 #include <optional>
 
@@ -68,7 +63,7 @@ QString parse(const QStringList& args, Call& call) {
             }
             (a == kFrom ? call.from : call.to) = *d;
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            return QStringLiteral("Unbekannte Option %1.").arg(a);
+            return Texts::UnknownOption(a);
         } else {
             call.operands << a;
         }
@@ -93,7 +88,7 @@ std::unique_ptr<TrainingArchive> openArchive(const Call& call) {
         return nullptr;
     }
     if (!archive->notice().isEmpty()) {
-        WriteError(QStringLiteral("ostrevik: ") + archive->notice() + QLatin1Char('\n'));
+        Warn(archive->notice());
     }
     return archive;
 }
@@ -164,7 +159,7 @@ int listCommand(const Call& call) {
 // An output file must not be a measurement file: a forgotten operand would
 // otherwise overwrite one.
 QString outputRefusal(const QString& output, const QString& suffix) {
-    if (output.endsWith(QStringLiteral(".pvo"), Qt::CaseInsensitive)) {
+    if (IsMeasurementFileName(output)) {
         return QStringLiteral("Die Ausgabe %1 muss eine %2-Datei sein, keine Messdatei.")
             .arg(output, suffix);
     }
@@ -230,12 +225,11 @@ int seasonReportCommand(const Call& call) {
         return Fail(error);
     }
     for (const QString& w : season.warnings) {
-        WriteError(QStringLiteral("ostrevik: ") + w + QLatin1Char('\n'));
+        Warn(w);
     }
-    TConfigFile config;
-    loadSettings(config, configFilePath());
-    const ReportInput input =
-        seasonReportInput(season, config.userName(), config.file.display, loadAnalysisSettings());
+    const ProgramSettings settings = programSettings();
+    const ReportInput input = seasonReportInput(season, settings.config.userName(),
+                                                settings.config.file.display, settings.analysis);
     const FileWriteResult w = writeTrainingReportPdf(call.operands[1], input);
     if (!w.ok) {
         return Fail(Texts::FileNotSaved(call.operands[1], w.reason));

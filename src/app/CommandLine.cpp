@@ -16,7 +16,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
-#include <cstdio>
 #include <vector>
 
 namespace ostrevik {
@@ -32,20 +31,6 @@ void withoutRuntimeDirectoryNotice(QtMsgType type, const QMessageLogContext& con
     if (!IsRuntimeDirectoryNotice(text)) {
         g_qtHandler(type, context, text);
     }
-}
-
-// What the program itself would use: its configuration file (user name,
-// drawing settings) and the analysis settings.
-struct ProgramSettings {
-    TConfigFile config;
-    AnalysisSettings analysis;
-};
-
-ProgramSettings programSettings() {
-    ProgramSettings s;
-    loadSettings(s.config, configFilePath());
-    s.analysis = loadAnalysisSettings();
-    return s;
 }
 
 int exportCsv(const QStringList& operands) {
@@ -67,7 +52,7 @@ int exportCsv(const QStringList& operands) {
     QString archiveError;
     if (!scoresOfFile(QString(), session.Dateiname, recordFingerprints(*session.Liste), scores,
                       archiveError)) {
-        WriteError(QStringLiteral("ostrevik: ") + archiveError + QLatin1Char('\n'));
+        Warn(archiveError);
     }
     const CsvExportResult result = writeCsvExport(operands[1], analysis, *session.Liste, &scores);
     if (!result.ok) {
@@ -95,7 +80,7 @@ int report(const QStringList& operands) {
                     .arg(output));
         }
     }
-    if (output.endsWith(QStringLiteral(".pvo"), Qt::CaseInsensitive)) {
+    if (IsMeasurementFileName(output)) {
         return WrongCall(
             QCoreApplication::translate("CommandLine",
                                         "Der Bericht %1 muss eine PDF-Datei sein, keine Messdatei.")
@@ -118,7 +103,7 @@ int report(const QStringList& operands) {
                                       input.settings, archiveError)) {
         input.extraPages.push_back(std::move(*page));
     } else if (!archiveError.isEmpty()) {
-        WriteError(QStringLiteral("ostrevik: ") + archiveError + QLatin1Char('\n'));
+        Warn(archiveError);
     }
     const FileWriteResult result = writeTrainingReportPdf(output, input);
     if (!result.ok) {

@@ -1,6 +1,7 @@
 #include "app/CommandOutput.h"
 
 #include "analysis/TrainingSession.h"
+#include "settings/Paths.h"
 
 #include <QCoreApplication>
 
@@ -29,8 +30,12 @@ void WriteError(const QString& text) {
     toStream(stderr, text.toLocal8Bit());
 }
 
-int Fail(const QString& message) {
+void Warn(const QString& message) {
     WriteError(QStringLiteral("ostrevik: ") + message + QLatin1Char('\n'));
+}
+
+int Fail(const QString& message) {
+    Warn(message);
     return 1;
 }
 
@@ -41,6 +46,10 @@ int WrongCall(const QString& message) {
     return 2;
 }
 
+bool IsMeasurementFileName(const QString& path) {
+    return path.endsWith(QStringLiteral(".pvo"), Qt::CaseInsensitive);
+}
+
 bool LoadSession(const QString& path, TrainingSession& session) {
     QString error;
     if (!loadTrainingSession(path, session, error)) {
@@ -48,9 +57,16 @@ bool LoadSession(const QString& path, TrainingSession& session) {
         return false;
     }
     if (!session.Warnung.isEmpty()) {
-        WriteError(QStringLiteral("ostrevik: ") + session.Warnung + QLatin1Char('\n'));
+        Warn(session.Warnung);
     }
     return true;
+}
+
+ProgramSettings programSettings() {
+    ProgramSettings s;
+    loadSettings(s.config, configFilePath());
+    s.analysis = loadAnalysisSettings();
+    return s;
 }
 
 }  // namespace ostrevik

@@ -49,8 +49,10 @@ void DocumentCommands::Statistik() {
 }
 
 void DocumentCommands::Anzeige(int mode) {
+    // A document reports the mode it now shows to its host itself.
     if (TMDIChild* child = documents_.Active()) {
         child->AnzeigeModus(mode);
+        return;
     }
     emit displayModeShown(mode);
 }

@@ -28,11 +28,9 @@ public:
     // shot-aligned); the mode shown in the menu and on the button follows.
     void Anzeige(int mode);
 
-    TForm4& FileHeaderDialog() const { return *form4_; }
-    TForm5& PrintProgress() const { return *form5_; }
-    TPvxStatistikDlg& StatisticsDialog() const { return *statistik_; }
-
 signals:
+    // The mode asked for while no document is active; an active document
+    // reports the mode it shows through its host.
     void displayModeShown(int mode);
 
 private:

@@ -7,7 +7,6 @@
 #include "measurement/ui/DocumentWindow.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
@@ -228,7 +227,6 @@ void DocumentManager::SymboleAnordnen() {
 void DocumentManager::DocumentActivated(TMDIChild* child) {
     active_ = child;
     emit documentActivated();
-    emit activeChanged(active_);
 }
 
 void DocumentManager::DocumentClosed(TMDIChild* child) {
@@ -236,7 +234,6 @@ void DocumentManager::DocumentClosed(TMDIChild* child) {
         active_ = nullptr;
     }
     emit documentClosed();
-    emit activeChanged(active_);
 }
 
 void DocumentManager::ShowDisplayMode(int mode) {

@@ -81,8 +81,6 @@ public:
     const DisplaySettings& Settings() const override { return display_; }
 
 signals:
-    // ActiveChild changed: a document window became active, or closed.
-    void activeChanged(TMDIChild* child);
     void documentActivated();
     void documentClosed();
     void displayModeShown(int mode);

@@ -23,8 +23,6 @@ public:
         bool hardware = true;   // "Hardware &QTX": the port is open, or was never opened
         bool service = false;  // "Speicherbänke" and "Service": once connected or a document shown
     };
-    void Update(const State& state);
-    const State& Current() const { return state_; }
     // A document window became active: the document commands and, for good,
     // the memory banks and service; the display-mode button shows up.
     void DocumentActivated();
@@ -39,7 +37,6 @@ public:
     void ShowDisplayMode(int mode);
     // Mirrors the down state of the display-mode button.
     bool ModeToggle() const { return modeToggle_; }
-    void ShowButtonUp();
 
     QMenu* Datei1 = nullptr;
     QAction* ActionDateiNeu = nullptr;
@@ -90,6 +87,10 @@ public:
 private:
     void CreateMenus(QMainWindow& window);
     void CreateToolBar(QMainWindow& window);
+    // The enabled states for this state, which becomes the current one.
+    void Update(const State& state);
+    // The display-mode button up again, as a new or no document shows.
+    void ShowButtonUp();
 
     State state_;
     bool modeToggle_ = false;

@@ -2,7 +2,6 @@
 
 #include "analysis/ui/AnalysisCommands.h"
 #include "analysis/ui/ScoreCommands.h"
-#include "app/Application.h"
 #include "app/DocumentCommands.h"
 #include "app/DocumentManager.h"
 #include "app/HelpWindow.h"
@@ -39,7 +38,7 @@ TForm1::TForm1(const QString& configPath, QWidget* parent)
     if (const QScreen* screen = QApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
-    SetComHandlerErrorDisplay([this](const std::exception& e) { ShowStandardError(this, e); });
+    SetComHandlerErrorDisplay([this](const std::exception& e) { modalUi().showError(this, e); });
     actions_ = new MainActions(*this);
     CreateFrame();
 
@@ -112,10 +111,7 @@ void TForm1::ConnectCommands() {
     on(a.Ueberlappend1, [&d] { d.Ueberlappend(); });
     on(a.SymboleAnordnen1, [&d] { d.SymboleAnordnen(); });
     on(a.ActionHilfe, [this] { modalUi().showHelp(this, HelpTopics::Einleitung); });
-    on(a.ActionInfo, [this] {
-        modalUi().execDialog(*infoDlg_);
-        infoDlg_->hide();
-    });
+    on(a.ActionInfo, [this] { infoDlg_->ShowModal(); });
 
     connect(&d, &DocumentManager::documentActivated, &a, &MainActions::DocumentActivated);
     connect(&d, &DocumentManager::documentClosed, &a, &MainActions::DocumentClosed);
@@ -210,7 +206,7 @@ void TForm1::EnableServiceMenus() {
 }
 
 void TForm1::ShowError(const std::exception& error) {
-    ShowStandardError(this, error);
+    modalUi().showError(this, error);
 }
 
 CaptureDocument* TForm1::ActiveDocument() {
@@ -245,7 +241,7 @@ void TForm1::Guarded(const std::function<void()>& command) {
     try {
         command();
     } catch (const std::exception& e) {
-        ShowStandardError(this, e);
+        modalUi().showError(this, e);
     }
 }
 

@@ -8,20 +8,15 @@
 #include "analysis/ScoreMatching.h"
 #include "analysis/SessionAnalysis.h"
 #include "analysis/TrainingSession.h"
-#include "app/CommandLine.h"
 #include "archive/ArchiveDatabase.h"
 #include "archive/ArchiveImport.h"
 #include "archive/ArchiveScores.h"
 #include "archive/DocumentScores.h"
 #include "common/Texts.h"
 #include "settings/ConfigFile.h"
-#include "settings/Paths.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
-#include <QGuiApplication>
 
-#include <cstdio>
 #include <memory>
 
 namespace ostrevik {
@@ -79,13 +74,6 @@ QString parse(const QStringList& args, Call& call) {
     return {};
 }
 
-AnalysisSettings analysisSettings(int& secondsBeforeShot) {
-    TConfigFile config;
-    loadSettings(config, configFilePath());
-    secondsBeforeShot = config.file.display.secondsBeforeShot;
-    return loadAnalysisSettings();
-}
-
 QString plural(int n, const char* one, const char* many) {
     return tr(n == 1 ? one : many).arg(n);
 }
@@ -97,11 +85,10 @@ int importScores(const Call& call) {
     }
     const QString& pvo = call.operands[0];
     const QString& list = call.operands[1];
-    if (list.endsWith(QStringLiteral(".pvo"), Qt::CaseInsensitive)) {
+    if (IsMeasurementFileName(list)) {
         return WrongCall(tr("Die Ringe %1 müssen eine Textdatei sein, keine Messdatei.").arg(list));
     }
-    int secondsBeforeShot = 0;
-    const AnalysisSettings settings = analysisSettings(secondsBeforeShot);
+    const ProgramSettings settings = programSettings();
     TrainingSession session;
     if (!LoadSession(pvo, session)) {
         return 1;
@@ -115,7 +102,8 @@ int importScores(const Call& call) {
                        "„Analyse → Ringe importieren…“ die Spalten von Hand zu.")
                         .arg(list));
     }
-    const SessionAnalysis analysis = analyseDocument(*session.Liste, secondsBeforeShot, settings);
+    const SessionAnalysis analysis = analyseDocument(
+        *session.Liste, settings.config.file.display.secondsBeforeShot, settings.analysis);
     const std::vector<ShotTakeUp> takeUps = takeUpsWithShot(analysis);
     ScoreMatchOptions options;
     options.offset = call.offset.value_or(0);
@@ -133,7 +121,7 @@ int importScores(const Call& call) {
         return Fail(error);
     }
     std::vector<uint64_t> records;
-    const FileImport imported = importFile(*archive, pvo, settings, error, &records);
+    const FileImport imported = importFile(*archive, pvo, settings.analysis, error, &records);
     if (!error.isEmpty()) {
         return Fail(error);
     }
@@ -182,12 +170,11 @@ int scoreAnalysis(const Call& call) {
     }
     const QString output = call.operands.last();
     const QStringList inputs = call.operands.first(call.operands.size() - 1);
-    if (output.endsWith(QStringLiteral(".pvo"), Qt::CaseInsensitive)) {
+    if (IsMeasurementFileName(output)) {
         return WrongCall(
             tr("Die Ausgabe %1 muss eine CSV-Datei sein, keine Messdatei.").arg(output));
     }
-    int secondsBeforeShot = 0;
-    const AnalysisSettings settings = analysisSettings(secondsBeforeShot);
+    const ProgramSettings settings = programSettings();
     std::vector<TrainingSession> sessions(static_cast<size_t>(inputs.size()));
     for (qsizetype i = 0; i < inputs.size(); ++i) {
         if (!LoadSession(inputs[i], sessions[static_cast<size_t>(i)])) {
@@ -196,14 +183,12 @@ int scoreAnalysis(const Call& call) {
     }
     ScoredSessions scored;
     QString error;
-    if (!scoredTakeUpsOf(call.archive, sessions, secondsBeforeShot, settings, scored, error)) {
+    if (!scoredTakeUpsOf(call.archive, sessions, settings.config.file.display.secondsBeforeShot,
+                         settings.analysis, scored, error)) {
         return Fail(error);
     }
     if (scored.takeUps.empty()) {
-        WriteError(QStringLiteral("ostrevik: ") +
-                   tr("Keine Druckpunktnahme dieser Messdateien hat einen Ring im "
-                      "Trainingsarchiv.") +
-                   QLatin1Char('\n'));
+        Warn(tr("Keine Druckpunktnahme dieser Messdateien hat einen Ring im Trainingsarchiv."));
     }
     const FileWriteResult w = writeScoreAnalysisCsv(output, scoreTable(scored.takeUps));
     if (!w.ok) {

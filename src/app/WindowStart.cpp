@@ -78,12 +78,10 @@ bool environmentSet(const char* name) {
 }
 
 QString noDisplayText() {
-    return QStringLiteral("ostrevik: ") +
-           QCoreApplication::translate(
-               "CommandLine",
-               "Keine grafische Anzeige gefunden. Ohne Anzeige arbeiten nur die Befehle "
-               "--export-csv und --report (ostrevik --help).") +
-           QLatin1Char('\n');
+    return QCoreApplication::translate(
+        "CommandLine",
+        "Keine grafische Anzeige gefunden. Ohne Anzeige arbeiten nur die Befehle "
+        "--export-csv und --report (ostrevik --help).");
 }
 
 struct HeldMessage {
@@ -102,7 +100,7 @@ std::vector<HeldMessage>& heldMessages() {
 void holdWhileStarting(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (type == QtFatalMsg) {
         // Qt found no platform to show windows on and would abort.
-        WriteError(noDisplayText());
+        Warn(noDisplayText());
         std::_Exit(1);
     }
     if (!IsRuntimeDirectoryNotice(text)) {
@@ -129,7 +127,7 @@ std::optional<int> CheckWindowStart(int argc, char* argv[]) {
     // Qt's choice where one is named; otherwise an X11 or Wayland display.
     if (!platformNamed && !environmentSet("QT_QPA_PLATFORM") && !environmentSet("DISPLAY") &&
         !environmentSet("WAYLAND_DISPLAY") && !environmentSet("WAYLAND_SOCKET")) {
-        WriteError(noDisplayText());
+        Warn(noDisplayText());
         return 1;
     }
     return std::nullopt;

@@ -93,9 +93,9 @@ int main(int argc, char* argv[]) {
     try {
         return runProgram(app);
     } catch (const std::exception& error) {
-        ShowStandardError(nullptr, error);
+        modalUi().showError(nullptr, error);
     } catch (...) {
-        ShowStandardError(nullptr, std::runtime_error("Unbekannter Fehler"));
+        modalUi().showError(nullptr, std::runtime_error("Unbekannter Fehler"));
     }
     return 1;
 }

@@ -207,6 +207,55 @@ TEST_F(CommandLineTest, UnknownOptionsAreRefusedBeforeTheWindowStarts) {
     }
 }
 
+// Every command refuses a measurement file where it writes its output (or,
+// for the rings, reads its second file), in any spelling of the ending, each
+// in its own words, before anything is read or written.
+TEST_F(CommandLineTest, CommandsRefuseAMeasurementFileAsOutputInAnyCase) {
+    const QString archive = path(QStringLiteral("archiv.db"));
+    const struct {
+        QStringList args;
+        QString message;
+    } cases[] = {
+        {{QStringLiteral("--report"), QStringLiteral("a.pvo"), QStringLiteral("B.PVO")},
+         QStringLiteral("Der Bericht B.PVO muss eine PDF-Datei sein, keine Messdatei.")},
+        {{QStringLiteral("--score-analysis"), QStringLiteral("a.pvo"), QStringLiteral("aus.Pvo"),
+          QStringLiteral("--archive"), archive},
+         QStringLiteral("Die Ausgabe aus.Pvo muss eine CSV-Datei sein, keine Messdatei.")},
+        {{QStringLiteral("--import-scores"), QStringLiteral("a.pvo"), QStringLiteral("b.PVO"),
+          QStringLiteral("--archive"), archive},
+         QStringLiteral("Die Ringe b.PVO müssen eine Textdatei sein, keine Messdatei.")},
+        {{QStringLiteral("--progress"), QStringLiteral("Anna"), QStringLiteral("p.pVo"),
+          QStringLiteral("--archive"), archive},
+         QStringLiteral("Die Ausgabe p.pVo muss eine CSV-Datei sein, keine Messdatei.")},
+        {{QStringLiteral("--season-report"), QStringLiteral("Anna"), QStringLiteral("s.PVO"),
+          QStringLiteral("--archive"), archive},
+         QStringLiteral("Die Ausgabe s.PVO muss eine PDF-Datei sein, keine Messdatei.")},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = run(c.args);
+        EXPECT_EQ(r.exitCode, 2) << c.args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(r.err, QStringLiteral("ostrevik: ") + c.message +
+                             QStringLiteral("\nAufruf: ostrevik --help\n"));
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    EXPECT_FALSE(QFileInfo::exists(archive));
+    for (const char* name : {"B.PVO", "aus.Pvo", "p.pVo", "s.PVO"}) {
+        EXPECT_FALSE(QFileInfo::exists(path(QString::fromLatin1(name)))) << name;
+    }
+}
+
+// The archive and score commands refuse an unknown option in the same words
+// as the others.
+TEST_F(CommandLineTest, ArchiveAndScoreCommandsNameAnUnknownOptionAlike) {
+    const QString expected =
+        QStringLiteral("ostrevik: Unbekannte Option --bogus.\nAufruf: ostrevik --help\n");
+    for (const char* command : {"--archive-list", "--score-analysis", "--report"}) {
+        const Outcome r = run({QString::fromLatin1(command), QStringLiteral("--bogus")});
+        EXPECT_EQ(r.exitCode, 2) << command;
+        EXPECT_EQ(r.err, expected) << command;
+    }
+}
+
 // Without a display the window cannot start: the program says so in German
 // and ends with 1, whether no display is named at all or Qt finds none
 // where one is named, and Qt's abort and its own texts stay out.

@@ -4,7 +4,10 @@
 #include "archive/ArchiveSessions.h"
 #include "common/Texts.h"
 #include "evaluation/ui/DebugWindow.h"
+#include "evaluation/ui/InfoDialog.h"
+#include "service/ui/GainDialog.h"
 #include "settings/DisplaySettings.h"
+#include "settings/ui/SettingsDialog.h"
 
 #include "AppFixture.h"
 #include "TestFiles.h"
@@ -17,6 +20,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest/QTest>
 
@@ -213,6 +217,64 @@ TEST_F(MainWindowTest, DocumentCommandsFollowTheActiveWindow) {
     EXPECT_TRUE(form->Actions().Speicher->isEnabled());
     EXPECT_TRUE(form->Actions().Intern1->menuAction()->isEnabled());
     EXPECT_TRUE(ui.messages.empty());
+}
+
+// The display mode is reported once per command: by the active document
+// through its host, or by the commands themselves when none is active; the
+// menu and the button follow either way.
+TEST_F(MainWindowTest, TheDisplayModeIsReportedOncePerCommand) {
+    addDevice(1);
+    start();
+    QSignalSpy fromCommands(&form->Commands(), &DocumentCommands::displayModeShown);
+    QSignalSpy fromDocuments(&form->Documents(), &DocumentManager::displayModeShown);
+    form->Commands().Anzeige(1);
+    EXPECT_EQ(fromCommands.count(), 1);
+    EXPECT_EQ(fromDocuments.count(), 0);
+    EXPECT_TRUE(form->Actions().Schussbuendig1->isChecked());
+    EXPECT_TRUE(form->Actions().ModeToggle());
+
+    TMDIChild* doc = newDocument();
+    fromCommands.clear();
+    fromDocuments.clear();
+    form->Commands().Anzeige(1);
+    EXPECT_EQ(fromCommands.count(), 0);
+    ASSERT_GE(fromDocuments.count(), 1);
+    for (const QList<QVariant>& report : fromDocuments) {
+        EXPECT_EQ(report.at(0).toInt(), 1);
+    }
+    EXPECT_TRUE(form->Actions().Schussbuendig1->isChecked());
+    EXPECT_FALSE(form->Actions().Normal1->isChecked());
+    EXPECT_TRUE(form->Actions().ToolButton2->isChecked());
+    form->Commands().Anzeige(0);
+    EXPECT_EQ(fromCommands.count(), 0);
+    EXPECT_TRUE(form->Actions().Normal1->isChecked());
+    EXPECT_FALSE(form->Actions().ToolButton2->isChecked());
+    EXPECT_EQ(doc->Liste->Letzter().Schussbuendig, 0);
+    doc->Geaendert = false;
+}
+
+// A dialog its runner leaves open (as a dialog test harness or a crashed
+// event loop would) is hidden all the same once its command is done, so
+// that it lets go of what it holds.
+TEST_F(MainWindowTest, ModalDialogsLeftOpenByTheirRunnerAreHidden) {
+    addDevice(1);
+    start();
+    std::vector<QDialog*> shown;
+    ui.onExecDialog = [&shown](QDialog& dialog) {
+        shown.push_back(&dialog);
+        dialog.show();
+        return int(QDialog::Rejected);
+    };
+    form->Actions().ActionInfo->trigger();
+    form->Einstellungen();
+    form->Service().Verstaerkung();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_NE(dynamic_cast<TPvxInfoDlg*>(shown[0]), nullptr);
+    EXPECT_EQ(shown[1], static_cast<QDialog*>(&form->SettingsDialog()));
+    EXPECT_EQ(shown[2], static_cast<QDialog*>(&form->Service().GainDialog()));
+    for (QDialog* dialog : shown) {
+        EXPECT_FALSE(dialog->isVisible()) << dialog->metaObject()->className();
+    }
 }
 
 TEST_F(MainWindowTest, NewDocumentsAreNumberedByOpenWindowsAndDated) {

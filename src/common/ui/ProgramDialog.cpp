@@ -12,6 +12,12 @@ namespace ostrevik {
 ProgramDialog::ProgramDialog(QWidget* parent, QString helpTopic)
     : QDialog(parent), helpTopic_(std::move(helpTopic)) {}
 
+int ProgramDialog::ShowModal() {
+    const int result = modalUi().execDialog(*this);
+    hide();
+    return result;
+}
+
 void ProgramDialog::ShowHelp() {
     if (!helpTopic_.isEmpty()) {
         modalUi().showHelp(this, helpTopic_);

@@ -22,9 +22,12 @@ public:
     virtual void FormShow() {}
     virtual void FormHide() {}
 
+    // Runs the dialog modally; returns QDialog's result. A dialog its runner
+    // left open is hidden as well, so that it always lets go of what it holds.
+    int ShowModal();
+
     // Opens the dialog's help topic; nothing for a dialog without one.
     void ShowHelp();
-    const QString& HelpTopic() const { return helpTopic_; }
 
 protected:
     // The help button "&Hilfe F1" as a child of this dialog; placing it and

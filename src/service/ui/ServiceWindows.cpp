@@ -32,29 +32,24 @@ ServiceWindows::ServiceWindows(DeviceSession& session, QWidget& parent) : QObjec
     };
 }
 
-void ServiceWindows::ShowModal(QDialog& dialog) {
-    modalUi().execDialog(dialog);
-    dialog.hide();
-}
-
 void ServiceWindows::Verstaerkung() {
-    ShowModal(*gain_);
+    gain_->ShowModal();
 }
 
 void ServiceWindows::Nullabgleich() {
-    ShowModal(*zero_);
+    zero_->ShowModal();
 }
 
 void ServiceWindows::Variableninhalte() {
-    ShowModal(*variables_);
+    variables_->ShowModal();
 }
 
 void ServiceWindows::Speicherbaenke() {
-    ShowModal(*banks_);
+    banks_->ShowModal();
 }
 
 void ServiceWindows::Tongenerator() {
-    ShowModal(*tone_);
+    tone_->ShowModal();
 }
 
 }  // namespace ostrevik

@@ -2,7 +2,6 @@
 
 #include <QObject>
 
-class QDialog;
 class QWidget;
 
 namespace ostrevik {
@@ -37,10 +36,6 @@ public:
     TDebugForm& DebugWindow() const { return *debug_; }
 
 private:
-    // Shown modally; a dialog left open by its runner is hidden as well, so
-    // that it always lets go of what it holds.
-    static void ShowModal(QDialog& dialog);
-
     TFormVerstarkungDlg* gain_ = nullptr;
     TFormNullabgleichDlg* zero_ = nullptr;
     TForm8* variables_ = nullptr;

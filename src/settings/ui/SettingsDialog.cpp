@@ -201,9 +201,7 @@ std::optional<SettingsController::Choice> TForm3::Ask(TCustomComPort& port,
     Edit1->setMaxLength(kUserNameMaxChars);
     Edit1->setText(current.userName);
     CheckBox2->setChecked(current.liveBarVisible);
-    const int result = modalUi().execDialog(*this);
-    hide();
-    if (result != QDialog::Accepted) {
+    if (ShowModal() != QDialog::Accepted) {
         return std::nullopt;
     }
     return SettingsController::Choice{Edit1->text(), CheckBox2->isChecked()};
