@@ -81,8 +81,7 @@ QString parse(const QStringList& args, Call& call) {
 
 std::unique_ptr<TrainingArchive> openArchive(const Call& call) {
     QString error;
-    auto archive = TrainingArchive::open(
-        call.archive.isEmpty() ? TrainingArchive::defaultPath() : call.archive, error);
+    auto archive = TrainingArchive::open(TrainingArchive::pathOrDefault(call.archive), error);
     if (!archive) {
         Fail(error);
         return nullptr;

@@ -115,8 +115,7 @@ int importScores(const Call& call) {
     }
 
     QString error;
-    auto archive = TrainingArchive::open(
-        call.archive.isEmpty() ? TrainingArchive::defaultPath() : call.archive, error);
+    auto archive = TrainingArchive::open(TrainingArchive::pathOrDefault(call.archive), error);
     if (!archive) {
         return Fail(error);
     }

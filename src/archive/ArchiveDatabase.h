@@ -22,6 +22,10 @@ public:
 
     // $XDG_DATA_HOME/Ostrevik/archiv.sqlite (~/.local/share/Ostrevik/).
     static QString defaultPath();
+    // `path`, or the default archive where none is given.
+    static QString pathOrDefault(const QString& path) {
+        return path.isEmpty() ? defaultPath() : path;
+    }
 
     // Opens the archive at path, creating it (and its folder) when missing
     // and bringing an older schema up to date. Null with a German message in

@@ -42,8 +42,8 @@ QString ImportAfterSave(const QString& path, const QString& archivePath,
             return {};
         }
         QString error;
-        const auto archive = TrainingArchive::open(
-            archivePath.isEmpty() ? TrainingArchive::defaultPath() : archivePath, error);
+        const auto archive =
+            TrainingArchive::open(TrainingArchive::pathOrDefault(archivePath), error);
         if (!archive) {
             return QStringLiteral(
                        "Die Datei wurde gespeichert, aber nicht ins Trainingsarchiv "

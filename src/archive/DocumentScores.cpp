@@ -25,10 +25,6 @@ QString notImportedText() {
         "aufnehmen…“ ins Archiv aufnehmen.");
 }
 
-QString pathOr(const QString& path, const QString& fallback) {
-    return path.isEmpty() ? fallback : path;
-}
-
 }  // namespace
 
 bool scoresOfFile(TrainingArchive& archive, const QString& path, std::span<const uint64_t> records,
@@ -54,7 +50,7 @@ namespace {
 // The archive that may hold rings. None, and no error, when there is no
 // archive file or it comes from a program that kept no rings.
 std::unique_ptr<TrainingArchive> archiveWithRings(const QString& archivePath, QString& error) {
-    const QString archiveFile = pathOr(archivePath, TrainingArchive::defaultPath());
+    const QString archiveFile = TrainingArchive::pathOrDefault(archivePath);
     if (!QFileInfo(archiveFile).isFile()) {
         return nullptr;
     }
@@ -124,8 +120,8 @@ std::optional<ReportPage> trainingScorePage(const QString& archivePath,
 }
 
 DocumentScores::DocumentScores(QString archivePath, QString settingsPath)
-    : archivePath_(pathOr(archivePath, TrainingArchive::defaultPath())),
-      settingsPath_(pathOr(settingsPath, defaultArchiveSettingsPath())) {}
+    : archivePath_(TrainingArchive::pathOrDefault(archivePath)),
+      settingsPath_(settingsPath.isEmpty() ? defaultArchiveSettingsPath() : settingsPath) {}
 
 DocumentScores::~DocumentScores() = default;
 

@@ -52,7 +52,7 @@ TArchiveForm::TArchiveForm(ArchiveWindowHost& host, const QString& archivePath,
                            const QString& settingsPath, QWidget* parent)
     : QWidget(parent, Qt::Window),
       host_(host),
-      archivePath_(archivePath.isEmpty() ? TrainingArchive::defaultPath() : archivePath),
+      archivePath_(TrainingArchive::pathOrDefault(archivePath)),
       settingsPath_(settingsPath.isEmpty() ? defaultArchiveSettingsPath() : settingsPath) {
     setWindowTitle(QStringLiteral("Trainingsarchiv"));
     setObjectName(QStringLiteral("Trainingsarchiv"));
