@@ -299,12 +299,12 @@ private:
     QSqlQuery takeUp_;
 };
 
+}  // namespace
+
 QString absolutePath(const QFileInfo& info) {
     const QString canonical = info.canonicalFilePath();
     return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
 }
-
-}  // namespace
 
 QString ImportSummary::text() const {
     QString s = QStringLiteral("%1 aufgenommen, %2 aktualisiert, %3 unverändert, %4 abgelehnt")
@@ -354,7 +354,7 @@ FileImport importFile(TrainingArchive& archive, const QString& path,
                       std::vector<uint64_t>* records) {
     FileImport r;
     const QFileInfo info(path);
-    r.path = info.exists() ? absolutePath(info) : info.absoluteFilePath();
+    r.path = absolutePath(info);
     if (archive.readOnly()) {
         archiveError = archive.whyReadOnly();
         return r;

@@ -5,11 +5,17 @@
 #include <QString>
 #include <QStringList>
 
+class QFileInfo;
+
 #include <cstdint>
 #include <functional>
 #include <vector>
 
 namespace ostrevik {
+
+// The path a file is kept under in the archive: its canonical path (links
+// resolved), or its absolute path while it does not exist.
+QString absolutePath(const QFileInfo& info);
 
 class TrainingArchive;
 

@@ -1,6 +1,7 @@
 #include "archive/ArchiveScores.h"
 
 #include "archive/ArchiveDatabase.h"
+#include "archive/ArchiveImport.h"
 
 #include <QFileInfo>
 #include <QSqlQuery>
@@ -63,10 +64,9 @@ bool insertAll(TrainingArchive& archive, qint64 sessionId, const SessionScores& 
 
 std::optional<qint64> sessionOfFile(TrainingArchive& archive, const QString& path, QString& error) {
     const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
     QSqlQuery q(archive.db());
     q.prepare(QStringLiteral("SELECT id FROM sitzung WHERE pfad = ? OR pfad = ?"));
-    q.addBindValue(canonical.isEmpty() ? info.absoluteFilePath() : canonical);
+    q.addBindValue(absolutePath(info));
     q.addBindValue(info.absoluteFilePath());
     if (!execQuery(archive, q, error)) {
         return std::nullopt;
