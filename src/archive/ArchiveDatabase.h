@@ -10,6 +10,9 @@ class QSqlQuery;
 
 namespace ostrevik {
 
+// How the archive writes a session's day: sortable as text.
+inline const QString kArchiveDateFormat = QStringLiteral("yyyy-MM-dd");
+
 // The season archive: an SQLite file (WAL journal, foreign keys on) that
 // keeps, per training session, where its measurement file lies and what it
 // holds, and per take-up the metrics and fault tags of the analysis. The

@@ -25,7 +25,6 @@
 namespace ostrevik {
 namespace {
 
-const QString kIsoDate = QStringLiteral("yyyy-MM-dd");
 
 // A measurement file read and analysed, before anything is written.
 struct ReadFile {
@@ -244,7 +243,7 @@ private:
         s.bindValue(QStringLiteral(":groesse"), file.size);
         s.bindValue(QStringLiteral(":schuetze"),
                     shooter ? QVariant(*shooter) : QVariant(QMetaType(QMetaType::LongLong)));
-        s.bindValue(QStringLiteral(":datum"), file.date.toString(kIsoDate));
+        s.bindValue(QStringLiteral(":datum"), file.date.toString(kArchiveDateFormat));
         s.bindValue(QStringLiteral(":name"), file.kopf.name());
         s.bindValue(QStringLiteral(":kdatum"), file.kopf.datum());
         s.bindValue(QStringLiteral(":text"), file.kopf.text());

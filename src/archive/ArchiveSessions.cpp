@@ -11,7 +11,6 @@
 namespace ostrevik {
 namespace {
 
-const QString kIsoDate = QStringLiteral("yyyy-MM-dd");
 
 bool exists(TrainingArchive& archive, const QString& sql, qint64 id, QString& error, bool& found) {
     QSqlQuery q(archive.db());
@@ -157,11 +156,11 @@ std::vector<ArchivedSession> listSessions(TrainingArchive& archive, const Sessio
     }
     if (filter.from.isValid()) {
         sql += QStringLiteral(" AND s.datum >= ?");
-        binds << filter.from.toString(kIsoDate);
+        binds << filter.from.toString(kArchiveDateFormat);
     }
     if (filter.to.isValid()) {
         sql += QStringLiteral(" AND s.datum <= ?");
-        binds << filter.to.toString(kIsoDate);
+        binds << filter.to.toString(kArchiveDateFormat);
     }
     if (!filter.tag.isEmpty()) {
         sql += QStringLiteral(
@@ -185,7 +184,7 @@ std::vector<ArchivedSession> listSessions(TrainingArchive& archive, const Sessio
         s.id = q.value(0).toLongLong();
         s.shooter = q.value(1).toString();
         s.path = q.value(2).toString();
-        s.date = QDate::fromString(q.value(3).toString(), kIsoDate);
+        s.date = QDate::fromString(q.value(3).toString(), kArchiveDateFormat);
         s.note = q.value(4).toString();
         s.takeUps = q.value(5).toInt();
         s.shots = q.value(6).toInt();
