@@ -25,7 +25,6 @@
 namespace ostrevik {
 namespace {
 
-
 // A measurement file read and analysed, before anything is written.
 struct ReadFile {
     QByteArray hash;

@@ -11,7 +11,6 @@
 namespace ostrevik {
 namespace {
 
-
 bool exists(TrainingArchive& archive, const QString& sql, qint64 id, QString& error, bool& found) {
     QSqlQuery q(archive.db());
     q.prepare(sql);
