@@ -361,7 +361,6 @@ void AnalysisWindow::refresh() {
     const DisplaySettings& d = display();
     const Rasters_t& list = *document_->Liste;
     const int completed = std::max(list.Anzahl() - 1, 0);
-    const SessionScores scoresBefore = scores_.scores();
     std::vector<TakeUpRecord> records;
     std::vector<AnalysedRecord> identities;
     records.reserve(static_cast<size_t>(completed));
@@ -397,9 +396,9 @@ void AnalysisWindow::refresh() {
     }
     analysed_ = std::move(identities);
     displayUsed_ = d;
-    scores_.follow(fingerprints_);
+    const bool scoresChanged = scores_.follow(fingerprints_);
     showAnalysis();
-    if (!(scores_.scores() == scoresBefore)) {
+    if (scoresChanged) {
         showScores();
     }
 }
