@@ -331,11 +331,10 @@ QWidget* AnalysisWindow::createTrendTab() {
 QWidget* AnalysisWindow::createRingTab() {
     Ringe = new ScorePanel;
     Ringe->setObjectName(QStringLiteral("Ringe"));
-    ringTab_ = Ringe;
     Ringe->setEmptyText(noRingsText());
     connect(Ringe, &ScorePanel::takeUpClicked, this, [this](size_t i) {
-        if (i < scored_.size()) {
-            highlight(scored_[i].metrics.listIndex);
+        if (i < Ringe->takeUps().size()) {
+            highlight(Ringe->takeUps()[i].metrics.listIndex);
         }
     });
     return Ringe;
@@ -695,24 +694,24 @@ void AnalysisWindow::showScores() {
 }
 
 bool AnalysisWindow::ringTabShown() const {
-    return Tabs->currentWidget() == ringTab_;
+    return Tabs->currentWidget() == Ringe;
 }
 
 void AnalysisWindow::updateRingTab() {
     ringTabStale_ = false;
-    scored_ = scoredTakeUps(analysis(), scores_.scores());
     Ringe->setEmptyText(scores_.problem().isEmpty() ? noRingsText() : scores_.problem());
     const QString name = document_ ? QFileInfo(document_->Dateiname).fileName() : QString();
-    Ringe->setTakeUps(scored_, name);
+    Ringe->setTakeUps(scoredTakeUps(analysis(), scores_.scores()), name);
     showRingHighlight();
 }
 
 void AnalysisWindow::showRingHighlight() {
-    const auto chosen = std::ranges::find_if(scored_, [this](const ScoredTakeUp& t) {
+    const std::vector<ScoredTakeUp>& shown = Ringe->takeUps();
+    const auto chosen = std::ranges::find_if(shown, [this](const ScoredTakeUp& t) {
         return highlighted_ && t.metrics.listIndex == *highlighted_;
     });
-    Ringe->setHighlighted(
-        chosen == scored_.end() ? std::nullopt : std::optional<size_t>(chosen - scored_.begin()));
+    Ringe->setHighlighted(chosen == shown.end() ? std::nullopt
+                                                : std::optional<size_t>(chosen - shown.begin()));
 }
 
 bool AnalysisWindow::typeRing(int listIndex, const QString& text) {
