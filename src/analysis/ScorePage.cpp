@@ -101,11 +101,7 @@ QString scoreFigure(std::optional<double> value) {
     if (!value || !std::isfinite(*value)) {
         return {};
     }
-    QString text = decimalCommaText(*value, 2);
-    if (text.startsWith(QLatin1Char('-'))) {
-        text.replace(0, 1, QChar(0x2212));
-    }
-    return text;
+    return readerDecimalText(*value, 2);
 }
 
 QString scoreInterval(std::optional<double> low, std::optional<double> high) {
