@@ -72,14 +72,6 @@ ComparedSession compared(const TrainingSession& session, const SessionAnalysis& 
     return c;
 }
 
-double widestLabel(const AxisTicks& y, const QFontMetricsF& fm, const QString& suffix = {}) {
-    double widest = 0.0;
-    for (double v : y.values) {
-        widest = std::max(widest, fm.horizontalAdvance(tickLabel(v, y.decimals, suffix)));
-    }
-    return widest;
-}
-
 }  // namespace
 
 QString keyMetricHeader(KeyMetric m) {
