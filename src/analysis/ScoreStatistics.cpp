@@ -126,15 +126,20 @@ MeanDifference welchDifference(std::span<const double> with, std::span<const dou
     return d;
 }
 
+const TakeUpScore* scoreOf(const SessionScores& scores, const TakeUpMetrics& m) {
+    if (!m.hasShot()) {
+        return nullptr;
+    }
+    const auto it = scores.find(m.number());
+    return it == scores.end() ? nullptr : &it->second;
+}
+
 std::vector<ScoredTakeUp> scoredTakeUps(const SessionAnalysis& analysis,
                                         const SessionScores& scores) {
     std::vector<ScoredTakeUp> scored;
     for (const TakeUpMetrics& m : analysis.rows) {
-        if (!m.hasShot()) {
-            continue;  // a score kept for a take-up that has no shot (any more) means nothing
-        }
-        if (const auto it = scores.find(m.number()); it != scores.end()) {
-            scored.push_back({m, it->second.ring});
+        if (const TakeUpScore* score = scoreOf(scores, m)) {
+            scored.push_back({m, score->ring});
         }
     }
     return scored;

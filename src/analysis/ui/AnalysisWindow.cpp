@@ -555,8 +555,8 @@ void AnalysisWindow::updateSelectionText() {
         return;
     }
     QStringList parts;
-    if (const auto it = scores_.scores().find(m.number()); it != scores_.scores().end()) {
-        parts << tr("Ring %1").arg(ringText(it->second.ring));
+    if (const TakeUpScore* score = scoreOf(scores_.scores(), m)) {
+        parts << tr("Ring %1").arg(ringText(score->ring));
     }
     for (Metric metric : kSelectionMetrics) {
         const QString value = formatMetricValue(metric, m.value(metric));
