@@ -55,10 +55,6 @@ QString colorName(uint32_t colorRef) {
     return colorFromRef(colorRef).name();
 }
 
-QString numberText(const TakeUpMetrics& m) {
-    return QStringLiteral("%1").arg(m.number(), 4, 10, QLatin1Char('0'));
-}
-
 QString noRingsText() {
     return AnalysisWindow::tr(
         "Noch keine Ringe: „Analyse → Ringe importieren…“ liest die Schussliste einer "
@@ -549,7 +545,7 @@ void AnalysisWindow::updateSelectionText() {
         return;
     }
     const TakeUpMetrics& m = analysis.rows[static_cast<size_t>(*highlighted_)];
-    QString text = tr("Druckpunktnahme %1: ").arg(numberText(m));
+    QString text = tr("Druckpunktnahme %1: ").arg(m.numberText());
     if (!m.hasShot()) {
         Selection->setText(text + tr("ohne Schuss, nicht in der Überlagerung"));
         return;

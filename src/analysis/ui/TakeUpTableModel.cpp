@@ -170,7 +170,7 @@ QVariant TakeUpTableModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             if (column == kNumberColumn) {
                 // As the document window numbers its records.
-                return QStringLiteral("%1").arg(m.number(), 4, 10, QLatin1Char('0'));
+                return m.numberText();
             }
             if (column == kTagsColumn) {
                 return m.tagsText();
