@@ -16,9 +16,6 @@ QString tr(const char* text) {
     return QCoreApplication::translate("Ostrevik", text);
 }
 
-// The 97.5 % quantile of the normal distribution.
-constexpr double kZ975 = 1.959963984540054;
-
 std::optional<double> pearson(std::span<const double> x, std::span<const double> y) {
     const size_t n = std::min(x.size(), y.size());
     if (n < 2) {
@@ -90,7 +87,7 @@ Correlation correlate(std::span<const double> x, std::span<const double> y) {
     }
     // At r = +-1 the z is infinite and the interval shrinks to r itself.
     const double z = std::atanh(*c.r);
-    const double half = kZ975 / std::sqrt(c.n - 3.0);
+    const double half = kNormalQuantile975 / std::sqrt(c.n - 3.0);
     c.low = std::tanh(z - half);
     c.high = std::tanh(z + half);
     const std::vector<double> rx = midRanks(x);
