@@ -1,5 +1,6 @@
 #include "analysis/CsvExport.h"
 
+#include "analysis/ScoreStatistics.h"
 #include "common/NumberFormat.h"
 #include "measurement/Rasters.h"
 
@@ -46,8 +47,8 @@ QByteArray takeUpsCsv(const SessionAnalysis& analysis, const SessionScores* scor
         }
         if (scores) {
             out += kSeparator;
-            if (const auto it = scores->find(row.number()); it != scores->end() && row.hasShot()) {
-                out += ringText(it->second.ring).toUtf8();
+            if (const TakeUpScore* score = scoreOf(*scores, row)) {
+                out += ringText(score->ring).toUtf8();
             }
         }
         out += '\n';

@@ -108,6 +108,10 @@ QString tagName(Tag tag) {
     return {};
 }
 
+QString TakeUpMetrics::numberText() const {
+    return QStringLiteral("%1").arg(number(), 4, 10, QLatin1Char('0'));
+}
+
 std::optional<double> TakeUpMetrics::value(Metric metric) const {
     auto ms = [](std::optional<int> v) -> std::optional<double> {
         return v ? std::optional<double>(*v) : std::nullopt;

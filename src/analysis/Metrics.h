@@ -84,6 +84,8 @@ struct TakeUpMetrics {
     bool hasShot() const { return shotIndex >= 0; }
     // The record's number as the document window shows it (from 1).
     int number() const { return listIndex + 1; }
+    // That number as the document window writes it: four digits, "0007".
+    QString numberText() const;
     std::optional<double> value(Metric metric) const;
     // Sets a metric as value() reads it back (milliseconds rounded to whole
     // ones): for take-ups read back from where their figures were stored.

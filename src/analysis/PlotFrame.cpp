@@ -78,6 +78,14 @@ QString tickLabel(double value, int decimals, const QString& suffix) {
     return decimalCommaText(value, decimals) + suffix;
 }
 
+double widestLabel(const AxisTicks& y, const QFontMetricsF& fm, const QString& suffix) {
+    double widest = 0.0;
+    for (double v : y.values) {
+        widest = std::max(widest, fm.horizontalAdvance(tickLabel(v, y.decimals, suffix)));
+    }
+    return widest;
+}
+
 void paintFrame(QPainter& p, const PlotMapping& m, const AxisTicks& x, const AxisTicks& y,
                 const AxisTexts& texts) {
     p.save();

@@ -84,4 +84,8 @@ void paintFrame(QPainter& painter, const PlotMapping& mapping, const AxisTicks& 
 // The label of a tick value: "-1,5", "25%".
 QString tickLabel(double value, int decimals, const QString& suffix = {});
 
+// The width of the widest of the ticks' labels: the room a value axis needs
+// left of the plot.
+double widestLabel(const AxisTicks& y, const QFontMetricsF& fm, const QString& suffix = {});
+
 }  // namespace ostrevik

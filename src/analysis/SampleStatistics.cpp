@@ -68,7 +68,7 @@ double tQuantile975Exact(double v) {
 // Cornish-Fisher expansion around the normal quantile; from 30 degrees of
 // freedom on it agrees with the exact value to seven digits.
 double cornishFisher975(double v) {
-    const double z = 1.959963984540054;
+    const double z = kNormalQuantile975;
     const double z3 = z * z * z;
     const double z5 = z3 * z * z;
     const double z7 = z5 * z * z;

@@ -39,6 +39,11 @@ struct LineFit {
 
 LineFit fitLine(std::span<const double> x, std::span<const double> y);
 
+// The 97.5 % quantile of the normal distribution: the factor of a two-sided
+// 95 % interval where the normal approximation holds, and the limit of
+// tQuantile975 for many degrees of freedom.
+inline constexpr double kNormalQuantile975 = 1.959963984540054;
+
 // The 97.5 % quantile of Student's t distribution, the factor of a two-sided
 // 95 % interval. Small samples need it: with 5 values it is 2.78, not 1.96.
 // Degrees of freedom need not be whole (Welch's difference of two means has

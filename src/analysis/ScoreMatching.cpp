@@ -72,7 +72,6 @@ ScoreMatch matchScores(std::span<const ShotTakeUp> takeUps, std::span<const Scor
         ScorePair p;
         p.takeUpIndex = nextTakeUp;
         p.shotIndex = s;
-        p.shotSeconds = t.shotSeconds;
         p.score = {t.number, shot.ring, shot.x, shot.y, shot.time};
         m.pairs.push_back(p);
         m.rows.push_back({nextTakeUp, s, false});

@@ -42,8 +42,7 @@ struct ScoreMatchOptions {
 struct ScorePair {
     int takeUpIndex = 0;  // into the take-ups
     int shotIndex = 0;    // into the shots
-    std::optional<double> shotSeconds;
-    TakeUpScore score;  // the take-up's number with the shot's ring, position and time
+    TakeUpScore score;    // the take-up's number with the shot's ring, position and time
 };
 
 // One line of the two sequences side by side: a pair, or a take-up or a

@@ -18,23 +18,6 @@ QString tr(const char* text) {
     return QCoreApplication::translate("ScorePage", text);
 }
 
-const QColor kGrey(0x60, 0x60, 0x60);
-const QColor kHeaderFill(0xDD, 0xE3, 0xEA);
-const QColor kStripe(0xF1, 0xF3, 0xF5);
-
-// Paints text wrapped into the width from y; returns the y below it.
-double paragraph(QPainter& p, const QRectF& r, double y, const QFont& font, const QColor& color,
-                 const QString& text) {
-    p.setFont(font);
-    p.setPen(color);
-    const QRectF box = QFontMetricsF(font, p.device())
-                           .boundingRect(QRectF(r.left(), y, r.width(), 1e9),
-                                         Qt::TextWordWrap | Qt::AlignLeft, text);
-    p.drawText(QRectF(r.left(), y, r.width(), box.height()),
-               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
-    return y + box.height();
-}
-
 // The table of the metrics: Kennwert, n, r, 95 %-Intervall, Spearman.
 double metricTable(QPainter& p, const QRectF& r, double y, const ScoreTable& table) {
     const QFont font = reportFont(7.5);
@@ -54,13 +37,13 @@ double metricTable(QPainter& p, const QRectF& r, double y, const ScoreTable& tab
             x += w;
         }
     };
-    p.fillRect(QRectF(r.left(), y, r.width(), 1.3 * lh), kHeaderFill);
+    p.fillRect(QRectF(r.left(), y, r.width(), 1.3 * lh), kReportHeaderFill);
     cells(y, headers, bold, Qt::black);
     y += 1.3 * lh;
     int row = 0;
     for (const MetricScoreRow& m : table.metrics) {
         if (row++ % 2 == 1) {
-            p.fillRect(QRectF(r.left(), y, r.width(), 1.3 * lh), kStripe);
+            p.fillRect(QRectF(r.left(), y, r.width(), 1.3 * lh), kReportStripe);
         }
         const Correlation& c = m.correlation;
         const QString texts[] = {metricHeader(m.metric), QString::number(c.n), scoreFigure(c.r),
@@ -101,11 +84,7 @@ QString scoreFigure(std::optional<double> value) {
     if (!value || !std::isfinite(*value)) {
         return {};
     }
-    QString text = decimalCommaText(*value, 2);
-    if (text.startsWith(QLatin1Char('-'))) {
-        text.replace(0, 1, QChar(0x2212));
-    }
-    return text;
+    return readerDecimalText(*value, 2);
 }
 
 QString scoreInterval(std::optional<double> low, std::optional<double> high) {
@@ -133,14 +112,15 @@ void paintScorePage(QPainter& p, const QRectF& r, const ScorePageData& data) {
     const QFont small = reportFont(7.5);
     const double bh = QFontMetricsF(body, p.device()).height();
 
-    double y = paragraph(p, r, r.top(), title, Qt::black, tr("Ringe"));
+    double y = paintParagraph(p, r, r.top(), title, Qt::black, tr("Ringe"));
     y += 0.3 * bh;
-    y = paragraph(p, r, y, body, Qt::black,
-                  data.scope + QStringLiteral(": ") + scoredCountText(table.scored, data.sessions));
+    y = paintParagraph(
+        p, r, y, body, Qt::black,
+        data.scope + QStringLiteral(": ") + scoredCountText(table.scored, data.sessions));
     y += 0.6 * bh;
     const auto it = std::find_if(table.metrics.begin(), table.metrics.end(),
                                  [key](const MetricScoreRow& m) { return m.metric == key; });
-    y = paragraph(p, r, y, bold, Qt::black, correlationText(key, it->correlation));
+    y = paintParagraph(p, r, y, bold, Qt::black, correlationText(key, it->correlation));
     y += 0.4 * bh;
     const double plotHeight = 0.45 * r.height();
     p.save();
@@ -149,23 +129,24 @@ void paintScorePage(QPainter& p, const QRectF& r, const ScorePageData& data) {
     p.restore();
     y += plotHeight + 0.8 * bh;
 
-    y = paragraph(p, r, y, bold, Qt::black, tr("Kennwerte und Ring"));
+    y = paintParagraph(p, r, y, bold, Qt::black, tr("Kennwerte und Ring"));
     y += 0.3 * bh;
     y = metricTable(p, r, y, table);
     y += 0.8 * bh;
-    y = paragraph(p, r, y, bold, Qt::black, tr("Fehlermarken und Ring"));
+    y = paintParagraph(p, r, y, bold, Qt::black, tr("Fehlermarken und Ring"));
     y += 0.3 * bh;
     for (const TagScoreRow& t : table.tags) {
-        y = paragraph(p, r, y, body, Qt::black, differenceText(t.tag, t.difference));
+        y = paintParagraph(p, r, y, body, Qt::black, differenceText(t.tag, t.difference));
         y += 0.2 * bh;
     }
     y += 0.6 * bh;
-    paragraph(p, r, y, small, kGrey,
-              tr("r ist die Korrelation nach Pearson zwischen Kennwert und Ring: nahe −1 gehen "
-                 "höhere Werte mit weniger Ringen einher, nahe +1 mit mehr. Das 95 %-Intervall "
-                 "ist nach Fishers z berechnet, ρ ist die Rangkorrelation nach Spearman. Die "
-                 "Differenz der Ringe mit und ohne Fehlermarke hat ihr 95 %-Intervall nach "
-                 "Welch. Schließt ein Intervall 0 ein, ist der Zusammenhang nicht gesichert."));
+    paintParagraph(
+        p, r, y, small, kReportGrey,
+        tr("r ist die Korrelation nach Pearson zwischen Kennwert und Ring: nahe −1 gehen "
+           "höhere Werte mit weniger Ringen einher, nahe +1 mit mehr. Das 95 %-Intervall "
+           "ist nach Fishers z berechnet, ρ ist die Rangkorrelation nach Spearman. Die "
+           "Differenz der Ringe mit und ohne Fehlermarke hat ihr 95 %-Intervall nach "
+           "Welch. Schließt ein Intervall 0 ein, ist der Zusammenhang nicht gesichert."));
 }
 
 ReportPage scoreReportPage(const QString& title, ScorePageData data) {

@@ -63,11 +63,7 @@ Layout layout(const QRectF& target, const std::vector<Point>& points, const QFon
     Layout l;
     const PlotMargins probe = plotMargins(fm, 0.0, true);
     l.y = valueAxisTicks(yLow, yHigh, target.height() - probe.top - probe.bottom, fm);
-    double widest = 0.0;
-    for (double v : l.y.values) {
-        widest = std::max(widest, fm.horizontalAdvance(tickLabel(v, l.y.decimals)));
-    }
-    const PlotMargins g = plotMargins(fm, widest, true);
+    const PlotMargins g = plotMargins(fm, widestLabel(l.y, fm), true);
     const QRectF area = target.adjusted(g.left, g.top, -g.right, -g.bottom);
     const double labelSpace = fm.horizontalAdvance(QStringLiteral("-8888,8")) + fm.height();
     if (xHigh - xLow < 1e-9) {

@@ -16,9 +16,6 @@ QString tr(const char* text) {
     return QCoreApplication::translate("Ostrevik", text);
 }
 
-// The 97.5 % quantile of the normal distribution.
-constexpr double kZ975 = 1.959963984540054;
-
 std::optional<double> pearson(std::span<const double> x, std::span<const double> y) {
     const size_t n = std::min(x.size(), y.size());
     if (n < 2) {
@@ -74,15 +71,6 @@ bool judged(const TakeUpMetrics& m, Tag tag) {
     return false;
 }
 
-// German number format with a real minus sign, as a reader sees it.
-QString number(double value, int decimals) {
-    QString text = decimalCommaText(value, decimals);
-    if (text.startsWith(QLatin1Char('-'))) {
-        text.replace(0, 1, QChar(0x2212));
-    }
-    return text;
-}
-
 }  // namespace
 
 Correlation correlate(std::span<const double> x, std::span<const double> y) {
@@ -99,7 +87,7 @@ Correlation correlate(std::span<const double> x, std::span<const double> y) {
     }
     // At r = +-1 the z is infinite and the interval shrinks to r itself.
     const double z = std::atanh(*c.r);
-    const double half = kZ975 / std::sqrt(c.n - 3.0);
+    const double half = kNormalQuantile975 / std::sqrt(c.n - 3.0);
     c.low = std::tanh(z - half);
     c.high = std::tanh(z + half);
     const std::vector<double> rx = midRanks(x);
@@ -135,15 +123,20 @@ MeanDifference welchDifference(std::span<const double> with, std::span<const dou
     return d;
 }
 
+const TakeUpScore* scoreOf(const SessionScores& scores, const TakeUpMetrics& m) {
+    if (!m.hasShot()) {
+        return nullptr;
+    }
+    const auto it = scores.find(m.number());
+    return it == scores.end() ? nullptr : &it->second;
+}
+
 std::vector<ScoredTakeUp> scoredTakeUps(const SessionAnalysis& analysis,
                                         const SessionScores& scores) {
     std::vector<ScoredTakeUp> scored;
     for (const TakeUpMetrics& m : analysis.rows) {
-        if (!m.hasShot()) {
-            continue;  // a score kept for a take-up that has no shot (any more) means nothing
-        }
-        if (const auto it = scores.find(m.number()); it != scores.end()) {
-            scored.push_back({m, it->second.ring});
+        if (const TakeUpScore* score = scoreOf(scores, m)) {
+            scored.push_back({m, score->ring});
         }
     }
     return scored;
@@ -180,7 +173,8 @@ QString correlationText(Metric metric, const Correlation& c) {
     const QString caption = metricCaption(metric);
     if (c.r && c.low && c.high && c.rho) {
         return tr("%1 und Ring: r = %2, 95 %-Intervall %3 … %4 (Spearman ρ = %5, n = %6)")
-            .arg(caption, number(*c.r, 2), number(*c.low, 2), number(*c.high, 2), number(*c.rho, 2))
+            .arg(caption, readerDecimalText(*c.r, 2), readerDecimalText(*c.low, 2),
+                 readerDecimalText(*c.high, 2), readerDecimalText(*c.rho, 2))
             .arg(c.n);
     }
     if (c.n < kMinCorrelationPairs) {
@@ -199,13 +193,15 @@ QString differenceText(Tag tag, const MeanDifference& d) {
         return tr("Kein Schuss, an dem sich %1 beurteilen lässt").arg(name);
     }
     if (!d.meanWith) {
-        return tr("Kein Schuss mit %1 (ohne: %2 Ringe)").arg(name, number(*d.meanWithout, 2));
+        return tr("Kein Schuss mit %1 (ohne: %2 Ringe)")
+            .arg(name, readerDecimalText(*d.meanWithout, 2));
     }
     if (!d.meanWithout) {
-        return tr("Jeder Schuss mit %1 (%2 Ringe)").arg(name, number(*d.meanWith, 2));
+        return tr("Jeder Schuss mit %1 (%2 Ringe)").arg(name, readerDecimalText(*d.meanWith, 2));
     }
-    const QString means = tr("Mit %1: %2 Ringe, ohne: %3")
-                              .arg(name, number(*d.meanWith, 2), number(*d.meanWithout, 2));
+    const QString means =
+        tr("Mit %1: %2 Ringe, ohne: %3")
+            .arg(name, readerDecimalText(*d.meanWith, 2), readerDecimalText(*d.meanWithout, 2));
     if (!d.difference || !d.low || !d.high) {
         return tr("%1 — zu wenige Schüsse für einen Vergleich (mit: %2, ohne: %3)")
             .arg(means)
@@ -213,7 +209,8 @@ QString differenceText(Tag tag, const MeanDifference& d) {
             .arg(d.nWithout);
     }
     return tr("%1 — Differenz %2, 95 %-Intervall %3 … %4")
-        .arg(means, number(*d.difference, 2), number(*d.low, 2), number(*d.high, 2));
+        .arg(means, readerDecimalText(*d.difference, 2), readerDecimalText(*d.low, 2),
+             readerDecimalText(*d.high, 2));
 }
 
 }  // namespace ostrevik

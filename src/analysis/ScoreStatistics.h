@@ -51,6 +51,10 @@ struct ScoredTakeUp {
     double ring = 0.0;
 };
 
+// The score of a take-up, null when it has none or no shot: a score kept
+// for a take-up that has no shot (any more) means nothing.
+const TakeUpScore* scoreOf(const SessionScores& scores, const TakeUpMetrics& m);
+
 // The take-ups of an analysed session that have a shot and a score.
 std::vector<ScoredTakeUp> scoredTakeUps(const SessionAnalysis& analysis,
                                         const SessionScores& scores);

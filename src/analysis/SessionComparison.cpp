@@ -1,5 +1,6 @@
 #include "analysis/SessionComparison.h"
 
+#include "analysis/SampleStatistics.h"
 #include "common/NumberFormat.h"
 
 #include <QCoreApplication>
@@ -17,9 +18,6 @@ namespace {
 struct Tr {
     Q_DECLARE_TR_FUNCTIONS(SessionComparison)
 };
-
-// The normal quantile of a two-sided 95 % interval.
-constexpr double kZ95 = 1.959963984540054;
 
 std::optional<Metric> metricOf(KeyMetric m) {
     switch (m) {
@@ -72,14 +70,6 @@ ComparedSession compared(const TrainingSession& session, const SessionAnalysis& 
     return c;
 }
 
-double widestLabel(const AxisTicks& y, const QFontMetricsF& fm, const QString& suffix = {}) {
-    double widest = 0.0;
-    for (double v : y.values) {
-        widest = std::max(widest, fm.horizontalAdvance(tickLabel(v, y.decimals, suffix)));
-    }
-    return widest;
-}
-
 }  // namespace
 
 QString keyMetricHeader(KeyMetric m) {
@@ -100,10 +90,11 @@ KeyFigure shareFigure(int hits, int n) {
         return f;
     }
     const double p = static_cast<double>(hits) / n;
-    const double z2 = kZ95 * kZ95;
+    const double z2 = kNormalQuantile975 * kNormalQuantile975;
     const double denominator = 1.0 + z2 / n;
     const double centre = (p + z2 / (2.0 * n)) / denominator;
-    const double half = kZ95 * std::sqrt(p * (1.0 - p) / n + z2 / (4.0 * n * n)) / denominator;
+    const double half =
+        kNormalQuantile975 * std::sqrt(p * (1.0 - p) / n + z2 / (4.0 * n * n)) / denominator;
     f.mean = 100.0 * p;
     // Exactly 0 and 100 % at the ends, where rounding would leave a trace.
     f.low = hits <= 0 ? 0.0 : 100.0 * std::max(0.0, centre - half);

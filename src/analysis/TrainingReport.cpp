@@ -28,10 +28,7 @@ struct Tr {
 
 using PaintStep = std::function<void(QPainter&)>;
 
-const QColor kGrey(0x60, 0x60, 0x60);
 const QColor kRule(0x80, 0x80, 0x80);
-const QColor kStripe(0xF1, 0xF3, 0xF5);
-const QColor kHeaderFill(0xDD, 0xE3, 0xEA);
 const QColor kTagText(0xA0, 0x10, 0x20);
 
 // Fonts and their line heights on the device.
@@ -163,7 +160,7 @@ public:
 
     void paintHeader(QPainter& p, double y) const {
         const QRectF all(x_.front(), y, x_.back() + w_.back() - x_.front(), headerHeight_);
-        p.fillRect(all, kHeaderFill);
+        p.fillRect(all, kReportHeaderFill);
         for (size_t i = 0; i < columns_.size(); ++i) {
             // Bottom-aligned, so that the units of headers of two and three
             // lines stand on one line.
@@ -175,12 +172,12 @@ public:
     void paintRow(QPainter& p, double y, const Row& row, int index) const {
         const double h = rowHeight();
         if (index % 2 == 1) {
-            p.fillRect(QRectF(x_.front(), y, x_.back() + w_.back() - x_.front(), h), kStripe);
+            p.fillRect(QRectF(x_.front(), y, x_.back() + w_.back() - x_.front(), h), kReportStripe);
         }
         const QFontMetricsF fm(fonts_.table, p.device());
         for (size_t i = 0; i < columns_.size() && i < static_cast<size_t>(row.cells.size()); ++i) {
             const QRectF r = cell(i, y, h);
-            QColor c = row.muted ? kGrey : QColor(Qt::black);
+            QColor c = row.muted ? kReportGrey : QColor(Qt::black);
             if (row.marked && i + 1 == columns_.size()) {
                 c = kTagText;
             }
@@ -351,7 +348,7 @@ void addSession(Pages& pages, const Fonts& fonts, const ReportInput& input, cons
             paintOverlay(p, r, a.overlay, style);
         });
     }
-    addParagraph(pages, fonts, fonts.small, kGrey,
+    addParagraph(pages, fonts, fonts.small, kReportGrey,
                  Tr::tr("Zeit 0 ist der Schuss. Dünn: jede Druckpunktnahme mit Schuss; "
                         "farbig: die neueste; schwarz: das Mittel mit einem Band von "
                         "± 1 Standardabweichung; gestrichelt: die mittlere Tonschwelle."));
@@ -522,7 +519,7 @@ void addSession(Pages& pages, const Fonts& fonts, const ReportInput& input, cons
     }
     addHeading(pages, fonts, Tr::tr("Einzelwerte"), 8 * tableLine);
     const QLocale de(QLocale::German);
-    addParagraph(pages, fonts, fonts.small, kGrey,
+    addParagraph(pages, fonts, fonts.small, kReportGrey,
                  Tr::tr("Zucken: Anstieg in den letzten 0,2 s vor dem Schuss über %1 "
                         "%-Punkte. Nachlassen: Halt 160 ms nach dem Schuss unter %2 % des "
                         "Drucks beim Schuss. Unruhig: Abweichung vom mittleren Verlauf "
@@ -635,7 +632,7 @@ void addComparison(Pages& pages, const Fonts& fonts, const SessionComparison& c,
             } else {
                 pages.paint([cell, &fonts](QPainter& p) {
                     const double pad = fonts.height(fonts.body);
-                    drawText(p, cell.adjusted(pad, 2 * pad, -pad, -pad), fonts.body, kGrey,
+                    drawText(p, cell.adjusted(pad, 2 * pad, -pad, -pad), fonts.body, kReportGrey,
                              Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
                              keyMetricsExplanation());
                 });
@@ -748,6 +745,18 @@ QFont reportFont(double points, bool bold) {
     f.setPointSizeF(points);
     f.setBold(bold);
     return f;
+}
+
+double paintParagraph(QPainter& p, const QRectF& r, double y, const QFont& font,
+                      const QColor& color, const QString& text) {
+    p.setFont(font);
+    p.setPen(color);
+    const QRectF box = QFontMetricsF(font, p.device())
+                           .boundingRect(QRectF(r.left(), y, r.width(), 1e9),
+                                         Qt::TextWordWrap | Qt::AlignLeft, text);
+    p.drawText(QRectF(r.left(), y, r.width(), box.height()),
+               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+    return y + box.height();
 }
 
 }  // namespace ostrevik

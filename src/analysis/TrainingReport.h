@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 
 #include "analysis/AnalysisSettings.h"
@@ -54,5 +55,16 @@ ReportOutcome paintTrainingReport(QPagedPaintDevice& device, const ReportInput& 
 
 // The reports' typeface at a size in points, as every printed page uses it.
 QFont reportFont(double points, bool bold = false);
+
+// The reports' colours beside black: muted text, the fill of a table's
+// header row and that of every other row.
+inline const QColor kReportGrey{0x60, 0x60, 0x60};
+inline const QColor kReportHeaderFill{0xDD, 0xE3, 0xEA};
+inline const QColor kReportStripe{0xF1, 0xF3, 0xF5};
+
+// Paints text wrapped into the width of r from y down (as far as it needs,
+// whatever r's height); returns the y below it.
+double paintParagraph(QPainter& p, const QRectF& r, double y, const QFont& font,
+                      const QColor& color, const QString& text);
 
 }  // namespace ostrevik

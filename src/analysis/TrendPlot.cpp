@@ -56,11 +56,7 @@ TrendLayout layout(const QRectF& target, const Trend& t, const QFontMetricsF& fm
     const PlotMargins probe = plotMargins(fm, 0.0, true);
     TrendLayout l;
     l.y = valueTicks(t, target.height() - probe.top - probe.bottom, fm);
-    double widest = 0.0;
-    for (double v : l.y.values) {
-        widest = std::max(widest, fm.horizontalAdvance(tickLabel(v, l.y.decimals)));
-    }
-    const PlotMargins g = plotMargins(fm, widest, true);
+    const PlotMargins g = plotMargins(fm, widestLabel(l.y, fm), true);
     const QRectF area = target.adjusted(g.left, g.top, -g.right, -g.bottom);
     const double count = static_cast<double>(std::max<size_t>(t.values.size(), 1));
     l.mapping =

@@ -27,12 +27,8 @@ QString tr(const char* text) {
 // A number for a reader: as the analysis' tables write the metric (rings
 // with two decimals), with a real minus sign.
 QString readerNumber(ProgressMetric metric, double value) {
-    QString s =
-        metric.isRing() ? decimalCommaText(value, 2) : formatMetricValue(metric.metric(), value);
-    if (s.startsWith(QLatin1Char('-'))) {
-        s.replace(0, 1, QChar(0x2212));
-    }
-    return s;
+    return metric.isRing() ? readerDecimalText(value, 2)
+                           : withReaderMinus(formatMetricValue(metric.metric(), value));
 }
 
 // The rings of the sessions' shots, by the sessions' places in `index`.

@@ -170,11 +170,7 @@ Layout layout(const QRectF& target, const ProgressData& data, const ProgressTren
     }
     const PlotMargins probe = plotMargins(fm, 0.0, true);
     l.y = valueAxisTicks(low, high, target.height() - probe.top - probe.bottom, fm);
-    double widest = 0.0;
-    for (double v : l.y.values) {
-        widest = std::max(widest, fm.horizontalAdvance(tickLabel(v, l.y.decimals)));
-    }
-    PlotMargins g = plotMargins(fm, widest, true);
+    PlotMargins g = plotMargins(fm, widestLabel(l.y, fm), true);
     g.right = std::max(g.right, 2.0 * fm.height());
     const QRectF area = target.adjusted(g.left, g.top, -g.right, -g.bottom);
     // A few days' room on both sides, so that the first and last marks keep

@@ -35,16 +35,9 @@ void paintProgressPage(QPainter& p, const QRectF& r, const Season& season, Progr
     p.restore();
     y += plotHeight + bh;
     const QString words = trendWords(trend);
-    const QFont bold = reportFont(10, true);
-    p.setFont(bold);
-    const QRectF wordsRect =
-        QFontMetricsF(bold, p.device())
-            .boundingRect(QRectF(r.left(), y, r.width(), 1e9), Qt::TextWordWrap, words);
-    p.drawText(QRectF(r.left(), y, r.width(), wordsRect.height()),
-               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, words);
-    y += wordsRect.height() + bh;
+    y = paintParagraph(p, r, y, reportFont(10, true), Qt::black, words) + bh;
     p.setFont(small);
-    p.setPen(QColor(0x60, 0x60, 0x60));
+    p.setPen(kReportGrey);
     p.drawText(QRectF(r.left(), y, r.width(), r.bottom() - y),
                Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
                QStringLiteral(

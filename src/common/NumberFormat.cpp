@@ -31,4 +31,15 @@ QString decimalCommaText(double value, int decimals) {
     return text.replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
+QString withReaderMinus(QString text) {
+    if (text.startsWith(QLatin1Char('-'))) {
+        text.replace(0, 1, QChar(0x2212));
+    }
+    return text;
+}
+
+QString readerDecimalText(double value, int decimals) {
+    return withReaderMinus(decimalCommaText(value, decimals));
+}
+
 }  // namespace ostrevik

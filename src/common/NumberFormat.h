@@ -21,4 +21,11 @@ QString formatLongTime(const QTime& time, const QLocale& locale);
 // rounds to zero is written without a sign.
 QString decimalCommaText(double value, int decimals);
 
+// A figure for a reader rather than a spreadsheet: a leading hyphen becomes
+// the real minus sign (U+2212), which a hyphen is not in print ("−0,42").
+QString withReaderMinus(QString text);
+
+// decimalCommaText with the reader's minus sign: (-0.42, 2) -> "−0,42".
+QString readerDecimalText(double value, int decimals);
+
 }  // namespace ostrevik

@@ -129,3 +129,14 @@ TEST(MetricsTest, NamesAndTexts) {
     m.Zucken = m.Unruhig = true;
     EXPECT_EQ(m.tagsText(), QStringLiteral("Zucken, Unruhig"));
 }
+
+// The number as the document window writes it: four digits, more when needed.
+TEST(MetricsTest, NumberTextHasFourDigits) {
+    TakeUpMetrics m;
+    m.listIndex = 6;
+    EXPECT_EQ(m.numberText(), QStringLiteral("0007"));
+    m.listIndex = 998;
+    EXPECT_EQ(m.numberText(), QStringLiteral("0999"));
+    m.listIndex = 12344;
+    EXPECT_EQ(m.numberText(), QStringLiteral("12345"));
+}

@@ -1,6 +1,7 @@
 #include "analysis/OverlayPlot.h"
 #include "analysis/ScorePage.h"
 #include "analysis/ScorePlot.h"
+#include "analysis/TrainingReport.h"
 #include "analysis/TrendPlot.h"
 
 #include <QImage>
@@ -266,4 +267,44 @@ TEST(ScorePlotTest, TheKeyMetricIsTheSurestOne) {
     set(Metric::Anstieg_200, 30, -0.55, -0.76, -0.24);
     set(Metric::Halt_160, 30, 0.40, 0.05, 0.66);
     EXPECT_EQ(keyScoreMetric(table), Metric::Anstieg_200);
+}
+
+// A paragraph of a report page wraps at the width given, is painted in its
+// colour from y down, and the y it returns is below its last line: the next
+// paragraph starts there without overlapping it.
+TEST(ReportParagraphTest, WrapsWithinTheWidthAndReturnsTheYBelow) {
+    QImage image(400, 400, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    const QRectF r(20, 10, 200, 50);  // lower than the text: the height does not clip
+    const QFont font = reportFont(9);
+    const double line = QFontMetricsF(font, p.device()).height();
+    const double oneLine = paintParagraph(p, r, 30.0, font, Qt::red, QStringLiteral("Ringe"));
+    const QString words = QStringLiteral(
+        "Je Trainingseinheit das Mittel der Druckpunktnahmen als Zeichen und das Intervall "
+        "dieses Mittels als Balken über die ganze Saison");
+    const double below = paintParagraph(p, r, oneLine, font, Qt::red, words);
+    p.end();
+    EXPECT_NEAR(oneLine, 30.0 + line, 1.0);
+    EXPECT_GE(below - oneLine, 3 * line - 1.0) << "several lines at a width of 200";
+    int reddest = -1;
+    int lowest = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c(image.pixel(x, y));
+            if (c != QColor(Qt::white)) {
+                // A glyph's smoothed edge may touch the pixel beside the width.
+                EXPECT_GE(x, 19);
+                EXPECT_LE(x, 220);
+                EXPECT_GE(y, 30);
+                lowest = y;
+                if (c.red() == 255 && c.green() == 0 && c.blue() == 0) {
+                    reddest = y;
+                }
+            }
+        }
+    }
+    EXPECT_GT(reddest, 0) << "painted in its colour";
+    EXPECT_GT(lowest, static_cast<int>(r.bottom())) << "not clipped to r's height";
+    EXPECT_LT(lowest, static_cast<int>(below) + 1);
 }

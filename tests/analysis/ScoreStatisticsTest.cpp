@@ -182,3 +182,17 @@ TEST(ScoreStatisticsTest, ScoredTakeUpsOfASession) {
     EXPECT_EQ(s[0].metrics.number(), 3);
     EXPECT_DOUBLE_EQ(s[0].ring, 10.3);
 }
+
+TEST(ScoreStatisticsTest, ScoreOfATakeUpOnlyWithItsShot) {
+    const std::vector<uint8_t> shot = {50, 100, 127, 255, 127};
+    const std::vector<uint8_t> noShot = {10, 20};
+    const TakeUpRecord records[] = {{100, shot}, {200, noShot}, {100, shot}};
+    const SessionAnalysis a = analyseTakeUps(records, 8, {});
+    const SessionScores scores = {{2, score(2, 9.0)}, {3, score(3, 10.3)}};
+    EXPECT_EQ(scoreOf(scores, a.rows[0]), nullptr) << "a shot without a score";
+    EXPECT_EQ(scoreOf(scores, a.rows[1]), nullptr) << "a score without a shot means nothing";
+    const TakeUpScore* third = scoreOf(scores, a.rows[2]);
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(third, &scores.at(3)) << "the score kept, not a copy";
+    EXPECT_EQ(scoreOf({}, a.rows[2]), nullptr);
+}

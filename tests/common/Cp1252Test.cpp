@@ -45,3 +45,14 @@ TEST(NumberFormat, GeneralFormatUsesLocaleSeparatorWithoutGrouping) {
     EXPECT_EQ(formatGeneral(1234.5, de), QStringLiteral("1234,5"));
     EXPECT_EQ(formatGeneral(90 * 0.02, c), QStringLiteral("1.8"));
 }
+
+TEST(NumberFormat, ReaderDecimalsUseTheRealMinusSign) {
+    EXPECT_EQ(readerDecimalText(-0.424, 2), QStringLiteral("\u22120,42"));
+    EXPECT_EQ(readerDecimalText(1.5, 1), QStringLiteral("1,5"));
+    // A value that rounds to zero has no sign at all, not a minus.
+    EXPECT_EQ(readerDecimalText(-0.001, 2), QStringLiteral("0,00"));
+    EXPECT_EQ(withReaderMinus(QStringLiteral("-120")), QStringLiteral("\u2212120"));
+    // Only a leading hyphen is a sign.
+    EXPECT_EQ(withReaderMinus(QStringLiteral("3-4")), QStringLiteral("3-4"));
+    EXPECT_EQ(withReaderMinus(QString()), QString());
+}

@@ -55,10 +55,6 @@ QString colorName(uint32_t colorRef) {
     return colorFromRef(colorRef).name();
 }
 
-QString numberText(const TakeUpMetrics& m) {
-    return QStringLiteral("%1").arg(m.number(), 4, 10, QLatin1Char('0'));
-}
-
 QString noRingsText() {
     return AnalysisWindow::tr(
         "Noch keine Ringe: „Analyse → Ringe importieren…“ liest die Schussliste einer "
@@ -331,11 +327,10 @@ QWidget* AnalysisWindow::createTrendTab() {
 QWidget* AnalysisWindow::createRingTab() {
     Ringe = new ScorePanel;
     Ringe->setObjectName(QStringLiteral("Ringe"));
-    ringTab_ = Ringe;
     Ringe->setEmptyText(noRingsText());
     connect(Ringe, &ScorePanel::takeUpClicked, this, [this](size_t i) {
-        if (i < scored_.size()) {
-            highlight(scored_[i].metrics.listIndex);
+        if (i < Ringe->takeUps().size()) {
+            highlight(Ringe->takeUps()[i].metrics.listIndex);
         }
     });
     return Ringe;
@@ -361,7 +356,6 @@ void AnalysisWindow::refresh() {
     const DisplaySettings& d = display();
     const Rasters_t& list = *document_->Liste;
     const int completed = std::max(list.Anzahl() - 1, 0);
-    const SessionScores scoresBefore = scores_.scores();
     std::vector<TakeUpRecord> records;
     std::vector<AnalysedRecord> identities;
     records.reserve(static_cast<size_t>(completed));
@@ -397,9 +391,9 @@ void AnalysisWindow::refresh() {
     }
     analysed_ = std::move(identities);
     displayUsed_ = d;
-    scores_.follow(fingerprints_);
+    const bool scoresChanged = scores_.follow(fingerprints_);
     showAnalysis();
-    if (!(scores_.scores() == scoresBefore)) {
+    if (scoresChanged) {
         showScores();
     }
 }
@@ -551,14 +545,14 @@ void AnalysisWindow::updateSelectionText() {
         return;
     }
     const TakeUpMetrics& m = analysis.rows[static_cast<size_t>(*highlighted_)];
-    QString text = tr("Druckpunktnahme %1: ").arg(numberText(m));
+    QString text = tr("Druckpunktnahme %1: ").arg(m.numberText());
     if (!m.hasShot()) {
         Selection->setText(text + tr("ohne Schuss, nicht in der Überlagerung"));
         return;
     }
     QStringList parts;
-    if (const auto it = scores_.scores().find(m.number()); it != scores_.scores().end()) {
-        parts << tr("Ring %1").arg(ringText(it->second.ring));
+    if (const TakeUpScore* score = scoreOf(scores_.scores(), m)) {
+        parts << tr("Ring %1").arg(ringText(score->ring));
     }
     for (Metric metric : kSelectionMetrics) {
         const QString value = formatMetricValue(metric, m.value(metric));
@@ -696,24 +690,24 @@ void AnalysisWindow::showScores() {
 }
 
 bool AnalysisWindow::ringTabShown() const {
-    return Tabs->currentWidget() == ringTab_;
+    return Tabs->currentWidget() == Ringe;
 }
 
 void AnalysisWindow::updateRingTab() {
     ringTabStale_ = false;
-    scored_ = scoredTakeUps(analysis(), scores_.scores());
     Ringe->setEmptyText(scores_.problem().isEmpty() ? noRingsText() : scores_.problem());
     const QString name = document_ ? QFileInfo(document_->Dateiname).fileName() : QString();
-    Ringe->setTakeUps(scored_, name);
+    Ringe->setTakeUps(scoredTakeUps(analysis(), scores_.scores()), name);
     showRingHighlight();
 }
 
 void AnalysisWindow::showRingHighlight() {
-    const auto chosen = std::ranges::find_if(scored_, [this](const ScoredTakeUp& t) {
+    const std::vector<ScoredTakeUp>& shown = Ringe->takeUps();
+    const auto chosen = std::ranges::find_if(shown, [this](const ScoredTakeUp& t) {
         return highlighted_ && t.metrics.listIndex == *highlighted_;
     });
-    Ringe->setHighlighted(
-        chosen == scored_.end() ? std::nullopt : std::optional<size_t>(chosen - scored_.begin()));
+    Ringe->setHighlighted(chosen == shown.end() ? std::nullopt
+                                                : std::optional<size_t>(chosen - shown.begin()));
 }
 
 bool AnalysisWindow::typeRing(int listIndex, const QString& text) {

@@ -171,9 +171,7 @@ private:
     QWidget* trendTab_ = nullptr;
     DocumentScores scores_;
     RingColouring ringColouring_;
-    std::vector<ScoredTakeUp> scored_;  // as the tab "Ringe" shows them
     bool ringTabStale_ = true;
-    QWidget* ringTab_ = nullptr;
     bool ringRefused_ = false;
     std::optional<int> highlighted_;
     QTimer updateTimer_;

@@ -5,7 +5,6 @@
 #include "common/ui/ModalUi.h"
 #include "common/ui/WaitCursor.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPainter>

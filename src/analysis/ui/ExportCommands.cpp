@@ -7,7 +7,6 @@
 #include "common/ui/ModalUi.h"
 #include "common/ui/WaitCursor.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>

@@ -311,7 +311,7 @@ void ScoreImportDialog::showMatch() {
         QString toShot;
         if (row.takeUpIndex) {
             const TakeUpMetrics& m = shots_[static_cast<size_t>(*row.takeUpIndex)];
-            number = QStringLiteral("%1").arg(m.number(), 4, 10, QLatin1Char('0'));
+            number = m.numberText();
             if (m.Schuss_ms) {
                 toShot = decimalCommaText(*m.Schuss_ms / 1000.0, 2);
             }

@@ -1,5 +1,6 @@
 #include "analysis/ui/TakeUpTableModel.h"
 
+#include "analysis/ScoreStatistics.h"
 #include "common/NumberFormat.h"
 
 #include <QColor>
@@ -105,14 +106,6 @@ void TakeUpTableModel::setScores(const SessionScores& scores) {
     }
 }
 
-const TakeUpScore* TakeUpTableModel::scoreOf(const TakeUpMetrics& m) const {
-    if (!m.hasShot()) {
-        return nullptr;  // a ring kept for a take-up that has no shot means nothing
-    }
-    const auto it = scores_.find(m.number());
-    return it == scores_.end() ? nullptr : &it->second;
-}
-
 bool TakeUpTableModel::sameCell(const TakeUpMetrics& a, const TakeUpMetrics& b, int column) {
     if (column == kNumberColumn) {
         return a.listIndex == b.listIndex;
@@ -142,7 +135,7 @@ QVariant TakeUpTableModel::data(const QModelIndex& index, int role) const {
     const TakeUpMetrics& m = rows_[static_cast<size_t>(index.row())];
     const int column = index.column();
     if (column == kRingColumn) {
-        const TakeUpScore* score = scoreOf(m);
+        const TakeUpScore* score = scoreOf(scores_, m);
         switch (role) {
             case Qt::DisplayRole:
             case Qt::EditRole:
@@ -177,7 +170,7 @@ QVariant TakeUpTableModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             if (column == kNumberColumn) {
                 // As the document window numbers its records.
-                return QStringLiteral("%1").arg(m.number(), 4, 10, QLatin1Char('0'));
+                return m.numberText();
             }
             if (column == kTagsColumn) {
                 return m.tagsText();

@@ -54,8 +54,6 @@ private:
     // Whether a cell shows the same for both.
     static bool sameCell(const TakeUpMetrics& a, const TakeUpMetrics& b, int column);
 
-    const TakeUpScore* scoreOf(const TakeUpMetrics& m) const;
-
     std::vector<TakeUpMetrics> rows_;
     SessionScores scores_;
 };
