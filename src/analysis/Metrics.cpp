@@ -46,11 +46,6 @@ const MetricText& texts(Metric metric) {
     return kTexts[static_cast<size_t>(metric)];
 }
 
-bool inMilliseconds(Metric metric) {
-    return metric == Metric::Dauer_ms || metric == Metric::Ton_ms || metric == Metric::Schuss_ms ||
-           metric == Metric::TonSchuss_ms;
-}
-
 // Samples after the shot slot at which the pressure kept is read: 160 ms and
 // 500 ms.
 constexpr int kHalt160 = 160 / kMillisecondsPerSample;
@@ -60,6 +55,11 @@ constexpr int kHalt500 = 500 / kMillisecondsPerSample;
 constexpr int kAnstiegAbstand = 200 / kMillisecondsPerSample + 1;
 
 }  // namespace
+
+bool inMilliseconds(Metric metric) {
+    return metric == Metric::Dauer_ms || metric == Metric::Ton_ms || metric == Metric::Schuss_ms ||
+           metric == Metric::TonSchuss_ms;
+}
 
 QString metricName(Metric metric) {
     return QString::fromLatin1(texts(metric).name);

@@ -43,6 +43,8 @@ std::optional<Metric> metricFromName(const QString& name);
 QString metricCaption(Metric metric);
 // "ms", "%" or "%-Punkte".
 QString metricUnit(Metric metric);
+// Whether a metric is a time in milliseconds.
+bool inMilliseconds(Metric metric);
 // The caption with its unit: "Zeit bis Schuss (ms)".
 QString metricHeader(Metric metric);
 // The value as the table and the exports write it: empty when the take-up

@@ -16,10 +16,6 @@ namespace {
 constexpr char kSeparator = ';';
 const QString kGermanDate = QStringLiteral("dd.MM.yyyy");
 
-bool inMilliseconds(ProgressMetric m) {
-    return !m.isRing() && metricName(m.metric()).endsWith(QLatin1String("_ms"));
-}
-
 QString tr(const char* text) {
     return QCoreApplication::translate("ArchiveProgress", text);
 }
@@ -170,7 +166,7 @@ QString progressNumber(ProgressMetric metric, std::optional<double> value) {
     if (!value || !std::isfinite(*value)) {
         return {};
     }
-    return decimalCommaText(*value, inMilliseconds(metric) ? 1 : 2);
+    return decimalCommaText(*value, !metric.isRing() && inMilliseconds(metric.metric()) ? 1 : 2);
 }
 
 QString trendWords(const ProgressTrend& t) {
