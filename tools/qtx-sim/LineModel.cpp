@@ -13,6 +13,12 @@ LineModel LineModel::UsbAdapter() {
     return model;
 }
 
+LineModel LineModel::UsbAdapterFreeRunning() {
+    LineModel model = UsbAdapter();
+    model.freeRunningTimer = true;
+    return model;
+}
+
 SerialLine::SerialLine(const LineModel& model) : model_(model) {}
 
 void SerialLine::Push(const LineByte& byte, Clock::time_point at) {
@@ -36,9 +42,15 @@ std::optional<std::pair<SerialLine::Clock::time_point, size_t>> SerialLine::Fron
     if (model_.latencyMs <= 0) {
         return std::pair{first, size_t{1}};
     }
-    // The adapter's timer runs from the first byte of a burst; a full
-    // packet goes at once.
-    const Clock::time_point limit = first + std::chrono::milliseconds(model_.latencyMs);
+    // The adapter's timer runs from the first byte of a burst, or ticks on
+    // its own (from the clock's epoch, which keeps the phase reproducible);
+    // a full packet goes at once.
+    const std::chrono::milliseconds period(model_.latencyMs);
+    Clock::time_point limit = first + period;
+    if (model_.freeRunningTimer) {
+        const auto sinceTick = first.time_since_epoch() % period;
+        limit = sinceTick == Clock::duration::zero() ? first : first + (period - sinceTick);
+    }
     const size_t most =
         model_.burstBytes > 0 ? static_cast<size_t>(model_.burstBytes) : bytes_.size();
     size_t count = 0;
@@ -80,6 +92,34 @@ std::deque<LineByte> SerialLine::Clear() {
 
 LineByte* SerialLine::Last() {
     return bytes_.empty() ? nullptr : &bytes_.back().byte;
+}
+
+LineByte* SerialLine::LastOfRecord(int recordId) {
+    for (auto it = bytes_.rbegin(); it != bytes_.rend(); ++it) {
+        if (it->byte.recordId == recordId) {
+            return &it->byte;
+        }
+    }
+    return nullptr;
+}
+
+std::vector<SerialLine::Clock::time_point> ArrivalTimes(
+    const LineModel& model,
+    const std::vector<std::pair<uint8_t, SerialLine::Clock::time_point>>& handed) {
+    SerialLine line(model);
+    for (const auto& [value, at] : handed) {
+        line.Push(LineByte{value}, at);
+    }
+    // Every burst leaves at its own time; taking them one time after the
+    // other gives each byte the time of its burst.
+    std::vector<SerialLine::Clock::time_point> arrivals;
+    std::deque<LineByte> arrived;
+    while (const auto next = line.NextArrival()) {
+        line.TakeArrived(*next, arrived);
+        arrivals.insert(arrivals.end(), arrived.size(), *next);
+        arrived.clear();
+    }
+    return arrivals;
 }
 
 }  // namespace ostrevik::qtxsim

@@ -6,6 +6,7 @@
 #include <deque>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace ostrevik::qtxsim {
 
@@ -24,10 +25,16 @@ struct LineModel {
     // Stream bytes the device still sends after StreamPause (samples already
     // in its UART); 0: the pause takes effect at the next byte.
     int uartTail = 0;
+    // Many adapters' latency timer does not start with the first byte but
+    // ticks on its own every latencyMs: the bytes leave at the next tick
+    // after they came in. Samples 20 ms apart then arrive 16 or 32 ms apart.
+    bool freeRunningTimer = false;
 
     // A device behind a common USB serial adapter: 19200 baud, a 16 ms
     // latency timer, 62 bytes to a USB packet, two samples after a pause.
     static LineModel UsbAdapter();
+    // The same adapter with a free-running latency timer.
+    static LineModel UsbAdapterFreeRunning();
     bool Active() const { return bytePacing || latencyMs > 0 || uartTail > 0; }
     bool operator==(const LineModel&) const = default;
 };
@@ -42,6 +49,7 @@ struct LineByte {
     int recordId = -1;        // the record it belongs to, -1: none
     bool endsRecord = false;  // the record's last byte
     bool hangUp = false;      // the line goes dead once this byte is out
+    bool unplug = false;      // the device is pulled out once this byte is out
 };
 
 // The way from the device's UART over the wire and through the adapter to
@@ -69,6 +77,8 @@ public:
     std::deque<LineByte> Clear();
     // The byte handed last and still on the line, or nullptr.
     LineByte* Last();
+    // The last byte of that record still on the line, or nullptr.
+    LineByte* LastOfRecord(int recordId);
     bool Empty() const { return bytes_.empty(); }
     size_t Size() const { return bytes_.size(); }
 
@@ -85,5 +95,12 @@ private:
     Clock::time_point wireFree_{};
     Clock::time_point lastHanded_{};
 };
+
+// When each byte reaches the program's end, for bytes handed to the line at
+// the given times (in order): the line model's timing worked out without
+// waiting for it.
+std::vector<SerialLine::Clock::time_point> ArrivalTimes(
+    const LineModel& model,
+    const std::vector<std::pair<uint8_t, SerialLine::Clock::time_point>>& handed);
 
 }  // namespace ostrevik::qtxsim

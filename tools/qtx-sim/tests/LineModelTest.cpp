@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace ostrevik::qtxsim {
 namespace {
 
@@ -80,6 +82,32 @@ TEST(SerialLine, NothingOvertakesWhatWasHandedBefore) {
     EXPECT_EQ(lost.front().recordId, 3);
     EXPECT_TRUE(line.Empty());
     EXPECT_FALSE(line.NextArrival());
+}
+
+// Samples 20 ms apart through an adapter whose timer ticks every 16 ms on
+// its own: they arrive on the ticks, 16 or 32 ms apart, never 20 or 40 or
+// more; a timer started by the first byte passes the 20 ms on instead.
+TEST(SerialLine, AFreeRunningLatencyTimerHandsBytesOnAtItsTicks) {
+    std::vector<std::pair<uint8_t, Time>> handed{{0x02, t0 + 3ms}, {0x50, t0 + 3ms}};
+    for (int i = 1; i <= 50; ++i) {
+        handed.emplace_back(0x40, t0 + 3ms + i * 20ms);
+    }
+    const auto freeRunning = ArrivalTimes(LineModel::UsbAdapterFreeRunning(), handed);
+    ASSERT_EQ(freeRunning.size(), handed.size());
+    EXPECT_EQ(freeRunning[0], t0 + 16ms);
+    EXPECT_EQ(freeRunning[1], t0 + 16ms) << "the record's start in one burst";
+    std::set<Time::duration> gaps;
+    for (size_t i = 2; i < freeRunning.size(); ++i) {
+        EXPECT_GE(freeRunning[i], handed[i].second + kByteTime);
+        EXPECT_EQ((freeRunning[i] - t0) % 16ms, 0ms);
+        gaps.insert(freeRunning[i] - freeRunning[i - 1]);
+    }
+    EXPECT_EQ(gaps, (std::set<Time::duration>{16ms, 32ms}));
+
+    const auto fromFirstByte = ArrivalTimes(LineModel::UsbAdapter(), handed);
+    for (size_t i = 3; i < fromFirstByte.size(); ++i) {
+        EXPECT_EQ(fromFirstByte[i] - fromFirstByte[i - 1], 20ms);
+    }
 }
 
 }  // namespace
