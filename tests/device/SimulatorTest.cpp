@@ -41,7 +41,7 @@ SimulatorOptions usbLine(qtxsim::Pace pace = qtxsim::Pace::Fast) {
 // received-bytes handler that collects what arrives.
 class SimulatorTest : public ::testing::Test {
 protected:
-    void start(SimulatorOptions options = {}) {
+    void start(SimulatorOptions options = {}, bool open = true) {
         if (options.statePath.empty()) {
             options.statePath = statePath.toStdString();
         }
@@ -54,7 +54,9 @@ protected:
             received += bytes;
         });
         port.SetOnPortLost([this](TCustomComPort&) { ++lost; });
-        port.Open();
+        if (open) {
+            port.Open();
+        }
     }
 
     // Writes, and waits until the device has taken the bytes in: a guarded
@@ -450,6 +452,165 @@ TEST_F(SimulatorTest, ReplugOnAnotherNumberMovesTheStableLink) {
 
     port.Close();
     port.SetPort(QStringLiteral("COM7"));
+    port.Open();
+    EXPECT_EQ(guardedExchange(port, "\x01", 2).size(), 2);
+}
+
+// A battery change: the line stays, the device forgets what the program
+// told it and waits for a Measure as after power-up.
+TEST_F(SimulatorTest, ARestartedDeviceForgetsMeasurePauseAndArgumentAndWaitsForMeasure) {
+    start(optionsWith(0));
+    simulator->SetVariables({112, 120, 50, 99, 64, 5, 1, 1, 0, 0});
+    simulator->QueueRecord(Record{0x50, {0x10, 0x20}});
+    send("\x11\x6d\x65");  // paused, armed, SetGain without its argument
+    waitUntil([] { return false; }, 50);
+    ASSERT_TRUE(received.isEmpty()) << "paused";
+
+    simulator->Restart();
+    waitUntil([] { return false; }, 100);
+    EXPECT_TRUE(received.isEmpty()) << "no Measure since the restart";
+    EXPECT_FALSE(simulator->Paused());
+    EXPECT_EQ(simulator->TakeUpsQueued(), 1) << "the take-up had not begun";
+    EXPECT_EQ(simulator->GetVariables().gain, 99);
+    EXPECT_EQ(simulator->GetVariables().pNull, 120);
+    EXPECT_EQ(guardedExchange(port, "\x2b", 2).size(), 2) << "a command, not the gain";
+    EXPECT_EQ(simulator->GetVariables().gain, 99);
+
+    send("\x6d");
+    ASSERT_TRUE(waitUntil([&] { return received.size() == 5; }));
+    EXPECT_EQ(received, QByteArray("\x02\x50\x10\x20\x03", 5));
+    EXPECT_TRUE(simulator->CutRecords().empty());
+}
+
+// A take-up cut by a restart: what was in the adapter still arrives, the
+// rest never comes, and the record is told apart from the whole ones.
+TEST_F(SimulatorTest, ARestartAbandonsTheTakeUpUnderWay) {
+    start(usbLine(qtxsim::Pace::RealTime));
+    simulator->QueueRecord(Record{0x50, Bytes(100, 0x40)});  // two seconds
+    ASSERT_TRUE(simulator->StartTakeUpNow());
+    ASSERT_TRUE(waitUntil([&] { return received.size() >= 6; }));
+    simulator->Restart();
+    ASSERT_TRUE(waitUntil([&] { return simulator->CutRecords().size() == 1; }));
+    waitUntil([] { return false; }, 150);
+
+    const auto cut = simulator->CutRecords();
+    EXPECT_EQ(cut[0].record.threshold, 0x50);
+    EXPECT_EQ(cut[0].bytesBeforeCut, size_t(received.size()));
+    EXPECT_LT(received.size(), 20);
+    EXPECT_FALSE(received.contains('\x03'));
+    EXPECT_TRUE(simulator->SentRecords().empty());
+    EXPECT_TRUE(simulator->BankContents(1).empty()) << "an abandoned take-up is not stored";
+}
+
+// The device begins a take-up just as a command arrives: the record's start
+// comes before the reply, and with the pause its first samples are already
+// in the UART.
+TEST_F(SimulatorTest, ATakeUpThatBeginsOnACommand) {
+    start(usbLine(qtxsim::Pace::RealTime));
+    simulator->QueueRecord(Record{0x50, Bytes(5, 0x40)});
+    simulator->QueueRecord(Record{0x51, Bytes(5, 0x41)});
+    simulator->StartTakeUpOnCommand(0x2b);
+    send("\x2b");
+    ASSERT_TRUE(waitUntil([&] { return received.endsWith('\x03'); }));
+    EXPECT_EQ(received, QByteArray("\x02\x50\x06\x31\x40\x40\x40\x40\x40\x03", 10));
+    received.clear();
+    send("\x2b");
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(received, QByteArray("\x06\x31")) << "once";
+
+    received.clear();
+    simulator->StartTakeUpOnCommand(0x11);
+    send("\x11");
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(received, QByteArray("\x02\x51\x41\x41", 4)) << "the UART's tail";
+    send("\x13");
+    ASSERT_TRUE(waitUntil([&] { return received.endsWith('\x03'); }));
+    EXPECT_EQ(received, QByteArray("\x02\x51\x41\x41\x41\x41\x41\x03", 8));
+}
+
+// The trainer is in a take-up when the program opens the port: what came
+// before is gone, the rest arrives. A stream far larger than the line's
+// buffers, which fill while nobody reads, does not stall the device.
+TEST_F(SimulatorTest, ATakeUpUnderWayWhenThePortOpens) {
+    start(optionsWith(0, qtxsim::Pace::RealTime), false);
+    simulator->QueueRecord(Record{0x50, Bytes(40, 0x40)});
+    ASSERT_TRUE(simulator->StartTakeUpNow());
+    waitUntil([] { return false; }, 200);
+    port.Open();
+    ASSERT_TRUE(waitUntil([&] { return received.endsWith('\x03'); }));
+    EXPECT_EQ(received, QByteArray(received.size() - 1, 0x40) + '\x03');
+    EXPECT_LT(received.size(), 35);
+    EXPECT_GT(received.size(), 5);
+
+    port.Close();
+    simulator.reset();
+    received.clear();
+    start(optionsWith(0), false);
+    simulator->QueueRecord(Record{0x51, Bytes(100'000, 0x41)});
+    ASSERT_TRUE(simulator->StartTakeUpNow());
+    waitUntil([] { return false; }, 100);
+    port.Open();
+    ASSERT_TRUE(waitUntil([&] { return received.endsWith('\x03'); }, 10000));
+    EXPECT_EQ(received, QByteArray(received.size() - 1, 0x41) + '\x03');
+    received.clear();
+    EXPECT_EQ(guardedExchange(port, "\x2b", 2).size(), 2);
+}
+
+// A turn of the threshold knob is reported between records, never inside
+// one, in the order of the turns.
+TEST_F(SimulatorTest, AThresholdReportWaitsForTheEndOfTheRecord) {
+    start(optionsWith(0, qtxsim::Pace::RealTime));
+    simulator->QueueRecord(Record{0x50, Bytes(10, 0x40)});
+    ASSERT_TRUE(simulator->StartTakeUpNow());
+    ASSERT_TRUE(waitUntil([&] { return received.size() >= 3; }));
+    simulator->SetThreshold(0x60, true);
+    simulator->SetThreshold(0x61, true);
+    ASSERT_TRUE(waitUntil([&] { return received.size() == 17; }));
+    EXPECT_EQ(received, QByteArray("\x02\x50", 2) + QByteArray(10, 0x40) +
+                            QByteArray("\x03\x01\x60\x01\x61", 5));
+
+    received.clear();
+    simulator->SetThreshold(0x70, true);
+    ASSERT_TRUE(waitUntil([&] { return received.size() == 2; }, 500)) << "at once between records";
+    EXPECT_EQ(received, QByteArray("\x01\x70"));
+}
+
+// A device that answers late answers behind the samples it sent meanwhile,
+// as the one line carries them.
+TEST_F(SimulatorTest, ALateReplyComesBehindTheSamplesSentMeanwhile) {
+    start(usbLine(qtxsim::Pace::RealTime));
+    simulator->QueueScript(Bytes(30, 0x40));
+    ASSERT_TRUE(waitUntil([&] { return received.size() >= 2; }));
+    send("\x11");
+    waitUntil([] { return false; }, 60);
+    const qsizetype atPause = received.size();
+    simulator->SetReplyFault(0x2b, ReplyFault{ReplyFault::Kind::Late, 0, 150, true});
+    send("\x2b\x13");
+    ASSERT_TRUE(waitUntil([&] { return received.size() == 32; }));
+    const qsizetype reply = received.indexOf(QByteArray("\x06\x31"));
+    ASSERT_GE(reply, 0);
+    EXPECT_EQ(received.count('\x40'), 30);
+    // 150 ms at 20 ms a sample, give or take a timer tick
+    EXPECT_GE(reply - atPause, 3);
+    EXPECT_LE(reply - atPause, 10);
+}
+
+// The program's probe is answered; the plug drops during the exchange after
+// it, and the device returns when plugged in again.
+TEST_F(SimulatorTest, AnUnplugOnTheSecondReplyLeavesTheFirstAnswered) {
+    start();
+    ReplyFault unplug{ReplyFault::Kind::Unplug, 1};
+    unplug.skip = 1;
+    simulator->SetReplyFault(0x01, unplug);
+    EXPECT_EQ(guardedExchange(port, "\x01", 2).size(), 2);
+    EXPECT_EQ(guardedExchange(port, "\x01", 2), QByteArray("\x06"));
+    ASSERT_TRUE(waitUntil([&] { return lost == 1; }));
+    EXPECT_FALSE(simulator->Plugged());
+    EXPECT_FALSE(simulator->HungUp()) << "the device goes on";
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("COM5"))));
+
+    simulator->Replug();
+    port.Close();
     port.Open();
     EXPECT_EQ(guardedExchange(port, "\x01", 2).size(), 2);
 }

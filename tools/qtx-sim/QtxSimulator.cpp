@@ -15,6 +15,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
+#include <utility>
 
 namespace ostrevik::qtxsim {
 
@@ -256,9 +257,24 @@ void Simulator::SetBatteryRaw(uint8_t raw) {
     battery_ = raw;
 }
 
-void Simulator::SetThreshold(uint8_t threshold) {
-    std::lock_guard lock(mutex_);
-    threshold_ = threshold;
+void Simulator::SetThreshold(uint8_t threshold, bool report) {
+    {
+        std::lock_guard lock(mutex_);
+        threshold_ = threshold;
+        if (!report) {
+            return;
+        }
+        if (streamingRecord_ >= 0) {
+            // A report inside a record would be read as two of its samples.
+            thresholdReports_.push_back(threshold);
+        } else {
+            // Handed here under the lock, so no record can begin first.
+            const Clock::time_point now = Clock::now();
+            HandLocked(LineByte{kThresholdReport}, now);
+            HandLocked(LineByte{threshold}, now);
+        }
+    }
+    Wake();
 }
 
 uint8_t Simulator::Threshold() const {
@@ -353,6 +369,23 @@ bool Simulator::Paused() const {
     return paused_;
 }
 
+bool Simulator::StartTakeUpNow() {
+    {
+        std::lock_guard lock(mutex_);
+        if (takeUps_.empty()) {
+            return false;
+        }
+        StartTakeUpLocked(Clock::now(), true);
+    }
+    Wake();
+    return true;
+}
+
+void Simulator::StartTakeUpOnCommand(uint8_t command) {
+    std::lock_guard lock(mutex_);
+    takeUpOnCommand_ = command;
+}
+
 // --- faults -------------------------------------------------------------
 
 void Simulator::SetReplyFault(uint8_t command, const ReplyFault& fault) {
@@ -381,6 +414,7 @@ void Simulator::InjectNow(const Bytes& bytes) {
         for (uint8_t b : bytes) {
             pending.bytes.push_back(LineByte{b});
         }
+        pending.injected = true;
         immediate_.push_back(std::move(pending));
     }
     Wake();
@@ -460,34 +494,107 @@ void Simulator::HangUpLocked() {
     changed_.notify_all();
 }
 
+void Simulator::Restart() {
+    {
+        std::lock_guard lock(mutex_);
+        LogNoteLocked("device restarted");
+        armed_ = false;
+        paused_ = false;
+        argumentFor_ = -1;
+        calibrating_ = false;
+        takeUpsStarted_ = 0;
+        thresholdReports_.clear();
+        variables_.gain = variables_.storedGain;
+        variables_.pNull = variables_.eNull;
+        // Replies the device had not yet sent die with it; what the test
+        // injected is not the device's.
+        std::erase_if(immediate_, [](const Pending& pending) { return !pending.injected; });
+        AbandonStreamLocked();
+        changed_.notify_all();
+    }
+    Wake();
+}
+
+void Simulator::AbandonStreamLocked() {
+    std::vector<int> records;  // in the stream's order
+    for (const StreamByte& b : stream_) {
+        if (b.byte.recordId >= 0 &&
+            std::find(records.begin(), records.end(), b.byte.recordId) == records.end()) {
+            records.push_back(b.byte.recordId);
+        }
+    }
+    stream_.clear();
+    streamingRecord_ = -1;
+    std::vector<bool> requeued;  // generated or given, for each record requeued
+    std::vector<Record> again;
+    for (int id : records) {
+        auto it = recordsInFlight_.find(id);
+        if (it == recordsInFlight_.end()) {
+            continue;
+        }
+        RecordInFlight& record = it->second;
+        if (!record.begun) {
+            // The shooter had not begun: the take-up is still to come.
+            if (record.sent.source == RecordSource::TakeUp) {
+                again.push_back(record.sent.record);
+                requeued.push_back(record.generated);
+            }
+            recordsInFlight_.erase(it);
+            continue;
+        }
+        record.abandoned = true;
+        // Its bytes on the line still reach the program; the record is
+        // accounted for with the last of them, or now if none is left.
+        LineByte* last = line_.LastOfRecord(id);
+        if (!last) {
+            auto inOut = std::find_if(out_.rbegin(), out_.rend(),
+                                      [id](const LineByte& b) { return b.recordId == id; });
+            last = inOut == out_.rend() ? nullptr : &*inOut;
+        }
+        if (last) {
+            last->endsRecord = true;
+        } else {
+            FinishRecordLocked(it);
+        }
+    }
+    for (size_t i = again.size(); i-- > 0;) {
+        takeUps_.push_front(requeued[i] ? Record{} : again[i]);
+        pendingGenerated_.push_front(requeued[i]);
+    }
+}
+
 // --- unplugging ---------------------------------------------------------
 
 void Simulator::Unplug() {
     {
         std::lock_guard lock(mutex_);
-        if (!plugged_ || hungUp_ || lineFd_ < 0) {
-            return;
-        }
-        plugged_ = false;
-        LogNoteLocked("unplugged");
-        // What is on the wire, in the adapter or not yet written to the
-        // program's end goes with the line.
-        for (const LineByte& b : line_.Clear()) {
-            AccountLocked(b, false);
-        }
-        for (const LineByte& b : out_) {
-            AccountLocked(b, false);
-        }
-        out_.clear();
-        RemoveLinksLocked();
-        if (running_) {
-            unplugSince_ = Clock::now();  // the thread closes the line once drained
-        } else {
-            CloseFdsLocked();
-        }
-        changed_.notify_all();
+        UnplugLocked();
     }
     Wake();
+}
+
+void Simulator::UnplugLocked() {
+    if (!plugged_ || hungUp_ || lineFd_ < 0) {
+        return;
+    }
+    plugged_ = false;
+    LogNoteLocked("unplugged");
+    // What is on the wire, in the adapter or not yet written to the
+    // program's end goes with the line.
+    for (const LineByte& b : line_.Clear()) {
+        AccountLocked(b, false);
+    }
+    for (const LineByte& b : out_) {
+        AccountLocked(b, false);
+    }
+    out_.clear();
+    RemoveLinksLocked();
+    if (running_) {
+        unplugSince_ = Clock::now();  // the thread closes the line once drained
+    } else {
+        CloseFdsLocked();
+    }
+    changed_.notify_all();
 }
 
 std::string Simulator::Replug(int number) {
@@ -665,6 +772,12 @@ void Simulator::HandleByteLocked(uint8_t byte, Clock::time_point now) {
         }
         return;
     }
+    if (takeUpOnCommand_ == byte) {
+        takeUpOnCommand_.reset();
+        if (!takeUps_.empty()) {
+            StartTakeUpLocked(now, true);
+        }
+    }
     switch (byte) {
         case 0x01:
         case 0x02:
@@ -729,8 +842,11 @@ void Simulator::ReplyLocked(uint8_t command, const Bytes& reply, Clock::time_poi
                             int delayMs) {
     Bytes bytes = reply;
     bool hangUp = false;
+    bool unplug = false;
     int delay = delayMs + (options_.pace == Pace::RealTime ? kReplyDelayMs : 0);
-    if (auto it = faults_.find(command); it != faults_.end()) {
+    if (auto it = faults_.find(command); it != faults_.end() && it->second.skip > 0) {
+        --it->second.skip;
+    } else if (it != faults_.end()) {
         const ReplyFault fault = it->second;
         if (fault.once) {
             faults_.erase(it);
@@ -749,9 +865,13 @@ void Simulator::ReplyLocked(uint8_t command, const Bytes& reply, Clock::time_poi
                 bytes.resize(std::min(bytes.size(), static_cast<size_t>(std::max(0, fault.bytes))));
                 hangUp = true;
                 break;
+            case ReplyFault::Kind::Unplug:
+                bytes.resize(std::min(bytes.size(), static_cast<size_t>(std::max(0, fault.bytes))));
+                unplug = true;
+                break;
         }
     }
-    if (bytes.empty() && !hangUp) {
+    if (bytes.empty() && !hangUp && !unplug) {
         return;
     }
     Pending pending;
@@ -763,6 +883,7 @@ void Simulator::ReplyLocked(uint8_t command, const Bytes& reply, Clock::time_poi
         pending.bytes.push_back(LineByte{b});
     }
     pending.hangUp = hangUp;
+    pending.unplug = unplug;
     immediate_.push_back(std::move(pending));
 }
 
@@ -791,7 +912,7 @@ int Simulator::AddRecordLocked(const Record& record, RecordSource source) {
     return id;
 }
 
-void Simulator::StartTakeUpLocked(Clock::time_point now) {
+void Simulator::StartTakeUpLocked(Clock::time_point now, bool atOnce) {
     Record record = std::move(takeUps_.front());
     const bool generate = pendingGenerated_.front();
     takeUps_.pop_front();
@@ -802,7 +923,11 @@ void Simulator::StartTakeUpLocked(Clock::time_point now) {
     armed_ = false;
 
     const bool realTime = options_.pace == Pace::RealTime;
-    int delay = realTime ? generator_.Uniform(800, 2500) : 0;  // the shooter gets ready
+    // Where nothing else streams, a take-up that begins at once starts on
+    // the line at once, before anything the device does next.
+    const bool handNow = atOnce && stream_.empty() && !paused_ && !calibrating_;
+    // The shooter gets ready.
+    int delay = realTime && !atOnce ? generator_.Uniform(800, 2500) : 0;
     auto push = [&](LineByte byte) {
         stream_.push_back(StreamByte{byte, delay});
         delay = 0;
@@ -817,6 +942,9 @@ void Simulator::StartTakeUpLocked(Clock::time_point now) {
         push(LineByte{generator_.NoiseByte()});
     }
     const int id = AddRecordLocked(record, RecordSource::TakeUp);
+    recordsInFlight_[id].generated = generate;
+    // Stored in the bank selected now, once it is measured to its end.
+    recordsInFlight_[id].bank = options_.storeTakeUps ? bank_ : 0;
     push(LineByte{kRecordStart, id});
     push(LineByte{record.threshold, id});
     const size_t firstSample = stream_.size();
@@ -833,15 +961,14 @@ void Simulator::StartTakeUpLocked(Clock::time_point now) {
         hangUpAfterSamples_ = -1;
     }
 
-    if (options_.storeTakeUps) {
-        Bytes& bank = banks_[static_cast<size_t>(bank_ - 1)];
-        const Bytes encoded = EncodeRecord(record);
-        if (bank.size() + encoded.size() <= kBankCapacity) {
-            bank.insert(bank.end(), encoded.begin(), encoded.end());
-        }
-    }
     ++takeUpsStarted_;
     streamClock_ = now;
+    if (handNow) {
+        for (size_t i = 0; i < firstSample; ++i) {
+            HandLocked(stream_.front().byte, now);
+            stream_.pop_front();
+        }
+    }
 }
 
 void Simulator::StartPlaybackLocked() {
@@ -943,10 +1070,21 @@ bool Simulator::HandPendingLocked(const Pending& pending) {
     for (size_t i = 0; i < pending.bytes.size(); ++i) {
         LineByte byte = pending.bytes[i];
         byte.hangUp = pending.hangUp && i + 1 == pending.bytes.size();
+        byte.unplug = pending.unplug && i + 1 == pending.bytes.size();
         HandLocked(byte, pending.due);
     }
     if (pending.endsCalibration) {
         calibrating_ = false;
+    }
+    if (pending.unplug && pending.bytes.empty() && plugged_) {
+        // Pulled out once what is already on its way is out.
+        if (LineByte* last = line_.Last()) {
+            last->unplug = true;
+        } else if (!out_.empty()) {
+            out_.back().unplug = true;
+        } else {
+            UnplugLocked();
+        }
     }
     if (pending.hangUp && pending.bytes.empty() && plugged_) {
         // No byte of the reply: the line dies once what is already on its
@@ -979,11 +1117,34 @@ void Simulator::HandTailLocked(Clock::time_point now) {
 }
 
 void Simulator::HandLocked(const LineByte& byte, Clock::time_point at) {
-    if (!plugged_) {
-        AccountLocked(byte, false);  // nobody at the other end
-        return;
+    // A bank played back may end in an unfinished record, which has no
+    // entry: it never counts as a record under way.
+    const auto record =
+        byte.recordId >= 0 ? recordsInFlight_.find(byte.recordId) : recordsInFlight_.end();
+    const bool endsRecord = byte.endsRecord && record != recordsInFlight_.end();
+    if (record != recordsInFlight_.end()) {
+        streamingRecord_ = byte.endsRecord ? -1 : byte.recordId;
+        record->second.begun = true;
+        if (byte.endsRecord && record->second.bank > 0) {
+            Bytes& bank = banks_[static_cast<size_t>(record->second.bank - 1)];
+            const Bytes encoded = EncodeRecord(record->second.sent.record);
+            if (bank.size() + encoded.size() <= kBankCapacity) {
+                bank.insert(bank.end(), encoded.begin(), encoded.end());
+            }
+        }
     }
-    line_.Push(byte, at);
+    if (!plugged_) {
+        AccountLocked(byte, false);  // nobody at the other end (may end the record's entry)
+    } else {
+        line_.Push(byte, at);
+    }
+    if (endsRecord && !thresholdReports_.empty()) {
+        const Bytes reports = std::exchange(thresholdReports_, {});
+        for (uint8_t threshold : reports) {
+            HandLocked(LineByte{kThresholdReport}, at);
+            HandLocked(LineByte{threshold}, at);
+        }
+    }
 }
 
 void Simulator::AccountLocked(const LineByte& byte, bool reached) {
@@ -1002,12 +1163,16 @@ void Simulator::AccountLocked(const LineByte& byte, bool reached) {
     } else {
         ++record.sent.bytesBeforeCut;
     }
-    if (!byte.endsRecord) {
-        return;
+    if (byte.endsRecord) {
+        FinishRecordLocked(it);
     }
+}
+
+void Simulator::FinishRecordLocked(std::map<int, RecordInFlight>::iterator it) {
+    RecordInFlight& record = it->second;
     record.sent.line = plugging_;
     if (options_.keepHistory) {
-        if (record.cut) {
+        if (record.cut || record.abandoned) {
             cutRecords_.push_back(std::move(record.sent));
         } else {
             record.sent.bytesBeforeCut = 0;
@@ -1024,7 +1189,7 @@ void Simulator::WriteOutLocked() {
         while (n < out_.size() && n < sizeof chunk) {
             chunk[n] = out_[n].value;
             ++n;
-            if (out_[n - 1].hangUp) {
+            if (out_[n - 1].hangUp || out_[n - 1].unplug) {
                 break;  // nothing may follow the last byte before the line dies
             }
         }
@@ -1043,15 +1208,21 @@ void Simulator::WriteOutLocked() {
             sent_.insert(sent_.end(), chunk, chunk + written);
         }
         bool hangUp = false;
+        bool unplug = false;
         for (ssize_t i = 0; i < written; ++i) {
             const LineByte b = out_.front();
             out_.pop_front();
             AccountLocked(b, true);
             hangUp = hangUp || b.hangUp;
+            unplug = unplug || b.unplug;
         }
         changed_.notify_all();
         if (hangUp) {
             BeginHangUpLocked();
+            return;
+        }
+        if (unplug) {
+            UnplugLocked();
             return;
         }
     }

@@ -41,11 +41,16 @@ struct ReplyFault {
         Missing,  // no reply at all
         Late,     // the whole reply, `delayMs` late
         HangUp,   // `bytes` bytes of the reply, then the line goes dead
+        Unplug,   // `bytes` bytes of the reply, then the device is pulled out
+                  // (as Unplug() does; Replug() brings it back)
     };
     Kind kind = Kind::Missing;
     int bytes = 0;
     int delayMs = 0;
     bool once = true;  // false: every reply to the command
+    // So many replies to the command go out unharmed before the fault hits:
+    // 1 lets a probe through and strikes the exchange after it.
+    int skip = 0;
 };
 
 enum class Pace {
@@ -139,7 +144,10 @@ public:
     void SetVariables(const Variables& variables);
     Variables GetVariables() const;
     void SetBatteryRaw(uint8_t raw);  // volts = raw * 0.02
-    void SetThreshold(uint8_t threshold);
+    // The tone threshold of the take-ups that begin from now on. With
+    // report the device also tells the program at once, with its threshold
+    // report, between records: while a record is under way, after its end.
+    void SetThreshold(uint8_t threshold, bool report = false);
     uint8_t Threshold() const;
     void SetBank(int bank);  // 1..4
     int Bank() const;
@@ -161,6 +169,19 @@ public:
     void QueueScript(const Bytes& bytes);
     int TakeUpsQueued() const;
     bool Paused() const;
+    // The next queued take-up begins at once, whether a Measure armed the
+    // device or not, without the shooter's delay: its reports (when due)
+    // and its start go out at once, the samples at their pace (after a
+    // record still under way, and not while the stream is paused). For a
+    // device that is in a take-up when the program opens the port; what
+    // it sends before then is gone, as on a real line. Returns whether a
+    // take-up was queued.
+    bool StartTakeUpNow();
+    // The next time the device receives `command` it first begins the next
+    // queued take-up as StartTakeUpNow() does, then handles the command:
+    // with the pause 0x11 the take-up's first samples are in the UART's
+    // tail. Once.
+    void StartTakeUpOnCommand(uint8_t command);
 
     // --- faults -------------------------------------------------------------
     void SetReplyFault(uint8_t command, const ReplyFault& fault);
@@ -177,6 +198,16 @@ public:
     // The line goes dead after so many samples of the next record.
     void HangUpMidRecord(int afterSamples);
     bool HungUp() const;
+
+    // The device restarts (its battery changed) while the line stays open:
+    // it forgets the Measure that armed it, a pause and a command waiting
+    // for its argument; its working gain and zero point fall back to the
+    // EEPROM's; replies and stream bytes not yet handed to the line are
+    // lost. A take-up under way is abandoned and goes to CutRecords() with
+    // the bytes that reached the program; one that had not begun is queued
+    // again. Then it sends nothing until a Measure, as after power-up
+    // (the reports come again before its first take-up).
+    void Restart();
 
     // --- unplugging ---------------------------------------------------------
     // The device is pulled out: the program's end of the line hangs up (as
@@ -223,17 +254,26 @@ private:
         Clock::time_point due;
         std::vector<LineByte> bytes;
         bool hangUp = false;           // the line goes dead after these bytes
+        bool unplug = false;           // the device is pulled out after these bytes
         bool endsCalibration = false;  // the zero calibration is over once these are out
+        bool injected = false;         // the test's bytes, not the device's
     };
     struct RecordInFlight {
         SentRecord sent;
-        bool cut = false;  // some of its bytes were lost
+        bool cut = false;        // some of its bytes were lost
+        bool begun = false;      // its first byte is handed to the line
+        bool abandoned = false;  // the device restarted before its end
+        bool generated = false;  // a queued take-up made at its start
+        int bank = 0;            // where it is stored once measured; 0: nowhere
     };
 
     void Run();
     void HandleByteLocked(uint8_t byte, Clock::time_point now);
     void ReplyLocked(uint8_t command, const Bytes& reply, Clock::time_point now, int delayMs = 0);
-    void StartTakeUpLocked(Clock::time_point now);
+    void StartTakeUpLocked(Clock::time_point now, bool atOnce = false);
+    void AbandonStreamLocked();
+    void UnplugLocked();
+    void FinishRecordLocked(std::map<int, RecordInFlight>::iterator it);
     void StartPlaybackLocked();
     void CalibrateLocked(Clock::time_point now);
     void StoreLocked();
@@ -295,6 +335,9 @@ private:
     bool paused_ = false;
     int takeUpsStarted_ = 0;
     int argumentFor_ = -1;  // command waiting for its argument byte
+    std::optional<uint8_t> takeUpOnCommand_;
+    int streamingRecord_ = -1;  // a record begun on the line and not yet ended
+    Bytes thresholdReports_;    // reported once the record under way has ended
     int lineNoise_ = 0;
     int hangUpAfterSamples_ = -1;
     std::map<uint8_t, ReplyFault> faults_;
