@@ -107,6 +107,46 @@ TEST(SimulatorProgram, UnplugsAndReturnsOnAnotherNumber) {
     EXPECT_EQ(simulator.exitCode(), 0);
 }
 
+// The plug drops on the second probe and the device comes back by itself.
+TEST(SimulatorProgram, UnplugsOnAReplyAndReturns) {
+    test::ScopedPortDir dir;
+    QProcess simulator;
+    simulator.setProgram(QStringLiteral(QTX_SIM_PATH));
+    simulator.setArguments({"--port-dir", dir.path(), "--com", "12", "--fast", "--unplug-on",
+                            "01:2", "--replug-after", "0.2"});
+    simulator.start();
+    QByteArray output;
+    auto said = [&](const char* text) {
+        return waitUntil(
+            [&] {
+                output += simulator.readAllStandardOutput();
+                return output.contains(text);
+            },
+            5000);
+    };
+    ASSERT_TRUE(said("plugs it back in")) << output.toStdString();
+
+    TComPort port;
+    SetupForQtx(port);
+    port.SetPort(QStringLiteral("COM12"));
+    bool lost = false;
+    port.SetOnPortLost([&](TCustomComPort&) { lost = true; });
+    port.Open();
+    EXPECT_EQ(test::guardedExchange(port, "\x01", 2).size(), 2);
+    port.Write("\x01", 1);
+    ASSERT_TRUE(waitUntil([&] { return lost; }));
+    ASSERT_TRUE(said("Plugged in again")) << output.toStdString();
+    EXPECT_TRUE(output.contains("Unplugged on a reply"));
+    port.Close();
+    port.Open();
+    EXPECT_EQ(test::guardedExchange(port, "\x01", 2).size(), 2) << "once";
+    port.Close();
+
+    simulator.terminate();
+    ASSERT_TRUE(simulator.waitForFinished(5000));
+    EXPECT_EQ(simulator.exitCode(), 0);
+}
+
 TEST(SimulatorProgram, RejectsWrongOptions) {
     QProcess simulator;
     simulator.start(QStringLiteral(QTX_SIM_PATH), {"--com", "100"});

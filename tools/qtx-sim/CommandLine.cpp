@@ -114,6 +114,18 @@ Faults (CMD is a command byte in hex, e.g. 62 for ReadVariables):
   --hangup-mid-record K hang up after K samples of the first record
   --calibration-error   the zero calibration reports "Fehler"
 
+The device's own doings:
+  --restart-after S     the device restarts S seconds after the start (a battery
+                        change, the line stays): it forgets Measure, pause and
+                        the take-up under way, and waits for a Measure
+  --restart-every S     it restarts every S seconds (the first time at
+                        --restart-after, if given)
+  --takeup-at-start     the device is in a take-up when the program opens it
+  --takeup-on CMD       a take-up begins the moment CMD arrives (once)
+  --threshold-change-after S:T[:report]
+                        the threshold turns to T S seconds after the start; with
+                        :report the device says so at once (repeatable)
+
 Line timing (by default every byte reaches the program at once):
   --usb-adapter         a device behind a USB serial adapter: the same as
                         --line-rate --latency 16 --packet 62 --uart-tail 2
@@ -122,12 +134,17 @@ Line timing (by default every byte reaches the program at once):
                         burst came in (0: no adapter)
   --packet N            ... or at once when N bytes are gathered (0: no limit)
   --uart-tail N         N stream bytes still come after a pause (0x11)
+  --free-running-latency
+                        the adapter's latency timer ticks on its own every MS
+                        ms (16 without --latency) and hands on what came in
+                        since the last tick: samples arrive 16 or 32 ms apart
 
 Unplugging (the device goes on measuring while it is out):
   --unplug-after S      pull the device out S seconds after the start
   --replug-after S      plug it back in S seconds after each unplug
                         (otherwise it stays out until SIGUSR2)
   --unplug-every S      pull it out again S seconds after each replug
+  --unplug-on CMD:K     pull it out instead of sending the K-th answer to CMD
   --replug-com N        plug it back in as COM<n>, the next time as --com
                         again: an adapter that returns on another node
   --stable-link PATH    a link PATH that always points at the device's node
@@ -139,6 +156,7 @@ Unplugging (the device goes on measuring while it is out):
 
 std::string ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& result) {
     bool faultsOnce = false;
+    bool freeRunning = false;
     try {
         for (size_t i = 0; i < arguments.size(); ++i) {
             const std::string& option = arguments[i];
@@ -202,6 +220,11 @@ std::string ParseCommandLine(const std::vector<std::string>& arguments, CommandL
                 const auto [command, count] = split(value(), option);
                 result.faults[toCommand(command, option)] =
                     ReplyFault{ReplyFault::Kind::HangUp, toInt(count, 0, 100, option), 0, false};
+            } else if (option == "--unplug-on") {
+                const auto [command, count] = split(value(), option);
+                ReplyFault fault{ReplyFault::Kind::Unplug, 0, 0, true};
+                fault.skip = toInt(count, 1, 1'000'000, option) - 1;
+                result.faults[toCommand(command, option)] = fault;
             } else if (option == "--fault-once") {
                 faultsOnce = true;
             } else if (option == "--noise") {
@@ -212,6 +235,29 @@ std::string ParseCommandLine(const std::vector<std::string>& arguments, CommandL
                 result.hangUpMidRecord = toInt(value(), 0, 100'000, option);
             } else if (option == "--calibration-error") {
                 result.calibrationError = true;
+            } else if (option == "--restart-after") {
+                result.restartAfter = toDouble(value(), 0.0, 1e6, option);
+            } else if (option == "--restart-every") {
+                result.restartEvery = toDouble(value(), 0.001, 1e6, option);
+            } else if (option == "--takeup-at-start") {
+                result.takeUpAtStart = true;
+            } else if (option == "--takeup-on") {
+                result.takeUpOnCommand = toCommand(value(), option);
+            } else if (option == "--threshold-change-after") {
+                const auto [seconds, rest] = split(value(), option);
+                CommandLine::ThresholdChange change;
+                change.after = toDouble(seconds, 0.0, 1e6, option);
+                std::string threshold = rest;
+                if (const auto colon = rest.find(':'); colon != std::string::npos) {
+                    if (rest.substr(colon + 1) != "report") {
+                        throw std::invalid_argument(option + " expects S:T or S:T:report, not '" +
+                                                    arguments[i] + "'");
+                    }
+                    threshold = rest.substr(0, colon);
+                    change.report = true;
+                }
+                change.threshold = toInt(threshold, 0, 254, option);
+                result.thresholdChanges.push_back(change);
             } else if (option == "--usb-adapter") {
                 result.simulator.line = LineModel::UsbAdapter();
             } else if (option == "--line-rate") {
@@ -222,6 +268,8 @@ std::string ParseCommandLine(const std::vector<std::string>& arguments, CommandL
                 result.simulator.line.burstBytes = toInt(value(), 0, 65'536, option);
             } else if (option == "--uart-tail") {
                 result.simulator.line.uartTail = toInt(value(), 0, 1000, option);
+            } else if (option == "--free-running-latency") {
+                freeRunning = true;
             } else if (option == "--unplug-after") {
                 result.unplugAfter = toDouble(value(), 0.0, 1e6, option);
             } else if (option == "--replug-after") {
@@ -240,7 +288,15 @@ std::string ParseCommandLine(const std::vector<std::string>& arguments, CommandL
         return error.what();
     }
     for (auto& [command, fault] : result.faults) {
-        fault.once = faultsOnce;
+        // Only the K-th answer unplugs; a device that is back answers again.
+        fault.once = faultsOnce || fault.kind == ReplyFault::Kind::Unplug;
+    }
+    // After the options, so that --usb-adapter may come after it.
+    if (freeRunning) {
+        result.simulator.line.freeRunningTimer = true;
+        if (result.simulator.line.latencyMs == 0) {
+            result.simulator.line.latencyMs = LineModel::UsbAdapter().latencyMs;
+        }
     }
     return {};
 }

@@ -3,6 +3,7 @@
 #include "QtxSimulator.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,6 +38,17 @@ struct CommandLine {
     double unplugEvery = -1;  // after each replug; else only the first unplug
     int replugCom = 0;        // back as COM<n> (and at the next replug as --com again); 0: same
     std::string stableLink;   // a by-id like link that follows the device
+    // Restarting the device (a battery change), in seconds; < 0: never.
+    double restartAfter = -1;    // after the start
+    double restartEvery = -1;    // after each restart (the first too, without restartAfter)
+    bool takeUpAtStart = false;  // in a take-up when the program opens the port
+    std::optional<uint8_t> takeUpOnCommand;  // a take-up begins as this command arrives
+    struct ThresholdChange {
+        double after = 0;  // seconds after the start
+        int threshold = 0;
+        bool report = false;  // the device reports it at once
+    };
+    std::vector<ThresholdChange> thresholdChanges;
     bool help = false;
 };
 

@@ -17,6 +17,23 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+std::optional<Clock::time_point> after(Clock::time_point from, double seconds) {
+    if (seconds < 0) {
+        return std::nullopt;
+    }
+    return from +
+           std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
+// How long until `due`, for the wait of the main loop; max: never.
+std::chrono::milliseconds until(const std::optional<Clock::time_point>& due,
+                                Clock::time_point now) {
+    if (!due) {
+        return std::chrono::milliseconds::max();
+    }
+    return std::chrono::ceil<std::chrono::milliseconds>(*due - now);
+}
+
 // Pulls the device out and plugs it back in, when the options say so or on
 // SIGUSR2.
 class Plugging {
@@ -32,6 +49,7 @@ public:
             simulator_.Unplug();
             std::cout << "Unplugged; the device goes on measuring." << std::endl;
             due_ = after(now, options_.replugAfter);
+            out_ = true;
             return;
         }
         if (options_.replugCom > 0) {
@@ -40,32 +58,72 @@ public:
         const std::string path = simulator_.Replug(number_);
         std::cout << "Plugged in again: " << path << " -> " << simulator_.DevicePath() << std::endl;
         due_ = after(now, options_.unplugEvery);
+        out_ = false;
     }
 
     // Toggles when the time has come; returns how long to wait at most.
     std::chrono::milliseconds Poll(Clock::time_point now) {
+        if (!out_ && !simulator_.Plugged() && !simulator_.HungUp()) {
+            // Pulled out by a fault on a reply: back in as after an unplug.
+            std::cout << "Unplugged on a reply; the device goes on measuring." << std::endl;
+            due_ = after(now, options_.replugAfter);
+            out_ = true;
+        }
         if (due_ && *due_ <= now) {
             Toggle(now);
         }
-        if (!due_) {
-            return std::chrono::milliseconds::max();
-        }
-        return std::chrono::ceil<std::chrono::milliseconds>(*due_ - now);
+        return until(due_, now);
     }
 
 private:
-    static std::optional<Clock::time_point> after(Clock::time_point from, double seconds) {
-        if (seconds < 0) {
-            return std::nullopt;
-        }
-        return from +
-               std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-    }
-
     const CommandLine& options_;
     Simulator& simulator_;
     int number_;
     std::optional<Clock::time_point> due_;
+    bool out_ = false;
+};
+
+// Restarts of the device and turns of its threshold knob at their times.
+class Events {
+public:
+    Events(const CommandLine& options, Simulator& simulator, Clock::time_point start)
+        : options_(options),
+          simulator_(simulator),
+          restart_(after(start,
+                         options.restartAfter >= 0 ? options.restartAfter : options.restartEvery)) {
+        for (const CommandLine::ThresholdChange& change : options.thresholdChanges) {
+            thresholds_.emplace_back(*after(start, change.after), change);
+        }
+    }
+
+    // Does what is due; returns how long to wait at most.
+    std::chrono::milliseconds Poll(Clock::time_point now) {
+        if (restart_ && *restart_ <= now) {
+            simulator_.Restart();
+            std::cout << "The device restarted; it waits for a Measure." << std::endl;
+            restart_ = after(now, options_.restartEvery);
+        }
+        std::chrono::milliseconds wait = until(restart_, now);
+        for (auto it = thresholds_.begin(); it != thresholds_.end();) {
+            if (it->first <= now) {
+                simulator_.SetThreshold(static_cast<uint8_t>(it->second.threshold),
+                                        it->second.report);
+                std::cout << "Threshold " << it->second.threshold
+                          << (it->second.report ? ", reported." : ".") << std::endl;
+                it = thresholds_.erase(it);
+            } else {
+                wait = std::min(wait, until(it->first, now));
+                ++it;
+            }
+        }
+        return wait;
+    }
+
+private:
+    const CommandLine& options_;
+    Simulator& simulator_;
+    std::optional<Clock::time_point> restart_;
+    std::vector<std::pair<Clock::time_point, CommandLine::ThresholdChange>> thresholds_;
 };
 
 // Bytes of a script file, or nullopt when it cannot be read.
@@ -154,7 +212,17 @@ int main(int argc, char** argv) {
     if (!script && options.takeUps > 0) {
         simulator.QueueTakeUps(options.takeUps);
     }
+    if ((endless || options.takeUpOnCommand || options.takeUpAtStart) &&
+        simulator.TakeUpsQueued() == 0 && options.takeUps != 0) {
+        simulator.QueueTakeUps(endless ? 2 : 1);
+    }
+    if (options.takeUpOnCommand) {
+        simulator.StartTakeUpOnCommand(*options.takeUpOnCommand);
+    }
     simulator.Start();
+    if (options.takeUpAtStart) {
+        simulator.StartTakeUpNow();
+    }
 
     std::cout << "QTX simulator on " << simulator.DevicePath() << "\n";
     if (!simulator.LinkPath().empty()) {
@@ -171,7 +239,9 @@ int main(int argc, char** argv) {
               << " unplugs it for good, kill -USR2 " << getpid()
               << " pulls it out and plugs it back in." << std::endl;
 
-    Plugging plugging(options, simulator, Clock::now());
+    const Clock::time_point start = Clock::now();
+    Plugging plugging(options, simulator, start);
+    Events events(options, simulator, start);
     bool measured = false;
     // Plugging back in needs a new pseudo-terminal, which may fail.
     try {
@@ -192,7 +262,9 @@ int main(int argc, char** argv) {
                 std::cout << "The line is hung up; the simulator ends." << std::endl;
                 return 0;
             }
-            const auto waitMs = std::clamp<int64_t>(plugging.Poll(Clock::now()).count(), 1, 100);
+            const Clock::time_point now = Clock::now();
+            const auto waitMs =
+                std::clamp<int64_t>(std::min(plugging.Poll(now), events.Poll(now)).count(), 1, 100);
             timespec wait{0, static_cast<long>(waitMs) * 1'000'000};
             const int signal = sigtimedwait(&signals, nullptr, &wait);
             if (signal == SIGUSR1) {

@@ -106,6 +106,37 @@ TEST(CommandLine, LineTimingAndUnplugging) {
     EXPECT_EQ(parts.simulator.line, (LineModel{true, 0, 32, 3}));
 }
 
+TEST(CommandLine, TheDevicesOwnDoings) {
+    CommandLine options;
+    ASSERT_EQ(parse({"--restart-after", "2", "--restart-every", "7.5", "--takeup-at-start",
+                     "--takeup-on", "11", "--threshold-change-after", "1.5:150:report",
+                     "--threshold-change-after", "3:170", "--unplug-on", "01:2", "--no-reply", "62",
+                     "--free-running-latency", "--usb-adapter"},
+                    options),
+              "");
+    EXPECT_DOUBLE_EQ(options.restartAfter, 2.0);
+    EXPECT_DOUBLE_EQ(options.restartEvery, 7.5);
+    EXPECT_TRUE(options.takeUpAtStart);
+    EXPECT_EQ(options.takeUpOnCommand, uint8_t{0x11});
+    ASSERT_EQ(options.thresholdChanges.size(), 2u);
+    EXPECT_DOUBLE_EQ(options.thresholdChanges[0].after, 1.5);
+    EXPECT_EQ(options.thresholdChanges[0].threshold, 150);
+    EXPECT_TRUE(options.thresholdChanges[0].report);
+    EXPECT_FALSE(options.thresholdChanges[1].report);
+    // The second answer unplugs, once; the other faults stay lasting.
+    const ReplyFault& unplug = options.faults.at(0x01);
+    EXPECT_EQ(unplug.kind, ReplyFault::Kind::Unplug);
+    EXPECT_EQ(unplug.skip, 1);
+    EXPECT_TRUE(unplug.once);
+    EXPECT_FALSE(options.faults.at(0x62).once);
+    EXPECT_EQ(options.simulator.line, LineModel::UsbAdapterFreeRunning()) << "in either order";
+
+    CommandLine alone;
+    ASSERT_EQ(parse({"--free-running-latency"}, alone), "");
+    EXPECT_TRUE(alone.simulator.line.freeRunningTimer);
+    EXPECT_EQ(alone.simulator.line.latencyMs, 16) << "a timer that ticks";
+}
+
 TEST(CommandLine, WrongValuesAreNamed) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"--com", "0"}, "--com expects a number from 1 to 99, not '0'"},
@@ -116,6 +147,11 @@ TEST(CommandLine, WrongValuesAreNamed) {
         {{"--no-reply", "zz"}, "--no-reply expects a command byte in hex (e.g. 62), not 'zz'"},
         {{"--seed"}, "--seed needs a value"},
         {{"--replug-com", "0"}, "--replug-com expects a number from 1 to 99, not '0'"},
+        {{"--unplug-on", "01:0"}, "--unplug-on expects a number from 1 to 1000000, not '0'"},
+        {{"--threshold-change-after", "1:255"},
+         "--threshold-change-after expects a number from 0 to 254, not '255'"},
+        {{"--threshold-change-after", "1:150:loud"},
+         "--threshold-change-after expects S:T or S:T:report, not '1:150:loud'"},
         {{"--colour"}, "unknown option '--colour'"},
     };
     for (const auto& [arguments, message] : cases) {
