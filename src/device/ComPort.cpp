@@ -542,6 +542,22 @@ uint64_t TCustomComPort::ArrivalCount() const {
     return channel_->arrivals;
 }
 
+TCustomComPort::Clock::time_point TCustomComPort::LastArrival() const {
+    if (!channel_) {
+        return {};
+    }
+    std::lock_guard lock(channel_->mutex);
+    return channel_->lastArrival;
+}
+
+TCustomComPort::Clock::time_point TCustomComPort::ArrivalOfLastTaken() const {
+    if (!channel_) {
+        return {};
+    }
+    std::lock_guard lock(channel_->mutex);
+    return channel_->lastTaken;
+}
+
 int TCustomComPort::Peek(char* buffer, int count) {
     RequireOpen(ComError::ReadFailed);
     ComChannel& channel = *channel_;
@@ -553,7 +569,7 @@ int TCustomComPort::Peek(char* buffer, int count) {
     return n;
 }
 
-int TCustomComPort::InputCount() {
+int TCustomComPort::InputCount() const {
     RequireOpen(ComError::ClearComFailed);
     ComChannel& channel = *channel_;
     std::lock_guard lock(channel.mutex);
@@ -568,7 +584,7 @@ void TCustomComPort::ClearBuffer(bool input, bool output) {
     // A device that is gone has no driver queues left to empty.
     const bool driver = !channel.lost;
     if (input) {
-        channel.queue.clear();
+        channel.DiscardLocked();
         if (driver && ::tcflush(fd_, TCIFLUSH) < 0) {
             throw EComPort(ComError::PurgeFailed, errno);
         }

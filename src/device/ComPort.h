@@ -134,7 +134,7 @@ public:
     // waited for). Raises code 3 on failure.
     int Peek(char* buffer, int count);
     // Bytes waiting in the input queue. Raises code 10 on failure.
-    int InputCount();
+    int InputCount() const;
     // Discards waiting input and/or unsent output. Raises code 5 on failure.
     void ClearBuffer(bool input, bool output);
     // Waits until the driver has sent the output written so far, at most
@@ -151,6 +151,13 @@ public:
     // How many times bytes have arrived since the port was opened, whoever
     // read them: tells a watcher whether the device is sending at all.
     uint64_t ArrivalCount() const;
+    // When bytes last arrived (whoever read them), and when the byte read or
+    // thrown away last had arrived; the epoch before any. Times of the
+    // event thread, which notes every arrival at once, however busy this
+    // thread is.
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point LastArrival() const;
+    Clock::time_point ArrivalOfLastTaken() const;
     // True while a received-bytes event waits to be handled on this thread.
     // Lets callers and tests see that a hand-over is under way.
     bool EventPending() const;

@@ -63,6 +63,8 @@ int ComChannel::FillLocked() {
         const ssize_t n = ::read(portFd, chunk, room);
         if (n > 0) {
             queue.insert(queue.end(), chunk, chunk + n);
+            lastArrival = Clock::now();
+            arrivedAt.push_back(Arrival{static_cast<size_t>(n), lastArrival});
             ++arrivals;
             changed.notify_all();
             continue;
@@ -93,12 +95,30 @@ int ComChannel::TakeLocked(char* buffer, int count) {
     const bool wasFull = queue.size() >= kQueueLimit;
     std::copy_n(queue.begin(), n, buffer);
     queue.erase(queue.begin(), queue.begin() + n);
+    for (size_t left = static_cast<size_t>(n); left > 0 && !arrivedAt.empty();) {
+        Arrival& run = arrivedAt.front();
+        lastTaken = run.at;
+        const size_t taken = std::min(left, run.count);
+        run.count -= taken;
+        left -= taken;
+        if (run.count == 0) {
+            arrivedAt.pop_front();
+        }
+    }
     if (wasFull && n > 0) {
         // The thread stopped reading from the driver while the queue was
         // full; let it resume.
         WakeThread();
     }
     return n;
+}
+
+void ComChannel::DiscardLocked() {
+    if (!queue.empty()) {
+        lastTaken = lastArrival;
+    }
+    queue.clear();
+    arrivedAt.clear();
 }
 
 void ComChannel::MarkLostLocked(int error) {

@@ -44,12 +44,25 @@ public:
     // program grow without end.
     static constexpr size_t kQueueLimit = 64 * 1024;
 
+    using Clock = std::chrono::steady_clock;
+    // When a run of bytes in `queue` arrived: the program tells the rest of a
+    // take-up (which streams without a gap) from a new one (which begins after
+    // a pause of the line) by these times, not by when it got round to
+    // reading the bytes.
+    struct Arrival {
+        size_t count = 0;
+        Clock::time_point at;
+    };
+
     const int portFd;
 
     std::mutex mutex;
     std::condition_variable changed;  // bytes arrived, the port was lost
     std::deque<char> queue;
-    uint64_t arrivals = 0;  // reads that brought bytes
+    std::deque<Arrival> arrivedAt;    // the runs of `queue`, oldest first
+    Clock::time_point lastArrival{};  // the newest bytes came then
+    Clock::time_point lastTaken{};    // the byte taken last had come then
+    uint64_t arrivals = 0;            // reads that brought bytes
     uint64_t arrivalsHandedOver = 0;
     bool lost = false;
     int lostError = 0;  // errno that showed the loss (EIO for a hang-up)
@@ -67,6 +80,8 @@ public:
     int FillLocked();
     // Takes up to count bytes from the queue. Call with `mutex` held.
     int TakeLocked(char* buffer, int count);
+    // Throws away everything in the queue (it has been heard all the same).
+    void DiscardLocked();
     // Marks the port as gone and wakes everyone waiting for bytes.
     void MarkLostLocked(int error);
 
