@@ -126,7 +126,7 @@ void TForm1::ConnectCommands() {
 
     connect(&settings_, &SettingsController::captionChanged, this, &QWidget::setWindowTitle);
     connect(&settings_, &SettingsController::portNumberChanged, this,
-            [this](int number) { session_.ComPort1().SetPort(ComPortName(number)); });
+            [this](int number) { session_.ChangePort(ComPortName(number)); });
     connect(&settings_, &SettingsController::reopen, &d, &DocumentManager::Laden);
     connect(&settings_, &SettingsController::liveBarChanged, gauge_, &QWidget::setVisible);
 
@@ -166,7 +166,9 @@ void TForm1::FormShow() {
 }
 
 void TForm1::Einstellungen() {
-    const auto choice = form3_->Ask(session_.ComPort1(), settings_.Current());
+    const auto choice = form3_->Ask(
+        session_.ComPort1().Port(), [this](const QString& name) { session_.ChangePort(name); },
+        settings_.Current());
     if (!choice) {
         return;
     }

@@ -64,8 +64,10 @@ inline constexpr milliseconds kSamplePeriod{20};
 // A USB serial adapter hands received bytes to the PC when its latency timer
 // runs out: 16 ms is the common setting.
 inline constexpr milliseconds kAdapterLatency{16};
-// Inside a record a byte arrives at least every sample period plus one
-// latency; a line quiet for longer has nothing more of the record on its way.
+// Inside a take-up a byte arrives at least every sample period plus one
+// latency (an adapter whose timer runs freely holds a sample up to a whole
+// period); a line quiet for longer has nothing more of a take-up on its way,
+// and the device is between take-ups.
 inline constexpr milliseconds kQuiet = kSamplePeriod + kAdapterLatency + milliseconds(4);
 // How long the program waits for a paused device to fall silent before it
 // talks to it all the same: a device that keeps sending must not freeze the
@@ -73,6 +75,9 @@ inline constexpr milliseconds kQuiet = kSamplePeriod + kAdapterLatency + millise
 inline constexpr milliseconds kDrainLimit{300};
 // Output the program wrote is waited for (never thrown away) at most this long.
 inline constexpr milliseconds kOutputLimit{500};
+// An answer that missed its exchange's wait is awaited this long after it
+// (the device held paused meanwhile), so that it never becomes the stream's.
+inline constexpr milliseconds kLateAnswerLimit{1000};
 }  // namespace Line
 
 // The fixed waits between a command and the one read of its reply.

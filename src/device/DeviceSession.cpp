@@ -18,6 +18,8 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr milliseconds kWatchInterval{250};
+// While an answer is awaited the device is paused: its end is noticed soon.
+constexpr milliseconds kQuickWatchInterval{10};
 // How often the session looks for a device whose line was lost.
 constexpr milliseconds kSearchInterval{1500};
 // A zero calibration started from the trace is given this long for its text.
@@ -41,6 +43,20 @@ void WaitWithoutEvents(std::chrono::milliseconds wait) {
     std::this_thread::sleep_for(wait);
 }
 
+StreamHold::StreamHold(LiveStreamDecoder& decoder, PauseReason reason)
+    : decoder_(decoder), reason_(reason) {
+    decoder_.Pause(reason_);
+}
+
+StreamHold::~StreamHold() {
+    try {
+        decoder_.Release(reason_);
+    } catch (const EComPort&) {
+        // The port failed; whoever uses it next hears of it, and the watch
+        // sends the resume again.
+    }
+}
+
 // One exchange under way: the decoder is not fed by received-bytes events
 // meanwhile, and a pause of the device set for it is lifted on every path.
 class DeviceSession::ExchangeScope {
@@ -49,11 +65,9 @@ public:
         ++session_.exchangeDepth_;
     }
     ~ExchangeScope() {
+        hold_.reset();
         --session_.exchangeDepth_;
         try {
-            if (held_) {
-                session_.decoder_.Release(PauseReason::Exchange);
-            }
             // What the exchange left waiting belongs to the stream.
             if (session_.exchangeDepth_ == 0 && session_.port_.Connected()) {
                 session_.port_.RedeliverWaiting();
@@ -65,15 +79,12 @@ public:
     ExchangeScope(const ExchangeScope&) = delete;
     ExchangeScope& operator=(const ExchangeScope&) = delete;
 
-    void Hold() {
-        held_ = true;  // first: a pause that fails half-way is still lifted
-        session_.decoder_.Pause(PauseReason::Exchange);
-    }
-    bool Held() const { return held_; }
+    void Hold() { hold_.emplace(session_.decoder_, PauseReason::Exchange); }
+    bool Held() const { return hold_.has_value(); }
 
 private:
     DeviceSession& session_;
-    bool held_ = false;
+    std::optional<StreamHold> hold_;
 };
 
 DeviceSession::DeviceSession(DeviceHost& host, StreamHost& stream, QObject* parent)
@@ -84,14 +95,30 @@ DeviceSession::DeviceSession(DeviceHost& host, StreamHost& stream, QObject* pare
     port_.SetOnBeforeClose([this](TCustomComPort&) { BeforeClose(); });
     port_.SetOnPortLost([this](TCustomComPort&) { HandlePortLost(); });
     decoder_.OnRecordEnded = [this] { emit RecordEnded(); };
+    // Questions are asked from the event loop, never from inside the
+    // handling of received bytes.
+    decoder_.OnQuestionDue = [this] {
+        QTimer::singleShot(0, this, [this] { AskDecoderQuestions(); });
+    };
 
     // Capture never waits for a byte that will not come, nor the device for a
     // resume that was not sent.
     watch_.setInterval(kWatchInterval);
     connect(&watch_, &QTimer::timeout, this, [this] { Watch(); });
     watch_.start();
+    quickWatch_.setInterval(kQuickWatchInterval);
+    connect(&quickWatch_, &QTimer::timeout, this, [this] { Watch(); });
     search_.setInterval(kSearchInterval);
     connect(&search_, &QTimer::timeout, this, [this] { LookForDevice(); });
+    typedLimit_.setSingleShot(true);
+    typedLimit_.setInterval(kTypedCalibrationLimit);
+    connect(&typedLimit_, &QTimer::timeout, this, [this] { EndTypedCalibration(); });
+    // A zero calibration typed during a take-up starts once it has ended.
+    connect(this, &DeviceSession::RecordEnded, this, [this] {
+        if (calibrationAfterTakeUp_) {
+            QTimer::singleShot(0, this, [this] { TypedCalibration(); });
+        }
+    });
 }
 
 DeviceSession::~DeviceSession() {
@@ -103,7 +130,10 @@ void DeviceSession::Shutdown() {
         return;
     }
     watch_.stop();
+    quickWatch_.stop();
     search_.stop();
+    typedLimit_.stop();
+    typedClaim_.reset();
     try {
         port_.Close();
     } catch (const std::exception&) {
@@ -149,6 +179,14 @@ void DeviceSession::SendByte(uint8_t b) {
     Trace(&c, 1);
 }
 
+std::optional<Clock::time_point> DeviceSession::ArrivalOfLastRead() const {
+    return port_.ArrivalOfLastTaken();
+}
+
+std::optional<Clock::time_point> DeviceSession::LastArrival() const {
+    return port_.LastArrival();
+}
+
 int DeviceSession::ReadBytes(char* buffer, int n, bool traced) {
     const int got = port_.Read(buffer, n);
     if (traced) {
@@ -173,6 +211,7 @@ void DeviceSession::Send(std::initializer_list<uint8_t> bytes, Echo echo) {
 void DeviceSession::SendMeasure() {
     if (port_.Connected()) {
         SendByte(Command::Measure);
+        decoder_.NoteMeasure();
     }
 }
 
@@ -181,7 +220,7 @@ void DeviceSession::SendMeasure() {
 void DeviceSession::RxChar(int count) {
     // An exchange takes what waits itself and hands the rest on afterwards;
     // a probe's bytes are nobody's.
-    if (probing_ || exchangeDepth_ > 0) {
+    if (probing_ || exchangeDepth_ > 0 || decoder_.Busy()) {
         return;
     }
     Guard([&] { decoder_.ComPort1RxChar(count); });
@@ -202,11 +241,9 @@ void DeviceSession::AfterOpen() {
         SendByte(Command::StreamResume);
         decoder_.ResumeSent();
     }
-    // The rest of a record the device went on with is waited for from now,
-    // not from when the line went.
-    if (decoder_.Skipping()) {
-        decoder_.Resync();
-    }
+    // The trainer may be in the middle of a take-up (the program started, or
+    // the line came back, while the shooter was at it): its rest is skipped.
+    decoder_.SkipUnseenRest();
     SetMemoryBank(memoryBank_, true);
 }
 
@@ -231,11 +268,26 @@ void DeviceSession::BeforeClose() {
 }
 
 void DeviceSession::Watch() {
+    if (!decoder_.AnswerOwed()) {
+        quickWatch_.stop();
+    }
     if (probing_ || exchangeDepth_ > 0) {
         return;
     }
     try {
         Guard([&] { decoder_.Watch(Clock::now()); });
+    } catch (const std::exception& e) {
+        host_.ShowError(e);
+    }
+}
+
+void DeviceSession::AskDecoderQuestions() {
+    try {
+        Guard([&] { decoder_.AskPendingQuestions(); });
+        // What came while the user was asked is read now.
+        if (port_.Connected()) {
+            port_.RedeliverWaiting();
+        }
     } catch (const std::exception& e) {
         host_.ShowError(e);
     }
@@ -325,8 +377,15 @@ bool DeviceSession::ConnectQuietly(bool quiet) {
             host_.ShowError(e);
         }
     }
-    lost_ = false;
-    search_.stop();
+    return FinishConnecting();
+}
+
+bool DeviceSession::FinishConnecting() {
+    // The line may have gone again while it was being opened (a loose plug):
+    // then the device is still being looked for.
+    if (!port_.Connected()) {
+        return false;
+    }
     // The adapter's stable name finds it again should it come back on
     // another node.
     stableName_.clear();
@@ -340,7 +399,12 @@ bool DeviceSession::ConnectQuietly(bool quiet) {
     }
     host_.EnableServiceMenus();
     Guard([&] { SendMeasure(); });
-    return port_.Connected();
+    if (!port_.Connected()) {
+        return false;
+    }
+    lost_ = false;
+    search_.stop();
+    return true;
 }
 
 void DeviceSession::Reconnect() {
@@ -352,6 +416,38 @@ void DeviceSession::Reconnect() {
         lost_ = true;
         search_.start();
     }
+}
+
+void DeviceSession::ChangePort(const QString& name) {
+    if (name == port_.Port()) {
+        return;
+    }
+    // The user's port replaces wherever the session looked for the device.
+    search_.stop();
+    lost_ = false;
+    stableName_.clear();
+    const bool wasOpen = port_.Connected();
+    port_.Close();
+    port_.SetPort(name);
+    if (!wasOpen) {
+        return;
+    }
+    try {
+        port_.Open();
+    } catch (const std::exception&) {
+        // Open, but the bank selection failed: told to measure all the same.
+        if (port_.Connected()) {
+            FinishConnecting();
+        }
+        throw;
+    }
+    FinishConnecting();
+}
+
+void DeviceSession::Disconnect() {
+    search_.stop();
+    lost_ = false;
+    port_.Close();
 }
 
 void DeviceSession::NoConnectionMessage() {
@@ -374,7 +470,10 @@ void DeviceSession::ReadOutBank() {
         return;
     }
     if (ExchangeOrTell(Exchanges::StatusRequest(Echo::Trace))) {
-        Guard([&] { SendByte(Command::Playback); });
+        Guard([&] {
+            SendByte(Command::Playback);
+            decoder_.NoteMeasure();  // the bank's records stream now
+        });
     }
 }
 
@@ -416,19 +515,27 @@ QByteArray DeviceSession::TryExchange(const ExchangeRequest& request) {
 }
 
 void DeviceSession::FeedWaiting() {
+    // In portions, so that whoever feeds can keep to a time limit also when
+    // taking the bytes in is slower than the line brings them.
+    constexpr int kPortion = 32;
     const int waiting = port_.InputCount();
     if (waiting > 0) {
-        decoder_.ComPort1RxChar(waiting);
+        decoder_.ComPort1RxChar(std::min(waiting, kPortion));
     }
 }
 
 bool DeviceSession::AwaitQuietLine(Clock::time_point deadline) {
-    // Between records a record the device has just begun may still be on its
-    // way (in a USB adapter's buffer): the line must be quiet first. Bytes
-    // waiting are the stream's and go to the decoder.
+    // Between records a take-up the device has just begun may still be on
+    // its way (in a USB adapter's buffer): the line must be quiet first.
+    // Bytes waiting are the stream's and go to the decoder.
     bool bytesCame = false;
-    Clock::time_point quietSince = Clock::now();
-    while (!decoder_.InsideRecord() && !(decoder_.Skipping() && bytesCame)) {
+    const Clock::time_point start = Clock::now();
+    for (;;) {
+        if (decoder_.InsideRecord() || (decoder_.Skipping() && bytesCame)) {
+            return true;
+        }
+        // The time limit comes first, so that a line that keeps sending
+        // cannot hold the window, however slowly the bytes are taken in.
         const Clock::time_point now = Clock::now();
         if (now >= deadline) {
             return false;
@@ -436,44 +543,51 @@ bool DeviceSession::AwaitQuietLine(Clock::time_point deadline) {
         if (port_.InputCount() > 0) {
             FeedWaiting();
             bytesCame = true;
-            quietSince = Clock::now();
             continue;
         }
-        if (now - quietSince >= Line::kQuiet) {
+        if (now - std::max(start, port_.LastArrival()) >= Line::kQuiet) {
+            if (!decoder_.StreamPaused) {
+                decoder_.LineQuiet();
+            }
             return false;
         }
         std::this_thread::sleep_for(kPoll);
     }
-    return true;
 }
 
-bool DeviceSession::SettleStream(ExchangeScope& scope) {
-    if (!AwaitQuietLine(Clock::now() + Line::kDrainLimit)) {
-        return false;
+void DeviceSession::SettleStream(ExchangeScope& scope) {
+    // A device told to measure may begin a take-up at any moment: paused
+    // first, a take-up that begins meanwhile waits in the device, and its
+    // answer is the last thing on the line. Where the line has just been
+    // opened, the device is listened to first: the rest of a take-up under
+    // way streams at once, a quiet line says that none is (and a take-up
+    // that begins later is not taken for one).
+    if (decoder_.Skipping() || (!decoder_.InsideRecord() && !decoder_.DeviceMayStream())) {
+        FeedWaiting();
+        const bool streaming = AwaitQuietLine(Clock::now() + Line::kDrainLimit);
+        if (!streaming && !decoder_.InsideRecord() && !decoder_.DeviceMayStream()) {
+            return;
+        }
     }
-    // A record is under way: the device is paused, and what it sent before
-    // it stopped is taken in.
     scope.Hold();
     DrainAfterPause();
-    return true;
 }
 
 void DeviceSession::DrainAfterPause() {
-    // The time limit comes first, so that a line that keeps sending cannot
-    // hold the window.
-    const Clock::time_point drainDeadline = Clock::now() + Line::kDrainLimit;
-    Clock::time_point lastByte = Clock::now();
+    const Clock::time_point pausedAt = Clock::now();
+    const Clock::time_point deadline = pausedAt + Line::kDrainLimit;
     for (;;) {
+        // The time limit comes first, so that a line that keeps sending
+        // cannot hold the window, however slowly the bytes are taken in.
         const Clock::time_point now = Clock::now();
-        if (now >= drainDeadline) {
+        if (now >= deadline) {
             return;
         }
         if (port_.InputCount() > 0) {
             FeedWaiting();
-            lastByte = Clock::now();
             continue;
         }
-        if (now - lastByte >= Line::kQuiet) {
+        if (now - std::max(pausedAt, port_.LastArrival()) >= Line::kQuiet) {
             return;
         }
         std::this_thread::sleep_for(kPoll);
@@ -494,13 +608,20 @@ bool DeviceSession::TakeUpInFlight() {
             // A port that fails says nothing about the take-up.
         }
     }
-    return decoder_.InsideRecord();
+    return decoder_.TakeUpUnderWay();
 }
 
-void DeviceSession::FeedExactly(int count) {
-    // One pass at a time: a pass that meets a report reads its second byte too.
+void DeviceSession::FeedExactly(int count, Clock::time_point deadline) {
+    // One byte per pass: the decoder reads a report's value as a byte of its
+    // own, so no pass reaches beyond the bytes given.
     const int leave = port_.InputCount() - count;
     for (int waiting = port_.InputCount(); waiting > leave;) {
+        if (Clock::now() >= deadline) {
+            // A device that kept sending although paused, faster than the
+            // bytes are taken in: the window does not wait for them.
+            DropWaiting(waiting - leave);
+            return;
+        }
         decoder_.ComPort1RxChar(1);
         const int now = port_.InputCount();
         if (now >= waiting) {
@@ -510,34 +631,18 @@ void DeviceSession::FeedExactly(int count) {
     }
 }
 
-int DeviceSession::RecordStartAhead(int limit) {
-    QByteArray head(limit, '\0');
-    head.truncate(port_.Peek(head.data(), limit));
-    const auto at = [&head](qsizetype i) { return static_cast<uint8_t>(head[i]); };
-    std::optional<uint8_t> reported;
-    qsizetype i = 0;
-    for (; i + 1 < head.size(); i += 2) {
-        const uint8_t b = at(i);
-        if (b == Stream::RecordStart) {
-            const uint8_t threshold = at(i + 1);
-            const bool devices = decoder_.IsDeviceThreshold(threshold) || reported == threshold;
-            return devices ? static_cast<int>(i + 2) : 0;
-        }
-        if (b == Stream::ThresholdReport) {
-            reported = at(i + 1);
-        } else if (b != Stream::BatteryReport && b != Stream::BankReport) {
-            return 0;
-        }
+int DeviceSession::DropWaiting(int count) {
+    count = std::min(count, port_.InputCount());
+    if (count <= 0) {
+        return 0;
     }
-    return 0;
+    QByteArray rest(count, '\0');
+    return port_.Read(rest.data(), count);
 }
 
-void DeviceSession::DropWaiting(int count) {
-    count = std::min(count, port_.InputCount());
-    if (count > 0) {
-        QByteArray rest(count, '\0');
-        port_.Read(rest.data(), count);
-    }
+void DeviceSession::AwaitLateAnswer(int bytes, bool held) {
+    decoder_.OweAnswer(bytes, Clock::now() + Line::kLateAnswerLimit, held);
+    quickWatch_.start();
 }
 
 QByteArray DeviceSession::RunExchange(const ExchangeRequest& request) {
@@ -554,20 +659,12 @@ QByteArray DeviceSession::RunExchange(const ExchangeRequest& request) {
 
     Write(request.command, request.echo == Echo::Trace);
     WaitWithoutEvents(request.wait);
-    if (withStream && request.replyLength > 0) {
+    if (scope.Held() && !request.answerUnread) {
+        // The paused device sent nothing after its answer: bytes before it
+        // are what was still in its UART, the record's.
         const int early = port_.InputCount() - request.replyLength;
-        if (scope.Held() && early > 0) {
-            // The paused device sent nothing but what was still in its UART
-            // and then its answer: bytes before the answer are the record's.
-            FeedExactly(early);
-        } else if (!scope.Held() && early >= 2) {
-            // A record the device began a moment before the command came
-            // (still in the adapter while the line looked quiet): its start,
-            // and the reports the device sends before one, are on the line
-            // before the answer.
-            if (const int start = RecordStartAhead(early); start > 0) {
-                FeedExactly(start);
-            }
+        if (early > 0) {
+            FeedExactly(early, Clock::now() + Line::kDrainLimit);
         }
     }
     const int readLength = std::max(request.readLength, 0);
@@ -575,29 +672,27 @@ QByteArray DeviceSession::RunExchange(const ExchangeRequest& request) {
     const int got =
         readLength > 0 ? ReadBytes(reply.data(), readLength, request.echo != Echo::Silent) : 0;
     reply.truncate(got);
-    if (got == readLength && request.replyLength > readLength) {
-        DropWaiting(request.replyLength - readLength);
+    int missing = readLength - got;
+    if (missing == 0 && request.replyLength > readLength) {
+        const int rest = request.replyLength - readLength;
+        missing = rest - DropWaiting(rest);
     }
     if (!withStream) {
         return reply;
     }
-    decoder_.InputTaken();
-    if (scope.Held()) {
-        if (got < readLength) {
-            // A late answer comes now or never; it must not land in the record.
-            WaitWithoutEvents(Line::kQuiet);
-        }
-        // The device was paused: nothing but its answer came, and what is
-        // left of it is nobody's.
+    if (request.answerUnread) {
+        // Everything that came is the answer (a device that may stream is
+        // paused); one still arriving at the end of the wait is awaited.
         port_.ClearBuffer(true, false);
-    } else if (request.answerUnread || got < readLength) {
-        // The whole unread answer is the answer; a late one is skipped when
-        // it comes. A record the device may have begun meanwhile is skipped
-        // to its end, never read as messages.
-        if (request.answerUnread) {
-            port_.ClearBuffer(true, false);
+        decoder_.InputTaken(port_.ArrivalOfLastTaken());
+        if (Clock::now() - port_.LastArrival() < Line::kQuiet) {
+            AwaitLateAnswer(0, scope.Held());
         }
-        decoder_.Resync();
+        return reply;
+    }
+    decoder_.InputTaken(port_.ArrivalOfLastTaken());
+    if (missing > 0) {
+        AwaitLateAnswer(missing, scope.Held());
     }
     return reply;
 }
@@ -609,6 +704,9 @@ void DeviceSession::HandlePortLost() {
         return;
     }
     const QString name = port_.Port();
+    // Told once per loss: a line that goes again while it is being found is
+    // still the same loss.
+    const bool tell = !lost_;
     try {
         port_.Close();  // the cut take-up stays a record of its own
     } catch (const EComPort&) {
@@ -617,11 +715,15 @@ void DeviceSession::HandlePortLost() {
     // "Connect " stays reachable.
     host_.SetHardwareMenuEnabled(true);
     lost_ = true;
-    lostPort_ = name;
+    if (tell) {
+        lostPort_ = name;
+    }
     search_.start();
-    // Told from the event loop, never from inside a handler of the port: a
-    // message still open must not hold the line when the device is back.
-    QTimer::singleShot(0, this, [this, name] { emit ConnectionLost(name); });
+    if (tell) {
+        // Told from the event loop, never from inside a handler of the port: a
+        // message still open must not hold the line when the device is back.
+        QTimer::singleShot(0, this, [this, name] { emit ConnectionLost(name); });
+    }
 }
 
 QStringList DeviceSession::ReconnectCandidates() const {
@@ -667,17 +769,8 @@ void DeviceSession::LookForDevice() {
 
 void DeviceSession::SendKey(uint8_t key) {
     if (!port_.Connected()) {
+        keyCommand_.reset();
         SendByte(key);  // raises the port's error, which the user is shown
-        return;
-    }
-    if (keyCommand_ >= 0) {
-        // The argument of a command typed before.
-        const auto command = static_cast<uint8_t>(keyCommand_);
-        keyCommand_ = -1;
-        Guard([&] { SendByte(key); });
-        if (command == Command::SetToneDirection) {
-            decoder_.Resync();  // its answer is not read
-        }
         return;
     }
     auto exchangeLater = [this](ExchangeRequest request) {
@@ -691,6 +784,21 @@ void DeviceSession::SendKey(uint8_t key) {
             }
         });
     };
+    if (keyCommand_) {
+        // The argument of a command typed before: both go out together, so
+        // that nothing the program sends meanwhile becomes the argument.
+        const uint8_t command = *keyCommand_;
+        keyCommand_.reset();
+        if (command == Command::SetToneDirection) {
+            ExchangeRequest request = Exchanges::SetToneDirection(true);
+            request.command =
+                QByteArray(1, static_cast<char>(command)) + QByteArray(1, static_cast<char>(key));
+            exchangeLater(request);
+        } else {
+            Send({command, key});
+        }
+        return;
+    }
     switch (key) {
         case Command::StreamPause:
             Guard([&] { decoder_.Pause(PauseReason::Key); });
@@ -703,6 +811,9 @@ void DeviceSession::SendKey(uint8_t key) {
                     SendByte(key);
                 }
             });
+            return;
+        case Command::Measure:
+            Guard([&] { SendMeasure(); });
             return;
         case Command::StatusRequest:
             exchangeLater(Exchanges::StatusRequest(Echo::ReplyOnly));
@@ -718,21 +829,16 @@ void DeviceSession::SendKey(uint8_t key) {
             return;
         case Command::SetGain:
         case Command::SetToneDirection:
-            keyCommand_ = key;
-            Guard([&] { SendByte(key); });
+            keyCommand_ = key;  // sent with its argument
             return;
         case Command::StartZeroCalibration:
-            // The device's text, up to its end byte, goes to the trace and is
-            // never read as messages.
-            typedClaim_ = std::make_unique<LineClaim>(*this, [this](uint8_t b) {
-                const char c = static_cast<char>(b);
-                Trace(&c, 1);
-                if (b == Stream::CalibrationEnd) {
-                    typedClaim_.reset();
-                }
+            TypedCalibration();
+            return;
+        case Command::Playback:
+            Guard([&] {
+                SendByte(key);
+                decoder_.NoteMeasure();
             });
-            QTimer::singleShot(kTypedCalibrationLimit, this, [this] { typedClaim_.reset(); });
-            Guard([&] { SendByte(key); });
             return;
         default:
             if (key >= Command::SelectBank(1) && key <= Command::SelectBank(kBankCount)) {
@@ -744,35 +850,84 @@ void DeviceSession::SendKey(uint8_t key) {
     }
 }
 
+void DeviceSession::KeysClosed() {
+    keyCommand_.reset();
+    Guard([&] { decoder_.Release(PauseReason::Key); });
+}
+
+void DeviceSession::TypedCalibration() {
+    calibrationAfterTakeUp_ = false;
+    if (!port_.Connected()) {
+        return;
+    }
+    if (typedClaim_) {
+        // Typed again while its text is read: the same claim goes on.
+        Send({Command::StartZeroCalibration});
+        typedLimit_.start();
+        return;
+    }
+    // The device cannot find its zero point while the trigger is pressed,
+    // and its text must not land in a record: a take-up under way is
+    // waited for.
+    if (TakeUpInFlight()) {
+        calibrationAfterTakeUp_ = true;
+        return;
+    }
+    // The device's text, up to its end byte, goes to the trace and is never
+    // read as messages.
+    typedClaim_ = std::make_unique<LineClaim>(*this, [this](uint8_t b) {
+        const char c = static_cast<char>(b);
+        Trace(&c, 1);
+        if (b == Stream::CalibrationEnd) {
+            QTimer::singleShot(0, this, [this] { EndTypedCalibration(); });
+        }
+    });
+    if (!typedClaim_->Granted() || decoder_.TakeUpUnderWay()) {
+        // A take-up began just now (or the line is busy): after its end.
+        typedClaim_.reset();
+        calibrationAfterTakeUp_ = port_.Connected();
+        return;
+    }
+    Send({Command::StartZeroCalibration});
+    typedLimit_.start();
+}
+
+void DeviceSession::EndTypedCalibration() {
+    typedLimit_.stop();
+    typedClaim_.reset();
+}
+
 // --- claims -------------------------------------------------------------------
 
-LineClaim::LineClaim(DeviceSession& session, LiveStreamDecoder::IdleReceiver receiver,
-                     bool holdStream)
-    : session_(session), previous_(session.decoder_.GetIdleReceiver()) {
-    if (holdStream && session_.port_.Connected() && !session_.decoder_.Busy() &&
-        session_.exchangeDepth_ == 0) {
-        held_ = true;  // first: a pause that fails half-way is still lifted
-        try {
-            // What the device sent before it stopped is the stream's, read
-            // before the receiver takes over.
-            session_.decoder_.Pause(PauseReason::Claim);
-            session_.DrainAfterPause();
-        } catch (const EComPort&) {
-            // The line's loss is noticed by the session itself.
+LineClaim::LineClaim(DeviceSession& session, LiveStreamDecoder::IdleReceiver receiver)
+    : session_(session) {
+    if (!session_.port_.Connected() || session_.claimed_ || !session_.StreamFree()) {
+        return;
+    }
+    try {
+        // What the device sent before it stopped is the stream's, read
+        // before the receiver takes over. Should the drain fail, the hold, a
+        // member, is released on the way out.
+        hold_.emplace(session_.decoder_, PauseReason::Claim);
+        session_.DrainAfterPause();
+    } catch (const EComPort&) {
+        hold_.reset();
+        if (session_.port_.PortLost()) {
+            session_.HandlePortLost();
         }
+        return;
     }
     session_.decoder_.SetIdleReceiver(std::move(receiver));
+    session_.claimed_ = true;
+    granted_ = true;
 }
 
 LineClaim::~LineClaim() {
-    session_.decoder_.SetIdleReceiver(std::move(previous_));
-    if (held_) {
-        try {
-            session_.decoder_.Release(PauseReason::Claim);
-        } catch (const EComPort&) {
-            // The port failed; whoever uses it next hears of it.
-        }
+    if (granted_) {
+        session_.decoder_.SetIdleReceiver({});
+        session_.claimed_ = false;
     }
+    hold_.reset();
 }
 
 }  // namespace ostrevik

@@ -37,27 +37,47 @@ public:
 
 class LineClaim;
 
+// A reason to keep the device paused, for the object's lifetime: either the
+// device is paused for it, or (the pause could not be sent) the constructor
+// throws and nothing is left behind. Released on every path.
+class StreamHold {
+public:
+    StreamHold(LiveStreamDecoder& decoder, PauseReason reason);
+    ~StreamHold();
+    StreamHold(const StreamHold&) = delete;
+    StreamHold& operator=(const StreamHold&) = delete;
+
+private:
+    LiveStreamDecoder& decoder_;
+    PauseReason reason_;
+};
+
 // The one owner of the line to the QTX trainer: the serial port, the live
-// stream decoder, the watch over the stream and the device's state. It installs
-// the port's handlers once and never hands them to anyone.
+// stream decoder, the watch over the stream and the device's state. It
+// installs the port's handlers once, never hands them to anyone, and is the
+// only one to open, close or rename the port.
 //
 // Everything else reaches the line in one of two ways:
 // - an exchange (Exchange): a command, a fixed wait, one read of a reply of
 //   known length. The live stream is kept whole around it: bytes waiting
-//   before the command go to the decoder, a record in flight is paused and
-//   the bytes still on the line are taken in first, the program's own output
-//   is never thrown away, and what comes after the reply is the stream's;
+//   before the command go to the decoder; a device that may be streaming (it
+//   has been told to measure, or a take-up is under way) is paused first and
+//   what it still sends before it stops is taken in, so that a take-up that
+//   begins meanwhile waits in the device and its answer is the last thing on
+//   the line; the program's own output is never thrown away; an answer that
+//   misses its wait is awaited (the device kept paused) and never read as
+//   the stream's;
 // - a claim (LineClaim) for a dialog that reads what the device says between
-//   records for a while (the zero calibration's text); record bytes still
-//   reach the decoder.
+//   records for a while (the zero calibration's text), the device's stream
+//   held paused meanwhile.
 // Commands without a reply go out with Send. Whoever only wants to know that
 // a take-up ended listens to RecordEnded.
 //
 // When the line is lost the cut take-up stays a record of its own, the user is
-// told (ConnectionLost), and the session looks for the device every 1.5 s on
-// the same port (or wherever the same USB adapter returns) until it answers;
-// then it connects, resumes and asks for the next take-up by itself
-// (ConnectionRestored).
+// told once (ConnectionLost), and the session looks for the device every
+// 1.5 s on the same port (or wherever the same USB adapter returns) until it
+// answers and stays; then it connects, resumes and asks for the next take-up
+// by itself (ConnectionRestored).
 //
 // Everything runs on the user-interface thread; the fixed waits of the
 // exchanges block it on purpose, so no received-bytes event interleaves.
@@ -71,14 +91,10 @@ public:
     // still be told; the destructor does it otherwise.
     void Shutdown();
 
-    // The port component, for its name and state and for the settings
-    // dialog's port box. Its handlers are the session's.
-    TCustomComPort& ComPort1() { return port_; }
+    // The port component, for its name and state.
     const TCustomComPort& ComPort1() const { return port_; }
     bool Connected() const override { return port_.Connected(); }
     const LiveStreamDecoder& Decoder() const { return decoder_; }
-    // The decoder's own settings (whether to ask for a window).
-    LiveStreamDecoder& Decoder() { return decoder_; }
 
     // --- the device operations of the program --------------------------
     // Whether a device answers on the port; a port that cannot be opened
@@ -89,17 +105,23 @@ public:
     bool ConnectDevice();
     // "Connect ": closes the port and searches again.
     void Reconnect();
+    // The port chosen in the settings: an open line is closed and opened
+    // there (and the device told to measure), a closed one only takes the
+    // name; the device is no longer looked for elsewhere. An error of the
+    // opening reaches the caller.
+    void ChangePort(const QString& name);
+    // Closes the line, resuming a device paused by us, and stops looking for
+    // a lost device.
+    void Disconnect();
     int MemoryBank() const { return memoryBank_; }
     void SetMemoryBank(int n, bool send) override;
     void ReadOutBank();
     void ClearBankOnDevice();
     void SendMeasure() override;
-    // True while a take-up is coming in; what waits on the line, or is on
-    // its way, is looked at first.
+    // True while a take-up is coming in (seen, or the rest of one whose
+    // start was not seen); what waits on the line, or is on its way, is
+    // looked at first.
     bool TakeUpInFlight();
-    // Ports the last search could not open because they were busy or not
-    // permitted, in the order probed.
-    // True while the line is lost and the session looks for the device.
 
     // --- the ways to the line --------------------------------------------
     // The only write-wait-read path. A closed port, or one lost meanwhile,
@@ -116,19 +138,29 @@ public:
     // operations is passed to TraceByte.
     bool TraceOn = false;
     std::function<void(uint8_t)> TraceByte;
-    // A key typed into the trace: pause, resume and measure are known to the
-    // stream; commands with an answer are exchanged, their answer traced.
+    // A key typed into the trace, under the rules the dialogs follow: pause
+    // and resume are known to the stream (a typed pause lasts until the
+    // resume is typed or the window closes); a command with an argument waits
+    // for it and both go out together; commands with an answer are exchanged
+    // (their answer traced); the zero calibration waits for a take-up under
+    // way to end and claims the line for its text.
     void SendKey(uint8_t key);
+    // The debug window was closed: what was typed there ends (a pause, a
+    // command still waiting for its argument).
+    void KeysClosed();
 
 signals:
     // A take-up has ended (also one cut by silence or by the line's loss).
     void RecordEnded();
-    // Told after the handler that noticed it has returned.
+    // Told after the handler that noticed it has returned, once per loss.
     void ConnectionLost(const QString& port);
     void ConnectionRestored(const QString& port);
 
 private:
     friend class LineClaim;
+    // Tests reach the port's handlers to make it fail in ways a device
+    // cannot.
+    friend struct DeviceSessionTestAccess;
     class ExchangeScope;
 
     // StreamLink, for the decoder: the primitives with their debug echo.
@@ -136,7 +168,8 @@ private:
     int InputBufferSize() const override { return port_.InputBufferSize(); }
     bool ReadByte(uint8_t& b) override;
     void SendByte(uint8_t b) override;
-    uint64_t ArrivalCount() const override { return port_.ArrivalCount(); }
+    std::optional<Clock::time_point> ArrivalOfLastRead() const override;
+    std::optional<Clock::time_point> LastArrival() const override;
     int ReadBytes(char* buffer, int n, bool traced);
     // Hands bytes to the debug window's trace while it records.
     void Trace(const char* bytes, int n);
@@ -146,35 +179,44 @@ private:
     void AfterOpen();
     void BeforeClose();
     bool ConnectQuietly(bool quiet);
+    // The port has just been opened for good: the adapter's stable name, the
+    // menus, the device told to measure. False when the line went meanwhile.
+    bool FinishConnecting();
     QByteArray RunExchange(const ExchangeRequest& request);
     // An exchange whose missing answer is told to the user, unless the line
     // was lost (which has been told already).
     bool ExchangeOrTell(const ExchangeRequest& request);
     // Whether the stream is the session's own: not inside a probe, the
-    // decoder's call (a question it shows) or another exchange.
+    // decoder's call or another exchange.
     bool StreamFree() const;
-    // Hands the waiting stream bytes to the decoder; pauses a record in
-    // flight and takes in what is still on the line. True when it paused.
-    bool SettleStream(ExchangeScope& scope);
+    // Hands the waiting stream bytes to the decoder; pauses a device that may
+    // be streaming and takes in what is still on the line.
+    void SettleStream(ExchangeScope& scope);
     // After a pause: hands what the device still sends to the decoder until
     // the line is quiet, within a time limit.
     void DrainAfterPause();
     // Hands waiting bytes to the decoder until the line has been quiet for a
-    // while; true as soon as a record is under way (or its rest is skipped).
+    // while; true as soon as a take-up is under way (seen, or its rest).
     bool AwaitQuietLine(std::chrono::steady_clock::time_point deadline);
     void FeedWaiting();
-    // Hands the decoder exactly the next `count` waiting bytes.
-    void FeedExactly(int count);
-    void DropWaiting(int count);
-    // How many of the first `limit` waiting bytes are reports and the start of
-    // a record with the device's threshold (0: they are not).
-    int RecordStartAhead(int limit);
+    // Hands the decoder exactly the next `count` waiting bytes; what it has
+    // not taken by the deadline is thrown away.
+    void FeedExactly(int count, std::chrono::steady_clock::time_point deadline);
+    // Takes up to `count` waiting bytes off the line; returns how many.
+    int DropWaiting(int count);
+    // The rest of an answer is still to come: awaited, never the stream's.
+    void AwaitLateAnswer(int bytes, bool held);
     // The line was lost: close, keep the cut take-up, look for the device.
     void HandlePortLost();
     void LookForDevice();
     QStringList ReconnectCandidates() const;
     void Watch();
+    void AskDecoderQuestions();
     void NoConnectionMessage();
+    // The zero calibration typed into the trace: once no take-up is under
+    // way, the line is claimed and its text traced up to its end byte.
+    void TypedCalibration();
+    void EndTypedCalibration();
     // Runs work that may find the port lost; other errors go on.
     template <typename Work>
     void Guard(Work&& work);
@@ -183,38 +225,43 @@ private:
     TComPort port_;
     LiveStreamDecoder decoder_;
     QTimer watch_;
+    QTimer quickWatch_;  // while an answer is awaited
     QTimer search_;
     int memoryBank_ = 1;
     int exchangeDepth_ = 0;
     bool probing_ = false;
+    bool claimed_ = false;
     bool quiet_ = false;  // no messages while looking for the device by itself
     bool lost_ = false;
     bool shutDown_ = false;
     QString lostPort_;
-    QString stableName_;   // the adapter's name under /dev/serial/by-id
-    int keyCommand_ = -1;  // a typed command waiting for its argument byte
-    // A zero calibration typed into the trace: its text is traced.
+    QString stableName_;                   // the adapter's name under /dev/serial/by-id
+    std::optional<uint8_t> keyCommand_;    // a typed command waiting for its argument
+    bool calibrationAfterTakeUp_ = false;  // a typed 0 waits for the take-up's end
     std::unique_ptr<LineClaim> typedClaim_;
+    QTimer typedLimit_;
 };
 
 // A dialog's hold on what the device says between records, for the claim's
 // lifetime: such bytes go to the receiver instead of being read as messages,
-// while record bytes still reach the decoder. With holdStream the device's
-// record stream is paused for the claim's lifetime as well (after what it
-// sent before it stopped has been taken in), so that no take-up begins while
-// the dialog reads. Released on every path.
+// and the device's record stream is paused (after what it sent before it
+// stopped has been taken in), so that no take-up begins while the dialog
+// reads. One claim at a time; released on every path.
 class LineClaim {
 public:
-    LineClaim(DeviceSession& session, LiveStreamDecoder::IdleReceiver receiver,
-              bool holdStream = false);
+    LineClaim(DeviceSession& session, LiveStreamDecoder::IdleReceiver receiver);
     ~LineClaim();
     LineClaim(const LineClaim&) = delete;
     LineClaim& operator=(const LineClaim&) = delete;
 
+    // False when the line could not be claimed (the port is closed or lost
+    // meanwhile, another claim or an exchange has it): nothing was changed.
+    bool Granted() const { return granted_; }
+
 private:
     DeviceSession& session_;
-    LiveStreamDecoder::IdleReceiver previous_;
-    bool held_ = false;
+    std::optional<StreamHold> hold_;
+    bool granted_ = false;
 };
 
 // Blocks the calling thread without processing events: the device's reply is

@@ -5,6 +5,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 namespace ostrevik {
 
 namespace {
@@ -17,12 +19,15 @@ constexpr uint8_t bit(PauseReason reason) {
 // too long.
 constexpr uint8_t kOwnPauses = bit(PauseReason::QueueFull) | bit(PauseReason::Question);
 // Pauses that last as long as their owner needs them.
-constexpr uint8_t kOwnedPauses = bit(PauseReason::Exchange) | bit(PauseReason::Claim);
+constexpr uint8_t kOwnedPauses = bit(PauseReason::Exchange) | bit(PauseReason::Claim) |
+                                 bit(PauseReason::Key) | bit(PauseReason::LateAnswer);
 
 }  // namespace
 
 LiveStreamDecoder::LiveStreamDecoder(StreamLink& link, StreamHost& host)
     : link_(link), host_(host) {}
+
+// --- pauses ---------------------------------------------------------------------
 
 void LiveStreamDecoder::SendPause() {
     link_.SendByte(Command::StreamPause);
@@ -34,13 +39,20 @@ void LiveStreamDecoder::SendResume() {
     link_.SendByte(Command::StreamResume);
     StreamPaused = false;
     // The device's silence while paused says nothing about its record.
-    lastByte_ = clock_();
+    heardAt_ = std::max(heardAt_, clock_());
 }
 
 void LiveStreamDecoder::Pause(PauseReason reason) {
+    const uint8_t before = reasons_;
     reasons_ |= bit(reason);
-    if (!StreamPaused) {
+    if (StreamPaused) {
+        return;
+    }
+    try {
         SendPause();
+    } catch (...) {
+        reasons_ = before;  // not paused: nothing may wait for its release
+        throw;
     }
 }
 
@@ -65,11 +77,33 @@ bool LiveStreamDecoder::HeldByOwner() const {
 }
 
 void LiveStreamDecoder::ResumeNow() {
-    reasons_ &= kOwnedPauses;
+    // The typed resume is the owner of the typed pause.
+    reasons_ &= static_cast<uint8_t>(kOwnedPauses & ~bit(PauseReason::Key));
     if (reasons_ == 0 && StreamPaused) {
         SendResume();
     }
 }
+
+void LiveStreamDecoder::LiftOwnPauses() {
+    if ((reasons_ & kOwnPauses) == 0 || link_.InputCount() != 0) {
+        return;
+    }
+    uint8_t lifted = bit(PauseReason::QueueFull);
+    if (!windowQuestion_) {
+        lifted |= bit(PauseReason::Question);
+    }
+    reasons_ &= static_cast<uint8_t>(~lifted);
+    if (reasons_ == 0 && StreamPaused) {
+        SendResume();
+    }
+}
+
+void LiveStreamDecoder::ResumeSent() {
+    resumeOwed_ = false;
+    heardAt_ = std::max(heardAt_, clock_());
+}
+
+// --- reading ----------------------------------------------------------------------
 
 void LiveStreamDecoder::ComPort1RxChar(int count) {
     struct BusyScope {
@@ -87,51 +121,137 @@ void LiveStreamDecoder::ComPort1RxChar(int count) {
         }
         uint8_t b = 0;
         if (!link_.ReadByte(b)) {
-            // Nothing came: the rest arrives with a later event.
-            break;
+            break;  // nothing came: the rest arrives with a later event
         }
-        lastByte_ = clock_();
-        if (pendingMessage_ != 0) {
-            const uint8_t type = pendingMessage_;
-            pendingMessage_ = 0;
-            HandleMessage(type, b);
-            continue;
-        }
-        if (skipping_) {
-            Skip(b);
-            continue;
-        }
-        switch (StreamState) {
-            case Idle:
-                HandleIdle(b);
-                break;
-            case ExpectThreshold:
-                HandleThreshold(b);
-                break;
-            case Sampling:
-                if (b == Stream::RecordEnd) {
-                    EndRecord(true);
-                } else {
-                    ++samplesInRecord_;
-                    if (CaptureDocument* doc = host_.ActiveDocument()) {
-                        doc->AppendCaptureSample(b);
-                    }
-                    host_.ShowLiveValue(b);
-                }
-                break;
-        }
+        Process(b, link_.ArrivalOfLastRead().value_or(clock_()));
     }
-    // The decoder's own pauses end once the queue is empty; an exchange's
-    // ends with the exchange.
-    if ((reasons_ & kOwnPauses) != 0 && link_.InputCount() == 0) {
-        reasons_ &= static_cast<uint8_t>(~kOwnPauses);
-        if (reasons_ == 0 && StreamPaused) {
-            SendResume();
-        }
-    }
+    LiftOwnPauses();
+    SettleOwedAnswer(clock_());
     if (CaptureDocument* doc = host_.ActiveDocument()) {
         doc->BatchDone();
     }
+}
+
+LiveStreamDecoder::Role LiveStreamDecoder::Classify(uint8_t b, Clock::time_point arrived) const {
+    if (answerOwed_ && arrived <= answerUntil_) {
+        return Role::LateAnswer;
+    }
+    if (windowQuestion_) {
+        return Role::HeldForWindow;
+    }
+    if (skipping_) {
+        // A pause of the line ends the skip; one of the program's own pauses
+        // of the device does not.
+        const bool lineWasQuiet = !StreamPaused && arrived - heardAt_ >= Line::kQuiet;
+        if (!lineWasQuiet) {
+            return b == Stream::RecordEnd ? Role::EndOfUnseen : Role::Unseen;
+        }
+    }
+    if (pendingReport_ != 0) {
+        return Role::ReportValue;
+    }
+    if (StreamState == ExpectThreshold) {
+        return Role::Threshold;
+    }
+    if (StreamState == Sampling) {
+        return b == Stream::RecordEnd ? Role::RecordEnd : Role::Sample;
+    }
+    if (idleReceiver_) {
+        return Role::Claimed;
+    }
+    switch (b) {
+        case Stream::RecordStart:
+            return Role::RecordStart;
+        case Stream::BatteryReport:
+        case Stream::BankReport:
+        case Stream::ThresholdReport:
+            return Role::Report;
+        case Stream::RecordEnd:
+            return Role::StrayEnd;
+        default:
+            return Role::Ignored;
+    }
+}
+
+void LiveStreamDecoder::Process(uint8_t b, Clock::time_point arrived) {
+    const Role role = Classify(b, arrived);
+    if (role == Role::HeldForWindow) {
+        // Heard when it is read after the question, in its place.
+        heldForWindow_.emplace_back(b, arrived);
+        return;
+    }
+    if (skipping_ && role != Role::Unseen && role != Role::EndOfUnseen &&
+        role != Role::LateAnswer) {
+        skipping_ = false;  // the line paused: the rest is over
+    }
+    heardAt_ = std::max(heardAt_, arrived);
+    switch (role) {
+        case Role::LateAnswer:
+            --answerBytes_;
+            break;
+        case Role::HeldForWindow:
+            break;
+        case Role::Unseen:
+            mayStream_ = true;
+            break;
+        case Role::EndOfUnseen:
+            // The take-up whose start was not seen is over; the device waits
+            // for the program to ask for the next one.
+            skipping_ = false;
+            mayStream_ = true;
+            AskForNext();
+            break;
+        case Role::ReportValue: {
+            const uint8_t type = pendingReport_;
+            pendingReport_ = 0;
+            HandleReport(type, b);
+            break;
+        }
+        case Role::Threshold:
+            HandleThreshold(b);
+            break;
+        case Role::Sample:
+            ++samplesInRecord_;
+            if (CaptureDocument* doc = host_.ActiveDocument()) {
+                doc->AppendCaptureSample(b);
+            }
+            host_.ShowLiveValue(b);
+            break;
+        case Role::RecordEnd:
+            EndRecord(true);
+            break;
+        case Role::Claimed: {
+            // A copy: the receiver may end the claim.
+            const IdleReceiver receiver = idleReceiver_;
+            receiver(b);
+            break;
+        }
+        case Role::RecordStart:
+            mayStream_ = true;
+            StartRecord();
+            break;
+        case Role::Report:
+            // Its value is the next byte, whenever it comes.
+            pendingReport_ = b;
+            break;
+        case Role::StrayEnd:
+            // The end of a record whose start was not seen: the device now
+            // waits to be asked for the next one.
+            AskForNext();
+            break;
+        case Role::Ignored:
+            break;  // anything else between records means nothing
+    }
+}
+
+void LiveStreamDecoder::AskForNext() {
+    link_.SendMeasure();
+    NoteMeasure();
+}
+
+void LiveStreamDecoder::NoteMeasure() {
+    mayStream_ = true;
+    measuredAt_ = clock_();
 }
 
 void LiveStreamDecoder::EndRecord(bool askForNext) {
@@ -141,7 +261,7 @@ void LiveStreamDecoder::EndRecord(bool askForNext) {
         doc->RecordEnded();
     }
     if (askForNext) {
-        link_.SendMeasure();
+        AskForNext();
     }
     host_.ShowLiveValue(0);
     if (OnRecordEnded) {
@@ -151,65 +271,27 @@ void LiveStreamDecoder::EndRecord(bool askForNext) {
 
 void LiveStreamDecoder::StartRecord() {
     samplesInRecord_ = 0;
+    StreamState = ExpectThreshold;
     if (CaptureDocument* doc = host_.ActiveDocument()) {
         doc->RecordStarted();
     } else if (AskForWindow) {
-        // The device waits while the user decides.
+        // The device waits while the user decides, and what it had sent
+        // waits for the answer.
         Pause(PauseReason::Question);
-        const MessageAnswer a = host_.Ask(QStringLiteral("Kein Fenster geöffnet!\n\rNeues öffnen?"),
-                                          Texts::kMeldungOstrevik, MessageButtons::YesNo);
-        if (a == MessageAnswer::Yes) {
-            host_.NewDocument();
-        } else {
-            AskForWindow = false;
-        }
+        windowQuestion_ = true;
+        QuestionDue();
     }
-    StreamState = ExpectThreshold;
 }
 
 void LiveStreamDecoder::HandleThreshold(uint8_t b) {
     StreamState = Sampling;
     ToneThreshold = b;
-    thresholdKnown_ = true;
     if (CaptureDocument* doc = host_.ActiveDocument()) {
         doc->SetCaptureThreshold(b, false);
     }
 }
 
-void LiveStreamDecoder::HandleIdle(uint8_t b) {
-    if (b == Stream::RecordStart) {
-        StartRecord();
-        return;
-    }
-    if (idleReceiver_) {
-        // A dialog has a claim on what the device says between records.
-        IdleReceiver receiver = idleReceiver_;
-        receiver(b);
-        return;
-    }
-    switch (b) {
-        case Stream::BatteryReport:
-        case Stream::BankReport:
-        case Stream::ThresholdReport: {
-            uint8_t value = 0;
-            if (link_.ReadByte(value)) {
-                HandleMessage(b, value);
-            } else {
-                pendingMessage_ = b;
-            }
-            break;
-        }
-        case Stream::RecordEnd:
-            // The end of a record whose start was not seen: the device now
-            // waits to be asked for the next one.
-            link_.SendMeasure();
-            break;
-        default:
-            break;  // anything else between records means nothing
-    }
-}
-
-void LiveStreamDecoder::HandleMessage(uint8_t type, uint8_t value) {
+void LiveStreamDecoder::HandleReport(uint8_t type, uint8_t value) {
     switch (type) {
         case Stream::BatteryReport:
             Battery(value);
@@ -219,57 +301,12 @@ void LiveStreamDecoder::HandleMessage(uint8_t type, uint8_t value) {
             break;
         case Stream::ThresholdReport:
             ToneThreshold = value;
-            thresholdKnown_ = true;
             if (CaptureDocument* doc = host_.ActiveDocument()) {
                 doc->SetCaptureThreshold(value, true);
             }
             break;
         default:
             break;
-    }
-}
-
-bool LiveStreamDecoder::IsDeviceThreshold(uint8_t value) const {
-    return thresholdKnown_ &&
-           (value == ToneThreshold || static_cast<int>(value) == reportedThreshold_);
-}
-
-void LiveStreamDecoder::Resync() {
-    pendingMessage_ = 0;
-    if (InsideRecord()) {
-        return;  // the record itself goes on; only a record not seen is skipped
-    }
-    skipping_ = true;
-    skippedBefore_ = 0;
-    reportedThreshold_ = -1;
-    // The rest of such a record is waited for a second from now.
-    lastByte_ = clock_();
-}
-
-void LiveStreamDecoder::Skip(uint8_t b) {
-    const uint8_t before = skippedBefore_;
-    skippedBefore_ = b;
-    if (before == Stream::RecordStart) {
-        // A record start carries the device's tone threshold: a start byte
-        // followed by it begins a record; inside a record's rest a sample of
-        // 2 is not followed by a jump to exactly the threshold.
-        const bool knownThreshold = !thresholdKnown_ || IsDeviceThreshold(b);
-        if (knownThreshold) {
-            skipping_ = false;
-            StartRecord();
-            HandleThreshold(b);
-            return;
-        }
-    }
-    if (b == Stream::RecordEnd) {
-        // The record whose start was not seen is over; the device waits for
-        // the program to ask for the next one.
-        skipping_ = false;
-        link_.SendMeasure();
-        return;
-    }
-    if (before == Stream::ThresholdReport) {
-        reportedThreshold_ = b;
     }
 }
 
@@ -280,12 +317,130 @@ void LiveStreamDecoder::Battery(uint8_t value) {
     const double volts = formatGeneral(value * 0.02, QLocale::c()).toDouble();
     if (volts < kBatteryLowVolts && !BatteryWarned) {
         BatteryWarned = true;
-        host_.Ask(QStringLiteral("Batterie-Spannung zu niedrig"), Texts::kMeldungOstrevik,
-                  MessageButtons::Ok);
+        batteryWarningDue_ = true;
+        QuestionDue();
     } else if (volts > kBatteryLowVolts) {
         BatteryWarned = false;
     }
     host_.ShowStatusText(QStringLiteral("Batteriespannung: ") + shown + QStringLiteral(" V"));
+}
+
+// --- questions ----------------------------------------------------------------------
+
+void LiveStreamDecoder::QuestionDue() {
+    if (OnQuestionDue) {
+        OnQuestionDue();
+    }
+}
+
+void LiveStreamDecoder::AskPendingQuestions() {
+    if (asking_) {
+        return;  // the call under way asks what has come meanwhile
+    }
+    struct AskingScope {
+        bool& flag;
+        explicit AskingScope(bool& f) : flag(f) { flag = true; }
+        ~AskingScope() { flag = false; }
+    } asking(asking_);
+
+    for (;;) {
+        if (batteryWarningDue_) {
+            batteryWarningDue_ = false;
+            host_.Ask(QStringLiteral("Batterie-Spannung zu niedrig"), Texts::kMeldungOstrevik,
+                      MessageButtons::Ok);
+            continue;
+        }
+        if (!windowQuestion_) {
+            return;
+        }
+        const MessageAnswer answer =
+            host_.Ask(QStringLiteral("Kein Fenster geöffnet!\n\rNeues öffnen?"),
+                      Texts::kMeldungOstrevik, MessageButtons::YesNo);
+        if (answer == MessageAnswer::Yes) {
+            host_.NewDocument();
+        } else {
+            AskForWindow = false;
+        }
+        windowQuestion_ = false;
+        {
+            // The record's bytes, in their order, now that it has a place.
+            const bool busyBefore = busy_;
+            busy_ = true;
+            std::deque<std::pair<uint8_t, Clock::time_point>> held;
+            held.swap(heldForWindow_);
+            try {
+                for (const auto& [b, arrived] : held) {
+                    Process(b, arrived);
+                }
+            } catch (...) {
+                busy_ = busyBefore;
+                throw;
+            }
+            busy_ = busyBefore;
+        }
+        if (!windowQuestion_) {
+            Release(PauseReason::Question);
+        }
+        if (CaptureDocument* doc = host_.ActiveDocument()) {
+            doc->BatchDone();
+        }
+    }
+}
+
+// --- the line's state ----------------------------------------------------------
+
+void LiveStreamDecoder::InputTaken(std::optional<Clock::time_point> arrived) {
+    pendingReport_ = 0;
+    if (arrived) {
+        heardAt_ = std::max(heardAt_, *arrived);
+    }
+}
+
+void LiveStreamDecoder::SkipUnseenRest() {
+    pendingReport_ = 0;
+    if (InsideRecord()) {
+        return;  // the record itself goes on
+    }
+    skipping_ = true;
+    // Its rest, if any, comes within a pause's length from now.
+    heardAt_ = std::max(heardAt_, clock_());
+}
+
+void LiveStreamDecoder::LineQuiet() {
+    skipping_ = false;
+}
+
+void LiveStreamDecoder::OweAnswer(int bytes, Clock::time_point until, bool held) {
+    answerOwed_ = true;
+    answerBytes_ = bytes;
+    answerUntil_ = until;
+    pendingReport_ = 0;
+    if (held) {
+        if (StreamPaused) {
+            reasons_ |= bit(PauseReason::LateAnswer);
+        } else {
+            Pause(PauseReason::LateAnswer);
+        }
+    }
+}
+
+LiveStreamDecoder::Clock::time_point LiveStreamDecoder::LastHeard() const {
+    return std::max(heardAt_, link_.LastArrival().value_or(Clock::time_point{}));
+}
+
+void LiveStreamDecoder::SettleOwedAnswer(Clock::time_point now) {
+    if (!answerOwed_) {
+        return;
+    }
+    // In when all of it came and the line is quiet after it (a device held
+    // paused sends nothing else), or given up at the limit.
+    const bool complete =
+        answerBytes_ <= 0 && now - LastHeard() >= Line::kQuiet && link_.InputCount() == 0;
+    if (!complete && now < answerUntil_) {
+        return;
+    }
+    answerOwed_ = false;
+    Release(PauseReason::LateAnswer);
 }
 
 void LiveStreamDecoder::PortClosed() {
@@ -296,12 +451,14 @@ void LiveStreamDecoder::PortClosed() {
     }
     StreamState = Idle;
     samplesInRecord_ = 0;
-    pendingMessage_ = 0;
+    pendingReport_ = 0;
     reasons_ = 0;
+    answerOwed_ = false;
+    heldForWindow_.clear();
     host_.ShowLiveValue(0);
     // Whatever the device sends when the line is back may be the rest of a
     // record it went on with meanwhile.
-    Resync();
+    SkipUnseenRest();
     if (StreamPaused) {
         // Closed while paused by us: the flag must not keep the next
         // connection from ever pausing or resuming the device.
@@ -314,42 +471,43 @@ void LiveStreamDecoder::Watch(Clock::time_point now) {
     if (!link_.Connected()) {
         return;
     }
-    // Also while a question of the decoder is open: the device then waits
-    // for nothing, and what it sends meanwhile waits in the input queue.
+    SettleOwedAnswer(now);
+    // Also while the question for a window is open: the device then waits
+    // for nothing, and what it sends meanwhile waits for the answer.
     if (StreamPaused && !HeldByOwner() && now - pausedSince_ >= kPauseLimit) {
         reasons_ = 0;
         SendResume();
     }
-    // Bytes that an exchange reads are no silence of the device either.
-    if (const uint64_t arrivals = link_.ArrivalCount(); arrivals != lastArrivals_) {
-        lastArrivals_ = arrivals;
-        lastByte_ = now;
-    }
-    // While a dialog has a claim on the line the device works for it (a zero
-    // calibration measures nothing): its silence ends no record.
-    if (busy_ || StreamPaused || idleReceiver_ || now - lastByte_ < kRecordSilence ||
+    // While the device is paused, a dialog has a claim on the line (a zero
+    // calibration measures nothing), an answer is awaited or a question is
+    // open, the device's silence means nothing.
+    if (busy_ || StreamPaused || idleReceiver_ || windowQuestion_ || answerOwed_ ||
         link_.InputCount() > 0) {
         return;
     }
-    if (skipping_) {
-        // A second of silence: no rest of a record is on its way any more.
-        skipping_ = false;
+    const Clock::time_point heard = LastHeard();
+    if (now - heard < Line::kQuiet) {
         return;
     }
-    if (!InsideRecord()) {
+    skipping_ = false;  // no rest of a take-up is on its way
+    if (InsideRecord()) {
+        if (now - heard < kRecordSilence) {
+            return;
+        }
+        pendingReport_ = 0;
+        if (samplesInRecord_ > 0) {
+            EndRecord(true);
+        } else {
+            StreamState = Idle;
+            AskForNext();
+        }
+        if (CaptureDocument* doc = host_.ActiveDocument()) {
+            doc->BatchDone();
+        }
         return;
     }
-    pendingMessage_ = 0;
-    if (samplesInRecord_ > 0) {
-        EndRecord(true);
-    } else {
-        StreamState = Idle;
-        link_.SendMeasure();
-    }
-    // Should the record's rest come after all, it is skipped.
-    Resync();
-    if (CaptureDocument* doc = host_.ActiveDocument()) {
-        doc->BatchDone();
+    if (mayStream_ && now - std::max(heard, measuredAt_) >= kRearmSilence) {
+        AskForNext();
     }
 }
 

@@ -164,8 +164,8 @@ TEST_F(MainWindowTest, DocumentsOpenAtCloseAreReopenedAtTheNextStart) {
     ui.fileAnswers = {path};
     form->Documents().Speichern();
     newDocument();  // untitled: its name names no file
-    form->Session().ComPort1().Close();
-    form->Session().ComPort1().SetPort(QStringLiteral("COM12"));
+    form->Session().Disconnect();
+    form->Session().ChangePort(QStringLiteral("COM12"));
     form->close();
     form.reset();
     Q_UNUSED(saved);
@@ -400,8 +400,10 @@ TEST(MainWindowRules, TheApplicationIconIsDrawnToScaleAtEverySize) {
 }
 
 TEST_F(MainWindowTest, TheLiveBarTurnsButtonFaceAboveTheToneThreshold) {
+    qtxsim::Simulator& sim = addDevice(1);
     start();
-    form->Session().Decoder().ToneThreshold = 100;
+    sim.InjectNow({0x01, 100});  // the device reports its tone threshold
+    ASSERT_TRUE(test::waitUntil([&] { return form->Session().Decoder().ToneThreshold == 100; }));
     form->ShowLiveValue(100);
     EXPECT_EQ(form->LiveBarWidget().foregroundColor(), QColor(0, 255, 0));
     EXPECT_EQ(form->LiveBarWidget().value(), 100);
@@ -452,9 +454,9 @@ TEST_F(MainWindowTest, AKeyInTheTraceWithoutADeviceIsShownNotFatal) {
 }
 
 // Keys typed into the trace go through the session, which knows what they
-// mean: a pause (Ctrl+Q) in the middle of a take-up neither cuts it nor stops
-// capture for good, and a command with an answer has its answer traced, not
-// read as the stream.
+// mean: a pause (Ctrl+Q) in the middle of a take-up lasts until the resume
+// (Ctrl+S) is typed and does not cut the take-up, and a command with an
+// answer has its answer traced, not read as the stream.
 TEST_F(MainWindowTest, KeysInTheTraceAreKnownToTheStream) {
     qtxsim::SimulatorOptions options;
     options.pace = qtxsim::Pace::RealTime;
@@ -468,6 +470,10 @@ TEST_F(MainWindowTest, KeysInTheTraceAreKnownToTheStream) {
     const size_t before = sim.Received().size();
     form->Service().DebugWindow().Memo1KeyPress(0x11);
     ASSERT_TRUE(form->Session().Decoder().StreamPaused);
+    QTest::qWait(2500);  // longer than any pause the program lifts by itself
+    EXPECT_TRUE(form->Session().Decoder().StreamPaused);
+    EXPECT_EQ(doc->Liste->Anzahl(), 1);
+    form->Service().DebugWindow().Memo1KeyPress(0x13);
     ASSERT_TRUE(waitUntil([&] { return doc->Liste->Anzahl() == 3; }, 15000));
     const auto sent = sim.SentRecords();
     ASSERT_EQ(sent.size(), 2u);

@@ -28,6 +28,12 @@
 using namespace ostrevik;
 using namespace ostrevik::test;
 
+namespace ostrevik {
+struct DeviceSessionTestAccess {
+    static TCustomComPort& port(DeviceSession& session) { return session.port_; }
+};
+}  // namespace ostrevik
+
 namespace {
 
 // The main window as the session sees it: messages are recorded, records go
@@ -213,7 +219,7 @@ TEST(DeviceSession, AFailureAfterTheOpeningIsAConnection) {
     PtyPair pty(dir.path(), 2);
     RecordingHost host;
     DeviceSession session(host, host);
-    TCustomComPort& port = session.ComPort1();
+    TCustomComPort& port = DeviceSessionTestAccess::port(session);
     port.SetPort(QStringLiteral("COM2"));
     const PortHandler afterOpen = port.OnAfterOpen();
     port.SetOnAfterOpen([&](TCustomComPort& sender) {
@@ -235,7 +241,7 @@ TEST(DeviceSession, AProbeThatFailsInAnyWayLeavesThePortClosed) {
     PtyPair pty(dir.path(), 3);
     RecordingHost host;
     DeviceSession session(host, host);
-    TCustomComPort& port = session.ComPort1();
+    TCustomComPort& port = DeviceSessionTestAccess::port(session);
     port.SetOnBeforeOpen([](TCustomComPort&) { throw std::runtime_error("no event thread"); });
     EXPECT_FALSE(session.ProbePort(QStringLiteral("COM3")));
     EXPECT_FALSE(port.Connected());
@@ -258,15 +264,20 @@ QByteArray readUntilFrom(const PtyPair& device, char until, int timeoutMs = 1000
     return got;
 }
 
-// A session connected to a device the test plays itself, byte by byte.
+// A session connected to a device the test plays itself, byte by byte. The
+// device has been told to measure, as always once connected.
 class ExchangeTest : public ::testing::Test {
 protected:
     ExchangeTest() {
-        session.ComPort1().SetPort(QStringLiteral("COM1"));
-        session.ComPort1().Open();  // its bank selection gets no answer
-        host.messages = 0;
-        // What the device got while opening.
-        device.read(50);
+        session.ChangePort(QStringLiteral("COM1"));
+        std::thread answer([&] {
+            readUntil('\x01');
+            device.write(QByteArray("\x06\x31"));
+        });
+        EXPECT_TRUE(session.ConnectDevice());
+        answer.join();
+        EXPECT_EQ(readUntil('\x6D'), QByteArray("\x6D"));
+        EXPECT_EQ(host.messages, 0);
     }
 
     QByteArray readUntil(char until, int timeoutMs = 1000) {
@@ -308,34 +319,40 @@ TEST_F(ExchangeTest, ReadsTheExpectedLengthAndTakesTheRestOfTheReplyOffTheLine) 
     });
     const QByteArray reply = session.Exchange(Exchanges::ReadVariables(8));
     answer.join();
-    EXPECT_EQ(seen, QByteArray("\x62"));
+    // A device told to measure is paused for the exchange.
+    EXPECT_EQ(seen, QByteArray("\x11\x62"));
     EXPECT_EQ(reply, QByteArray("01234567"));
     // Bytes 8 and 9 are gone before the stream goes on.
     EXPECT_EQ(session.ComPort1().InputCount(), 0);
 }
 
 TEST_F(ExchangeTest, AClosedPortIsADeviceThatDoesNotAnswer) {
-    session.ComPort1().Close();
+    session.Disconnect();
     EXPECT_TRUE(session.Exchange(Exchanges::ReadVariables(10)).isEmpty());
     EXPECT_THROW(session.Send({Command::StoreToEeprom}), EComPort);
 }
 
 // A record's end waiting on the line when an exchange starts makes the
 // decoder ask for the next record; that Measure reaches the device before
-// the command, it is never thrown away with the output queue.
+// the command, it is never thrown away with the output queue. The line is
+// slower than the program: what it wrote before still fills the line's
+// buffers (bytes typed into the trace that the device has not read), so the
+// Measure and the pause are still on their way when the command is written.
 TEST_F(ExchangeTest, AMeasureWrittenAtTheStartOfAnExchangeIsNeverThrownAway) {
     stream(QByteArray("\x02\x50\x10", 3));
+    for (int i = 0; i < 4200; ++i) {
+        session.SendKey(0x20);
+    }
     device.write(QByteArray("\x11\x03", 2));
     waiting(2);
+    // The device is too busy to answer; what reached it is read afterwards.
+    session.Exchange(Exchanges::StatusRequest(Echo::Silent));
     QByteArray seen;
-    std::thread answer([&] {
-        seen = readUntil('\x2B');
-        device.write(QByteArray("\x06\x31"));
-    });
-    EXPECT_EQ(session.Exchange(Exchanges::StatusRequest(Echo::Silent)).size(), 2);
-    answer.join();
-    // Paused for the record in flight, whose end then asked for the next.
-    EXPECT_EQ(seen, QByteArray("\x11\x6D\x2B"));
+    for (QByteArray got; !(got = device.read(50)).isEmpty();) {
+        seen += got;
+    }
+    EXPECT_TRUE(seen.endsWith(QByteArray("\x20\x11\x6D\x2B")))
+        << seen.right(8).toHex().toStdString();
     ASSERT_EQ(host.doc.list.Anzahl(), 2);
     EXPECT_EQ(samples(0), (std::vector<uint8_t>{0x10, 0x11}));
 }
@@ -384,8 +401,9 @@ TEST_F(ExchangeTest, ARecordOnItsWayIsPausedBeforeTheCommand) {
         device.write(QByteArray("\x03"));
     });
     const QByteArray reply = session.Exchange(Exchanges::ReadVariables(10));
-    ASSERT_TRUE(waitUntil([&] { return host.doc.list.Anzahl() == 2; }, 3000));
+    const bool ended = waitUntil([&] { return host.doc.list.Anzahl() == 2; }, 3000);
     device_.join();
+    ASSERT_TRUE(ended);
     EXPECT_EQ(reply, QByteArray("ABCDEFGHIJ"));
     std::vector<uint8_t> expected{0x10};
     for (uint8_t b = 0x11; b < 0x30; ++b) {
@@ -395,22 +413,42 @@ TEST_F(ExchangeTest, ARecordOnItsWayIsPausedBeforeTheCommand) {
     EXPECT_EQ(seen.left(2), QByteArray("\x11\x62"));
 }
 
-// A record the device began just before the command arrived, too late to be
-// seen before it went out: its reports and start come before the answer, and
-// both are told apart.
-TEST_F(ExchangeTest, ARecordBegunAsTheCommandWentOutIsKeptWhole) {
+// A take-up the device begins just as the pause reaches it: its reports and
+// start are still in its UART and come before the command; what follows
+// them waits in the paused device. The reports are read, the answer is the
+// answer and the take-up arrives whole.
+TEST_F(ExchangeTest, ATakeUpBegunAsThePauseCameIsKeptWhole) {
     stream(QByteArray("\x02\x50\x10\x03", 4));
+    QByteArray seen;
     std::thread device_([&] {
-        readUntil('\x2B');
-        // The reports the device sends before a record, then its start.
-        device.write(QByteArray("\x2B\x8C\x04\x01\x01\x50\x02\x50\x06\x31\x21", 11));
-        QThread::msleep(150);
-        device.write(QByteArray("\x22\x03", 2));
+        seen = readUntil('\x11');
+        device.write(QByteArray("\x2B\x8C\x04\x01\x01\x50\x02\x50", 8));
+        seen += readUntil('\x2B');
+        device.write(QByteArray("\x06\x31"));
+        seen += readUntil('\x13');
+        device.write(QByteArray("\x21\x22\x03", 3));
     });
     EXPECT_EQ(session.Exchange(Exchanges::StatusRequest(Echo::Silent)), QByteArray("\x06\x31"));
-    ASSERT_TRUE(waitUntil([&] { return host.doc.list.Anzahl() == 3; }));
     device_.join();
+    ASSERT_TRUE(waitUntil([&] { return host.doc.list.Anzahl() == 3; }));
+    EXPECT_EQ(seen, QByteArray("\x6D\x11\x2B\x13"));
     EXPECT_EQ(samples(1), (std::vector<uint8_t>{0x21, 0x22}));
+    EXPECT_EQ(host.doc.list.Datensatz(1).Tonschwelle, 0x50u);
+}
+
+// A lone report still in the UART when the pause came is the stream's: the
+// answer after it is read whole, not shifted by a byte.
+TEST_F(ExchangeTest, ALoneReportBeforeTheAnswerDoesNotShiftIt) {
+    std::thread device_([&] {
+        readUntil('\x11');
+        device.write(QByteArray("\x01\x50", 2));
+        readUntil('\x62');
+        device.write(QByteArray("\x70\x70\x63\x63\x40\x05\x01\x01\x00\x00", 10));
+    });
+    const QByteArray reply = session.Exchange(Exchanges::ReadVariables(9));
+    device_.join();
+    EXPECT_EQ(reply, QByteArray("\x70\x70\x63\x63\x40\x05\x01\x01\x00", 9));
+    EXPECT_EQ(session.Decoder().ToneThreshold, 0x50u);
 }
 
 // A device slow to react to the pause: the samples still in its UART come
@@ -432,15 +470,20 @@ TEST_F(ExchangeTest, SamplesArrivingBeforeALateAnswerStayTheRecords) {
     EXPECT_EQ(samples(0), (std::vector<uint8_t>{0x10, 0x33}));
 }
 
-// A device that ignores the pause, or a line that keeps sending, holds the
-// window no longer than the drain's time limit.
+// A device that ignores the pause, on a host slower than the line (every
+// sample takes longer to draw than the device takes to send the next): the
+// queue never runs empty, and the window is held no longer than the time
+// limits, not until the device stops.
 TEST_F(ExchangeTest, AChatteringLineDoesNotHoldTheWindow) {
     stream(QByteArray("\x02\x50\x10", 3));
+    host.onLiveValue = [](uint32_t) { QThread::usleep(2000); };
     std::atomic<bool> stop{false};
     std::thread chatter([&] {
-        while (!stop) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!stop && timer.elapsed() < 4000) {
             device.write(QByteArray("\x20"));
-            QThread::msleep(2);
+            QThread::usleep(1000);
         }
     });
     QElapsedTimer timer;
@@ -449,7 +492,8 @@ TEST_F(ExchangeTest, AChatteringLineDoesNotHoldTheWindow) {
     const qint64 ms = timer.elapsed();
     stop = true;
     chatter.join();
-    EXPECT_LT(ms, 1000);
+    host.onLiveValue = nullptr;
+    EXPECT_LT(ms, 1500);
 }
 
 // An error in the middle of an exchange leaves no pause behind: the device
@@ -499,9 +543,12 @@ TEST_F(ExchangeTest, ALostLineIsFoundAgainAndThePausedDeviceResumedFirst) {
         back.write(QByteArray("\x06\x31"));
         seen += readUntilFrom(back, '\x6D');
     });
-    ASSERT_TRUE(waitUntil([&] { return restored.count() == 1; }, 4000));
+    const bool back_ = waitUntil([&] { return restored.count() == 1; }, 4000);
     answer.join();
-    EXPECT_EQ(seen, QByteArray("\x13\x01\x01\x6D"));
+    ASSERT_TRUE(back_);
+    // Resumed before the probe; the bank selection of the new connection
+    // pauses the device, which had been told to measure.
+    EXPECT_EQ(seen, QByteArray("\x13\x01\x11\x01\x13\x6D"));
     EXPECT_EQ(restored.at(0).at(0).toString(), QStringLiteral("COM1"));
     EXPECT_TRUE(session.Connected());
     EXPECT_EQ(host.messages, 0);

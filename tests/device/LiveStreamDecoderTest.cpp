@@ -60,10 +60,29 @@ struct Host : StreamHost {
     void ShowStatusText(const QString& text) override { status = text; }
 };
 
+LiveStreamDecoder::Clock::time_point g_now{};
+LiveStreamDecoder::Clock::time_point fakeNow() {
+    return g_now;
+}
+
+// The decoder on a clock of the test's own: the line's pauses are exact.
 class DecoderTest : public ::testing::Test {
 protected:
-    // Delivers bytes as one received-bytes event.
+    DecoderTest() {
+        at(0);
+        decoder.SetClock(&fakeNow);
+        decoder.OnQuestionDue = [this] { ++questionsDue; };
+    }
+    void at(int ms) {
+        g_now = LiveStreamDecoder::Clock::time_point{} + std::chrono::milliseconds(ms);
+    }
+    // Delivers bytes as one received-bytes event; questions are then asked
+    // as the event loop asks them, after the event.
     void receive(std::initializer_list<int> bytes) {
+        arrive(bytes);
+        decoder.AskPendingQuestions();
+    }
+    void arrive(std::initializer_list<int> bytes) {
         for (int b : bytes) {
             link.queue.push_back(static_cast<uint8_t>(b));
         }
@@ -74,6 +93,7 @@ protected:
     Host host;
     test::ListDocument doc;
     LiveStreamDecoder decoder{link, host};
+    int questionsDue = 0;
 };
 
 }  // namespace
@@ -120,7 +140,13 @@ TEST_F(DecoderTest, NoWindowYesOpensOneAndTheRecordGoesThere) {
         host.active = &doc;
         link.SendMeasure();  // creating a window tells the device to measure
     };
-    receive({0x02, 0x44, 0x05, 0x03});
+    arrive({0x02, 0x44, 0x05, 0x03});
+    // Never asked from inside the handling of bytes: the record waits.
+    EXPECT_TRUE(host.asked.empty());
+    EXPECT_EQ(questionsDue, 1);
+    EXPECT_EQ(decoder.StreamState, LiveStreamDecoder::ExpectThreshold);
+    EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x11}));
+    decoder.AskPendingQuestions();
     ASSERT_EQ(host.asked.size(), 1u);
     EXPECT_EQ(host.asked[0],
               QStringLiteral("Meldung Ostrevik: Kein Fenster geöffnet!\n\rNeues öffnen?"));
@@ -243,42 +269,81 @@ TEST_F(DecoderTest, ARecordWhoseStartWasLostEndsByAskingForTheNext) {
     EXPECT_EQ(doc.list.Datensatz(1).Werte, (std::vector<uint8_t>{0x11}));
 }
 
-// Where a record's start may have been thrown away, its samples are never
-// read as messages or as a record of their own: a start byte followed by the
-// device's threshold (or by one it reported meanwhile) begins a record.
-TEST_F(DecoderTest, AfterAResyncOnlyAStartWithTheDevicesThresholdBeginsARecord) {
+// Where a take-up may be streaming whose start was not seen (the port has
+// just opened), its rest is skipped up to its end, never read as messages or
+// as a record of its own. It streams without a gap; a pause of the line ends
+// the skip, and then a start begins a record whatever its threshold.
+TEST_F(DecoderTest, TheRestOfAnUnseenTakeUpIsSkippedToItsEndOrToAPauseOfTheLine) {
     host.active = &doc;
-    receive({0x01, 0x60});  // the device's threshold
-    decoder.Resync();
-    receive({0x02, 0x07, 0x04, 0x02});  // a sample 2 and what follows it
+    receive({0x01, 0x60});  // the device's threshold as last reported
+    decoder.SkipUnseenRest();
+    at(10);
+    receive({0x02, 0x50, 0x04, 0x02});  // samples of the rest: a "start", a "bank"
+    at(46);                             // an adapter's longest gap inside a take-up
+    receive({0x2B, 0x40});
     EXPECT_EQ(doc.list.Anzahl(), 1);
     EXPECT_TRUE(link.banks.empty());
-    receive({0x02, 0x60, 0x11, 0x03});
-    ASSERT_EQ(doc.list.Anzahl(), 2);
-    EXPECT_EQ(doc.list.Datensatz(0).Werte, (std::vector<uint8_t>{0x11}));
-    EXPECT_EQ(doc.list.Datensatz(0).Tonschwelle, 0x60u);
+    EXPECT_TRUE(host.status.isEmpty());
+    at(60);
+    receive({0x03});  // its end: the device waits to be asked again
+    EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x6D}));
+    EXPECT_FALSE(decoder.Skipping());
 
-    // A new threshold reported while skipping is the device's too.
-    decoder.Resync();
-    receive({0x09, 0x01, 0x70, 0x02, 0x70, 0x12, 0x03});
-    ASSERT_EQ(doc.list.Anzahl(), 3);
-    EXPECT_EQ(doc.list.Datensatz(1).Tonschwelle, 0x70u);
-    EXPECT_EQ(doc.list.Datensatz(1).Werte, (std::vector<uint8_t>{0x12}));
+    // The line was quiet long enough: what comes is between records, and a
+    // take-up of another trainer (another threshold) is captured whole.
+    decoder.SkipUnseenRest();
+    at(100);
+    receive({0x20});  // a last sample of the rest
+    at(140);
+    receive({0x04, 0x02, 0x02, 0x77, 0x11, 0x03});
+    ASSERT_EQ(doc.list.Anzahl(), 2);
+    EXPECT_EQ(doc.list.Datensatz(0).Tonschwelle, 0x77u);
+    EXPECT_EQ(doc.list.Datensatz(0).Werte, (std::vector<uint8_t>{0x11}));
+    EXPECT_EQ(link.banks, (std::vector<int>{2}));
+
+    // Paused by the program, the device is silent for its own reason: that
+    // is no pause of the line, and the rest after the resume is still skipped.
+    decoder.SkipUnseenRest();
+    decoder.Pause(PauseReason::Exchange);
+    at(500);
+    receive({0x02, 0x33});
+    decoder.Release(PauseReason::Exchange);
+    at(520);
+    receive({0x34, 0x03});
+    EXPECT_EQ(doc.list.Anzahl(), 2);
+}
+
+// Where a byte stands decides what it is; the first rule that holds wins.
+TEST_F(DecoderTest, ClassifyFollowsTheTableInItsOrder) {
+    using Role = LiveStreamDecoder::Role;
+    host.active = &doc;
+    EXPECT_EQ(decoder.Classify(0x02, g_now), Role::RecordStart);
+    EXPECT_EQ(decoder.Classify(0x01, g_now), Role::Report);
+    EXPECT_EQ(decoder.Classify(0x03, g_now), Role::StrayEnd);
+    EXPECT_EQ(decoder.Classify(0x55, g_now), Role::Ignored);
+    decoder.SetIdleReceiver([](uint8_t) {});
+    EXPECT_EQ(decoder.Classify(0x02, g_now), Role::Claimed);
+    decoder.SetIdleReceiver({});
+    receive({0x02});
+    EXPECT_EQ(decoder.Classify(0x03, g_now), Role::Threshold);
+    receive({0x50});
+    EXPECT_EQ(decoder.Classify(0x03, g_now), Role::RecordEnd);
+    EXPECT_EQ(decoder.Classify(0x02, g_now), Role::Sample);
+    receive({0x03, 0x2B});
+    EXPECT_EQ(decoder.Classify(0x02, g_now), Role::ReportValue);
+    decoder.SkipUnseenRest();
+    EXPECT_EQ(decoder.Classify(0x02, g_now), Role::Unseen);
+    EXPECT_EQ(decoder.Classify(0x03, g_now), Role::EndOfUnseen);
+    EXPECT_EQ(decoder.Classify(0x02, g_now + Line::kQuiet), Role::RecordStart);
+    decoder.OweAnswer(2, g_now + std::chrono::seconds(1), false);
+    EXPECT_EQ(decoder.Classify(0x03, g_now), Role::LateAnswer);
+    EXPECT_EQ(decoder.Classify(0x03, g_now + std::chrono::seconds(2)), Role::StrayEnd);
 }
 
 namespace {
 
-LiveStreamDecoder::Clock::time_point g_now{};
-LiveStreamDecoder::Clock::time_point fakeNow() {
-    return g_now;
-}
-
 class WatchTest : public DecoderTest {
 protected:
-    WatchTest() { decoder.SetClock(&fakeNow); }
-    void at(int ms) {
-        g_now = LiveStreamDecoder::Clock::time_point{} + std::chrono::milliseconds(ms);
-    }
     void watch(int ms) {
         at(ms);
         decoder.Watch(g_now);
@@ -308,12 +373,11 @@ TEST_F(WatchTest, ASilentRecordEndsAsARecordOfItsOwnAndTheNextIsAskedFor) {
     EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x6D}));
     EXPECT_EQ(decoder.StreamState, LiveStreamDecoder::Idle);
 
-    // Its rest after all, late: not merged into anything, not read as
-    // messages, and its end asks again.
-    watch(1850);
-    watch(2400);
-    receive({0x02, 0x30, 0x03});
-    EXPECT_EQ(doc.list.Anzahl(), 2);
+    // After a second of silence what comes is read afresh: the next take-up.
+    at(2400);
+    receive({0x02, 0x30, 0x31, 0x03});
+    ASSERT_EQ(doc.list.Anzahl(), 3);
+    EXPECT_EQ(doc.list.Datensatz(1).Werte, (std::vector<uint8_t>{0x31}));
     EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x6D, 0x6D}));
     // An end byte between records is the end of a record whose start was
     // lost: the device waits to be asked again.
@@ -362,22 +426,87 @@ TEST_F(WatchTest, APauseIsLiftedWhenItsLastReasonEnds) {
     EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x11, 0x13}));
     EXPECT_EQ(doc.list.Letzter().Werte, (std::vector<uint8_t>{0x10, 0x20, 0x30}));
 
-    // A pause typed into the trace is known: the record is not cut by the
-    // device's silence, and the pause is lifted in time.
+    // A pause typed into the trace is the user's: the record is not cut by
+    // the device's silence, and only the typed resume lifts it.
     at(6000);
     decoder.Pause(PauseReason::Key);
-    watch(7500);
+    watch(60000);
+    EXPECT_TRUE(decoder.StreamPaused);
     EXPECT_EQ(decoder.StreamState, LiveStreamDecoder::Sampling);
-    watch(8000);
+    decoder.ResumeNow();
     EXPECT_FALSE(decoder.StreamPaused);
     EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x11, 0x13, 0x11, 0x13}));
     EXPECT_EQ(decoder.StreamState, LiveStreamDecoder::Sampling);
 }
 
+// An answer that came after its exchange's wait is the answer's, never the
+// stream's, inside a record (the device held paused until it is in) and
+// between records (where its bytes would be a start and a battery report).
+TEST_F(WatchTest, ALateAnswerIsNeverARecordsByteNorAMessage) {
+    host.active = &doc;
+    receive({0x02, 0x50, 0x10});
+    decoder.Pause(PauseReason::Exchange);
+    decoder.OweAnswer(10, g_now + std::chrono::seconds(1), true);
+    decoder.Release(PauseReason::Exchange);
+    EXPECT_TRUE(decoder.StreamPaused);
+    at(400);
+    receive({0x70, 0x70, 0x03, 0x63, 0x40, 0x05, 0x01, 0x01, 0x02, 0x2B});
+    watch(420);
+    EXPECT_TRUE(decoder.StreamPaused);  // until the line is quiet after it
+    watch(440);
+    EXPECT_FALSE(decoder.StreamPaused);
+    receive({0x11, 0x03});
+    ASSERT_EQ(doc.list.Anzahl(), 2);
+    EXPECT_EQ(doc.list.Datensatz(0).Werte, (std::vector<uint8_t>{0x10, 0x11}));
+
+    // Between records, with the device not paused; one that never comes is
+    // given up at the limit.
+    decoder.OweAnswer(4, g_now + std::chrono::seconds(1), false);
+    at(900);
+    receive({0x02, 0x2B, 0x10, 0x01});
+    watch(950);
+    EXPECT_FALSE(decoder.AnswerOwed());
+    EXPECT_EQ(doc.list.Anzahl(), 2);
+    EXPECT_TRUE(host.asked.empty());
+    decoder.OweAnswer(2, g_now + std::chrono::seconds(1), false);
+    watch(1949);
+    EXPECT_TRUE(decoder.AnswerOwed());
+    watch(1951);
+    EXPECT_FALSE(decoder.AnswerOwed());
+}
+
+// A trainer that restarted (a battery change) has forgotten that the program
+// is ready: after a long silence between records it is told again. Inside a
+// take-up, while paused or before the program ever asked, nothing is sent.
+TEST_F(WatchTest, ALongSilentDeviceIsToldAgainThatTheProgramIsReady) {
+    host.active = &doc;
+    watch(10000);
+    EXPECT_TRUE(link.sent.empty());  // never told to measure: not ours to start
+    link.SendMeasure();
+    decoder.NoteMeasure();
+    watch(14999);
+    EXPECT_EQ(link.measures, 1);
+    watch(15000);
+    EXPECT_EQ(link.measures, 2);
+    watch(19999);
+    EXPECT_EQ(link.measures, 2);
+    at(20000);
+    receive({0x02, 0x50});
+    for (int ms = 20000; ms <= 26000; ms += 250) {
+        at(ms);
+        receive({0x20});  // a long take-up, one sample in every watch
+        watch(ms + 1);
+    }
+    EXPECT_EQ(link.measures, 2);
+    decoder.Pause(PauseReason::Key);
+    watch(40000);
+    EXPECT_EQ(link.measures, 2);
+}
+
 TEST_F(DecoderTest, AfterADiscardAHalfMessageDoesNotEatTheNextByte) {
     host.active = &doc;
     receive({0x2B});  // the voltage byte was taken as part of a reply
-    decoder.InputTaken();
+    decoder.InputTaken(std::nullopt);
     receive({0x02, 0x50, 0x10, 0x03});
     ASSERT_EQ(doc.list.Anzahl(), 2);
     EXPECT_EQ(doc.list.Datensatz(0).Werte, (std::vector<uint8_t>{0x10}));

@@ -50,7 +50,7 @@ TEST_F(DiagnosticWindowsTest, TheVariablesAreListedUnsignedInFourLines) {
                                    "p_verst\t= 3\te_verst\t= 4\n"
                                    "ez0\t= 5\tabda\t= 6\n"
                                    "ändmark\t= 7\tFlag Tongenerator\t= 8"));
-    EXPECT_TRUE(waitForExactly(m, {0x62}));
+    EXPECT_TRUE(waitForExactly(m, {0x11, 0x62, 0x13}));
     expectDecoderReceives(doc);
 
     const QString high = variablesShownFor({128, 255, 239, 0, 200, 129, 130, 0xFF, 0, 0});
@@ -62,7 +62,7 @@ TEST_F(DiagnosticWindowsTest, TheVariablesAreListedUnsignedInFourLines) {
 TEST_F(DiagnosticWindowsTest, NoVariablesShowOneLineAlsoWithThePortClosed) {
     sim->SetReplyFault(0x62, {qtxsim::ReplyFault::Kind::Short, 9, 0, true});
     EXPECT_EQ(variablesShownFor({}), QStringLiteral("Konnte Variablen nicht auslesen!"));
-    form->Session().ComPort1().Close();
+    form->Session().Disconnect();
     EXPECT_EQ(variablesShownFor({}), QStringLiteral("Konnte Variablen nicht auslesen!"));
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -82,10 +82,11 @@ TEST_F(DiagnosticWindowsTest, TheTraceShowsBytesOfBothDirectionsWhileShown) {
     QTest::keyClicks(debug().Memo1, QStringLiteral("+"));
     EXPECT_EQ(debug().TraceText(), QStringLiteral("A\nB"));
     EXPECT_TRUE(form->Session().TraceOn);
-    EXPECT_TRUE(waitForExactly(m, {0x2B}));
+    EXPECT_TRUE(waitForExactly(m, {0x11, 0x2B, 0x13}));
     drain();
-    // The status reply (acknowledge, bank digit), control bytes shown visibly.
-    const QString reply = QStringLiteral("<06>1");
+    // The status reply (acknowledge, bank digit) between the pause and the
+    // resume of the device around it, control bytes shown visibly.
+    const QString reply = QStringLiteral("<11><06>1<13>");
     EXPECT_EQ(debug().TraceText(), QStringLiteral("A\nB") + reply);
 
     // Bytes moved by the program's own commands appear in order.

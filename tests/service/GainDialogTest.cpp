@@ -48,7 +48,7 @@ TEST_F(GainDialogTest, ShowsTheDeviceGainPlusOneAndSendsEveryChoice) {
     });
     form->Actions().Verstaerkung1->trigger();
     EXPECT_EQ(shown, QStringLiteral("240"));
-    EXPECT_TRUE(waitForExactly(m, {0x62, 0x65, 0x00, 0x65, 0x01, 0x65, 0xEF}));
+    EXPECT_TRUE(waitForExactly(m, {0x11, 0x62, 0x13, 0x65, 0x00, 0x65, 0x01, 0x65, 0xEF}));
     EXPECT_EQ(sim->GetVariables().gain, 239);
     EXPECT_TRUE(ui.messages.empty());
     expectDecoderReceives(doc);
@@ -67,7 +67,7 @@ TEST_F(GainDialogTest, GainByteZeroShowsOneAndF7StoresAndCloses) {
     form->Actions().Verstaerkung1->trigger();
     EXPECT_EQ(shown, QStringLiteral("1"));
     EXPECT_FALSE(visibleAfterF7);
-    EXPECT_TRUE(waitForExactly(m, {0x62, 0x73}));
+    EXPECT_TRUE(waitForExactly(m, {0x11, 0x62, 0x13, 0x73}));
     EXPECT_TRUE(form->Session().ComPort1().OnRxChar());
 }
 
@@ -98,12 +98,12 @@ TEST_F(GainDialogTest, NoAnswerShowsTheMessageOnceAndSendsNothing) {
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Fehler"));
     EXPECT_EQ(ui.messages[0].buttons, MessageButtons::Ok);
     EXPECT_EQ(ui.helpTopics, QStringList{QStringLiteral("Ovrik_Verstaerkung.html")});
-    EXPECT_TRUE(waitForExactly(m, {0x62}));
+    EXPECT_TRUE(waitForExactly(m, {0x11, 0x62, 0x13}));
     EXPECT_FALSE(dialog().isVisible());
 }
 
 TEST_F(GainDialogTest, WithThePortClosedTheDialogSaysSoInsteadOfFailing) {
-    form->Session().ComPort1().Close();
+    form->Session().Disconnect();
     whileOpen([&](QDialog&) { EXPECT_FALSE(dialog().ComboBox1->isEnabled()); });
     form->Service().Verstaerkung();  // the menu is disabled with the port closed
     ASSERT_EQ(ui.messages.size(), 1u);

@@ -65,7 +65,7 @@ TEST_F(MemoryBankDialogTest, FillLevelsShowBarsAndTexts) {
     });
     form->Actions().Speicher->trigger();
     // Item 1 was selected for MemoryBank 1: the device was told the bank.
-    EXPECT_TRUE(waitForExactly(m, {0x6B, 0x01}));
+    EXPECT_TRUE(waitForExactly(m, {0x11, 0x6B, 0x13, 0x11, 0x01, 0x13}));
     EXPECT_EQ(ui.helpTopics, QStringList(2, QStringLiteral("Ovrik_Speicherbaenke.html")));
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -106,7 +106,9 @@ TEST_F(MemoryBankDialogTest, TheBankOfTheProgramIsSelectedAndAClickSelectsAnothe
         QTest::mouseClick(dialog().Items[1], Qt::LeftButton, {},
                           QPoint(6, dialog().Items[1]->height() / 2));
         EXPECT_EQ(form->Session().MemoryBank(), 2);
-        EXPECT_EQ(receivedSince(beforeClick), (Bytes{0x02}));
+        EXPECT_TRUE(waitUntil([&] {
+            return receivedSince(beforeClick) == Bytes{0x11, 0x02, 0x13};
+        }));
         EXPECT_EQ(sim->Bank(), 2);
         // Clearing concerns the device's current bank, then the levels are
         // read again.
@@ -115,7 +117,8 @@ TEST_F(MemoryBankDialogTest, TheBankOfTheProgramIsSelectedAndAClickSelectsAnothe
         dialog().Button1->click();
     });
     form->Actions().Speicher->trigger();
-    EXPECT_TRUE(waitForExactly(m, {0x6B, 0x03, 0x02, 0x64, 0x6B}));
+    EXPECT_TRUE(waitForExactly(m, {0x11, 0x6B, 0x13, 0x11, 0x03, 0x13, 0x11, 0x02, 0x13, 0x11, 0x64,
+                                   0x13, 0x11, 0x6B, 0x13}));
     EXPECT_TRUE(sim->BankContents(2).empty());
 
     // Shown again with the same bank: the selection is unchanged, nothing
@@ -123,18 +126,18 @@ TEST_F(MemoryBankDialogTest, TheBankOfTheProgramIsSelectedAndAClickSelectsAnothe
     m = mark();
     whileOpen([&](QDialog&) { dialog().Button1->click(); });
     form->Actions().Speicher->trigger();
-    EXPECT_TRUE(waitForExactly(m, {0x6B}));
+    EXPECT_TRUE(waitForExactly(m, {0x11, 0x6B, 0x13}));
 }
 
 TEST_F(MemoryBankDialogTest, AMeasurementWhileOpenReachesTheDocumentAndRenewsTheLevels) {
     TMDIChild* doc = newDocument();
     const size_t m = mark();
     whileOpen([&](QDialog&) {
-        EXPECT_TRUE(waitUntil([&] { return receivedSince(m).size() >= 2; }));
+        EXPECT_TRUE(waitUntil([&] { return receivedSince(m).size() >= 6; }));
         sim->QueueScript({0x02, 0x50, 0x10, 0x20, 0x03});
         EXPECT_TRUE(waitUntil([&] { return doc->Liste->Anzahl() == 2; }));
         // About 100 ms after the bytes stop, the levels are read anew.
-        const Bytes expected{0x6B, 0x01, 0x6D, 0x6B};
+        const Bytes expected{0x11, 0x6B, 0x13, 0x11, 0x01, 0x13, 0x6D, 0x11, 0x6B, 0x13};
         EXPECT_TRUE(waitUntil([&] { return receivedSince(m) == expected; }));
         dialog().Button1->click();
     });

@@ -62,7 +62,7 @@ TEST_F(ToneGeneratorDialogTest, OkSendsTheChosenDirectionCancelSendsNothing) {
     size_t m = mark();
     whileOpen([&](QDialog&) { QTest::keyClick(dialog().OKBtn, Qt::Key_Return); });
     form->Actions().Tongenerator1->trigger();
-    EXPECT_TRUE(waitForExactly(m, {0x62, 0x75, 0x31}));
+    EXPECT_TRUE(waitForExactly(m, {0x11, 0x62, 0x13, 0x11, 0x75, 0x31, 0x13}));
     EXPECT_EQ(dialog().result(), QDialog::Accepted);
     expectDecoderReceives(doc);
 
@@ -72,7 +72,7 @@ TEST_F(ToneGeneratorDialogTest, OkSendsTheChosenDirectionCancelSendsNothing) {
         dialog().OKBtn->click();
     });
     form->Actions().Tongenerator1->trigger();
-    EXPECT_TRUE(waitForExactly(m, {0x62, 0x75, 0x30}));
+    EXPECT_TRUE(waitForExactly(m, {0x11, 0x62, 0x13, 0x11, 0x75, 0x30, 0x13}));
     EXPECT_EQ(sim->GetVariables().toneFlag & 1, 0);
 
     m = mark();
@@ -81,7 +81,7 @@ TEST_F(ToneGeneratorDialogTest, OkSendsTheChosenDirectionCancelSendsNothing) {
         QTest::keyClick(dialog().Steigend, Qt::Key_Escape);
     });
     form->Actions().Tongenerator1->trigger();
-    EXPECT_TRUE(waitForExactly(m, {0x62}));
+    EXPECT_TRUE(waitForExactly(m, {0x11, 0x62, 0x13}));
     EXPECT_EQ(dialog().result(), QDialog::Rejected);
     expectDecoderReceives(doc);
 }
@@ -103,5 +103,5 @@ TEST_F(ToneGeneratorDialogTest, NoAnswerLeavesOnlyCancelAndHelp) {
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("Keine Verbindung zur Hardware QTX!"));
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Fehler"));
     EXPECT_EQ(ui.helpTopics, QStringList{QStringLiteral("Ovrik_EinstTongen.html")});
-    EXPECT_TRUE(waitForExactly(m, {0x62}));
+    EXPECT_TRUE(waitForExactly(m, {0x11, 0x62, 0x13}));
 }

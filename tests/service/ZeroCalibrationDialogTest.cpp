@@ -46,7 +46,7 @@ TEST_F(ZeroCalibrationDialogTest, SuccessOffersToStoreAndYesSendsStore) {
     EXPECT_EQ(ui.messages[1].caption, QStringLiteral("Meldung"));
     EXPECT_EQ(ui.messages[1].buttons, MessageButtons::YesNo);
     EXPECT_EQ(dialog().ReceivedText(), QByteArray("Nullabgleich: OK\r\n"));
-    EXPECT_TRUE(waitForExactly(m, {0x2B, 0x11, 0x30, 0x13, 0x73}));
+    EXPECT_TRUE(waitForExactly(m, {0x11, 0x2B, 0x13, 0x11, 0x30, 0x13, 0x73}));
     EXPECT_EQ(sim->GetVariables().eNull, sim->GetVariables().pNull);
     EXPECT_FALSE(dialog().Timer1->isActive());
     expectDecoderReceives(doc);
@@ -57,7 +57,7 @@ TEST_F(ZeroCalibrationDialogTest, SuccessOffersToStoreAndYesSendsStore) {
     const size_t again = mark();
     calibrate();
     EXPECT_EQ(ui.messages.size(), 2u);
-    EXPECT_TRUE(waitForExactly(again, {0x2B, 0x11, 0x30, 0x13}));
+    EXPECT_TRUE(waitForExactly(again, {0x11, 0x2B, 0x13, 0x11, 0x30, 0x13}));
 }
 
 TEST_F(ZeroCalibrationDialogTest, AnErrorInTheTextOnlyTellsAndDoesNotMarkLaterCalibrations) {
@@ -69,7 +69,7 @@ TEST_F(ZeroCalibrationDialogTest, AnErrorInTheTextOnlyTellsAndDoesNotMarkLaterCa
     EXPECT_EQ(ui.messages[1].text, kFailed);
     EXPECT_EQ(ui.messages[1].caption, QStringLiteral("Fehler"));
     EXPECT_EQ(ui.messages[1].buttons, MessageButtons::Ok);
-    EXPECT_TRUE(waitForExactly(m, {0x2B, 0x11, 0x30, 0x13}));
+    EXPECT_TRUE(waitForExactly(m, {0x11, 0x2B, 0x13, 0x11, 0x30, 0x13}));
 
     // The next calibration succeeds and is judged by its own text.
     sim->SetCalibrationFails(false);
@@ -79,7 +79,7 @@ TEST_F(ZeroCalibrationDialogTest, AnErrorInTheTextOnlyTellsAndDoesNotMarkLaterCa
     calibrate();
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[1].text, kSuccess);
-    EXPECT_TRUE(waitForExactly(m, {0x2B, 0x11, 0x30, 0x13, 0x73}));
+    EXPECT_TRUE(waitForExactly(m, {0x11, 0x2B, 0x13, 0x11, 0x30, 0x13, 0x73}));
 }
 
 TEST_F(ZeroCalibrationDialogTest, TheEndByteEndsTheCalibrationWhereverItStands) {
@@ -134,7 +134,7 @@ TEST_F(ZeroCalibrationDialogTest, CancelledConfirmationSendsNothingMoreAndWaitsF
     });
     form->Actions().Nullabgleich1->trigger();
     EXPECT_EQ(ui.messages.size(), 1u);  // no evaluation after an abort
-    EXPECT_TRUE(waitForExactly(m, {0x2B}));
+    EXPECT_TRUE(waitForExactly(m, {0x11, 0x2B, 0x13}));
     expectDecoderReceives(doc);
 }
 
@@ -147,7 +147,7 @@ TEST_F(ZeroCalibrationDialogTest, NoAnswerToTheStatusRequestClosesAtTheFirstTick
               QStringLiteral("Konnte den Nullabgleich nicht einleiten.\n\r"
                              "Möglicherweise ist das Gerät nicht angeschlossen !"));
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Fehler"));
-    EXPECT_TRUE(waitForExactly(m, {0x2B}));
+    EXPECT_TRUE(waitForExactly(m, {0x11, 0x2B, 0x13}));
     EXPECT_TRUE(dialog().Aborted());
 }
 
@@ -203,7 +203,7 @@ TEST_F(ZeroCalibrationDialogTest, ATakeUpUnderWayIsWaitedForOrTheCalibrationNotS
     EXPECT_EQ(doc->Liste->Datensatz(0).Werte, (std::vector<uint8_t>{0x30, 0x46, 0x47}));
     // Paused for the calibration, the take-up seen and the pause lifted for
     // it, then paused again for the calibration itself.
-    EXPECT_TRUE(waitForExactly(m, {0x2B, 0x11, 0x13, 0x6D, 0x11, 0x30, 0x13}));
+    EXPECT_TRUE(waitForExactly(m, {0x11, 0x2B, 0x13, 0x11, 0x13, 0x6D, 0x11, 0x30, 0x13}));
 
     // Not waiting: nothing is started, the dialog waits for "&Abbrechen".
     ui.messages.clear();
@@ -223,5 +223,5 @@ TEST_F(ZeroCalibrationDialogTest, ATakeUpUnderWayIsWaitedForOrTheCalibrationNotS
     });
     form->Actions().Nullabgleich1->trigger();
     EXPECT_EQ(ui.messages.size(), 2u);
-    EXPECT_TRUE(waitForExactly(again, {0x2B, 0x11, 0x13}));
+    EXPECT_TRUE(waitForExactly(again, {0x11, 0x2B, 0x13, 0x11, 0x13}));
 }

@@ -36,13 +36,17 @@ void TComComboBox::SetComPort(TCustomComPort* port) {
     }
     destroyedConnection_ =
         connect(port, &QObject::destroyed, this, &TComComboBox::ComPortDestroyed);
-    const int index = findText(port->Port(), Qt::MatchFixedString);  // case-insensitive
+    PresetName(port->Port());
+}
+
+void TComComboBox::PresetName(const QString& name) {
+    const int index = findText(name, Qt::MatchFixedString);  // case-insensitive
     if (index >= 0) {
         setCurrentIndex(index);
         selected_ = itemText(index);
     } else {
         setCurrentIndex(-1);
-        selected_ = port->Port();
+        selected_ = name;
     }
 }
 

@@ -32,6 +32,9 @@ public:
     // the same, so that applying without a choice of the user leaves the
     // port alone instead of switching it to some earlier selection.
     void SetComPort(TCustomComPort* port);
+    // The same for a port known by its name only (its owner applies the
+    // choice itself, from ComSelected()).
+    void PresetName(const QString& name);
 
     // The remembered port name (empty until one was selected).
     const QString& ComSelected() const { return selected_; }

@@ -142,6 +142,9 @@ void TDebugForm::FormShow() {
 
 void TDebugForm::FormHide() {
     TraceOn = false;
+    if (KeysClosed) {
+        KeysClosed();
+    }
 }
 
 bool TDebugForm::eventFilter(QObject* watched, QEvent* event) {

@@ -24,6 +24,8 @@ public:
 
     // How typed keys reach the device; none until the main window sets it.
     std::function<void(uint8_t)> SendKey;
+    // Told when the window is hidden: what was typed there ends with it.
+    std::function<void()> KeysClosed;
     bool& TraceOn;
 
     // Adds one byte to the trace: 13 starts a new line, 10 adds nothing,

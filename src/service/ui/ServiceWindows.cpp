@@ -30,6 +30,13 @@ ServiceWindows::ServiceWindows(DeviceSession& session, QWidget& parent) : QObjec
             modalUi().showError(debug_, e);
         }
     };
+    debug_->KeysClosed = [&session] {
+        try {
+            session.KeysClosed();
+        } catch (const std::exception&) {
+            // A port that fails is noticed by the session's next use of it.
+        }
+    };
 }
 
 void ServiceWindows::Verstaerkung() {

@@ -79,9 +79,13 @@ bool TFormNullabgleichDlg::ClaimTheLine() {
         // The device's record stream stands still while it calibrates, so
         // that no take-up begins in the middle of its text; one that began
         // before is waited for.
-        claim_.emplace(
-            session_, [this](uint8_t b) { CalibrationByte(b); }, true);
-        if (!session_.Decoder().InsideRecord()) {
+        claim_.emplace(session_, [this](uint8_t b) { CalibrationByte(b); });
+        if (!claim_->Granted()) {
+            // The line is gone, or a calibration typed into the trace has it.
+            claim_.reset();
+            return false;
+        }
+        if (!session_.Decoder().TakeUpUnderWay()) {
             return true;
         }
         claim_.reset();

@@ -194,10 +194,11 @@ TForm3::TForm3(DisplaySettings& settings, QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-std::optional<SettingsController::Choice> TForm3::Ask(TCustomComPort& port,
+std::optional<SettingsController::Choice> TForm3::Ask(const QString& port, PortChange changePort,
                                                       const SettingsController::Choice& current) {
     ComComboBox1->UpdateItems();
-    ComComboBox1->SetComPort(&port);
+    ComComboBox1->PresetName(port);
+    changePort_ = std::move(changePort);
     Edit1->setMaxLength(kUserNameMaxChars);
     Edit1->setText(current.userName);
     CheckBox2->setChecked(current.liveBarVisible);
@@ -242,7 +243,10 @@ int32_t TForm3::SekundenVorSchuss(const QString& text) {
 
 void TForm3::Button1Click() {
     try {
-        ComComboBox1->ApplySettings();
+        // An unchanged name changes nothing; another reopens the line there.
+        if (changePort_ && !ComComboBox1->ComSelected().isEmpty()) {
+            changePort_(ComComboBox1->ComSelected());
+        }
     } catch (const EComPort&) {
         modalUi().message(this, QStringLiteral("Fehler beim Öffnen der Com-Schnittstelle"),
                           Texts::kFehler, MessageButtons::Ok);

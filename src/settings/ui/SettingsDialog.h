@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class QButtonGroup;
@@ -55,9 +56,10 @@ class TForm3 : public ProgramDialog {
 public:
     explicit TForm3(DisplaySettings& settings, QWidget* parent = nullptr);
 
-    // Shows the dialog modally for the port and the user's present choice;
-    // the choice on OK, none on Cancel.
-    std::optional<SettingsController::Choice> Ask(TCustomComPort& port,
+    // Shows the dialog modally for the port (its name, and who changes it)
+    // and the user's present choice; the choice on OK, none on Cancel.
+    using PortChange = std::function<void(const QString& name)>;
+    std::optional<SettingsController::Choice> Ask(const QString& port, PortChange changePort,
                                                   const SettingsController::Choice& current);
     // Fills the controls from the live settings (run on showing).
     void FormShow() override;
@@ -108,6 +110,7 @@ protected:
 
 private:
     DisplaySettings& settings_;
+    PortChange changePort_;
 };
 
 }  // namespace ostrevik
