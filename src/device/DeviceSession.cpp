@@ -412,6 +412,7 @@ void DeviceSession::Reconnect() {
     search_.stop();
     lost_ = false;
     port_.Close();
+    decoder_.ForgetDevice();
     if (!SearchDevice() && wasLost) {
         lost_ = true;
         search_.start();
@@ -428,6 +429,7 @@ void DeviceSession::ChangePort(const QString& name) {
     stableName_.clear();
     const bool wasOpen = port_.Connected();
     port_.Close();
+    decoder_.ForgetDevice();
     port_.SetPort(name);
     if (!wasOpen) {
         return;
@@ -503,6 +505,11 @@ QByteArray DeviceSession::Exchange(const ExchangeRequest& request) {
     }
     QByteArray reply;
     Guard([&] { reply = RunExchange(request); });
+    // A line that died during the wait, after part of the answer had come, is
+    // a lost line (told once), not a device that does not answer.
+    if (port_.Connected() && port_.PortLost()) {
+        HandlePortLost();
+    }
     return reply;
 }
 

@@ -205,6 +205,9 @@ public:
     // now on it may begin a take-up at any moment.
     void NoteMeasure();
     bool DeviceMayStream() const { return mayStream_; }
+    // The line is to be searched anew or opened elsewhere: whatever device
+    // is found there has not been told anything yet.
+    void ForgetDevice() { mayStream_ = false; }
 
     // The port closes (or was lost): a record under way is kept as a record
     // of its own with the samples received, the rest of it is skipped when

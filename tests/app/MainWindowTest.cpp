@@ -541,3 +541,38 @@ TEST_F(MainWindowTest, ARecordArrivingDuringTheCloseQuestionIsAskedForAgain) {
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(doc->Liste->Datensatz(0).Werte, (std::vector<uint8_t>{10, 20, 30}));
 }
+
+// A take-up begins with no document window open. The question is asked from
+// the event loop, not from inside the handling of its bytes, and the take-up
+// waits for the answer: what happens meanwhile (its samples arrive, a
+// dialog exchanges a command) leaves its threshold and samples as they are.
+TEST_F(MainWindowTest, ATakeUpWithoutAWindowWaitsWholeForTheAnswer) {
+    qtxsim::SimulatorOptions options;
+    options.reportEvery = 0;
+    qtxsim::Simulator& sim = addDevice(1, options);
+    start();
+    int exchanges = 0;
+    ui.messageAnswers = {MessageAnswer::Yes};
+    ui.duringMessage = [&](const test::MessageCall& call) {
+        if (call.text.startsWith(QStringLiteral("Kein Fenster"))) {
+            QTest::qWait(200);
+            const ExchangeRequest status = Exchanges::StatusRequest(Echo::Silent);
+            exchanges += status.Answered(form->Session().TryExchange(status)) ? 1 : 0;
+        }
+    };
+    qtxsim::Record record{0x66, {}};
+    for (uint8_t s = 0x40; s < 0x60; ++s) {
+        record.samples.push_back(s);
+    }
+    sim.QueueRecord(record);
+    ASSERT_TRUE(waitUntil([&] {
+        const TMDIChild* doc = form->Documents().Active();
+        return doc != nullptr && doc->Liste->Anzahl() == 2;
+    }));
+    const TMDIChild* doc = form->Documents().Active();
+    EXPECT_EQ(doc->Liste->Datensatz(0).Tonschwelle, 0x66u);
+    EXPECT_EQ(doc->Liste->Datensatz(0).Werte, record.samples);
+    EXPECT_EQ(exchanges, 1);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("Kein Fenster geöffnet!\n\rNeues öffnen?"));
+}

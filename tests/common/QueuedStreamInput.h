@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 
 namespace ostrevik::test {
 
@@ -13,6 +14,10 @@ namespace ostrevik::test {
 // the test or harness deriving from it.
 struct QueuedStreamInput : StreamLink {
     std::deque<uint8_t> queue;
+    // When the queued bytes arrived, one for each (or none: they count as
+    // arriving when read).
+    std::deque<Clock::time_point> arrived;
+    std::optional<Clock::time_point> lastRead;
     int extraWaiting = 0;
 
     int InputCount() override { return static_cast<int>(queue.size()) + extraWaiting; }
@@ -23,8 +28,14 @@ struct QueuedStreamInput : StreamLink {
         }
         b = queue.front();
         queue.pop_front();
+        lastRead.reset();
+        if (!arrived.empty()) {
+            lastRead = arrived.front();
+            arrived.pop_front();
+        }
         return true;
     }
+    std::optional<Clock::time_point> ArrivalOfLastRead() const override { return lastRead; }
 };
 
 }  // namespace ostrevik::test

@@ -1,8 +1,8 @@
 #include "device/DeviceSession.h"
 #include "measurement/Rasters.h"
 
-#include "ListDocument.h"
 #include "PortTestSupport.h"
+#include "RecordingHost.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -35,43 +35,6 @@ struct DeviceSessionTestAccess {
 }  // namespace ostrevik
 
 namespace {
-
-// The main window as the session sees it: messages are recorded, records go
-// into one document.
-struct RecordingHost : DeviceHost, StreamHost {
-    QString text;
-    QString caption;
-    int messages = 0;
-    bool hardwareMenu = false;
-    bool serviceMenus = false;
-    test::ListDocument doc;
-    std::function<void(uint32_t)> onLiveValue;
-
-    MessageAnswer Message(const QString& t, const QString& c, MessageButtons) override {
-        text = t;
-        caption = c;
-        ++messages;
-        return MessageAnswer::Ok;
-    }
-    void SetHardwareMenuEnabled(bool enabled) override { hardwareMenu = enabled; }
-    void EnableServiceMenus() override { serviceMenus = true; }
-    void ShowError(const std::exception& e) override {
-        text = QString::fromLocal8Bit(e.what());
-        caption = QStringLiteral("Ostrevik");
-        ++messages;
-    }
-    CaptureDocument* ActiveDocument() override { return &doc; }
-    MessageAnswer Ask(const QString& t, const QString& c, MessageButtons b) override {
-        return Message(t, c, b);
-    }
-    void NewDocument() override {}
-    void ShowLiveValue(uint32_t value) override {
-        if (onLiveValue) {
-            onLiveValue(value);
-        }
-    }
-    void ShowStatusText(const QString&) override {}
-};
 
 const QString kNotFound = QStringLiteral(
     "Hardware Ostrevik nicht gefunden!\n\nVerbindung zum PC prüfen!\nSchnittstelleneinstellung "
@@ -552,4 +515,57 @@ TEST_F(ExchangeTest, ALostLineIsFoundAgainAndThePausedDeviceResumedFirst) {
     EXPECT_EQ(restored.at(0).at(0).toString(), QStringLiteral("COM1"));
     EXPECT_TRUE(session.Connected());
     EXPECT_EQ(host.messages, 0);
+}
+
+// A claim whose taking-in of the stream fails half-way leaves no pause
+// behind: the device is resumed and the next claim is granted.
+TEST_F(ExchangeTest, AClaimThatFailsWhileTakingInLeavesNoPause) {
+    stream(QByteArray("\x02\x50\x10", 3));
+    host.onLiveValue = [](uint32_t value) {
+        if (value == 0x99) {
+            throw std::runtime_error("drawing failed");
+        }
+    };
+    std::thread device_([&] {
+        readUntil('\x11');
+        device.write(QByteArray("\x99"));  // still in the UART when paused
+    });
+    EXPECT_THROW(LineClaim claim(session, [](uint8_t) {}), std::runtime_error);
+    device_.join();
+    EXPECT_FALSE(session.Decoder().Paused(PauseReason::Claim));
+    EXPECT_FALSE(session.Decoder().StreamPaused);
+    EXPECT_EQ(readUntil('\x13'), QByteArray("\x13"));
+    host.onLiveValue = nullptr;
+    const LineClaim next(session, [](uint8_t) {});
+    EXPECT_TRUE(next.Granted());
+}
+
+// Keys typed into the trace follow the rules the dialogs follow. A command
+// with an argument waits for it and both go out together: a Measure the
+// program sends meanwhile never becomes the gain. A zero calibration typed
+// during a take-up starts after its end, typed twice it is one claim, and
+// its text is neither a sample nor a message; afterwards the stream is read
+// as before.
+TEST_F(ExchangeTest, KeysTypedIntoTheTraceFollowTheDialogsRules) {
+    session.SendKey(Command::SetGain);
+    session.SendMeasure();
+    session.SendKey(0x20);
+    EXPECT_EQ(readUntil('\x20'), QByteArray("\x6D\x65\x20"));
+
+    stream(QByteArray("\x02\x50\x10", 3));
+    session.SendKey(Command::StartZeroCalibration);
+    session.SendKey(Command::StartZeroCalibration);
+    EXPECT_TRUE(device.read(50).isEmpty());  // the take-up is under way
+    stream(QByteArray("\x11\x03", 2));
+    EXPECT_EQ(readUntil('\x30'), QByteArray("\x6D\x11\x30"));
+    session.SendKey(Command::StartZeroCalibration);  // typed again: same claim
+    EXPECT_EQ(readUntil('\x30'), QByteArray("\x30"));
+    stream(QByteArray("Nullabgleich: OK\r\n+\x04\x02\x30"));
+    ASSERT_TRUE(waitUntil([&] { return !session.Decoder().Claimed(); }));
+    EXPECT_EQ(readUntil('\x13'), QByteArray("\x13"));
+    stream(QByteArray("\x2B\x8C", 2));
+    ASSERT_EQ(host.doc.list.Anzahl(), 2);
+    EXPECT_EQ(samples(0), (std::vector<uint8_t>{0x10, 0x11}));
+    EXPECT_EQ(session.MemoryBank(), 1);
+    EXPECT_EQ(host.statusTexts, 1);  // the battery, read as before
 }

@@ -1,6 +1,7 @@
 #include "device/LiveStreamDecoder.h"
 #include "measurement/Rasters.h"
 
+#include "LineModel.h"
 #include "ListDocument.h"
 #include "QueuedStreamInput.h"
 
@@ -311,6 +312,37 @@ TEST_F(DecoderTest, TheRestOfAnUnseenTakeUpIsSkippedToItsEndOrToAPauseOfTheLine)
     at(520);
     receive({0x34, 0x03});
     EXPECT_EQ(doc.list.Anzahl(), 2);
+}
+
+// Over an adapter whose latency timer runs freely, the samples of a take-up,
+// sent every 20 ms, reach the program 16 or 32 ms apart: no pause of the
+// line, so its rest is skipped whole, also what its samples spell (a start
+// with the threshold, a report). Worked out from the line's model, not
+// measured, so that a few milliseconds of margin are tested exactly.
+TEST_F(DecoderTest, TheRestOverAnAdapterWhoseTimerRunsFreelyIsSkippedWhole) {
+    using namespace std::chrono_literals;
+    host.active = &doc;
+    const auto start = LiveStreamDecoder::Clock::time_point{} + 1000ms;
+    std::vector<std::pair<uint8_t, LiveStreamDecoder::Clock::time_point>> handed;
+    for (int i = 0; i < 120; ++i) {
+        const uint8_t sample = i == 60 ? 0x02 : i == 61 ? 0x50 : i == 90 ? 0x2B : 0x40;
+        handed.emplace_back(sample, start + i * 20ms);
+    }
+    handed.emplace_back(0x03, start + 120 * 20ms);
+    const auto arrivals = qtxsim::ArrivalTimes(qtxsim::LineModel::UsbAdapterFreeRunning(), handed);
+    ASSERT_EQ(arrivals.size(), handed.size());
+    g_now = start;
+    decoder.SkipUnseenRest();
+    for (size_t i = 0; i < handed.size(); ++i) {
+        g_now = arrivals[i];
+        link.queue.push_back(handed[i].first);
+        link.arrived.push_back(arrivals[i]);
+        decoder.ComPort1RxChar(1);
+        decoder.Watch(g_now);
+    }
+    EXPECT_EQ(doc.list.Anzahl(), 1);
+    EXPECT_TRUE(host.status.isEmpty());
+    EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x6D}));  // its end asked for the next
 }
 
 // Where a byte stands decides what it is; the first rule that holds wins.

@@ -225,3 +225,35 @@ TEST_F(ZeroCalibrationDialogTest, ATakeUpUnderWayIsWaitedForOrTheCalibrationNotS
     EXPECT_EQ(ui.messages.size(), 2u);
     EXPECT_TRUE(waitForExactly(again, {0x11, 0x2B, 0x13, 0x11, 0x13}));
 }
+
+// The port is opened while the trainer is in a take-up: its rest is skipped,
+// and a zero calibration asked for meanwhile waits for the rest's end (it
+// would fail with the trigger pressed, and its text must not be skipped
+// with the rest), then runs to its end.
+TEST_F(ZeroCalibrationDialogTest, ACalibrationDuringTheRestOfAnUnseenTakeUpWaitsForItsEnd) {
+    newDocument();
+    qtxsim::SimulatorOptions options;
+    options.pace = qtxsim::Pace::RealTime;
+    options.line = qtxsim::LineModel::UsbAdapter();
+    options.reportEvery = 0;
+    const auto other = startSimulator(ports, 2, options);
+    qtxsim::Record record{0x50, std::vector<uint8_t>(100, 0x40)};
+    other->QueueRecord(record);
+    ASSERT_TRUE(other->StartTakeUpNow());
+    QTest::qWait(200);
+    form->Session().ChangePort(QStringLiteral("COM2"));
+    ASSERT_TRUE(form->Session().Decoder().Skipping());
+    ui.messageAnswers = {MessageAnswer::Ok, MessageAnswer::Yes, MessageAnswer::No};
+    whileOpen([](QDialog& d) {
+        EXPECT_TRUE(waitUntil([&] { return !d.isVisible(); }, 8000));
+        if (d.isVisible()) {
+            d.reject();
+        }
+    });
+    form->Actions().Nullabgleich1->trigger();
+    ASSERT_EQ(ui.messages.size(), 3u) << ui.messageTexts().join(" | ").toStdString();
+    EXPECT_TRUE(ui.messages[1].text.startsWith(QStringLiteral("Es läuft gerade")));
+    EXPECT_EQ(ui.messages[2].text, kSuccess);
+    EXPECT_EQ(dialog().ReceivedText(), QByteArray("Nullabgleich: OK\r\n"));
+    form->Session().Disconnect();
+}

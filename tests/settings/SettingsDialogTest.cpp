@@ -345,3 +345,24 @@ TEST_F(SettingsDialogTest, APortThatCannotBeOpenedIsReportedAndTheSettingsStillA
     EXPECT_EQ(form->Settings().LiveSettings().secondsBeforeShot, 5);
     EXPECT_FALSE(form->Session().ComPort1().Connected());
 }
+
+// Another port chosen in the dialog: the line is opened there through the
+// device session, the device told to measure, and nothing of the old line
+// is left to look for.
+TEST_F(SettingsDialogTest, AnotherPortIsOpenedWithTheDeviceToldToMeasure) {
+    sim = test::startSimulator(ports, 1);
+    const auto second = test::startSimulator(ports, 2);
+    start();
+    ASSERT_TRUE(form->Session().ComPort1().Connected());
+    settings([](TForm3& d) {
+        const int com2 = d.ComComboBox1->findText(QStringLiteral("COM2"));
+        ASSERT_GE(com2, 0);
+        d.ComComboBox1->setCurrentIndex(com2);
+        emit d.ComComboBox1->activated(com2);
+        ok(d);
+    });
+    EXPECT_EQ(form->Session().ComPort1().Port(), QStringLiteral("COM2"));
+    EXPECT_TRUE(second->WaitForReceived({0x01, 0x6D}, 2s));
+    EXPECT_TRUE(ui.messages.empty());
+    form->Session().Disconnect();
+}

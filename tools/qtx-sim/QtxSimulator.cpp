@@ -774,7 +774,11 @@ void Simulator::HandleByteLocked(uint8_t byte, Clock::time_point now) {
     }
     if (takeUpOnCommand_ == byte) {
         takeUpOnCommand_.reset();
-        if (!takeUps_.empty()) {
+        if (!stream_.empty() && stream_.front().delayMs > kSampleMs) {
+            // A take-up waiting for the shooter to get ready begins now.
+            stream_.front().delayMs = 0;
+            streamClock_ = now;
+        } else if (!takeUps_.empty()) {
             StartTakeUpLocked(now, true);
         }
     }

@@ -178,7 +178,8 @@ public:
     // take-up was queued.
     bool StartTakeUpNow();
     // The next time the device receives `command` it first begins the next
-    // queued take-up as StartTakeUpNow() does, then handles the command:
+    // queued take-up as StartTakeUpNow() does (or the one whose shooter is
+    // still getting ready, at once), then handles the command:
     // with the pause 0x11 the take-up's first samples are in the UART's
     // tail. Once.
     void StartTakeUpOnCommand(uint8_t command);
