@@ -913,6 +913,7 @@ void Simulator::CalibrateLocked(Clock::time_point now) {
 int Simulator::AddRecordLocked(const Record& record, RecordSource source) {
     const int id = nextRecordId_++;
     recordsInFlight_[id] = RecordInFlight{SentRecord{record, source}};
+    recordsInFlight_[id].sent.sequence = id;
     return id;
 }
 
@@ -1006,6 +1007,7 @@ void Simulator::StartPlaybackLocked() {
                     byte.endsRecord = true;
                     recordsInFlight_[id] =
                         RecordInFlight{SentRecord{record, RecordSource::Playback}};
+                    recordsInFlight_[id].sent.sequence = id;
                     state = Idle;
                 } else {
                     record.samples.push_back(b);
@@ -1128,6 +1130,9 @@ void Simulator::HandLocked(const LineByte& byte, Clock::time_point at) {
     const bool endsRecord = byte.endsRecord && record != recordsInFlight_.end();
     if (record != recordsInFlight_.end()) {
         streamingRecord_ = byte.endsRecord ? -1 : byte.recordId;
+        if (!record->second.begun) {
+            record->second.sent.began = at;
+        }
         record->second.begun = true;
         if (byte.endsRecord && record->second.bank > 0) {
             Bytes& bank = banks_[static_cast<size_t>(record->second.bank - 1)];

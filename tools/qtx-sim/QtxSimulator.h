@@ -72,6 +72,11 @@ struct SentRecord {
     // the device was unplugged.
     size_t bytesBeforeCut = 0;
     size_t bytesAfterCut = 0;
+    // The order in which the device began its records: SentRecords() and
+    // CutRecords() merged by it give everything it sent, in order.
+    int sequence = -1;
+    // When its first byte went to the line (also while unplugged).
+    std::chrono::steady_clock::time_point began{};
 };
 
 struct SimulatorOptions {
