@@ -185,6 +185,10 @@ void LiveStreamDecoder::Process(uint8_t b, Clock::time_point arrived) {
         skipping_ = false;  // the line paused: the rest is over
     }
     heardAt_ = std::max(heardAt_, arrived);
+    if (role != Role::LateAnswer && role != Role::Claimed && role != Role::Report &&
+        role != Role::ReportValue && role != Role::Ignored) {
+        takeUpHeardAt_ = std::max(takeUpHeardAt_, arrived);
+    }
     switch (role) {
         case Role::LateAnswer:
             --answerBytes_;
@@ -506,7 +510,10 @@ void LiveStreamDecoder::Watch(Clock::time_point now) {
         }
         return;
     }
-    if (mayStream_ && now - std::max(heard, measuredAt_) >= kRearmSilence) {
+    // Answers to commands and reports between records (a restarted device
+    // may send them) say nothing of whether the device still knows that the
+    // program is ready: only its take-ups do.
+    if (mayStream_ && now - std::max(takeUpHeardAt_, measuredAt_) >= kRearmSilence) {
         AskForNext();
     }
 }

@@ -141,7 +141,7 @@ public:
     // program is ready. Measure says only that; a device that still knows it
     // is not disturbed by hearing it again, and a take-up under way is never
     // silent this long.
-    static constexpr std::chrono::milliseconds kRearmSilence{5000};
+    static constexpr std::chrono::milliseconds kRearmSilence{4000};
     static constexpr double kBatteryLowVolts = 1.8;
 
     LiveStreamDecoder(StreamLink& link, StreamHost& host);
@@ -272,6 +272,8 @@ private:
     // The line was last heard: a byte arrived, or the device was resumed or
     // asked for its rest.
     Clock::time_point heardAt_{};
+    // A take-up's byte (seen or skipped) last arrived.
+    Clock::time_point takeUpHeardAt_{};
     Clock::time_point pausedSince_{};
     Clock::time_point measuredAt_{};
     // An answer that came too late for its exchange.

@@ -258,6 +258,9 @@ TEST_F(SessionTest, ARandomSessionWithDialogsKeysAndFaultsKeepsEveryTakeUp) {
         if (sinceProgress.elapsed() > longestStall) {
             longestStall = sinceProgress.elapsed();
             longestAfter = event;
+            if (longestStall > 8000) {
+                sim->Note("longest stall so far, after: " + std::string(event));
+            }
         }
     });
     watch.start(50);
@@ -294,6 +297,7 @@ TEST_F(SessionTest, ARandomSessionWithDialogsKeysAndFaultsKeepsEveryTakeUp) {
         }
         const int next = deck.back();
         deck.pop_back();
+        sim->Note("event " + std::to_string(next));
         switch (next) {
             case 0:
             case 1:

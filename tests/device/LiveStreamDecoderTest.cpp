@@ -516,23 +516,30 @@ TEST_F(WatchTest, ALongSilentDeviceIsToldAgainThatTheProgramIsReady) {
     EXPECT_TRUE(link.sent.empty());  // never told to measure: not ours to start
     link.SendMeasure();
     decoder.NoteMeasure();
-    watch(14999);
+    watch(13999);
     EXPECT_EQ(link.measures, 1);
-    watch(15000);
+    watch(14000);
     EXPECT_EQ(link.measures, 2);
-    watch(19999);
+    // Answers to commands and reports are no sign that the device knows it:
+    // only its take-ups are.
+    at(17900);
+    receive({0x01, 0x50});
+    decoder.InputTaken(g_now);
+    watch(17999);
     EXPECT_EQ(link.measures, 2);
-    at(20000);
+    watch(18000);
+    EXPECT_EQ(link.measures, 3);
+    at(18100);
     receive({0x02, 0x50});
-    for (int ms = 20000; ms <= 26000; ms += 250) {
+    for (int ms = 18100; ms <= 26100; ms += 250) {
         at(ms);
         receive({0x20});  // a long take-up, one sample in every watch
         watch(ms + 1);
     }
-    EXPECT_EQ(link.measures, 2);
+    EXPECT_EQ(link.measures, 3);
     decoder.Pause(PauseReason::Key);
     watch(40000);
-    EXPECT_EQ(link.measures, 2);
+    EXPECT_EQ(link.measures, 3);
 }
 
 TEST_F(DecoderTest, AfterADiscardAHalfMessageDoesNotEatTheNextByte) {

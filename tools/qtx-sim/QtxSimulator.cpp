@@ -1339,6 +1339,11 @@ void Simulator::LogLocked(const char* direction, const uint8_t* bytes, size_t co
     log_.flush();
 }
 
+void Simulator::Note(const std::string& text) {
+    std::lock_guard lock(mutex_);
+    LogNoteLocked(text.c_str());
+}
+
 void Simulator::LogNoteLocked(const char* note) {
     if (!log_.is_open()) {
         return;

@@ -235,6 +235,10 @@ public:
     // while it is plugged in. Returns its path.
     std::string LinkStable(const std::string& directory, const std::string& name);
 
+    // A line of the test's own in the byte trace (--log), to find a moment
+    // of a long run in it.
+    void Note(const std::string& text);
+
     // --- what happened ------------------------------------------------------
     Bytes Received() const;  // every byte from the program
     Bytes Sent() const;      // every byte that reached the program's end of the line
