@@ -93,7 +93,7 @@ private:
 struct Session {
     explicit Session(int n) : generator(4711) {
         document.show();
-        DrawGridRasters_t::Stapel stapel(*document.Liste);
+        MeasurementDocument::Stapel stapel(document.Dokument());
         for (int i = 0; i < n; ++i) {
             const qtxsim::Record r = next();
             Raster_t& capture = document.Liste->Letzter();
@@ -166,19 +166,19 @@ void BM_TakeUpEnd(benchmark::State& state) {
     int paints = 0;
     for (auto _ : state) {
         // The take-up arrives untimed.
-        s.document.RecordStarted();
+        s.document.Dokument().RecordStarted();
         const qtxsim::Record r = s.next();
-        s.document.SetCaptureThreshold(r.threshold, false);
+        s.document.Dokument().SetCaptureThreshold(r.threshold, false);
         for (uint8_t v : r.samples) {
-            s.document.AppendCaptureSample(v);
-            s.document.BatchDone();
+            s.document.Dokument().AppendCaptureSample(v);
+            s.document.Dokument().BatchDone();
         }
         runEvents(20);
         const int before = counter ? counter->count : 0;
 
         const double start = cpuSeconds();
-        s.document.RecordEnded();
-        s.document.BatchDone();
+        s.document.Dokument().RecordEnded();
+        s.document.Dokument().BatchDone();
         if (!runEventsUntil([&] { return caughtUp(s, w); })) {
             state.SkipWithError("the window did not follow");
             break;
@@ -214,17 +214,17 @@ void BM_LiveTakeUp(benchmark::State& state) {
         const qtxsim::Record r = s.next();
         const int p0 = counter ? counter->count : 0;
         const double start = cpuSeconds();
-        s.document.RecordStarted();
-        s.document.SetCaptureThreshold(r.threshold, false);
-        s.document.BatchDone();
+        s.document.Dokument().RecordStarted();
+        s.document.Dokument().SetCaptureThreshold(r.threshold, false);
+        s.document.Dokument().BatchDone();
         QEventLoop loop;
         QTimer pace;
         pace.setTimerType(Qt::PreciseTimer);
         size_t i = 0;
         QObject::connect(&pace, &QTimer::timeout, &loop, [&] {
             if (i < r.samples.size()) {
-                s.document.AppendCaptureSample(r.samples[i++]);
-                s.document.BatchDone();
+                s.document.Dokument().AppendCaptureSample(r.samples[i++]);
+                s.document.Dokument().BatchDone();
             } else {
                 loop.quit();
             }
@@ -232,8 +232,8 @@ void BM_LiveTakeUp(benchmark::State& state) {
         pace.start(20);
         loop.exec();
         const int p1 = counter ? counter->count : 0;
-        s.document.RecordEnded();
-        s.document.BatchDone();
+        s.document.Dokument().RecordEnded();
+        s.document.Dokument().BatchDone();
         if (!runEventsUntil([&] { return caughtUp(s, w); })) {
             state.SkipWithError("the window did not follow");
             break;

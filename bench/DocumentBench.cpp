@@ -166,21 +166,21 @@ void BM_LiveSample(benchmark::State& state) {
     }
     zeigen(w);
     auto neueAufnahme = [&] {
-        w.RecordStarted();
-        w.SetCaptureThreshold(120, false);
-        w.BatchDone();
+        w.Dokument().RecordStarted();
+        w.Dokument().SetCaptureThreshold(120, false);
+        w.Dokument().BatchDone();
         w.DrawGrid1->viewport()->repaint();
     };
     neueAufnahme();
     int i = 0;
     for (auto _ : state) {
-        w.AppendCaptureSample(static_cast<uint8_t>(60 + (i++ % 120)));
-        w.BatchDone();
+        w.Dokument().AppendCaptureSample(static_cast<uint8_t>(60 + (i++ % 120)));
+        w.Dokument().BatchDone();
         w.DrawGrid1->viewport()->repaint();
         if (w.Liste->Letzter().AnzahlWerte() >= 2400) {
             // Keep the document at its size: finish the record and drop it.
             state.PauseTiming();
-            w.RecordEnded();
+            w.Dokument().RecordEnded();
             w.Liste->Entfernen(w.Liste->Anzahl() - 2);
             neueAufnahme();
             state.ResumeTiming();

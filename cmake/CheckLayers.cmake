@@ -13,7 +13,7 @@ set(core_layers
     "common:"
     "settings:common"
     "device:common"
-    "measurement:common settings"
+    "measurement:common settings device"
     "evaluation:common settings measurement"
     "service:common device"
     "analysis:common settings measurement evaluation"

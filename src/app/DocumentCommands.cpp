@@ -21,7 +21,7 @@ DocumentCommands::DocumentCommands(ActiveDocuments& documents, QWidget& window)
         if (const TMDIChild* child = documents_.Active()) {
             q.Dateiname = child->Dateiname;
             q.Kopf = &child->Kopf;
-            q.Liste = child->Liste.get();
+            q.Liste = child->Liste;
         }
         return q;
     });

@@ -196,7 +196,7 @@ QStringList DocumentManager::OpenFiles() const {
 
 void DocumentManager::AlleAktualisieren() {
     for (TMDIChild* child : All()) {
-        child->Liste->Aktualisieren();
+        child->Aktualisieren();
     }
 }
 

@@ -212,7 +212,8 @@ void TForm1::ShowError(const std::exception& error) {
 }
 
 CaptureDocument* TForm1::ActiveDocument() {
-    return documents_->Active();
+    TMDIChild* active = documents_->Active();
+    return active ? &active->Dokument() : nullptr;
 }
 
 MessageAnswer TForm1::Ask(const QString& text, const QString& caption, MessageButtons buttons) {

@@ -23,9 +23,9 @@ protected:
     // A document with one record, saved once to path.
     TMDIChild* savedDocument(const QString& path) {
         TMDIChild* doc = newDocument();
-        doc->SetCaptureThreshold(0x50, false);
-        doc->AppendCaptureSample(0x10);
-        doc->RecordEnded();
+        doc->Dokument().SetCaptureThreshold(0x50, false);
+        doc->Dokument().AppendCaptureSample(0x10);
+        doc->Dokument().RecordEnded();
         ui.fileAnswers = {path};
         form->Documents().Speichern();
         EXPECT_FALSE(doc->Geaendert);
@@ -53,9 +53,9 @@ TEST_F(ReliabilityTest, ADiskThatFillsUpDuringTheSaveKeepsTheOldFile) {
     TMDIChild* doc = savedDocument(path);
     const QByteArray before = test::readAll(path);
     for (int i = 0; i < 2000; ++i) {
-        doc->AppendCaptureSample(0x20);
+        doc->Dokument().AppendCaptureSample(0x20);
     }
-    doc->RecordEnded();
+    doc->Dokument().RecordEnded();
     const size_t messages = ui.messages.size();
     {
         ScopedWriteFault full(300);
@@ -75,7 +75,7 @@ TEST_F(ReliabilityTest, AVanishedDirectoryIsReportedAndTheDocumentStaysChanged) 
     const QString path = dir.filePath(QStringLiteral("sub/a.pvo"));
     TMDIChild* doc = savedDocument(path);
     QDir(dir.filePath(QStringLiteral("sub"))).removeRecursively();
-    doc->AppendCaptureSample(0x30);
+    doc->Dokument().AppendCaptureSample(0x30);
     const size_t messages = ui.messages.size();
     form->Documents().Speichern();
     expectSaveFailureReported(doc, messages);
@@ -101,7 +101,7 @@ TEST_F(ReliabilityTest, AReadOnlyDirectoryIsReported) {
         path = readOnly + QStringLiteral("/a.pvo");
     }
     TMDIChild* doc = newDocument();
-    doc->AppendCaptureSample(1);
+    doc->Dokument().AppendCaptureSample(1);
     const size_t messages = ui.messages.size();
     ui.fileAnswers = {path};
     form->Documents().Speichern();

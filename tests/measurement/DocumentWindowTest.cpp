@@ -321,13 +321,13 @@ TEST_F(DocumentWindowTest, ASaveOnAFullDiskIsReportedAndTheFileStaysWhole) {
         disk.fill(4096);
 
         TMDIChild& w = openFile(path);
-        w.RecordStarted();
-        w.SetCaptureThreshold(90, false);
+        w.Dokument().RecordStarted();
+        w.Dokument().SetCaptureThreshold(90, false);
         for (int i = 0; i < 30; ++i) {
-            w.AppendCaptureSample(80);
+            w.Dokument().AppendCaptureSample(80);
         }
-        w.RecordEnded();
-        w.BatchDone();
+        w.Dokument().RecordEnded();
+        w.Dokument().BatchDone();
         ASSERT_TRUE(w.Geaendert);
         ui.messages.clear();
         EXPECT_FALSE(w.DateiSpeichern());
@@ -537,7 +537,7 @@ TEST_F(DocumentWindowTest, DisplayModeSwitchAppliesToEveryRecord) {
     EXPECT_FALSE(w.Geaendert);
 
     // A record appended later starts in normal display.
-    w.RecordEnded();
+    w.Dokument().RecordEnded();
     EXPECT_EQ(w.Liste->Letzter().Schussbuendig, 0);
     EXPECT_EQ(w.Liste->Letzter().XTexte[1], QStringLiteral("1.00"));
 
@@ -554,20 +554,20 @@ TEST_F(DocumentWindowTest, LiveCaptureFillsTheLastRecordAndFollowsIt) {
     w.ScrollEnd();
 
     // Home right after a record start shows time 0 of the capture target.
-    w.RecordStarted();
+    w.Dokument().RecordStarted();
     EXPECT_EQ(g.LeftPos(), 0);
     EXPECT_EQ(g.Row(), 3);
     EXPECT_FALSE(g.CellRect(0, 3).isEmpty());
 
-    w.SetCaptureThreshold(90, false);
+    w.Dokument().SetCaptureThreshold(90, false);
     EXPECT_EQ(w.Liste->Letzter().Tonschwelle, 90u);
     EXPECT_FALSE(w.Geaendert);
-    const int visible = w.Liste->SichtbareBreite();
+    const int visible = w.Gitter->SichtbareBreite();
     const int q = static_cast<int>(0.25 * visible);
     for (int i = 0; i < 1500; ++i) {
-        w.AppendCaptureSample(static_cast<uint8_t>(50 + i % 100));
+        w.Dokument().AppendCaptureSample(static_cast<uint8_t>(50 + i % 100));
         if (i % 25 == 24) {
-            w.BatchDone();
+            w.Dokument().BatchDone();
         }
         // The newest point stays in view, at most a step beyond the quarter
         // mark from the right edge.
@@ -579,16 +579,16 @@ TEST_F(DocumentWindowTest, LiveCaptureFillsTheLastRecordAndFollowsIt) {
     EXPECT_GT(g.LeftPos(), 1000);
     EXPECT_EQ(w.Liste->Letzter().AnzahlWerte(), 1500);
 
-    w.AppendCaptureSample(255);
-    w.RecordEnded();
-    w.BatchDone();
+    w.Dokument().AppendCaptureSample(255);
+    w.Dokument().RecordEnded();
+    w.Dokument().BatchDone();
     EXPECT_EQ(w.Liste->Anzahl(), 4);
     EXPECT_EQ(g.RowCount(), 5);
     EXPECT_EQ(w.Liste->Datensatz(2).SchussText, QStringLiteral("0001"));
     EXPECT_EQ(w.Liste->Letzter().NummerText, QStringLiteral("0004"));
 
     // The next record starts at time 0 on the new row.
-    w.RecordStarted();
+    w.Dokument().RecordStarted();
     EXPECT_EQ(g.LeftPos(), 0);
     EXPECT_EQ(g.Row(), 4);
 }
@@ -745,10 +745,10 @@ TEST_F(DocumentWindowTest, TwoDocumentsNumberTheirShotsApart) {
     TMDIChild& a = openFile(writeFile({{10, 255}, {20}}));
     auto b = std::make_unique<TMDIChild>(host);
     auto takeUp = [](TMDIChild& w, std::initializer_list<int> samples) {
-        w.RecordStarted();
-        w.SetCaptureThreshold(90, false);
+        w.Dokument().RecordStarted();
+        w.Dokument().SetCaptureThreshold(90, false);
         for (int s : samples) {
-            w.AppendCaptureSample(static_cast<uint8_t>(s));
+            w.Dokument().AppendCaptureSample(static_cast<uint8_t>(s));
         }
     };
     // Each live shot is at once the next of its own document.
@@ -756,10 +756,10 @@ TEST_F(DocumentWindowTest, TwoDocumentsNumberTheirShotsApart) {
     EXPECT_EQ(b->Liste->Letzter().SchussText, QStringLiteral("0001"));
     takeUp(a, {30, 255, 40});
     EXPECT_EQ(a.Liste->Letzter().SchussText, QStringLiteral("0002"));
-    a.RecordEnded();
-    a.BatchDone();
-    b->RecordEnded();
-    b->BatchDone();
+    a.Dokument().RecordEnded();
+    a.Dokument().BatchDone();
+    b->Dokument().RecordEnded();
+    b->Dokument().BatchDone();
     EXPECT_EQ(a.Liste->SchussZaehler(), 2);
     EXPECT_EQ(b->Liste->SchussZaehler(), 1);
 }

@@ -78,13 +78,13 @@ protected:
     TMDIChild* document(const QString& name) {
         TMDIChild* doc = form->Documents().OpenDocumentWindow(dir.filePath(name));
         // One finished record besides the capture record.
-        doc->RecordStarted();
-        doc->SetCaptureThreshold(120, false);
+        doc->Dokument().RecordStarted();
+        doc->Dokument().SetCaptureThreshold(120, false);
         for (uint8_t v : {10, 60, 120, 200, 255, 100}) {
-            doc->AppendCaptureSample(v);
+            doc->Dokument().AppendCaptureSample(v);
         }
-        doc->RecordEnded();
-        doc->BatchDone();
+        doc->Dokument().RecordEnded();
+        doc->Dokument().BatchDone();
         return doc;
     }
 

@@ -20,11 +20,17 @@ constexpr int kKopfZeilenHoehe = 20;
 
 }  // namespace
 
-TMDIChild::TMDIChild(DocumentHost& host, QWidget* parent) : QWidget(parent), host_(host) {
+TMDIChild::TMDIChild(DocumentHost& host, QWidget* parent)
+    : QWidget(parent),
+      dokument_(new MeasurementDocument(&host.Settings(), this)),
+      Liste(&dokument_->Liste()),
+      Dateiname(dokument_->Dateiname),
+      Kopf(dokument_->Kopf),
+      Unbenannt(dokument_->Unbenannt),
+      Geaendert(dokument_->Geaendert),
+      host_(host) {
     // A closed document window is freed with its document.
     setAttribute(Qt::WA_DeleteOnClose);
-    KopfInitialisieren(Kopf);
-    SetzeDateiname(QStringLiteral("nix.pvo"));
 
     DrawGrid1 = new TDrawGrid(this);
     DrawGrid1->setObjectName(QStringLiteral("DrawGrid1"));
@@ -39,12 +45,24 @@ TMDIChild::TMDIChild(DocumentHost& host, QWidget* parent) : QWidget(parent), hos
     DrawGrid1->SetFixedRows(1);
     DrawGrid1->SetRowHeight(0, kKopfZeilenHoehe);
 
-    Liste = std::make_unique<DrawGridRasters_t>(DrawGrid1, &host_.Settings(), 1);
-    Liste->KopfZeichnen = [this](QPainter& p, int, int, const QRect& rect, TDrawGrid::ZellZustand) {
-        KopfZeichnen(p, rect);
-    };
+    Gitter = std::make_unique<DrawGridRasters_t>(DrawGrid1, *dokument_, 1);
+    Gitter->KopfZeichnen = [this](QPainter& p, int, int, const QRect& rect,
+                                  TDrawGrid::ZellZustand) { KopfZeichnen(p, rect); };
     DrawGrid1->OnSelectCell = [this](int row) { DrawGrid1SelectCell(row); };
-    Liste->OnRecordsChanged = [this] { emit RecordsChanged(); };
+    Gitter->OnRecordsChanged = [this] { emit RecordsChanged(); };
+    FolgeDerAufnahme();
+    connect(dokument_, &MeasurementDocument::headerChanged, DrawGrid1,
+            [this] { DrawGrid1->InvalidateRow(0); });
+    connect(dokument_, &MeasurementDocument::fileNameChanged, this, [this] {
+        // "[*]" would be taken as the modified-mark placeholder.
+        QString titel = Dateiname;
+        titel.replace(QLatin1String("[*]"), QLatin1String("[*][*]"));
+        setWindowTitle(titel);
+        if (FensterEintrag) {
+            FensterEintrag->setText(QFileInfo(Dateiname).fileName());
+        }
+    });
+    SetzeDateiname(QStringLiteral("nix.pvo"));
 
     PopupMenu1 = new QMenu(this);
     Entfernen1 = PopupMenu1->addAction(QStringLiteral("Entfernen"));
@@ -65,70 +83,79 @@ TMDIChild::TMDIChild(DocumentHost& host, QWidget* parent) : QWidget(parent), hos
 }
 
 TMDIChild::~TMDIChild() {
-    Liste->OnRecordsChanged = nullptr;
+    Gitter->OnRecordsChanged = nullptr;
     DrawGrid1->OnSelectCell = nullptr;
     DrawGrid1->removeEventFilter(this);
+    // The document's observers hear nothing more from this window.
+    dokument_->disconnect(this);
+    dokument_->disconnect(DrawGrid1);
+    Gitter.reset();
+}
+
+void TMDIChild::FolgeDerAufnahme() {
+    connect(dokument_, &MeasurementDocument::captureStarted, this, [this] {
+        ScrollHome();
+        DrawGrid1->SetRow(LetzteZeile());
+    });
+    connect(dokument_, &MeasurementDocument::captureThresholdSet, this, [this](bool repaint) {
+        if (repaint) {
+            DrawGrid1->InvalidateRow(LetzteZeile());
+        }
+    });
+    connect(dokument_, &MeasurementDocument::sampleAppended, this, [this] {
+        const Raster_t& r = Liste->Letzter();
+        int x = 0;
+        int y = 0;
+        r.PunktVon(r.AnzahlWerte() - 1, x, y);
+        // Keep the newest point about a quarter of the visible width from
+        // the right edge, one step at most per sample.
+        const int q = static_cast<int>(0.25 * Gitter->SichtbareBreite());
+        if (!Gitter->IstSichtbar(LetzteZeile(), x + q)) {
+            ScrollRight();
+        }
+    });
+    connect(dokument_, &MeasurementDocument::batchDone, this,
+            [this] { Gitter->LetztenAnpassen(); });
 }
 
 void TMDIChild::SetzeDateiname(const QString& name) {
-    Dateiname = name;
-    // "[*]" would be taken as the modified-mark placeholder.
-    QString titel = name;
-    titel.replace(QLatin1String("[*]"), QLatin1String("[*][*]"));
-    setWindowTitle(titel);
-    if (FensterEintrag) {
-        FensterEintrag->setText(QFileInfo(name).fileName());
-    }
+    dokument_->SetzeDateiname(name);
 }
 
 bool TMDIChild::DateiLaden() {
-    const QFileInfo info(Dateiname);
-    if (info.isFile() && info.size() > kMaxDateiGroesse) {
+    using Outcome = MeasurementDocument::LoadResult::Outcome;
+    const MeasurementDocument::LoadResult ergebnis = dokument_->Laden(MaxDatensaetze);
+    if (ergebnis.outcome == Outcome::TooLarge) {
         modalUi().message(this, DateiZuGrossText(Dateiname), Texts::kFehler, MessageButtons::Ok);
         return false;
     }
-    QByteArray daten;
-    if (!KopfUndDatenLesen(Kopf, Dateiname, daten)) {
+    if (ergebnis.outcome == Outcome::NotAMeasurementFile) {
         modalUi().message(this, Texts::WrongFileType(), Texts::kFehler, MessageButtons::Ok);
         return false;
     }
-    Unbenannt = false;
-    DatenWalkErgebnis ergebnis;
-    {
-        // One refresh for the whole file instead of one per record.
-        DrawGridRasters_t::Stapel stapel(*Liste);
-        ergebnis = DatenInListe(*Liste, daten, MaxDatensaetze);
-    }
-    // What was left out is still in the file: the document must never be
-    // written back over it.
-    if (ergebnis.abgeschnitten || ergebnis.gekuerzteDatensaetze > 0) {
-        unvollstaendigAus_ = info.canonicalFilePath();
-    }
-    if (ergebnis.abgeschnitten) {
+    if (ergebnis.truncatedAt > 0) {
         modalUi().message(
             this,
             tr("Die Datei %1 enthält mehr als %2 Datensätze. Es wurden nur die ersten %2 "
                "geladen; die Datei selbst bleibt vollständig.")
-                .arg(Dateiname, QString::number(ergebnis.fertigeDatensaetze)),
+                .arg(Dateiname, QString::number(ergebnis.truncatedAt)),
             Texts::kWarnung, MessageButtons::Ok);
     }
-    if (ergebnis.gekuerzteDatensaetze > 0) {
+    if (ergebnis.shortened > 0) {
         modalUi().message(
             this,
             tr("%1 Datensätze der Datei %2 sind länger als die eingestellte Zeitachse und "
                "werden gekürzt angezeigt; die Datei selbst bleibt vollständig.")
-                .arg(QString::number(ergebnis.gekuerzteDatensaetze), Dateiname),
+                .arg(QString::number(ergebnis.shortened), Dateiname),
             Texts::kWarnung, MessageButtons::Ok);
     }
     return true;
 }
 
-bool TMDIChild::Unvollstaendig() const {
-    return !unvollstaendigAus_.isEmpty();
-}
-
 bool TMDIChild::DateiSpeichern() {
-    if (Unvollstaendig() && QFileInfo(Dateiname).canonicalFilePath() == unvollstaendigAus_) {
+    using Outcome = MeasurementDocument::SaveResult::Outcome;
+    const MeasurementDocument::SaveResult ergebnis = dokument_->Speichern();
+    if (ergebnis.outcome == Outcome::Incomplete) {
         modalUi().message(this,
                           tr("Die Datei %1 wurde nicht vollständig geladen. Unter diesem Namen "
                              "gespeichert, gingen Datensätze verloren; bitte mit \"Speichern "
@@ -137,13 +164,11 @@ bool TMDIChild::DateiSpeichern() {
                           Texts::kFehler, MessageButtons::Ok);
         return false;
     }
-    const FileWriteResult ergebnis = KopfUndDatenSchreiben(Kopf, Dateiname, ListeAlsDaten(*Liste));
-    if (!ergebnis.ok) {
+    if (ergebnis.outcome == Outcome::WriteFailed) {
         modalUi().message(this, Texts::FileNotSaved(Dateiname, ergebnis.reason), Texts::kFehler,
                           MessageButtons::Ok);
         return false;
     }
-    Geaendert = false;
     return true;
 }
 
@@ -170,7 +195,11 @@ void TMDIChild::AnzeigeModus(int mode) {
     }
     DrawGrid1->Invalidate();
     host_.ShowDisplayMode(mode);
-    Liste->Aktualisieren();
+    Gitter->Aktualisieren();
+}
+
+void TMDIChild::Aktualisieren() {
+    Gitter->Aktualisieren();
 }
 
 bool TMDIChild::FormCloseQuery() {
@@ -235,15 +264,14 @@ void TMDIChild::FormKeyDown(int key) {
             break;
         case Qt::Key_Delete: {
             const int row = DrawGrid1->Row();
-            if (row >= LetzteZeile() || row < Liste->ErsteZeile) {
+            if (row >= LetzteZeile() || row < Gitter->ErsteZeile) {
                 break;  // the capture target stays
             }
             const MessageAnswer antwort =
                 modalUi().message(this, QStringLiteral("Datensatz %1 wirklich entfernen?").arg(row),
                                   Texts::kMeldung, MessageButtons::YesNo);
             if (antwort == MessageAnswer::Yes) {
-                Liste->Entfernen(row - Liste->ErsteZeile);
-                Geaendert = true;
+                dokument_->Entfernen(row - Gitter->ErsteZeile);
             }
             break;
         }
@@ -254,7 +282,7 @@ void TMDIChild::FormKeyDown(int key) {
 
 bool TMDIChild::DrawGrid1ContextPopup(const QPoint& pos) {
     const int row = DrawGrid1->RowAt(pos.y());
-    if (row < Liste->ErsteZeile) {
+    if (row < Gitter->ErsteZeile) {
         // Below the last row (or on the header) there is no record to offer.
         return false;
     }
@@ -268,15 +296,14 @@ bool TMDIChild::DrawGrid1ContextPopup(const QPoint& pos) {
 
 void TMDIChild::Entfernen1Click() {
     const int row = DrawGrid1->Row();
-    if (row < Liste->ErsteZeile || row >= LetzteZeile()) {
+    if (row < Gitter->ErsteZeile || row >= LetzteZeile()) {
         return;
     }
-    Liste->Entfernen(row - Liste->ErsteZeile);
-    Geaendert = true;
+    dokument_->Entfernen(row - Gitter->ErsteZeile);
 }
 
 void TMDIChild::DrawGrid1SelectCell(int row) {
-    const int index = row - Liste->ErsteZeile;
+    const int index = row - Gitter->ErsteZeile;
     if (index >= 0 && index < Liste->Anzahl()) {
         host_.ShowDisplayMode(Liste->Datensatz(index).Schussbuendig);
     }
@@ -284,7 +311,7 @@ void TMDIChild::DrawGrid1SelectCell(int row) {
 
 void TMDIChild::SelectRecord(int index) {
     if (index >= 0 && index < Liste->Anzahl()) {
-        DrawGrid1->SetRow(Liste->ErsteZeile + index);
+        DrawGrid1->SetRow(Gitter->ErsteZeile + index);
     }
 }
 
@@ -295,41 +322,6 @@ void TMDIChild::KopfZeichnen(QPainter& canvas, const QRect& rect) {
     canvas.setPen(palette().color(QPalette::ButtonText));
     // The text keeps its place at the left edge while the pictures scroll.
     canvas.drawText(10, rect.height() / 2 - th / 2 + fm.ascent(), text);
-}
-
-void TMDIChild::RecordStarted() {
-    ScrollHome();
-    DrawGrid1->SetRow(LetzteZeile());
-}
-
-void TMDIChild::SetCaptureThreshold(uint32_t threshold, bool repaint) {
-    Liste->Letzter().SetzeTonschwelle(threshold);
-    if (repaint) {
-        DrawGrid1->InvalidateRow(LetzteZeile());
-    }
-}
-
-void TMDIChild::AppendCaptureSample(uint8_t sample) {
-    Raster_t& r = Liste->Letzter();
-    r.WertAnhaengen(sample);
-    int x = 0;
-    int y = 0;
-    r.PunktVon(r.AnzahlWerte() - 1, x, y);
-    // Keep the newest point about a quarter of the visible width from the
-    // right edge, one step at most per sample.
-    const int q = static_cast<int>(0.25 * Liste->SichtbareBreite());
-    if (!Liste->IstSichtbar(LetzteZeile(), x + q)) {
-        ScrollRight();
-    }
-    Geaendert = true;
-}
-
-void TMDIChild::RecordEnded() {
-    Liste->Anhaengen();
-}
-
-void TMDIChild::BatchDone() {
-    Liste->LetztenAnpassen();
 }
 
 bool TMDIChild::event(QEvent* event) {

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "device/CaptureDocument.h"
+#include "measurement/MeasurementDocument.h"
 #include "measurement/ui/DocumentHost.h"
 #include "measurement/ui/DrawGridRasters.h"
-#include "measurement/MeasurementFile.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -18,15 +17,20 @@ namespace ostrevik {
 
 // The window of one measurement document: a header row with the document's
 // name, date and text, and one row per record showing its curve picture. It
-// owns the document (header, file name, flags, record list) and takes the
-// live capture of the device when it is the active document. The main
-// window places it in a sub-window of its frame and reaches it through the
-// members below; the window reaches the main window through DocumentHost.
-class TMDIChild : public QWidget, public CaptureDocument {
+// shows its document (MeasurementDocument, which it owns: header, file name,
+// flags, record list), follows it while the device's live capture writes
+// into it, and tells the user what reading and writing it came to. The main
+// window places it in a sub-window of its frame; the window reaches the main
+// window through DocumentHost.
+class TMDIChild : public QWidget {
     Q_OBJECT
 public:
     explicit TMDIChild(DocumentHost& host, QWidget* parent = nullptr);
     ~TMDIChild() override;
+
+    // The document the window shows; it lives as long as the window.
+    MeasurementDocument& Dokument() { return *dokument_; }
+    const MeasurementDocument& Dokument() const { return *dokument_; }
 
     // File name, window caption and the caption of the window-menu entry
     // (the file name without its directory).
@@ -40,7 +44,7 @@ public:
     bool DateiSpeichern();
     // True when loading left records or samples out (too many records, or
     // records longer than the time axis).
-    bool Unvollstaendig() const;
+    bool Unvollstaendig() const { return dokument_->Unvollstaendig(); }
     // The most records one file makes (a bound on memory; tests lower it).
     int MaxDatensaetze = kMaxDatensaetze;
 
@@ -76,23 +80,27 @@ public:
     // The header row: "Name - Datum - Text".
     void KopfZeichnen(QPainter& canvas, const QRect& rect);
 
-    // CaptureDocument: the live capture into the last record.
-    void RecordStarted() override;
-    void SetCaptureThreshold(uint32_t threshold, bool repaint) override;
-    void AppendCaptureSample(uint8_t sample) override;
-    void RecordEnded() override;
-    void BatchDone() override;
+    // Numbers, scales and labels every record and repaints them (after the
+    // display settings changed).
+    void Aktualisieren();
 
     // Grid row of the capture target.
     int LetzteZeile() const;
     // Makes the row of record index (0-based) current and scrolls it into view.
     void SelectRecord(int index);
 
-    QString Dateiname;
-    std::unique_ptr<DrawGridRasters_t> Liste;
-    Dateiheader_t Kopf;
-    bool Unbenannt = true;
-    bool Geaendert = false;
+private:
+    MeasurementDocument* dokument_;  // a child: it goes with the window
+
+public:
+    // The document's parts under their own names.
+    Rasters_t* const Liste;
+    QString& Dateiname;
+    Dateiheader_t& Kopf;
+    bool& Unbenannt;
+    bool& Geaendert;
+    // The records in the grid's rows.
+    std::unique_ptr<DrawGridRasters_t> Gitter;
     // The entry in the main window's "&Fenster" menu; destroyed when the
     // window closes.
     QPointer<QAction> FensterEintrag;
@@ -111,10 +119,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Follows the live capture: time 0 and the capture target's row when a
+    // take-up starts, the newest point in view as samples arrive.
+    void FolgeDerAufnahme();
+
     DocumentHost& host_;
     QPointer<QMdiSubWindow> unterfenster_;
-    // The file a document loaded incompletely came from.
-    QString unvollstaendigAus_;
 };
 
 }  // namespace ostrevik

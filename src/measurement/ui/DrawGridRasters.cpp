@@ -6,71 +6,37 @@
 
 namespace ostrevik {
 
-DrawGridRasters_t::DrawGridRasters_t(TDrawGrid* grid, const DisplaySettings* einstellungen,
-                                     int ersteZeile)
-    : Rasters_t(50, 4, 60, 60), Grid(grid), ErsteZeile(ersteZeile) {
-    Einstellungen = einstellungen;
+DrawGridRasters_t::DrawGridRasters_t(TDrawGrid* grid, MeasurementDocument& document, int ersteZeile)
+    : Grid(grid), ErsteZeile(ersteZeile), document_(document) {
     if (Grid) {
         Grid->OnDrawCell = [this](QPainter& p, int col, int row, const QRect& rect,
                                   TDrawGrid::ZellZustand state) {
             ZelleZeichnen(p, col, row, rect, state);
         };
         Grid->OnViewChanged = [this] { BilderBegrenzen(); };
+        Grid->SetRowCount(ErsteZeile + Liste().Anzahl());
     }
-    Anhaengen();
+    const auto changed = [this] { nachAenderung(); };
+    connections_ << QObject::connect(&document_, &MeasurementDocument::recordAppended, changed)
+                 << QObject::connect(&document_, &MeasurementDocument::recordRemoved, changed)
+                 << QObject::connect(&document_, &MeasurementDocument::recordsReset, changed);
+    nachAenderung();
 }
 
 DrawGridRasters_t::~DrawGridRasters_t() {
+    for (const QMetaObject::Connection& c : connections_) {
+        QObject::disconnect(c);
+    }
     if (Grid) {
         Grid->OnDrawCell = nullptr;
         Grid->OnViewChanged = nullptr;
     }
 }
 
-void DrawGridRasters_t::Anhaengen() {
-    Rasters_t::Anhaengen();
-    if (Erster) {
-        // The grid's first record row exists from the start.
-        Erster = false;
-    } else if (Grid) {
-        zeilenDazu(1);
-    }
-    if (Grid) {
-        Letzter().NummerSetzen(Grid->RowCount() + zeilenOffen_ - ErsteZeile);
-    }
-    geaendert();
-}
-
-void DrawGridRasters_t::zeilenDazu(int n) {
-    // In a batch the grid learns its new size once, at the end: every change
-    // of the row count lets the scroll area lay itself out anew.
-    if (stapelTiefe_ > 0) {
-        zeilenOffen_ += n;
-    } else {
-        Grid->SetRowCount(Grid->RowCount() + n);
-    }
-}
-
-void DrawGridRasters_t::Entfernen(int i) {
-    if (i < 0 || i >= Anzahl()) {
-        return;
-    }
-    Rasters_t::Entfernen(i);
-    if (Grid) {
-        zeilenDazu(-1);
-    }
-    geaendert();
-}
-
-void DrawGridRasters_t::geaendert() {
-    if (stapelTiefe_ > 0) {
-        anpassenOffen_ = true;
-        return;
-    }
-    nachAenderung();
-}
-
 void DrawGridRasters_t::nachAenderung() {
+    if (Grid) {
+        Grid->SetRowCount(ErsteZeile + Liste().Anzahl());
+    }
     ZeilenAnpassen();
     BilderBegrenzen();
     if (OnRecordsChanged) {
@@ -78,25 +44,10 @@ void DrawGridRasters_t::nachAenderung() {
     }
 }
 
-DrawGridRasters_t::Stapel::Stapel(DrawGridRasters_t& liste) : liste_(liste) {
-    ++liste_.stapelTiefe_;
-}
-
-DrawGridRasters_t::Stapel::~Stapel() {
-    if (--liste_.stapelTiefe_ == 0 && liste_.zeilenOffen_ != 0 && liste_.Grid) {
-        liste_.Grid->SetRowCount(liste_.Grid->RowCount() + liste_.zeilenOffen_);
-        liste_.zeilenOffen_ = 0;
-    }
-    if (liste_.stapelTiefe_ == 0 && liste_.anpassenOffen_) {
-        liste_.anpassenOffen_ = false;
-        liste_.nachAenderung();
-    }
-}
-
 void DrawGridRasters_t::ZeilenAnpassen() {
     if (Grid) {
-        for (int k = 0; k < Anzahl(); ++k) {
-            const Rastermass_t& g = Datensatz(k).Raster;
+        for (int k = 0; k < Liste().Anzahl(); ++k) {
+            const Rastermass_t& g = Liste().Datensatz(k).Raster;
             Grid->SetColWidth(g.Breite() + 2);
             Grid->SetRowHeight(ErsteZeile + k, g.Hoehe() + 2);
         }
@@ -105,20 +56,20 @@ void DrawGridRasters_t::ZeilenAnpassen() {
 }
 
 void DrawGridRasters_t::LetztenAnpassen() {
-    if (!LetztenBeschriften()) {
+    if (!Liste().LetztenBeschriften()) {
         ZeilenAnpassen();
         return;
     }
     if (Grid) {
-        const Rastermass_t& g = Letzter().Raster;
+        const Rastermass_t& g = Liste().Letzter().Raster;
         Grid->SetColWidth(g.Breite() + 2);
-        Grid->SetRowHeight(ErsteZeile + Anzahl() - 1, g.Hoehe() + 2);
+        Grid->SetRowHeight(ErsteZeile + Liste().Anzahl() - 1, g.Hoehe() + 2);
         Grid->Invalidate();
     }
 }
 
 void DrawGridRasters_t::Aktualisieren() {
-    Beschriften();
+    Liste().Beschriften();
     if (Grid) {
         Grid->Invalidate();
     }
@@ -132,8 +83,8 @@ void DrawGridRasters_t::ZelleZeichnen(QPainter& canvas, int col, int row, const 
     canvas.drawRect(rect.adjusted(0, 0, -1, -1));
     if (row >= ErsteZeile) {
         const int index = row - ErsteZeile;
-        if (index < Anzahl()) {
-            Datensatz(index).InZelleKopieren(rect.adjusted(1, 1, -1, -1), canvas);
+        if (index < Liste().Anzahl()) {
+            Liste().Datensatz(index).InZelleKopieren(rect.adjusted(1, 1, -1, -1), canvas);
         }
     } else if (KopfZeichnen) {
         KopfZeichnen(canvas, col, row, rect, state);
@@ -142,7 +93,8 @@ void DrawGridRasters_t::ZelleZeichnen(QPainter& canvas, int col, int row, const 
 
 void DrawGridRasters_t::BilderBegrenzen() {
     if (Grid) {
-        BilderBegrenzen(Grid->FirstVisibleRow() - ErsteZeile, Grid->LastVisibleRow() - ErsteZeile);
+        Liste().BilderBegrenzen(Grid->FirstVisibleRow() - ErsteZeile,
+                                Grid->LastVisibleRow() - ErsteZeile);
     }
 }
 

@@ -135,7 +135,7 @@ protected:
         for (uint8_t v : samples) {
             r.WertAnhaengen(v);
         }
-        document.RecordEnded();
+        document.Dokument().RecordEnded();
     }
 
     std::vector<int> numbersInTableOrder(const AnalysisWindow& w) const {

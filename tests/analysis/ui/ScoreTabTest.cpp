@@ -53,7 +53,7 @@ protected:
         for (uint8_t v : samples) {
             r.WertAnhaengen(v);
         }
-        document.RecordEnded();
+        document.Dokument().RecordEnded();
     }
 
     void save() {
