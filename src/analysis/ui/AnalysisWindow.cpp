@@ -1,5 +1,7 @@
 #include "analysis/ui/AnalysisWindow.h"
 
+#include "analysis/LiveAnalysis.h"
+
 #include "analysis/OverlayPlot.h"
 #include "analysis/ScoreFile.h"
 #include "analysis/TrendPlot.h"
@@ -135,7 +137,15 @@ AnalysisWindow::AnalysisWindow(TMDIChild& document, const QString& settingsPath,
             updateRingTab();
         }
     });
-    connect(&document, &TMDIChild::RecordsChanged, this, &AnalysisWindow::recordsChanged);
+    live_ = &LiveAnalysis::of(document.Dokument());
+    live_->setSettings(settings_);
+    connect(live_, &LiveAnalysis::changed, this, &AnalysisWindow::recordsChanged);
+    connect(live_, &LiveAnalysis::restarted, this, [this](int from) {
+        // From there on an index may name another take-up now.
+        if (highlighted_ && *highlighted_ >= from) {
+            highlighted_.reset();
+        }
+    });
     connect(&document, &QWidget::windowTitleChanged, this, [this] {
         updateTitle();
         // Saved under another name: the rings of that file's session.
@@ -344,54 +354,20 @@ const DisplaySettings& AnalysisWindow::display() const {
 
 const SessionAnalysis& AnalysisWindow::analysis() const {
     static const SessionAnalysis none;
-    return analyser_ ? analyser_->analysis() : none;
+    return live_ ? live_->analysis() : none;
 }
 
 void AnalysisWindow::refresh() {
     updateTimer_.stop();
     stale_ = false;
-    if (!document_) {
+    if (!document_ || !live_) {
         return;
     }
-    const DisplaySettings& d = display();
-    const Rasters_t& list = *document_->Liste;
-    const int completed = std::max(list.Anzahl() - 1, 0);
-    std::vector<TakeUpRecord> records;
-    std::vector<AnalysedRecord> identities;
-    records.reserve(static_cast<size_t>(completed));
-    identities.reserve(static_cast<size_t>(completed));
-    for (int i = 0; i < completed; ++i) {
-        const Raster_t& r = list.Datensatz(i);
-        records.push_back({r.Tonschwelle, r.Werte});
-        identities.push_back({reinterpret_cast<uintptr_t>(&r), r.Werte.size(), r.Tonschwelle});
+    displayUsed_ = display();
+    const bool scoresChanged = scores_.follow(live_->fingerprints());
+    if (highlighted_ && *highlighted_ >= static_cast<int>(analysis().rows.size())) {
+        highlighted_.reset();
     }
-    // The records analysed before that are still there, in their places.
-    size_t kept = 0;
-    while (kept < analysed_.size() && kept < identities.size() &&
-           analysed_[kept] == identities[kept]) {
-        ++kept;
-    }
-    if (!analyser_ || kept < analysed_.size() ||
-        d.secondsBeforeShot != displayUsed_.secondsBeforeShot) {
-        analyser_.emplace(d.secondsBeforeShot, settings_);
-        if (highlighted_ && *highlighted_ >= static_cast<int>(kept)) {
-            // The highlighted record was removed or has moved: its index
-            // would name another take-up.
-            highlighted_.reset();
-        }
-    } else if (!(analyser_->analysis().settings == settings_)) {
-        analyser_->setSettings(settings_);
-    }
-    analyser_->append(records);
-    // The records kept are the same records; only those after them are
-    // fingerprinted anew.
-    fingerprints_.resize(std::min(kept, fingerprints_.size()));
-    for (size_t i = fingerprints_.size(); i < records.size(); ++i) {
-        fingerprints_.push_back(recordFingerprint(records[i].threshold, records[i].samples));
-    }
-    analysed_ = std::move(identities);
-    displayUsed_ = d;
-    const bool scoresChanged = scores_.follow(fingerprints_);
     showAnalysis();
     if (scoresChanged) {
         showScores();
@@ -449,6 +425,9 @@ void AnalysisWindow::changeEvent(QEvent* event) {
         const AnalysisSettings stored = loadAnalysisSettings(settingsPath_);
         if (!(stored == settings_)) {
             settings_ = stored;
+            if (live_) {
+                live_->setSettings(settings_);
+            }
             showSettings();
             refresh();
             return;
@@ -475,9 +454,9 @@ void AnalysisWindow::thresholdsEdited() {
     settings_.nachlassenHalt = NachlassenBox->value();
     settings_.unruhigSd = UnruhigBox->value();
     saveSettings();
-    if (analyser_) {
+    if (live_) {
         // The metrics stay; only the tags are judged anew.
-        analyser_->setSettings(settings_);
+        live_->setSettings(settings_);
         showAnalysis();
     }
 }
@@ -664,7 +643,7 @@ void AnalysisWindow::reloadScores() {
     if (!document_) {
         return;
     }
-    if (scores_.reload(document_->Dateiname, !document_->Unbenannt, fingerprints_)) {
+    if (scores_.reload(document_->Dateiname, !document_->Unbenannt, live_->fingerprints())) {
         showScores();
     }
 }
@@ -733,7 +712,7 @@ bool AnalysisWindow::typeRing(int listIndex, const QString& text) {
         score->ring = *ring;
     }
     const QString problem = scores_.store(document_->Dateiname, !document_->Unbenannt,
-                                          fingerprints_, listIndex + 1, score);
+                                          live_->fingerprints(), listIndex + 1, score);
     if (!problem.isEmpty()) {
         modalUi().message(this, problem, Texts::kMeldung, MessageButtons::Ok);
         return false;
@@ -747,8 +726,8 @@ QString AnalysisWindow::importScores(const SessionScores& scores) {
     if (!document_) {
         return {};
     }
-    const QString problem =
-        scores_.storeAll(document_->Dateiname, !document_->Unbenannt, fingerprints_, scores);
+    const QString problem = scores_.storeAll(document_->Dateiname, !document_->Unbenannt,
+                                             live_->fingerprints(), scores);
     if (problem.isEmpty()) {
         showScores();
     }

@@ -25,6 +25,7 @@ class QTableWidget;
 
 namespace ostrevik {
 
+class LiveAnalysis;
 class PlotView;
 class ScorePanel;
 class TMDIChild;
@@ -153,18 +154,8 @@ private:
     AnalysisSettings settings_;
     bool settingsSaved_ = true;
     DisplaySettings displayUsed_{};
-    // A record as analysed: where it lived, its samples and threshold. A
-    // document's records keep their place from creation to removal, so the
-    // records analysed are still there, unchanged, when these agree.
-    struct AnalysedRecord {
-        uintptr_t address = 0;
-        size_t samples = 0;
-        uint32_t threshold = 0;
-        bool operator==(const AnalysedRecord&) const = default;
-    };
-    std::optional<SessionAnalyser> analyser_;
-    std::vector<AnalysedRecord> analysed_;
-    std::vector<uint64_t> fingerprints_;  // of the records analysed
+    // The document's analysis, shared with everyone who reads its figures.
+    QPointer<LiveAnalysis> live_;
     OverlayCurveCache overlayCurves_;
     Trend trend_;
     bool trendStale_ = true;

@@ -93,7 +93,9 @@ TEST_F(AnalysisWindowLiveTest, FollowsTheSessionAndSelectsWhatIsClicked) {
         ASSERT_TRUE(
             waitUntil([&] { return doc->Liste->Anzahl() == static_cast<int>(i) + 2; }, 15000));
         // Shown within a second of the take-up's end.
-        EXPECT_TRUE(waitUntil([&] { return w->analysis().rows.size() == i + 1; }, 1000)) << i;
+        EXPECT_TRUE(waitUntil(
+            [&] { return static_cast<size_t>(w->TableModel->rowCount()) == i + 1; }, 1000))
+            << i;
     }
     EXPECT_EQ(w->analysis().overlay.curves.size(), 2u);
     EXPECT_EQ(w->Caption->text().toStdString(),
@@ -174,7 +176,8 @@ TEST_F(AnalysisWindowTest, SortsNumbersAsNumbersWithEmptyValuesLastBothWays) {
     // A new take-up joins the sorted table in its place; the choice stays.
     w.highlight(0);
     add(flatShot(120, 75, 10));
-    ASSERT_TRUE(waitUntil([&] { return w.analysis().rows.size() == 5; }, 1000));
+    ASSERT_TRUE(
+        waitUntil([&] { return static_cast<size_t>(w.TableModel->rowCount()) == 5; }, 1000));
     EXPECT_EQ(numbersInTableOrder(w), (std::vector<int>{4, 5, 1, 3, 2}));
     EXPECT_EQ(listIndexAt(w, w.Table->currentIndex().row()), 0);
     EXPECT_EQ(w.highlighted(), 0);
@@ -222,14 +225,16 @@ TEST_F(AnalysisWindowTest, FollowsALoadedFileAndARemovedRecord) {
     AnalysisWindow w(loaded, settingsPath);
     w.show();
     ASSERT_TRUE(loaded.DateiLaden());
-    ASSERT_TRUE(waitUntil([&] { return w.analysis().rows.size() == 3; }, 1000));
+    ASSERT_TRUE(
+        waitUntil([&] { return static_cast<size_t>(w.TableModel->rowCount()) == 3; }, 1000));
 
     // The highlighted record is the document's current row; removing it
     // leaves nothing highlighted rather than the record that moved up.
     w.highlight(1);
     EXPECT_EQ(loaded.DrawGrid1->Row(), 2);
     loaded.Entfernen1Click();
-    ASSERT_TRUE(waitUntil([&] { return w.analysis().rows.size() == 2; }, 1000));
+    ASSERT_TRUE(
+        waitUntil([&] { return static_cast<size_t>(w.TableModel->rowCount()) == 2; }, 1000));
     EXPECT_FALSE(w.highlighted());
     EXPECT_EQ(w.TableModel->rowCount(), 2);
     EXPECT_EQ(w.analysis().overlay.curves.size(), 2u);
@@ -244,7 +249,7 @@ TEST_F(AnalysisWindowTest, AfterLiveTakeUpsShowsWhatAWindowOpenedAfresh) {
             static_cast<uint8_t>(90 + 7 * i));
         return waitUntil(
             [&] {
-                return w.analysis().rows.size() ==
+                return static_cast<size_t>(w.TableModel->rowCount()) ==
                        static_cast<size_t>(document.Liste->Anzahl() - 1);
             },
             1000);
@@ -261,7 +266,8 @@ TEST_F(AnalysisWindowTest, AfterLiveTakeUpsShowsWhatAWindowOpenedAfresh) {
     // stays highlighted.
     w.highlight(1);
     document.Liste->Entfernen(3);
-    ASSERT_TRUE(waitUntil([&] { return w.analysis().rows.size() == 7; }, 1000));
+    ASSERT_TRUE(
+        waitUntil([&] { return static_cast<size_t>(w.TableModel->rowCount()) == 7; }, 1000));
     EXPECT_EQ(w.highlighted(), 1);
     w.Tabs->setCurrentIndex(0);
     for (int i = 8; i < 11; ++i) {

@@ -1,0 +1,74 @@
+#include "analysis/LiveAnalysis.h"
+#include "measurement/MeasurementDocument.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace ostrevik;
+
+namespace {
+
+// A take-up the device sends: 40 samples at v, the shot, 30 at w.
+void takeUp(MeasurementDocument& d, int v, int w) {
+    d.RecordStarted();
+    d.SetCaptureThreshold(100, false);
+    for (int i = 0; i < 40; ++i) {
+        d.AppendCaptureSample(static_cast<uint8_t>(v));
+    }
+    d.AppendCaptureSample(255);
+    for (int i = 0; i < 30; ++i) {
+        d.AppendCaptureSample(static_cast<uint8_t>(w));
+    }
+    d.RecordEnded();
+}
+
+}  // namespace
+
+// A session's analysis is made once and follows it take-up by take-up: each
+// one that ends is in it at once, measured alone; a record removed, a file
+// read or another time range start it anew; other thresholds judge the tags
+// anew without measuring again. It is the same as one made from scratch.
+TEST(LiveAnalysis, FollowsTheDocumentTakeUpByTakeUp) {
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+    DisplaySettings display = DisplaySettings::defaults();
+    MeasurementDocument d(&display);
+    LiveAnalysis& live = LiveAnalysis::of(d);
+    EXPECT_EQ(&LiveAnalysis::of(d), &live);
+    QSignalSpy changed(&live, &LiveAnalysis::changed);
+    QSignalSpy restarted(&live, &LiveAnalysis::restarted);
+
+    for (int i = 0; i < 6; ++i) {
+        takeUp(d, 120 + 10 * i, 110);
+        ASSERT_EQ(live.analysis().rows.size(), static_cast<size_t>(i + 1));
+    }
+    EXPECT_EQ(live.fullPasses(), 1);
+    EXPECT_EQ(changed.count(), 6);
+    EXPECT_EQ(changed.last().at(0).toInt(), 1);
+    EXPECT_EQ(live.fingerprints().size(), 6u);
+
+    AnalysisSettings strict = live.settings();
+    strict.zuckenAnstieg = 1.0;
+    live.setSettings(strict);
+    EXPECT_EQ(live.analysis().settings, strict);
+    EXPECT_EQ(live.fullPasses(), 1);
+
+    d.Entfernen(2);
+    ASSERT_EQ(restarted.count(), 1);
+    EXPECT_EQ(restarted.last().at(0).toInt(), 2);
+    EXPECT_EQ(live.analysis().rows.size(), 5u);
+    EXPECT_EQ(live.fullPasses(), 2);
+    const SessionAnalysis fresh =
+        analyseDocument(d.Liste(), display.secondsBeforeShot, live.settings());
+    ASSERT_EQ(fresh.rows.size(), live.analysis().rows.size());
+    for (size_t i = 0; i < fresh.rows.size(); ++i) {
+        EXPECT_EQ(fresh.rows[i], live.analysis().rows[i]) << i;
+    }
+
+    display.secondsBeforeShot += 1;
+    EXPECT_EQ(live.analysis().overlay.firstOffset, -display.secondsBeforeShot * 50);
+    EXPECT_EQ(live.fullPasses(), 3);
+    qunsetenv("XDG_CONFIG_HOME");
+}
