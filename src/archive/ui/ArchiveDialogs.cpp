@@ -1,5 +1,7 @@
 #include "archive/ui/ArchiveDialogs.h"
 
+#include "archive/ArchiveTexts.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -78,6 +80,10 @@ QString SessionEditDialog::note() const {
     return Notiz->text().trimmed();
 }
 
+SessionEdit SessionEditDialog::edit() const {
+    return {shooter(), tags(), note()};
+}
+
 MergeShootersDialog::MergeShootersDialog(const ArchivedShooter& from,
                                          const std::vector<ArchivedShooter>& others,
                                          QWidget* parent)
@@ -86,13 +92,13 @@ MergeShootersDialog::MergeShootersDialog(const ArchivedShooter& from,
     Ziel = new QComboBox(this);
     for (const ArchivedShooter& s : others) {
         if (s.id != from.id) {
-            Ziel->addItem(shooterDisplayName(s.name), s.id);
+            Ziel->addItem(ArchiveTexts::ShooterName(s.name), s.id);
         }
     }
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Die %1 Trainingseinheiten von %2 gehören zu:")
                                      .arg(from.sessions)
-                                     .arg(shooterDisplayName(from.name)),
+                                     .arg(ArchiveTexts::ShooterName(from.name)),
                                  this));
     layout->addWidget(Ziel);
     layout->addWidget(okCancel(this));
@@ -108,7 +114,7 @@ RenameShooterDialog::RenameShooterDialog(const ArchivedShooter& shooter, QWidget
     Name = new QLineEdit(shooter.name, this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(
-        QStringLiteral("Neuer Name für %1:").arg(shooterDisplayName(shooter.name)), this));
+        QStringLiteral("Neuer Name für %1:").arg(ArchiveTexts::ShooterName(shooter.name)), this));
     layout->addWidget(Name);
     layout->addWidget(okCancel(this));
 }

@@ -20,6 +20,8 @@ public:
     QString shooter() const;
     QStringList tags() const;
     QString note() const;
+    // All three, as the archive takes them.
+    SessionEdit edit() const;
 
     QComboBox* Schuetze = nullptr;
     QComboBox* Art = nullptr;     // "", trocken, scharf
