@@ -157,10 +157,9 @@ TEST_F(ArchiveWindowTest, TakeAFolderInTagASessionAndFilterByIt) {
     selectRows({4});
     ui.onExecDialog = [](QDialog& d) {
         auto& edit = dynamic_cast<SessionEditDialog&>(d);
-        edit.Art->setCurrentText(QStringLiteral("scharf"));
-        edit.Anlass->setCurrentText(QStringLiteral("Wettkampf"));
-        edit.Weitere->setText(QStringLiteral("Wind"));
-        edit.Notiz->setText(QStringLiteral("Landesmeisterschaft"));
+        edit.fill({QStringLiteral("Anna"),
+                   {QStringLiteral("scharf"), QStringLiteral("Wind"), QStringLiteral("Wettkampf")},
+                   QStringLiteral(" Landesmeisterschaft")});
         return int(QDialog::Accepted);
     };
     ASSERT_TRUE(window->Bearbeiten());
@@ -185,7 +184,7 @@ TEST_F(ArchiveWindowTest, RenameAndMergeShooters) {
     ASSERT_TRUE(window->OpenArchive());
     ASSERT_TRUE(window->ChooseShooter(QStringLiteral("Ben")));
     ui.onExecDialog = [](QDialog& d) {
-        dynamic_cast<RenameShooterDialog&>(d).Name->setText(QStringLiteral("Ben Muster"));
+        dynamic_cast<RenameShooterDialog&>(d).setName(QStringLiteral("Ben Muster"));
         return int(QDialog::Accepted);
     };
     ASSERT_TRUE(window->Umbenennen());
@@ -193,7 +192,7 @@ TEST_F(ArchiveWindowTest, RenameAndMergeShooters) {
 
     // A name another shooter has is refused with the core's reason.
     ui.onExecDialog = [](QDialog& d) {
-        dynamic_cast<RenameShooterDialog&>(d).Name->setText(QStringLiteral("Anna"));
+        dynamic_cast<RenameShooterDialog&>(d).setName(QStringLiteral("Anna"));
         return int(QDialog::Accepted);
     };
     EXPECT_FALSE(window->Umbenennen());
@@ -205,8 +204,7 @@ TEST_F(ArchiveWindowTest, RenameAndMergeShooters) {
     EXPECT_EQ(window->CurrentShooterRow(), QStringLiteral("Ben Muster (1)"));
 
     ui.onExecDialog = [](QDialog& d) {
-        auto& merge = dynamic_cast<MergeShootersDialog&>(d);
-        merge.Ziel->setCurrentText(QStringLiteral("Anna"));
+        EXPECT_TRUE(dynamic_cast<MergeShootersDialog&>(d).chooseTarget(QStringLiteral("Anna")));
         return int(QDialog::Accepted);
     };
     ASSERT_TRUE(window->Zusammenfuehren());
