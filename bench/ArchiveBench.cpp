@@ -57,7 +57,7 @@ struct Season {
         if (QFileInfo::exists(archive)) {
             return;
         }
-        QString error;
+        ArchiveError error;
         auto a = TrainingArchive::open(archive, error);
         importPaths(*a, {files}, AnalysisSettings{});
     }
@@ -90,7 +90,7 @@ void BM_ImportSeason(benchmark::State& state) {
         state.PauseTiming();
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("archiv.sqlite"));
-        QString error;
+        ArchiveError error;
         state.ResumeTiming();
         auto a = TrainingArchive::open(path, error);
         const ImportSummary summary = importPaths(*a, {s.files}, AnalysisSettings{});
@@ -109,7 +109,7 @@ BENCHMARK(BM_ImportSeason)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterat
 void BM_ImportSeasonUnchanged(benchmark::State& state) {
     Season& s = season();
     s.imported();
-    QString error;
+    ArchiveError error;
     auto a = TrainingArchive::open(s.archive, error);
     for (auto _ : state) {
         if (importPaths(*a, {s.files}, AnalysisSettings{}).unchanged != kSessions) {
@@ -122,7 +122,7 @@ BENCHMARK(BM_ImportSeasonUnchanged)->Unit(benchmark::kMillisecond)->UseRealTime(
 void BM_ProgressQuery(benchmark::State& state) {
     Season& s = season();
     s.imported();
-    QString error;
+    ArchiveError error;
     auto a = TrainingArchive::open(s.archive, error);
     SessionFilter f;
     f.shooterId = findShooter(*a, QStringLiteral("Anna Beispiel"), error);

@@ -9,6 +9,7 @@
 #include "archive/ArchiveImport.h"
 #include "archive/ArchiveProgress.h"
 #include "archive/ArchiveSessions.h"
+#include "archive/ArchiveTexts.h"
 #include "archive/SeasonReport.h"
 #include "common/AtomicFile.h"
 #include "common/Texts.h"
@@ -80,14 +81,14 @@ QString parse(const QStringList& args, Call& call) {
 }
 
 std::unique_ptr<TrainingArchive> openArchive(const Call& call) {
-    QString error;
+    ArchiveError error;
     auto archive = TrainingArchive::open(TrainingArchive::pathOrDefault(call.archive), error);
     if (!archive) {
-        Fail(error);
+        Fail(ArchiveTexts::Problem(error));
         return nullptr;
     }
-    if (!archive->notice().isEmpty()) {
-        Warn(archive->notice());
+    if (archive->notice().failed()) {
+        Warn(ArchiveTexts::Problem(archive->notice()));
     }
     return archive;
 }
@@ -110,20 +111,21 @@ int importCommand(const Call& call) {
         WriteOut(QStringLiteral("davon %1 an neuem Ort wiedergefunden\n").arg(s.moved));
     }
     for (const FileImport& r : s.refused) {
-        WriteOut(QStringLiteral("abgelehnt: ") + r.reason + QLatin1Char('\n'));
+        WriteOut(QStringLiteral("abgelehnt: ") + ArchiveTexts::Refusal(r) + QLatin1Char('\n'));
     }
-    if (!s.archiveError.isEmpty()) {
-        return Fail(QStringLiteral("Aufnahme abgebrochen: ") + s.archiveError);
+    if (s.archiveError.failed()) {
+        return Fail(QStringLiteral("Aufnahme abgebrochen: ") +
+                    ArchiveTexts::Problem(s.archiveError));
     }
     return s.ok() ? 0 : 1;
 }
 
 // The shooter named on the command line: his current or an earlier name.
 std::optional<qint64> shooterOf(TrainingArchive& archive, const QString& name) {
-    QString error;
+    ArchiveError error;
     const std::optional<qint64> id = findShooter(archive, name, error);
-    if (!error.isEmpty()) {
-        Fail(error);
+    if (error.failed()) {
+        Fail(ArchiveTexts::Problem(error));
     } else if (!id) {
         Fail(QStringLiteral("Im Trainingsarchiv %1 gibt es keinen Schützen %2.")
                  .arg(archive.path(), name));
@@ -146,10 +148,10 @@ int listCommand(const Call& call) {
             return 1;
         }
     }
-    QString error;
+    ArchiveError error;
     const std::vector<ArchivedSession> sessions = listSessions(*archive, filter, error);
-    if (!error.isEmpty()) {
-        return Fail(error);
+    if (error.failed()) {
+        return Fail(ArchiveTexts::Problem(error));
     }
     WriteOut(sessionListCsv(sessions));
     return 0;
@@ -184,9 +186,9 @@ int progressCommand(const Call& call) {
     filter.from = call.from;
     filter.to = call.to;
     ProgressData data;
-    QString error;
+    ArchiveError error;
     if (!loadProgress(*archive, filter, data, error)) {
-        return Fail(error);
+        return Fail(ArchiveTexts::Problem(error));
     }
     const FileWriteResult w = writeFileAtomically(call.operands[1], progressCsv(data));
     if (!w.ok) {
@@ -214,14 +216,14 @@ int seasonReportCommand(const Call& call) {
     Season season;
     season.from = call.from;
     season.to = call.to;
-    QString error;
+    ArchiveError error;
     for (const ArchivedShooter& s : listShooters(*archive, error)) {
         if (s.id == *shooter) {
             season.shooter = s.name;
         }
     }
     if (!loadSeason(*archive, *shooter, season, error)) {
-        return Fail(error);
+        return Fail(ArchiveTexts::Problem(error));
     }
     for (const QString& w : season.warnings) {
         Warn(w);

@@ -7,6 +7,7 @@
 #include "analysis/ui/ReportPdf.h"
 #include "app/ArchiveCommands.h"
 #include "app/ScoreCommands.h"
+#include "archive/ArchiveTexts.h"
 #include "archive/DocumentScores.h"
 #include "common/Texts.h"
 #include "settings/ConfigFile.h"
@@ -49,10 +50,10 @@ int exportCsv(const QStringList& operands) {
     // The rings the archive holds for the session; without them the column
     // Ring stays empty, and an archive that cannot be read is said so.
     SessionScores scores;
-    QString archiveError;
+    ArchiveError archiveError;
     if (!scoresOfFile(QString(), session.Dateiname, recordFingerprints(*session.Liste), scores,
                       archiveError)) {
-        Warn(archiveError);
+        Warn(ArchiveTexts::Problem(archiveError));
     }
     const CsvExportResult result = writeCsvExport(operands[1], analysis, *session.Liste, &scores);
     if (!result.ok) {
@@ -98,12 +99,12 @@ int report(const QStringList& operands) {
     input.sessions = sessions;
     input.display = settings.config.file.display;
     input.settings = settings.analysis;
-    QString archiveError;
+    ArchiveError archiveError;
     if (auto page = trainingScorePage(QString(), sessions, input.display.secondsBeforeShot,
                                       input.settings, archiveError)) {
         input.extraPages.push_back(std::move(*page));
-    } else if (!archiveError.isEmpty()) {
-        Warn(archiveError);
+    } else if (archiveError.failed()) {
+        Warn(ArchiveTexts::Problem(archiveError));
     }
     const FileWriteResult result = writeTrainingReportPdf(output, input);
     if (!result.ok) {

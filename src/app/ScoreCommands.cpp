@@ -11,6 +11,7 @@
 #include "archive/ArchiveDatabase.h"
 #include "archive/ArchiveImport.h"
 #include "archive/ArchiveScores.h"
+#include "archive/ArchiveTexts.h"
 #include "archive/DocumentScores.h"
 #include "common/Texts.h"
 #include "settings/ConfigFile.h"
@@ -114,18 +115,18 @@ int importScores(const Call& call) {
                        "negativem K die ersten Druckpunktnahmen)."));
     }
 
-    QString error;
+    ArchiveError error;
     auto archive = TrainingArchive::open(TrainingArchive::pathOrDefault(call.archive), error);
     if (!archive) {
-        return Fail(error);
+        return Fail(ArchiveTexts::Problem(error));
     }
     std::vector<uint64_t> records;
     const FileImport imported = importFile(*archive, pvo, settings.analysis, error, &records);
-    if (!error.isEmpty()) {
-        return Fail(error);
+    if (error.failed()) {
+        return Fail(ArchiveTexts::Problem(error));
     }
     if (imported.outcome == ImportOutcome::Refused) {
-        return Fail(imported.reason);
+        return Fail(ArchiveTexts::Refusal(imported));
     }
     // The file was read whole here and by the archive: both number its
     // take-ups alike.
@@ -136,7 +137,7 @@ int importScores(const Call& call) {
         }
     }
     if (!replaceSessionScores(*archive, imported.sessionId, scores, error)) {
-        return Fail(error);
+        return Fail(ArchiveTexts::Problem(error));
     }
     QString out = plural(static_cast<int>(match.pairs.size()), "%1 Schuss zugeordnet",
                          "%1 Schüsse zugeordnet") +
@@ -181,10 +182,10 @@ int scoreAnalysis(const Call& call) {
         }
     }
     ScoredSessions scored;
-    QString error;
+    ArchiveError error;
     if (!scoredTakeUpsOf(call.archive, sessions, settings.config.file.display.secondsBeforeShot,
                          settings.analysis, scored, error)) {
-        return Fail(error);
+        return Fail(ArchiveTexts::Problem(error));
     }
     if (scored.takeUps.empty()) {
         Warn(tr("Keine Druckpunktnahme dieser Messdateien hat einen Ring im Trainingsarchiv."));

@@ -60,38 +60,34 @@ QString TrainingArchive::defaultPath() {
     return base + QStringLiteral("/Ostrevik/archiv.sqlite");
 }
 
-std::unique_ptr<TrainingArchive> TrainingArchive::open(const QString& path, QString& error) {
+std::unique_ptr<TrainingArchive> TrainingArchive::open(const QString& path, ArchiveError& error) {
+    using Kind = ArchiveError::Kind;
     if (!QSqlDatabase::isDriverAvailable(kDriver)) {
-        error = QStringLiteral(
-            "Das Trainingsarchiv braucht den SQLite-Treiber von Qt (Paket libqt6sql6-sqlite).");
+        error = {Kind::NoDriver, {}, {}, 0};
         return nullptr;
     }
     std::unique_ptr<TrainingArchive> a(new TrainingArchive);
     const QFileInfo info(path);
     a->path_ = info.absoluteFilePath();
     if (info.exists() && !info.isFile()) {
-        error = QStringLiteral("Das Trainingsarchiv %1 ist keine Datei.").arg(a->path_);
+        error = {Kind::NotAFile, a->path_, {}, 0};
         return nullptr;
     }
     if (!QDir().mkpath(info.absolutePath())) {
-        error = QStringLiteral("Der Ordner %1 für das Trainingsarchiv kann nicht angelegt werden.")
-                    .arg(info.absolutePath());
+        error = {Kind::FolderNotMade, info.absolutePath(), {}, 0};
         return nullptr;
     }
     const bool writable =
         info.exists() ? info.isWritable() : QFileInfo(info.absolutePath()).isWritable();
     if (!info.exists() && !writable) {
-        error = QStringLiteral(
-                    "Das Trainingsarchiv %1 kann nicht angelegt werden: "
-                    "der Ordner ist schreibgeschützt.")
-                    .arg(a->path_);
+        error = {Kind::FolderReadOnly, a->path_, {}, 0};
         return nullptr;
     }
     if (!a->connect(!writable, error)) {
         return nullptr;
     }
     if (!writable) {
-        a->notice_ = a->readOnlyText();
+        a->notice_ = a->readOnlyError();
     }
     if (a->schemaVersion_ > kSchemaVersion) {
         // A newer program's archive: read what this program knows, change
@@ -99,21 +95,12 @@ std::unique_ptr<TrainingArchive> TrainingArchive::open(const QString& path, QStr
         if (!a->readOnly_ && !a->connect(true, error)) {
             return nullptr;
         }
-        a->notice_ = QStringLiteral(
-                         "Das Trainingsarchiv %1 stammt von einer neueren Version von Ostrevik "
-                         "(Schema %2, dieses Programm kennt %3). Es wird nur gelesen; "
-                         "Aufnehmen und Ändern sind erst mit der neueren Version möglich.")
-                         .arg(a->path_)
-                         .arg(a->schemaVersion_)
-                         .arg(kSchemaVersion);
+        a->notice_ = {Kind::Newer, a->path_, {}, a->schemaVersion_};
         return a;
     }
     if (a->readOnly_) {
         if (a->schemaVersion_ < kSchemaVersion) {
-            error = QStringLiteral(
-                        "Das Trainingsarchiv %1 ist schreibgeschützt und von einer älteren "
-                        "Version; es kann nicht auf den neuen Stand gebracht werden.")
-                        .arg(a->path_);
+            error = {Kind::OlderReadOnly, a->path_, {}, a->schemaVersion_};
             return nullptr;
         }
         return a;
@@ -124,7 +111,7 @@ std::unique_ptr<TrainingArchive> TrainingArchive::open(const QString& path, QStr
     return a;
 }
 
-bool TrainingArchive::connect(bool readOnly, QString& error) {
+bool TrainingArchive::connect(bool readOnly, ArchiveError& error) {
     if (!connection_.isEmpty()) {
         db_.close();
         db_ = QSqlDatabase();
@@ -140,7 +127,7 @@ bool TrainingArchive::connect(bool readOnly, QString& error) {
     }
     db_.setConnectOptions(options);
     if (!db_.open()) {
-        error = errorText(db_.lastError());
+        error = this->error(db_.lastError());
         return false;
     }
     QSqlError e;
@@ -148,13 +135,13 @@ bool TrainingArchive::connect(bool readOnly, QString& error) {
     // SQLite database fails here, before anything is written to it.
     QSqlQuery q(db_);
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
-        error = errorText(q.lastError());
+        error = this->error(q.lastError());
         return false;
     }
     schemaVersion_ = q.value(0).toInt();
     q.finish();
     if (!exec(db_, QStringLiteral("PRAGMA foreign_keys = ON"), e)) {
-        error = errorText(e);
+        error = this->error(e);
         return false;
     }
     if (!readOnly) {
@@ -162,33 +149,33 @@ bool TrainingArchive::connect(bool readOnly, QString& error) {
         // synchronisation is safe with WAL and spares a flush per session.
         QSqlQuery wal(db_);
         if (!wal.exec(QStringLiteral("PRAGMA journal_mode = WAL"))) {
-            error = errorText(wal.lastError());
+            error = this->error(wal.lastError());
             return false;
         }
         wal.finish();
         if (!exec(db_, QStringLiteral("PRAGMA synchronous = NORMAL"), e)) {
-            error = errorText(e);
+            error = this->error(e);
             return false;
         }
     }
     return true;
 }
 
-bool TrainingArchive::migrate(QString& error) {
+bool TrainingArchive::migrate(ArchiveError& error) {
     const std::vector<QStringList>& migrations = archiveMigrations();
     for (int v = schemaVersion_; v < static_cast<int>(migrations.size()); ++v) {
         const bool migrated = inTransaction(*this, error, [&] {
             QSqlError e;
             for (const QString& statement : migrations[static_cast<size_t>(v)]) {
                 if (!exec(db_, statement, e)) {
-                    error = errorText(e);
+                    error = this->error(e);
                     return false;
                 }
             }
             // The version is part of the file's header and of the
             // transaction: a migration is in force completely or not at all.
             if (!exec(db_, QStringLiteral("PRAGMA user_version = %1").arg(v + 1), e)) {
-                error = errorText(e);
+                error = this->error(e);
                 return false;
             }
             return true;
@@ -209,46 +196,29 @@ TrainingArchive::~TrainingArchive() {
     }
 }
 
-QString TrainingArchive::readOnlyText() const {
-    return QStringLiteral("Das Trainingsarchiv %1 ist schreibgeschützt; es wird nur gelesen.")
-        .arg(path_);
-}
-
-QString TrainingArchive::errorText(const QSqlError& error) const {
+ArchiveError TrainingArchive::error(const QSqlError& error) const {
+    using Kind = ArchiveError::Kind;
     switch (primaryCode(error)) {
         case kBusy:
         case kLocked:
-            return QStringLiteral(
-                       "Das Trainingsarchiv %1 ist gesperrt: ein anderes Programm schreibt "
-                       "gerade hinein. Bitte später noch einmal versuchen.")
-                .arg(path_);
+            return {Kind::Locked, path_, {}, 0};
         case kCorrupt:
         case kNotADb:
-            return QStringLiteral(
-                       "Das Trainingsarchiv %1 ist beschädigt und kann nicht gelesen werden. Die "
-                       "Messdateien sind davon nicht betroffen: ein neues Archiv entsteht, wenn "
-                       "die beschädigte Datei umbenannt wird; dann die Messdateien neu aufnehmen.")
-                .arg(path_);
+            return {Kind::Damaged, path_, {}, 0};
         case kFull:
-            return QStringLiteral(
-                       "Das Trainingsarchiv %1 konnte nicht geschrieben werden: der Datenträger "
-                       "ist voll. Das Archiv bleibt auf dem Stand vor dieser Änderung.")
-                .arg(path_);
+            return {Kind::DiskFull, path_, {}, 0};
         case kReadOnly:
         case kPerm:
-            return readOnlyText();
+            return readOnlyError();
         case kCantOpen:
-            return QStringLiteral("Das Trainingsarchiv %1 kann nicht geöffnet werden.").arg(path_);
+            return {Kind::CannotOpen, path_, {}, 0};
         case kIoErr:
-            return QStringLiteral(
-                       "Das Trainingsarchiv %1 konnte nicht gelesen oder geschrieben werden "
-                       "(Ein-/Ausgabefehler).")
-                .arg(path_);
+            return {Kind::InputOutput, path_, {}, 0};
         default:
             break;
     }
     const QString detail = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    return QStringLiteral("Fehler im Trainingsarchiv %1: %2").arg(path_, detail);
+    return {Kind::Database, path_, detail, 0};
 }
 
 ArchiveTransaction::ArchiveTransaction(QSqlDatabase& db) : db_(db) {
@@ -280,11 +250,11 @@ bool ArchiveTransaction::commit() {
     return done_;
 }
 
-bool execQuery(TrainingArchive& archive, QSqlQuery& query, QString& error) {
+bool execQuery(TrainingArchive& archive, QSqlQuery& query, ArchiveError& error) {
     if (query.exec()) {
         return true;
     }
-    error = archive.errorText(query.lastError());
+    error = archive.error(query.lastError());
     return false;
 }
 

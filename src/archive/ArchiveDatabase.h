@@ -1,5 +1,7 @@
 #pragma once
 
+#include "archive/ArchiveError.h"
+
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
@@ -31,11 +33,11 @@ public:
     }
 
     // Opens the archive at path, creating it (and its folder) when missing
-    // and bringing an older schema up to date. Null with a German message in
+    // and bringing an older schema up to date. Null with what went wrong in
     // `error` when it cannot be opened or is damaged. An archive that is
     // newer than the program, or that the user may not write, opens
     // read-only with the reason in notice().
-    static std::unique_ptr<TrainingArchive> open(const QString& path, QString& error);
+    static std::unique_ptr<TrainingArchive> open(const QString& path, ArchiveError& error);
 
     ~TrainingArchive();
     TrainingArchive(const TrainingArchive&) = delete;
@@ -43,29 +45,30 @@ public:
 
     const QString& path() const { return path_; }
     bool readOnly() const { return readOnly_; }
-    const QString& notice() const { return notice_; }
+    // Why the archive is only read (kind None when it may be changed).
+    const ArchiveError& notice() const { return notice_; }
     int schemaVersion() const { return schemaVersion_; }
     QSqlDatabase& db() { return db_; }
 
-    // The German message for a failed statement on this archive: locked,
-    // damaged, disk full, read-only, or the driver's own words.
-    QString errorText(const QSqlError& error) const;
-    // The message when a change is asked of a read-only archive.
-    QString readOnlyText() const;
+    // What a failed statement on this archive means: locked, damaged, disk
+    // full, read-only, or the driver's own words.
+    ArchiveError error(const QSqlError& error) const;
+    // The file is write-protected.
+    ArchiveError readOnlyError() const { return {ArchiveError::Kind::ReadOnly, path_, {}, 0}; }
     // Why nothing can be changed: the notice given at opening, or that the
     // file is write-protected.
-    QString whyReadOnly() const { return notice_.isEmpty() ? readOnlyText() : notice_; }
+    ArchiveError whyReadOnly() const { return notice_.ok() ? readOnlyError() : notice_; }
 
 private:
     TrainingArchive() = default;
-    bool connect(bool readOnly, QString& error);
-    bool migrate(QString& error);
+    bool connect(bool readOnly, ArchiveError& error);
+    bool migrate(ArchiveError& error);
 
     QString path_;
     QString connection_;
     QSqlDatabase db_;
     bool readOnly_ = false;
-    QString notice_;
+    ArchiveError notice_;
     int schemaVersion_ = 0;
 };
 
@@ -93,27 +96,27 @@ private:
 // A change of several statements: all of them or none. body returns false
 // (with `error` set) to give up; a read-only archive changes nothing.
 template <class Body>
-bool inTransaction(TrainingArchive& archive, QString& error, Body body) {
+bool inTransaction(TrainingArchive& archive, ArchiveError& error, Body body) {
     if (archive.readOnly()) {
         error = archive.whyReadOnly();
         return false;
     }
     ArchiveTransaction t(archive.db());
     if (!t.begun()) {
-        error = archive.errorText(t.error());
+        error = archive.error(t.error());
         return false;
     }
     if (!body()) {
         return false;
     }
     if (!t.commit()) {
-        error = archive.errorText(t.error());
+        error = archive.error(t.error());
         return false;
     }
     return true;
 }
 
-// Runs a prepared query; on failure `error` gets the archive's German text.
-bool execQuery(TrainingArchive& archive, QSqlQuery& query, QString& error);
+// Runs a prepared query; on failure `error` says what went wrong.
+bool execQuery(TrainingArchive& archive, QSqlQuery& query, ArchiveError& error);
 
 }  // namespace ostrevik

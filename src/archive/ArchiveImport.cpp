@@ -1,7 +1,5 @@
 #include "archive/ArchiveImport.h"
 
-#include "common/Texts.h"
-
 #include "analysis/HeaderDate.h"
 #include "analysis/SessionAnalysis.h"
 #include "analysis/TakeUpScore.h"
@@ -37,33 +35,34 @@ struct ReadFile {
 };
 
 // Reads and analyses a file with the code of the analysis window. False with
-// the reason when it is missing, unreadable or no measurement file.
+// the refusal in `result` when it is missing, unreadable or no measurement
+// file.
 bool readMeasurementFile(const QString& path, const AnalysisSettings& settings, ReadFile& out,
-                         QString& reason) {
+                         FileImport& result) {
     const QFileInfo info(path);
     if (!info.exists()) {
-        reason = QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(path);
+        result.refusal = ImportRefusal::Missing;
         return false;
     }
     if (info.size() > kMaxDateiGroesse) {
-        reason = DateiZuGrossText(path);
+        result.refusal = ImportRefusal::TooLarge;
         return false;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        reason = QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2")
-                     .arg(path, file.errorString());
+        result.refusal = ImportRefusal::Unreadable;
+        result.detail = file.errorString();
         return false;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        reason = QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2")
-                     .arg(path, file.errorString());
+        result.refusal = ImportRefusal::Unreadable;
+        result.detail = file.errorString();
         return false;
     }
     QByteArray data;
     if (!KopfUndDatenAusBytes(out.kopf, bytes, data)) {
-        reason = QStringLiteral("%1: %2").arg(path, Texts::WrongFileType());
+        result.refusal = ImportRefusal::WrongType;
         return false;
     }
     out.hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
@@ -115,11 +114,11 @@ public:
 
     // False only when the archive failed (error set); a refused file is an
     // outcome.
-    bool importFile(const QString& path, FileImport& result, QString& error,
+    bool importFile(const QString& path, FileImport& result, ArchiveError& error,
                     std::vector<uint64_t>* records = nullptr) {
         result.path = path;
         ReadFile file;
-        if (!readMeasurementFile(path, settings_, file, result.reason)) {
+        if (!readMeasurementFile(path, settings_, file, result)) {
             result.outcome = ImportOutcome::Refused;
             return true;
         }
@@ -168,7 +167,7 @@ public:
 
 private:
     bool lookup(const QString& sql, const QString& path, std::optional<Known>& known,
-                QString& error) {
+                ArchiveError& error) {
         QSqlQuery q(archive_.db());
         q.prepare(sql);
         q.addBindValue(path);
@@ -181,7 +180,7 @@ private:
         return true;
     }
 
-    bool move(qint64 id, const QString& path, FileImport& result, QString& error) {
+    bool move(qint64 id, const QString& path, FileImport& result, ArchiveError& error) {
         const bool moved = inTransaction(archive_, error, [&] {
             QSqlQuery q(archive_.db());
             q.prepare(QStringLiteral("UPDATE sitzung SET pfad = ? WHERE id = ?"));
@@ -199,7 +198,7 @@ private:
     }
 
     bool write(const QString& path, const ReadFile& file, const std::optional<Known>& known,
-               FileImport& result, QString& error) {
+               FileImport& result, ArchiveError& error) {
         qint64 id = 0;
         const bool written = inTransaction(
             archive_, error, [&] { return writeSession(path, file, known, id, error); });
@@ -213,7 +212,7 @@ private:
 
     // The session's row and its take-ups, inside the caller's transaction.
     bool writeSession(const QString& path, const ReadFile& file, const std::optional<Known>& known,
-                      qint64& id, QString& error) {
+                      qint64& id, ArchiveError& error) {
         std::optional<qint64> shooter;
         if (!known || !known->shooterSet) {
             shooter = shooterForName(archive_, file.kopf.name().trimmed(), error);
@@ -304,24 +303,6 @@ QString absolutePath(const QFileInfo& info) {
     return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
 }
 
-QString ImportSummary::text() const {
-    QString s = QStringLiteral("%1 aufgenommen, %2 aktualisiert, %3 unverändert, %4 abgelehnt")
-                    .arg(added)
-                    .arg(updated)
-                    .arg(unchanged)
-                    .arg(refused.size());
-    if (moved > 0) {
-        s += QStringLiteral(" (%1 an neuem Ort wiedergefunden)").arg(moved);
-    }
-    for (const FileImport& r : refused) {
-        s += QStringLiteral("\nabgelehnt: ") + r.reason;
-    }
-    if (!archiveError.isEmpty()) {
-        s += QStringLiteral("\nAufnahme abgebrochen: ") + archiveError;
-    }
-    return s;
-}
-
 QStringList collectMeasurementFiles(const QStringList& paths, QStringList& missing) {
     QStringList files;
     for (const QString& p : paths) {
@@ -348,7 +329,7 @@ QStringList collectMeasurementFiles(const QStringList& paths, QStringList& missi
 }
 
 FileImport importFile(TrainingArchive& archive, const QString& path,
-                      const AnalysisSettings& settings, QString& archiveError,
+                      const AnalysisSettings& settings, ArchiveError& archiveError,
                       std::vector<uint64_t>* records) {
     FileImport r;
     const QFileInfo info(path);
@@ -374,7 +355,7 @@ ImportSummary importPaths(TrainingArchive& archive, const QStringList& paths,
     for (const QString& m : missing) {
         FileImport r;
         r.path = m;
-        r.reason = QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(m);
+        r.refusal = ImportRefusal::Missing;
         summary.refused.push_back(r);
     }
     if (archive.readOnly()) {
@@ -386,7 +367,7 @@ ImportSummary importPaths(TrainingArchive& archive, const QStringList& paths,
     Importer importer(archive, settings);
     for (qsizetype i = 0; i < files.size(); ++i) {
         FileImport r;
-        QString error;
+        ArchiveError error;
         if (!importer.importFile(files[i], r, error)) {
             summary.archiveError = error;
             break;

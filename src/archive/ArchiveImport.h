@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/AnalysisSettings.h"
+#include "archive/ArchiveError.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,13 +22,23 @@ class TrainingArchive;
 
 enum class ImportOutcome { Added, Updated, Unchanged, Refused };
 
+// Why a measurement file was refused.
+enum class ImportRefusal {
+    None,
+    Missing,     // no file at the path
+    TooLarge,    // beyond what the program opens
+    Unreadable,  // the system refused to read it (its words in `detail`)
+    WrongType,   // no measurement file of this program
+};
+
 // What became of one measurement file.
 struct FileImport {
     QString path;  // as found, absolute
     ImportOutcome outcome = ImportOutcome::Refused;
-    bool moved = false;    // an archived session whose file had vanished, found here by its hash
-    QString reason;        // why it was refused
-    qint64 sessionId = 0;  // the session it is (0 when refused)
+    bool moved = false;  // an archived session whose file had vanished, found here by its hash
+    ImportRefusal refusal = ImportRefusal::None;  // why it was refused
+    QString detail;                               // the system's words for Unreadable
+    qint64 sessionId = 0;                         // the session it is (0 when refused)
 };
 
 struct ImportSummary {
@@ -38,12 +49,9 @@ struct ImportSummary {
     std::vector<FileImport> refused;
     // Set when the archive itself could not be written (locked, damaged,
     // full): the import stopped there, every file taken before it stays.
-    QString archiveError;
+    ArchiveError archiveError;
 
-    bool ok() const { return refused.empty() && archiveError.isEmpty(); }
-    // "3 aufgenommen, 1 aktualisiert, 10 unverändert, 1 abgelehnt", then one
-    // line per refused file with its reason.
-    QString text() const;
+    bool ok() const { return refused.empty() && archiveError.ok(); }
 };
 
 // The measurement files named: files as they are, folders with every *.pvo
@@ -67,7 +75,7 @@ ImportSummary importPaths(TrainingArchive& archive, const QStringList& paths,
 // given, gets the fingerprints of the file's records as read. archiveError
 // is set when the archive itself failed or is read-only.
 FileImport importFile(TrainingArchive& archive, const QString& path,
-                      const AnalysisSettings& settings, QString& archiveError,
+                      const AnalysisSettings& settings, ArchiveError& archiveError,
                       std::vector<uint64_t>* records = nullptr);
 
 }  // namespace ostrevik

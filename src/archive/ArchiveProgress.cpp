@@ -20,17 +20,10 @@ QString tr(const char* text) {
     return QCoreApplication::translate("ArchiveProgress", text);
 }
 
-// A number for a reader: as the analysis' tables write the metric (rings
-// with two decimals), with a real minus sign.
-QString readerNumber(ProgressMetric metric, double value) {
-    return metric.isRing() ? readerDecimalText(value, 2)
-                           : withReaderMinus(formatMetricValue(metric.metric(), value));
-}
-
 // The rings of the sessions' shots, by the sessions' places in `index`.
 bool loadRings(TrainingArchive& archive, const SessionFilter& filter,
                const std::map<qint64, size_t>& index, std::vector<std::vector<double>>& rings,
-               QString& error) {
+               ArchiveError& error) {
     QSqlQuery q(archive.db());
     if (!execForShooter(archive, q,
                         QStringLiteral("SELECT r.sitzung_id, r.ring FROM ring r JOIN "
@@ -66,14 +59,15 @@ QString progressHeader(ProgressMetric metric) {
 }
 
 bool loadProgress(TrainingArchive& archive, const SessionFilter& filter, ProgressData& out,
-                  QString& error) {
+                  ArchiveError& error) {
     out = {};
     const std::vector<ArchivedSession> sessions = listSessions(archive, filter, error);
-    return error.isEmpty() && loadProgress(archive, filter, sessions, out, error);
+    return error.ok() && loadProgress(archive, filter, sessions, out, error);
 }
 
 bool loadProgress(TrainingArchive& archive, const SessionFilter& filter,
-                  const std::vector<ArchivedSession>& sessions, ProgressData& out, QString& error) {
+                  const std::vector<ArchivedSession>& sessions, ProgressData& out,
+                  ArchiveError& error) {
     out = {};
     std::map<qint64, size_t> index;
     for (const ArchivedSession& s : sessions) {
@@ -167,34 +161,6 @@ QString progressNumber(ProgressMetric metric, std::optional<double> value) {
         return {};
     }
     return decimalCommaText(*value, !metric.isRing() && inMilliseconds(metric.metric()) ? 1 : 2);
-}
-
-QString trendWords(const ProgressTrend& t) {
-    const QString caption = progressCaption(t.metric);
-    const auto slope = t.slopePer30Days();
-    if (!slope) {
-        if (t.sessions < 3) {
-            return QStringLiteral(
-                       "%1: für einen Trend zu wenige Trainingseinheiten (%2 von "
-                       "mindestens 3)")
-                .arg(caption)
-                .arg(t.sessions);
-        }
-        return QStringLiteral("%1: kein Trend, alle Trainingseinheiten an einem Tag").arg(caption);
-    }
-    const QString unit = progressUnit(t.metric);
-    const double low = *t.lowPer30Days();
-    const double high = *t.highPer30Days();
-    QString s = QStringLiteral("%1: %2 %3 pro Monat, 95 %-Intervall %4 … %5 %3")
-                    .arg(caption, readerNumber(t.metric, *slope), unit, readerNumber(t.metric, low),
-                         readerNumber(t.metric, high));
-    if (low <= 0.0 && high >= 0.0) {
-        s += QStringLiteral(" – keine gesicherte Änderung");
-    } else {
-        s += high < 0.0 ? QStringLiteral(" – gesichert fallend")
-                        : QStringLiteral(" – gesichert steigend");
-    }
-    return s;
 }
 
 QByteArray csvField(const QString& text) {

@@ -68,10 +68,11 @@ struct ProgressData {
 };
 
 bool loadProgress(TrainingArchive& archive, const SessionFilter& filter, ProgressData& out,
-                  QString& error);
+                  ArchiveError& error);
 // The same for sessions the caller has listed with `filter` already.
 bool loadProgress(TrainingArchive& archive, const SessionFilter& filter,
-                  const std::vector<ArchivedSession>& sessions, ProgressData& out, QString& error);
+                  const std::vector<ArchivedSession>& sessions, ProgressData& out,
+                  ArchiveError& error);
 
 // The trend of a metric: a straight line through the sessions' means
 // against their days, its slope per 30 days with its 95 % interval. Empty
@@ -90,10 +91,6 @@ struct ProgressTrend {
 inline constexpr double kDaysPerMonth = 30.0;
 
 ProgressTrend progressTrend(const ProgressData& data, ProgressMetric metric);
-
-// The trend in words a coach reads: "Zeit bis Schuss: −120 ms pro Monat,
-// 95 %-Intervall −180 … −60 ms", followed by whether the change is sure.
-QString trendWords(const ProgressTrend& trend);
 
 // A figure of the progress with the decimal comma: times with one decimal,
 // pressures, shares and rings with two.

@@ -20,7 +20,7 @@ std::optional<double> numberOf(const QVariant& v) {
     return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
 }
 
-bool deleteScores(TrainingArchive& archive, qint64 sessionId, QString& error) {
+bool deleteScores(TrainingArchive& archive, qint64 sessionId, ArchiveError& error) {
     QSqlQuery d(archive.db());
     d.prepare(QStringLiteral("DELETE FROM ring WHERE sitzung_id = ?"));
     d.addBindValue(sessionId);
@@ -28,7 +28,7 @@ bool deleteScores(TrainingArchive& archive, qint64 sessionId, QString& error) {
 }
 
 bool insertScore(TrainingArchive& archive, QSqlQuery& q, qint64 sessionId, const TakeUpScore& s,
-                 QString& error) {
+                 ArchiveError& error) {
     q.bindValue(0, sessionId);
     q.bindValue(1, s.takeUp);
     q.bindValue(2, s.ring);
@@ -49,7 +49,7 @@ QString insertSql(bool replace) {
 }
 
 bool insertAll(TrainingArchive& archive, qint64 sessionId, const SessionScores& scores,
-               QString& error) {
+               ArchiveError& error) {
     QSqlQuery q(archive.db());
     q.prepare(insertSql(false));
     for (const auto& [number, score] : scores) {
@@ -62,7 +62,8 @@ bool insertAll(TrainingArchive& archive, qint64 sessionId, const SessionScores& 
 
 }  // namespace
 
-std::optional<qint64> sessionOfFile(TrainingArchive& archive, const QString& path, QString& error) {
+std::optional<qint64> sessionOfFile(TrainingArchive& archive, const QString& path,
+                                    ArchiveError& error) {
     const QFileInfo info(path);
     QSqlQuery q(archive.db());
     q.prepare(QStringLiteral("SELECT id FROM sitzung WHERE pfad = ? OR pfad = ?"));
@@ -75,7 +76,7 @@ std::optional<qint64> sessionOfFile(TrainingArchive& archive, const QString& pat
 }
 
 bool loadSessionScores(TrainingArchive& archive, qint64 sessionId, SessionScores& out,
-                       QString& error) {
+                       ArchiveError& error) {
     out.clear();
     QSqlQuery q(archive.db());
     q.setForwardOnly(true);
@@ -99,7 +100,7 @@ bool loadSessionScores(TrainingArchive& archive, qint64 sessionId, SessionScores
 }
 
 bool replaceSessionScores(TrainingArchive& archive, qint64 sessionId, const SessionScores& scores,
-                          QString& error) {
+                          ArchiveError& error) {
     return inTransaction(archive, error, [&] {
         return deleteScores(archive, sessionId, error) &&
                insertAll(archive, sessionId, scores, error);
@@ -107,7 +108,7 @@ bool replaceSessionScores(TrainingArchive& archive, qint64 sessionId, const Sess
 }
 
 bool setTakeUpScore(TrainingArchive& archive, qint64 sessionId, int takeUp,
-                    const std::optional<TakeUpScore>& score, QString& error) {
+                    const std::optional<TakeUpScore>& score, ArchiveError& error) {
     return inTransaction(archive, error, [&] {
         if (!score) {
             QSqlQuery d(archive.db());
@@ -125,7 +126,7 @@ bool setTakeUpScore(TrainingArchive& archive, qint64 sessionId, int takeUp,
 }
 
 bool followSessionRecords(TrainingArchive& archive, qint64 sessionId, const SessionScores& before,
-                          std::span<const uint64_t> records, QString& error) {
+                          std::span<const uint64_t> records, ArchiveError& error) {
     if (before.empty()) {
         return true;
     }
@@ -134,15 +135,15 @@ bool followSessionRecords(TrainingArchive& archive, qint64 sessionId, const Sess
 }
 
 bool loadArchivedScores(TrainingArchive& archive, const SessionFilter& filter, ArchivedScores& out,
-                        QString& error) {
+                        ArchiveError& error) {
     out = {};
     const std::vector<ArchivedSession> sessions = listSessions(archive, filter, error);
-    return error.isEmpty() && loadArchivedScores(archive, filter, sessions, out, error);
+    return error.ok() && loadArchivedScores(archive, filter, sessions, out, error);
 }
 
 bool loadArchivedScores(TrainingArchive& archive, const SessionFilter& filter,
                         const std::vector<ArchivedSession>& sessions, ArchivedScores& out,
-                        QString& error) {
+                        ArchiveError& error) {
     out = {};
     std::set<qint64> chosen;
     for (const ArchivedSession& s : sessions) {

@@ -11,7 +11,8 @@
 namespace ostrevik {
 namespace {
 
-bool exists(TrainingArchive& archive, const QString& sql, qint64 id, QString& error, bool& found) {
+bool exists(TrainingArchive& archive, const QString& sql, qint64 id, ArchiveError& error,
+            bool& found) {
     QSqlQuery q(archive.db());
     q.prepare(sql);
     q.addBindValue(id);
@@ -22,8 +23,8 @@ bool exists(TrainingArchive& archive, const QString& sql, qint64 id, QString& er
     return true;
 }
 
-std::optional<qint64> currentName(TrainingArchive& archive, const QString& name, QString& error,
-                                  bool& failed) {
+std::optional<qint64> currentName(TrainingArchive& archive, const QString& name,
+                                  ArchiveError& error, bool& failed) {
     QSqlQuery q(archive.db());
     q.prepare(QStringLiteral("SELECT id FROM schuetze WHERE name = ?"));
     q.addBindValue(name);
@@ -36,16 +37,12 @@ std::optional<qint64> currentName(TrainingArchive& archive, const QString& name,
 
 }  // namespace
 
-bool dropEmptyShooters(TrainingArchive& archive, QString& error) {
+bool dropEmptyShooters(TrainingArchive& archive, ArchiveError& error) {
     QSqlQuery q(archive.db());
     q.prepare(
         QStringLiteral("DELETE FROM schuetze WHERE id NOT IN "
                        "(SELECT DISTINCT schuetze_id FROM sitzung)"));
     return execQuery(archive, q, error);
-}
-
-QString shooterDisplayName(const QString& name) {
-    return name.isEmpty() ? QStringLiteral("(ohne Namen)") : name;
 }
 
 QStringList normalizeTags(const QStringList& tags) {
@@ -65,7 +62,7 @@ QStringList tagsFromText(const QString& text) {
     return normalizeTags(text.split(QLatin1Char(',')));
 }
 
-std::vector<ArchivedShooter> listShooters(TrainingArchive& archive, QString& error) {
+std::vector<ArchivedShooter> listShooters(TrainingArchive& archive, ArchiveError& error) {
     std::vector<ArchivedShooter> out;
     QSqlQuery q(archive.db());
     q.setForwardOnly(true);
@@ -81,7 +78,8 @@ std::vector<ArchivedShooter> listShooters(TrainingArchive& archive, QString& err
     return out;
 }
 
-std::optional<qint64> findShooter(TrainingArchive& archive, const QString& name, QString& error) {
+std::optional<qint64> findShooter(TrainingArchive& archive, const QString& name,
+                                  ArchiveError& error) {
     bool failed = false;
     if (auto id = currentName(archive, name, error, failed); id || failed) {
         return id;
@@ -96,12 +94,12 @@ std::optional<qint64> findShooter(TrainingArchive& archive, const QString& name,
 }
 
 std::optional<qint64> shooterForName(TrainingArchive& archive, const QString& name,
-                                     QString& error) {
-    QString lookError;
+                                     ArchiveError& error) {
+    ArchiveError lookError;
     if (auto id = findShooter(archive, name, lookError)) {
         return id;
     }
-    if (!lookError.isEmpty()) {
+    if (lookError.failed()) {
         error = lookError;
         return std::nullopt;
     }
@@ -125,7 +123,7 @@ std::optional<qint64> shooterForName(TrainingArchive& archive, const QString& na
 }
 
 bool execForShooter(TrainingArchive& archive, QSqlQuery& query, QString sql,
-                    const SessionFilter& filter, const QString& sessionColumn, QString& error,
+                    const SessionFilter& filter, const QString& sessionColumn, ArchiveError& error,
                     const QString& tail) {
     if (filter.shooterId) {
         sql += sql.contains(QStringLiteral(" WHERE "), Qt::CaseInsensitive)
@@ -143,7 +141,7 @@ bool execForShooter(TrainingArchive& archive, QSqlQuery& query, QString sql,
 }
 
 std::vector<ArchivedSession> listSessions(TrainingArchive& archive, const SessionFilter& filter,
-                                          QString& error) {
+                                          ArchiveError& error) {
     std::vector<ArchivedSession> out;
     QString sql = QStringLiteral(
         "SELECT s.id, h.name, s.pfad, s.datum, s.notiz, s.druckpunktnahmen, s.schuesse "
@@ -211,7 +209,8 @@ std::vector<ArchivedSession> listSessions(TrainingArchive& archive, const Sessio
     return out;
 }
 
-std::optional<ArchivedSession> sessionById(TrainingArchive& archive, qint64 id, QString& error) {
+std::optional<ArchivedSession> sessionById(TrainingArchive& archive, qint64 id,
+                                           ArchiveError& error) {
     QSqlQuery q(archive.db());
     q.prepare(QStringLiteral("SELECT schuetze_id FROM sitzung WHERE id = ?"));
     q.addBindValue(id);
@@ -228,7 +227,7 @@ std::optional<ArchivedSession> sessionById(TrainingArchive& archive, qint64 id, 
     return std::nullopt;
 }
 
-QStringList allTags(TrainingArchive& archive, QString& error) {
+QStringList allTags(TrainingArchive& archive, ArchiveError& error) {
     QStringList out;
     QSqlQuery q(archive.db());
     q.prepare(QStringLiteral("SELECT DISTINCT marke FROM sitzung_marke"));
@@ -242,57 +241,97 @@ QStringList allTags(TrainingArchive& archive, QString& error) {
     return out;
 }
 
-bool setSessionTags(TrainingArchive& archive, qint64 sessionId, const QStringList& tags,
-                    QString& error) {
-    return inTransaction(archive, error, [&] {
-        QSqlQuery d(archive.db());
-        d.prepare(QStringLiteral("DELETE FROM sitzung_marke WHERE sitzung_id = ?"));
-        d.addBindValue(sessionId);
-        if (!execQuery(archive, d, error)) {
+namespace {
+
+// The coach's changes without their transaction, so that several of them
+// can be made as one.
+
+bool writeTags(TrainingArchive& archive, qint64 sessionId, const QStringList& tags,
+               ArchiveError& error) {
+    QSqlQuery d(archive.db());
+    d.prepare(QStringLiteral("DELETE FROM sitzung_marke WHERE sitzung_id = ?"));
+    d.addBindValue(sessionId);
+    if (!execQuery(archive, d, error)) {
+        return false;
+    }
+    QSqlQuery i(archive.db());
+    i.prepare(QStringLiteral("INSERT INTO sitzung_marke (sitzung_id, marke) VALUES (?, ?)"));
+    for (const QString& t : normalizeTags(tags)) {
+        i.bindValue(0, sessionId);
+        i.bindValue(1, t);
+        if (!execQuery(archive, i, error)) {
             return false;
         }
-        QSqlQuery i(archive.db());
-        i.prepare(QStringLiteral("INSERT INTO sitzung_marke (sitzung_id, marke) VALUES (?, ?)"));
-        for (const QString& t : normalizeTags(tags)) {
-            i.bindValue(0, sessionId);
-            i.bindValue(1, t);
-            if (!execQuery(archive, i, error)) {
-                return false;
-            }
-        }
-        return true;
-    });
+    }
+    return true;
+}
+
+bool writeNote(TrainingArchive& archive, qint64 sessionId, const QString& note,
+               ArchiveError& error) {
+    QSqlQuery q(archive.db());
+    q.prepare(QStringLiteral("UPDATE sitzung SET notiz = ? WHERE id = ?"));
+    q.addBindValue(note.trimmed());
+    q.addBindValue(sessionId);
+    return execQuery(archive, q, error);
+}
+
+bool writeShooter(TrainingArchive& archive, qint64 sessionId, const QString& name,
+                  ArchiveError& error) {
+    const std::optional<qint64> shooter = shooterForName(archive, name.trimmed(), error);
+    if (!shooter) {
+        return false;
+    }
+    QSqlQuery q(archive.db());
+    q.prepare(
+        QStringLiteral("UPDATE sitzung SET schuetze_id = ?, schuetze_gesetzt = 1 WHERE id = ?"));
+    q.addBindValue(*shooter);
+    q.addBindValue(sessionId);
+    return execQuery(archive, q, error) && dropEmptyShooters(archive, error);
+}
+
+bool deleteSession(TrainingArchive& archive, qint64 sessionId, ArchiveError& error) {
+    QSqlQuery q(archive.db());
+    q.prepare(QStringLiteral("DELETE FROM sitzung WHERE id = ?"));
+    q.addBindValue(sessionId);
+    return execQuery(archive, q, error);
+}
+
+}  // namespace
+
+bool setSessionTags(TrainingArchive& archive, qint64 sessionId, const QStringList& tags,
+                    ArchiveError& error) {
+    return inTransaction(archive, error,
+                         [&] { return writeTags(archive, sessionId, tags, error); });
 }
 
 bool setSessionNote(TrainingArchive& archive, qint64 sessionId, const QString& note,
-                    QString& error) {
-    return inTransaction(archive, error, [&] {
-        QSqlQuery q(archive.db());
-        q.prepare(QStringLiteral("UPDATE sitzung SET notiz = ? WHERE id = ?"));
-        q.addBindValue(note.trimmed());
-        q.addBindValue(sessionId);
-        return execQuery(archive, q, error);
-    });
+                    ArchiveError& error) {
+    return inTransaction(archive, error,
+                         [&] { return writeNote(archive, sessionId, note, error); });
 }
 
 bool setSessionShooter(TrainingArchive& archive, qint64 sessionId, const QString& name,
-                       QString& error) {
+                       ArchiveError& error) {
+    return inTransaction(archive, error,
+                         [&] { return writeShooter(archive, sessionId, name, error); });
+}
+
+bool editSession(TrainingArchive& archive, const ArchivedSession& session, const SessionEdit& edit,
+                 ArchiveError& error) {
     return inTransaction(archive, error, [&] {
-        const std::optional<qint64> shooter = shooterForName(archive, name.trimmed(), error);
-        if (!shooter) {
+        if (!writeTags(archive, session.id, edit.tags, error) ||
+            !writeNote(archive, session.id, edit.note, error)) {
             return false;
         }
-        QSqlQuery q(archive.db());
-        q.prepare(QStringLiteral(
-            "UPDATE sitzung SET schuetze_id = ?, schuetze_gesetzt = 1 WHERE id = ?"));
-        q.addBindValue(*shooter);
-        q.addBindValue(sessionId);
-        return execQuery(archive, q, error) && dropEmptyShooters(archive, error);
+        // Only a shooter really changed is set: setting him marks the session
+        // as given by hand, and it then no longer follows its file's header.
+        return edit.shooter.trimmed() == session.shooter ||
+               writeShooter(archive, session.id, edit.shooter, error);
     });
 }
 
 bool renameShooter(TrainingArchive& archive, qint64 shooterId, const QString& newName,
-                   QString& error) {
+                   ArchiveError& error) {
     const QString name = newName.trimmed();
     return inTransaction(archive, error, [&] {
         bool failed = false;
@@ -301,10 +340,7 @@ bool renameShooter(TrainingArchive& archive, qint64 shooterId, const QString& ne
             return false;
         }
         if (other && *other != shooterId) {
-            error = QStringLiteral(
-                        "Einen Schützen %1 gibt es schon. Um beide zu einem zu machen, "
-                        "„Schützen zusammenführen…“ wählen.")
-                        .arg(shooterDisplayName(name));
+            error = {ArchiveError::Kind::ShooterNameTaken, archive.path(), name, 0};
             return false;
         }
         QSqlQuery q(archive.db());
@@ -324,7 +360,7 @@ bool renameShooter(TrainingArchive& archive, qint64 shooterId, const QString& ne
     });
 }
 
-bool mergeShooters(TrainingArchive& archive, qint64 fromId, qint64 intoId, QString& error) {
+bool mergeShooters(TrainingArchive& archive, qint64 fromId, qint64 intoId, ArchiveError& error) {
     if (fromId == intoId) {
         return true;
     }
@@ -335,7 +371,7 @@ bool mergeShooters(TrainingArchive& archive, qint64 fromId, qint64 intoId, QStri
             return false;
         }
         if (!found) {
-            error = QStringLiteral("Den Schützen gibt es im Archiv nicht mehr.");
+            error = {ArchiveError::Kind::ShooterGone, archive.path(), {}, 0};
             return false;
         }
         for (const QString& sql :
@@ -357,13 +393,20 @@ bool mergeShooters(TrainingArchive& archive, qint64 fromId, qint64 intoId, QStri
     });
 }
 
-bool removeSession(TrainingArchive& archive, qint64 sessionId, QString& error) {
+bool removeSessions(TrainingArchive& archive, const std::vector<qint64>& sessionIds,
+                    ArchiveError& error) {
     return inTransaction(archive, error, [&] {
-        QSqlQuery q(archive.db());
-        q.prepare(QStringLiteral("DELETE FROM sitzung WHERE id = ?"));
-        q.addBindValue(sessionId);
-        return execQuery(archive, q, error) && dropEmptyShooters(archive, error);
+        for (qint64 id : sessionIds) {
+            if (!deleteSession(archive, id, error)) {
+                return false;
+            }
+        }
+        return dropEmptyShooters(archive, error);
     });
+}
+
+bool removeSession(TrainingArchive& archive, qint64 sessionId, ArchiveError& error) {
+    return removeSessions(archive, {sessionId}, error);
 }
 
 }  // namespace ostrevik

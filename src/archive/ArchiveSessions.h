@@ -1,5 +1,7 @@
 #pragma once
 
+#include "archive/ArchiveError.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -39,10 +41,7 @@ struct ArchivedSession {
 
 // Removes shooters left without a session, so that the list shows only
 // those with training to show. Runs inside the caller's transaction.
-bool dropEmptyShooters(TrainingArchive& archive, QString& error);
-
-// How a shooter's name reads where it may be empty (a header without name).
-QString shooterDisplayName(const QString& name);
+bool dropEmptyShooters(TrainingArchive& archive, ArchiveError& error);
 
 // Tags as stored: trimmed, without semicolons (they separate the fields of
 // the list), empty ones and doubles left out, sorted.
@@ -50,14 +49,16 @@ QStringList normalizeTags(const QStringList& tags);
 // Words typed by the coach, separated by commas.
 QStringList tagsFromText(const QString& text);
 
-// Every shooter with the number of his sessions, by name. Errors leave a
-// German message in `error` and give an empty list.
-std::vector<ArchivedShooter> listShooters(TrainingArchive& archive, QString& error);
+// Every shooter with the number of his sessions, by name. Errors are left in
+// `error` and give an empty list.
+std::vector<ArchivedShooter> listShooters(TrainingArchive& archive, ArchiveError& error);
 // The shooter of that name, or of that earlier name (before a rename or a
 // merge); none when the archive has no such shooter.
-std::optional<qint64> findShooter(TrainingArchive& archive, const QString& name, QString& error);
+std::optional<qint64> findShooter(TrainingArchive& archive, const QString& name,
+                                  ArchiveError& error);
 // The shooter files of that header name belong to, made when new.
-std::optional<qint64> shooterForName(TrainingArchive& archive, const QString& name, QString& error);
+std::optional<qint64> shooterForName(TrainingArchive& archive, const QString& name,
+                                     ArchiveError& error);
 
 // Sessions in date order (then by file), of one shooter or of all, within
 // an optional period (inclusive).
@@ -68,36 +69,52 @@ struct SessionFilter {
     QString tag;  // empty: all
 };
 std::vector<ArchivedSession> listSessions(TrainingArchive& archive, const SessionFilter& filter,
-                                          QString& error);
+                                          ArchiveError& error);
 // Runs `sql` restricted to the sessions of the filter's shooter (all sessions
 // when none is chosen). `sessionColumn` is the query's session id column; the
 // restriction is joined by WHERE or AND as `sql` needs, and `tail` (an ORDER
 // BY) follows it. The period and tag are left to the caller, who knows the
 // sessions already.
 bool execForShooter(TrainingArchive& archive, QSqlQuery& query, QString sql,
-                    const SessionFilter& filter, const QString& sessionColumn, QString& error,
+                    const SessionFilter& filter, const QString& sessionColumn, ArchiveError& error,
                     const QString& tail = {});
-std::optional<ArchivedSession> sessionById(TrainingArchive& archive, qint64 id, QString& error);
+std::optional<ArchivedSession> sessionById(TrainingArchive& archive, qint64 id,
+                                           ArchiveError& error);
 // Every tag in use, sorted.
-QStringList allTags(TrainingArchive& archive, QString& error);
+QStringList allTags(TrainingArchive& archive, ArchiveError& error);
 
-// The coach's changes. Each is one transaction; false with a German message
-// when refused or the archive could not be written.
+// The coach's changes. Each is one transaction; false with what went wrong in
+// `error` when refused or the archive could not be written.
 bool setSessionTags(TrainingArchive& archive, qint64 sessionId, const QStringList& tags,
-                    QString& error);
+                    ArchiveError& error);
 bool setSessionNote(TrainingArchive& archive, qint64 sessionId, const QString& note,
-                    QString& error);
+                    ArchiveError& error);
 // Gives the session to the shooter of that name (made when new); the
 // session keeps him when its file's header changes later.
 bool setSessionShooter(TrainingArchive& archive, qint64 sessionId, const QString& name,
-                       QString& error);
+                       ArchiveError& error);
+// What "Bearbeiten…" sets of a session.
+struct SessionEdit {
+    QString shooter;
+    QStringList tags;
+    QString note;
+};
+// Sets a session's tags, note and shooter at once: all of them or, when one
+// fails, none. The shooter is set only when he differs from the session's.
+bool editSession(TrainingArchive& archive, const ArchivedSession& session, const SessionEdit& edit,
+                 ArchiveError& error);
 // Renames a shooter; his former name keeps leading later files to him. A
 // name another shooter has is refused (that is a merge).
-bool renameShooter(TrainingArchive& archive, qint64 shooterId, const QString& name, QString& error);
+bool renameShooter(TrainingArchive& archive, qint64 shooterId, const QString& name,
+                   ArchiveError& error);
 // Moves every session and name of one shooter to another and removes the
 // first.
-bool mergeShooters(TrainingArchive& archive, qint64 fromId, qint64 intoId, QString& error);
+bool mergeShooters(TrainingArchive& archive, qint64 fromId, qint64 intoId, ArchiveError& error);
+// Takes sessions out of the archive, all of them or none; their measurement
+// files stay.
+bool removeSessions(TrainingArchive& archive, const std::vector<qint64>& sessionIds,
+                    ArchiveError& error);
 // Takes a session out of the archive; its measurement file stays.
-bool removeSession(TrainingArchive& archive, qint64 sessionId, QString& error);
+bool removeSession(TrainingArchive& archive, qint64 sessionId, ArchiveError& error);
 
 }  // namespace ostrevik

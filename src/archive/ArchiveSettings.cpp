@@ -3,6 +3,7 @@
 #include "analysis/AnalysisSettings.h"
 #include "archive/ArchiveDatabase.h"
 #include "archive/ArchiveImport.h"
+#include "archive/ArchiveTexts.h"
 
 #include <QSettings>
 
@@ -35,42 +36,44 @@ bool saveArchiveSettings(const ArchiveSettings& settings, const QString& path) {
     return s.status() == QSettings::NoError;
 }
 
+SavedFileImport importSavedFile(const QString& path, const QString& archivePath,
+                                const QString& settingsPath) noexcept {
+    SavedFileImport result;
+    try {
+        if (!loadArchiveSettings(settingsPath).importSaved) {
+            result.kind = SavedFileImport::Kind::NotWanted;
+            return result;
+        }
+        const auto archive =
+            TrainingArchive::open(TrainingArchive::pathOrDefault(archivePath), result.archive);
+        if (!archive) {
+            result.kind = SavedFileImport::Kind::Archive;
+            return result;
+        }
+        const ImportSummary summary = importPaths(*archive, {path}, loadAnalysisSettings());
+        if (summary.archiveError.failed()) {
+            result.kind = SavedFileImport::Kind::Archive;
+            result.archive = summary.archiveError;
+        } else if (!summary.refused.empty()) {
+            result.kind = SavedFileImport::Kind::Refused;
+            result.refused = summary.refused.front();
+        }
+    } catch (const std::exception& e) {
+        result.kind = SavedFileImport::Kind::Exception;
+        result.detail = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        result.kind = SavedFileImport::Kind::Unknown;
+    }
+    return result;
+}
+
 QString ImportAfterSave(const QString& path, const QString& archivePath,
                         const QString& settingsPath) noexcept {
     try {
-        if (!loadArchiveSettings(settingsPath).importSaved) {
-            return {};
-        }
-        QString error;
-        const auto archive =
-            TrainingArchive::open(TrainingArchive::pathOrDefault(archivePath), error);
-        if (!archive) {
-            return QStringLiteral(
-                       "Die Datei wurde gespeichert, aber nicht ins Trainingsarchiv "
-                       "aufgenommen.\n") +
-                   error;
-        }
-        const ImportSummary summary = importPaths(*archive, {path}, loadAnalysisSettings());
-        QString reason = summary.archiveError;
-        if (reason.isEmpty() && !summary.refused.empty()) {
-            reason = summary.refused.front().reason;
-        }
-        if (reason.isEmpty()) {
-            return {};
-        }
-        return QStringLiteral(
-                   "Die Datei wurde gespeichert, aber nicht ins Trainingsarchiv "
-                   "aufgenommen.\n") +
-               reason;
-    } catch (const std::exception& e) {
-        return QStringLiteral(
-                   "Die Datei wurde gespeichert, aber nicht ins Trainingsarchiv "
-                   "aufgenommen.\n") +
-               QString::fromLocal8Bit(e.what());
+        return ArchiveTexts::SavedFileNotImported(importSavedFile(path, archivePath, settingsPath));
     } catch (...) {
-        return QStringLiteral(
-            "Die Datei wurde gespeichert, aber nicht ins Trainingsarchiv "
-            "aufgenommen.");
+        // Only the words could fail here (no memory): the save itself stands.
+        return {};
     }
 }
 

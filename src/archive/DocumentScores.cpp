@@ -18,20 +18,26 @@ QString tr(const char* text) {
     return QCoreApplication::translate("DocumentScores", text);
 }
 
-QString notImportedText() {
-    return tr(
-        "Ringe werden im Trainingsarchiv gespeichert, und das Aufnehmen gespeicherter "
-        "Dateien ist ausgeschaltet. Die Datei zuerst mit „Trainingsarchiv → Dateien "
-        "aufnehmen…“ ins Archiv aufnehmen.");
+RingStore failed(RingStore::Kind kind) {
+    RingStore r;
+    r.kind = kind;
+    return r;
+}
+
+RingStore failed(const ArchiveError& error) {
+    RingStore r;
+    r.kind = RingStore::Kind::Archive;
+    r.archive = error;
+    return r;
 }
 
 }  // namespace
 
 bool scoresOfFile(TrainingArchive& archive, const QString& path, std::span<const uint64_t> records,
-                  SessionScores& out, QString& error) {
+                  SessionScores& out, ArchiveError& error) {
     out.clear();
     const std::optional<qint64> session = sessionOfFile(archive, path, error);
-    if (!error.isEmpty()) {
+    if (error.failed()) {
         return false;
     }
     if (!session) {
@@ -49,7 +55,7 @@ namespace {
 
 // The archive that may hold rings. None, and no error, when there is no
 // archive file or it comes from a program that kept no rings.
-std::unique_ptr<TrainingArchive> archiveWithRings(const QString& archivePath, QString& error) {
+std::unique_ptr<TrainingArchive> archiveWithRings(const QString& archivePath, ArchiveError& error) {
     const QString archiveFile = TrainingArchive::pathOrDefault(archivePath);
     if (!QFileInfo(archiveFile).isFile()) {
         return nullptr;
@@ -64,18 +70,18 @@ std::unique_ptr<TrainingArchive> archiveWithRings(const QString& archivePath, QS
 }  // namespace
 
 bool scoresOfFile(const QString& archivePath, const QString& path,
-                  std::span<const uint64_t> records, SessionScores& out, QString& error) {
+                  std::span<const uint64_t> records, SessionScores& out, ArchiveError& error) {
     out.clear();
     const auto archive = archiveWithRings(archivePath, error);
     if (!archive) {
-        return error.isEmpty();
+        return error.ok();
     }
     return scoresOfFile(*archive, path, records, out, error);
 }
 
 bool scoredTakeUpsOf(const QString& archivePath, std::span<const TrainingSession> sessions,
                      int secondsBeforeShot, const AnalysisSettings& settings, ScoredSessions& out,
-                     QString& error) {
+                     ArchiveError& error) {
     out = {};
     if (sessions.empty()) {
         return true;
@@ -83,7 +89,7 @@ bool scoredTakeUpsOf(const QString& archivePath, std::span<const TrainingSession
     // One archive for all sessions: opening it checks and may migrate it.
     const auto archive = archiveWithRings(archivePath, error);
     if (!archive) {
-        return error.isEmpty();
+        return error.ok();
     }
     for (const TrainingSession& s : sessions) {
         SessionScores scores;
@@ -104,7 +110,7 @@ bool scoredTakeUpsOf(const QString& archivePath, std::span<const TrainingSession
 std::optional<ReportPage> trainingScorePage(const QString& archivePath,
                                             std::span<const TrainingSession> sessions,
                                             int secondsBeforeShot, const AnalysisSettings& settings,
-                                            QString& error) {
+                                            ArchiveError& error) {
     ScoredSessions scored;
     if (!scoredTakeUpsOf(archivePath, sessions, secondsBeforeShot, settings, scored, error) ||
         scored.takeUps.empty()) {
@@ -125,11 +131,7 @@ DocumentScores::DocumentScores(QString archivePath, QString settingsPath)
 
 DocumentScores::~DocumentScores() = default;
 
-QString DocumentScores::saveFirstText() {
-    return tr("Zum Eintragen der Ringe die Datei zuerst speichern.");
-}
-
-bool DocumentScores::openArchive(bool create, QString& error) {
+bool DocumentScores::openArchive(bool create, ArchiveError& error) {
     if (archive_) {
         return true;
     }
@@ -142,15 +144,15 @@ bool DocumentScores::openArchive(bool create, QString& error) {
 
 bool DocumentScores::reload(const QString& path, bool saved, std::span<const uint64_t> records) {
     const SessionScores before = scores_;
-    const QString problemBefore = problem_;
+    const ArchiveError problemBefore = problem_;
     session_.reset();
     stored_.clear();
     scores_.clear();
-    problem_.clear();
-    QString error;
+    problem_ = {};
+    ArchiveError error;
     if (saved && openArchive(false, error) && archive_->schemaVersion() >= 2) {
         session_ = sessionOfFile(*archive_, path, error);
-        if (session_ && error.isEmpty()) {
+        if (session_ && error.ok()) {
             loadSessionScores(*archive_, *session_, stored_, error);
         }
     }
@@ -168,9 +170,9 @@ bool DocumentScores::follow(std::span<const uint64_t> records) {
     return true;
 }
 
-QString DocumentScores::prepareSession(const QString& path, bool saved) {
+RingStore DocumentScores::prepareSession(const QString& path, bool saved) {
     if (!saved || !QFileInfo::exists(path)) {
-        return saveFirstText();
+        return failed(RingStore::Kind::SaveFirst);
     }
     // Every ring typed asks again: the file it was prepared for, unchanged,
     // needs neither the settings nor the archive asked again.
@@ -180,20 +182,20 @@ QString DocumentScores::prepareSession(const QString& path, bool saved) {
         return {};
     }
     const bool importSaved = loadArchiveSettings(settingsPath_).importSaved;
-    QString error;
+    ArchiveError error;
     if (!openArchive(importSaved, error)) {
-        return error.isEmpty() ? notImportedText() : error;
+        return error.ok() ? failed(RingStore::Kind::NotImported) : failed(error);
     }
     if (archive_->readOnly()) {
-        return archive_->whyReadOnly();
+        return failed(archive_->whyReadOnly());
     }
     if (!importSaved) {
         const std::optional<qint64> known = sessionOfFile(*archive_, path, error);
-        if (!error.isEmpty()) {
-            return error;
+        if (error.failed()) {
+            return failed(error);
         }
         if (!known) {
-            return notImportedText();
+            return failed(RingStore::Kind::NotImported);
         }
     }
     // Taken in (or brought up to date) first: the archive's take-ups are
@@ -201,11 +203,13 @@ QString DocumentScores::prepareSession(const QString& path, bool saved) {
     std::vector<uint64_t> records;
     const FileImport imported =
         importFile(*archive_, path, loadAnalysisSettings(), error, &records);
-    if (!error.isEmpty()) {
-        return error;
+    if (error.failed()) {
+        return failed(error);
     }
     if (imported.outcome == ImportOutcome::Refused) {
-        return imported.reason;
+        RingStore r = failed(RingStore::Kind::Refused);
+        r.refused = imported;
+        return r;
     }
     filePath_ = path;
     fileSession_ = imported.sessionId;
@@ -215,7 +219,7 @@ QString DocumentScores::prepareSession(const QString& path, bool saved) {
     session_ = fileSession_;
     if (!loadSessionScores(*archive_, fileSession_, stored_, error)) {
         fileSession_ = 0;
-        return error;
+        return failed(error);
     }
     return {};
 }
@@ -240,23 +244,23 @@ std::optional<int> DocumentScores::archiveNumber(std::span<const uint64_t> recor
     return std::nullopt;  // a take-up the saved file does not have
 }
 
-QString DocumentScores::store(const QString& path, bool saved, std::span<const uint64_t> records,
-                              int number, const std::optional<TakeUpScore>& score) {
-    if (const QString why = prepareSession(path, saved); !why.isEmpty()) {
+RingStore DocumentScores::store(const QString& path, bool saved, std::span<const uint64_t> records,
+                                int number, const std::optional<TakeUpScore>& score) {
+    if (RingStore why = prepareSession(path, saved); !why.ok()) {
         return why;
     }
     const std::optional<int> at = archiveNumber(records, number);
     if (!at) {
-        return saveFirstText();
+        return failed(RingStore::Kind::SaveFirst);
     }
     std::optional<TakeUpScore> s = score;
     if (s) {
         s->takeUp = *at;
         s->record = records[static_cast<size_t>(number - 1)];
     }
-    QString error;
+    ArchiveError error;
     if (!setTakeUpScore(*archive_, fileSession_, *at, s, error)) {
-        return error;
+        return failed(error);
     }
     if (s) {
         stored_[*at] = *s;
@@ -267,25 +271,25 @@ QString DocumentScores::store(const QString& path, bool saved, std::span<const u
     return {};
 }
 
-QString DocumentScores::storeAll(const QString& path, bool saved, std::span<const uint64_t> records,
-                                 const SessionScores& scores) {
-    if (const QString why = prepareSession(path, saved); !why.isEmpty()) {
+RingStore DocumentScores::storeAll(const QString& path, bool saved,
+                                   std::span<const uint64_t> records, const SessionScores& scores) {
+    if (RingStore why = prepareSession(path, saved); !why.ok()) {
         return why;
     }
     SessionScores byFile;
     for (const auto& [number, score] : scores) {
         const std::optional<int> at = archiveNumber(records, number);
         if (!at) {
-            return saveFirstText();
+            return failed(RingStore::Kind::SaveFirst);
         }
         TakeUpScore s = score;
         s.takeUp = *at;
         s.record = records[static_cast<size_t>(number - 1)];
         byFile[*at] = s;
     }
-    QString error;
+    ArchiveError error;
     if (!replaceSessionScores(*archive_, fileSession_, byFile, error)) {
-        return error;
+        return failed(error);
     }
     stored_ = std::move(byFile);
     scores_ = followRecords(stored_, records);

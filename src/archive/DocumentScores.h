@@ -5,6 +5,8 @@
 #include "analysis/TakeUpScore.h"
 #include "analysis/TrainingReport.h"
 #include "analysis/TrainingSession.h"
+#include "archive/ArchiveError.h"
+#include "archive/ArchiveImport.h"
 
 #include <QDateTime>
 #include <QString>
@@ -21,15 +23,15 @@ class TrainingArchive;
 // The rings of a measurement file's take-ups as the archive holds them, put
 // onto the records given (their fingerprints in order, see followRecords)
 // and keyed by their numbers: for a file read whole, or a document. Empty
-// when the archive does not have the file. False with a German message when
-// the archive fails.
+// when the archive does not have the file. False with what went wrong in
+// `error` when the archive fails.
 bool scoresOfFile(TrainingArchive& archive, const QString& path, std::span<const uint64_t> records,
-                  SessionScores& out, QString& error);
+                  SessionScores& out, ArchiveError& error);
 
 // The same from the archive at archivePath (empty: the default one) without
 // making it: no archive, no rings.
 bool scoresOfFile(const QString& archivePath, const QString& path,
-                  std::span<const uint64_t> records, SessionScores& out, QString& error);
+                  std::span<const uint64_t> records, SessionScores& out, ArchiveError& error);
 
 // The take-ups with a shot and a ring of sessions (files read whole, or
 // documents), each analysed with these settings as the report and the
@@ -40,14 +42,30 @@ struct ScoredSessions {
 };
 bool scoredTakeUpsOf(const QString& archivePath, std::span<const TrainingSession> sessions,
                      int secondsBeforeShot, const AnalysisSettings& settings, ScoredSessions& out,
-                     QString& error);
+                     ArchiveError& error);
 
 // The page "Ringe" of a training report over its sessions, when a shot of
 // them has a ring in the archive at archivePath (empty: the default one).
 std::optional<ReportPage> trainingScorePage(const QString& archivePath,
                                             std::span<const TrainingSession> sessions,
                                             int secondsBeforeShot, const AnalysisSettings& settings,
-                                            QString& error);
+                                            ArchiveError& error);
+
+// Whether a ring typed in or imported was kept, and why not.
+struct RingStore {
+    enum class Kind {
+        Stored,
+        SaveFirst,    // the document is not saved, or lacks the take-up as saved
+        NotImported,  // its file is not in the archive, and saved files are not taken in
+        Archive,      // the archive failed or is read-only: `archive`
+        Refused,      // the archive refused the file: `refused`
+    };
+    Kind kind = Kind::Stored;
+    ArchiveError archive;
+    FileImport refused;
+
+    bool ok() const { return kind == Kind::Stored; }
+};
 
 // The rings of an open document: read from the archive under its file's
 // session and kept on the document's records while take-ups are added or
@@ -72,30 +90,27 @@ public:
 
     // By the document's take-up numbers (from 1).
     const SessionScores& scores() const { return scores_; }
-    // Why the rings cannot be read (a damaged archive); empty otherwise.
-    const QString& problem() const { return problem_; }
+    // Why the rings cannot be read (a damaged archive); kind None otherwise.
+    const ArchiveError& problem() const { return problem_; }
 
     // Writes the ring of the document's take-up `number` (none removes it)
     // for the document's file at path. The file must be saved and hold the
     // take-up as the document has it; it is taken into the archive first
     // when it is not there yet (unless the coach switched that off).
-    // Returns an empty string when written, otherwise what the user must
-    // know (German), and then nothing is written.
-    QString store(const QString& path, bool saved, std::span<const uint64_t> records, int number,
-                  const std::optional<TakeUpScore>& score);
+    // Says whether it was written; when not, nothing is written
+    // (ArchiveTexts::RingNotStored tells the user why).
+    RingStore store(const QString& path, bool saved, std::span<const uint64_t> records, int number,
+                    const std::optional<TakeUpScore>& score);
     // Replaces every ring of the file's session by these (keyed by the
     // document's take-up numbers): a target's shot list imported.
-    QString storeAll(const QString& path, bool saved, std::span<const uint64_t> records,
-                     const SessionScores& scores);
-
-    // The text when a document must be saved before its rings can be kept.
-    static QString saveFirstText();
+    RingStore storeAll(const QString& path, bool saved, std::span<const uint64_t> records,
+                       const SessionScores& scores);
 
 private:
-    bool openArchive(bool create, QString& error);
+    bool openArchive(bool create, ArchiveError& error);
     // The session of the file, taken in first where needed, and its
     // records as the archive has them; the reason when there is none.
-    QString prepareSession(const QString& path, bool saved);
+    RingStore prepareSession(const QString& path, bool saved);
     // The archive's take-up number of the document's take-up `number`.
     std::optional<int> archiveNumber(std::span<const uint64_t> records, int number) const;
 
@@ -105,7 +120,7 @@ private:
     std::optional<qint64> session_;
     SessionScores stored_;  // as the archive keeps them, by its numbers
     SessionScores scores_;  // on the document's records
-    QString problem_;
+    ArchiveError problem_;
     // The file's records as last taken in, while the file stays as it was.
     QString filePath_;
     std::vector<uint64_t> fileRecords_;

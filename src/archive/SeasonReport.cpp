@@ -2,6 +2,7 @@
 
 #include "analysis/ScorePage.h"
 #include "archive/ArchiveSessions.h"
+#include "archive/ArchiveTexts.h"
 #include "archive/ProgressPlot.h"
 
 #include <QFontMetricsF>
@@ -26,7 +27,7 @@ void paintProgressPage(QPainter& p, const QRectF& r, const Season& season, Progr
     y += 1.5 * th;
     p.setFont(body);
     p.drawText(QRectF(r.left(), y, r.width(), 1.3 * bh), Qt::AlignLeft | Qt::AlignVCenter,
-               seasonTitle(season));
+               ArchiveTexts::SeasonTitle(season));
     y += 1.8 * bh;
     const double plotHeight = 0.55 * r.height();
     p.save();
@@ -34,7 +35,7 @@ void paintProgressPage(QPainter& p, const QRectF& r, const Season& season, Progr
     paintProgress(p, QRectF(r.left(), y, r.width(), plotHeight), season.progress, trend);
     p.restore();
     y += plotHeight + bh;
-    const QString words = trendWords(trend);
+    const QString words = ArchiveTexts::TrendWords(trend);
     y = paintParagraph(p, r, y, reportFont(10, true), Qt::black, words) + bh;
     p.setFont(small);
     p.setPen(kReportGrey);
@@ -50,14 +51,14 @@ void paintProgressPage(QPainter& p, const QRectF& r, const Season& season, Progr
 
 }  // namespace
 
-bool loadSeason(TrainingArchive& archive, qint64 shooterId, Season& season, QString& error) {
+bool loadSeason(TrainingArchive& archive, qint64 shooterId, Season& season, ArchiveError& error) {
     SessionFilter filter;
     filter.shooterId = shooterId;
     filter.from = season.from;
     filter.to = season.to;
     filter.tag = season.tag;
     const std::vector<ArchivedSession> sessions = listSessions(archive, filter, error);
-    if (!error.isEmpty() || !loadProgress(archive, filter, sessions, season.progress, error) ||
+    if (error.failed() || !loadProgress(archive, filter, sessions, season.progress, error) ||
         !loadArchivedScores(archive, filter, sessions, season.scores, error)) {
         return false;
     }
@@ -74,31 +75,6 @@ bool loadSeason(TrainingArchive& archive, qint64 shooterId, Season& season, QStr
     return true;
 }
 
-QString seasonTitle(const Season& season) {
-    const auto& sessions = season.progress.sessions;
-    const QDate first =
-        season.from.isValid() || sessions.empty() ? season.from : sessions.front().date;
-    const QDate last = season.to.isValid() || sessions.empty() ? season.to : sessions.back().date;
-    QString period;
-    if (first.isValid() || last.isValid()) {
-        period = QStringLiteral("%1 – %2").arg(
-            first.isValid() ? first.toString(QStringLiteral("dd.MM.yyyy")) : QString(),
-            last.isValid() ? last.toString(QStringLiteral("dd.MM.yyyy")) : QString());
-    }
-    QString s = QStringLiteral("%1: ").arg(shooterDisplayName(season.shooter));
-    if (!period.isEmpty()) {
-        s += period + QStringLiteral(", ");
-    }
-    s += QStringLiteral("%1 %2")
-             .arg(sessions.size())
-             .arg(sessions.size() == 1 ? QStringLiteral("Trainingseinheit")
-                                       : QStringLiteral("Trainingseinheiten"));
-    if (!season.tag.isEmpty()) {
-        s += QStringLiteral(" (Marke „%1“)").arg(season.tag);
-    }
-    return s;
-}
-
 ReportInput seasonReportInput(const Season& season, const QString& userName,
                               const DisplaySettings& display, const AnalysisSettings& settings) {
     ReportInput input;
@@ -106,7 +82,7 @@ ReportInput seasonReportInput(const Season& season, const QString& userName,
     input.sessions = season.sessions;
     input.display = display;
     input.settings = settings;
-    const QString title = QStringLiteral("Saison: ") + shooterDisplayName(season.shooter);
+    const QString title = QStringLiteral("Saison: ") + ArchiveTexts::ShooterName(season.shooter);
     std::vector<ProgressMetric> metrics(kMetrics.begin(), kMetrics.end());
     if (!season.scores.takeUps.empty()) {
         metrics.push_back(ProgressMetric::ring());
@@ -118,9 +94,28 @@ ReportInput seasonReportInput(const Season& season, const QString& userName,
     }
     if (!season.scores.takeUps.empty()) {
         input.extraPages.push_back(scoreReportPage(
-            title, {seasonTitle(season), season.scores.sessions, season.scores.takeUps}));
+            title,
+            {ArchiveTexts::SeasonTitle(season), season.scores.sessions, season.scores.takeUps}));
     }
     return input;
+}
+
+SeasonReportResult writeSeasonReport(TrainingArchive& archive, const SeasonReportRequest& request,
+                                     const ReportWriter& write) {
+    SeasonReportResult result;
+    Season season;
+    season.shooter = request.shooter;
+    season.from = request.filter.from;
+    season.to = request.filter.to;
+    season.tag = request.filter.tag;
+    if (!loadSeason(archive, request.shooterId, season, result.archive)) {
+        return result;
+    }
+    result.leftOut = season.warnings;
+    result.sessions = static_cast<int>(season.sessions.size());
+    result.written = write(request.path, seasonReportInput(season, request.userName,
+                                                           request.display, request.settings));
+    return result;
 }
 
 }  // namespace ostrevik

@@ -2,6 +2,7 @@
 #include "archive/ArchiveImport.h"
 #include "archive/ArchiveSessions.h"
 #include "archive/ArchiveSettings.h"
+#include "archive/ArchiveTexts.h"
 
 #include "ArchiveFiles.h"
 #include "TestFiles.h"
@@ -35,16 +36,16 @@ protected:
     QString file(const QString& name) const { return dir.filePath(name); }
 
     std::unique_ptr<TrainingArchive> open() {
-        QString error;
+        ArchiveError error;
         auto a = TrainingArchive::open(file(QStringLiteral("archiv.sqlite")), error);
-        EXPECT_TRUE(a) << error.toStdString();
+        EXPECT_TRUE(a) << ArchiveTexts::Problem(error).toStdString();
         return a;
     }
 
     std::vector<ArchivedSession> sessions(TrainingArchive& a) {
-        QString error;
+        ArchiveError error;
         auto s = listSessions(a, {}, error);
-        EXPECT_EQ(error, QString());
+        EXPECT_TRUE(error.ok());
         return s;
     }
 
@@ -64,8 +65,9 @@ TEST_F(ArchiveTest, ImportsAFolderOnceAndUpdatesAChangedFile) {
     ImportSummary s = importPaths(*a, {file(QStringLiteral("saison"))}, settings);
     EXPECT_EQ(s.added, 2);
     ASSERT_EQ(s.refused.size(), 1u);  // the file of another version; the text file is no candidate
-    EXPECT_TRUE(s.refused[0].reason.endsWith(QStringLiteral(
-        "falsch.pvo: Fehler beim laden der Datei. Möglicherweise falscher Dateityp")));
+    EXPECT_EQ(s.refused[0].refusal, ImportRefusal::WrongType);
+    EXPECT_EQ(s.refused[0].path,
+              QFileInfo(file(QStringLiteral("saison/falsch.pvo"))).canonicalFilePath());
     EXPECT_EQ(count(*a, QStringLiteral("druckpunktnahme")), 4);
 
     auto list = sessions(*a);
@@ -86,7 +88,7 @@ TEST_F(ArchiveTest, ImportsAFolderOnceAndUpdatesAChangedFile) {
 
     // A take-up more and another name in the header: the session follows
     // the file, under its id, with its tags.
-    QString error;
+    ArchiveError error;
     ASSERT_TRUE(
         setSessionTags(*a, firstId, {QStringLiteral("scharf"), QStringLiteral("Training")}, error));
     writeSession(file(QStringLiteral("saison/a.pvo")), QStringLiteral("Jörg M."),
@@ -133,7 +135,8 @@ TEST_F(ArchiveTest, AMovedFileIsFoundByItsContentAndACopyIsNoNewSession) {
     // A file named that does not exist is refused with the reason.
     s = importPaths(*a, {file(QStringLiteral("weg.pvo"))}, settings);
     ASSERT_EQ(s.refused.size(), 1u);
-    EXPECT_TRUE(s.refused[0].reason.contains(QStringLiteral("wurde nicht gefunden")));
+    EXPECT_EQ(s.refused[0].refusal, ImportRefusal::Missing);
+    EXPECT_EQ(s.refused[0].path, file(QStringLiteral("weg.pvo")));
 }
 
 TEST_F(ArchiveTest, ShootersAreRenamedAndMergedAndKeepTheirFiles) {
@@ -141,12 +144,13 @@ TEST_F(ArchiveTest, ShootersAreRenamedAndMergedAndKeepTheirFiles) {
     writeSession(file(QStringLiteral("saison/c.pvo")), QStringLiteral("J. Maier"),
                  QStringLiteral("21.10.26"), {50});
     importPaths(*a, {file(QStringLiteral("saison"))}, settings);
-    QString error;
+    ArchiveError error;
     const qint64 joerg = *findShooter(*a, QStringLiteral("Jörg"), error);
     const qint64 maier = *findShooter(*a, QStringLiteral("J. Maier"), error);
 
-    EXPECT_FALSE(renameShooter(*a, joerg, QStringLiteral("J. Maier"), error));
-    EXPECT_TRUE(error.contains(QStringLiteral("Schützen zusammenführen")));
+    EXPECT_FALSE(renameShooter(*a, joerg, QStringLiteral(" J. Maier "), error));
+    EXPECT_EQ(error.kind, ArchiveError::Kind::ShooterNameTaken);
+    EXPECT_EQ(error.detail, QStringLiteral("J. Maier"));
     ASSERT_TRUE(renameShooter(*a, joerg, QStringLiteral("Jörg Maier"), error));
     ASSERT_TRUE(mergeShooters(*a, maier, joerg, error));
     const auto shooters = listShooters(*a, error);
@@ -178,17 +182,20 @@ TEST_F(ArchiveTest, ADamagedArchiveIsReportedAndLeftAsItIs) {
     const QString path = file(QStringLiteral("archiv.sqlite"));
     const QByteArray garbage = QByteArray(8192, 'x');
     writeAll(path, garbage);
-    QString error;
+    ArchiveError error;
     EXPECT_FALSE(TrainingArchive::open(path, error));
-    EXPECT_TRUE(error.startsWith(QStringLiteral("Das Trainingsarchiv %1 ist beschädigt").arg(path)))
-        << error.toStdString();
+    EXPECT_EQ(error.kind, ArchiveError::Kind::Damaged);
+    EXPECT_EQ(error.path, QFileInfo(path).absoluteFilePath());
     EXPECT_EQ(readAll(path), garbage);
 
     // After saving, the message says what became of the file.
-    const QString message = ImportAfterSave(file(QStringLiteral("saison/a.pvo")), path,
-                                            file(QStringLiteral("Archiv.ini")));
-    EXPECT_TRUE(message.startsWith(QStringLiteral(
-        "Die Datei wurde gespeichert, aber nicht ins Trainingsarchiv aufgenommen.\n")));
+    const SavedFileImport saved = importSavedFile(file(QStringLiteral("saison/a.pvo")), path,
+                                                  file(QStringLiteral("Archiv.ini")));
+    EXPECT_EQ(saved.kind, SavedFileImport::Kind::Archive);
+    EXPECT_EQ(saved.archive, error);
+    EXPECT_EQ(ImportAfterSave(file(QStringLiteral("saison/a.pvo")), path,
+                              file(QStringLiteral("Archiv.ini"))),
+              ArchiveTexts::SavedFileNotImported(saved));
     EXPECT_EQ(readAll(path), garbage);
 }
 
@@ -203,14 +210,15 @@ TEST_F(ArchiveTest, AnArchiveOfANewerProgramIsOnlyRead) {
     ASSERT_TRUE(a);
     EXPECT_TRUE(a->readOnly());
     EXPECT_EQ(a->schemaVersion(), 7);
-    EXPECT_TRUE(a->notice().contains(QStringLiteral("neueren Version")));
+    EXPECT_EQ(a->notice().kind, ArchiveError::Kind::Newer);
+    EXPECT_EQ(a->notice().schema, 7);
     EXPECT_EQ(sessions(*a).size(), 1u);  // what it knows, it reads
     const ImportSummary s = importPaths(*a, {file(QStringLiteral("saison"))}, settings);
     EXPECT_EQ(s.added, 0);
-    EXPECT_FALSE(s.archiveError.isEmpty());
-    QString error;
+    EXPECT_EQ(s.archiveError, a->notice());
+    ArchiveError error;
     EXPECT_FALSE(setSessionNote(*a, sessions(*a)[0].id, QStringLiteral("x"), error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(error, a->notice());
 }
 
 TEST_F(ArchiveTest, ANewArchiveHasItsSchemaWalAndForeignKeys) {
@@ -224,7 +232,7 @@ TEST_F(ArchiveTest, ANewArchiveHasItsSchemaWalAndForeignKeys) {
     EXPECT_EQ(q.value(0).toInt(), 1);
     // Removing a session takes its take-ups and tags with it.
     importPaths(*a, {file(QStringLiteral("saison/a.pvo"))}, settings);
-    QString error;
+    ArchiveError error;
     const qint64 id = sessions(*a)[0].id;
     ASSERT_TRUE(setSessionTags(*a, id, {QStringLiteral("trocken")}, error));
     ASSERT_TRUE(removeSession(*a, id, error));
@@ -237,14 +245,21 @@ TEST_F(ArchiveTest, SavedFilesEnterTheArchiveUnlessSwitchedOff) {
     const QString archive = file(QStringLiteral("archiv.sqlite"));
     const QString ini = file(QStringLiteral("Archiv.ini"));
     ASSERT_TRUE(saveArchiveSettings({false}, ini));
+    EXPECT_EQ(importSavedFile(file(QStringLiteral("saison/a.pvo")), archive, ini).kind,
+              SavedFileImport::Kind::NotWanted);
     EXPECT_EQ(ImportAfterSave(file(QStringLiteral("saison/a.pvo")), archive, ini), QString());
     EXPECT_FALSE(QFileInfo::exists(archive));
     ASSERT_TRUE(saveArchiveSettings({true}, ini));
-    EXPECT_EQ(ImportAfterSave(file(QStringLiteral("saison/a.pvo")), archive, ini), QString());
+    EXPECT_EQ(importSavedFile(file(QStringLiteral("saison/a.pvo")), archive, ini).kind,
+              SavedFileImport::Kind::Taken);
     auto a = open();
     EXPECT_EQ(sessions(*a).size(), 1u);
-    EXPECT_TRUE(ImportAfterSave(file(QStringLiteral("saison/falsch.pvo")), archive, ini)
-                    .contains(QStringLiteral("falscher Dateityp")));
+    const SavedFileImport wrong =
+        importSavedFile(file(QStringLiteral("saison/falsch.pvo")), archive, ini);
+    EXPECT_EQ(wrong.kind, SavedFileImport::Kind::Refused);
+    EXPECT_EQ(wrong.refused.refusal, ImportRefusal::WrongType);
+    EXPECT_EQ(ImportAfterSave(file(QStringLiteral("saison/falsch.pvo")), archive, ini),
+              ArchiveTexts::SavedFileNotImported(wrong));
 }
 
 TEST(ArchiveTags, AreTrimmedWithoutSeparatorsOrDoubles) {

@@ -2,6 +2,7 @@
 #include "archive/ArchiveDatabase.h"
 #include "archive/ArchiveImport.h"
 #include "archive/ArchiveProgress.h"
+#include "archive/ArchiveTexts.h"
 
 #include "ArchiveFiles.h"
 
@@ -48,9 +49,9 @@ protected:
                      QStringLiteral("01.10.2026"), {38});
         writeSession(dir.filePath(QStringLiteral("x.pvo")), QStringLiteral("Ben"),
                      QStringLiteral("05.09.2026"), {10});
-        QString error;
+        ArchiveError error;
         archive = TrainingArchive::open(dir.filePath(QStringLiteral("a.sqlite")), error);
-        EXPECT_TRUE(archive) << error.toStdString();
+        EXPECT_TRUE(archive) << ArchiveTexts::Problem(error).toStdString();
         importPaths(*archive, {dir.path()}, {});
         anna = *findShooter(*archive, QStringLiteral("Anna"), error);
     }
@@ -61,8 +62,9 @@ protected:
         f.from = from;
         f.to = to;
         ProgressData d;
-        QString error;
-        EXPECT_TRUE(loadProgress(*archive, f, d, error)) << error.toStdString();
+        ArchiveError error;
+        EXPECT_TRUE(loadProgress(*archive, f, d, error))
+            << ArchiveTexts::Problem(error).toStdString();
         return d;
     }
 
@@ -88,7 +90,7 @@ TEST_F(ProgressTest, SessionFiguresAndTrendAsComputedByHand) {
     const double half = 30.0 * 4.3026527 * std::sqrt(560.0 / 500.0);
     EXPECT_NEAR(*t.lowPer30Days(), -228.0 - half, 1e-4);
     EXPECT_NEAR(*t.highPer30Days(), -228.0 + half, 1e-4);
-    EXPECT_EQ(trendWords(t),
+    EXPECT_EQ(ArchiveTexts::TrendWords(t),
               QStringLiteral("Zeit bis Schuss: −228 ms pro Monat, 95 %-Intervall −365 … −91 ms – "
                              "gesichert fallend"));
 
@@ -107,7 +109,7 @@ TEST_F(ProgressTest, APeriodWithTooFewSessionsHasNoTrend) {
     ASSERT_EQ(d.sessions.size(), 2u);
     const ProgressTrend t = progressTrend(d, Metric::Schuss_ms);
     EXPECT_FALSE(t.slopePer30Days());
-    EXPECT_EQ(trendWords(t),
+    EXPECT_EQ(ArchiveTexts::TrendWords(t),
               QStringLiteral("Zeit bis Schuss: für einen Trend zu wenige Trainingseinheiten "
                              "(2 von mindestens 3)"));
     EXPECT_TRUE(progressCsv(d).contains("Trend;;Schuss_ms;2;;;\n"));

@@ -2,6 +2,7 @@
 #include "archive/ArchiveImport.h"
 #include "archive/ArchiveProgress.h"
 #include "archive/ArchiveScores.h"
+#include "archive/ArchiveTexts.h"
 #include "archive/DocumentScores.h"
 
 #include "ArchiveFiles.h"
@@ -30,25 +31,26 @@ protected:
     QString file(const QString& name) const { return dir.filePath(name); }
 
     std::unique_ptr<TrainingArchive> open() {
-        QString error;
+        ArchiveError error;
         auto a = TrainingArchive::open(file(QStringLiteral("archiv.sqlite")), error);
-        EXPECT_TRUE(a) << error.toStdString();
+        EXPECT_TRUE(a) << ArchiveTexts::Problem(error).toStdString();
         return a;
     }
 
     // Takes the file in; its session and the fingerprints of its records.
     qint64 take(TrainingArchive& a, const QString& path, std::vector<uint64_t>& records) {
-        QString error;
+        ArchiveError error;
         const FileImport r = importFile(a, path, settings, error, &records);
-        EXPECT_EQ(error, QString());
-        EXPECT_NE(r.outcome, ImportOutcome::Refused) << r.reason.toStdString();
+        EXPECT_TRUE(error.ok());
+        EXPECT_NE(r.outcome, ImportOutcome::Refused) << ArchiveTexts::Refusal(r).toStdString();
         return r.sessionId;
     }
 
     std::map<int, double> rings(TrainingArchive& a, qint64 session) {
         SessionScores s;
-        QString error;
-        EXPECT_TRUE(loadSessionScores(a, session, s, error)) << error.toStdString();
+        ArchiveError error;
+        EXPECT_TRUE(loadSessionScores(a, session, s, error))
+            << ArchiveTexts::Problem(error).toStdString();
         std::map<int, double> out;
         for (const auto& [n, score] : s) {
             out[n] = score.ring;
@@ -82,11 +84,12 @@ TEST_F(ScoreArchiveTest, AnArchiveOfVersionOneGainsRingsAndKeepsItsSessions) {
     QSqlQuery q(a->db());
     ASSERT_TRUE(q.exec(QStringLiteral("SELECT COUNT(*) FROM druckpunktnahme")) && q.next());
     EXPECT_EQ(q.value(0).toInt(), 2);
-    QString error;
+    ArchiveError error;
     const std::optional<qint64> session = sessionOfFile(*a, file(QStringLiteral("a.pvo")), error);
     ASSERT_TRUE(session);
     SessionScores scores{{2, ringOf(2, 9.7)}};
-    ASSERT_TRUE(replaceSessionScores(*a, *session, scores, error)) << error.toStdString();
+    ASSERT_TRUE(replaceSessionScores(*a, *session, scores, error))
+        << ArchiveTexts::Problem(error).toStdString();
     EXPECT_EQ(rings(*a, *session), (std::map<int, double>{{2, 9.7}}));
     // A ring for a take-up the session does not have is refused, and with it
     // the whole list.
@@ -109,7 +112,7 @@ TEST_F(ScoreArchiveTest, RingsStayWithTheirTakeUpsWhenTheFileChanges) {
     for (int n = 1; n <= 4; ++n) {
         scores[n] = ringOf(n, typed[n - 1], records[static_cast<size_t>(n - 1)]);
     }
-    QString error;
+    ArchiveError error;
     ASSERT_TRUE(replaceSessionScores(*a, session, scores, error));
 
     // A take-up appended: all stay.
@@ -146,7 +149,7 @@ TEST_F(ScoreArchiveTest, TheRingsOfAShooterInTheProgressAndAcrossTheSeason) {
                  QStringLiteral("01.11.2026"), {40});
     auto a = open();
     std::vector<uint64_t> records;
-    QString error;
+    ArchiveError error;
     const qint64 first = take(*a, file(QStringLiteral("s/1.pvo")), records);
     ASSERT_TRUE(
         replaceSessionScores(*a, first, {{1, ringOf(1, 9.0)}, {3, ringOf(3, 10.0)}}, error));
@@ -155,7 +158,7 @@ TEST_F(ScoreArchiveTest, TheRingsOfAShooterInTheProgressAndAcrossTheSeason) {
     take(*a, file(QStringLiteral("s/3.pvo")), records);
 
     ProgressData data;
-    ASSERT_TRUE(loadProgress(*a, {}, data, error)) << error.toStdString();
+    ASSERT_TRUE(loadProgress(*a, {}, data, error)) << ArchiveTexts::Problem(error).toStdString();
     ASSERT_EQ(data.sessions.size(), 3u);
     const Summary& ring = data.sessions[0].figure(ProgressMetric::ring());
     EXPECT_EQ(ring.count, 2);
@@ -165,7 +168,7 @@ TEST_F(ScoreArchiveTest, TheRingsOfAShooterInTheProgressAndAcrossTheSeason) {
     EXPECT_FALSE(data.sessions[2].figure(ProgressMetric::ring()).mean);
     // Two sessions with rings make no trend; a session without rings is none of them.
     EXPECT_EQ(progressTrend(data, ProgressMetric::ring()).sessions, 2);
-    EXPECT_TRUE(trendWords(progressTrend(data, ProgressMetric::ring()))
+    EXPECT_TRUE(ArchiveTexts::TrendWords(progressTrend(data, ProgressMetric::ring()))
                     .startsWith(QStringLiteral("Ring: für einen Trend zu wenige")));
 
     ArchivedScores season;

@@ -8,6 +8,7 @@
 #include "analysis/ui/PlotView.h"
 #include "analysis/ui/ScorePanel.h"
 #include "analysis/ui/TakeUpTableModel.h"
+#include "archive/ArchiveTexts.h"
 #include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "measurement/ui/DocumentWindow.h"
@@ -674,7 +675,8 @@ bool AnalysisWindow::ringTabShown() const {
 
 void AnalysisWindow::updateRingTab() {
     ringTabStale_ = false;
-    Ringe->setEmptyText(scores_.problem().isEmpty() ? noRingsText() : scores_.problem());
+    Ringe->setEmptyText(scores_.problem().ok() ? noRingsText()
+                                               : ArchiveTexts::Problem(scores_.problem()));
     const QString name = document_ ? QFileInfo(document_->Dateiname).fileName() : QString();
     Ringe->setTakeUps(scoredTakeUps(analysis(), scores_.scores()), name);
     showRingHighlight();
@@ -711,8 +713,8 @@ bool AnalysisWindow::typeRing(int listIndex, const QString& text) {
         score->takeUp = number;
         score->ring = *ring;
     }
-    const QString problem = scores_.store(document_->Dateiname, !document_->Unbenannt,
-                                          live_->fingerprints(), listIndex + 1, score);
+    const QString problem = ArchiveTexts::RingNotStored(scores_.store(
+        document_->Dateiname, !document_->Unbenannt, live_->fingerprints(), listIndex + 1, score));
     if (!problem.isEmpty()) {
         modalUi().message(this, problem, Texts::kMeldung, MessageButtons::Ok);
         return false;
@@ -726,8 +728,8 @@ QString AnalysisWindow::importScores(const SessionScores& scores) {
     if (!document_) {
         return {};
     }
-    const QString problem = scores_.storeAll(document_->Dateiname, !document_->Unbenannt,
-                                             live_->fingerprints(), scores);
+    const QString problem = ArchiveTexts::RingNotStored(scores_.storeAll(
+        document_->Dateiname, !document_->Unbenannt, live_->fingerprints(), scores));
     if (problem.isEmpty()) {
         showScores();
     }

@@ -2,6 +2,7 @@
 
 #include "analysis/CsvExport.h"
 #include "analysis/ui/ReportPdf.h"
+#include "archive/ArchiveTexts.h"
 #include "archive/DocumentScores.h"
 #include "common/Texts.h"
 #include "common/ui/ModalUi.h"
@@ -69,7 +70,7 @@ bool CsvExportieren(QWidget* parent, const TrainingSession& session,
         return false;
     }
     CsvExportResult result;
-    QString archiveError;
+    ArchiveError archiveError;
     {
         const WaitCursor wait;
         const SessionAnalysis analysis =
@@ -82,8 +83,8 @@ bool CsvExportieren(QWidget* parent, const TrainingSession& session,
     }
     if (!result.ok) {
         saveFailed(parent, result.failedPath, result.reason);
-    } else if (!archiveError.isEmpty()) {
-        withoutRings(parent, archiveError);
+    } else if (archiveError.failed()) {
+        withoutRings(parent, ArchiveTexts::Problem(archiveError));
     }
     return result.ok;
 }
@@ -108,7 +109,7 @@ bool BerichtExportieren(QWidget* parent, std::span<const TrainingSession> sessio
     input.display = display;
     input.settings = loadAnalysisSettings();
     FileWriteResult result;
-    QString archiveError;
+    ArchiveError archiveError;
     {
         const WaitCursor wait;
         if (auto page = trainingScorePage(QString(), sessions, display.secondsBeforeShot,
@@ -119,8 +120,8 @@ bool BerichtExportieren(QWidget* parent, std::span<const TrainingSession> sessio
     }
     if (!result.ok) {
         saveFailed(parent, path, result.reason);
-    } else if (!archiveError.isEmpty()) {
-        withoutRings(parent, archiveError);
+    } else if (archiveError.failed()) {
+        withoutRings(parent, ArchiveTexts::Problem(archiveError));
     }
     return result.ok;
 }

@@ -4,7 +4,7 @@
 #include "analysis/ui/AnalysisWindow.h"
 #include "analysis/ui/ScoreImportDialog.h"
 #include "analysis/ui/ScorePanel.h"
-#include "archive/DocumentScores.h"
+#include "archive/ArchiveTexts.h"
 #include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "measurement/ui/DocumentWindow.h"
@@ -31,8 +31,7 @@ void RingeImportieren(ActiveDocuments& documents) {
     // Rings are kept with the saved file's session: said before a file is
     // chosen, not after the coach has matched it.
     if (child->Unbenannt) {
-        modalUi().message(parent, DocumentScores::saveFirstText(), Texts::kMeldung,
-                          MessageButtons::Ok);
+        modalUi().message(parent, ArchiveTexts::SaveFirst(), Texts::kMeldung, MessageButtons::Ok);
         return;
     }
     FileDialogRequest request;

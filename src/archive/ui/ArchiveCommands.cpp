@@ -30,7 +30,7 @@ private:
 TArchiveForm& shownArchive(ActiveDocuments& documents) {
     TArchiveForm& window = ArchiveWindow(documents);
     if (!window.OpenArchive()) {
-        modalUi().message(documents.DialogParent(), window.Hinweis->text(), Texts::kFehler,
+        modalUi().message(documents.DialogParent(), window.Notice(), Texts::kFehler,
                           MessageButtons::Ok);
     }
     window.show();

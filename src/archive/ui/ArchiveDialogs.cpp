@@ -1,5 +1,7 @@
 #include "archive/ui/ArchiveDialogs.h"
 
+#include "archive/ArchiveTexts.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -21,15 +23,20 @@ QDialogButtonBox* okCancel(QDialog* dialog) {
 }
 
 // A choice of one of two tags, or neither.
-QComboBox* pairChoice(QWidget* parent, const char* a, const char* b, const QStringList& tags) {
+QComboBox* pairChoice(QWidget* parent, const char* a, const char* b) {
     auto* box = new QComboBox(parent);
     box->addItems({QString(), QString::fromUtf8(a), QString::fromUtf8(b)});
+    return box;
+}
+
+// The one of the pair among the tags (the second where both are), or neither.
+void choosePair(QComboBox* box, const QStringList& tags) {
+    box->setCurrentIndex(0);
     for (int i = 1; i < box->count(); ++i) {
         if (tags.contains(box->itemText(i))) {
             box->setCurrentIndex(i);
         }
     }
-    return box;
 }
 
 }  // namespace
@@ -39,24 +46,20 @@ SessionEditDialog::SessionEditDialog(const ArchivedSession& session, const QStri
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Trainingseinheit bearbeiten"));
     auto* form = new QFormLayout;
-    Schuetze = new QComboBox(this);
-    Schuetze->setEditable(true);
-    Schuetze->addItems(shooters);
-    Schuetze->setCurrentText(session.shooter);
-    Art = pairChoice(this, kMarkeTrocken, kMarkeScharf, session.tags);
-    Anlass = pairChoice(this, kMarkeTraining, kMarkeWettkampf, session.tags);
-    QStringList others = session.tags;
-    for (const char* t : {kMarkeTrocken, kMarkeScharf, kMarkeTraining, kMarkeWettkampf}) {
-        others.removeAll(QString::fromUtf8(t));
-    }
-    Weitere = new QLineEdit(others.join(QStringLiteral(", ")), this);
-    Weitere->setPlaceholderText(QStringLiteral("durch Kommas getrennt"));
-    Notiz = new QLineEdit(session.note, this);
-    form->addRow(QStringLiteral("&Schütze:"), Schuetze);
-    form->addRow(QStringLiteral("&Trocken/scharf:"), Art);
-    form->addRow(QStringLiteral("T&raining/Wettkampf:"), Anlass);
-    form->addRow(QStringLiteral("&Weitere Marken:"), Weitere);
-    form->addRow(QStringLiteral("&Notiz:"), Notiz);
+    shooter_ = new QComboBox(this);
+    shooter_->setEditable(true);
+    shooter_->addItems(shooters);
+    kind_ = pairChoice(this, kMarkeTrocken, kMarkeScharf);
+    occasion_ = pairChoice(this, kMarkeTraining, kMarkeWettkampf);
+    others_ = new QLineEdit(this);
+    others_->setPlaceholderText(QStringLiteral("durch Kommas getrennt"));
+    note_ = new QLineEdit(this);
+    fill({session.shooter, session.tags, session.note});
+    form->addRow(QStringLiteral("&Schütze:"), shooter_);
+    form->addRow(QStringLiteral("&Trocken/scharf:"), kind_);
+    form->addRow(QStringLiteral("T&raining/Wettkampf:"), occasion_);
+    form->addRow(QStringLiteral("&Weitere Marken:"), others_);
+    form->addRow(QStringLiteral("&Notiz:"), note_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(session.path, this));
     layout->addLayout(form);
@@ -64,18 +67,34 @@ SessionEditDialog::SessionEditDialog(const ArchivedSession& session, const QStri
     resize(480, sizeHint().height());
 }
 
+void SessionEditDialog::fill(const SessionEdit& edit) {
+    shooter_->setCurrentText(edit.shooter);
+    choosePair(kind_, edit.tags);
+    choosePair(occasion_, edit.tags);
+    QStringList others = edit.tags;
+    for (const char* t : {kMarkeTrocken, kMarkeScharf, kMarkeTraining, kMarkeWettkampf}) {
+        others.removeAll(QString::fromUtf8(t));
+    }
+    others_->setText(others.join(QStringLiteral(", ")));
+    note_->setText(edit.note);
+}
+
 QString SessionEditDialog::shooter() const {
-    return Schuetze->currentText().trimmed();
+    return shooter_->currentText().trimmed();
 }
 
 QStringList SessionEditDialog::tags() const {
-    QStringList t = tagsFromText(Weitere->text());
-    t << Art->currentText() << Anlass->currentText();
+    QStringList t = tagsFromText(others_->text());
+    t << kind_->currentText() << occasion_->currentText();
     return normalizeTags(t);
 }
 
 QString SessionEditDialog::note() const {
-    return Notiz->text().trimmed();
+    return note_->text().trimmed();
+}
+
+SessionEdit SessionEditDialog::edit() const {
+    return {shooter(), tags(), note()};
 }
 
 MergeShootersDialog::MergeShootersDialog(const ArchivedShooter& from,
@@ -83,38 +102,50 @@ MergeShootersDialog::MergeShootersDialog(const ArchivedShooter& from,
                                          QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Schützen zusammenführen"));
-    Ziel = new QComboBox(this);
+    target_ = new QComboBox(this);
     for (const ArchivedShooter& s : others) {
         if (s.id != from.id) {
-            Ziel->addItem(shooterDisplayName(s.name), s.id);
+            target_->addItem(ArchiveTexts::ShooterName(s.name), s.id);
         }
     }
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Die %1 Trainingseinheiten von %2 gehören zu:")
                                      .arg(from.sessions)
-                                     .arg(shooterDisplayName(from.name)),
+                                     .arg(ArchiveTexts::ShooterName(from.name)),
                                  this));
-    layout->addWidget(Ziel);
+    layout->addWidget(target_);
     layout->addWidget(okCancel(this));
 }
 
 qint64 MergeShootersDialog::target() const {
-    return Ziel->currentData().toLongLong();
+    return target_->currentData().toLongLong();
+}
+
+bool MergeShootersDialog::chooseTarget(const QString& shown) {
+    const int i = target_->findText(shown);
+    if (i >= 0) {
+        target_->setCurrentIndex(i);
+    }
+    return i >= 0;
 }
 
 RenameShooterDialog::RenameShooterDialog(const ArchivedShooter& shooter, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Schütze umbenennen"));
-    Name = new QLineEdit(shooter.name, this);
+    name_ = new QLineEdit(shooter.name, this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(
-        QStringLiteral("Neuer Name für %1:").arg(shooterDisplayName(shooter.name)), this));
-    layout->addWidget(Name);
+        QStringLiteral("Neuer Name für %1:").arg(ArchiveTexts::ShooterName(shooter.name)), this));
+    layout->addWidget(name_);
     layout->addWidget(okCancel(this));
 }
 
 QString RenameShooterDialog::name() const {
-    return Name->text().trimmed();
+    return name_->text().trimmed();
+}
+
+void RenameShooterDialog::setName(const QString& name) {
+    name_->setText(name);
 }
 
 }  // namespace ostrevik

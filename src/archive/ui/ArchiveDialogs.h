@@ -20,12 +20,18 @@ public:
     QString shooter() const;
     QStringList tags() const;
     QString note() const;
+    // All three, as the archive takes them.
+    SessionEdit edit() const;
+    // Fills the fields as the coach would: the shooter, the choices of the
+    // pairs of tags, the other tags and the note.
+    void fill(const SessionEdit& edit);
 
-    QComboBox* Schuetze = nullptr;
-    QComboBox* Art = nullptr;     // "", trocken, scharf
-    QComboBox* Anlass = nullptr;  // "", Training, Wettkampf
-    QLineEdit* Weitere = nullptr;
-    QLineEdit* Notiz = nullptr;
+private:
+    QComboBox* shooter_ = nullptr;
+    QComboBox* kind_ = nullptr;      // "", trocken, scharf
+    QComboBox* occasion_ = nullptr;  // "", Training, Wettkampf
+    QLineEdit* others_ = nullptr;
+    QLineEdit* note_ = nullptr;
 };
 
 // "Schützen zusammenführen": whom the chosen shooter's sessions go to.
@@ -35,8 +41,11 @@ public:
     MergeShootersDialog(const ArchivedShooter& from, const std::vector<ArchivedShooter>& others,
                         QWidget* parent = nullptr);
     qint64 target() const;
+    // Chooses the shooter shown under that name; false when not offered.
+    bool chooseTarget(const QString& shown);
 
-    QComboBox* Ziel = nullptr;
+private:
+    QComboBox* target_ = nullptr;
 };
 
 // "Schütze umbenennen".
@@ -45,8 +54,10 @@ class RenameShooterDialog : public QDialog {
 public:
     RenameShooterDialog(const ArchivedShooter& shooter, QWidget* parent = nullptr);
     QString name() const;
+    void setName(const QString& name);
 
-    QLineEdit* Name = nullptr;
+private:
+    QLineEdit* name_ = nullptr;
 };
 
 }  // namespace ostrevik

@@ -4,6 +4,7 @@
 #include "archive/ArchiveImport.h"
 #include "archive/ArchiveProgress.h"
 #include "archive/ArchiveSessions.h"
+#include "archive/ui/ArchiveToolbar.h"
 #include "archive/ui/ArchiveWindowHost.h"
 
 #include <QPointer>
@@ -14,17 +15,16 @@
 #include <vector>
 
 class QCheckBox;
-class QComboBox;
-class QDateEdit;
 class QLabel;
-class QListWidget;
-class QPushButton;
-class QTableWidget;
 
 namespace ostrevik {
 
+class ArchiveRingWindow;
 class ProgressView;
 class ScorePanel;
+class SessionFilters;
+class SessionTable;
+class ShooterList;
 
 // The window "Trainingsarchiv": the shooters on the left; the chosen
 // shooter's sessions in a table; below it the progress of one metric per
@@ -33,6 +33,10 @@ class ScorePanel;
 // compare sessions, show which metrics and fault tags go with lower rings
 // over the sessions shown, write the season report, and edit sessions and
 // shooters. Non-modal.
+//
+// It only shows and asks: each view is a widget of its own, and each
+// command collects the user's choice (through modalUi()) and hands it to the
+// archive's core, whose result it puts into words with ArchiveTexts.
 class TArchiveForm : public QWidget {
     Q_OBJECT
 public:
@@ -43,7 +47,7 @@ public:
     ~TArchiveForm() override;
 
     // Opens the archive (again) and shows its shooters; a failure is shown
-    // in a message and in the window. False when the archive cannot be read.
+    // in the window (Notice()). False when the archive cannot be read.
     bool OpenArchive();
 
     // The choices of the window, as the user makes them.
@@ -52,8 +56,10 @@ public:
     void SetTagFilter(const QString& tag);               // empty: every session
     void SetPeriod(const QDate& from, const QDate& to);  // invalid: open ends
     void SelectSessions(const std::vector<qint64>& ids);
+    // "Gespeicherte Dateien ins Archiv aufnehmen".
+    void SetImportSaved(bool on);
 
-    // The commands.
+    // The commands (ArchiveWindowActions.cpp).
     bool DateienAufnehmen();                            // "Dateien aufnehmen…"
     bool OrdnerAufnehmen();                             // "Ordner aufnehmen…"
     ImportSummary Aufnehmen(const QStringList& paths);  // with a message on trouble
@@ -68,58 +74,54 @@ public:
     bool Zusammenfuehren();  // the chosen shooter into another
     bool Entfernen();        // the chosen sessions out of the archive (files stay)
 
+    // What the window shows.
     std::optional<qint64> CurrentShooter() const;
     const std::vector<ArchivedSession>& Sessions() const { return sessions_; }
     const ProgressData& Progress() const { return progress_; }
     const ProgressTrend& Trend() const { return trend_; }
     std::vector<qint64> SelectedSessions() const;
     TrainingArchive* Archive() { return archive_.get(); }
-
-    QLabel* Hinweis = nullptr;  // a read-only or failed archive
-    QListWidget* Schuetzen = nullptr;
-    QTableWidget* Sitzungen = nullptr;
-    QComboBox* Metrik = nullptr;
-    QComboBox* Marke = nullptr;
-    QCheckBox* Zeitraum = nullptr;
-    QDateEdit* Von = nullptr;
-    QDateEdit* Bis = nullptr;
-    ProgressView* Verlauf = nullptr;
-    QLabel* TrendText = nullptr;
-    QCheckBox* Automatisch = nullptr;  // "Gespeicherte Dateien ins Archiv aufnehmen"
-    QPushButton* ButtonDateien = nullptr;
-    QPushButton* ButtonOrdner = nullptr;
-    QPushButton* ButtonOeffnen = nullptr;
-    QPushButton* ButtonVergleichen = nullptr;
-    QPushButton* ButtonBericht = nullptr;
-    QPushButton* ButtonRinge = nullptr;
-    QPushButton* ButtonBearbeiten = nullptr;
-    QPushButton* ButtonEntfernen = nullptr;
-    QPushButton* ButtonUmbenennen = nullptr;
-    QPushButton* ButtonZusammenfuehren = nullptr;
+    // A read-only or failed archive, said above the commands; empty when
+    // nothing is said.
+    QString Notice() const;
+    QStringList ShooterRows() const;  // "Anna (4)"
+    QString CurrentShooterRow() const;
+    const SessionTable& Table() const { return *table_; }
+    QString MetricText() const;
+    QString TrendText() const;
+    ProgressView& ProgressPlot() { return *progressView_; }
+    bool Offers(ArchiveCommand command) const;
+    bool ImportSaved() const;
 
 private:
+    void run(ArchiveCommand command);
+    void showNotice(const QString& text);
+    void showError(const QString& message);
     void fillShooters(std::optional<qint64> keep);
     void reloadSessions();
-    void fillTable();
     void updateTrend();
     void updateRings();
     void updateButtons();
-    void showError(const QString& message);
     SessionFilter filter() const;
-    std::vector<const ArchivedSession*> chosen() const;
     std::optional<ArchivedShooter> shooter() const;
 
     ArchiveWindowHost& host_;
     QString archivePath_;
     QString settingsPath_;
     std::unique_ptr<TrainingArchive> archive_;
-    std::vector<ArchivedShooter> shooters_;
     std::vector<ArchivedSession> sessions_;
     ProgressData progress_;
     ProgressTrend trend_;
-    bool filling_ = false;
-    QPointer<QWidget> ringWindow_;
-    ScorePanel* ringPanel_ = nullptr;
+
+    QLabel* notice_ = nullptr;
+    ArchiveToolbar* toolbar_ = nullptr;
+    ShooterList* shooters_ = nullptr;
+    SessionFilters* filters_ = nullptr;
+    SessionTable* table_ = nullptr;
+    ProgressView* progressView_ = nullptr;
+    QLabel* trendText_ = nullptr;
+    QCheckBox* importSaved_ = nullptr;
+    QPointer<ArchiveRingWindow> ringWindow_;
 };
 
 }  // namespace ostrevik
