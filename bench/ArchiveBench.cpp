@@ -163,8 +163,8 @@ void BM_ProgressViewSwitchMetric(benchmark::State& state) {
     int k = 0;
     for (auto _ : state) {
         window.SetMetric(kMetrics[static_cast<size_t>(++k % kMetricCount)]);
-        benchmark::DoNotOptimize(window.Verlauf->grab());
-        benchmark::DoNotOptimize(window.TrendText->grab());
+        benchmark::DoNotOptimize(window.ProgressPlot().grab());
+        benchmark::DoNotOptimize(window.TrendText());
     }
 }
 BENCHMARK(BM_ProgressViewSwitchMetric)->Unit(benchmark::kMillisecond)->UseRealTime();

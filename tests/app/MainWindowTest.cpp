@@ -2,6 +2,7 @@
 #include "app/ToolbarIcons.h"
 #include "archive/ArchiveDatabase.h"
 #include "archive/ArchiveSessions.h"
+#include "archive/ArchiveTexts.h"
 #include "common/Texts.h"
 #include "evaluation/ui/DebugWindow.h"
 #include "evaluation/ui/InfoDialog.h"
@@ -322,9 +323,9 @@ TEST_F(MainWindowTest, SavingAsksForANameOnceAndCancelKeepsTheDocumentChanged) {
     EXPECT_TRUE(QFileInfo::exists(path));
 
     // The saved session is in the season archive, once.
-    QString error;
+    ArchiveError error;
     const auto archive = TrainingArchive::open(TrainingArchive::defaultPath(), error);
-    ASSERT_TRUE(archive) << error.toStdString();
+    ASSERT_TRUE(archive) << ArchiveTexts::Problem(error).toStdString();
     const auto sessions = listSessions(*archive, {}, error);
     EXPECT_EQ(std::count_if(sessions.begin(), sessions.end(),
                             [&](const ArchivedSession& s) {

@@ -10,6 +10,7 @@
 #include "archive/ArchiveImport.h"
 #include "archive/ArchiveScores.h"
 #include "archive/ArchiveSettings.h"
+#include "archive/ArchiveTexts.h"
 #include "measurement/ui/DocumentWindow.h"
 
 #include "NullDocumentHost.h"
@@ -64,9 +65,9 @@ protected:
 
     // The rings kept in the archive for the document's file, by number.
     void keep(const std::map<int, double>& rings) {
-        QString error;
+        ArchiveError error;
         auto archive = TrainingArchive::open(archivePath, error);
-        ASSERT_TRUE(archive) << error.toStdString();
+        ASSERT_TRUE(archive) << ArchiveTexts::Problem(error).toStdString();
         std::vector<uint64_t> records;
         const FileImport taken =
             importFile(*archive, document.Dateiname, AnalysisSettings{}, error, &records);
@@ -81,7 +82,7 @@ protected:
     }
 
     std::map<int, double> kept() {
-        QString error;
+        ArchiveError error;
         auto archive = TrainingArchive::open(archivePath, error);
         SessionScores scores;
         if (const auto s = sessionOfFile(*archive, document.Dateiname, error)) {
@@ -297,7 +298,7 @@ TEST_F(ScoreTabTest, AfterARecordIsRemovedTheRingsStayWithTheirTakeUps) {
     // Saved and taken in again: the removed take-up's ring goes with it.
     ASSERT_TRUE(document.DateiSpeichern());
     {
-        QString error;
+        ArchiveError error;
         auto archive = TrainingArchive::open(archivePath, error);
         EXPECT_EQ(importPaths(*archive, {document.Dateiname}, {}).updated, 1);
     }
