@@ -3,11 +3,14 @@ cmake_minimum_required(VERSION 3.25)
 #
 #   cmake -DSOURCE_DIR=<src> -DWIDGET_HEADER_DIRS=<dir;dir> -P CheckLayers.cmake
 #
-# The core (every folder under src except app/ and the ui/ folders) draws
-# nothing on the screen: it includes no widget or printer header, nothing of a
-# ui/ folder and nothing of app/. Its subsystems stand in layers, each
-# including only itself and the ones below. The ui/ folders may include the
-# core and other windows, never app/, which wires everything together.
+# The core (every folder under src except app/, cli/ and the ui/ folders)
+# draws nothing on the screen: it includes no widget or printer header,
+# nothing of a ui/ folder and nothing of app/. Its subsystems stand in layers,
+# each including only itself and the ones below. The command line (cli/) is
+# held to the same rule, standing on every subsystem of the core: it runs
+# without a display. The ui/ folders may include the core and other windows,
+# never app/, which wires everything together and is the only one to call the
+# command line.
 
 set(core_layers
     "common:"
@@ -18,6 +21,7 @@ set(core_layers
     "service:common device"
     "analysis:common settings measurement evaluation"
     "archive:common settings measurement evaluation analysis"
+    "cli:common settings device measurement evaluation service analysis archive"
 )
 
 # Widget and printer class headers (<QWidget>, <QPrinter>, <QtWidgets/...>).
@@ -36,8 +40,15 @@ foreach(file IN LISTS files)
     if(subsystem STREQUAL "app" OR NOT file MATCHES "/")
         continue()
     endif()
+    # A file of the command line is checked as the core is, wherever it lies.
+    set(is_cli FALSE)
+    set(who "the core")
+    if(subsystem STREQUAL "cli")
+        set(is_cli TRUE)
+        set(who "the command line")
+    endif()
     set(is_ui FALSE)
-    if(file MATCHES "(^|/)ui/")
+    if(file MATCHES "(^|/)ui/" AND NOT is_cli)
         set(is_ui TRUE)
     endif()
     file(STRINGS "${SOURCE_DIR}/${file}" includes REGEX "^[ \t]*#[ \t]*include")
@@ -48,11 +59,15 @@ foreach(file IN LISTS files)
                 list(APPEND failures "${file}: ${target} (app/ wires the program, nothing includes it)")
                 continue()
             endif()
+            if(target MATCHES "^cli/" AND NOT is_cli)
+                list(APPEND failures "${file}: ${target} (only app/ calls the command line)")
+                continue()
+            endif()
             if(is_ui OR NOT target MATCHES "/")
                 continue()
             endif()
             if(target MATCHES "(^|/)ui/")
-                list(APPEND failures "${file}: ${target} (the core includes no window)")
+                list(APPEND failures "${file}: ${target} (${who} includes no window)")
                 continue()
             endif()
             string(REGEX REPLACE "/.*" "" target_subsystem "${target}")
@@ -77,7 +92,7 @@ foreach(file IN LISTS files)
             set(target "${CMAKE_MATCH_1}")
             string(REGEX REPLACE "^.*/" "" name "${target}")
             if(target MATCHES "^Qt(Widgets|PrintSupport)/" OR name IN_LIST widget_headers)
-                list(APPEND failures "${file}: <${target}> (the core draws no widgets)")
+                list(APPEND failures "${file}: <${target}> (${who} draws no widgets)")
             endif()
         endif()
     endforeach()

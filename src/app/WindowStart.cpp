@@ -1,7 +1,7 @@
 #include "app/WindowStart.h"
 
-#include "app/CommandLine.h"
-#include "app/CommandOutput.h"
+#include "cli/CommandLine.h"
+#include "cli/CommandOutput.h"
 #include "common/Texts.h"
 
 #include <QByteArray>

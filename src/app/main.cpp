@@ -1,11 +1,12 @@
+#include "analysis/ui/ReportPdf.h"
 #include "app/Application.h"
-#include "app/CommandLine.h"
 #include "app/HelpWindow.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
 #include "app/ToolbarIcons.h"
 #include "app/Translations.h"
 #include "app/WindowStart.h"
+#include "cli/CommandLine.h"
 #include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "device/EnumComPorts.h"
@@ -63,7 +64,9 @@ int runProgram(QApplication& app);
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (const std::optional<int> exitCode = RunCommandLine(argc, argv)) {
+    // The commands without a window first; they write reports with the same
+    // PDF writer as the menu.
+    if (const std::optional<int> exitCode = RunCommandLine(argc, argv, writeTrainingReportPdf)) {
         return *exitCode;
     }
     if (const std::optional<int> exitCode = CheckWindowStart(argc, argv)) {

@@ -1,4 +1,4 @@
-#include "app/CommandOutput.h"
+#include "cli/CommandOutput.h"
 
 #include "analysis/TrainingSession.h"
 #include "settings/Paths.h"

@@ -1,0 +1,165 @@
+#include "cli/ArchiveCommandLine.h"
+
+#include "analysis/AnalysisSettings.h"
+#include "archive/ArchiveDatabase.h"
+#include "archive/ArchiveImport.h"
+#include "archive/ArchiveProgress.h"
+#include "archive/ArchiveSessions.h"
+#include "archive/ArchiveTexts.h"
+#include "archive/SeasonReport.h"
+#include "cli/CommandLineTexts.h"
+#include "cli/CommandOutput.h"
+#include "common/AtomicFile.h"
+#include "common/Texts.h"
+
+#include <memory>
+#include <optional>
+
+namespace ostrevik {
+namespace {
+
+std::unique_ptr<TrainingArchive> openArchive(const CommandCall& call) {
+    ArchiveError error;
+    auto archive = TrainingArchive::open(TrainingArchive::pathOrDefault(call.archive), error);
+    if (!archive) {
+        Fail(ArchiveTexts::Problem(error));
+        return nullptr;
+    }
+    if (archive->notice().failed()) {
+        Warn(ArchiveTexts::Problem(archive->notice()));
+    }
+    return archive;
+}
+
+// The shooter named on the command line: his current or an earlier name.
+std::optional<qint64> shooterOf(TrainingArchive& archive, const QString& name) {
+    ArchiveError error;
+    const std::optional<qint64> id = findShooter(archive, name, error);
+    if (error.failed()) {
+        Fail(ArchiveTexts::Problem(error));
+    } else if (!id) {
+        Fail(CommandLineTexts::NoSuchShooter(archive.path(), name));
+    }
+    return id;
+}
+
+// The operands of --progress and --season-report: the shooter and the file
+// written, which must not be a measurement file (a forgotten operand would
+// otherwise overwrite one). Empty when they are right.
+QString shooterAndOutputRefusal(const CommandCall& call, const QString& kind) {
+    if (call.operands.size() != 2) {
+        return CommandLineTexts::OperandsExpected(call.command);
+    }
+    if (IsMeasurementFileName(call.operands[1])) {
+        return CommandLineTexts::OutputIsMeasurementFile(call.operands[1], kind);
+    }
+    return {};
+}
+
+}  // namespace
+
+int ArchiveImportCommand(const CommandCall& call) {
+    if (call.operands.isEmpty()) {
+        return WrongCall(CommandLineTexts::OperandsExpected(call.command));
+    }
+    const auto archive = openArchive(call);
+    if (!archive) {
+        return 1;
+    }
+    const ImportSummary summary = importPaths(*archive, call.operands, loadAnalysisSettings());
+    WriteOut(CommandLineTexts::ImportLines(summary));
+    if (summary.archiveError.failed()) {
+        return Fail(CommandLineTexts::ImportStopped(ArchiveTexts::Problem(summary.archiveError)));
+    }
+    return summary.ok() ? 0 : 1;
+}
+
+int ArchiveListCommand(const CommandCall& call) {
+    if (call.operands.size() > 1) {
+        return WrongCall(CommandLineTexts::OperandsExpected(call.command));
+    }
+    const auto archive = openArchive(call);
+    if (!archive) {
+        return 1;
+    }
+    SessionFilter filter;
+    if (!call.operands.isEmpty()) {
+        filter.shooterId = shooterOf(*archive, call.operands.front());
+        if (!filter.shooterId) {
+            return 1;
+        }
+    }
+    ArchiveError error;
+    const std::vector<ArchivedSession> sessions = listSessions(*archive, filter, error);
+    if (error.failed()) {
+        return Fail(ArchiveTexts::Problem(error));
+    }
+    WriteOut(sessionListCsv(sessions));
+    return 0;
+}
+
+int ProgressCommand(const CommandCall& call) {
+    if (const QString r = shooterAndOutputRefusal(call, QStringLiteral("CSV")); !r.isEmpty()) {
+        return WrongCall(r);
+    }
+    const auto archive = openArchive(call);
+    if (!archive) {
+        return 1;
+    }
+    SessionFilter filter;
+    filter.shooterId = shooterOf(*archive, call.operands[0]);
+    if (!filter.shooterId) {
+        return 1;
+    }
+    filter.from = call.from;
+    filter.to = call.to;
+    ProgressData data;
+    ArchiveError error;
+    if (!loadProgress(*archive, filter, data, error)) {
+        return Fail(ArchiveTexts::Problem(error));
+    }
+    const FileWriteResult w = writeFileAtomically(call.operands[1], progressCsv(data));
+    if (!w.ok) {
+        return Fail(Texts::FileNotSaved(call.operands[1], w.reason));
+    }
+    return 0;
+}
+
+int SeasonReportCommand(const CommandCall& call, const ReportFileWriter& writeReport) {
+    if (const QString r = shooterAndOutputRefusal(call, QStringLiteral("PDF")); !r.isEmpty()) {
+        return WrongCall(r);
+    }
+    const auto archive = openArchive(call);
+    if (!archive) {
+        return 1;
+    }
+    const std::optional<qint64> shooter = shooterOf(*archive, call.operands[0]);
+    if (!shooter) {
+        return 1;
+    }
+    Season season;
+    season.from = call.from;
+    season.to = call.to;
+    ArchiveError error;
+    for (const ArchivedShooter& s : listShooters(*archive, error)) {
+        if (s.id == *shooter) {
+            season.shooter = s.name;
+        }
+    }
+    if (!loadSeason(*archive, *shooter, season, error)) {
+        return Fail(ArchiveTexts::Problem(error));
+    }
+    for (const QString& w : season.warnings) {
+        Warn(w);
+    }
+    const ProgramSettings settings = programSettings();
+    const ReportInput input = seasonReportInput(season, settings.config.userName(),
+                                                settings.config.file.display, settings.analysis);
+    const FileWriteResult w = writeReport(call.operands[1], input);
+    if (!w.ok) {
+        return Fail(Texts::FileNotSaved(call.operands[1], w.reason));
+    }
+    return 0;
+}
+
+}  // namespace ostrevik

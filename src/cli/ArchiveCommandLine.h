@@ -1,0 +1,22 @@
+#pragma once
+
+#include "cli/CommandCall.h"
+#include "cli/CommandLine.h"
+
+namespace ostrevik {
+
+// The season archive's commands, each on the archive --archive names or the
+// default one. Each returns the exit code: 0 on success, 1 when a file was
+// refused or could not be read or written, or the archive failed (the
+// message on standard error), 2 for a wrong call.
+
+// "--archive-import PFAD …": measurement files and folders into the archive.
+int ArchiveImportCommand(const CommandCall& call);
+// "--archive-list [SCHÜTZE]": a CSV line per session on standard output.
+int ArchiveListCommand(const CommandCall& call);
+// "--progress SCHÜTZE AUS.csv": the progress figures per session and metric.
+int ProgressCommand(const CommandCall& call);
+// "--season-report SCHÜTZE AUS.pdf": the shooter's season as a report.
+int SeasonReportCommand(const CommandCall& call, const ReportFileWriter& writeReport);
+
+}  // namespace ostrevik

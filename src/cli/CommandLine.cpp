@@ -1,0 +1,93 @@
+#include "cli/CommandLine.h"
+
+#include "archive/ArchiveDatabase.h"
+#include "cli/ArchiveCommandLine.h"
+#include "cli/CommandCall.h"
+#include "cli/CommandLineTexts.h"
+#include "cli/CommandOutput.h"
+#include "cli/ExportCommandLine.h"
+#include "cli/ScoreCommandLine.h"
+#include "common/Texts.h"
+#include "settings/Paths.h"
+
+#include <QGuiApplication>
+
+namespace ostrevik {
+namespace {
+
+QtMessageHandler g_qtHandler = nullptr;
+
+void withoutRuntimeDirectoryNotice(QtMsgType type, const QMessageLogContext& context,
+                                   const QString& text) {
+    if (!IsRuntimeDirectoryNotice(text)) {
+        g_qtHandler(type, context, text);
+    }
+}
+
+QStringList argumentsOf(int argc, char* argv[]) {
+    QStringList args;
+    for (int i = 0; i < argc; ++i) {
+        args << QString::fromLocal8Bit(argv[i]);
+    }
+    return args;
+}
+
+int run(const CommandCall& call, const ReportFileWriter& writeReport) {
+    if (!call.wrong.isEmpty()) {
+        return WrongCall(call.wrong);
+    }
+    switch (call.command) {
+        case Command::Help:
+            WriteOut(CommandLineTexts::Help(configFilePath(), TrainingArchive::defaultPath()));
+            return 0;
+        case Command::Version:
+            WriteOut(QStringLiteral("ostrevik " OSTREVIK_VERSION "\n"));
+            return 0;
+        case Command::ExportCsv:
+            return ExportCsvCommand(call);
+        case Command::Report:
+            return ReportCommand(call, writeReport);
+        case Command::ArchiveImport:
+            return ArchiveImportCommand(call);
+        case Command::ArchiveList:
+            return ArchiveListCommand(call);
+        case Command::Progress:
+            return ProgressCommand(call);
+        case Command::SeasonReport:
+            return SeasonReportCommand(call, writeReport);
+        case Command::ImportScores:
+            return ImportScoresCommand(call);
+        case Command::ScoreAnalysis:
+            return ScoreAnalysisCommand(call);
+        case Command::None:
+            break;
+    }
+    return 2;
+}
+
+}  // namespace
+
+bool IsRuntimeDirectoryNotice(const QString& text) {
+    return text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"));
+}
+
+std::optional<int> RunCommandLine(int argc, char* argv[], const ReportFileWriter& writeReport) {
+    const CommandCall typed = parseCommandLine(argumentsOf(argc, argv));
+    if (typed.command == Command::None) {
+        return std::nullopt;
+    }
+
+    // No window ever: fonts and the PDF writer work on the offscreen
+    // platform, with or without a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    g_qtHandler = qInstallMessageHandler(withoutRuntimeDirectoryNotice);
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(Texts::kOstrevik);
+    // Qt has taken its own options (-platform, -style, …) out of the
+    // arguments. Should it have taken the command's name with them, as the
+    // value of one of its options, the call is said wrong as typed.
+    const CommandCall call = parseCommandLine(QCoreApplication::arguments());
+    return run(call.command == Command::None ? typed : call, writeReport);
+}
+
+}  // namespace ostrevik

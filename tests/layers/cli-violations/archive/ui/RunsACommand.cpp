@@ -1,0 +1,2 @@
+// A window that would call the command line: refused.
+#include "cli/CommandLine.h"
