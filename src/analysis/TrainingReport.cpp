@@ -45,6 +45,9 @@ struct Fonts {
           device_(device) {}
 
     double height(const QFont& f) const { return QFontMetricsF(f, device_).height(); }
+    double width(const QFont& f, const QString& s) const {
+        return QFontMetricsF(f, device_).horizontalAdvance(s);
+    }
     // Height of a text wrapped at a width.
     double wrappedHeight(const QFont& f, double width, const QString& s) const {
         return QFontMetricsF(f, device_)
@@ -133,6 +136,35 @@ struct Row {
 };
 
 // A table's columns laid across a width.
+}  // namespace
+
+std::vector<double> tableColumnWidths(std::vector<double> widths, const std::vector<double>& needed,
+                                      double width) {
+    const double neededTotal = std::accumulate(needed.begin(), needed.end(), 0.0);
+    if (needed.size() != widths.size() || neededTotal > width) {
+        return widths;  // nothing to take from; the weights stand
+    }
+    double missing = 0;
+    double spare = 0;
+    for (size_t i = 0; i < widths.size(); ++i) {
+        missing += std::max(0.0, needed[i] - widths[i]);
+        spare += std::max(0.0, widths[i] - needed[i]);
+    }
+    if (missing <= 0) {
+        return widths;
+    }
+    for (size_t i = 0; i < widths.size(); ++i) {
+        if (widths[i] < needed[i]) {
+            widths[i] = needed[i];
+        } else {
+            widths[i] -= (widths[i] - needed[i]) * missing / spare;
+        }
+    }
+    return widths;
+}
+
+namespace {
+
 class Table {
 public:
     Table(std::vector<Column> columns, double left, double width, const Fonts& fonts)
@@ -140,14 +172,16 @@ public:
         const double total =
             std::accumulate(columns_.begin(), columns_.end(), 0.0,
                             [](double s, const Column& c) { return s + c.weight; });
-        double x = left;
+        lineHeight_ = fonts.height(fonts.table);
         for (const Column& c : columns_) {
-            const double w = width * c.weight / total;
+            w_.push_back(width * c.weight / total);
+        }
+        widenToHeaders(width);
+        double x = left;
+        for (const double w : w_) {
             x_.push_back(x);
-            w_.push_back(w);
             x += w;
         }
-        lineHeight_ = fonts.height(fonts.table);
         int lines = 1;
         for (const Column& c : columns_) {
             lines = std::max(lines, static_cast<int>(c.header.count(QLatin1Char('\n'))) + 1);
@@ -188,6 +222,19 @@ public:
     }
 
 private:
+    void widenToHeaders(double width) {
+        const double pad = 2 * 0.3 * lineHeight_;
+        std::vector<double> needed;
+        for (const Column& c : columns_) {
+            double widest = 0;
+            for (const QString& line : c.header.split(QLatin1Char('\n'))) {
+                widest = std::max(widest, fonts_.width(fonts_.tableBold, line));
+            }
+            needed.push_back(widest + pad);
+        }
+        w_ = tableColumnWidths(w_, needed, width);
+    }
+
     QRectF cell(size_t i, double y, double h) const {
         const double pad = 0.3 * lineHeight_;
         return QRectF(x_[i] + pad, y, w_[i] - 2 * pad, h);

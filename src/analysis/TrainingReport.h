@@ -62,6 +62,15 @@ inline const QColor kReportGrey{0x60, 0x60, 0x60};
 inline const QColor kReportHeaderFill{0xDD, 0xE3, 0xEA};
 inline const QColor kReportStripe{0xF1, 0xF3, 0xF5};
 
+// The widths of a table's columns across `width`, from the widths their
+// weights give and the room each header's widest line needs: a header is
+// never cut, so a column short of it takes the room from the columns with
+// room to spare, in proportion to what they spare (their cells elide, a
+// header cannot). When the headers need more than the width, the widths
+// stand as given.
+std::vector<double> tableColumnWidths(std::vector<double> widths, const std::vector<double>& needed,
+                                      double width);
+
 // Paints text wrapped into the width of r from y down (as far as it needs,
 // whatever r's height); returns the y below it.
 double paintParagraph(QPainter& p, const QRectF& r, double y, const QFont& font,

@@ -308,3 +308,20 @@ TEST(ReportParagraphTest, WrapsWithinTheWidthAndReturnsTheYBelow) {
     EXPECT_GT(lowest, static_cast<int>(r.bottom())) << "not clipped to r's height";
     EXPECT_LT(lowest, static_cast<int>(below) + 1);
 }
+
+// A report table's header is never cut: the comparison's "Druckpunkt-"
+// once stood in a column narrower than the word.
+TEST(ReportTableTest, AColumnNarrowerThanItsHeaderTakesRoomFromTheOthers) {
+    // Weights give 10, 60, 10, 20; the third header needs 18.
+    const std::vector<double> widths = tableColumnWidths({10, 60, 10, 20}, {5, 20, 18, 10}, 100);
+    ASSERT_EQ(widths.size(), 4u);
+    EXPECT_DOUBLE_EQ(widths[2], 18);
+    for (size_t i = 0; i < widths.size(); ++i) {
+        EXPECT_GE(widths[i], std::vector<double>({5, 20, 18, 10})[i]) << i;
+    }
+    EXPECT_NEAR(widths[0] + widths[1] + widths[2] + widths[3], 100, 1e-9);
+    EXPECT_GT(widths[1] - 20, 4 * (widths[0] - 5));  // the wide column gives most
+
+    // Headers wider than the page together: the weights stand.
+    EXPECT_EQ(tableColumnWidths({50, 50}, {60, 60}, 100), (std::vector<double>{50, 50}));
+}
