@@ -26,17 +26,15 @@ struct Link : test::QueuedStreamInput {
     void SetMemoryBank(int, bool) override {}
 };
 
-struct Host : StreamHost {
+struct Host : SessionHost {
     CaptureDocument* doc = nullptr;
     bool answerYes = false;
     test::ListDocument* created = nullptr;
-    CaptureDocument* ActiveDocument() override { return doc; }
+    CaptureDocument* CaptureTarget() override { return doc; }
     MessageAnswer Ask(const QString&, const QString&, MessageButtons) override {
         return answerYes ? MessageAnswer::Yes : MessageAnswer::No;
     }
-    void NewDocument() override { doc = created; }
-    void ShowLiveValue(uint32_t v) override { check(v <= 255); }
-    void ShowStatusText(const QString&) override {}
+    void NewCaptureTarget() override { doc = created; }
 };
 
 }  // namespace
@@ -54,6 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         host.doc = &document;
     }
     LiveStreamDecoder decoder(link, host);
+    decoder.LiveValueShown = [](uint32_t v) { check(v <= 255); };
 
     // The input is cut into events: a control byte gives the event's size and
     // the fill level the decoder sees, then come the event's bytes.

@@ -32,7 +32,7 @@
 namespace ostrevik {
 
 TForm1::TForm1(const QString& configPath, QWidget* parent)
-    : QMainWindow(parent), settings_(configPath), session_(*this, *this) {
+    : QMainWindow(parent), settings_(configPath), session_(*this) {
     setWindowTitle(Texts::kOstrevik);
     resize(793, 508);
     if (const QScreen* screen = QApplication::primaryScreen()) {
@@ -118,7 +118,7 @@ void TForm1::ConnectCommands() {
     // A saved session enters the season archive (unless switched off there).
     connect(&d, &DocumentManager::saved, this, [this](const QString& path) {
         if (const QString problem = ImportAfterSave(path); !problem.isEmpty()) {
-            Message(problem, Texts::kWarnung, MessageButtons::Ok);
+            Ask(problem, Texts::kWarnung, MessageButtons::Ok);
         }
     });
     connect(&d, &DocumentManager::displayModeShown, &a, &MainActions::ShowDisplayMode);
@@ -131,10 +131,15 @@ void TForm1::ConnectCommands() {
     connect(&settings_, &SettingsController::liveBarChanged, gauge_, &QWidget::setVisible);
 
     connect(&session_, &DeviceSession::ConnectionLost, this, [this](const QString& port) {
-        Message(Texts::ConnectionLost(port), Texts::kFehler, MessageButtons::Ok);
+        Ask(Texts::ConnectionLost(port), Texts::kFehler, MessageButtons::Ok);
     });
-    connect(&session_, &DeviceSession::ConnectionRestored, this,
-            [this](const QString& port) { ShowStatusText(Texts::ConnectionRestored(port)); });
+    connect(&session_, &DeviceSession::ConnectionRestored, this, [this](const QString& port) {
+        statusPanel_->setText(Texts::ConnectionRestored(port));
+    });
+    connect(&session_, &DeviceSession::HardwareAvailable, &a, &MainActions::SetHardwareEnabled);
+    connect(&session_, &DeviceSession::ServiceAvailable, &a, &MainActions::EnableService);
+    connect(&session_, &DeviceSession::LiveValue, this, &TForm1::ShowLiveValue);
+    connect(&session_, &DeviceSession::StatusText, statusPanel_, &QLabel::setText);
 }
 
 TForm1::~TForm1() {
@@ -199,33 +204,17 @@ QString TForm1::StatusText() const {
     return statusPanel_->text();
 }
 
-void TForm1::SetHardwareMenuEnabled(bool enabled) {
-    actions_->SetHardwareEnabled(enabled);
-}
-
-void TForm1::EnableServiceMenus() {
-    actions_->EnableService();
-}
-
-void TForm1::ShowError(const std::exception& error) {
-    modalUi().showError(this, error);
-}
-
-CaptureDocument* TForm1::ActiveDocument() {
+CaptureDocument* TForm1::CaptureTarget() {
     TMDIChild* active = documents_->Active();
     return active ? &active->Dokument() : nullptr;
 }
 
+void TForm1::NewCaptureTarget() {
+    documents_->DateiNeu();
+}
+
 MessageAnswer TForm1::Ask(const QString& text, const QString& caption, MessageButtons buttons) {
     return modalUi().message(this, text, caption, buttons);
-}
-
-MessageAnswer TForm1::Message(const QString& text, const QString& caption, MessageButtons buttons) {
-    return modalUi().message(this, text, caption, buttons);
-}
-
-void TForm1::NewDocument() {
-    documents_->DateiNeu();
 }
 
 void TForm1::ShowLiveValue(uint32_t value) {
@@ -234,10 +223,6 @@ void TForm1::ShowLiveValue(uint32_t value) {
         static_cast<double>(value) > 254.0 * session_.Decoder().ToneThreshold / 254.0;
     gauge_->setForegroundColor(above ? palette().color(QPalette::Button) : QColor(0, 255, 0));
     gauge_->setValue(static_cast<int>(std::min<uint32_t>(value, LiveBar::kMax)));
-}
-
-void TForm1::ShowStatusText(const QString& text) {
-    statusPanel_->setText(text);
 }
 
 void TForm1::Guarded(const std::function<void()>& command) {

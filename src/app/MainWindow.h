@@ -22,7 +22,7 @@ class TPvxInfoDlg;
 // live bar and status bar. It wires the program's pieces together, shows what
 // the device session reports, loads the settings and searches for the device
 // when first shown, and saves the settings when it closes.
-class TForm1 : public QMainWindow, public DeviceHost, public StreamHost {
+class TForm1 : public QMainWindow, public SessionHost {
     Q_OBJECT
 public:
     // configPath: where the configuration file lives (normally beside the
@@ -50,18 +50,10 @@ public:
     HelpWindow& Help() const { return *help_; }
     QString StatusText() const;
 
-    // DeviceHost
-    MessageAnswer Message(const QString& text, const QString& caption,
-                          MessageButtons buttons) override;
-    void SetHardwareMenuEnabled(bool enabled) override;
-    void EnableServiceMenus() override;
-    void ShowError(const std::exception& error) override;
-    // StreamHost
-    CaptureDocument* ActiveDocument() override;
+    // SessionHost
+    CaptureDocument* CaptureTarget() override;
+    void NewCaptureTarget() override;
     MessageAnswer Ask(const QString& text, const QString& caption, MessageButtons buttons) override;
-    void NewDocument() override;
-    void ShowLiveValue(uint32_t value) override;
-    void ShowStatusText(const QString& text) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -74,6 +66,7 @@ private:
     // Runs a command; an error that escapes it is shown as the program's
     // standard error message and the program goes on.
     void Guarded(const std::function<void()>& command);
+    void ShowLiveValue(uint32_t value);
 
     SettingsController settings_;
     DeviceSession session_;

@@ -4,9 +4,10 @@
 
 namespace ostrevik {
 
-// What the live stream decoder needs of the active document: a document
-// window implements it, and the decoder feeds the device's records through it
-// into the capture target (the last record of the document's list).
+// What the live stream decoder needs of the document it captures into: the
+// measurement document implements it, and the decoder feeds the device's
+// records through it into the capture target (the last record of the
+// document's list); the document tells its observers (the window among them).
 class CaptureDocument {
 public:
     virtual ~CaptureDocument() = default;

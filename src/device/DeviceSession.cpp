@@ -87,8 +87,10 @@ private:
     std::optional<StreamHold> hold_;
 };
 
-DeviceSession::DeviceSession(DeviceHost& host, StreamHost& stream, QObject* parent)
-    : QObject(parent), host_(host), decoder_(*this, stream) {
+DeviceSession::DeviceSession(SessionHost& host, QObject* parent)
+    : QObject(parent), host_(host), decoder_(*this, host) {
+    decoder_.LiveValueShown = [this](uint32_t value) { emit LiveValue(value); };
+    decoder_.StatusShown = [this](const QString& text) { emit StatusText(text); };
     SetupForQtx(port_);
     port_.SetOnRxChar([this](TCustomComPort&, int count) { RxChar(count); });
     port_.SetOnAfterOpen([this](TCustomComPort&) { AfterOpen(); });
@@ -233,9 +235,9 @@ void DeviceSession::AfterOpen() {
     // The menu is the way to reconnect: it is enabled even when the bank
     // selection fails.
     struct EnableMenu {
-        DeviceHost& host;
-        ~EnableMenu() { host.SetHardwareMenuEnabled(true); }
-    } enableMenu{host_};
+        DeviceSession& session;
+        ~EnableMenu() { emit session.HardwareAvailable(true); }
+    } enableMenu{*this};
     // A device left paused hears its resume before anything else.
     if (decoder_.ResumeOwed()) {
         SendByte(Command::StreamResume);
@@ -252,7 +254,7 @@ void DeviceSession::BeforeClose() {
         return;
     }
     if (!shutDown_) {
-        host_.SetHardwareMenuEnabled(false);
+        emit HardwareAvailable(false);
     }
     // A device paused by us is not left waiting for a resume that would
     // never come.
@@ -277,7 +279,7 @@ void DeviceSession::Watch() {
     try {
         Guard([&] { decoder_.Watch(Clock::now()); });
     } catch (const std::exception& e) {
-        host_.ShowError(e);
+        ShowError(e);
     }
 }
 
@@ -289,8 +291,12 @@ void DeviceSession::AskDecoderQuestions() {
             port_.RedeliverWaiting();
         }
     } catch (const std::exception& e) {
-        host_.ShowError(e);
+        ShowError(e);
     }
+}
+
+void DeviceSession::ShowError(const std::exception& error) {
+    host_.Ask(QString::fromLocal8Bit(error.what()), Texts::kOstrevik, MessageButtons::Ok);
 }
 
 // --- the device operations ----------------------------------------------------
@@ -341,7 +347,7 @@ bool DeviceSession::SearchDevice() {
     if (!unopened.isEmpty()) {
         text += QStringLiteral("\n\n") + ExplainUnopenedPorts(unopened);
     }
-    host_.Message(text, Texts::kWarnung, MessageButtons::Ok);
+    host_.Ask(text, Texts::kWarnung, MessageButtons::Ok);
     return false;
 }
 
@@ -367,14 +373,14 @@ bool DeviceSession::ConnectQuietly(bool quiet) {
                     text += QStringLiteral("\n\n") + ExplainUnopenedPorts({*diagnosis});
                 }
             }
-            host_.Message(text, Texts::kOstrevik, MessageButtons::Ok);
+            host_.Ask(text, Texts::kOstrevik, MessageButtons::Ok);
             return false;
         }
         // The port is open; what failed came after the opening (the bank
         // selection). The program is connected all the same, and says what
         // went wrong as it does for any other error.
         if (!quiet) {
-            host_.ShowError(e);
+            ShowError(e);
         }
     }
     return FinishConnecting();
@@ -397,7 +403,7 @@ bool DeviceSession::FinishConnecting() {
             break;
         }
     }
-    host_.EnableServiceMenus();
+    emit ServiceAvailable();
     Guard([&] { SendMeasure(); });
     if (!port_.Connected()) {
         return false;
@@ -456,7 +462,7 @@ void DeviceSession::NoConnectionMessage() {
     if (quiet_) {
         return;
     }
-    host_.Message(Texts::NoConnection(port_.Port()), Texts::kFehler, MessageButtons::Ok);
+    host_.Ask(Texts::NoConnection(port_.Port()), Texts::kFehler, MessageButtons::Ok);
 }
 
 void DeviceSession::SetMemoryBank(int n, bool send) {
@@ -720,7 +726,7 @@ void DeviceSession::HandlePortLost() {
         // The device is gone; the port is closed all the same.
     }
     // "Connect " stays reachable.
-    host_.SetHardwareMenuEnabled(true);
+    emit HardwareAvailable(true);
     lost_ = true;
     if (tell) {
         lostPort_ = name;
@@ -787,7 +793,7 @@ void DeviceSession::SendKey(uint8_t key) {
             try {
                 Exchange(request);
             } catch (const std::exception& e) {
-                host_.ShowError(e);
+                ShowError(e);
             }
         });
     };

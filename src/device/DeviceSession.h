@@ -20,21 +20,6 @@
 
 namespace ostrevik {
 
-// What the device session needs of the main window.
-class DeviceHost {
-public:
-    virtual ~DeviceHost() = default;
-    virtual MessageAnswer Message(const QString& text, const QString& caption,
-                                  MessageButtons buttons) = 0;
-    // "Hardware &QTX" with all its items.
-    virtual void SetHardwareMenuEnabled(bool enabled) = 0;
-    // "Speicherbänke" and "Service" (never disabled again).
-    virtual void EnableServiceMenus() = 0;
-    // An error of the port that nobody in particular asked for (a timer's
-    // work): shown as the program's standard error message.
-    virtual void ShowError(const std::exception& error) = 0;
-};
-
 class LineClaim;
 
 // A reason to keep the device paused, for the object's lifetime: either the
@@ -84,7 +69,7 @@ private:
 class DeviceSession : public QObject, private StreamLink {
     Q_OBJECT
 public:
-    DeviceSession(DeviceHost& host, StreamHost& stream, QObject* parent = nullptr);
+    DeviceSession(SessionHost& host, QObject* parent = nullptr);
     ~DeviceSession() override;
 
     // Closes the line (resuming a device paused by us) while the host can
@@ -155,6 +140,16 @@ signals:
     // Told after the handler that noticed it has returned, once per loss.
     void ConnectionLost(const QString& port);
     void ConnectionRestored(const QString& port);
+    // The port opened (true) or is closing (false): "Hardware &QTX" with all
+    // its items applies while it is open.
+    void HardwareAvailable(bool available);
+    // The device answered once: "Speicherbänke" and "Service" apply from now
+    // on.
+    void ServiceAvailable();
+    // The pressure of each live sample (0 between records) and the device's
+    // status (the battery's voltage), for the live bar and the status bar.
+    void LiveValue(uint32_t value);
+    void StatusText(const QString& text);
 
 private:
     friend class LineClaim;
@@ -221,7 +216,10 @@ private:
     template <typename Work>
     void Guard(Work&& work);
 
-    DeviceHost& host_;
+    SessionHost& host_;
+    // An error nobody in particular asked for (a timer's work), shown as
+    // the program's standard error message.
+    void ShowError(const std::exception& error);
     TComPort port_;
     LiveStreamDecoder decoder_;
     QTimer watch_;

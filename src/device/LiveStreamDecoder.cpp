@@ -24,8 +24,20 @@ constexpr uint8_t kOwnedPauses = bit(PauseReason::Exchange) | bit(PauseReason::C
 
 }  // namespace
 
-LiveStreamDecoder::LiveStreamDecoder(StreamLink& link, StreamHost& host)
+LiveStreamDecoder::LiveStreamDecoder(StreamLink& link, SessionHost& host)
     : link_(link), host_(host) {}
+
+void LiveStreamDecoder::showLiveValue(uint32_t value) const {
+    if (LiveValueShown) {
+        LiveValueShown(value);
+    }
+}
+
+void LiveStreamDecoder::showStatus(const QString& text) const {
+    if (StatusShown) {
+        StatusShown(text);
+    }
+}
 
 // --- pauses ---------------------------------------------------------------------
 
@@ -127,7 +139,7 @@ void LiveStreamDecoder::ComPort1RxChar(int count) {
     }
     LiftOwnPauses();
     SettleOwedAnswer(clock_());
-    if (CaptureDocument* doc = host_.ActiveDocument()) {
+    if (CaptureDocument* doc = host_.CaptureTarget()) {
         doc->BatchDone();
     }
 }
@@ -216,10 +228,10 @@ void LiveStreamDecoder::Process(uint8_t b, Clock::time_point arrived) {
             break;
         case Role::Sample:
             ++samplesInRecord_;
-            if (CaptureDocument* doc = host_.ActiveDocument()) {
+            if (CaptureDocument* doc = host_.CaptureTarget()) {
                 doc->AppendCaptureSample(b);
             }
-            host_.ShowLiveValue(b);
+            showLiveValue(b);
             break;
         case Role::RecordEnd:
             EndRecord(true);
@@ -261,13 +273,13 @@ void LiveStreamDecoder::NoteMeasure() {
 void LiveStreamDecoder::EndRecord(bool askForNext) {
     StreamState = Idle;
     samplesInRecord_ = 0;
-    if (CaptureDocument* doc = host_.ActiveDocument()) {
+    if (CaptureDocument* doc = host_.CaptureTarget()) {
         doc->RecordEnded();
     }
     if (askForNext) {
         AskForNext();
     }
-    host_.ShowLiveValue(0);
+    showLiveValue(0);
     if (OnRecordEnded) {
         OnRecordEnded();
     }
@@ -276,7 +288,7 @@ void LiveStreamDecoder::EndRecord(bool askForNext) {
 void LiveStreamDecoder::StartRecord() {
     samplesInRecord_ = 0;
     StreamState = ExpectThreshold;
-    if (CaptureDocument* doc = host_.ActiveDocument()) {
+    if (CaptureDocument* doc = host_.CaptureTarget()) {
         doc->RecordStarted();
     } else if (AskForWindow) {
         // The device waits while the user decides, and what it had sent
@@ -290,7 +302,7 @@ void LiveStreamDecoder::StartRecord() {
 void LiveStreamDecoder::HandleThreshold(uint8_t b) {
     StreamState = Sampling;
     ToneThreshold = b;
-    if (CaptureDocument* doc = host_.ActiveDocument()) {
+    if (CaptureDocument* doc = host_.CaptureTarget()) {
         doc->SetCaptureThreshold(b, false);
     }
 }
@@ -305,7 +317,7 @@ void LiveStreamDecoder::HandleReport(uint8_t type, uint8_t value) {
             break;
         case Stream::ThresholdReport:
             ToneThreshold = value;
-            if (CaptureDocument* doc = host_.ActiveDocument()) {
+            if (CaptureDocument* doc = host_.CaptureTarget()) {
                 doc->SetCaptureThreshold(value, true);
             }
             break;
@@ -326,7 +338,7 @@ void LiveStreamDecoder::Battery(uint8_t value) {
     } else if (volts > kBatteryLowVolts) {
         BatteryWarned = false;
     }
-    host_.ShowStatusText(QStringLiteral("Batteriespannung: ") + shown + QStringLiteral(" V"));
+    showStatus(QStringLiteral("Batteriespannung: ") + shown + QStringLiteral(" V"));
 }
 
 // --- questions ----------------------------------------------------------------------
@@ -361,7 +373,7 @@ void LiveStreamDecoder::AskPendingQuestions() {
             host_.Ask(QStringLiteral("Kein Fenster geöffnet!\n\rNeues öffnen?"),
                       Texts::kMeldungOstrevik, MessageButtons::YesNo);
         if (answer == MessageAnswer::Yes) {
-            host_.NewDocument();
+            host_.NewCaptureTarget();
         } else {
             AskForWindow = false;
         }
@@ -385,7 +397,7 @@ void LiveStreamDecoder::AskPendingQuestions() {
         if (!windowQuestion_) {
             Release(PauseReason::Question);
         }
-        if (CaptureDocument* doc = host_.ActiveDocument()) {
+        if (CaptureDocument* doc = host_.CaptureTarget()) {
             doc->BatchDone();
         }
     }
@@ -459,7 +471,7 @@ void LiveStreamDecoder::PortClosed() {
     reasons_ = 0;
     answerOwed_ = false;
     heldForWindow_.clear();
-    host_.ShowLiveValue(0);
+    showLiveValue(0);
     // Whatever the device sends when the line is back may be the rest of a
     // record it went on with meanwhile.
     SkipUnseenRest();
@@ -505,7 +517,7 @@ void LiveStreamDecoder::Watch(Clock::time_point now) {
             StreamState = Idle;
             AskForNext();
         }
-        if (CaptureDocument* doc = host_.ActiveDocument()) {
+        if (CaptureDocument* doc = host_.CaptureTarget()) {
             doc->BatchDone();
         }
         return;

@@ -3,6 +3,7 @@
 #include "common/Messages.h"
 #include "device/CaptureDocument.h"
 #include "device/DeviceProtocol.h"
+#include "device/SessionHost.h"
 
 #include <QString>
 
@@ -37,20 +38,6 @@ public:
     // the byte counts as arriving when it is read.
     virtual std::optional<Clock::time_point> ArrivalOfLastRead() const { return std::nullopt; }
     virtual std::optional<Clock::time_point> LastArrival() const { return std::nullopt; }
-};
-
-// What the decoder needs of the main window.
-class StreamHost {
-public:
-    virtual ~StreamHost() = default;
-    // The active document window, or nullptr.
-    virtual CaptureDocument* ActiveDocument() = 0;
-    virtual MessageAnswer Ask(const QString& text, const QString& caption,
-                              MessageButtons buttons) = 0;
-    // The "Datei neu" command (it makes the new window the active one).
-    virtual void NewDocument() = 0;
-    virtual void ShowLiveValue(uint32_t value) = 0;
-    virtual void ShowStatusText(const QString& text) = 0;
 };
 
 // Why the device's stream is paused. The device is paused while any reason
@@ -144,7 +131,12 @@ public:
     static constexpr std::chrono::milliseconds kRearmSilence{4000};
     static constexpr double kBatteryLowVolts = 1.8;
 
-    LiveStreamDecoder(StreamLink& link, StreamHost& host);
+    LiveStreamDecoder(StreamLink& link, SessionHost& host);
+
+    // Who shows the live value (the pressure of each sample, 0 between
+    // records) and the status text (the battery's voltage); nobody when unset.
+    std::function<void(uint32_t)> LiveValueShown;
+    std::function<void(const QString&)> StatusShown;
 
     // count bytes are waiting on the line.
     void ComPort1RxChar(int count);
@@ -258,7 +250,10 @@ private:
     Clock::time_point LastHeard() const;
 
     StreamLink& link_;
-    StreamHost& host_;
+    void showLiveValue(uint32_t value) const;
+    void showStatus(const QString& text) const;
+
+    SessionHost& host_;
     Clock::time_point (*clock_)() = &Clock::now;
     IdleReceiver idleReceiver_;
     // A report whose value byte has not arrived yet (0: none).

@@ -405,13 +405,13 @@ TEST_F(MainWindowTest, TheLiveBarTurnsButtonFaceAboveTheToneThreshold) {
     start();
     sim.InjectNow({0x01, 100});  // the device reports its tone threshold
     ASSERT_TRUE(test::waitUntil([&] { return form->Session().Decoder().ToneThreshold == 100; }));
-    form->ShowLiveValue(100);
+    emit form->Session().LiveValue(100);
     EXPECT_EQ(form->LiveBarWidget().foregroundColor(), QColor(0, 255, 0));
     EXPECT_EQ(form->LiveBarWidget().value(), 100);
     EXPECT_EQ(form->LiveBarWidget().percentText(), QStringLiteral("39%"));
-    form->ShowLiveValue(101);
+    emit form->Session().LiveValue(101);
     EXPECT_EQ(form->LiveBarWidget().foregroundColor(), form->palette().color(QPalette::Button));
-    form->ShowLiveValue(255);  // the shot mark: the bar stops at its top
+    emit form->Session().LiveValue(255);  // the shot mark: the bar stops at its top
     EXPECT_EQ(form->LiveBarWidget().value(), 254);
     EXPECT_EQ(form->LiveBarWidget().percentText(), QStringLiteral("100%"));
 }

@@ -55,7 +55,8 @@ QString searchWithoutPermission() {
             ::_exit(100);
         }
         RecordingHost host;
-        DeviceSession session(host, host);
+        DeviceSession session(host);
+        host.observe(session);
         session.SearchDevice();
         const QByteArray text = (host.caption + QLatin1Char('|') + host.text).toUtf8();
         (void)!::write(out[1], text.constData(), static_cast<size_t>(text.size()));
@@ -149,7 +150,8 @@ TEST(DeviceSession, NoDeviceFoundBecauseOtherProgramsHoldThePortsNamesThem) {
     ASSERT_TRUE(modemManager.holding());
 
     RecordingHost host;
-    DeviceSession session(host, host);
+    DeviceSession session(host);
+    host.observe(session);
     EXPECT_FALSE(session.SearchDevice());
     const QString busyTerminal = QStringLiteral(
                                      "COM5 (%1) ist belegt!\n"
@@ -181,7 +183,8 @@ TEST(DeviceSession, AFailureAfterTheOpeningIsAConnection) {
     ScopedPortDir dir;
     PtyPair pty(dir.path(), 2);
     RecordingHost host;
-    DeviceSession session(host, host);
+    DeviceSession session(host);
+    host.observe(session);
     TCustomComPort& port = DeviceSessionTestAccess::port(session);
     port.SetPort(QStringLiteral("COM2"));
     const PortHandler afterOpen = port.OnAfterOpen();
@@ -203,7 +206,8 @@ TEST(DeviceSession, AProbeThatFailsInAnyWayLeavesThePortClosed) {
     ScopedPortDir dir;
     PtyPair pty(dir.path(), 3);
     RecordingHost host;
-    DeviceSession session(host, host);
+    DeviceSession session(host);
+    host.observe(session);
     TCustomComPort& port = DeviceSessionTestAccess::port(session);
     port.SetOnBeforeOpen([](TCustomComPort&) { throw std::runtime_error("no event thread"); });
     EXPECT_FALSE(session.ProbePort(QStringLiteral("COM3")));
@@ -269,7 +273,8 @@ protected:
     ScopedPortDir ports;
     PtyPair device{ports.path(), 1};
     RecordingHost host;
-    DeviceSession session{host, host};
+    DeviceSession session{host};
+    const bool observed = host.observe(session);
 };
 
 }  // namespace

@@ -65,7 +65,8 @@ protected:
     ScopedPortDir ports;
     std::unique_ptr<qtxsim::Simulator> sim;
     RecordingHost host;
-    DeviceSession session{host, host};
+    DeviceSession session{host};
+    const bool observed = host.observe(session);
 };
 
 }  // namespace

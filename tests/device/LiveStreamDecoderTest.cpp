@@ -34,7 +34,7 @@ struct QueueLink : test::QueuedStreamInput {
     }
 };
 
-struct Host : StreamHost {
+struct Host : SessionHost {
     CaptureDocument* active = nullptr;
     std::vector<QString> asked;
     std::deque<MessageAnswer> answers;
@@ -42,7 +42,7 @@ struct Host : StreamHost {
     std::vector<uint32_t> live;
     QString status;
 
-    CaptureDocument* ActiveDocument() override { return active; }
+    CaptureDocument* CaptureTarget() override { return active; }
     MessageAnswer Ask(const QString& text, const QString& caption, MessageButtons) override {
         asked.push_back(caption + QStringLiteral(": ") + text);
         if (answers.empty()) {
@@ -52,13 +52,15 @@ struct Host : StreamHost {
         answers.pop_front();
         return a;
     }
-    void NewDocument() override {
+    void NewCaptureTarget() override {
         if (onNewDocument) {
             onNewDocument();
         }
     }
-    void ShowLiveValue(uint32_t v) override { live.push_back(v); }
-    void ShowStatusText(const QString& text) override { status = text; }
+    void observe(LiveStreamDecoder& decoder) {
+        decoder.LiveValueShown = [this](uint32_t v) { live.push_back(v); };
+        decoder.StatusShown = [this](const QString& text) { status = text; };
+    }
 };
 
 LiveStreamDecoder::Clock::time_point g_now{};
@@ -73,6 +75,7 @@ protected:
         at(0);
         decoder.SetClock(&fakeNow);
         decoder.OnQuestionDue = [this] { ++questionsDue; };
+        host.observe(decoder);
     }
     void at(int ms) {
         g_now = LiveStreamDecoder::Clock::time_point{} + std::chrono::milliseconds(ms);

@@ -4,15 +4,17 @@
 
 #include "ListDocument.h"
 
+#include <QObject>
 #include <QString>
 
 #include <functional>
 
 namespace ostrevik::test {
 
-// The main window as the session sees it: messages are recorded, records go
-// into one document.
-struct RecordingHost : DeviceHost, StreamHost {
+// The program around the session as a test sees it: questions and messages
+// are recorded, records go into one document, and what the session says as
+// signals is recorded once observe() has connected them.
+struct RecordingHost : SessionHost {
     int statusTexts = 0;
     QString text;
     QString caption;
@@ -22,30 +24,30 @@ struct RecordingHost : DeviceHost, StreamHost {
     test::ListDocument doc;
     std::function<void(uint32_t)> onLiveValue;
 
-    MessageAnswer Message(const QString& t, const QString& c, MessageButtons) override {
+    // True, so that a fixture can observe as it declares its session.
+    bool observe(DeviceSession& session) {
+        QObject::connect(&session, &DeviceSession::HardwareAvailable,
+                         [this](bool available) { hardwareMenu = available; });
+        QObject::connect(&session, &DeviceSession::ServiceAvailable,
+                         [this] { serviceMenus = true; });
+        QObject::connect(&session, &DeviceSession::StatusText,
+                         [this](const QString&) { ++statusTexts; });
+        QObject::connect(&session, &DeviceSession::LiveValue, [this](uint32_t value) {
+            if (onLiveValue) {
+                onLiveValue(value);
+            }
+        });
+        return true;
+    }
+
+    CaptureDocument* CaptureTarget() override { return &doc; }
+    void NewCaptureTarget() override {}
+    MessageAnswer Ask(const QString& t, const QString& c, MessageButtons) override {
         text = t;
         caption = c;
         ++messages;
         return MessageAnswer::Ok;
     }
-    void SetHardwareMenuEnabled(bool enabled) override { hardwareMenu = enabled; }
-    void EnableServiceMenus() override { serviceMenus = true; }
-    void ShowError(const std::exception& e) override {
-        text = QString::fromLocal8Bit(e.what());
-        caption = QStringLiteral("Ostrevik");
-        ++messages;
-    }
-    CaptureDocument* ActiveDocument() override { return &doc; }
-    MessageAnswer Ask(const QString& t, const QString& c, MessageButtons b) override {
-        return Message(t, c, b);
-    }
-    void NewDocument() override {}
-    void ShowLiveValue(uint32_t value) override {
-        if (onLiveValue) {
-            onLiveValue(value);
-        }
-    }
-    void ShowStatusText(const QString&) override { ++statusTexts; }
 };
 
 }  // namespace ostrevik::test
