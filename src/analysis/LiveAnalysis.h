@@ -34,6 +34,11 @@ public:
     // and drill runs are kept by.
     const std::vector<uint64_t>& fingerprints() const;
     const AnalysisSettings& settings() const { return settings_; }
+    // The time range ("seconds before the shot") the analysis is made with.
+    int secondsUsed() const {
+        catchUp();
+        return secondsUsed_;
+    }
     // Judges the tags anew with other thresholds; the metrics stay.
     void setSettings(const AnalysisSettings& settings);
     // Take-ups analysed from scratch so far: each new start costs a pass over

@@ -1,5 +1,7 @@
 #include "analysis/SessionAnalysis.h"
 
+#include "analysis/TrainingSession.h"
+
 #include "measurement/Rasters.h"
 
 #include <QCoreApplication>
@@ -213,6 +215,15 @@ QString overlayCaption(const SessionAnalysis& analysis) {
         text += tr(", %1 ohne Schuss (nicht gezeigt)").arg(o.withoutShot);
     }
     return text;
+}
+
+SessionAnalysis analyseSession(const TrainingSession& session, int secondsBeforeShot,
+                               const AnalysisSettings& settings) {
+    if (session.Analyse && session.AnalyseSekunden == secondsBeforeShot &&
+        session.Analyse->settings == settings) {
+        return *session.Analyse;
+    }
+    return analyseDocument(*session.Liste, secondsBeforeShot, settings);
 }
 
 }  // namespace ostrevik

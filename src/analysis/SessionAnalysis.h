@@ -13,6 +13,8 @@
 
 namespace ostrevik {
 
+struct TrainingSession;
+
 class Rasters_t;
 
 // Offsets are counted in 20 ms samples from the shot slot (offset 0); time in
@@ -130,6 +132,11 @@ SessionAnalysis analyseTakeUps(std::span<const TakeUpRecord> records, int second
 // which is the capture target.
 SessionAnalysis analyseDocument(const Rasters_t& list, int secondsBeforeShot,
                                 const AnalysisSettings& settings);
+
+// A session's analysis with these settings: the open document's own, carried
+// by its snapshot, when it was made with them; otherwise made now.
+SessionAnalysis analyseSession(const TrainingSession& session, int secondsBeforeShot,
+                               const AnalysisSettings& settings);
 
 // A metric over all take-ups that have it.
 Summary summarizeMetric(const SessionAnalysis& analysis, Metric metric);

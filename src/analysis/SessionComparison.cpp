@@ -144,7 +144,7 @@ SessionComparison compareSessions(std::span<const TrainingSession> sessions, int
     std::vector<SessionAnalysis> analyses;
     analyses.reserve(sessions.size());
     for (const TrainingSession& s : sessions) {
-        analyses.push_back(analyseDocument(*s.Liste, secondsBeforeShot, settings));
+        analyses.push_back(analyseSession(s, secondsBeforeShot, settings));
     }
     return compareSessions(sessions, analyses);
 }

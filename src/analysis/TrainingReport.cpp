@@ -725,8 +725,7 @@ ReportOutcome paintTrainingReport(QPagedPaintDevice& device, const ReportInput& 
     std::vector<SessionAnalysis> analyses;
     analyses.reserve(input.sessions.size());
     for (const TrainingSession& s : input.sessions) {
-        analyses.push_back(
-            analyseDocument(*s.Liste, input.display.secondsBeforeShot, input.settings));
+        analyses.push_back(analyseSession(s, input.display.secondsBeforeShot, input.settings));
     }
     for (size_t i : chronologicalOrder(input.sessions)) {
         const TrainingSession& s = input.sessions[i];

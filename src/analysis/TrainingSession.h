@@ -12,6 +12,8 @@
 
 namespace ostrevik {
 
+struct SessionAnalysis;
+
 // One training session as the exports, the report and the comparison read
 // it: a document's file name, header and completed records. It owns a copy of
 // the records, so a document window may change or close while a comparison
@@ -23,6 +25,11 @@ struct TrainingSession {
     std::unique_ptr<DisplaySettings> Einstellungen;  // the list's settings, at a fixed address
     std::unique_ptr<Rasters_t> Liste;  // completed records and an empty capture target
     QString Warnung;  // what the reader should know about a file read in part, else empty
+    // An open document's live analysis as it stood at the snapshot, and the
+    // time range it was made with: read instead of analysing the records
+    // again when the same settings are asked for. None for a file read.
+    std::shared_ptr<const SessionAnalysis> Analyse;
+    int AnalyseSekunden = 0;
 
     // The header's date when it reads as a date, else none.
     std::optional<QDate> datum() const;

@@ -99,7 +99,7 @@ bool scoredTakeUpsOf(const QString& archivePath, std::span<const TrainingSession
         if (scores.empty()) {
             continue;
         }
-        const SessionAnalysis analysis = analyseDocument(*s.Liste, secondsBeforeShot, settings);
+        const SessionAnalysis analysis = analyseSession(s, secondsBeforeShot, settings);
         const std::vector<ScoredTakeUp> scored = scoredTakeUps(analysis, scores);
         out.takeUps.insert(out.takeUps.end(), scored.begin(), scored.end());
         out.sessions += scored.empty() ? 0 : 1;

@@ -1,4 +1,5 @@
 #include "analysis/LiveAnalysis.h"
+#include "analysis/TrainingSession.h"
 #include "measurement/MeasurementDocument.h"
 
 #include <QSignalSpy>
@@ -71,4 +72,33 @@ TEST(LiveAnalysis, FollowsTheDocumentTakeUpByTakeUp) {
     EXPECT_EQ(live.analysis().overlay.firstOffset, -display.secondsBeforeShot * 50);
     EXPECT_EQ(live.fullPasses(), 3);
     qunsetenv("XDG_CONFIG_HOME");
+}
+
+// A snapshot of an open document carries its live analysis: the exports and
+// the report read it when they ask for the same settings, and measure anew
+// when they ask for others.
+TEST(LiveAnalysis, ASnapshotCarriesItForTheSameSettingsOnly) {
+    const DisplaySettings display = DisplaySettings::defaults();
+    MeasurementDocument document(&display);
+    takeUp(document, 120, 110);
+    takeUp(document, 120, 40);
+    TrainingSession session = snapshotSession(document.Dateiname, document.Kopf, document.Liste());
+    const LiveAnalysis& live = LiveAnalysis::of(document);
+    session.Analyse = std::make_shared<const SessionAnalysis>(live.analysis());
+    session.AnalyseSekunden = live.secondsUsed();
+
+    const SessionAnalysis same =
+        analyseSession(session, display.secondsBeforeShot, live.settings());
+    ASSERT_EQ(same.rows.size(), 2u);
+    EXPECT_EQ(same.rows[1].tagsText(), live.analysis().rows[1].tagsText());
+
+    // A carried analysis is only read for its own settings: another
+    // threshold judges the tags anew from the records.
+    AnalysisSettings other = live.settings();
+    other.nachlassenHalt = 1;
+    const SessionAnalysis anew = analyseSession(session, display.secondsBeforeShot, other);
+    EXPECT_EQ(anew.settings, other);
+    EXPECT_NE(anew.rows[1].tagsText(), same.rows[1].tagsText());
+    EXPECT_EQ(analyseSession(session, display.secondsBeforeShot + 1, live.settings()).rows.size(),
+              2u);
 }

@@ -1,5 +1,8 @@
 #include "analysis/ui/AnalysisCommands.h"
 
+#include "analysis/LiveAnalysis.h"
+#include "measurement/MeasurementDocument.h"
+
 #include "analysis/ui/ActiveDocuments.h"
 #include "analysis/ui/AnalysisWindow.h"
 #include "analysis/ui/ComparisonWindow.h"
@@ -10,8 +13,16 @@ namespace ostrevik {
 
 namespace {
 
-TrainingSession sessionOf(const TMDIChild& child) {
-    return snapshotSession(child.Dateiname, child.Kopf, *child.Liste);
+// The document as it stands, with its live analysis: the exports, the
+// report and the comparison read the figures the window "Analyse" shows
+// instead of measuring every take-up again.
+TrainingSession sessionOf(TMDIChild& child) {
+    MeasurementDocument& document = child.Dokument();
+    TrainingSession session = snapshotSession(document.Dateiname, document.Kopf, document.Liste());
+    const LiveAnalysis& live = LiveAnalysis::of(document);
+    session.Analyse = std::make_shared<const SessionAnalysis>(live.analysis());
+    session.AnalyseSekunden = live.secondsUsed();
+    return session;
 }
 
 // One comparison window for the program's run, made when first asked for.
@@ -24,7 +35,7 @@ TComparisonForm& comparisonWindow(ActiveDocuments& documents) {
         documents.Display(),
         [&documents] {
             std::vector<TrainingSession> sessions;
-            for (const TMDIChild* child : documents.All()) {
+            for (TMDIChild* child : documents.All()) {
                 sessions.push_back(sessionOf(*child));
             }
             return sessions;
@@ -41,13 +52,13 @@ void AnalyseAnzeigen(ActiveDocuments& documents) {
 }
 
 void AlsCsvExportieren(ActiveDocuments& documents) {
-    if (const TMDIChild* child = documents.Active()) {
+    if (TMDIChild* child = documents.Active()) {
         CsvExportieren(documents.DialogParent(), sessionOf(*child), documents.Display());
     }
 }
 
 void BerichtAlsPdf(ActiveDocuments& documents) {
-    if (const TMDIChild* child = documents.Active()) {
+    if (TMDIChild* child = documents.Active()) {
         const TrainingSession session = sessionOf(*child);
         BerichtExportieren(documents.DialogParent(), {&session, 1}, documents.Display(),
                            documents.UserName());

@@ -74,7 +74,7 @@ bool CsvExportieren(QWidget* parent, const TrainingSession& session,
     {
         const WaitCursor wait;
         const SessionAnalysis analysis =
-            analyseDocument(*session.Liste, display.secondsBeforeShot, loadAnalysisSettings());
+            analyseSession(session, display.secondsBeforeShot, loadAnalysisSettings());
         // The column Ring as the command line writes it, empty without rings.
         SessionScores scores;
         scoresOfFile(QString(), session.Dateiname, recordFingerprints(*session.Liste), scores,
