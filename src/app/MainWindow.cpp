@@ -13,7 +13,7 @@
 #include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "device/EnumComPorts.h"
-#include "evaluation/ui/InfoDialog.h"
+#include "app/InfoDialog.h"
 #include "measurement/ui/DocumentWindow.h"
 #include "service/ui/ServiceWindows.h"
 #include "settings/ui/SettingsDialog.h"

@@ -10,7 +10,7 @@
 #include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "device/EnumComPorts.h"
-#include "evaluation/ui/DebugWindow.h"
+#include "service/ui/DebugWindow.h"
 #include "service/ui/ServiceWindows.h"
 #include "settings/Paths.h"
 

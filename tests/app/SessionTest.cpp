@@ -10,8 +10,8 @@
 
 #include "AppFixture.h"
 
-#include "evaluation/ui/DebugWindow.h"
-#include "evaluation/ui/VariablesWindow.h"
+#include "service/ui/DebugWindow.h"
+#include "service/ui/VariablesWindow.h"
 #include "service/BankLevels.h"
 #include "service/ui/MemoryBankDialog.h"
 

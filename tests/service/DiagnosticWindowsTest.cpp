@@ -1,6 +1,6 @@
-#include "evaluation/ui/DebugWindow.h"
-#include "evaluation/ui/InfoDialog.h"
-#include "evaluation/ui/VariablesWindow.h"
+#include "service/ui/DebugWindow.h"
+#include "app/InfoDialog.h"
+#include "service/ui/VariablesWindow.h"
 
 #include "ServiceFixture.h"
 

@@ -2,8 +2,8 @@
 
 #include "common/ui/ModalUi.h"
 #include "device/DeviceSession.h"
-#include "evaluation/ui/DebugWindow.h"
-#include "evaluation/ui/VariablesWindow.h"
+#include "service/ui/DebugWindow.h"
+#include "service/ui/VariablesWindow.h"
 #include "service/ui/GainDialog.h"
 #include "service/ui/MemoryBankDialog.h"
 #include "service/ui/ToneGeneratorDialog.h"

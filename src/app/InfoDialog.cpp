@@ -1,4 +1,4 @@
-#include "evaluation/ui/InfoDialog.h"
+#include "app/InfoDialog.h"
 
 #include "common/Texts.h"
 

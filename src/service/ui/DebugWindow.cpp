@@ -1,4 +1,4 @@
-#include "evaluation/ui/DebugWindow.h"
+#include "service/ui/DebugWindow.h"
 
 #include "common/Cp1252.h"
 

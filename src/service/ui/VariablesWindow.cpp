@@ -1,4 +1,4 @@
-#include "evaluation/ui/VariablesWindow.h"
+#include "service/ui/VariablesWindow.h"
 
 #include "device/DeviceSession.h"
 
