@@ -1,15 +1,8 @@
 #include "analysis/AnalysisSettings.h"
 
-#include "common/AtomicFile.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSettings>
+#include "settings/IniFile.h"
 
 #include <algorithm>
-#include <cmath>
-#include <map>
 
 namespace ostrevik {
 namespace {
@@ -17,8 +10,6 @@ namespace {
 struct Key {
     const char* section;
     const char* name;
-
-    QString path() const { return QLatin1String(section) + QLatin1Char('/') + QLatin1String(name); }
 };
 
 constexpr Key kZucken{"Marken", "ZuckenAnstieg"};
@@ -27,104 +18,53 @@ constexpr Key kUnruhig{"Marken", "UnruhigStandardabweichungen"};
 constexpr Key kSerie{"Verlauf", "Serienlaenge"};
 constexpr Key kMetrik{"Verlauf", "Metrik"};
 
-// The INI file as sections of keys with their values, both as written.
-using IniSections = std::map<QByteArray, std::map<QByteArray, QByteArray>>;
+}  // namespace
 
-IniSections parseIni(const QByteArray& text) {
-    IniSections sections;
-    QByteArray section = "General";
-    for (const QByteArray& raw : text.split('\n')) {
-        const QByteArray line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) {
-            continue;
-        }
-        if (line.startsWith('[') && line.endsWith(']')) {
-            section = line.mid(1, line.size() - 2);
-            sections[section];
-            continue;
-        }
-        const qsizetype eq = line.indexOf('=');
-        if (eq > 0) {
-            sections[section][line.left(eq).trimmed()] = line.mid(eq + 1).trimmed();
-        }
-    }
-    return sections;
+QString defaultAnalysisSettingsPath() {
+    return IniFile::defaultPath(QStringLiteral("Analyse"));
 }
 
-// In the layout QSettings gives an INI file (sections and keys in order, a
-// blank line between sections), so that it reads the file back as written.
-QByteArray iniText(const IniSections& sections) {
-    QByteArray out;
-    for (const auto& [section, keys] : sections) {
-        if (!out.isEmpty()) {
-            out += '\n';
-        }
-        out += '[' + section + "]\n";
-        for (const auto& [key, value] : keys) {
-            out += key + '=' + value + '\n';
-        }
-    }
-    return out;
-}
-
-QByteArray numberText(double v) {
-    return QByteArray::number(v, 'g', QLocale::FloatingPointShortest);
-}
-
-double readNumber(const QSettings& s, Key key, double fallback, double low, double high) {
+AnalysisSettings loadAnalysisSettings(const QString& path) {
+    const IniFile ini = IniFile::read(path);
+    const AnalysisSettings d;
+    AnalysisSettings a;
+    // Ranges a coach may sensibly set; the kept pressure can exceed 100 %.
+    a.zuckenAnstieg = ini.number(kZucken.section, kZucken.name, d.zuckenAnstieg, 0.0, 100.0);
+    a.nachlassenHalt =
+        ini.number(kNachlassen.section, kNachlassen.name, d.nachlassenHalt, 0.0, 1000.0);
+    a.unruhigSd = ini.number(kUnruhig.section, kUnruhig.name, d.unruhigSd, 0.0, 10.0);
     bool ok = false;
-    const double v = s.value(key.path()).toDouble(&ok);
-    return ok && std::isfinite(v) && v >= low && v <= high ? v : fallback;
+    const int serie = ini.value(kSerie.section, kSerie.name).value_or(QByteArray()).toInt(&ok);
+    a.seriesLength = ok && std::ranges::find(kSeriesLengths, serie) != kSeriesLengths.end()
+                         ? serie
+                         : d.seriesLength;
+    a.trendMetric =
+        metricFromName(
+            QString::fromUtf8(ini.value(kMetrik.section, kMetrik.name).value_or(QByteArray())))
+            .value_or(d.trendMetric);
+    return a;
+}
+
+namespace {
+
+IniFile withAnalysisSettings(IniFile ini, const AnalysisSettings& a) {
+    ini.setNumber(kZucken.section, kZucken.name, a.zuckenAnstieg);
+    ini.setNumber(kNachlassen.section, kNachlassen.name, a.nachlassenHalt);
+    ini.setNumber(kUnruhig.section, kUnruhig.name, a.unruhigSd);
+    ini.set(kSerie.section, kSerie.name, QByteArray::number(a.seriesLength));
+    ini.set(kMetrik.section, kMetrik.name, metricName(a.trendMetric).toUtf8());
+    return ini;
 }
 
 }  // namespace
 
-QString defaultAnalysisSettingsPath() {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Ostrevik"),
-                     QStringLiteral("Analyse"))
-        .fileName();
-}
-
-AnalysisSettings loadAnalysisSettings(const QString& path) {
-    const QSettings s(path, QSettings::IniFormat);
-    const AnalysisSettings d;
-    AnalysisSettings a;
-    // Ranges a coach may sensibly set; the kept pressure can exceed 100 %.
-    a.zuckenAnstieg = readNumber(s, kZucken, d.zuckenAnstieg, 0.0, 100.0);
-    a.nachlassenHalt = readNumber(s, kNachlassen, d.nachlassenHalt, 0.0, 1000.0);
-    a.unruhigSd = readNumber(s, kUnruhig, d.unruhigSd, 0.0, 10.0);
-    bool ok = false;
-    const int serie = s.value(kSerie.path()).toInt(&ok);
-    a.seriesLength = ok && std::ranges::find(kSeriesLengths, serie) != kSeriesLengths.end()
-                         ? serie
-                         : d.seriesLength;
-    a.trendMetric = metricFromName(s.value(kMetrik.path()).toString()).value_or(d.trendMetric);
-    return a;
-}
-
 QByteArray analysisSettingsIni(const AnalysisSettings& a, const QByteArray& existing) {
     // Keys of the file that are not the analysis' own are kept as they are.
-    IniSections sections = parseIni(existing);
-    auto set = [&sections](Key key, const QByteArray& value) {
-        sections[key.section][key.name] = value;
-    };
-    set(kZucken, numberText(a.zuckenAnstieg));
-    set(kNachlassen, numberText(a.nachlassenHalt));
-    set(kUnruhig, numberText(a.unruhigSd));
-    set(kSerie, QByteArray::number(a.seriesLength));
-    set(kMetrik, metricName(a.trendMetric).toUtf8());
-    return iniText(sections);
+    return withAnalysisSettings(IniFile::parse(existing), a).text();
 }
 
 bool saveAnalysisSettings(const AnalysisSettings& a, const QString& path) {
-    QByteArray existing;
-    if (QFile old(path); old.open(QIODevice::ReadOnly)) {
-        existing = old.readAll();
-    }
-    // Written by the program's own file writer rather than QSettings, whose
-    // write can end in a short file on a full disk without saying so.
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    return writeFileAtomically(path, analysisSettingsIni(a, existing)).ok;
+    return withAnalysisSettings(IniFile::read(path), a).write(path);
 }
 
 }  // namespace ostrevik

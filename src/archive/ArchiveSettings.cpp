@@ -5,35 +5,32 @@
 #include "archive/ArchiveImport.h"
 #include "archive/ArchiveTexts.h"
 
-#include <QSettings>
+#include "settings/IniFile.h"
 
 #include <exception>
 
 namespace ostrevik {
 namespace {
 
-constexpr const char* kImportSaved = "Archiv/GespeicherteDateienAufnehmen";
+constexpr const char* kSection = "Archiv";
+constexpr const char* kImportSaved = "GespeicherteDateienAufnehmen";
 
 }  // namespace
 
 QString defaultArchiveSettingsPath() {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Ostrevik"),
-                     QStringLiteral("Archiv"))
-        .fileName();
+    return IniFile::defaultPath(QStringLiteral("Archiv"));
 }
 
 ArchiveSettings loadArchiveSettings(const QString& path) {
-    const QSettings s(path, QSettings::IniFormat);
     ArchiveSettings a;
-    a.importSaved = s.value(QLatin1String(kImportSaved), a.importSaved).toBool();
+    a.importSaved = IniFile::read(path).flag(kSection, kImportSaved, a.importSaved);
     return a;
 }
 
 bool saveArchiveSettings(const ArchiveSettings& settings, const QString& path) {
-    QSettings s(path, QSettings::IniFormat);
-    s.setValue(QLatin1String(kImportSaved), settings.importSaved);
-    s.sync();
-    return s.status() == QSettings::NoError;
+    IniFile ini = IniFile::read(path);
+    ini.setFlag(kSection, kImportSaved, settings.importSaved);
+    return ini.write(path);
 }
 
 SavedFileImport importSavedFile(const QString& path, const QString& archivePath,
