@@ -10,7 +10,7 @@ cmake_minimum_required(VERSION 3.25)
 # held to the same rule, standing on every subsystem of the core: it runs
 # without a display. The ui/ folders may include the core and other windows,
 # never app/, which wires everything together and is the only one to call the
-# command line.
+# command line; their folders stand in layers too (ui_layers).
 
 set(core_layers
     "common:"
@@ -22,6 +22,20 @@ set(core_layers
     "analysis:common settings measurement evaluation"
     "archive:common settings measurement evaluation analysis"
     "cli:common settings device measurement evaluation service analysis archive"
+)
+
+# The windows stand in layers of their own: a window includes the windows of
+# its own folder and of the folders listed, so that two windows never include
+# each other across folders (a cycle fails the build).
+set(ui_layers
+    "common:"
+    "device:common"
+    "settings:common device"
+    "measurement:common"
+    "evaluation:common measurement"
+    "service:common device"
+    "analysis:common measurement evaluation settings"
+    "archive:common measurement evaluation settings analysis"
 )
 
 # Widget and printer class headers (<QWidget>, <QPrinter>, <QtWidgets/...>).
@@ -61,6 +75,25 @@ foreach(file IN LISTS files)
             endif()
             if(target MATCHES "^cli/" AND NOT is_cli)
                 list(APPEND failures "${file}: ${target} (only app/ calls the command line)")
+                continue()
+            endif()
+            if(is_ui AND target MATCHES "^([a-z]+)/ui/")
+                set(target_ui "${CMAKE_MATCH_1}")
+                set(allowed "${subsystem}")
+                foreach(layer IN LISTS ui_layers)
+                    string(REPLACE ":" ";" pair "${layer}")
+                    list(GET pair 0 name)
+                    list(LENGTH pair count)
+                    if(name STREQUAL subsystem AND count GREATER 1)
+                        list(GET pair 1 below)
+                        string(REPLACE " " ";" below "${below}")
+                        list(APPEND allowed ${below})
+                    endif()
+                endforeach()
+                if(NOT target_ui IN_LIST allowed)
+                    list(APPEND failures
+                         "${file}: ${target} (the windows of ${subsystem} stand below those of ${target_ui})")
+                endif()
                 continue()
             endif()
             if(is_ui OR NOT target MATCHES "/")
