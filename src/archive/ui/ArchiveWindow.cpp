@@ -203,7 +203,7 @@ void TArchiveForm::reloadSessions() {
 }
 
 void TArchiveForm::updateTrend() {
-    trend_ = progressTrend(progress_, filters_->metric());
+    trend_ = progressTrend(progress_, filters_->chosenMetric());
     trendText_->setText(progress_.sessions.empty() ? QString() : ArchiveTexts::TrendWords(trend_));
     progressView_->setProgress(&progress_, &trend_);
     progressView_->setSelected(SelectedSessions());

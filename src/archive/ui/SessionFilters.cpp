@@ -72,7 +72,7 @@ SessionFilters::SessionFilters(QWidget* parent) : QWidget(parent) {
     }
 }
 
-ProgressMetric SessionFilters::metric() const {
+ProgressMetric SessionFilters::chosenMetric() const {
     return ProgressMetric::fromIndex(metric_->currentData().toInt());
 }
 

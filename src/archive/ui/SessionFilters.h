@@ -20,7 +20,7 @@ class SessionFilters : public QWidget {
 public:
     explicit SessionFilters(QWidget* parent = nullptr);
 
-    ProgressMetric metric() const;
+    ProgressMetric chosenMetric() const;
     void setMetric(ProgressMetric metric);
     QString metricText() const;
 
