@@ -1,4 +1,5 @@
 #include "app/SingleInstance.h"
+#include "cli/CommandLineTexts.h"
 #include "measurement/MeasurementFile.h"
 #include "settings/ConfigFile.h"
 
@@ -217,19 +218,20 @@ TEST_F(CommandLineTest, CommandsRefuseAMeasurementFileAsOutputInAnyCase) {
         QString message;
     } cases[] = {
         {{QStringLiteral("--report"), QStringLiteral("a.pvo"), QStringLiteral("B.PVO")},
-         QStringLiteral("Der Bericht B.PVO muss eine PDF-Datei sein, keine Messdatei.")},
+         CommandLineTexts::ReportIsMeasurementFile(QStringLiteral("B.PVO"))},
         {{QStringLiteral("--score-analysis"), QStringLiteral("a.pvo"), QStringLiteral("aus.Pvo"),
           QStringLiteral("--archive"), archive},
-         QStringLiteral("Die Ausgabe aus.Pvo muss eine CSV-Datei sein, keine Messdatei.")},
+         CommandLineTexts::OutputIsMeasurementFile(QStringLiteral("aus.Pvo"),
+                                                   QStringLiteral("CSV"))},
         {{QStringLiteral("--import-scores"), QStringLiteral("a.pvo"), QStringLiteral("b.PVO"),
           QStringLiteral("--archive"), archive},
-         QStringLiteral("Die Ringe b.PVO müssen eine Textdatei sein, keine Messdatei.")},
+         CommandLineTexts::ScoresAreMeasurementFile(QStringLiteral("b.PVO"))},
         {{QStringLiteral("--progress"), QStringLiteral("Anna"), QStringLiteral("p.pVo"),
           QStringLiteral("--archive"), archive},
-         QStringLiteral("Die Ausgabe p.pVo muss eine CSV-Datei sein, keine Messdatei.")},
+         CommandLineTexts::OutputIsMeasurementFile(QStringLiteral("p.pVo"), QStringLiteral("CSV"))},
         {{QStringLiteral("--season-report"), QStringLiteral("Anna"), QStringLiteral("s.PVO"),
           QStringLiteral("--archive"), archive},
-         QStringLiteral("Die Ausgabe s.PVO muss eine PDF-Datei sein, keine Messdatei.")},
+         CommandLineTexts::OutputIsMeasurementFile(QStringLiteral("s.PVO"), QStringLiteral("PDF"))},
     };
     for (const auto& c : cases) {
         const Outcome r = run(c.args);
