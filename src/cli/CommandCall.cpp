@@ -40,10 +40,10 @@ struct ValueOption {
     unsigned groups;
 };
 
-const char* const kArchiveOption = "archive";
-const char* const kFrom = "from";
-const char* const kTo = "to";
-const char* const kOffset = "offset";
+constexpr const char* kArchiveOption = "archive";
+constexpr const char* kFrom = "from";
+constexpr const char* kTo = "to";
+constexpr const char* kOffset = "offset";
 
 constexpr ValueOption kValueOptions[] = {
     {kArchiveOption, "DATEI", kArchive | kScores},
