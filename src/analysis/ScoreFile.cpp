@@ -1,4 +1,5 @@
 #include "analysis/ScoreFile.h"
+#include "common/Texts.h"
 
 #include "analysis/TakeUpScore.h"
 #include "common/Cp1252.h"
@@ -502,7 +503,7 @@ ScoreFile readScoreFile(const QString& path, const ScoreFileOptions& options) {
     ScoreFile file;
     const QFileInfo info(path);
     if (!info.exists()) {
-        file.error = tr("Die Datei %1 wurde nicht gefunden.").arg(path);
+        file.error = Texts::FileNotFound(path);
         return file;
     }
     if (info.isFile() && info.size() > kMaxScoreFileSize) {

@@ -43,8 +43,7 @@ QString TrainingSession::datumText() const {
 bool loadTrainingSession(const QString& path, TrainingSession& session, QString& error) {
     const QFileInfo info(path);
     if (!info.exists()) {
-        error = QCoreApplication::translate("TrainingSession", "Die Datei %1 wurde nicht gefunden.")
-                    .arg(path);
+        error = Texts::FileNotFound(path);
         return false;
     }
     TrainingSession s = emptySession(info.absoluteFilePath());

@@ -112,7 +112,7 @@ QString Refusal(const FileImport& file) {
         case ImportRefusal::None:
             return {};
         case ImportRefusal::Missing:
-            return Tr::tr("Die Datei %1 wurde nicht gefunden.").arg(file.path);
+            return Texts::FileNotFound(file.path);
         case ImportRefusal::TooLarge:
             return DateiZuGrossText(file.path);
         case ImportRefusal::Unreadable:

@@ -55,6 +55,10 @@ QString FileTooLarge(const QString& path, qint64 maxMegabytes) {
         .arg(path, QString::number(maxMegabytes));
 }
 
+QString FileNotFound(const QString& path) {
+    return QCoreApplication::translate("Texts", "Die Datei %1 wurde nicht gefunden.").arg(path);
+}
+
 QString FileNotSaved(const QString& path, const QString& reason) {
     return QCoreApplication::translate("Texts", "Die Datei %1 konnte nicht gespeichert werden.\n%2")
         .arg(path, reason);

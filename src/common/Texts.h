@@ -51,6 +51,8 @@ QString ConnectionRestored(const QString& port);
 QString WrongFileType();
 // A measurement file beyond what the program opens.
 QString FileTooLarge(const QString& path, qint64 maxMegabytes);
+// A file to be read is not there.
+QString FileNotFound(const QString& path);
 // A file could not be written, with the system's reason.
 QString FileNotSaved(const QString& path, const QString& reason);
 // The printer refused or broke off a job.

@@ -2,6 +2,7 @@
 #include "analysis/HeaderDate.h"
 #include "analysis/SessionComparison.h"
 #include "analysis/TrainingSession.h"
+#include "common/Texts.h"
 
 #include "TestFiles.h"
 
@@ -135,8 +136,7 @@ TEST(TrainingSessionTest, AFileKeepsEverySampleAndAWrongFileIsTold) {
     TrainingSession t;
     QString error;
     EXPECT_FALSE(loadTrainingSession(dir.filePath(QStringLiteral("nichts.pvo")), t, error));
-    EXPECT_EQ(error, QStringLiteral("Die Datei %1 wurde nicht gefunden.")
-                         .arg(dir.filePath(QStringLiteral("nichts.pvo"))));
+    EXPECT_EQ(error, Texts::FileNotFound(dir.filePath(QStringLiteral("nichts.pvo"))));
     const QString wrong = dir.filePath(QStringLiteral("falsch.pvo"));
     test::writeAll(wrong, test::bytes({2, 0, 0, 0, 100, 3}));
     EXPECT_FALSE(loadTrainingSession(wrong, t, error));

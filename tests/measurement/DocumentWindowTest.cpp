@@ -1,3 +1,4 @@
+#include "common/Texts.h"
 #include "measurement/ui/DocumentWindow.h"
 
 #include "ScriptedModalUi.h"
@@ -333,9 +334,7 @@ TEST_F(DocumentWindowTest, ASaveOnAFullDiskIsReportedAndTheFileStaysWhole) {
         EXPECT_FALSE(w.DateiSpeichern());
         EXPECT_TRUE(w.Geaendert);
         ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_EQ(ui.messages[0].text,
-                  QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.\n%2")
-                      .arg(path, qt_error_string(ENOSPC)));
+        EXPECT_EQ(ui.messages[0].text, Texts::FileNotSaved(path, qt_error_string(ENOSPC)));
         EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Fehler"));
         EXPECT_EQ(test::readAll(path), before);
         delete window.data();
