@@ -163,10 +163,26 @@ bool TrainingArchive::connect(bool readOnly, ArchiveError& error) {
 
 bool TrainingArchive::migrate(ArchiveError& error) {
     const std::vector<QStringList>& migrations = archiveMigrations();
-    for (int v = schemaVersion_; v < static_cast<int>(migrations.size()); ++v) {
+    const int target = static_cast<int>(migrations.size());
+    while (schemaVersion_ < target) {
+        int reached = schemaVersion_;
         const bool migrated = inTransaction(*this, error, [&] {
+            // Several programs may open a new archive at once (imports
+            // started together): the first to hold the write lock makes
+            // the tables, the others find them made when they get it, so
+            // the version is read again under the lock.
+            QSqlQuery q(db_);
+            if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
+                error = this->error(q.lastError());
+                return false;
+            }
+            reached = q.value(0).toInt();
+            q.finish();
+            if (reached >= target) {
+                return true;
+            }
             QSqlError e;
-            for (const QString& statement : migrations[static_cast<size_t>(v)]) {
+            for (const QString& statement : migrations[static_cast<size_t>(reached)]) {
                 if (!exec(db_, statement, e)) {
                     error = this->error(e);
                     return false;
@@ -174,16 +190,17 @@ bool TrainingArchive::migrate(ArchiveError& error) {
             }
             // The version is part of the file's header and of the
             // transaction: a migration is in force completely or not at all.
-            if (!exec(db_, QStringLiteral("PRAGMA user_version = %1").arg(v + 1), e)) {
+            if (!exec(db_, QStringLiteral("PRAGMA user_version = %1").arg(reached + 1), e)) {
                 error = this->error(e);
                 return false;
             }
+            ++reached;
             return true;
         });
         if (!migrated) {
             return false;
         }
-        schemaVersion_ = v + 1;
+        schemaVersion_ = reached;
     }
     return true;
 }

@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 using namespace ostrevik;
 using namespace ostrevik::test;
 
@@ -137,3 +140,38 @@ TEST_F(ArchiveCommandLineTest, SeasonReportAndWrongCalls) {
 }
 
 }  // namespace
+
+// Four imports started together into an archive nobody has made yet: one
+// makes the tables, the others wait for it and find them; every session is
+// taken in once, under one shooter.
+TEST_F(ArchiveCommandLineTest, ImportsStartedTogetherIntoANewArchiveAllSucceed) {
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        const QString archive = path(QStringLiteral("neu%1.sqlite").arg(round));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("daten")));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        std::vector<std::unique_ptr<QProcess>> imports;
+        for (int i = 1; i <= 4; ++i) {
+            auto p = std::make_unique<QProcess>();
+            p->setProcessEnvironment(env);
+            p->setWorkingDirectory(dir.path());
+            p->start(QStringLiteral(OSTREVIK_BINARY),
+                     {QStringLiteral("--archive"), archive, QStringLiteral("--archive-import"),
+                      QStringLiteral("saison/anna/%1.pvo").arg(i)});
+            imports.push_back(std::move(p));
+        }
+        for (auto& p : imports) {
+            ASSERT_TRUE(p->waitForFinished(30000));
+            EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+            EXPECT_EQ(p->readAllStandardOutput(),
+                      QByteArray("1 aufgenommen, 0 aktualisiert, 0 unverändert, 0 abgelehnt\n"));
+        }
+        const Outcome list = run({QStringLiteral("--archive"), archive,
+                                  QStringLiteral("--archive-list"), QStringLiteral("Anna")});
+        EXPECT_EQ(list.exitCode, 0) << list.err.toStdString();
+        EXPECT_EQ(list.out.count(QLatin1Char('\n')), 5) << list.out.toStdString();
+    }
+}
