@@ -66,6 +66,12 @@ std::unique_ptr<TrainingArchive> TrainingArchive::open(const QString& path, Arch
         error = {Kind::NoDriver, {}, {}, 0};
         return nullptr;
     }
+    // An address is never taken for a path: it would make a folder
+    // "postgresql:" and an archive file in it.
+    if (path.contains(QLatin1String("://"))) {
+        error = {Kind::ServerAddress, path, {}, 0};
+        return nullptr;
+    }
     std::unique_ptr<TrainingArchive> a(new TrainingArchive);
     const QFileInfo info(path);
     a->path_ = info.absoluteFilePath();

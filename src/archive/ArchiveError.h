@@ -25,6 +25,7 @@ struct ArchiveError {
         Newer,             // schema: the file's; only read by this program
         ShooterNameTaken,  // detail: the name another shooter has
         ShooterGone,       // the shooter asked for is no longer in the archive
+        ServerAddress,     // path: a server's address, which this program cannot open
     };
 
     Kind kind = Kind::None;

@@ -45,6 +45,11 @@ QString Problem(const ArchiveError& error) {
             return Tr::tr(
                 "Das Trainingsarchiv braucht den SQLite-Treiber von Qt (Paket "
                 "libqt6sql6-sqlite).");
+        case Kind::ServerAddress:
+            return Tr::tr(
+                       "Das Trainingsarchiv %1 liegt auf einem Server; Ostrevik öffnet hier nur "
+                       "eine Archivdatei.")
+                .arg(path);
         case Kind::NotAFile:
             return Tr::tr("Das Trainingsarchiv %1 ist keine Datei.").arg(path);
         case Kind::FolderNotMade:

@@ -1,3 +1,5 @@
+#include "archive/ArchiveError.h"
+#include "archive/ArchiveTexts.h"
 #include "measurement/MeasurementFile.h"
 
 #include "../evaluation/PdfTools.h"
@@ -174,4 +176,18 @@ TEST_F(ArchiveCommandLineTest, ImportsStartedTogetherIntoANewArchiveAllSucceed) 
         EXPECT_EQ(list.exitCode, 0) << list.err.toStdString();
         EXPECT_EQ(list.out.count(QLatin1Char('\n')), 5) << list.out.toStdString();
     }
+}
+
+// A server's address is never taken for a file: nothing is made in the
+// working folder, and the import says why it did not run.
+TEST_F(ArchiveCommandLineTest, AServerAddressIsNoPath) {
+    const QString address = QStringLiteral("postgresql://trainer@verein/archiv");
+    const Outcome r = run({QStringLiteral("--archive"), address, QStringLiteral("--archive-import"),
+                           QStringLiteral("saison")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err,
+              QStringLiteral("ostrevik: ") +
+                  ArchiveTexts::Problem({ArchiveError::Kind::ServerAddress, address, {}, 0}) +
+                  QLatin1Char('\n'));
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("postgresql:"))));
 }
