@@ -174,9 +174,9 @@ TEST_F(ReportTest, ComparisonWindowReadsFilesTellsTheWrongOneAndWritesTheReport)
               wrong + QStringLiteral(": Fehler beim laden der Datei. Möglicherweise falscher "
                                      "Dateityp"));
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Fehler"));
-    ASSERT_EQ(form.Tabelle->rowCount(), 2);
-    EXPECT_EQ(form.Tabelle->item(0, 1)->text(), QStringLiteral("07.01.25"));
-    EXPECT_EQ(form.Tabelle->item(1, 5)->text(), QStringLiteral("1200 (703–1697)"));
+    ASSERT_EQ(form.TableRows(), 2);
+    EXPECT_EQ(form.TableText(0, 1), QStringLiteral("07.01.25"));
+    EXPECT_EQ(form.TableText(1, 5), QStringLiteral("1200 (703–1697)"));
 
     const QString pdf = dir.filePath(QStringLiteral("vergleich.pdf"));
     ui.fileAnswers.push_back(pdf);

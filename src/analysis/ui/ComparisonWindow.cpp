@@ -186,4 +186,13 @@ bool TComparisonForm::BerichtAlsPdf() {
     return BerichtExportieren(this, sessions_, display_, userName_ ? userName_() : QString());
 }
 
+int TComparisonForm::TableRows() const {
+    return Tabelle->rowCount();
+}
+
+QString TComparisonForm::TableText(int row, int column) const {
+    const QTableWidgetItem* item = Tabelle->item(row, column);
+    return item ? item->text() : QString();
+}
+
 }  // namespace ostrevik

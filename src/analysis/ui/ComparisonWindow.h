@@ -64,6 +64,12 @@ public:
     bool BerichtAlsPdf();
 
     const SessionComparison& Comparison() const { return comparison_; }
+    // The table as shown: its rows, and the text of a cell.
+    int TableRows() const;
+    QString TableText(int row, int column) const;
+
+private:
+    void fillTable();
 
     ComparisonCanvas* Canvas = nullptr;
     QTableWidget* Tabelle = nullptr;
@@ -71,9 +77,6 @@ public:
     QPushButton* ButtonDokumente = nullptr;
     QPushButton* ButtonBericht = nullptr;
     QPushButton* ButtonSchliessen = nullptr;
-
-private:
-    void fillTable();
 
     const DisplaySettings& display_;
     std::function<std::vector<TrainingSession>()> openDocuments_;

@@ -360,4 +360,12 @@ void ScoreImportDialog::showMatch() {
     ButtonUebernehmen->setEnabled(pairs > 0);
 }
 
+QString ScoreImportDialog::resultText() const {
+    return Ergebnis->text();
+}
+
+bool ScoreImportDialog::canTakeOver() const {
+    return ButtonUebernehmen->isEnabled();
+}
+
 }  // namespace ostrevik

@@ -42,6 +42,12 @@ public:
     void setOffset(int offset);
     void setLeftOut(int shotIndex, bool leftOut);
 
+    // What the dialog says of the matching, and whether "Übernehmen" may be
+    // pressed.
+    QString resultText() const;
+    bool canTakeOver() const;
+
+private:
     QLabel* Datei = nullptr;
     QComboBox* Trennzeichen = nullptr;
     QSpinBox* Kopfzeile = nullptr;
@@ -53,7 +59,6 @@ public:
     QLabel* Ergebnis = nullptr;
     QPushButton* ButtonUebernehmen = nullptr;
 
-private:
     void read(const ScoreFileOptions& options);
     void readWithColumns();
     void showFile();

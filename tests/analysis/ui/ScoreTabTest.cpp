@@ -254,14 +254,14 @@ TEST_F(ScoreTabTest, TheImportDialogMapsColumnsAndShiftsTheShots) {
     shot2.listIndex = 2;
     ScoreImportDialog dialog(list, {shot1, shot2}, 0);
     EXPECT_FALSE(dialog.file().columnsKnown);
-    EXPECT_FALSE(dialog.ButtonUebernehmen->isEnabled());
+    EXPECT_FALSE(dialog.canTakeOver());
 
     dialog.setColumn(1, 1);
     ASSERT_EQ(dialog.file().shots.size(), 3u);
-    EXPECT_TRUE(dialog.Ergebnis->text().startsWith(
+    EXPECT_TRUE(dialog.resultText().startsWith(
         QStringLiteral("Die Messung hat 2 Druckpunktnahmen mit Schuss, die Datei 3 Schüsse.")));
     dialog.setOffset(1);
-    EXPECT_TRUE(dialog.match().pairs.size() == 2 && dialog.ButtonUebernehmen->isEnabled());
+    EXPECT_TRUE(dialog.match().pairs.size() == 2 && dialog.canTakeOver());
     auto rings = [&] {
         std::map<int, double> out;
         for (const auto& [n, s] : dialog.scores()) {
