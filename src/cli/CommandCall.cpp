@@ -42,10 +42,12 @@ struct ValueOption {
     unsigned groups;
 };
 
-const char* const kArchiveOption = "archive";
-const char* const kFrom = "from";
-const char* const kTo = "to";
-const char* const kOffset = "offset";
+// constexpr, not merely const: the table below is a constant expression,
+// which only GCC lets a const pointer take part in.
+constexpr const char* kArchiveOption = "archive";
+constexpr const char* kFrom = "from";
+constexpr const char* kTo = "to";
+constexpr const char* kOffset = "offset";
 
 constexpr ValueOption kValueOptions[] = {
     {kArchiveOption, "DATEI", kArchive | kScores | kDrills},
