@@ -23,14 +23,15 @@ struct DrillCounts {
     bool operator==(const DrillCounts&) const = default;
 };
 
-// A drill done on an open document: from the take-up after the start on,
-// every take-up the document's live analysis measures gets its verdict,
-// until the drill's count of take-ups with a shot is reached. The verdicts
-// are always those of judgeTakeUp over the analysis as it stands, so they
-// agree with a check of the saved file: tags judged anew with other
-// thresholds judge the run's take-ups anew, and a take-up removed from the
-// document leaves the run (its records are followed by their fingerprints).
-// A finished run keeps its verdicts and follows no more.
+// A drill done on an open document: every take-up that ends after the start
+// (one under way then included: the shooter began it for the drill) gets its
+// verdict as the document's live analysis measures it, until the drill's
+// count of take-ups with a shot is reached. The verdicts are always those of
+// judgeTakeUp over the analysis as it stands, so they agree with a check of
+// the saved file: tags judged anew with other thresholds judge the run's
+// take-ups anew, and a take-up removed from the document leaves the run (its
+// records are followed by their fingerprints). A finished run keeps its
+// verdicts and follows no more.
 class DrillRun : public QObject {
     Q_OBJECT
 public:
