@@ -21,7 +21,8 @@ set(core_layers
     "service:common device"
     "analysis:common settings measurement evaluation"
     "archive:common settings measurement evaluation analysis"
-    "cli:common settings device measurement evaluation service analysis archive"
+    "drills:common settings measurement evaluation analysis archive"
+    "cli:common settings device measurement evaluation service analysis archive drills"
 )
 
 # The windows stand in layers of their own: a window includes the windows of

@@ -15,7 +15,7 @@ namespace {
 
 // The commands stand in groups; a call names one command, and an option
 // belongs to the groups whose commands take it.
-enum Group : unsigned { kExports = 1, kArchive = 2, kScores = 4 };
+enum Group : unsigned { kExports = 1, kArchive = 2, kScores = 4, kDrills = 8 };
 
 struct CommandName {
     Command command;
@@ -32,6 +32,8 @@ constexpr CommandName kCommands[] = {
     {Command::SeasonReport, "season-report", kArchive},
     {Command::ImportScores, "import-scores", kScores},
     {Command::ScoreAnalysis, "score-analysis", kScores},
+    {Command::DrillCheck, "drill-check", kDrills},
+    {Command::DrillList, "drill-list", kDrills},
 };
 
 struct ValueOption {
@@ -40,13 +42,15 @@ struct ValueOption {
     unsigned groups;
 };
 
+// constexpr, not merely const: the table below is a constant expression,
+// which only GCC lets a const pointer take part in.
 constexpr const char* kArchiveOption = "archive";
 constexpr const char* kFrom = "from";
 constexpr const char* kTo = "to";
 constexpr const char* kOffset = "offset";
 
 constexpr ValueOption kValueOptions[] = {
-    {kArchiveOption, "DATEI", kArchive | kScores},
+    {kArchiveOption, "DATEI", kArchive | kScores | kDrills},
     {kFrom, "TT.MM.JJJJ", kArchive},
     {kTo, "TT.MM.JJJJ", kArchive},
     {kOffset, "K", kScores},
@@ -231,7 +235,7 @@ QString chooseCommand(const Reading& reading, CommandCall& call, Group& group) {
         return std::count_if(named.begin(), named.end(),
                              [g](const CommandName* c) { return c->group == g; });
     };
-    for (const Group g : {kExports, kArchive, kScores}) {
+    for (const Group g : {kExports, kArchive, kScores, kDrills}) {
         if (of(g) == 0) {
             continue;
         }

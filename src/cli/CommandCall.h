@@ -22,6 +22,8 @@ enum class Command {
     SeasonReport,
     ImportScores,
     ScoreAnalysis,
+    DrillCheck,
+    DrillList,
 };
 
 // A call of the command line taken apart.

@@ -5,9 +5,11 @@
 #include "cli/CommandCall.h"
 #include "cli/CommandLineTexts.h"
 #include "cli/CommandOutput.h"
+#include "cli/DrillCommandLine.h"
 #include "cli/ExportCommandLine.h"
 #include "cli/ScoreCommandLine.h"
 #include "common/Texts.h"
+#include "drills/DrillLibrary.h"
 #include "settings/Paths.h"
 
 #include <QGuiApplication>
@@ -38,7 +40,8 @@ int run(const CommandCall& call, const ReportFileWriter& writeReport) {
     }
     switch (call.command) {
         case Command::Help:
-            WriteOut(CommandLineTexts::Help(configFilePath(), TrainingArchive::defaultPath()));
+            WriteOut(CommandLineTexts::Help(configFilePath(), TrainingArchive::defaultPath(),
+                                            DrillLibrary::defaultFolder()));
             return 0;
         case Command::Version:
             WriteOut(QStringLiteral("ostrevik " OSTREVIK_VERSION "\n"));
@@ -59,6 +62,10 @@ int run(const CommandCall& call, const ReportFileWriter& writeReport) {
             return ImportScoresCommand(call);
         case Command::ScoreAnalysis:
             return ScoreAnalysisCommand(call);
+        case Command::DrillCheck:
+            return DrillCheckCommand(call);
+        case Command::DrillList:
+            return DrillListCommand(call);
         case Command::None:
             break;
     }

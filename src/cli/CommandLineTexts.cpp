@@ -29,7 +29,7 @@ QString counted(int n, const char* one, const char* many) {
 
 }  // namespace
 
-QString Help(const QString& configPath, const QString& archivePath) {
+QString Help(const QString& configPath, const QString& archivePath, const QString& drillsFolder) {
     return Tr::tr(
                "Aufruf: ostrevik [DATEI.pvo …]\n"
                "        ostrevik --export-csv EIN.pvo PRÄFIX\n"
@@ -105,7 +105,19 @@ QString Help(const QString& configPath, const QString& archivePath) {
                "        über die Druckpunktnahmen mit Ring: Art;Name;n;Wert;KI_unten;KI_oben,\n"
                "        je Kennwert die Korrelation mit dem Ring (Pearson r, 95 %-Intervall\n"
                "        nach Fishers z), je Fehlermarke die Differenz der mittleren Ringe mit\n"
-               "        und ohne sie (95 %-Intervall nach Welch)\n");
+               "        und ohne sie (95 %-Intervall nach Welch)\n") +
+           Tr::tr(
+               "\n"
+               "Übungen (ohne Fenster; --archive DATEI wählt ein anderes Archiv für den\n"
+               "persönlichen Bereich):\n"
+               "  --drill-check ÜBUNG EIN.pvo AUS.csv\n"
+               "        bewertet jede Druckpunktnahme mit Schuss nach der Übung (Name einer\n"
+               "        eingebauten oder eigenen Übung, oder eine Übungsdatei):\n"
+               "        Nr;Schuss;Bestanden;Nicht_erfuellt, ohne Schuss nicht gewertet\n"
+               "  --drill-list\n"
+               "        die Übungen, eingebaute und eigene (aus %1), beschädigte mit Grund:\n"
+               "        Name;Art;Druckpunktnahmen;Rückmeldung;Datei;Grund\n")
+               .arg(drillsFolder);
 }
 
 QString OneCommandOnly(const QStringList& commands) {
@@ -162,6 +174,10 @@ QString OperandsExpected(Command command) {
             return Tr::tr(
                 "--score-analysis erwartet eine oder mehrere Messdateien und die CSV-Datei der "
                 "Auswertung.");
+        case Command::DrillCheck:
+            return Tr::tr("--drill-check erwartet eine Übung, eine Messdatei und die CSV-Datei.");
+        case Command::DrillList:
+            return Tr::tr("--drill-list erwartet nichts weiter.");
         case Command::None:
         case Command::Help:
         case Command::Version:

@@ -18,8 +18,9 @@ struct ScoreMatch;
 namespace CommandLineTexts {
 
 // "--help": the calls, the commands, the configuration file the user's name
-// comes from and the archive the archive's commands use by default.
-QString Help(const QString& configPath, const QString& archivePath);
+// comes from, the archive the archive's commands use by default and the
+// folder of the own drills.
+QString Help(const QString& configPath, const QString& archivePath, const QString& drillsFolder);
 
 // Wrong calls.
 // "Nur einer der Befehle --export-csv und --report auf einmal."

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "drills/Drill.h"
+
+#include <QString>
+
+namespace ostrevik {
+
+struct BandRefusal;
+struct DrillCounts;
+struct DrillFileError;
+struct DrillLibraryError;
+struct MissedCriterion;
+struct TakeUpVerdict;
+
+// The drills' words, written once: the built-in drills' names and
+// descriptions, the goals and misses, a run's counts, and what the drills'
+// functions report as data (a refused file, a library change, a band that
+// cannot be made) for the drill window and the command line alike. Through
+// Qt's translation under the context "Drills", the German text being the
+// source.
+namespace DrillTexts {
+
+QString BuiltInName(BuiltInDrill drill);
+QString BuiltInDescription(BuiltInDrill drill);
+
+// "jede Druckpunktnahme", "jede zweite", "ausblendend", "am Ende".
+QString Feedback(FeedbackSchedule schedule);
+
+// A criterion's goal: "Zeit bis Schuss 3 bis 8 s", "Anstieg letzte 0,2 s
+// höchstens 15 %-Punkte", "ohne Zucken", "Halt nach 160 ms im persönlichen
+// Bereich (± 1,5)".
+QString Criterion(const DrillCriterion& criterion);
+// A criterion missed, with the value and the goal: "Zeit bis Schuss 9,2 s –
+// Ziel 3 bis 8 s", "Halt nach 500 ms fehlt – Ziel mindestens 80 %",
+// "Zucken – Ziel ohne Zucken".
+QString Missed(const MissedCriterion& missed);
+// "Bestanden", "Nicht bestanden: …" (the misses, each as Missed), "Ohne
+// Schuss – nicht gewertet".
+QString Verdict(const TakeUpVerdict& verdict);
+// "7 von 10, davon 5 bestanden", with "; 2 ohne Schuss" when there are.
+QString Progress(const DrillCounts& counts);
+
+// Why a drill file, or a drill to be kept, is refused: "Kriterium 2:
+// unbekannte Metrik „Druck“."
+QString FileProblem(const DrillFileError& error);
+// What went wrong with a change of the library.
+QString LibraryProblem(const DrillLibraryError& error);
+// Why a drill with a personal band does not start.
+QString BandProblem(const BandRefusal& refusal);
+// A drill file that cannot be read: "Die Übung … kann nicht gelesen werden: …".
+QString FileRefused(const QString& path, const DrillFileError& error);
+// A drill named that is neither built in, nor own, nor a file.
+QString NoSuchDrill(const QString& name);
+
+// The kinds of entries of the drills' list: "eingebaut", "eigene", "beschädigt".
+QString BuiltInKind();
+QString OwnKind();
+QString DamagedKind();
+
+}  // namespace DrillTexts
+}  // namespace ostrevik
