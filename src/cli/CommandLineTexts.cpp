@@ -115,8 +115,10 @@ QString Help(const QString& configPath, const QString& archivePath, const QStrin
                "        eingebauten oder eigenen Übung, oder eine Übungsdatei):\n"
                "        Nr;Schuss;Bestanden;Nicht_erfuellt, ohne Schuss nicht gewertet\n"
                "  --drill-list\n"
-               "        die Übungen, eingebaute und eigene (aus %1), beschädigte mit Grund:\n"
-               "        Name;Art;Druckpunktnahmen;Rückmeldung;Datei;Grund\n")
+               "        die Übungen, eingebaute und eigene, beschädigte mit Grund:\n"
+               "        Name;Art;Druckpunktnahmen;Rückmeldung;Datei;Grund\n"
+               "        Eigene Übungen liegen in\n"
+               "        %1\n")
                .arg(drillsFolder);
 }
 
