@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <utility>
 
 namespace ostrevik {
 namespace {
@@ -125,6 +126,41 @@ bool saveAnalysisSettings(const AnalysisSettings& a, const QString& path) {
     // write can end in a short file on a full disk without saying so.
     QDir().mkpath(QFileInfo(path).absolutePath());
     return writeFileAtomically(path, analysisSettingsIni(a, existing)).ok;
+}
+
+AnalysisSettingsFile::AnalysisSettingsFile(QString path)
+    : path_(std::move(path)), settings_(loadAnalysisSettings(path_)) {}
+
+bool AnalysisSettingsFile::setThresholds(const FaultThresholds& t) {
+    settings_.zuckenAnstieg = t.zuckenAnstieg;
+    settings_.nachlassenHalt = t.nachlassenHalt;
+    settings_.unruhigSd = t.unruhigSd;
+    return save();
+}
+
+bool AnalysisSettingsFile::setTrend(Metric metric, int seriesLength) {
+    settings_.trendMetric = metric;
+    settings_.seriesLength = seriesLength;
+    return save();
+}
+
+bool AnalysisSettingsFile::save() {
+    saved_ = saveAnalysisSettings(settings_, path_);
+    return saved_;
+}
+
+bool AnalysisSettingsFile::reread() {
+    // A change that could not be written would be lost to the file's older
+    // values.
+    if (!saved_) {
+        return false;
+    }
+    const AnalysisSettings stored = loadAnalysisSettings(path_);
+    if (stored == settings_) {
+        return false;
+    }
+    settings_ = stored;
+    return true;
 }
 
 }  // namespace ostrevik
