@@ -74,7 +74,7 @@ OverlayTab::OverlayTab(const AnalysisSource& source, QWidget* parent)
 }
 
 void OverlayTab::showAnalysis() {
-    caption_->setText(overlayCaption(source_.analysis()));
+    setCaption(overlayCaption(source_.analysis()));
     updateLegend();
     updateSelectionText();
     plot_->invalidate();
@@ -99,6 +99,18 @@ void OverlayTab::setScores(const SessionScores& scores) {
         plot_->invalidate();
     }
     updateSelectionText();
+}
+
+void OverlayTab::setCaption(const QString& text) {
+    // A label whose text changes asks every layout above it to be laid out
+    // anew, and the tab widget then repaints all it holds: after every
+    // take-up, for a count. Held at the size of its text, the caption asks
+    // that only when the text needs another size.
+    caption_->setText(text);
+    const QSize size = caption_->sizeHint();
+    if (caption_->minimumSize() != size || caption_->maximumSize() != size) {
+        caption_->setFixedSize(size);
+    }
 }
 
 QString OverlayTab::caption() const {

@@ -48,6 +48,7 @@ signals:
     void curveChosen(int listIndex);
 
 private:
+    void setCaption(const QString& text);
     void updateLegend();
     void updateSelectionText();
 
