@@ -298,3 +298,32 @@ TEST_F(AnalysisWindowTest, AfterLiveTakeUpsShowsWhatAWindowOpenedAfresh) {
         EXPECT_EQ(trend.seriesColumnWidth(c), freshTrend.seriesColumnWidth(c));
     }
 }
+
+// After a take-up the overlay and its caption are painted anew, not the
+// whole window: a new count must not lay out the tabs and repaint them all.
+TEST_F(AnalysisWindowTest, ATakeUpRepaintsTheOverlayNotTheTabs) {
+    for (int i = 0; i < 12; ++i) {
+        add(flatShot(static_cast<uint8_t>(100 + i), 50 + i, 10));
+    }
+    AnalysisWindow w(document, settingsPath);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTest::qWait(50);
+    struct PaintCounter : QObject {
+        std::map<QString, int> paints;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Paint) {
+                ++paints[QString::fromLatin1(watched->metaObject()->className())];
+            }
+            return false;
+        }
+    } counter;
+    qApp->installEventFilter(&counter);
+    add(flatShot(120, 70, 10));
+    ASSERT_TRUE(waitUntil([&] { return w.tableRowCount() == 13; }, 1000));
+    QTest::qWait(50);
+    qApp->removeEventFilter(&counter);
+    EXPECT_EQ(counter.paints["ostrevik::PlotView"], 1);
+    EXPECT_EQ(counter.paints["QTabBar"], 0);
+    EXPECT_EQ(counter.paints["QCheckBox"], 0);
+}
