@@ -3,6 +3,7 @@
 #include "settings/IniFile.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace ostrevik {
 namespace {
@@ -65,6 +66,41 @@ QByteArray analysisSettingsIni(const AnalysisSettings& a, const QByteArray& exis
 
 bool saveAnalysisSettings(const AnalysisSettings& a, const QString& path) {
     return withAnalysisSettings(IniFile::read(path), a).write(path);
+}
+
+AnalysisSettingsFile::AnalysisSettingsFile(QString path)
+    : path_(std::move(path)), settings_(loadAnalysisSettings(path_)) {}
+
+bool AnalysisSettingsFile::setThresholds(const FaultThresholds& t) {
+    settings_.zuckenAnstieg = t.zuckenAnstieg;
+    settings_.nachlassenHalt = t.nachlassenHalt;
+    settings_.unruhigSd = t.unruhigSd;
+    return save();
+}
+
+bool AnalysisSettingsFile::setTrend(Metric metric, int seriesLength) {
+    settings_.trendMetric = metric;
+    settings_.seriesLength = seriesLength;
+    return save();
+}
+
+bool AnalysisSettingsFile::save() {
+    saved_ = saveAnalysisSettings(settings_, path_);
+    return saved_;
+}
+
+bool AnalysisSettingsFile::reread() {
+    // A change that could not be written would be lost to the file's older
+    // values.
+    if (!saved_) {
+        return false;
+    }
+    const AnalysisSettings stored = loadAnalysisSettings(path_);
+    if (stored == settings_) {
+        return false;
+    }
+    settings_ = stored;
+    return true;
 }
 
 }  // namespace ostrevik

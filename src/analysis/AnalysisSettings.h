@@ -25,6 +25,15 @@ struct AnalysisSettings {
 
 inline constexpr std::array<int, 2> kSeriesLengths = {5, 10};
 
+// The thresholds of the three fault tags, as the coach sets them together.
+struct FaultThresholds {
+    double zuckenAnstieg = 0.0;
+    double nachlassenHalt = 0.0;
+    double unruhigSd = 0.0;
+
+    bool operator==(const FaultThresholds&) const = default;
+};
+
 // The settings file of a user: $XDG_CONFIG_HOME/Ostrevik/Analyse.ini
 // (~/.config/Ostrevik/Analyse.ini), beside an installed program's
 // Ostrevik.cfg.
@@ -41,5 +50,35 @@ QByteArray analysisSettingsIni(const AnalysisSettings& settings, const QByteArra
 // then stays as it was).
 bool saveAnalysisSettings(const AnalysisSettings& settings,
                           const QString& path = defaultAnalysisSettingsPath());
+
+// The settings an analysis window works with, kept in their file: a change
+// holds at once and is written at once. When the write fails the change
+// still holds until the program ends, and the file is no longer read back
+// over it. Windows of other documents write the same file; reread() takes
+// over what one of them wrote.
+class AnalysisSettingsFile {
+public:
+    explicit AnalysisSettingsFile(QString path = defaultAnalysisSettingsPath());
+
+    const QString& path() const { return path_; }
+    const AnalysisSettings& settings() const { return settings_; }
+    // Whether the last change reached the file.
+    bool saved() const { return saved_; }
+
+    // The fault tags' thresholds; the trend's metric and series length.
+    // False when the file could not be written.
+    bool setThresholds(const FaultThresholds& thresholds);
+    bool setTrend(Metric metric, int seriesLength);
+    // Reads the file again, unless the last change could not be written
+    // there; true when the settings are others now.
+    bool reread();
+
+private:
+    bool save();
+
+    QString path_;
+    AnalysisSettings settings_;
+    bool saved_ = true;
+};
 
 }  // namespace ostrevik

@@ -260,6 +260,43 @@ bool OverlayCurveCache::paintCurves(QPainter& p, const PlotMapping& m, const Sho
     return true;
 }
 
+bool OverlayCurveCache::paintFrame(QPainter& p, const QRectF& target, const PlotMapping& m,
+                                   const std::function<void(QPainter&)>& paint) {
+    auto* image = dynamic_cast<QImage*>(p.device());
+    if (!image || p.transform().type() > QTransform::TxNone || p.hasClipping() ||
+        target != QRectF(QPointF(0, 0), image->deviceIndependentSize())) {
+        return false;
+    }
+    FrameKey key;
+    key.pixels = image->size();
+    key.pixelRatio = image->devicePixelRatio();
+    key.dotsPerMeterX = image->dotsPerMeterX();
+    key.dotsPerMeterY = image->dotsPerMeterY();
+    key.format = image->format();
+    key.area = m.area();
+    key.xMin = m.xMin();
+    key.xMax = m.xMax();
+    key.unit = m.unit();
+    key.font = p.font().key();
+    key.hints = static_cast<int>(p.renderHints());
+    if (!(key == frameKey_) || frame_.isNull()) {
+        // Painted on an image like the target, so that its texts come out
+        // in the same pixels as painted straight onto it.
+        frame_ = QImage(key.pixels, key.format);
+        frame_.setDevicePixelRatio(key.pixelRatio);
+        frame_.setDotsPerMeterX(key.dotsPerMeterX);
+        frame_.setDotsPerMeterY(key.dotsPerMeterY);
+        QPainter layer(&frame_);
+        layer.setFont(p.font());
+        layer.setRenderHints(p.renderHints());
+        paint(layer);
+        frameKey_ = key;
+        ++framesPainted_;
+    }
+    p.drawImage(QPointF(0, 0), frame_);
+    return true;
+}
+
 PlotMapping overlayMapping(const QRectF& target, const ShotOverlay& o,
                            const QFontMetricsF& metrics) {
     const PlotMargins g =
@@ -278,13 +315,18 @@ PlotMapping paintOverlay(QPainter& p, const QRectF& target, const ShotOverlay& o
     const QColor shotColor = colorFromRef(d.shotColor);
 
     p.save();
-    p.fillRect(target, Qt::white);
-    AxisTicks y;
-    y.values = {0.0, 25.0, 50.0, 75.0, 100.0};
-    const double labelSpace = fm.horizontalAdvance(QStringLiteral("-88,8")) + fm.height();
-    const AxisTicks x = niceTicks(o.firstSecond(), o.lastSecond(),
-                                  static_cast<int>(m.area().width() / labelSpace), 0.1);
-    paintFrame(p, m, x, y, {tr("%"), tr("Sekunden"), {}});
+    const auto frame = [&](QPainter& q) {
+        q.fillRect(target, Qt::white);
+        AxisTicks y;
+        y.values = {0.0, 25.0, 50.0, 75.0, 100.0};
+        const double labelSpace = fm.horizontalAdvance(QStringLiteral("-88,8")) + fm.height();
+        const AxisTicks x = niceTicks(o.firstSecond(), o.lastSecond(),
+                                      static_cast<int>(m.area().width() / labelSpace), 0.1);
+        paintFrame(q, m, x, y, {tr("%"), tr("Sekunden"), {}});
+    };
+    if (!cache || !cache->paintFrame(p, target, m, frame)) {
+        frame(p);
+    }
 
     // Curves at 0 % and 100 % keep their full width.
     p.setClipRect(m.area().adjusted(0, -6 * u, 0, 6 * u));

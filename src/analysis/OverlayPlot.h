@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPen>
 
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -46,8 +47,19 @@ struct OverlayStyle {
 // that are not in the picture yet are drawn into it, and the picture is laid
 // over the band. It is drawn anew when the size, the curves' look, the
 // highlighted take-up or the take-ups before change (another curve series).
+// The white plot with its grid, axes and labels stays the same from one
+// take-up to the next as well: it is kept as a picture and laid down, not
+// painted and its labels laid out anew.
 class OverlayCurveCache {
 public:
+    // Lays the frame over the whole of what painter paints on (target is
+    // all of it), after painting it with paint when the kept one does not
+    // fit. False, with nothing painted, where a picture cannot stand in for
+    // it: a painter on anything but an image, with a transformation or a
+    // clip, or a target that is not the whole image.
+    bool paintFrame(QPainter& painter, const QRectF& target, const PlotMapping& mapping,
+                    const std::function<void(QPainter&)>& paint);
+
     // Lays the thin curves (all but the newest and the highlighted one,
     // index into overlay.curves or -1) with pen over what painter has
     // painted, after drawing into the picture what it lacks. False, with
@@ -59,6 +71,8 @@ public:
     // Curves drawn into the picture so far, and how often it was begun anew.
     int curvesPainted() const { return curvesPainted_; }
     int redraws() const { return redraws_; }
+    // How often the frame was painted.
+    int framesPainted() const { return framesPainted_; }
 
 private:
     // What the picture shows, but for the number of curves.
@@ -82,6 +96,25 @@ private:
     int drawn_ = 0;  // the picture holds the thin ones of curves [0, drawn_)
     int curvesPainted_ = 0;
     int redraws_ = 0;
+    // What the frame's picture shows: the image it was painted for (its
+    // pixels, resolution and format), where the plot lies, the font.
+    struct FrameKey {
+        QSize pixels;
+        qreal pixelRatio = 1.0;
+        int dotsPerMeterX = 0;
+        int dotsPerMeterY = 0;
+        QImage::Format format = QImage::Format_Invalid;
+        QRectF area;
+        double xMin = 0.0;
+        double xMax = 0.0;
+        double unit = 0.0;
+        QString font;
+        int hints = 0;
+        bool operator==(const FrameKey&) const = default;
+    };
+    QImage frame_;
+    FrameKey frameKey_;
+    int framesPainted_ = 0;
 };
 
 // Where the overlay's plot lies in target for a font (the painter's font on

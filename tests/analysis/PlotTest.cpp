@@ -157,6 +157,7 @@ TEST(OverlayCacheTest, TakeUpsAddedOneByOneDrawOnlyTheirCurves) {
     const ShotOverlay& o = analyser.analysis().overlay;
     EXPECT_EQ(cache.redraws(), 1);
     EXPECT_EQ(cache.curvesPainted(), static_cast<int>(o.curves.size()) - 1) << "each once";
+    EXPECT_EQ(cache.framesPainted(), 1) << "grid and labels stay";
 
     OverlayCurveCache fresh;
     const SessionAnalysis whole = analyseTakeUps(all, 2, {});

@@ -380,3 +380,24 @@ TEST(AnalysisSettingsTest, ASaveOnAFullDiskFailsAndKeepsTheOldFile) {
     EXPECT_EQ(test::readAll(path), before);
     EXPECT_EQ(loadAnalysisSettings(path), AnalysisSettings{});
 }
+
+// A window's settings: each change written at once; another window's file
+// taken over, but never over a change this one could not write.
+TEST(AnalysisSettingsTest, TheFileTakesChangesAndOtherWindowsChanges) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Analyse.ini"));
+    AnalysisSettingsFile mine(path);
+    AnalysisSettingsFile other(path);
+    ASSERT_TRUE(mine.setThresholds({30.0, 70.0, 1.5}));
+    ASSERT_TRUE(mine.setTrend(Metric::Halt_160, 5));
+    EXPECT_EQ(loadAnalysisSettings(path), mine.settings());
+    EXPECT_FALSE(mine.reread()) << "its own file: nothing new";
+    EXPECT_TRUE(other.reread());
+    EXPECT_EQ(other.settings(), mine.settings());
+
+    AnalysisSettingsFile unwritable(dir.path());
+    EXPECT_FALSE(unwritable.setThresholds({40.0, 80.0, 2.0}));
+    EXPECT_FALSE(unwritable.saved());
+    EXPECT_FALSE(unwritable.reread());
+    EXPECT_DOUBLE_EQ(unwritable.settings().zuckenAnstieg, 40.0) << "it holds all the same";
+}

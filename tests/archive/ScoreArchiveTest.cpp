@@ -2,8 +2,11 @@
 #include "archive/ArchiveImport.h"
 #include "archive/ArchiveProgress.h"
 #include "archive/ArchiveScores.h"
+#include "archive/ArchiveSettings.h"
 #include "archive/ArchiveTexts.h"
+#include "archive/DocumentRings.h"
 #include "archive/DocumentScores.h"
+#include "measurement/MeasurementDocument.h"
 
 #include "ArchiveFiles.h"
 
@@ -182,4 +185,59 @@ TEST_F(ScoreArchiveTest, TheRingsOfAShooterInTheProgressAndAcrossTheSeason) {
     ASSERT_TRUE(loadArchivedScores(*a, {}, season, error));
     EXPECT_EQ(season.sessions, 2);
     EXPECT_EQ(season.takeUps.size(), 3u);
+}
+
+// The rings of an open document kept without a window: a ring typed is
+// read, checked and kept under the session of the document's saved file, or
+// refused with the reason; another document of the same file reads it back.
+TEST_F(ScoreArchiveTest, ARingTypedIntoADocumentIsKeptOrRefusedWithTheReason) {
+    const QString path = file(QStringLiteral("a.pvo"));
+    const QString archivePath = file(QStringLiteral("archiv.sqlite"));
+    const QString iniPath = file(QStringLiteral("Archiv.ini"));
+    writeSession(path, QStringLiteral("Anna"), QStringLiteral("01.09.2026"), {40, 50});
+    DisplaySettings display = DisplaySettings::defaults();
+    MeasurementDocument document(&display);
+    document.Dateiname = path;
+    ASSERT_EQ(document.Laden().outcome, MeasurementDocument::LoadResult::Outcome::Loaded);
+    DocumentRings rings(document, archivePath, iniPath);
+    int changed = 0;
+    QObject::connect(&rings, &DocumentRings::changed, [&changed] { ++changed; });
+
+    document.Unbenannt = true;
+    RingEntry entry = rings.enter(0, QStringLiteral("9,5"));
+    EXPECT_EQ(entry.outcome, RingEntry::Outcome::NotKept);
+    EXPECT_EQ(ArchiveTexts::RingNotStored(entry.store), ArchiveTexts::SaveFirst());
+    document.Unbenannt = false;
+    for (const char* notARing : {"11", "-0,1", "9,5x", "10,95"}) {
+        EXPECT_EQ(rings.enter(0, QString::fromUtf8(notARing)).outcome, RingEntry::Outcome::NotARing)
+            << notARing;
+    }
+    EXPECT_EQ(rings.enter(2, QStringLiteral("9,5")).outcome, RingEntry::Outcome::NoTakeUp);
+    EXPECT_EQ(rings.enter(-1, QString()).outcome, RingEntry::Outcome::NoTakeUp);
+
+    ASSERT_TRUE(saveArchiveSettings({false}, iniPath));
+    entry = rings.enter(0, QStringLiteral("9,5"));
+    EXPECT_TRUE(ArchiveTexts::RingNotStored(entry.store).contains(QStringLiteral("ausgeschaltet")));
+    EXPECT_FALSE(QFileInfo::exists(archivePath)) << "no archive made for a refused ring";
+    EXPECT_EQ(changed, 0);
+
+    ASSERT_TRUE(saveArchiveSettings({true}, iniPath));
+    EXPECT_TRUE(rings.enter(1, QStringLiteral(" 10.4 ")).kept());
+    EXPECT_EQ(changed, 1);
+    EXPECT_DOUBLE_EQ(rings.scores().at(2).ring, 10.4);
+
+    // A target's list replaces them all; a ring typed over an imported one
+    // keeps where the shot hit.
+    SessionScores list;
+    list[1] = ringOf(1, 8.7);
+    list[1].x = 3.5;
+    ASSERT_TRUE(rings.importList(list).ok());
+    EXPECT_EQ(changed, 2);
+    ASSERT_TRUE(rings.enter(0, QStringLiteral("9")).kept());
+    DocumentRings again(document, archivePath, iniPath);
+    again.reload();
+    ASSERT_EQ(again.scores().size(), 1u);
+    EXPECT_DOUBLE_EQ(again.scores().at(1).ring, 9.0);
+    ASSERT_TRUE(again.scores().at(1).x);
+    EXPECT_DOUBLE_EQ(*again.scores().at(1).x, 3.5);
 }

@@ -87,6 +87,8 @@ Stream:
   --seed N              seed of the take-ups (default 1: every run the same)
   --takeups N           stop after N take-ups (default: without end)
   --shots P             share of take-ups that end in a shot, 0-1 (default 0.85)
+  --takeup-seconds S    every take-up lasts S seconds, 1-60 (default: between
+                        about 1 and 4 s)
   --threshold T         the tone threshold 0-254 (default 160)
   --battery VOLTS       the battery voltage reported (default 2.8)
   --report-every N      battery, bank and threshold reports before every n-th
@@ -185,6 +187,8 @@ std::string ParseCommandLine(const std::vector<std::string>& arguments, CommandL
                 result.takeUps = toInt(value(), 0, 1'000'000, option);
             } else if (option == "--shots") {
                 result.simulator.shotProbability = toDouble(value(), 0.0, 1.0, option);
+            } else if (option == "--takeup-seconds") {
+                result.simulator.takeUpSeconds = toDouble(value(), 1.0, 60.0, option);
             } else if (option == "--threshold") {
                 result.threshold = toInt(value(), 0, 254, option);
             } else if (option == "--battery") {

@@ -93,6 +93,9 @@ struct SimulatorOptions {
     // Live take-ups are also stored in the selected bank while it has room.
     bool storeTakeUps = true;
     double shotProbability = 0.85;
+    // Every generated take-up lasts this long; 0: each as long as it comes
+    // out (about 1 to 4 s).
+    double takeUpSeconds = 0.0;
     // Keep every byte and record sent for Sent() and SentRecords(); a long
     // demonstration turns this off so that memory stays flat.
     bool keepHistory = true;

@@ -122,7 +122,31 @@ Record TakeUpGenerator::Next(uint8_t threshold) {
             s.push_back(toSample(top + (rest - top) * std::sqrt(x) + Normal(1.0)));
         }
     }
+    if (length_ > 0) {
+        FitHold(s, static_cast<size_t>(rise), static_cast<size_t>(hold));
+    }
     return record;
+}
+
+void TakeUpGenerator::FitHold(Bytes& s, size_t holdBegin, size_t hold) {
+    constexpr size_t kShortestHold = 5;
+    const auto length = static_cast<size_t>(length_);
+    const size_t holdEnd = holdBegin + hold;
+    if (s.size() > length) {
+        // The hold's last samples go: the squeeze starts from a little
+        // earlier in the tremor.
+        const size_t cut = std::min(s.size() - length, hold - std::min(hold, kShortestHold));
+        s.erase(s.begin() + static_cast<std::ptrdiff_t>(holdEnd - cut),
+                s.begin() + static_cast<std::ptrdiff_t>(holdEnd));
+    } else if (s.size() < length) {
+        // Held a little longer, trembling about where the hold ended.
+        const double held = s[holdEnd - 1];
+        Bytes more;
+        for (size_t i = s.size(); i < length; ++i) {
+            more.push_back(toSample(held + Normal(1.8)));
+        }
+        s.insert(s.begin() + static_cast<std::ptrdiff_t>(holdEnd), more.begin(), more.end());
+    }
 }
 
 }  // namespace ostrevik::qtxsim

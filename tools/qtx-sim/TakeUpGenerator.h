@@ -16,6 +16,10 @@ public:
 
     // Share of take-ups that end in a shot.
     void SetShotProbability(double probability) { shotProbability_ = probability; }
+    // Samples of every take-up (its hold at the pressure point made longer
+    // or shorter); 0: as long as each comes out. A length too short for the
+    // rise, the squeeze and the follow-through gives the shortest hold.
+    void SetLength(int samples) { length_ = samples; }
 
     Record Next(uint8_t threshold);
 
@@ -26,9 +30,12 @@ public:
 
 private:
     double Normal(double sigma);
+    // Makes record s (its hold at [holdBegin, holdBegin + hold)) length_ long.
+    void FitHold(Bytes& s, size_t holdBegin, size_t hold);
 
     std::mt19937 random_;
     double shotProbability_ = 0.85;
+    int length_ = 0;
 };
 
 }  // namespace ostrevik::qtxsim

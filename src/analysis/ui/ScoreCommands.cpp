@@ -3,7 +3,6 @@
 #include "analysis/ui/ActiveDocuments.h"
 #include "analysis/ui/AnalysisWindow.h"
 #include "analysis/ui/ScoreImportDialog.h"
-#include "analysis/ui/ScorePanel.h"
 #include "archive/ArchiveTexts.h"
 #include "common/Texts.h"
 #include "common/ui/ModalUi.h"
@@ -11,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QTabWidget>
 
 namespace ostrevik {
 namespace {
@@ -62,11 +60,12 @@ void RingeImportieren(ActiveDocuments& documents) {
         return;
     }
     const SessionScores scores = dialog.scores();
-    if (const QString problem = window->importScores(scores); !problem.isEmpty()) {
-        modalUi().message(window, problem, Texts::kFehler, MessageButtons::Ok);
+    if (const RingStore store = window->rings().importList(scores); !store.ok()) {
+        modalUi().message(window, ArchiveTexts::RingNotStored(store), Texts::kFehler,
+                          MessageButtons::Ok);
         return;
     }
-    window->Tabs->setCurrentWidget(window->Ringe);
+    window->chooseTab(AnalysisWindow::kRingTab);
     modalUi().message(
         window,
         Tr::tr("%1 Ringe übernommen.").arg(scores.size()) +

@@ -1,17 +1,15 @@
 #include "analysis/ui/AnalysisWindow.h"
 
+#include "analysis/ui/OverlayTab.h"
 #include "analysis/ui/PlotView.h"
 #include "analysis/ui/TakeUpTableModel.h"
+#include "analysis/ui/TakeUpTableTab.h"
+#include "analysis/ui/TrendTab.h"
 
 #include "AppFixture.h"
 #include "NullDocumentHost.h"
 
-#include <QDoubleSpinBox>
-#include <QLabel>
 #include <QMenu>
-#include <QTabWidget>
-#include <QTableView>
-#include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -44,10 +42,6 @@ QRgb pixelAt(PlotView& view, double seconds, double pressure) {
 
 QPoint pointOf(PlotView& view, double seconds, double pressure) {
     return view.mapping().toPixel(seconds, pressure).toPoint();
-}
-
-int listIndexAt(const AnalysisWindow& w, int tableRow) {
-    return w.SortedTable->index(tableRow, 0).data(TakeUpTableModel::kListIndexRole).toInt();
 }
 
 QAction* analysisCommand(TForm1& form) {
@@ -93,28 +87,29 @@ TEST_F(AnalysisWindowLiveTest, FollowsTheSessionAndSelectsWhatIsClicked) {
         ASSERT_TRUE(
             waitUntil([&] { return doc->Liste->Anzahl() == static_cast<int>(i) + 2; }, 15000));
         // Shown within a second of the take-up's end.
-        EXPECT_TRUE(waitUntil(
-            [&] { return static_cast<size_t>(w->TableModel->rowCount()) == i + 1; }, 1000))
+        EXPECT_TRUE(
+            waitUntil([&] { return static_cast<size_t>(w->tableRowCount()) == i + 1; }, 1000))
             << i;
     }
     EXPECT_EQ(w->analysis().overlay.curves.size(), 2u);
-    EXPECT_EQ(w->Caption->text().toStdString(),
+    EXPECT_EQ(w->overlayTab().caption().toStdString(),
               "2 Druckpunktnahmen mit Schuss, 1 ohne Schuss (nicht gezeigt)");
-    EXPECT_EQ(w->TableModel->rowCount(), 3);
+    EXPECT_EQ(w->tableRowCount(), 3);
 
-    PlotView& overlay = *w->Overlay;
+    PlotView& overlay = w->overlayTab().plot();
     EXPECT_EQ(pixelAt(overlay, -0.6, 50.0), qRgb(0, 0, 0)) << "the mean curve";
     EXPECT_EQ(pixelAt(overlay, -0.6, percent(152)), qRgb(255, 0, 0)) << "the newest take-up";
 
     QTest::mouseClick(&overlay, Qt::LeftButton, {}, pointOf(overlay, -0.6, percent(102)));
     EXPECT_EQ(w->highlighted(), 0);
-    EXPECT_EQ(listIndexAt(*w, w->Table->currentIndex().row()), 0);
+    TakeUpTableTab& table = w->tableTab();
+    EXPECT_EQ(table.listIndexAt(table.currentRow()), 0);
     EXPECT_EQ(doc->DrawGrid1->Row(), 1) << "the record's row in the document window";
     EXPECT_EQ(pixelAt(overlay, -0.6, percent(102)), qRgb(0, 0, 255)) << "in the shot colour";
+    EXPECT_TRUE(
+        w->overlayTab().selectionText().startsWith(QStringLiteral("Druckpunktnahme 0001: ")));
 
-    const QModelIndex third = w->SortedTable->mapFromSource(w->TableModel->index(2, 0));
-    QTest::mouseClick(w->Table->viewport(), Qt::LeftButton, {},
-                      w->Table->visualRect(third).center());
+    table.chooseRow(table.rowOf(2));
     EXPECT_EQ(w->highlighted(), 2);
     EXPECT_EQ(doc->DrawGrid1->Row(), 3);
 
@@ -140,10 +135,10 @@ protected:
         document.Dokument().RecordEnded();
     }
 
-    std::vector<int> numbersInTableOrder(const AnalysisWindow& w) const {
+    std::vector<int> numbersInTableOrder(AnalysisWindow& w) const {
         std::vector<int> out;
-        for (int r = 0; r < w.SortedTable->rowCount(); ++r) {
-            out.push_back(listIndexAt(w, r) + 1);
+        for (int r = 0; r < w.tableTab().rowCount(); ++r) {
+            out.push_back(w.tableTab().listIndexAt(r) + 1);
         }
         return out;
     }
@@ -167,19 +162,19 @@ TEST_F(AnalysisWindowTest, SortsNumbersAsNumbersWithEmptyValuesLastBothWays) {
     w.show();
     const int column = TakeUpTableModel::columnOf(Metric::Schuss_ms);
 
-    w.Table->sortByColumn(column, Qt::AscendingOrder);
+    TakeUpTableTab& table = w.tableTab();
+    table.sortBy(column, Qt::AscendingOrder);
     EXPECT_EQ(numbersInTableOrder(w), (std::vector<int>{3, 1, 4, 2}));
-    w.Table->sortByColumn(column, Qt::DescendingOrder);
+    table.sortBy(column, Qt::DescendingOrder);
     EXPECT_EQ(numbersInTableOrder(w), (std::vector<int>{4, 1, 3, 2}));
-    EXPECT_EQ(w.SortedTable->index(3, column).data().toString(), QString());
+    EXPECT_EQ(table.cellText(3, column), QString());
 
     // A new take-up joins the sorted table in its place; the choice stays.
     w.highlight(0);
     add(flatShot(120, 75, 10));
-    ASSERT_TRUE(
-        waitUntil([&] { return static_cast<size_t>(w.TableModel->rowCount()) == 5; }, 1000));
+    ASSERT_TRUE(waitUntil([&] { return w.tableRowCount() == 5; }, 1000));
     EXPECT_EQ(numbersInTableOrder(w), (std::vector<int>{4, 5, 1, 3, 2}));
-    EXPECT_EQ(listIndexAt(w, w.Table->currentIndex().row()), 0);
+    EXPECT_EQ(table.listIndexAt(table.currentRow()), 0);
     EXPECT_EQ(w.highlighted(), 0);
 }
 
@@ -196,20 +191,24 @@ TEST_F(AnalysisWindowTest, ThresholdsRetagAndAreKeptForTheNextWindow) {
     const int tags = TakeUpTableModel::kTagsColumn;
     {
         AnalysisWindow w(document, settingsPath);
-        EXPECT_EQ(w.TableModel->index(0, tags).data().toString(), QStringLiteral("Zucken"));
-        w.ZuckenBox->setValue(45.0);
-        EXPECT_EQ(w.TableModel->index(0, tags).data().toString(), QString());
-        EXPECT_TRUE(w.Status->isHidden());
+        EXPECT_EQ(w.tableTab().takeUpCell(0, tags), QStringLiteral("Zucken"));
+        FaultThresholds t = w.tableTab().thresholds();
+        t.zuckenAnstieg = 45.0;
+        w.tableTab().setThresholds(t);
+        EXPECT_EQ(w.tableTab().takeUpCell(0, tags), QString());
+        EXPECT_EQ(w.statusText(), QString());
     }
     AnalysisWindow again(document, settingsPath);
     EXPECT_DOUBLE_EQ(again.settings().zuckenAnstieg, 45.0);
-    EXPECT_DOUBLE_EQ(again.ZuckenBox->value(), 45.0);
+    EXPECT_DOUBLE_EQ(again.tableTab().thresholds().zuckenAnstieg, 45.0);
 
     // A settings file that cannot be written is said so, not passed over.
     AnalysisWindow unwritable(document, dir.path());
-    unwritable.NachlassenBox->setValue(70.0);
-    EXPECT_FALSE(unwritable.Status->isHidden());
-    EXPECT_TRUE(unwritable.Status->text().contains(dir.path()));
+    FaultThresholds t = unwritable.tableTab().thresholds();
+    t.nachlassenHalt = 70.0;
+    unwritable.tableTab().setThresholds(t);
+    EXPECT_TRUE(unwritable.statusText().contains(dir.path()));
+    EXPECT_DOUBLE_EQ(unwritable.settings().nachlassenHalt, 70.0) << "it holds all the same";
 }
 
 TEST_F(AnalysisWindowTest, FollowsALoadedFileAndARemovedRecord) {
@@ -225,18 +224,16 @@ TEST_F(AnalysisWindowTest, FollowsALoadedFileAndARemovedRecord) {
     AnalysisWindow w(loaded, settingsPath);
     w.show();
     ASSERT_TRUE(loaded.DateiLaden());
-    ASSERT_TRUE(
-        waitUntil([&] { return static_cast<size_t>(w.TableModel->rowCount()) == 3; }, 1000));
+    ASSERT_TRUE(waitUntil([&] { return w.tableRowCount() == 3; }, 1000));
 
     // The highlighted record is the document's current row; removing it
     // leaves nothing highlighted rather than the record that moved up.
     w.highlight(1);
     EXPECT_EQ(loaded.DrawGrid1->Row(), 2);
     loaded.Entfernen1Click();
-    ASSERT_TRUE(
-        waitUntil([&] { return static_cast<size_t>(w.TableModel->rowCount()) == 2; }, 1000));
+    ASSERT_TRUE(waitUntil([&] { return w.tableRowCount() == 2; }, 1000));
     EXPECT_FALSE(w.highlighted());
-    EXPECT_EQ(w.TableModel->rowCount(), 2);
+    EXPECT_EQ(w.tableRowCount(), 2);
     EXPECT_EQ(w.analysis().overlay.curves.size(), 2u);
 }
 
@@ -247,18 +244,13 @@ TEST_F(AnalysisWindowTest, AfterLiveTakeUpsShowsWhatAWindowOpenedAfresh) {
         add(i % 4 == 2 ? Samples(50, 90)
                        : flatShot(static_cast<uint8_t>(80 + 13 * i), 40 + 9 * i, 5 + i),
             static_cast<uint8_t>(90 + 7 * i));
-        return waitUntil(
-            [&] {
-                return static_cast<size_t>(w.TableModel->rowCount()) ==
-                       static_cast<size_t>(document.Liste->Anzahl() - 1);
-            },
-            1000);
+        return waitUntil([&] { return w.tableRowCount() == document.Liste->Anzahl() - 1; }, 1000);
     };
     for (int i = 0; i < 5; ++i) {
         ASSERT_TRUE(takeUp(i)) << i;
     }
     // The trend follows while its tab is shown, the overlay while it is not.
-    w.Tabs->setCurrentIndex(2);
+    w.chooseTab(AnalysisWindow::kTrendTab);
     for (int i = 5; i < 8; ++i) {
         ASSERT_TRUE(takeUp(i)) << i;
     }
@@ -266,10 +258,9 @@ TEST_F(AnalysisWindowTest, AfterLiveTakeUpsShowsWhatAWindowOpenedAfresh) {
     // stays highlighted.
     w.highlight(1);
     document.Liste->Entfernen(3);
-    ASSERT_TRUE(
-        waitUntil([&] { return static_cast<size_t>(w.TableModel->rowCount()) == 7; }, 1000));
+    ASSERT_TRUE(waitUntil([&] { return w.tableRowCount() == 7; }, 1000));
     EXPECT_EQ(w.highlighted(), 1);
-    w.Tabs->setCurrentIndex(0);
+    w.chooseTab(AnalysisWindow::kOverlayTab);
     for (int i = 8; i < 11; ++i) {
         ASSERT_TRUE(takeUp(i)) << i;
     }
@@ -277,30 +268,62 @@ TEST_F(AnalysisWindowTest, AfterLiveTakeUpsShowsWhatAWindowOpenedAfresh) {
     AnalysisWindow fresh(document, settingsPath);
     fresh.show();
     fresh.highlight(1);
-    EXPECT_EQ(w.Caption->text(), fresh.Caption->text());
-    ASSERT_EQ(w.TableModel->rowCount(), 10);
-    ASSERT_EQ(fresh.TableModel->rowCount(), 10);
+    EXPECT_EQ(w.overlayTab().caption(), fresh.overlayTab().caption());
+    EXPECT_EQ(w.overlayTab().selectionText(), fresh.overlayTab().selectionText());
+    ASSERT_EQ(w.tableRowCount(), 10);
+    ASSERT_EQ(fresh.tableRowCount(), 10);
     for (int r = 0; r < 10; ++r) {
-        for (int c = 0; c < w.TableModel->columnCount(); ++c) {
-            EXPECT_EQ(w.TableModel->index(r, c).data(), fresh.TableModel->index(r, c).data())
+        for (int c = 0; c < w.tableTab().columnCount(); ++c) {
+            EXPECT_EQ(w.tableTab().takeUpCell(r, c), fresh.tableTab().takeUpCell(r, c))
                 << r << ", " << c;
         }
     }
-    ASSERT_EQ(w.Overlay->size(), fresh.Overlay->size());
-    EXPECT_TRUE(w.Overlay->image() == fresh.Overlay->image());
+    ASSERT_EQ(w.overlayTab().plot().size(), fresh.overlayTab().plot().size());
+    EXPECT_TRUE(w.overlayTab().plot().image() == fresh.overlayTab().plot().image());
 
-    w.Tabs->setCurrentIndex(2);
-    fresh.Tabs->setCurrentIndex(2);
-    ASSERT_TRUE(waitUntil([&] { return w.TrendView->size() == fresh.TrendView->size(); }));
-    EXPECT_TRUE(w.TrendView->image() == fresh.TrendView->image());
-    ASSERT_EQ(w.SeriesTable->rowCount(), fresh.SeriesTable->rowCount());
-    for (int r = 0; r < w.SeriesTable->rowCount(); ++r) {
-        for (int c = 0; c < w.SeriesTable->columnCount(); ++c) {
-            EXPECT_EQ(w.SeriesTable->item(r, c)->text(), fresh.SeriesTable->item(r, c)->text());
-            EXPECT_EQ(w.SeriesTable->item(r, c)->font(), fresh.SeriesTable->item(r, c)->font());
+    w.chooseTab(AnalysisWindow::kTrendTab);
+    fresh.chooseTab(AnalysisWindow::kTrendTab);
+    TrendTab& trend = w.trendTab();
+    TrendTab& freshTrend = fresh.trendTab();
+    ASSERT_TRUE(waitUntil([&] { return trend.plot().size() == freshTrend.plot().size(); }));
+    EXPECT_TRUE(trend.plot().image() == freshTrend.plot().image());
+    ASSERT_EQ(trend.seriesRowCount(), freshTrend.seriesRowCount());
+    for (int r = 0; r < trend.seriesRowCount(); ++r) {
+        for (int c = 0; c < trend.seriesColumnCount(); ++c) {
+            EXPECT_EQ(trend.seriesCell(r, c), freshTrend.seriesCell(r, c));
+            EXPECT_EQ(trend.seriesCellBold(r, c), freshTrend.seriesCellBold(r, c));
         }
     }
-    for (int c = 0; c < w.SeriesTable->columnCount(); ++c) {
-        EXPECT_EQ(w.SeriesTable->columnWidth(c), fresh.SeriesTable->columnWidth(c));
+    for (int c = 0; c < trend.seriesColumnCount(); ++c) {
+        EXPECT_EQ(trend.seriesColumnWidth(c), freshTrend.seriesColumnWidth(c));
     }
+}
+
+// After a take-up the overlay and its caption are painted anew, not the
+// whole window: a new count must not lay out the tabs and repaint them all.
+TEST_F(AnalysisWindowTest, ATakeUpRepaintsTheOverlayNotTheTabs) {
+    for (int i = 0; i < 12; ++i) {
+        add(flatShot(static_cast<uint8_t>(100 + i), 50 + i, 10));
+    }
+    AnalysisWindow w(document, settingsPath);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTest::qWait(50);
+    struct PaintCounter : QObject {
+        std::map<QString, int> paints;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Paint) {
+                ++paints[QString::fromLatin1(watched->metaObject()->className())];
+            }
+            return false;
+        }
+    } counter;
+    qApp->installEventFilter(&counter);
+    add(flatShot(120, 70, 10));
+    ASSERT_TRUE(waitUntil([&] { return w.tableRowCount() == 13; }, 1000));
+    QTest::qWait(50);
+    qApp->removeEventFilter(&counter);
+    EXPECT_EQ(counter.paints["ostrevik::PlotView"], 1);
+    EXPECT_EQ(counter.paints["QTabBar"], 0);
+    EXPECT_EQ(counter.paints["QCheckBox"], 0);
 }

@@ -1,15 +1,16 @@
 #include "analysis/OverlayPlot.h"
 #include "analysis/ui/ActiveDocuments.h"
 #include "analysis/ui/AnalysisWindow.h"
+#include "analysis/ui/OverlayTab.h"
 #include "analysis/ui/PlotView.h"
+#include "analysis/ui/RingTab.h"
 #include "analysis/ui/ScoreCommands.h"
 #include "analysis/ui/ScoreImportDialog.h"
-#include "analysis/ui/ScorePanel.h"
 #include "analysis/ui/TakeUpTableModel.h"
+#include "analysis/ui/TakeUpTableTab.h"
 #include "archive/ArchiveDatabase.h"
 #include "archive/ArchiveImport.h"
 #include "archive/ArchiveScores.h"
-#include "archive/ArchiveSettings.h"
 #include "archive/ArchiveTexts.h"
 #include "measurement/ui/DocumentWindow.h"
 
@@ -17,13 +18,8 @@
 #include "ScriptedModalUi.h"
 #include "TestFiles.h"
 
-#include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QTabWidget>
-#include <QTableView>
-#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -124,20 +120,19 @@ TEST_F(ScoreTabTest, TheTabShowsHowTheRingsGoWithAMetric) {
     // Spearman (ties sharing their rank) 7 / sqrt(90) = 0.7379.
     keep({{1, 8.2}, {2, 8.4}, {3, 8.5}, {4, 8.4}, {5, 8.5}});
     auto w = window();
-    EXPECT_EQ(w->TableModel->index(2, TakeUpTableModel::kRingColumn).data().toString(),
-              QStringLiteral("8,5"));
-    w->Tabs->setCurrentWidget(w->Ringe);
-    w->Ringe->setMetric(Metric::Schuss_ms);
-    EXPECT_EQ(w->Ringe->Words->text(),
+    EXPECT_EQ(w->tableTab().takeUpCell(2, TakeUpTableModel::kRingColumn), QStringLiteral("8,5"));
+    w->chooseTab(AnalysisWindow::kRingTab);
+    RingTab& rings = w->ringTab();
+    rings.chooseMetric(Metric::Schuss_ms);
+    EXPECT_EQ(rings.words(),
               QStringLiteral("Zeit bis Schuss und Ring: r = 0,77, 95 %-Intervall −0,34 … 0,98 "
                              "(Spearman ρ = 0,74, n = 5)"));
-    const int row = static_cast<int>(Metric::Schuss_ms);
-    EXPECT_EQ(w->Ringe->Metrics->item(row, 2)->text(), QStringLiteral("0,77"));
-    EXPECT_EQ(w->Ringe->Metrics->item(row, 3)->text(), QStringLiteral("−0,34 … 0,98"));
-    EXPECT_TRUE(w->Ringe->Scope->text().endsWith(QStringLiteral("5 Schüsse mit Ring")));
+    EXPECT_EQ(rings.metricCell(Metric::Schuss_ms, 2), QStringLiteral("0,77"));
+    EXPECT_EQ(rings.metricCell(Metric::Schuss_ms, 3), QStringLiteral("−0,34 … 0,98"));
+    EXPECT_TRUE(rings.scope().endsWith(QStringLiteral("5 Schüsse mit Ring")));
 
     // A click on a point chooses its take-up everywhere.
-    PlotView& scatter = *w->Ringe->Scatter;
+    PlotView& scatter = rings.scatter();
     QTest::mouseClick(&scatter, Qt::LeftButton, {},
                       scatter.mapping().toPixel(1000.0, 8.4).toPoint());
     EXPECT_EQ(w->highlighted(), 1);
@@ -150,66 +145,47 @@ TEST_F(ScoreTabTest, ARingTypedIsKeptAndEnterGoesOnToTheNextShot) {
     add(flatShot(140, 60, 10));
     save();  // not in the archive yet: the first ring takes the file in
     auto w = window();
-    w->Tabs->setCurrentIndex(1);
+    w->chooseTab(AnalysisWindow::kTableTab);
+    TakeUpTableTab& table = w->tableTab();
     const int ring = TakeUpTableModel::kRingColumn;
-    const QModelIndex first = w->SortedTable->index(0, ring);
-    w->Table->setCurrentIndex(first);
-    w->Table->edit(first);
-    // The editor open now; a closed one lingers hidden until deleted later.
-    auto editor = [&]() -> QLineEdit* {
-        for (QLineEdit* e : w->Table->viewport()->findChildren<QLineEdit*>()) {
-            if (e->isVisible()) {
-                return e;
-            }
-        }
-        return nullptr;
-    };
+    table.editRing(0);
+    auto editor = [&] { return table.ringEditor(); };
     ASSERT_TRUE(editor());
     QTest::keyClicks(editor(), QStringLiteral("9,8"));
     QTest::keyClick(editor(), Qt::Key_Return);
     EXPECT_DOUBLE_EQ(w->scores().at(1).ring, 9.8);
     EXPECT_EQ(kept(), (std::map<int, double>{{1, 9.8}}));
-    EXPECT_EQ(w->Table->currentIndex().row(), 2) << "past the take-up without a shot";
+    EXPECT_EQ(table.currentRow(), 2) << "past the take-up without a shot";
     ASSERT_TRUE(editor()) << "the next ring is being typed";
 
     QTest::keyClicks(editor(), QStringLiteral("10.2"));
     QTest::keyClick(editor(), Qt::Key_Return);
     EXPECT_EQ(kept(), (std::map<int, double>{{1, 9.8}, {3, 10.2}}));
-    EXPECT_EQ(w->TableModel->index(2, ring).data().toString(), QStringLiteral("10,2"));
+    EXPECT_EQ(table.takeUpCell(2, ring), QStringLiteral("10,2"));
 
     // No ring: said so, and the coach stays on the take-up to correct it.
     QTest::keyClicks(editor(), QStringLiteral("11"));
     QTest::keyClick(editor(), Qt::Key_Return);
     EXPECT_EQ(ui.messageTexts().back(),
               QStringLiteral("„11“ ist kein Ring: ein Ring liegt zwischen 0,0 und 10,9."));
-    EXPECT_EQ(w->Table->currentIndex().row(), 3);
+    EXPECT_EQ(table.currentRow(), 3);
     EXPECT_EQ(kept().size(), 2u);
 
     // An empty cell takes the ring away.
-    EXPECT_TRUE(w->typeRing(0, QString()));
+    EXPECT_TRUE(w->rings().enter(0, QString()).kept());
     EXPECT_EQ(kept(), (std::map<int, double>{{3, 10.2}}));
+    EXPECT_EQ(table.takeUpCell(0, ring), QString());
 
     // A take-up recorded after the save is not in the file: save first.
     add(flatShot(150, 70, 10));
     w->refresh();
-    EXPECT_FALSE(w->typeRing(4, QStringLiteral("9,0")));
+    table.editRing(table.rowOf(4));
+    ASSERT_TRUE(editor());
+    QTest::keyClicks(editor(), QStringLiteral("9,0"));
+    QTest::keyClick(editor(), Qt::Key_Return);
     EXPECT_EQ(ui.messageTexts().back(),
               QStringLiteral("Zum Eintragen der Ringe die Datei zuerst speichern."));
-}
-
-TEST_F(ScoreTabTest, UnsavedOrWithTheArchiveSwitchedOffARingIsNotTaken) {
-    add(flatShot(120, 40, 10));
-    auto w = window();
-    EXPECT_FALSE(w->typeRing(0, QStringLiteral("9,5")));
-    EXPECT_EQ(ui.messageTexts().back(),
-              QStringLiteral("Zum Eintragen der Ringe die Datei zuerst speichern."));
-
-    save();
-    ASSERT_TRUE(saveArchiveSettings({false}, iniPath));
-    EXPECT_FALSE(w->typeRing(0, QStringLiteral("9,5")));
-    EXPECT_TRUE(ui.messageTexts().back().contains(QStringLiteral("ausgeschaltet")));
-    EXPECT_TRUE(w->scores().empty());
-    EXPECT_FALSE(QFileInfo::exists(archivePath));
+    EXPECT_EQ(kept(), (std::map<int, double>{{3, 10.2}}));
 }
 
 TEST_F(ScoreTabTest, TheOverlayIsColouredByRing) {
@@ -219,7 +195,7 @@ TEST_F(ScoreTabTest, TheOverlayIsColouredByRing) {
     save();
     keep({{1, 8.0}, {2, 10.0}});
     auto w = window();
-    PlotView& overlay = *w->Overlay;
+    PlotView& overlay = w->overlayTab().plot();
     // The colour at a curve: of the pixels it crosses, the one it covers most.
     auto pixel = [&](int value, auto key) {
         const QPoint p = overlay.mapping().toPixel(-0.6, value * 100.0 / 254.0).toPoint();
@@ -235,10 +211,11 @@ TEST_F(ScoreTabTest, TheOverlayIsColouredByRing) {
     EXPECT_EQ(pixel(152, blueness), QColor(0, 0, 255)) << "the newest in the curve colour";
     EXPECT_GT(blueness(pixel(102, blueness)), 20) << "the older one faint in it";
 
-    w->RingFarben->setChecked(true);
+    EXPECT_TRUE(w->overlayTab().canColourByRing());
+    w->overlayTab().colourByRing(true);
     EXPECT_EQ(pixel(152, redness).rgb(), ringColor(10.0, 8.0, 10.0).rgb()) << "the best, green";
     EXPECT_GT(redness(pixel(102, redness)), 40) << "the lowest ring, red";
-    w->RingFarben->setChecked(false);
+    w->overlayTab().colourByRing(false);
     EXPECT_EQ(pixel(152, blueness), QColor(0, 0, 255));
 }
 
@@ -290,9 +267,9 @@ TEST_F(ScoreTabTest, AfterARecordIsRemovedTheRingsStayWithTheirTakeUps) {
     w->refresh();
     EXPECT_EQ(w->scores().size(), 1u);
     EXPECT_DOUBLE_EQ(w->scores().at(2).ring, 10.0);
-    EXPECT_EQ(w->TableModel->index(1, TakeUpTableModel::kRingColumn).data().toString(),
-              QStringLiteral("10,0"));
-    ASSERT_TRUE(w->typeRing(0, QStringLiteral("9,5")));
+    EXPECT_EQ(w->tableTab().takeUpCell(1, TakeUpTableModel::kRingColumn), QStringLiteral("10,0"));
+    ASSERT_TRUE(w->rings().enter(0, QStringLiteral("9,5")).kept());
+    EXPECT_EQ(w->tableTab().takeUpCell(0, TakeUpTableModel::kRingColumn), QStringLiteral("9,5"));
     EXPECT_EQ(kept(), (std::map<int, double>{{1, 9.0}, {2, 9.5}, {3, 10.0}}));
 
     // Saved and taken in again: the removed take-up's ring goes with it.
@@ -303,7 +280,7 @@ TEST_F(ScoreTabTest, AfterARecordIsRemovedTheRingsStayWithTheirTakeUps) {
         EXPECT_EQ(importPaths(*archive, {document.Dateiname}, {}).updated, 1);
     }
     EXPECT_EQ(kept(), (std::map<int, double>{{1, 9.5}, {2, 10.0}}));
-    w->reloadScores();
+    w->rings().reload();
     EXPECT_EQ(w->scores().size(), 2u);
 }
 
@@ -361,8 +338,8 @@ TEST_F(ScoreTabTest, TheMenuCommandImportsAListIntoTheDefaultArchive) {
               QStringLiteral("2 Ringe übernommen.\nÜbersprungen: 1 Probeschuss"));
     auto* w = document.findChild<AnalysisWindow*>();
     ASSERT_TRUE(w);
-    EXPECT_EQ(w->Tabs->currentWidget(), w->Ringe);
-    EXPECT_EQ(w->Ringe->takeUps().size(), 2u);
+    EXPECT_EQ(w->currentTab(), AnalysisWindow::kRingTab);
+    EXPECT_EQ(w->ringTab().takeUps().size(), 2u);
     archivePath = TrainingArchive::defaultPath();
     EXPECT_EQ(kept(), (std::map<int, double>{{1, 9.4}, {2, 10.6}}));
 }

@@ -61,6 +61,8 @@ TEST(CommandLine, EveryOptionIsRead) {
                      "--calibration-error",
                      "--shots",
                      "0.5",
+                     "--takeup-seconds",
+                     "2",
                      "--report-every",
                      "0"},
                     options),
@@ -70,6 +72,7 @@ TEST(CommandLine, EveryOptionIsRead) {
     EXPECT_DOUBLE_EQ(options.batteryVolts, 1.78);
     EXPECT_EQ(options.fillBanks, (std::vector<std::pair<int, int>>{{3, 10}}));
     EXPECT_DOUBLE_EQ(options.simulator.shotProbability, 0.5);
+    EXPECT_DOUBLE_EQ(options.simulator.takeUpSeconds, 2.0);
     EXPECT_EQ(options.simulator.reportEvery, 0);
 
     ASSERT_EQ(options.faults.size(), 4u);

@@ -60,6 +60,31 @@ TEST(TakeUpGenerator, ShotProbabilityZeroGivesNoShots) {
     }
 }
 
+// Take-ups of a set length: as long as asked, shaped as the others (a shot
+// above the threshold, or a release), also where the hold has to grow.
+TEST(TakeUpGenerator, ASetLengthFitsEveryTakeUp) {
+    for (const int length : {100, 150, 300}) {
+        TakeUpGenerator generator(7);
+        generator.SetLength(length);
+        for (int i = 0; i < 40; ++i) {
+            const Bytes s = generator.Next(150).samples;
+            SCOPED_TRACE(testing::Message() << length << ", " << i);
+            ASSERT_EQ(s.size(), static_cast<size_t>(length));
+            EXPECT_EQ(std::count(s.begin(), s.end(), kRecordEnd), 0);
+            const auto shot = std::find(s.begin(), s.end(), kShot);
+            if (shot != s.end()) {
+                EXPECT_GT(*(shot - 1), 150);
+            } else {
+                EXPECT_LT(s.back(), 40);
+            }
+        }
+    }
+    // Too short for the rise and the squeeze: the shortest hold, no less.
+    TakeUpGenerator generator(7);
+    generator.SetLength(10);
+    EXPECT_GT(generator.Next(150).samples.size(), 30u);
+}
+
 TEST(RecordStream, EncodeAndDecode) {
     const Record a{0x50, {0x10, 0x02, 0xff}};
     const Record b{0x03, {}};  // a threshold of 3 is a threshold, not an end
