@@ -159,19 +159,24 @@ void DrillCurve::paintEvent(QPaintEvent*) {
     }
 
     // Axes: 0..100 % in steps of 25, seconds below.
-    p.setPen(QPen(QColor(0xC0, 0xC0, 0xC0), 1));
     QFont small = font();
     small.setPixelSize(11);
     p.setFont(small);
+    const QPen grid(QColor(0xC0, 0xC0, 0xC0), 1);
+    const QPen label(QColor(0x40, 0x40, 0x40));
     for (int percent = 0; percent <= 100; percent += 25) {
         const QPointF left = toPixel(0.0, percent);
+        p.setPen(grid);
         p.drawLine(left, toPixel(span, percent));
+        p.setPen(label);
         p.drawText(QRectF(0, left.y() - 7, r.left() - 4, 14), Qt::AlignRight | Qt::AlignVCenter,
                    QString::number(percent));
     }
     for (int s = 0; s * 1000.0 <= span; ++s) {
         const QPointF bottom = toPixel(s * 1000.0, 0.0);
+        p.setPen(grid);
         p.drawLine(bottom, bottom + QPointF(0, 4));
+        p.setPen(label);
         p.drawText(QRectF(bottom.x() - 20, bottom.y() + 4, 40, 14), Qt::AlignCenter,
                    QString::number(s));
     }
@@ -184,7 +189,7 @@ void DrillCurve::paintEvent(QPaintEvent*) {
     for (size_t i = 0; i < samples_.size(); ++i) {
         const double ms = static_cast<double>(i) * kSampleMs;
         if (samples_[i] == kShotMark) {
-            p.setPen(QPen(kDrillFailedColor, 2));
+            p.setPen(QPen(QColor(0x40, 0x40, 0x40), 2, Qt::DotLine));
             p.drawLine(toPixel(ms, 0.0), toPixel(ms, 100.0));
             continue;
         }
