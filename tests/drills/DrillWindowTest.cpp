@@ -2,6 +2,7 @@
 #include "drills/DrillRun.h"
 #include "drills/ui/DrillViews.h"
 #include "drills/ui/DrillWindow.h"
+#include "drills/ui/VerdictPanel.h"
 #include "measurement/MeasurementDocument.h"
 #include "measurement/ui/DocumentWindow.h"
 
@@ -88,33 +89,33 @@ TEST_F(DrillWindowTest, ShowsEachVerdictAtOnceAndSumsUpAtTheEnd) {
     takeUp(100);  // before the start: not the drill's
     auto w = window(QStringLiteral("Zeitfenster"));
     ASSERT_TRUE(w->start());
-    EXPECT_EQ(w->progressText(), QStringLiteral("0 von 3, davon 0 bestanden"));
+    EXPECT_EQ(w->verdict().progress(), QStringLiteral("0 von 3, davon 0 bestanden"));
 
     takeUp(200);  // the shot at 4 s
-    EXPECT_EQ(w->verdictSymbol(), QStringLiteral("✔"));
-    EXPECT_EQ(w->verdictWord(), QStringLiteral("Bestanden"));
-    EXPECT_EQ(w->verdictColor(), kDrillPassedColor);
-    EXPECT_TRUE(w->missedText().isEmpty());
+    EXPECT_EQ(w->verdict().symbol(), QStringLiteral("✔"));
+    EXPECT_EQ(w->verdict().word(), QStringLiteral("Bestanden"));
+    EXPECT_EQ(w->verdict().color(), kDrillPassedColor);
+    EXPECT_TRUE(w->verdict().missed().isEmpty());
     EXPECT_EQ(w->curve().samples().size(), 231u);
     EXPECT_EQ(w->curve().goal().fromMs, 3000.0);
     EXPECT_EQ(w->curve().goal().toMs, 8000.0);
 
     takeUp(500);  // at 10 s
-    EXPECT_EQ(w->verdictSymbol(), QStringLiteral("✘"));
-    EXPECT_EQ(w->verdictWord(), QStringLiteral("Nicht bestanden"));
-    EXPECT_EQ(w->verdictColor(), kDrillFailedColor);
-    EXPECT_EQ(w->missedText(), QStringLiteral("Zeit bis Schuss 10 s – Ziel 3 bis 8 s"));
+    EXPECT_EQ(w->verdict().symbol(), QStringLiteral("✘"));
+    EXPECT_EQ(w->verdict().word(), QStringLiteral("Nicht bestanden"));
+    EXPECT_EQ(w->verdict().color(), kDrillFailedColor);
+    EXPECT_EQ(w->verdict().missed(), QStringLiteral("Zeit bis Schuss 10 s – Ziel 3 bis 8 s"));
     EXPECT_EQ(w->curve().samples().size(), 531u) << "the curve of the take-up just ended";
 
     takeUp(200, false);
-    EXPECT_EQ(w->verdictWord(), QStringLiteral("Ohne Schuss – nicht gewertet"));
-    EXPECT_TRUE(w->verdictSymbol().isEmpty());
-    EXPECT_EQ(w->progressText(), QStringLiteral("2 von 3, davon 1 bestanden; 1 ohne Schuss"));
+    EXPECT_EQ(w->verdict().word(), QStringLiteral("Ohne Schuss – nicht gewertet"));
+    EXPECT_TRUE(w->verdict().symbol().isEmpty());
+    EXPECT_EQ(w->verdict().progress(), QStringLiteral("2 von 3, davon 1 bestanden; 1 ohne Schuss"));
     EXPECT_EQ(w->strip().text(), QStringLiteral("✔✘")) << "a mark per judged take-up";
     EXPECT_TRUE(w->summaryText().isEmpty());
 
     takeUp(300);
-    EXPECT_EQ(w->verdictWord(), QStringLiteral("Bestanden"));
+    EXPECT_EQ(w->verdict().word(), QStringLiteral("Bestanden"));
     EXPECT_EQ(w->strip().text(), QStringLiteral("✔✘✔"));
     EXPECT_FALSE(w->running());
     EXPECT_EQ(w->summaryText(), QStringLiteral("Übung „Zeitfenster“ beendet: 2 von 3 bestanden.\n"
@@ -122,7 +123,7 @@ TEST_F(DrillWindowTest, ShowsEachVerdictAtOnceAndSumsUpAtTheEnd) {
                                                "Druckpunktnahmen ohne Schuss: 1"));
 
     takeUp(500);  // after the end: the run follows no more
-    EXPECT_EQ(w->verdictWord(), QStringLiteral("Bestanden"));
+    EXPECT_EQ(w->verdict().word(), QStringLiteral("Bestanden"));
     EXPECT_EQ(w->run()->entries().size(), 4u);
 
     // Started again: a new run from the next take-up on.
@@ -148,9 +149,9 @@ TEST_F(DrillWindowTest, TheScheduleHoldsVerdictsBackUntilTheEnd) {
     auto w = window(QStringLiteral("Serie"));
     ASSERT_TRUE(w->start());
     takeUp(500);
-    EXPECT_EQ(w->verdictWord(), QStringLiteral("Druckpunktnahme 1 gewertet"));
-    EXPECT_TRUE(w->verdictSymbol().isEmpty());
-    EXPECT_TRUE(w->missedText().isEmpty());
+    EXPECT_EQ(w->verdict().word(), QStringLiteral("Druckpunktnahme 1 gewertet"));
+    EXPECT_TRUE(w->verdict().symbol().isEmpty());
+    EXPECT_TRUE(w->verdict().missed().isEmpty());
     EXPECT_TRUE(w->curve().samples().empty());
     EXPECT_EQ(w->strip().text(), QStringLiteral("·"));
     EXPECT_TRUE(w->run()->entries()[0].verdict.judged) << "computed and kept all the same";
@@ -158,7 +159,7 @@ TEST_F(DrillWindowTest, TheScheduleHoldsVerdictsBackUntilTheEnd) {
 
     takeUp(200);
     EXPECT_EQ(w->strip().text(), QStringLiteral("✘✔"));
-    EXPECT_EQ(w->verdictWord(), QStringLiteral("Bestanden"));
+    EXPECT_EQ(w->verdict().word(), QStringLiteral("Bestanden"));
     EXPECT_TRUE(w->summaryText().startsWith(QStringLiteral("Übung „Serie“ beendet: 1 von 2")));
 }
 
@@ -195,4 +196,34 @@ TEST_F(DrillWindowTest, AStartWithoutDocumentOrBandIsRefusedWithAMessage) {
               QStringLiteral("Eine Übung läuft in einem Dokument: zuerst ein Dokument öffnen "
                              "oder neu anlegen."));
     EXPECT_EQ(w->run(), nullptr);
+}
+
+// "Übung…" makes one window for the program's run; a document closed during
+// a drill ends the run as cancelled, and nothing reads the document after.
+TEST_F(DrillWindowTest, OneWindowAndADocumentClosedCancelsTheRun) {
+    QWidget frame;
+    struct Framed : OneDocument {
+        QWidget* DialogParent() const override { return parent; }
+        QWidget* parent = nullptr;
+    } framed;
+    framed.parent = &frame;
+    Uebung(framed);
+    Uebung(framed);
+    ASSERT_EQ(frame.findChildren<DrillWindow*>().size(), 1);
+    DrillWindow& w = *frame.findChild<DrillWindow*>();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Übung"));
+
+    auto* closing = new TMDIChild(host);
+    framed.active = closing;
+    ASSERT_TRUE(w.chooseDrill(QStringLiteral("Schuss im Zeitfenster")));
+    ASSERT_TRUE(w.start());
+    EXPECT_TRUE(w.running());
+    delete closing;
+    EXPECT_FALSE(w.running());
+    EXPECT_EQ(w.summaryText(), QStringLiteral("Übung abgebrochen."));
+    framed.active = &document;
+    EXPECT_TRUE(w.start()) << "a new run on another document";
+    takeUp(200);
+    EXPECT_EQ(w.verdict().word(), QStringLiteral("Bestanden"));
 }

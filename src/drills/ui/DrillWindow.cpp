@@ -10,6 +10,7 @@
 #include "analysis/ui/ActiveDocuments.h"
 #include "common/ui/ModalUi.h"
 #include "drills/ui/DrillViews.h"
+#include "drills/ui/VerdictPanel.h"
 #include "measurement/ui/DocumentWindow.h"
 
 #include <QComboBox>
@@ -21,7 +22,7 @@
 namespace ostrevik {
 namespace {
 
-QLabel* bigLabel(QWidget* parent, int pixels, bool bold) {
+QLabel* wrappedLabel(QWidget* parent, int pixels, bool bold) {
     auto* label = new QLabel(parent);
     QFont f = label->font();
     f.setPixelSize(pixels);
@@ -47,30 +48,20 @@ DrillWindow::DrillWindow(ActiveDocuments& documents, QString libraryFolder, QStr
     choiceLabel->setBuddy(choice_);
     startButton_ = new QPushButton(DrillTexts::StartButton(), this);
     cancelButton_ = new QPushButton(DrillTexts::CancelButton(), this);
-    description_ = bigLabel(this, 15, false);
-    criteria_ = bigLabel(this, 15, false);
-    symbol_ = bigLabel(this, 120, true);
-    symbol_->setWordWrap(false);
-    word_ = bigLabel(this, 44, true);
-    missed_ = bigLabel(this, 20, false);
-    progress_ = bigLabel(this, 24, false);
+    description_ = wrappedLabel(this, 15, false);
+    criteria_ = wrappedLabel(this, 15, false);
+    verdict_ = new VerdictPanel(this);
     curve_ = new DrillCurve(this);
     strip_ = new ResultStrip(this);
-    summary_ = bigLabel(this, 20, false);
+    summary_ = wrappedLabel(this, 20, false);
 
     auto* top = new QHBoxLayout;
     top->addWidget(choiceLabel);
     top->addWidget(choice_, 1);
     top->addWidget(startButton_);
     top->addWidget(cancelButton_);
-    auto* verdict = new QVBoxLayout;
-    verdict->addWidget(symbol_);
-    verdict->addWidget(word_);
-    verdict->addWidget(missed_);
-    verdict->addWidget(progress_);
-    verdict->addStretch(1);
     auto* middle = new QHBoxLayout;
-    middle->addLayout(verdict, 1);
+    middle->addWidget(verdict_, 1);
     middle->addWidget(curve_, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -223,49 +214,31 @@ void DrillWindow::showVerdicts() {
         }
     }
     strip_->setMarks(std::move(marks));
-    progress_->setText(DrillTexts::Progress(run_->counts()));
-
-    symbol_->clear();
-    word_->clear();
-    missed_->clear();
+    verdict_->setProgress(DrillTexts::Progress(run_->counts()));
+    verdict_->clear();
     curve_->clear();
     if (run_->entries().empty()) {
         return;
     }
     const DrillRun::Entry& last = run_->entries().back();
     const TakeUpVerdict& v = last.verdict;
-    QColor color = kDrillWithheldColor;
-    if (!v.judged) {
-        word_->setText(DrillTexts::NotJudged());
-    } else if (!last.shown && !all) {
+    if (v.judged && !last.shown && !all) {
         // The schedule holds the verdict back: the shooter learns only that
         // the take-up counted, and not from its curve either.
-        word_->setText(DrillTexts::Withheld(last.position));
-    } else {
-        color = v.passed ? kDrillPassedColor : kDrillFailedColor;
-        symbol_->setText(v.passed ? QStringLiteral("✔") : QStringLiteral("✘"));
-        word_->setText(v.passed ? DrillTexts::Passed() : DrillTexts::Failed());
-        QStringList lines;
-        for (const MissedCriterion& m : v.missed) {
-            lines << DrillTexts::Missed(m);
-        }
-        missed_->setText(lines.join(QLatin1Char('\n')));
-        if (document_) {
-            const int index = v.number - 1;
-            const Rasters_t& list = document_->Dokument().Liste();
-            const SessionAnalysis& analysis = LiveAnalysis::of(document_->Dokument()).analysis();
-            for (const TakeUpMetrics& row : analysis.rows) {
-                if (row.listIndex == index && index < list.Anzahl()) {
-                    curve_->setCurve(list.Datensatz(index).Werte,
-                                     curveGoal(run_->drill(), row, run_->bands()));
-                }
+        verdict_->showWithheld(last.position);
+        return;
+    }
+    verdict_->showVerdict(v);
+    if (v.judged && document_) {
+        const int index = v.number - 1;
+        const Rasters_t& list = document_->Dokument().Liste();
+        for (const TakeUpMetrics& row : LiveAnalysis::of(document_->Dokument()).analysis().rows) {
+            if (row.listIndex == index && index < list.Anzahl()) {
+                curve_->setCurve(list.Datensatz(index).Werte,
+                                 curveGoal(run_->drill(), row, run_->bands()));
             }
         }
     }
-    color_ = color;
-    const QString style = QStringLiteral("color: %1;").arg(color.name());
-    symbol_->setStyleSheet(style);
-    word_->setStyleSheet(style);
 }
 
 void DrillWindow::showSummary() {
@@ -279,26 +252,6 @@ void DrillWindow::showSummary() {
     }
     summary_->setText(DrillTexts::Summary(run_->drill(), verdicts));
     setRunning(false);
-}
-
-QString DrillWindow::verdictSymbol() const {
-    return symbol_->text();
-}
-
-QString DrillWindow::verdictWord() const {
-    return word_->text();
-}
-
-QColor DrillWindow::verdictColor() const {
-    return color_;
-}
-
-QString DrillWindow::missedText() const {
-    return missed_->text();
-}
-
-QString DrillWindow::progressText() const {
-    return progress_->text();
 }
 
 QString DrillWindow::summaryText() const {

@@ -19,6 +19,7 @@ class ActiveDocuments;
 class DrillCurve;
 class ResultStrip;
 class TMDIChild;
+class VerdictPanel;
 
 // "Übung": a drill chosen from the library and run on the active document.
 // The take-ups go into the document as always; the window follows its live
@@ -51,11 +52,7 @@ public:
     const DrillRun* run() const { return run_; }
     bool running() const;
     // What the window shows, as the shooter reads it.
-    QString verdictSymbol() const;
-    QString verdictWord() const;
-    QColor verdictColor() const;
-    QString missedText() const;
-    QString progressText() const;
+    const VerdictPanel& verdict() const { return *verdict_; }
     QString summaryText() const;
     const ResultStrip& strip() const { return *strip_; }
     const DrillCurve& curve() const { return *curve_; }
@@ -74,17 +71,13 @@ private:
     std::vector<Drill> drills_;
     QPointer<DrillRun> run_;
     QPointer<TMDIChild> document_;
-    QColor color_;
 
     QComboBox* choice_ = nullptr;
     QLabel* description_ = nullptr;
     QLabel* criteria_ = nullptr;
     QPushButton* startButton_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
-    QLabel* symbol_ = nullptr;
-    QLabel* word_ = nullptr;
-    QLabel* missed_ = nullptr;
-    QLabel* progress_ = nullptr;
+    VerdictPanel* verdict_ = nullptr;
     DrillCurve* curve_ = nullptr;
     ResultStrip* strip_ = nullptr;
     QLabel* summary_ = nullptr;
