@@ -37,6 +37,7 @@ set(ui_layers
     "service:common device"
     "analysis:common measurement evaluation settings"
     "archive:common measurement evaluation settings analysis"
+    "drills:common measurement evaluation settings analysis archive"
 )
 
 # Widget and printer class headers (<QWidget>, <QPrinter>, <QtWidgets/...>).

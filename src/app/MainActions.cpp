@@ -62,6 +62,8 @@ void MainActions::CreateMenus(QMainWindow& window) {
     Vergleichen = add(Analyse1, tr("Trainingseinheiten &vergleichen…"));
     RingeImportieren = add(Analyse1, tr("&Ringe importieren…"));
     RingeImportieren->setObjectName(QStringLiteral("RingeImportieren"));
+    Uebung = add(Analyse1, tr("&Übung…"), Qt::Key_F9);
+    Uebung->setObjectName(QStringLiteral("Uebung"));
     Analyse1->addSeparator();
     Trainingsarchiv = Analyse1->addMenu(tr("Trainings&archiv"));
     Trainingsarchiv->setObjectName(QStringLiteral("Trainingsarchiv"));
@@ -99,7 +101,7 @@ void MainActions::CreateMenus(QMainWindow& window) {
     // Shortcuts work wherever the focus is inside the main window, also in a
     // document window.
     for (QAction* a : {ActionDateiNeu, Normal1, Schussbuendig1, Dateiheader1, Statistik1, Connect1,
-                       Speicher, Verstaerkung1, ActionEinstellungen, ActionHilfe}) {
+                       Speicher, Verstaerkung1, ActionEinstellungen, ActionHilfe, Uebung}) {
         a->setShortcutContext(Qt::WindowShortcut);
         window.addAction(a);
     }

@@ -58,6 +58,7 @@ public:
     QAction* BerichtExportieren = nullptr;
     QAction* Vergleichen = nullptr;
     QAction* RingeImportieren = nullptr;
+    QAction* Uebung = nullptr;
     QMenu* Trainingsarchiv = nullptr;
     QAction* ArchivAnzeigen = nullptr;
     QAction* DateienAufnehmen = nullptr;

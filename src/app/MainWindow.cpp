@@ -5,6 +5,7 @@
 #include "app/DocumentCommands.h"
 #include "app/DocumentManager.h"
 #include "app/HelpWindow.h"
+#include "app/InfoDialog.h"
 #include "app/LiveBar.h"
 #include "app/MainActions.h"
 #include "archive/ArchiveSettings.h"
@@ -13,7 +14,7 @@
 #include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "device/EnumComPorts.h"
-#include "app/InfoDialog.h"
+#include "drills/ui/DrillWindow.h"
 #include "measurement/ui/DocumentWindow.h"
 #include "service/ui/ServiceWindows.h"
 #include "settings/ui/SettingsDialog.h"
@@ -96,6 +97,7 @@ void TForm1::ConnectCommands() {
     on(a.BerichtExportieren, [&d] { BerichtAlsPdf(d); });
     on(a.Vergleichen, [&d] { TrainingseinheitenVergleichen(d); });
     on(a.RingeImportieren, [&d] { RingeImportieren(d); });
+    on(a.Uebung, [&d] { Uebung(d); });
     on(a.ArchivAnzeigen, [&d] { ArchivAnzeigen(d); });
     on(a.DateienAufnehmen, [&d] { DateienAufnehmen(d); });
     on(a.OrdnerAufnehmen, [&d] { OrdnerAufnehmen(d); });

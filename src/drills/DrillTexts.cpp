@@ -157,10 +157,10 @@ QString Missed(const MissedCriterion& m) {
 
 QString Verdict(const TakeUpVerdict& v) {
     if (!v.judged) {
-        return Tr::tr("Ohne Schuss – nicht gewertet");
+        return NotJudged();
     }
     if (v.passed) {
-        return Tr::tr("Bestanden");
+        return Passed();
     }
     QStringList misses;
     for (const MissedCriterion& m : v.missed) {
@@ -368,6 +368,91 @@ QString NoSuchDrill(const QString& name) {
                "Eine Übung %1 gibt es weder eingebaut noch als eigene, und keine Datei dieses "
                "Namens.")
         .arg(quoted(name));
+}
+
+QString WindowTitle() {
+    return Tr::tr("Übung");
+}
+
+QString StartButton() {
+    return Tr::tr("&Starten");
+}
+
+QString CancelButton() {
+    return Tr::tr("&Abbrechen");
+}
+
+QString DrillLabel() {
+    return Tr::tr("Ü&bung:");
+}
+
+QString Passed() {
+    return Tr::tr("Bestanden");
+}
+
+QString Failed() {
+    return Tr::tr("Nicht bestanden");
+}
+
+QString NotJudged() {
+    return Tr::tr("Ohne Schuss – nicht gewertet");
+}
+
+QString Withheld(int position) {
+    return Tr::tr("Druckpunktnahme %1 gewertet").arg(position);
+}
+
+QString Outline(const Drill& drill) {
+    return Tr::tr("%1 Druckpunktnahmen, Rückmeldung: %2")
+        .arg(drill.takeUps)
+        .arg(Feedback(drill.feedback));
+}
+
+QString NoDocument() {
+    return Tr::tr(
+        "Eine Übung läuft in einem Dokument: zuerst ein Dokument öffnen oder neu anlegen.");
+}
+
+QString Cancelled() {
+    return Tr::tr("Übung abgebrochen.");
+}
+
+QString Summary(const Drill& drill, const std::vector<TakeUpVerdict>& verdicts) {
+    int judged = 0;
+    int passed = 0;
+    int withoutShot = 0;
+    std::vector<int> misses(drill.criteria.size(), 0);
+    for (const TakeUpVerdict& v : verdicts) {
+        if (!v.judged) {
+            ++withoutShot;
+            continue;
+        }
+        ++judged;
+        passed += v.passed ? 1 : 0;
+        for (const MissedCriterion& m : v.missed) {
+            for (size_t i = 0; i < drill.criteria.size(); ++i) {
+                if (drill.criteria[i] == m.criterion) {
+                    ++misses[i];
+                }
+            }
+        }
+    }
+    QStringList lines;
+    lines << Tr::tr("Übung „%1“ beendet: %2 von %3 bestanden.")
+                 .arg(drill.name)
+                 .arg(passed)
+                 .arg(judged);
+    for (size_t i = 0; i < drill.criteria.size(); ++i) {
+        if (misses[i] > 0) {
+            lines << Tr::tr("%1: %2-mal nicht erfüllt")
+                         .arg(Criterion(drill.criteria[i]))
+                         .arg(misses[i]);
+        }
+    }
+    if (withoutShot > 0) {
+        lines << Tr::tr("Druckpunktnahmen ohne Schuss: %1").arg(withoutShot);
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 QString BuiltInKind() {

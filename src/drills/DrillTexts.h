@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace ostrevik {
 
 struct BandRefusal;
@@ -52,6 +54,25 @@ QString BandProblem(const BandRefusal& refusal);
 QString FileRefused(const QString& path, const DrillFileError& error);
 // A drill named that is neither built in, nor own, nor a file.
 QString NoSuchDrill(const QString& name);
+
+// The drill window's words: its caption and buttons, the verdict's word
+// ("Bestanden", "Nicht bestanden"), a verdict the schedule holds back
+// ("Druckpunktnahme 4 gewertet"), and what stops a start.
+QString WindowTitle();
+QString StartButton();
+QString CancelButton();
+QString DrillLabel();
+QString Passed();
+QString Failed();
+QString NotJudged();
+QString Withheld(int position);
+// "20 Druckpunktnahmen, Rückmeldung: jede Druckpunktnahme".
+QString Outline(const Drill& drill);
+QString NoDocument();
+QString Cancelled();
+// The summary at a drill's end: passed of judged, each criterion missed
+// how often (in the drill's order), the take-ups without a shot.
+QString Summary(const Drill& drill, const std::vector<TakeUpVerdict>& verdicts);
 
 // The kinds of entries of the drills' list: "eingebaut", "eigene", "beschädigt".
 QString BuiltInKind();
