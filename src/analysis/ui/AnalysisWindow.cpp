@@ -191,7 +191,7 @@ void AnalysisWindow::thresholdsEdited() {
 }
 
 void AnalysisWindow::trendChoiceEdited() {
-    settingsSaved(settings_.setTrend(trend_->metric(), trend_->seriesLength()));
+    settingsSaved(settings_.setTrend(trend_->chosenMetric(), trend_->seriesLength()));
 }
 
 void AnalysisWindow::settingsSaved(bool saved) {

@@ -91,7 +91,7 @@ void TrendTab::choiceMade() {
     emit choiceEdited();
 }
 
-Metric TrendTab::metric() const {
+Metric TrendTab::chosenMetric() const {
     return static_cast<Metric>(metricBox_->currentData().toInt());
 }
 
@@ -101,7 +101,7 @@ int TrendTab::seriesLength() const {
 
 void TrendTab::showTrend() {
     stale_ = false;
-    trend_ = computeTrend(source_.analysis(), metric(), seriesLength());
+    trend_ = computeTrend(source_.analysis(), chosenMetric(), seriesLength());
     fillSeriesTable();
     plot_->invalidate();
 }

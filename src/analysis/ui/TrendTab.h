@@ -32,7 +32,7 @@ public:
     // What the coach chooses and sees.
     void chooseMetric(Metric metric);
     void chooseSeriesLength(int length);
-    Metric metric() const;
+    Metric chosenMetric() const;
     int seriesLength() const;
     // The trend as last shown.
     const Trend& trend() const { return trend_; }
