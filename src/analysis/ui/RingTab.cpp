@@ -82,20 +82,19 @@ const std::vector<ScoredTakeUp>& RingTab::takeUps() const {
 }
 
 QString RingTab::scope() const {
-    return panel_->Scope->text();
+    return panel_->scopeText();
 }
 
 QString RingTab::words() const {
-    return panel_->Words->text();
+    return panel_->wordsText();
 }
 
 QString RingTab::metricCell(Metric metric, int column) const {
-    const QTableWidgetItem* item = panel_->Metrics->item(static_cast<int>(metric), column);
-    return item ? item->text() : QString();
+    return panel_->metricCell(static_cast<int>(metric), column);
 }
 
 PlotView& RingTab::scatter() {
-    return *panel_->Scatter;
+    return panel_->scatter();
 }
 
 }  // namespace ostrevik

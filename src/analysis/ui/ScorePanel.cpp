@@ -169,4 +169,17 @@ void ScorePanel::showMetric() {
     Scatter->invalidate();
 }
 
+QString ScorePanel::scopeText() const {
+    return Scope->text();
+}
+
+QString ScorePanel::wordsText() const {
+    return Words->text();
+}
+
+QString ScorePanel::metricCell(int row, int column) const {
+    const QTableWidgetItem* item = Metrics->item(row, column);
+    return item ? item->text() : QString();
+}
+
 }  // namespace ostrevik

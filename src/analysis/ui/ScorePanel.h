@@ -39,12 +39,12 @@ public:
     const std::vector<ScoredTakeUp>& takeUps() const { return takeUps_; }
     const ScoreTable& table() const { return table_; }
 
-    QLabel* Scope = nullptr;
-    QComboBox* MetricBox = nullptr;
-    QLabel* Words = nullptr;
-    PlotView* Scatter = nullptr;
-    QTableWidget* Metrics = nullptr;
-    QLabel* Tags = nullptr;
+    // What the panel shows: which take-ups, the correlation in words, a cell
+    // of the metrics' table (row: the metric), the scatter.
+    QString scopeText() const;
+    QString wordsText() const;
+    QString metricCell(int row, int column) const;
+    PlotView& scatter() { return *Scatter; }
 
 signals:
     // A point of the scatter was clicked (its index into the take-ups).
@@ -53,6 +53,13 @@ signals:
 private:
     void showTable();
     void showMetric();
+
+    QLabel* Scope = nullptr;
+    QComboBox* MetricBox = nullptr;
+    QLabel* Words = nullptr;
+    PlotView* Scatter = nullptr;
+    QTableWidget* Metrics = nullptr;
+    QLabel* Tags = nullptr;
 
     std::vector<ScoredTakeUp> takeUps_;
     ScoreTable table_;

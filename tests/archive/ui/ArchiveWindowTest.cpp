@@ -293,13 +293,13 @@ TEST_F(ArchiveWindowTest, TheRingsInTheProgressAndOverTheSessionsShown) {
 
     ScorePanel* rings = window->Ringe();
     ASSERT_EQ(rings->takeUps().size(), 4u);
-    EXPECT_TRUE(rings->Scope->text().startsWith(QStringLiteral("Anna, 2 Trainingseinheiten")));
+    EXPECT_TRUE(rings->scopeText().startsWith(QStringLiteral("Anna, 2 Trainingseinheiten")));
     rings->setMetric(Metric::Schuss_ms);
-    EXPECT_TRUE(rings->Words->text().startsWith(QStringLiteral("Zeit bis Schuss und Ring: r = ")));
+    EXPECT_TRUE(rings->wordsText().startsWith(QStringLiteral("Zeit bis Schuss und Ring: r = ")));
     // The period narrowed to the second session: the window follows.
     window->SetPeriod(QDate(2026, 9, 10), QDate(2026, 9, 30));
     EXPECT_EQ(rings->takeUps().size(), 1u);
-    EXPECT_EQ(rings->Words->text(), QStringLiteral("Zeit bis Schuss und Ring: zu wenige "
+    EXPECT_EQ(rings->wordsText(), QStringLiteral("Zeit bis Schuss und Ring: zu wenige "
                                                    "Schüsse für eine Korrelation (n = 1)"));
 }
 
