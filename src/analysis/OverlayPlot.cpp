@@ -210,11 +210,21 @@ RingColouring ringColouring(const std::map<int, double>& ringsByNumber) {
 }
 
 QColor ringColor(double ring, double lowest, double highest) {
-    // Red for the session's worst shots, through yellow to green for its
-    // best: a coach reads the colours without a legend.
+    // Vermilion for the session's worst shots, through reddish purple to
+    // blue for its best: warm to cool, which a shooter who cannot tell red
+    // from green still reads in order (a red-to-green scale he could not).
     const double share =
         highest > lowest ? std::clamp((ring - lowest) / (highest - lowest), 0.0, 1.0) : 1.0;
-    return QColor::fromHsvF(static_cast<float>(share / 3.0), 0.9F, 0.85F);
+    static const QColor stops[] = {QColor(0xD5, 0x5E, 0x00), QColor(0xCC, 0x79, 0xA7),
+                                   QColor(0x00, 0x72, 0xB2)};
+    const double at = share * 2.0;
+    const int i = std::min(static_cast<int>(at), 1);
+    const double t = at - i;
+    auto mix = [t](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * t)); };
+    const QColor& from = stops[i];
+    const QColor& to = stops[i + 1];
+    return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()),
+                  mix(from.blue(), to.blue()));
 }
 
 bool OverlayCurveCache::paintCurves(QPainter& p, const PlotMapping& m, const ShotOverlay& o,

@@ -19,8 +19,9 @@ namespace ostrevik {
 // How the overlay is painted: the program's drawing settings give the curve
 // colour (the newest take-up), the shot colour (the highlighted take-up and
 // the shot line), the threshold colour (the mean tone threshold) and widths.
-// The curves coloured by their shot's ring, from red (the lowest ring of the
-// session) to green (the highest); a curve without a ring stays grey.
+// The curves coloured by their shot's ring, from vermilion (the lowest ring
+// of the session) through purple to blue (the highest), a scale red-green
+// colour-blind shooters read too; a curve without a ring stays grey.
 struct RingColouring {
     std::map<int, double> rings;  // by the record's index in the document's list
     double lowest = 0.0;

@@ -213,8 +213,8 @@ TEST_F(ScoreTabTest, TheOverlayIsColouredByRing) {
 
     EXPECT_TRUE(w->overlayTab().canColourByRing());
     w->overlayTab().colourByRing(true);
-    EXPECT_EQ(pixel(152, redness).rgb(), ringColor(10.0, 8.0, 10.0).rgb()) << "the best, green";
-    EXPECT_GT(redness(pixel(102, redness)), 40) << "the lowest ring, red";
+    EXPECT_EQ(pixel(152, blueness).rgb(), ringColor(10.0, 8.0, 10.0).rgb()) << "the best, blue";
+    EXPECT_GT(redness(pixel(102, redness)), 40) << "the lowest ring, vermilion";
     w->overlayTab().colourByRing(false);
     EXPECT_EQ(pixel(152, blueness), QColor(0, 0, 255));
 }
