@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include "CaptureTakeUp.h"
+
 #include <gtest/gtest.h>
 
 using namespace ostrevik;
@@ -13,16 +15,7 @@ namespace {
 
 // A take-up the device sends: 40 samples at v, the shot, 30 at w.
 void takeUp(MeasurementDocument& d, int v, int w) {
-    d.RecordStarted();
-    d.SetCaptureThreshold(100, false);
-    for (int i = 0; i < 40; ++i) {
-        d.AppendCaptureSample(static_cast<uint8_t>(v));
-    }
-    d.AppendCaptureSample(255);
-    for (int i = 0; i < 30; ++i) {
-        d.AppendCaptureSample(static_cast<uint8_t>(w));
-    }
-    d.RecordEnded();
+    test::captureTakeUp(d, 40, static_cast<uint8_t>(v), true, 30, static_cast<uint8_t>(w));
 }
 
 }  // namespace

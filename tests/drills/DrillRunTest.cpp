@@ -5,6 +5,8 @@
 
 #include <QSignalSpy>
 
+#include "CaptureTakeUp.h"
+
 #include <gtest/gtest.h>
 
 using namespace ostrevik;
@@ -14,18 +16,7 @@ namespace {
 // A take-up the device sends: `beforeShot` samples of 120, the shot (when
 // there is one), 30 samples of 110.
 void takeUp(MeasurementDocument& d, int beforeShot, bool shot = true) {
-    d.RecordStarted();
-    d.SetCaptureThreshold(100, false);
-    for (int i = 0; i < beforeShot; ++i) {
-        d.AppendCaptureSample(120);
-    }
-    if (shot) {
-        d.AppendCaptureSample(255);
-    }
-    for (int i = 0; i < 30; ++i) {
-        d.AppendCaptureSample(110);
-    }
-    d.RecordEnded();
+    test::captureTakeUp(d, beforeShot, 120, shot, 30, 110);
 }
 
 // A shot within 1 s passes.

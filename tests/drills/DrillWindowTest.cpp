@@ -14,6 +14,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "CaptureTakeUp.h"
+
 #include <gtest/gtest.h>
 
 using namespace ostrevik;
@@ -50,19 +52,7 @@ protected:
     // A take-up as the device sends it: `before` samples at 120, the shot
     // (none when `shot` is false), 30 samples at 110.
     void takeUp(int before, bool shot = true) {
-        MeasurementDocument& d = document.Dokument();
-        d.RecordStarted();
-        d.SetCaptureThreshold(100, false);
-        for (int i = 0; i < before; ++i) {
-            d.AppendCaptureSample(120);
-        }
-        if (shot) {
-            d.AppendCaptureSample(255);
-        }
-        for (int i = 0; i < 30; ++i) {
-            d.AppendCaptureSample(110);
-        }
-        d.RecordEnded();
+        test::captureTakeUp(document.Dokument(), before, 120, shot, 30, 110);
     }
 
     std::unique_ptr<DrillWindow> window(const QString& drill) {

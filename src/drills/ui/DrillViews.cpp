@@ -2,6 +2,7 @@
 
 #include "measurement/Raster.h"
 
+#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -237,6 +238,16 @@ void ResultStrip::paintEvent(QPaintEvent*) {
         p.setPen(colorOf(marks_[i]));
         p.drawText(box, Qt::AlignCenter, QString(symbolOf(marks_[i])));
     }
+}
+
+QLabel* pixelSizedLabel(QWidget* parent, int pixels, bool bold) {
+    auto* label = new QLabel(parent);
+    QFont f = label->font();
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    label->setFont(f);
+    label->setWordWrap(true);
+    return label;
 }
 
 }  // namespace ostrevik

@@ -10,7 +10,14 @@
 #include <optional>
 #include <vector>
 
+class QLabel;
+
 namespace ostrevik {
+
+// A wrapping label whose font is sized in pixels, so that the drill's words
+// are read from the firing point whatever the desktop's font (a symbol of
+// 120 px is about 3 cm high on a common screen).
+QLabel* pixelSizedLabel(QWidget* parent, int pixels, bool bold);
 
 // The drill window's colours, told apart by the colour-blind too, and never
 // alone: every verdict also has its symbol and word.

@@ -20,20 +20,6 @@
 #include <QVBoxLayout>
 
 namespace ostrevik {
-namespace {
-
-QLabel* wrappedLabel(QWidget* parent, int pixels, bool bold) {
-    auto* label = new QLabel(parent);
-    QFont f = label->font();
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    label->setFont(f);
-    label->setWordWrap(true);
-    return label;
-}
-
-}  // namespace
-
 DrillWindow::DrillWindow(ActiveDocuments& documents, QString libraryFolder, QString archivePath,
                          QWidget* parent)
     : QWidget(parent, Qt::Window),
@@ -48,12 +34,12 @@ DrillWindow::DrillWindow(ActiveDocuments& documents, QString libraryFolder, QStr
     choiceLabel->setBuddy(choice_);
     startButton_ = new QPushButton(DrillTexts::StartButton(), this);
     cancelButton_ = new QPushButton(DrillTexts::CancelButton(), this);
-    description_ = wrappedLabel(this, 15, false);
-    criteria_ = wrappedLabel(this, 15, false);
+    description_ = pixelSizedLabel(this, 15, false);
+    criteria_ = pixelSizedLabel(this, 15, false);
     verdict_ = new VerdictPanel(this);
     curve_ = new DrillCurve(this);
     strip_ = new ResultStrip(this);
-    summary_ = wrappedLabel(this, 20, false);
+    summary_ = pixelSizedLabel(this, 20, false);
 
     auto* top = new QHBoxLayout;
     top->addWidget(choiceLabel);

@@ -9,28 +9,12 @@
 #include <QVBoxLayout>
 
 namespace ostrevik {
-namespace {
-
-// Sizes in pixels, so that the verdict is read from 2 m whatever the
-// desktop's font: the symbol about 3 cm high on a common screen.
-QLabel* sizedLabel(QWidget* parent, int pixels, bool bold) {
-    auto* label = new QLabel(parent);
-    QFont f = label->font();
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    label->setFont(f);
-    label->setWordWrap(true);
-    return label;
-}
-
-}  // namespace
-
 VerdictPanel::VerdictPanel(QWidget* parent) : QWidget(parent) {
-    symbol_ = sizedLabel(this, 120, true);
+    symbol_ = pixelSizedLabel(this, 120, true);
     symbol_->setWordWrap(false);
-    word_ = sizedLabel(this, 44, true);
-    missed_ = sizedLabel(this, 20, false);
-    progress_ = sizedLabel(this, 24, false);
+    word_ = pixelSizedLabel(this, 44, true);
+    missed_ = pixelSizedLabel(this, 20, false);
+    progress_ = pixelSizedLabel(this, 24, false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(symbol_);

@@ -300,7 +300,7 @@ TEST_F(ArchiveWindowTest, TheRingsInTheProgressAndOverTheSessionsShown) {
     window->SetPeriod(QDate(2026, 9, 10), QDate(2026, 9, 30));
     EXPECT_EQ(rings->takeUps().size(), 1u);
     EXPECT_EQ(rings->wordsText(), QStringLiteral("Zeit bis Schuss und Ring: zu wenige "
-                                                   "Schüsse für eine Korrelation (n = 1)"));
+                                                 "Schüsse für eine Korrelation (n = 1)"));
 }
 
 // The window as it looks, for a comparison by eye after a change of its
