@@ -21,8 +21,9 @@ set(core_layers
     "service:common device"
     "analysis:common settings measurement evaluation"
     "archive:common settings measurement evaluation analysis"
+    "scores:common settings measurement evaluation analysis archive"
     "drills:common settings measurement evaluation analysis archive"
-    "cli:common settings device measurement evaluation service analysis archive drills"
+    "cli:common settings device measurement evaluation service analysis archive scores drills"
 )
 
 # The windows stand in layers of their own: a window includes the windows of
@@ -37,8 +38,25 @@ set(ui_layers
     "service:common device"
     "analysis:common measurement evaluation settings"
     "archive:common measurement evaluation settings analysis"
+    "scores:common measurement evaluation settings analysis archive"
     "drills:common measurement evaluation settings analysis archive"
 )
+
+# The folder itself and the folders a layers' list puts below it.
+function(layers_below layers subsystem out)
+    set(allowed "${subsystem}")
+    foreach(layer IN LISTS ${layers})
+        string(REPLACE ":" ";" pair "${layer}")
+        list(GET pair 0 name)
+        list(LENGTH pair count)
+        if(name STREQUAL subsystem AND count GREATER 1)
+            list(GET pair 1 below)
+            string(REPLACE " " ";" below "${below}")
+            list(APPEND allowed ${below})
+        endif()
+    endforeach()
+    set(${out} "${allowed}" PARENT_SCOPE)
+endfunction()
 
 # Widget and printer class headers (<QWidget>, <QPrinter>, <QtWidgets/...>).
 set(widget_headers "")
@@ -80,45 +98,30 @@ foreach(file IN LISTS files)
                 continue()
             endif()
             if(is_ui AND target MATCHES "^([a-z]+)/ui/")
-                set(target_ui "${CMAKE_MATCH_1}")
-                set(allowed "${subsystem}")
-                foreach(layer IN LISTS ui_layers)
-                    string(REPLACE ":" ";" pair "${layer}")
-                    list(GET pair 0 name)
-                    list(LENGTH pair count)
-                    if(name STREQUAL subsystem AND count GREATER 1)
-                        list(GET pair 1 below)
-                        string(REPLACE " " ";" below "${below}")
-                        list(APPEND allowed ${below})
-                    endif()
-                endforeach()
+                string(REGEX REPLACE "/.*" "" target_ui "${target}")
+                layers_below(ui_layers "${subsystem}" allowed)
                 if(NOT target_ui IN_LIST allowed)
                     list(APPEND failures
                          "${file}: ${target} (the windows of ${subsystem} stand below those of ${target_ui})")
                 endif()
                 continue()
             endif()
-            if(is_ui OR NOT target MATCHES "/")
+            if(NOT target MATCHES "/")
                 continue()
             endif()
-            if(target MATCHES "(^|/)ui/")
+            if(NOT is_ui AND target MATCHES "(^|/)ui/")
                 list(APPEND failures "${file}: ${target} (${who} includes no window)")
                 continue()
             endif()
+            # A window reaches the core of its own folder, the folders below
+            # it and those whose windows it uses: never a subsystem above,
+            # which would draw a room of the program onto one below it.
             string(REGEX REPLACE "/.*" "" target_subsystem "${target}")
-            set(allowed "${subsystem}")
-            foreach(layer IN LISTS core_layers)
-                string(REPLACE ":" ";" pair "${layer}")
-                list(GET pair 0 name)
-                if(name STREQUAL subsystem)
-                    list(LENGTH pair count)
-                    if(count GREATER 1)
-                        list(GET pair 1 below)
-                        string(REPLACE " " ";" below "${below}")
-                        list(APPEND allowed ${below})
-                    endif()
-                endif()
-            endforeach()
+            layers_below(core_layers "${subsystem}" allowed)
+            if(is_ui)
+                layers_below(ui_layers "${subsystem}" windows)
+                list(APPEND allowed ${windows})
+            endif()
             if(NOT target_subsystem IN_LIST allowed)
                 list(APPEND failures
                      "${file}: ${target} (${subsystem} stands below ${target_subsystem})")

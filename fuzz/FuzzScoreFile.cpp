@@ -2,7 +2,7 @@
 // found or given, and joining its shots to take-ups must neither crash nor
 // let a ring outside 0.0 to 10.9 through.
 #include "FuzzCheck.h"
-#include "analysis/ScoreMatching.h"
+#include "scores/ScoreMatching.h"
 
 #include <cstdint>
 

@@ -1,7 +1,6 @@
 #include "app/MainWindow.h"
 
 #include "analysis/ui/AnalysisCommands.h"
-#include "analysis/ui/ScoreCommands.h"
 #include "app/DocumentCommands.h"
 #include "app/DocumentManager.h"
 #include "app/HelpWindow.h"
@@ -16,6 +15,8 @@
 #include "device/EnumComPorts.h"
 #include "drills/ui/DrillWindow.h"
 #include "measurement/ui/DocumentWindow.h"
+#include "scores/ui/ArchiveRings.h"
+#include "scores/ui/ScoreCommands.h"
 #include "service/ui/ServiceWindows.h"
 #include "settings/ui/SettingsDialog.h"
 
@@ -49,6 +50,8 @@ TForm1::TForm1(const QString& configPath, QWidget* parent)
     infoDlg_ = new TPvxInfoDlg(this);
     service_ = new ServiceWindows(session_, *this);
     help_ = new HelpWindow(this);
+    // The analysis' window and exports show the rings kept in the archive.
+    setAnalysisExtensions(withArchiveRings(AnalysisExtensions()));
     ConnectCommands();
 }
 

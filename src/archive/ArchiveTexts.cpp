@@ -4,7 +4,6 @@
 #include "archive/ArchiveImport.h"
 #include "archive/ArchiveProgress.h"
 #include "archive/ArchiveSettings.h"
-#include "archive/DocumentScores.h"
 #include "archive/SeasonReport.h"
 #include "common/NumberFormat.h"
 #include "common/Texts.h"
@@ -253,29 +252,6 @@ QString NoRingsShown() {
     return Tr::tr(
         "Keine der gezeigten Trainingseinheiten hat Ringe. Ringe kommen mit „Analyse → Ringe "
         "importieren…“ oder der Spalte „Ring“ der Einzelwerte ins Archiv.");
-}
-
-QString SaveFirst() {
-    return Tr::tr("Zum Eintragen der Ringe die Datei zuerst speichern.");
-}
-
-QString RingNotStored(const RingStore& store) {
-    switch (store.kind) {
-        case RingStore::Kind::Stored:
-            return {};
-        case RingStore::Kind::SaveFirst:
-            return SaveFirst();
-        case RingStore::Kind::NotImported:
-            return Tr::tr(
-                "Ringe werden im Trainingsarchiv gespeichert, und das Aufnehmen gespeicherter "
-                "Dateien ist ausgeschaltet. Die Datei zuerst mit „Trainingsarchiv → Dateien "
-                "aufnehmen…“ ins Archiv aufnehmen.");
-        case RingStore::Kind::Archive:
-            return Problem(store.archive);
-        case RingStore::Kind::Refused:
-            return Refusal(store.refused);
-    }
-    return {};
 }
 
 QString SavedFileNotImported(const SavedFileImport& import) {

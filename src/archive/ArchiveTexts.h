@@ -9,7 +9,6 @@ struct ArchiveError;
 struct FileImport;
 struct ImportSummary;
 struct ProgressTrend;
-struct RingStore;
 struct SavedFileImport;
 struct Season;
 
@@ -63,11 +62,6 @@ QString SettingNotSaved(const QString& settingsPath);
 QString RingsCaption(const QString& shooter);
 QString RingsScope(const QString& shooter, int sessions);
 QString NoRingsShown();
-
-// Why a ring typed in or imported could not be kept; empty when it was.
-QString RingNotStored(const RingStore& store);
-// A document must be saved before its rings can be kept.
-QString SaveFirst();
 
 // What became of a saved file that the archive was to take in; empty when
 // it was taken in or was not to be.

@@ -1,9 +1,9 @@
 #include "cli/CommandLineTexts.h"
 
-#include "analysis/ScoreFile.h"
-#include "analysis/ScoreMatching.h"
 #include "archive/ArchiveImport.h"
 #include "archive/ArchiveTexts.h"
+#include "scores/ScoreFile.h"
+#include "scores/ScoreMatching.h"
 
 #include <QCoreApplication>
 

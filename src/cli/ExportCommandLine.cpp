@@ -4,10 +4,10 @@
 #include "analysis/CsvExport.h"
 #include "analysis/SessionAnalysis.h"
 #include "analysis/TrainingSession.h"
-#include "archive/DocumentScores.h"
 #include "cli/CommandLineTexts.h"
 #include "cli/CommandOutput.h"
 #include "common/Texts.h"
+#include "scores/DocumentScores.h"
 
 #include <QFileInfo>
 

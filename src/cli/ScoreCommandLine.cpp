@@ -1,19 +1,19 @@
 #include "cli/ScoreCommandLine.h"
 
 #include "analysis/AnalysisSettings.h"
-#include "analysis/ScoreExport.h"
-#include "analysis/ScoreFile.h"
-#include "analysis/ScoreMatching.h"
 #include "analysis/SessionAnalysis.h"
 #include "analysis/TrainingSession.h"
 #include "archive/ArchiveDatabase.h"
 #include "archive/ArchiveImport.h"
 #include "archive/ArchiveScores.h"
 #include "archive/ArchiveTexts.h"
-#include "archive/DocumentScores.h"
 #include "cli/CommandLineTexts.h"
 #include "cli/CommandOutput.h"
 #include "common/Texts.h"
+#include "scores/DocumentScores.h"
+#include "scores/ScoreExport.h"
+#include "scores/ScoreFile.h"
+#include "scores/ScoreMatching.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "analysis/ScoreFile.h"
-#include "analysis/ScoreMatching.h"
 #include "analysis/TakeUpScore.h"
+#include "scores/ScoreFile.h"
+#include "scores/ScoreMatching.h"
 
 #include "TestFiles.h"
 

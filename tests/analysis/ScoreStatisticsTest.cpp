@@ -1,7 +1,7 @@
 #include "analysis/CsvExport.h"
 #include "analysis/SampleStatistics.h"
-#include "analysis/ScoreExport.h"
 #include "analysis/ScoreStatistics.h"
+#include "scores/ScoreExport.h"
 
 #include <gtest/gtest.h>
 

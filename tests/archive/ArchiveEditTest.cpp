@@ -3,8 +3,9 @@
 #include "archive/ArchiveSessions.h"
 #include "archive/ArchiveSettings.h"
 #include "archive/ArchiveTexts.h"
-#include "archive/DocumentScores.h"
 #include "archive/SeasonReport.h"
+#include "scores/DocumentScores.h"
+#include "scores/ScoreTexts.h"
 
 #include "ArchiveFiles.h"
 #include "TestFiles.h"
@@ -220,14 +221,14 @@ TEST_F(ArchiveEditTest, ARingIsKeptOnlyForASavedFileInTheArchive) {
     const RingStore refused =
         scores.store(file(QStringLiteral("4.pvo")), true, std::vector<uint64_t>{7}, 1, ring);
     EXPECT_EQ(refused.kind, RingStore::Kind::NotImported);
-    EXPECT_FALSE(ArchiveTexts::RingNotStored(refused).isEmpty());
+    EXPECT_FALSE(ScoreTexts::RingNotStored(refused).isEmpty());
 
     writeAll(file(QStringLiteral("kaputt.pvo")), bytes({9, 0, 0, 0}));
     ASSERT_TRUE(saveArchiveSettings({true}, ini));
     const RingStore wrong =
         scores.store(file(QStringLiteral("kaputt.pvo")), true, std::vector<uint64_t>{7}, 1, ring);
     EXPECT_EQ(wrong.kind, RingStore::Kind::Refused);
-    EXPECT_EQ(ArchiveTexts::RingNotStored(wrong), ArchiveTexts::Refusal(wrong.refused));
+    EXPECT_EQ(ScoreTexts::RingNotStored(wrong), ArchiveTexts::Refusal(wrong.refused));
 }
 
 }  // namespace

@@ -4,9 +4,10 @@
 #include "archive/ArchiveScores.h"
 #include "archive/ArchiveSettings.h"
 #include "archive/ArchiveTexts.h"
-#include "archive/DocumentRings.h"
-#include "archive/DocumentScores.h"
 #include "measurement/MeasurementDocument.h"
+#include "scores/DocumentRings.h"
+#include "scores/DocumentScores.h"
+#include "scores/ScoreTexts.h"
 
 #include "ArchiveFiles.h"
 
@@ -206,7 +207,7 @@ TEST_F(ScoreArchiveTest, ARingTypedIntoADocumentIsKeptOrRefusedWithTheReason) {
     document.Unbenannt = true;
     RingEntry entry = rings.enter(0, QStringLiteral("9,5"));
     EXPECT_EQ(entry.outcome, RingEntry::Outcome::NotKept);
-    EXPECT_EQ(ArchiveTexts::RingNotStored(entry.store), ArchiveTexts::SaveFirst());
+    EXPECT_EQ(ScoreTexts::RingNotStored(entry.store), ScoreTexts::SaveFirst());
     document.Unbenannt = false;
     for (const char* notARing : {"11", "-0,1", "9,5x", "10,95"}) {
         EXPECT_EQ(rings.enter(0, QString::fromUtf8(notARing)).outcome, RingEntry::Outcome::NotARing)
@@ -217,7 +218,7 @@ TEST_F(ScoreArchiveTest, ARingTypedIntoADocumentIsKeptOrRefusedWithTheReason) {
 
     ASSERT_TRUE(saveArchiveSettings({false}, iniPath));
     entry = rings.enter(0, QStringLiteral("9,5"));
-    EXPECT_TRUE(ArchiveTexts::RingNotStored(entry.store).contains(QStringLiteral("ausgeschaltet")));
+    EXPECT_TRUE(ScoreTexts::RingNotStored(entry.store).contains(QStringLiteral("ausgeschaltet")));
     EXPECT_FALSE(QFileInfo::exists(archivePath)) << "no archive made for a refused ring";
     EXPECT_EQ(changed, 0);
 

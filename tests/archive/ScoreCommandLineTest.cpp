@@ -1,7 +1,7 @@
-#include "analysis/ScoreExport.h"
-#include "analysis/ScoreMatching.h"
 #include "analysis/SessionAnalysis.h"
 #include "analysis/TrainingSession.h"
+#include "scores/ScoreExport.h"
+#include "scores/ScoreMatching.h"
 
 #include "../evaluation/PdfTools.h"
 #include "ArchiveFiles.h"

@@ -1,12 +1,10 @@
 #include "analysis/ui/AnalysisWindow.h"
 
 #include "analysis/ui/OverlayTab.h"
+#include "analysis/ui/RingKeeper.h"
 #include "analysis/ui/RingTab.h"
 #include "analysis/ui/TakeUpTableTab.h"
 #include "analysis/ui/TrendTab.h"
-#include "archive/ArchiveTexts.h"
-#include "common/Texts.h"
-#include "common/ui/ModalUi.h"
 #include "measurement/ui/DocumentWindow.h"
 
 #include <QEvent>
@@ -28,12 +26,12 @@ AnalysisWindow* AnalysisWindow::openFor(TMDIChild& document) {
 }
 
 AnalysisWindow::AnalysisWindow(TMDIChild& document, const QString& settingsPath,
-                               const QString& archivePath, const QString& archiveSettingsPath)
+                               const AnalysisExtensions& extensions)
     : QWidget(&document, Qt::Window),
       document_(&document),
       source_(document.Dokument()),
       settings_(settingsPath),
-      rings_(document.Dokument(), archivePath, archiveSettingsPath) {
+      rings_(makeRingKeeper(extensions, document.Dokument(), this)) {
     setObjectName(QStringLiteral("Analyse"));
     resize(1180, 780);
 
@@ -41,7 +39,7 @@ AnalysisWindow::AnalysisWindow(TMDIChild& document, const QString& settingsPath,
     table_ = new TakeUpTableTab(
         [this](int listIndex, const QString& text) { return keepRing(listIndex, text); });
     trend_ = new TrendTab(source_);
-    ringTab_ = new RingTab(source_, rings_);
+    ringTab_ = new RingTab(source_, *rings_);
     tabs_ = new QTabWidget(this);
     tabs_->addTab(overlay_, tr("Überlagerung"));
     tabs_->addTab(table_, tr("Einzelwerte"));
@@ -60,7 +58,7 @@ AnalysisWindow::AnalysisWindow(TMDIChild& document, const QString& settingsPath,
     connect(ringTab_, &RingTab::takeUpChosen, this, &AnalysisWindow::highlight);
     connect(table_, &TakeUpTableTab::thresholdsEdited, this, &AnalysisWindow::thresholdsEdited);
     connect(trend_, &TrendTab::choiceEdited, this, &AnalysisWindow::trendChoiceEdited);
-    connect(&rings_, &DocumentRings::changed, this, &AnalysisWindow::showScores);
+    connect(rings_, &RingKeeper::changed, this, &AnalysisWindow::showScores);
 
     updateTimer_.setSingleShot(true);
     updateTimer_.setInterval(kUpdateDelayMs);
@@ -78,12 +76,12 @@ AnalysisWindow::AnalysisWindow(TMDIChild& document, const QString& settingsPath,
     connect(&document, &QWidget::windowTitleChanged, this, [this] {
         updateTitle();
         // Saved under another name: the rings of that file's session.
-        rings_.reload();
+        rings_->reload();
     });
     updateTitle();
     showSettings();
     refresh();
-    rings_.reload();
+    rings_->reload();
 }
 
 AnalysisWindow::~AnalysisWindow() {
@@ -108,7 +106,7 @@ void AnalysisWindow::refresh() {
     }
     showAnalysis();
     // Records removed: the rings stay with their take-ups.
-    rings_.follow();
+    rings_->follow();
 }
 
 void AnalysisWindow::showAnalysis() {
@@ -150,7 +148,7 @@ void AnalysisWindow::changeEvent(QEvent* event) {
     }
     // The document may have been saved, or rings imported elsewhere.
     if (document_) {
-        rings_.reload();
+        rings_->reload();
     }
     // The window of another document may have changed the settings, the
     // settings dialog the drawing settings, while this one was in the back.
@@ -224,17 +222,11 @@ void AnalysisWindow::setHighlighted(std::optional<int> listIndex) {
 }
 
 bool AnalysisWindow::keepRing(int listIndex, const QString& text) {
-    const RingEntry entry = rings_.enter(listIndex, text);
-    if (entry.outcome == RingEntry::Outcome::NotARing) {
-        modalUi().message(
-            this,
-            tr("„%1“ ist kein Ring: ein Ring liegt zwischen 0,0 und 10,9.").arg(text.trimmed()),
-            Texts::kMeldung, MessageButtons::Ok);
-    } else if (entry.outcome == RingEntry::Outcome::NotKept) {
-        modalUi().message(this, ArchiveTexts::RingNotStored(entry.store), Texts::kMeldung,
-                          MessageButtons::Ok);
-    }
-    return entry.kept();
+    return rings_->enter(this, listIndex, text);
+}
+
+const SessionScores& AnalysisWindow::scores() const {
+    return rings_->scores();
 }
 
 void AnalysisWindow::chooseTab(Tab tab) {

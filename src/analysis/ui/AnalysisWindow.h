@@ -2,8 +2,8 @@
 
 #include "analysis/AnalysisSettings.h"
 #include "analysis/TakeUpScore.h"
+#include "analysis/ui/AnalysisExtensions.h"
 #include "analysis/ui/AnalysisSource.h"
-#include "archive/DocumentRings.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -17,6 +17,7 @@ class QTabWidget;
 namespace ostrevik {
 
 class OverlayTab;
+class RingKeeper;
 class RingTab;
 class TMDIChild;
 class TakeUpTableTab;
@@ -36,10 +37,10 @@ class TrendTab;
 // update; the others catch up when they are shown. While samples arrive the
 // window does nothing.
 //
-// The rings live in the season archive under the session of the document's
-// file (DocumentRings): read when the window opens, comes to the front or its
-// document is saved under another name, and written when one is typed into
-// the column "Ring" or a target's list is imported. The settings (thresholds,
+// The rings come from their keeper (the season archive, handed in by the
+// program as an extension): read when the window opens, comes to the front
+// or its document is saved under another name, and kept when one is typed
+// into the column "Ring". The settings (thresholds,
 // series, metric) are kept in their file (AnalysisSettingsFile).
 //
 // The window belongs to its document window: it closes when the document
@@ -54,13 +55,11 @@ public:
     // the front.
     static AnalysisWindow* openFor(TMDIChild& document);
 
-    // settingsPath: the analysis settings file (thresholds, series, metric).
-    // archivePath, archiveSettingsPath: the season archive and its settings
-    // (empty: their default places).
+    // settingsPath: the analysis settings file (thresholds, series, metric);
+    // extensions: who keeps the rings (the program's, when not given).
     explicit AnalysisWindow(TMDIChild& document,
                             const QString& settingsPath = defaultAnalysisSettingsPath(),
-                            const QString& archivePath = QString(),
-                            const QString& archiveSettingsPath = QString());
+                            const AnalysisExtensions& extensions = analysisExtensions());
     ~AnalysisWindow() override;
 
     // Shows the document's analysis now (normally a take-up's end schedules
@@ -74,8 +73,8 @@ public:
     std::optional<int> highlighted() const { return highlighted_; }
     const AnalysisSettings& settings() const { return settings_.settings(); }
     // The rings of the document's take-ups, by number, and their keeping.
-    const SessionScores& scores() const { return rings_.scores(); }
-    DocumentRings& rings() { return rings_; }
+    const SessionScores& scores() const;
+    RingKeeper& rings() { return *rings_; }
 
     // The tabs, and which is shown.
     void chooseTab(Tab tab);
@@ -114,7 +113,7 @@ private:
     QPointer<TMDIChild> document_;
     AnalysisSource source_;
     AnalysisSettingsFile settings_;
-    DocumentRings rings_;
+    RingKeeper* rings_ = nullptr;
     DisplaySettings displayUsed_{};
     QTabWidget* tabs_ = nullptr;
     OverlayTab* overlay_ = nullptr;

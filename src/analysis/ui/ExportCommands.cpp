@@ -1,9 +1,8 @@
 #include "analysis/ui/ExportCommands.h"
 
 #include "analysis/CsvExport.h"
+#include "analysis/ui/AnalysisExtensions.h"
 #include "analysis/ui/ReportPdf.h"
-#include "archive/ArchiveTexts.h"
-#include "archive/DocumentScores.h"
 #include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "common/ui/WaitCursor.h"
@@ -26,11 +25,11 @@ void saveFailed(QWidget* parent, const QString& path, const QString& reason) {
 }
 
 // The file was written, but without the rings the archive could not give.
-void withoutRings(QWidget* parent, const QString& archiveError) {
+void withoutRings(QWidget* parent, const QString& problem) {
     modalUi().message(parent,
                       Tr::tr("Die Ringe konnten nicht aus dem Trainingsarchiv gelesen werden; "
                              "die Datei ist ohne sie geschrieben.\n%1")
-                          .arg(archiveError),
+                          .arg(problem),
                       Texts::kWarnung, MessageButtons::Ok);
 }
 
@@ -70,21 +69,21 @@ bool CsvExportieren(QWidget* parent, const TrainingSession& session,
         return false;
     }
     CsvExportResult result;
-    ArchiveError archiveError;
+    QString ringProblem;
     {
         const WaitCursor wait;
         const SessionAnalysis analysis =
             analyseSession(session, display.secondsBeforeShot, loadAnalysisSettings());
         // The column Ring as the command line writes it, empty without rings.
-        SessionScores scores;
-        scoresOfFile(QString(), session.Dateiname, recordFingerprints(*session.Liste), scores,
-                     archiveError);
+        const AnalysisExtensions& extensions = analysisExtensions();
+        const SessionScores scores =
+            extensions.ringsOf ? extensions.ringsOf(session, ringProblem) : SessionScores();
         result = writeCsvExport(prefix, analysis, *session.Liste, &scores);
     }
     if (!result.ok) {
         saveFailed(parent, result.failedPath, result.reason);
-    } else if (archiveError.failed()) {
-        withoutRings(parent, ArchiveTexts::Problem(archiveError));
+    } else if (!ringProblem.isEmpty()) {
+        withoutRings(parent, ringProblem);
     }
     return result.ok;
 }
@@ -109,19 +108,20 @@ bool BerichtExportieren(QWidget* parent, std::span<const TrainingSession> sessio
     input.display = display;
     input.settings = loadAnalysisSettings();
     FileWriteResult result;
-    ArchiveError archiveError;
+    QString pageProblem;
     {
         const WaitCursor wait;
-        if (auto page = trainingScorePage(QString(), sessions, display.secondsBeforeShot,
-                                          input.settings, archiveError)) {
-            input.extraPages.push_back(std::move(*page));
+        for (const auto& pages : analysisExtensions().reportPages) {
+            for (ReportPage& page : pages(sessions, input, pageProblem)) {
+                input.extraPages.push_back(std::move(page));
+            }
         }
         result = writeTrainingReportPdf(path, input);
     }
     if (!result.ok) {
         saveFailed(parent, path, result.reason);
-    } else if (archiveError.failed()) {
-        withoutRings(parent, ArchiveTexts::Problem(archiveError));
+    } else if (!pageProblem.isEmpty()) {
+        withoutRings(parent, pageProblem);
     }
     return result.ok;
 }

@@ -1,9 +1,8 @@
 #include "analysis/ui/RingTab.h"
 
 #include "analysis/ui/AnalysisSource.h"
+#include "analysis/ui/RingKeeper.h"
 #include "analysis/ui/ScorePanel.h"
-#include "archive/ArchiveTexts.h"
-#include "archive/DocumentRings.h"
 
 #include <QLabel>
 #include <QTableWidget>
@@ -23,7 +22,7 @@ QString noRingsText() {
 
 }  // namespace
 
-RingTab::RingTab(const AnalysisSource& source, const DocumentRings& rings, QWidget* parent)
+RingTab::RingTab(const AnalysisSource& source, const RingKeeper& rings, QWidget* parent)
     : QWidget(parent), source_(source), rings_(rings) {
     setObjectName(QStringLiteral("Ringe"));
     panel_ = new ScorePanel;
@@ -53,8 +52,8 @@ void RingTab::catchUp() {
 
 void RingTab::showRings() {
     stale_ = false;
-    panel_->setEmptyText(rings_.problem().ok() ? noRingsText()
-                                               : ArchiveTexts::Problem(rings_.problem()));
+    const QString problem = rings_.problem();
+    panel_->setEmptyText(problem.isEmpty() ? noRingsText() : problem);
     panel_->setTakeUps(scoredTakeUps(source_.analysis(), rings_.scores()), source_.fileName());
     showHighlight();
 }

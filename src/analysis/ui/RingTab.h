@@ -10,8 +10,8 @@
 namespace ostrevik {
 
 class AnalysisSource;
-class DocumentRings;
 class PlotView;
+class RingKeeper;
 class ScorePanel;
 
 // The tab "Ringe" of the window "Analyse": which metrics and fault tags of
@@ -21,7 +21,7 @@ class ScorePanel;
 class RingTab : public QWidget {
     Q_OBJECT
 public:
-    RingTab(const AnalysisSource& source, const DocumentRings& rings, QWidget* parent = nullptr);
+    RingTab(const AnalysisSource& source, const RingKeeper& rings, QWidget* parent = nullptr);
 
     // The analysis or the rings changed: anew at once when shown is true,
     // otherwise at the next catchUp().
@@ -48,7 +48,7 @@ private:
     void showHighlight();
 
     const AnalysisSource& source_;
-    const DocumentRings& rings_;
+    const RingKeeper& rings_;
     ScorePanel* panel_ = nullptr;
     std::optional<int> highlighted_;
     bool stale_ = true;

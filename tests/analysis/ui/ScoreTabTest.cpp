@@ -3,9 +3,8 @@
 #include "analysis/ui/AnalysisWindow.h"
 #include "analysis/ui/OverlayTab.h"
 #include "analysis/ui/PlotView.h"
+#include "analysis/ui/RingKeeper.h"
 #include "analysis/ui/RingTab.h"
-#include "analysis/ui/ScoreCommands.h"
-#include "analysis/ui/ScoreImportDialog.h"
 #include "analysis/ui/TakeUpTableModel.h"
 #include "analysis/ui/TakeUpTableTab.h"
 #include "archive/ArchiveDatabase.h"
@@ -13,6 +12,9 @@
 #include "archive/ArchiveScores.h"
 #include "archive/ArchiveTexts.h"
 #include "measurement/ui/DocumentWindow.h"
+#include "scores/ui/ArchiveRings.h"
+#include "scores/ui/ScoreCommands.h"
+#include "scores/ui/ScoreImportDialog.h"
 
 #include "NullDocumentHost.h"
 #include "ScriptedModalUi.h"
@@ -92,7 +94,8 @@ protected:
     }
 
     std::unique_ptr<AnalysisWindow> window() {
-        auto w = std::make_unique<AnalysisWindow>(document, settingsPath, archivePath, iniPath);
+        auto w = std::make_unique<AnalysisWindow>(document, settingsPath,
+                                                  withArchiveRings({}, archivePath, iniPath));
         w->show();
         return w;
     }
@@ -172,7 +175,7 @@ TEST_F(ScoreTabTest, ARingTypedIsKeptAndEnterGoesOnToTheNextShot) {
     EXPECT_EQ(kept().size(), 2u);
 
     // An empty cell takes the ring away.
-    EXPECT_TRUE(w->rings().enter(0, QString()).kept());
+    EXPECT_TRUE(w->rings().enter(w.get(), 0, QString()));
     EXPECT_EQ(kept(), (std::map<int, double>{{3, 10.2}}));
     EXPECT_EQ(table.takeUpCell(0, ring), QString());
 
@@ -268,7 +271,7 @@ TEST_F(ScoreTabTest, AfterARecordIsRemovedTheRingsStayWithTheirTakeUps) {
     EXPECT_EQ(w->scores().size(), 1u);
     EXPECT_DOUBLE_EQ(w->scores().at(2).ring, 10.0);
     EXPECT_EQ(w->tableTab().takeUpCell(1, TakeUpTableModel::kRingColumn), QStringLiteral("10,0"));
-    ASSERT_TRUE(w->rings().enter(0, QStringLiteral("9,5")).kept());
+    ASSERT_TRUE(w->rings().enter(w.get(), 0, QStringLiteral("9,5")));
     EXPECT_EQ(w->tableTab().takeUpCell(0, TakeUpTableModel::kRingColumn), QStringLiteral("9,5"));
     EXPECT_EQ(kept(), (std::map<int, double>{{1, 9.0}, {2, 9.5}, {3, 10.0}}));
 
@@ -312,6 +315,7 @@ TEST_F(ScoreTabTest, TheMenuCommandImportsAListIntoTheDefaultArchive) {
         bool was = qEnvironmentVariableIsSet("XDG_DATA_HOME");
         QByteArray before = qgetenv("XDG_DATA_HOME");
         ~DataHome() {
+            setAnalysisExtensions({});
             if (was) {
                 qputenv("XDG_DATA_HOME", before);
             } else {
@@ -320,6 +324,7 @@ TEST_F(ScoreTabTest, TheMenuCommandImportsAListIntoTheDefaultArchive) {
         }
     } dataHome;
     qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("daten")).toLocal8Bit());
+    setAnalysisExtensions(withArchiveRings({}));
     add(flatShot(120, 40, 10));
     add(flatShot(130, 50, 10));
     OneDocument documents(document);

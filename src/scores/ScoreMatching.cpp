@@ -1,4 +1,4 @@
-#include "analysis/ScoreMatching.h"
+#include "scores/ScoreMatching.h"
 
 #include <QCoreApplication>
 

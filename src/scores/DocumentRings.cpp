@@ -1,8 +1,8 @@
-#include "archive/DocumentRings.h"
+#include "scores/DocumentRings.h"
 
 #include "analysis/LiveAnalysis.h"
-#include "analysis/ScoreFile.h"
 #include "measurement/MeasurementDocument.h"
+#include "scores/ScoreFile.h"
 
 #include <utility>
 

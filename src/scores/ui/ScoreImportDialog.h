@@ -1,9 +1,9 @@
 #pragma once
 
 #include "analysis/Metrics.h"
-#include "analysis/ScoreFile.h"
-#include "analysis/ScoreMatching.h"
 #include "common/ui/ProgramDialog.h"
+#include "scores/ScoreFile.h"
+#include "scores/ScoreMatching.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "analysis/ui/ScoreImportDialog.h"
+#include "scores/ui/ScoreImportDialog.h"
 
 #include "analysis/TakeUpScore.h"
 #include "common/NumberFormat.h"

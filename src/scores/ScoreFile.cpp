@@ -1,4 +1,4 @@
-#include "analysis/ScoreFile.h"
+#include "scores/ScoreFile.h"
 #include "common/Texts.h"
 
 #include "analysis/TakeUpScore.h"

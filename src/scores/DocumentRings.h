@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/TakeUpScore.h"
-#include "archive/DocumentScores.h"
+#include "scores/DocumentScores.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,12 +1,13 @@
-#include "analysis/ui/ScoreCommands.h"
+#include "scores/ui/ScoreCommands.h"
 
 #include "analysis/ui/ActiveDocuments.h"
 #include "analysis/ui/AnalysisWindow.h"
-#include "analysis/ui/ScoreImportDialog.h"
-#include "archive/ArchiveTexts.h"
+#include "analysis/ui/RingKeeper.h"
 #include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "measurement/ui/DocumentWindow.h"
+#include "scores/ScoreTexts.h"
+#include "scores/ui/ScoreImportDialog.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -29,7 +30,7 @@ void RingeImportieren(ActiveDocuments& documents) {
     // Rings are kept with the saved file's session: said before a file is
     // chosen, not after the coach has matched it.
     if (child->Unbenannt) {
-        modalUi().message(parent, ArchiveTexts::SaveFirst(), Texts::kMeldung, MessageButtons::Ok);
+        modalUi().message(parent, ScoreTexts::SaveFirst(), Texts::kMeldung, MessageButtons::Ok);
         return;
     }
     FileDialogRequest request;
@@ -60,9 +61,7 @@ void RingeImportieren(ActiveDocuments& documents) {
         return;
     }
     const SessionScores scores = dialog.scores();
-    if (const RingStore store = window->rings().importList(scores); !store.ok()) {
-        modalUi().message(window, ArchiveTexts::RingNotStored(store), Texts::kFehler,
-                          MessageButtons::Ok);
+    if (!window->rings().importList(window, scores)) {
         return;
     }
     window->chooseTab(AnalysisWindow::kRingTab);

@@ -1,4 +1,4 @@
-#include "archive/DocumentScores.h"
+#include "scores/DocumentScores.h"
 
 #include "analysis/AnalysisSettings.h"
 #include "analysis/ScorePage.h"

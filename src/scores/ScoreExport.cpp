@@ -1,4 +1,4 @@
-#include "analysis/ScoreExport.h"
+#include "scores/ScoreExport.h"
 
 #include "common/NumberFormat.h"
 

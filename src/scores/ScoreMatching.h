@@ -1,8 +1,8 @@
 #pragma once
 
-#include "analysis/ScoreFile.h"
 #include "analysis/SessionAnalysis.h"
 #include "analysis/TakeUpScore.h"
+#include "scores/ScoreFile.h"
 
 #include <QString>
 
