@@ -6,10 +6,14 @@
 namespace ostrevik {
 
 LiveAnalysis& LiveAnalysis::of(MeasurementDocument& document) {
-    if (auto* existing = document.findChild<LiveAnalysis*>(QString(), Qt::FindDirectChildrenOnly)) {
-        return *existing;
+    if (LiveAnalysis* made = existing(document)) {
+        return *made;
     }
     return *new LiveAnalysis(document, loadAnalysisSettings());
+}
+
+LiveAnalysis* LiveAnalysis::existing(MeasurementDocument& document) {
+    return document.findChild<LiveAnalysis*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 LiveAnalysis::LiveAnalysis(MeasurementDocument& document, const AnalysisSettings& settings)

@@ -27,6 +27,9 @@ public:
     // The document's analysis, made at the first request with the settings
     // kept in the analysis settings file; it lives as long as the document.
     static LiveAnalysis& of(MeasurementDocument& document);
+    // The document's analysis if one was made (a window or export asked for
+    // it), else null: for who would only save work with it.
+    static LiveAnalysis* existing(MeasurementDocument& document);
 
     // Up to date with the document (it catches up when read).
     const SessionAnalysis& analysis() const;

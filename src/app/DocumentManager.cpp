@@ -144,7 +144,7 @@ bool DocumentManager::SaveDocument(TMDIChild* child) {
     if (!child->DateiSpeichern()) {
         return false;
     }
-    emit saved(child->Dateiname);
+    emit saved(child->Dateiname, child->Dokument());
     return true;
 }
 

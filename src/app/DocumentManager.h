@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/ui/ActiveDocuments.h"
+#include "measurement/MeasurementDocument.h"
 #include "measurement/ui/DocumentHost.h"
 
 #include <QObject>
@@ -85,7 +86,7 @@ signals:
     void documentClosed();
     void displayModeShown(int mode);
     // A document was written to this file.
-    void saved(const QString& path);
+    void saved(const QString& path, MeasurementDocument& document);
 
 private:
     QMdiSubWindow* SubWindowOf(TMDIChild* child) const;

@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "analysis/LiveAnalysis.h"
 #include "analysis/ui/AnalysisCommands.h"
 #include "app/DocumentCommands.h"
 #include "app/DocumentManager.h"
@@ -121,11 +122,17 @@ void TForm1::ConnectCommands() {
     connect(&d, &DocumentManager::documentActivated, &a, &MainActions::DocumentActivated);
     connect(&d, &DocumentManager::documentClosed, &a, &MainActions::DocumentClosed);
     // A saved session enters the season archive (unless switched off there).
-    connect(&d, &DocumentManager::saved, this, [this](const QString& path) {
-        if (const QString problem = ImportAfterSave(path); !problem.isEmpty()) {
-            Ask(problem, Texts::kWarnung, MessageButtons::Ok);
-        }
-    });
+    // Its take-ups are not measured again where the document's analysis has
+    // them.
+    connect(&d, &DocumentManager::saved, this,
+            [this](const QString& path, MeasurementDocument& document) {
+                if (const QString problem =
+                        ImportAfterSave(path, QString(), defaultArchiveSettingsPath(),
+                                        LiveAnalysis::existing(document));
+                    !problem.isEmpty()) {
+                    Ask(problem, Texts::kWarnung, MessageButtons::Ok);
+                }
+            });
     connect(&d, &DocumentManager::displayModeShown, &a, &MainActions::ShowDisplayMode);
     connect(&c, &DocumentCommands::displayModeShown, &a, &MainActions::ShowDisplayMode);
 

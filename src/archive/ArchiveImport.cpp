@@ -1,6 +1,7 @@
 #include "archive/ArchiveImport.h"
 
 #include "analysis/HeaderDate.h"
+#include "analysis/LiveAnalysis.h"
 #include "analysis/SessionAnalysis.h"
 #include "analysis/TakeUpScore.h"
 #include "analysis/TrainingSession.h"
@@ -38,7 +39,7 @@ struct ReadFile {
 // the refusal in `result` when it is missing, unreadable or no measurement
 // file.
 bool readMeasurementFile(const QString& path, const AnalysisSettings& settings, ReadFile& out,
-                         FileImport& result) {
+                         FileImport& result, const LiveAnalysis* known) {
     const QFileInfo info(path);
     if (!info.exists()) {
         result.refusal = ImportRefusal::Missing;
@@ -72,8 +73,15 @@ bool readMeasurementFile(const QString& path, const AnalysisSettings& settings, 
     list.Anhaengen();
     DatenInListe(list, data, kMaxDatensaetze, Kapazitaet::AlleWerte);
     out.records = recordFingerprints(list);
-    // The overlay's reach does not enter any metric; the default will do.
-    out.analysis = analyseDocument(list, DisplaySettings::defaults().secondsBeforeShot, settings);
+    // The document just saved was measured take-up by take-up while it was
+    // captured; its analysis holds when the file has its very records. The
+    // overlay's reach does not enter any metric; the default will do.
+    if (known && known->settings() == settings && known->fingerprints() == out.records) {
+        out.analysis = known->analysis();
+    } else {
+        out.analysis =
+            analyseDocument(list, DisplaySettings::defaults().secondsBeforeShot, settings);
+    }
     out.shots = static_cast<int>(std::ranges::count_if(
         out.analysis.rows, [](const TakeUpMetrics& m) { return m.hasShot(); }));
     const std::optional<QDate> headerDate = parseHeaderDate(out.kopf.datum());
@@ -115,10 +123,11 @@ public:
     // False only when the archive failed (error set); a refused file is an
     // outcome.
     bool importFile(const QString& path, FileImport& result, ArchiveError& error,
-                    std::vector<uint64_t>* records = nullptr) {
+                    std::vector<uint64_t>* records = nullptr,
+                    const LiveAnalysis* analysed = nullptr) {
         result.path = path;
         ReadFile file;
-        if (!readMeasurementFile(path, settings_, file, result)) {
+        if (!readMeasurementFile(path, settings_, file, result, analysed)) {
             result.outcome = ImportOutcome::Refused;
             return true;
         }
@@ -330,7 +339,7 @@ QStringList collectMeasurementFiles(const QStringList& paths, QStringList& missi
 
 FileImport importFile(TrainingArchive& archive, const QString& path,
                       const AnalysisSettings& settings, ArchiveError& archiveError,
-                      std::vector<uint64_t>* records) {
+                      std::vector<uint64_t>* records, const LiveAnalysis* known) {
     FileImport r;
     const QFileInfo info(path);
     r.path = absolutePath(info);
@@ -339,7 +348,7 @@ FileImport importFile(TrainingArchive& archive, const QString& path,
         return r;
     }
     Importer importer(archive, settings);
-    if (!importer.importFile(r.path, r, archiveError, records)) {
+    if (!importer.importFile(r.path, r, archiveError, records, known)) {
         r.outcome = ImportOutcome::Refused;
         r.sessionId = 0;
     }

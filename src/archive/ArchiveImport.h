@@ -14,6 +14,8 @@ class QFileInfo;
 
 namespace ostrevik {
 
+class LiveAnalysis;
+
 // The path a file is kept under in the archive: its canonical path (links
 // resolved), or its absolute path while it does not exist.
 QString absolutePath(const QFileInfo& info);
@@ -73,9 +75,13 @@ ImportSummary importPaths(TrainingArchive& archive, const QStringList& paths,
 // Takes one measurement file into the archive as importPaths does, and
 // tells what became of it (its session when not refused). `records`, when
 // given, gets the fingerprints of the file's records as read. archiveError
-// is set when the archive itself failed or is read-only.
+// is set when the archive itself failed or is read-only. `known`, when given,
+// is the analysis of a document just saved to path: taken as it is when the
+// file read holds the same records and it was made with these settings, so
+// the take-ups are not measured twice.
 FileImport importFile(TrainingArchive& archive, const QString& path,
                       const AnalysisSettings& settings, ArchiveError& archiveError,
-                      std::vector<uint64_t>* records = nullptr);
+                      std::vector<uint64_t>* records = nullptr,
+                      const LiveAnalysis* known = nullptr);
 
 }  // namespace ostrevik

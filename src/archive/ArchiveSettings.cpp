@@ -34,7 +34,7 @@ bool saveArchiveSettings(const ArchiveSettings& settings, const QString& path) {
 }
 
 SavedFileImport importSavedFile(const QString& path, const QString& archivePath,
-                                const QString& settingsPath) noexcept {
+                                const QString& settingsPath, const LiveAnalysis* known) noexcept {
     SavedFileImport result;
     try {
         if (!loadArchiveSettings(settingsPath).importSaved) {
@@ -47,13 +47,15 @@ SavedFileImport importSavedFile(const QString& path, const QString& archivePath,
             result.kind = SavedFileImport::Kind::Archive;
             return result;
         }
-        const ImportSummary summary = importPaths(*archive, {path}, loadAnalysisSettings());
-        if (summary.archiveError.failed()) {
+        ArchiveError error;
+        const FileImport file =
+            importFile(*archive, path, loadAnalysisSettings(), error, nullptr, known);
+        if (error.failed()) {
             result.kind = SavedFileImport::Kind::Archive;
-            result.archive = summary.archiveError;
-        } else if (!summary.refused.empty()) {
+            result.archive = error;
+        } else if (file.outcome == ImportOutcome::Refused) {
             result.kind = SavedFileImport::Kind::Refused;
-            result.refused = summary.refused.front();
+            result.refused = file;
         }
     } catch (const std::exception& e) {
         result.kind = SavedFileImport::Kind::Exception;
@@ -65,9 +67,10 @@ SavedFileImport importSavedFile(const QString& path, const QString& archivePath,
 }
 
 QString ImportAfterSave(const QString& path, const QString& archivePath,
-                        const QString& settingsPath) noexcept {
+                        const QString& settingsPath, const LiveAnalysis* known) noexcept {
     try {
-        return ArchiveTexts::SavedFileNotImported(importSavedFile(path, archivePath, settingsPath));
+        return ArchiveTexts::SavedFileNotImported(
+            importSavedFile(path, archivePath, settingsPath, known));
     } catch (...) {
         // Only the words could fail here (no memory): the save itself stands.
         return {};

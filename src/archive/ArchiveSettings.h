@@ -39,18 +39,20 @@ struct SavedFileImport {
 };
 
 // Called after a document was saved successfully: takes its file into the
-// archive when the setting is on, and says what became of it. Never throws;
-// the saved file is never touched.
-SavedFileImport importSavedFile(
-    const QString& path,
-    const QString& archivePath = QString(),  // empty: the default
-    const QString& settingsPath = defaultArchiveSettingsPath()) noexcept;
+// archive when the setting is on, and says what became of it. `known`: the
+// document's live analysis, taken instead of measuring the file anew when it
+// fits (see importFile). Never throws; the saved file is never touched.
+SavedFileImport importSavedFile(const QString& path,
+                                const QString& archivePath = QString(),  // empty: the default
+                                const QString& settingsPath = defaultArchiveSettingsPath(),
+                                const LiveAnalysis* known = nullptr) noexcept;
 
 // The same, for a window that only passes the words on: an empty string when
 // done or not wanted, otherwise why the archive could not take the file
 // (ArchiveTexts::SavedFileNotImported).
 QString ImportAfterSave(const QString& path,
                         const QString& archivePath = QString(),  // empty: the default archive
-                        const QString& settingsPath = defaultArchiveSettingsPath()) noexcept;
+                        const QString& settingsPath = defaultArchiveSettingsPath(),
+                        const LiveAnalysis* known = nullptr) noexcept;
 
 }  // namespace ostrevik

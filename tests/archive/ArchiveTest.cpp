@@ -1,8 +1,10 @@
+#include "analysis/LiveAnalysis.h"
 #include "archive/ArchiveDatabase.h"
 #include "archive/ArchiveImport.h"
 #include "archive/ArchiveSessions.h"
 #include "archive/ArchiveSettings.h"
 #include "archive/ArchiveTexts.h"
+#include "measurement/MeasurementDocument.h"
 
 #include "ArchiveFiles.h"
 #include "TestFiles.h"
@@ -260,6 +262,24 @@ TEST_F(ArchiveTest, SavedFilesEnterTheArchiveUnlessSwitchedOff) {
     EXPECT_EQ(wrong.refused.refusal, ImportRefusal::WrongType);
     EXPECT_EQ(ImportAfterSave(file(QStringLiteral("saison/falsch.pvo")), archive, ini),
               ArchiveTexts::SavedFileNotImported(wrong));
+}
+
+// The document just saved lends its analysis only when it holds the file's
+// very records: one changed after the save must not put its take-ups in.
+TEST_F(ArchiveTest, ASavedDocumentsAnalysisCountsOnlyForTheRecordsOfItsFile) {
+    const QString archive = file(QStringLiteral("archiv.sqlite"));
+    const QString ini = file(QStringLiteral("Archiv.ini"));
+    const DisplaySettings display = DisplaySettings::defaults();
+    MeasurementDocument document(&display);
+    document.SetzeDateiname(file(QStringLiteral("saison/a.pvo")));
+    ASSERT_EQ(document.Laden().outcome, MeasurementDocument::LoadResult::Outcome::Loaded);
+    const LiveAnalysis& live = LiveAnalysis::of(document);
+    ASSERT_EQ(live.analysis().rows.size(), 3u);
+    document.Entfernen(0);
+    EXPECT_EQ(importSavedFile(document.Dateiname, archive, ini, &live).kind,
+              SavedFileImport::Kind::Taken);
+    auto a = open();
+    EXPECT_EQ(count(*a, QStringLiteral("druckpunktnahme")), 3);
 }
 
 TEST(ArchiveTags, AreTrimmedWithoutSeparatorsOrDoubles) {
