@@ -45,6 +45,13 @@ QString ConnectionRestored(const QString& port) {
         .arg(port);
 }
 
+QString CalibrationWaitsForTakeUp() {
+    return QCoreApplication::translate(
+        "Texts",
+        "Es läuft gerade eine Druckpunktnahme. Der Nullabgleich kann erst beginnen, wenn "
+        "sie beendet ist.\n\nWarten, bis die Druckpunktnahme beendet ist?");
+}
+
 QString WrongFileType() {
     return QStringLiteral("Fehler beim laden der Datei. Möglicherweise falscher Dateityp");
 }

@@ -46,6 +46,8 @@ QString DeviceNotFound();
 // The line to the device was lost, and came back.
 QString ConnectionLost(const QString& port);
 QString ConnectionRestored(const QString& port);
+// The zero calibration asks to wait for the take-up under way.
+QString CalibrationWaitsForTakeUp();
 
 // A file that is no measurement file.
 QString WrongFileType();

@@ -1,3 +1,4 @@
+#include "app/InfoDialog.h"
 #include "app/LiveBar.h"
 #include "app/ToolbarIcons.h"
 #include "archive/ArchiveDatabase.h"
@@ -5,7 +6,6 @@
 #include "archive/ArchiveTexts.h"
 #include "common/Texts.h"
 #include "service/ui/DebugWindow.h"
-#include "app/InfoDialog.h"
 #include "service/ui/GainDialog.h"
 #include "settings/DisplaySettings.h"
 #include "settings/ui/SettingsDialog.h"
@@ -360,8 +360,7 @@ TEST_F(MainWindowTest, UnpluggedMidTakeUpTellsOnceKeepsTheCutTakeUpAndComesBackB
     qtxsim::Simulator& again = addDevice(1);
     again.QueueTakeUps(1);
     ASSERT_TRUE(waitUntil([&] { return form->Session().ComPort1().Connected(); }, 3000));
-    EXPECT_EQ(form->StatusText(),
-              QStringLiteral("Verbindung zur Hardware QTX an COM1 wiederhergestellt"));
+    EXPECT_EQ(form->StatusText(), Texts::ConnectionRestored(QStringLiteral("COM1")));
     ASSERT_TRUE(waitUntil([&] { return doc->Liste->Anzahl() == 3; }, 5000));
     ASSERT_EQ(again.SentRecords().size(), 1u);
     EXPECT_EQ(doc->Liste->Datensatz(1).Werte, again.SentRecords()[0].record.samples);

@@ -9,11 +9,12 @@
 // default; scripts/soak runs 200).
 
 #include "AppFixture.h"
+#include "common/Texts.h"
 
-#include "service/ui/DebugWindow.h"
-#include "service/ui/VariablesWindow.h"
 #include "service/BankLevels.h"
+#include "service/ui/DebugWindow.h"
 #include "service/ui/MemoryBankDialog.h"
+#include "service/ui/VariablesWindow.h"
 
 #include "app/LiveBar.h"
 #include "service/ui/GainDialog.h"
@@ -75,7 +76,7 @@ protected:
                 if (m.text.startsWith(QStringLiteral("Bitte den Abzug"))) {
                     return MessageAnswer::Ok;
                 }
-                if (m.text.startsWith(QStringLiteral("Es läuft gerade"))) {
+                if (m.text == Texts::CalibrationWaitsForTakeUp()) {
                     return MessageAnswer::Yes;  // wait for the take-up's end
                 }
                 return MessageAnswer::No;  // store nothing
@@ -101,7 +102,7 @@ protected:
     void expectOnlyCalibrationMessages() {
         for (const test::MessageCall& m : ui.messages) {
             EXPECT_TRUE(m.text.startsWith(QStringLiteral("Bitte den Abzug")) ||
-                        m.text.startsWith(QStringLiteral("Es läuft gerade")) ||
+                        m.text == Texts::CalibrationWaitsForTakeUp() ||
                         m.text.startsWith(QStringLiteral("Eichung erfolgreich")) ||
                         m.text.startsWith(QStringLiteral("Bei der Eichung")))
                 << m.text.toStdString();
@@ -460,7 +461,7 @@ TEST_F(SessionTest, ARandomSessionWithDialogsKeysAndFaultsKeepsEveryTakeUp) {
             continue;
         }
         EXPECT_TRUE(m.text.startsWith(QStringLiteral("Bitte den Abzug")) ||
-                    m.text.startsWith(QStringLiteral("Es läuft gerade")) ||
+                    m.text == Texts::CalibrationWaitsForTakeUp() ||
                     m.text.startsWith(QStringLiteral("Eichung erfolgreich")) ||
                     m.text.startsWith(QStringLiteral("Bei der Eichung")))
             << m.text.toStdString();
@@ -500,8 +501,7 @@ TEST_F(SessionTest, UnpluggedMidTakeUpAndPluggedBackCaptureGoesOnByItself) {
     std::printf("connected again %lld ms after the replug\n",
                 static_cast<long long>(back.elapsed()));
     EXPECT_EQ(form->Session().ComPort1().Port(), QStringLiteral("COM2"));
-    EXPECT_EQ(form->StatusText(),
-              QStringLiteral("Verbindung zur Hardware QTX an COM2 wiederhergestellt"));
+    EXPECT_EQ(form->StatusText(), Texts::ConnectionRestored(QStringLiteral("COM2")));
     ASSERT_TRUE(waitUntil([&] { return finished() == 2; }, 15000)) << finished();
 
     // Out for a moment only: the device is still in its take-up when it is

@@ -104,6 +104,27 @@ TEST(PortDiagnosis, DeniedPortsOfOneGroupShareTheirFix) {
                              "abmelden und neu anmelden, damit es wirkt"));
 }
 
+// A busy port names its holder and how to free it, in short lines.
+TEST(PortDiagnosis, ABusyPortNamesItsHolder) {
+    PortDiagnosis terminal;
+    terminal.port = QStringLiteral("COM5");
+    terminal.device = QStringLiteral("/dev/ttyS4");
+    terminal.holderPid = 812;
+    terminal.holderName = QStringLiteral("minicom");
+    PortDiagnosis adapter;
+    adapter.port = QStringLiteral("COM33");
+    adapter.device = QStringLiteral("/dev/ttyUSB0");
+    adapter.modemManager = true;
+    EXPECT_EQ(ExplainUnopenedPorts({terminal, adapter}),
+              QStringLiteral("COM5 (/dev/ttyS4) ist belegt!\n"
+                             "Das Programm \"minicom\" (Prozess 812) beenden,\n"
+                             "dann mit \"Connect \" (F5) neu verbinden.\n\n"
+                             "COM33 (/dev/ttyUSB0) ist belegt!\n"
+                             "Vermutlich prüft ModemManager den Adapter als Modem.\n"
+                             "Abhilfe: udev-Regel, siehe README \"With a real QTX\",\n"
+                             "danach den Adapter neu einstecken."));
+}
+
 TEST(Translations, QtsOwnTextsAreGerman) {
     EXPECT_GE(InstallGermanQtTexts(*QCoreApplication::instance()), 1);
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Ja"));

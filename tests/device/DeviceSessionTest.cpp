@@ -1,4 +1,5 @@
 #include "device/DeviceSession.h"
+#include "device/PortDiagnosis.h"
 #include "measurement/Rasters.h"
 
 #include "PortTestSupport.h"
@@ -132,12 +133,17 @@ TEST(DeviceSession, NoDeviceFoundBecauseOfPermissionNamesTheGroupOfTheNode) {
     if (::geteuid() == 0) {
         EXPECT_EQ(group, QStringLiteral("uucp"));
     }
-    EXPECT_EQ(searchWithoutPermission(),
-              QStringLiteral("Warnung|") + kNotFound +
-                  QStringLiteral("\n\nKeine Berechtigung für COM4 (%1)!\n"
-                                 "Der Benutzer muss Mitglied der Gruppe \"%2\" sein:\n"
-                                 "sudo usermod -aG %2 $USER (danach neu anmelden)")
-                      .arg(QString::fromLocal8Bit(node), group));
+    // The wording is the diagnosis' own; here: the right port, node, group
+    // and fix.
+    PortDiagnosis denied;
+    denied.reason = PortDiagnosis::Reason::Denied;
+    denied.port = QStringLiteral("COM4");
+    denied.device = QString::fromLocal8Bit(node);
+    denied.group = group;
+    denied.fix = PortDiagnosis::Fix::JoinGroup;
+    EXPECT_EQ(searchWithoutPermission(), QStringLiteral("Warnung|") + kNotFound +
+                                             QStringLiteral("\n\n") +
+                                             ExplainUnopenedPorts({denied}));
 }
 
 TEST(DeviceSession, NoDeviceFoundBecauseOtherProgramsHoldThePortsNamesThem) {
@@ -153,28 +159,29 @@ TEST(DeviceSession, NoDeviceFoundBecauseOtherProgramsHoldThePortsNamesThem) {
     DeviceSession session(host);
     host.observe(session);
     EXPECT_FALSE(session.SearchDevice());
-    const QString busyTerminal = QStringLiteral(
-                                     "COM5 (%1) ist belegt!\n"
-                                     "Das Programm \"qtx-holder\" (Prozess %2) beenden,\n"
-                                     "dann mit \"Connect \" (F5) neu verbinden.")
-                                     .arg(QString::fromStdString(terminal.devicePath()))
-                                     .arg(terminalProgram.pid());
-    const QString busyAdapter = QStringLiteral(
-                                    "COM6 (%1) ist belegt!\n"
-                                    "ModemManager (Prozess %2) prüft den Adapter als Modem.\n"
-                                    "Abhilfe: udev-Regel, siehe README \"With a real QTX\",\n"
-                                    "danach den Adapter neu einstecken.")
-                                    .arg(QString::fromStdString(adapter.devicePath()))
-                                    .arg(modemManager.pid());
+    auto busy = [](int port, const PtyPair& pty, pid_t holder, const char* name,
+                   bool modemManager) {
+        PortDiagnosis d;
+        d.reason = PortDiagnosis::Reason::Busy;
+        d.port = QStringLiteral("COM%1").arg(port);
+        d.device = QString::fromStdString(pty.devicePath());
+        d.holderPid = holder;
+        d.holderName = QString::fromLatin1(name);
+        d.modemManager = modemManager;
+        return d;
+    };
+    const PortDiagnosis busyTerminal =
+        busy(5, terminal, terminalProgram.pid(), "qtx-holder", false);
+    const PortDiagnosis busyAdapter = busy(6, adapter, modemManager.pid(), "ModemManager", true);
     EXPECT_EQ(host.caption, QStringLiteral("Warnung"));
-    EXPECT_EQ(host.text, kNotFound + QStringLiteral("\n\n") + busyTerminal +
-                             QStringLiteral("\n\n") + busyAdapter);
+    EXPECT_EQ(host.text, kNotFound + QStringLiteral("\n\n") +
+                             ExplainUnopenedPorts({busyTerminal, busyAdapter}));
 
     // Connecting to the last port probed explains it the same way.
     EXPECT_FALSE(session.ConnectDevice());
     EXPECT_EQ(host.caption, QStringLiteral("Ostrevik"));
-    EXPECT_EQ(host.text,
-              QStringLiteral("Keine Verbindung zur Hardware QTX an COM6 !\n\n") + busyAdapter);
+    EXPECT_EQ(host.text, QStringLiteral("Keine Verbindung zur Hardware QTX an COM6 !\n\n") +
+                             ExplainUnopenedPorts({busyAdapter}));
 }
 
 // The port opened but what follows the opening failed (the bank selection):

@@ -1,3 +1,4 @@
+#include "common/Texts.h"
 #include "service/ui/ZeroCalibrationDialog.h"
 
 #include "ServiceFixture.h"
@@ -178,9 +179,7 @@ TEST_F(ZeroCalibrationDialogTest, TheBarRunsToAndFroWhileTheDeviceWorks) {
 // it cannot start yet and may wait for its end; its bytes (a sample 0x30
 // among them) belong to the document and never end the calibration.
 TEST_F(ZeroCalibrationDialogTest, ATakeUpUnderWayIsWaitedForOrTheCalibrationNotStarted) {
-    const QString kInFlight = QStringLiteral(
-        "Es läuft gerade eine Druckpunktnahme. Der Nullabgleich kann erst beginnen, wenn sie "
-        "beendet ist.\n\nWarten, bis die Druckpunktnahme beendet ist?");
+    const QString kInFlight = Texts::CalibrationWaitsForTakeUp();
     TMDIChild* doc = newDocument();
     ui.messageAnswers = {MessageAnswer::Ok, MessageAnswer::Yes, MessageAnswer::No};
     ui.duringMessage = [&](const test::MessageCall& call) {
@@ -252,7 +251,7 @@ TEST_F(ZeroCalibrationDialogTest, ACalibrationDuringTheRestOfAnUnseenTakeUpWaits
     });
     form->Actions().Nullabgleich1->trigger();
     ASSERT_EQ(ui.messages.size(), 3u) << ui.messageTexts().join(" | ").toStdString();
-    EXPECT_TRUE(ui.messages[1].text.startsWith(QStringLiteral("Es läuft gerade")));
+    EXPECT_EQ(ui.messages[1].text, Texts::CalibrationWaitsForTakeUp());
     EXPECT_EQ(ui.messages[2].text, kSuccess);
     EXPECT_EQ(dialog().ReceivedText(), QByteArray("Nullabgleich: OK\r\n"));
     form->Session().Disconnect();

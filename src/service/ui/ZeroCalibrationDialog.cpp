@@ -99,11 +99,8 @@ bool TFormNullabgleichDlg::WaitForTakeUpEnd() {
     if (!session_.TakeUpInFlight()) {
         return true;
     }
-    const MessageAnswer answer = modalUi().message(
-        this,
-        tr("Es läuft gerade eine Druckpunktnahme. Der Nullabgleich kann erst beginnen, wenn "
-           "sie beendet ist.\n\nWarten, bis die Druckpunktnahme beendet ist?"),
-        Texts::kMeldung, MessageButtons::YesNo);
+    const MessageAnswer answer = modalUi().message(this, Texts::CalibrationWaitsForTakeUp(),
+                                                   Texts::kMeldung, MessageButtons::YesNo);
     if (answer != MessageAnswer::Yes) {
         return false;
     }
