@@ -18,9 +18,7 @@
 #include "analysis/ui/AnalysisWindow.h"
 #include "measurement/ui/DocumentWindow.h"
 
-#include "NullDocumentHost.h"
-#include "QtBenchmarkMain.h"
-#include "TakeUpGenerator.h"
+#include "WindowBench.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -30,93 +28,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <ctime>
-#include <functional>
 #include <memory>
 
 using namespace ostrevik;
+using namespace ostrevik::bench;
 
 namespace {
-
-double cpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-// Runs the event loop for ms milliseconds, sleeping while there is nothing
-// to do (an idle wait costs no CPU time).
-void runEvents(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// Runs the event loop until done() holds (checked every 5 ms), then 50 ms
-// more so that the repaints it caused are painted.
-bool runEventsUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-    QEventLoop loop;
-    QTimer check;
-    int waited = 0;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        waited += 5;
-        if (done() || waited > timeoutMs) {
-            loop.quit();
-        }
-    });
-    check.start(5);
-    loop.exec();
-    runEvents(50);
-    return done();
-}
-
-// Counts the paint events that reach the widgets of one window.
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget& window) : window_(window) { qApp->installEventFilter(this); }
-    ~PaintCounter() override { qApp->removeEventFilter(this); }
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->window() == &window_) {
-            ++count;
-        }
-        return false;
-    }
-
-private:
-    QWidget& window_;
-};
-
-// A shown document window of n simulated take-ups, and the simulator that
-// makes the next ones, 2 s each.
-struct Session {
-    explicit Session(int n) : generator(4711) {
-        document.show();
-        MeasurementDocument::Stapel stapel(document.Dokument());
-        for (int i = 0; i < n; ++i) {
-            const qtxsim::Record r = next();
-            Raster_t& capture = document.Liste->Letzter();
-            capture.SetzeTonschwelle(r.threshold);
-            for (uint8_t v : r.samples) {
-                capture.WertAnhaengen(v);
-            }
-            document.Liste->Anhaengen();
-        }
-        generator.SetLength(kLiveTakeUpSamples);
-    }
-    static constexpr int kLiveTakeUpSamples = 100;
-    qtxsim::Record next() {
-        return generator.Next(static_cast<uint8_t>(generator.Uniform(120, 180)));
-    }
-    int completed() const { return document.Liste->Anzahl() - 1; }
-
-    test::NullDocumentHost host;
-    TMDIChild document{host};
-    qtxsim::TakeUpGenerator generator;
-};
 
 // The window as the menu command opens it, on the tab of the argument
 // (none for -1), painted. It goes with the document.
@@ -220,26 +137,9 @@ void BM_LiveTakeUp(benchmark::State& state) {
         const qtxsim::Record r = s.next();
         const int p0 = counter ? counter->count : 0;
         const double start = cpuSeconds();
-        s.document.Dokument().RecordStarted();
-        s.document.Dokument().SetCaptureThreshold(r.threshold, false);
-        s.document.Dokument().BatchDone();
-        QEventLoop loop;
-        QTimer pace;
-        pace.setTimerType(Qt::PreciseTimer);
-        size_t i = 0;
-        QObject::connect(&pace, &QTimer::timeout, &loop, [&] {
-            if (i < r.samples.size()) {
-                s.document.Dokument().AppendCaptureSample(r.samples[i++]);
-                s.document.Dokument().BatchDone();
-            } else {
-                loop.quit();
-            }
-        });
-        pace.start(20);
-        loop.exec();
+        streamSamples(s.document, r);
         const int p1 = counter ? counter->count : 0;
-        s.document.Dokument().RecordEnded();
-        s.document.Dokument().BatchDone();
+        endTakeUp(s.document);
         if (!runEventsUntil([&] { return caughtUp(s, w); })) {
             state.SkipWithError("the window did not follow");
             break;
@@ -268,15 +168,5 @@ BENCHMARK(BM_LiveTakeUp)
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The offscreen platform says for every window shown that it cannot
-    // raise it.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type != QtDebugMsg && !text.startsWith(QLatin1String("This plugin does not support"))) {
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-        }
-    });
-    // The window's settings go to a directory of the benchmark's own.
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-    return runQtBenchmarks<QApplication>(argc, argv);
+    return runWindowBenchmarks(argc, argv);
 }

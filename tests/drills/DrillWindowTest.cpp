@@ -9,6 +9,7 @@
 #include "analysis/ui/ActiveDocuments.h"
 
 #include "NullDocumentHost.h"
+#include "OneDocument.h"
 #include "ScriptedModalUi.h"
 
 #include <QFile>
@@ -22,19 +23,7 @@ using namespace ostrevik;
 
 namespace {
 
-// The program around the window: one document window, active or not.
-class OneDocument : public ActiveDocuments {
-public:
-    TMDIChild* Active() const override { return active; }
-    QList<TMDIChild*> All() const override { return {active}; }
-    void Open(const QString&) override {}
-    const DisplaySettings& Display() const override { return display; }
-    QString UserName() const override { return {}; }
-    QWidget* DialogParent() const override { return nullptr; }
-
-    TMDIChild* active = nullptr;
-    DisplaySettings display = DisplaySettings::defaults();
-};
+using test::OneDocument;
 
 class DrillWindowTest : public ::testing::Test {
 protected:

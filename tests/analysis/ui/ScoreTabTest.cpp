@@ -17,6 +17,7 @@
 #include "scores/ui/ScoreImportDialog.h"
 
 #include "NullDocumentHost.h"
+#include "OneDocument.h"
 #include "ScriptedModalUi.h"
 #include "TestFiles.h"
 
@@ -287,26 +288,6 @@ TEST_F(ScoreTabTest, AfterARecordIsRemovedTheRingsStayWithTheirTakeUps) {
     EXPECT_EQ(w->scores().size(), 2u);
 }
 
-namespace {
-
-// The program's documents as the menu's commands see them: one, active.
-class OneDocument : public ActiveDocuments {
-public:
-    explicit OneDocument(TMDIChild& document) : document_(document) {}
-    TMDIChild* Active() const override { return &document_; }
-    QList<TMDIChild*> All() const override { return {&document_}; }
-    void Open(const QString&) override {}
-    const DisplaySettings& Display() const override { return display_; }
-    QString UserName() const override { return {}; }
-    QWidget* DialogParent() const override { return &document_; }
-
-private:
-    TMDIChild& document_;
-    DisplaySettings display_ = DisplaySettings::defaults();
-};
-
-}  // namespace
-
 // "Analyse → Ringe importieren…": the list chosen, the dialog accepted, the
 // rings in the default archive and in the document's window.
 TEST_F(ScoreTabTest, TheMenuCommandImportsAListIntoTheDefaultArchive) {
@@ -327,7 +308,7 @@ TEST_F(ScoreTabTest, TheMenuCommandImportsAListIntoTheDefaultArchive) {
     setAnalysisExtensions(withArchiveRings({}));
     add(flatShot(120, 40, 10));
     add(flatShot(130, 50, 10));
-    OneDocument documents(document);
+    test::OneDocument documents(document);
     RingeImportieren(documents);
     EXPECT_EQ(ui.messageTexts().back(),
               QStringLiteral("Zum Eintragen der Ringe die Datei zuerst speichern."));
