@@ -5,6 +5,7 @@
 #include "analysis/TakeUpScore.h"
 #include "analysis/TrainingSession.h"
 #include "archive/ArchiveDatabase.h"
+#include "archive/ArchiveDrillRuns.h"
 #include "archive/ArchiveScores.h"
 #include "archive/ArchiveSessions.h"
 #include "measurement/MeasurementFile.h"
@@ -284,6 +285,7 @@ private:
             d.addBindValue(static_cast<int>(file.analysis.rows.size()));
             if (!execQuery(archive_, d, error) ||
                 !followSessionRecords(archive_, id, scores, file.records, error) ||
+                !followDrillRecords(archive_, id, file.records, error) ||
                 !dropEmptyShooters(archive_, error)) {
                 return false;
             }
