@@ -9,11 +9,15 @@
 #include "app/LiveBar.h"
 #include "app/MainActions.h"
 #include "archive/ArchiveSettings.h"
+#include "archive/ArchiveTexts.h"
 #include "archive/ui/ArchiveCommands.h"
 #include "common/HelpTopics.h"
 #include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "device/EnumComPorts.h"
+#include "drills/DrillKeeping.h"
+#include "drills/DrillLibrary.h"
+#include "drills/DrillTexts.h"
 #include "drills/ui/DrillWindow.h"
 #include "measurement/ui/DocumentWindow.h"
 #include "service/ui/ServiceWindows.h"
@@ -22,6 +26,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
@@ -117,10 +122,17 @@ void TForm1::ConnectCommands() {
 
     connect(&d, &DocumentManager::documentActivated, &a, &MainActions::DocumentActivated);
     connect(&d, &DocumentManager::documentClosed, &a, &MainActions::DocumentClosed);
-    // A saved session enters the season archive (unless switched off there).
-    connect(&d, &DocumentManager::saved, this, [this](const QString& path) {
+    // A saved session enters the season archive (unless switched off there),
+    // and the drill runs done on it go with it.
+    connect(&d, &DocumentManager::saved, this, [this](const QString& path, TMDIChild* child) {
         if (const QString problem = ImportAfterSave(path); !problem.isEmpty()) {
             Ask(problem, Texts::kWarnung, MessageButtons::Ok);
+            return;
+        }
+        const DrillRunsStore drills = DocumentDrills::of(child->Dokument()).store(path);
+        if (!drills.ok()) {
+            Ask(DrillTexts::RunsNotKept(ArchiveTexts::Problem(drills.archive)), Texts::kWarnung,
+                MessageButtons::Ok);
         }
     });
     connect(&d, &DocumentManager::displayModeShown, &a, &MainActions::ShowDisplayMode);
@@ -169,7 +181,28 @@ void TForm1::FormShow() {
     for (const QString& path : startFiles_) {
         documents_->Laden(path);
     }
+    if (!startDrill_.isEmpty()) {
+        StartDrill();
+    }
     started_ = true;
+}
+
+void TForm1::StartDrill() {
+    QString why;
+    const std::optional<Drill> drill = namedDrill(startDrill_, why);
+    if (!drill) {
+        Ask(why, Texts::kFehler, MessageButtons::Ok);
+        return;
+    }
+    if (!startDrillFile_.isEmpty() && QFileInfo::exists(startDrillFile_)) {
+        documents_->Laden(startDrillFile_);
+    } else {
+        documents_->NewDocument(startDrillFile_);
+    }
+    DrillWindow& window = Uebung(*documents_);
+    window.offer(*drill);
+    window.chooseDrill(drill->name);
+    window.start();
 }
 
 void TForm1::Einstellungen() {

@@ -123,13 +123,21 @@ int runProgram(QApplication& app) {
         EnumComPorts(ports);
         form1.Service().DebugWindow().TraceLines(ComPortDeviceLines(ports));
     }
-    QStringList startFiles;
-    for (const QString& arg : args) {
-        if (!arg.startsWith(QLatin1Char('-'))) {
-            startFiles << QFileInfo(arg).absoluteFilePath();
+    // "--drill ÜBUNG [DATEI.pvo]", read now that Qt has taken its options.
+    if (const std::optional<DrillStart> drill = readDrillStart(QApplication::arguments())) {
+        if (drill->exitCode) {
+            return *drill->exitCode;
         }
+        form1.SetStartDrill(drill->drill, drill->file);
+    } else {
+        QStringList startFiles;
+        for (const QString& arg : args) {
+            if (!arg.startsWith(QLatin1Char('-'))) {
+                startFiles << QFileInfo(arg).absoluteFilePath();
+            }
+        }
+        form1.SetStartFiles(startFiles);
     }
-    form1.SetStartFiles(startFiles);
     CloseOnTerminationSignals(form1);
 
     form1.show();

@@ -7,6 +7,7 @@
 #include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "common/ui/WaitCursor.h"
+#include "drills/DrillReport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -115,6 +116,14 @@ bool BerichtExportieren(QWidget* parent, std::span<const TrainingSession> sessio
         if (auto page = trainingScorePage(QString(), sessions, display.secondsBeforeShot,
                                           input.settings, archiveError)) {
             input.extraPages.push_back(std::move(*page));
+        }
+        // The drill runs kept with the sessions; the archive's failure is
+        // said once, with the rings'.
+        ArchiveError drillError;
+        if (auto page = trainingDrillPage(QString(), sessions, drillError)) {
+            input.extraPages.push_back(std::move(*page));
+        } else if (archiveError.ok()) {
+            archiveError = drillError;
         }
         result = writeTrainingReportPdf(path, input);
     }

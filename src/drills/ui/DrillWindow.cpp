@@ -2,6 +2,7 @@
 
 #include "analysis/LiveAnalysis.h"
 #include "common/Texts.h"
+#include "drills/DrillKeeping.h"
 #include "drills/DrillRun.h"
 #include "drills/DrillTexts.h"
 #include "drills/PersonalBands.h"
@@ -14,10 +15,13 @@
 #include "measurement/ui/DocumentWindow.h"
 
 #include <QComboBox>
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace ostrevik {
 DrillWindow::DrillWindow(ActiveDocuments& documents, QString libraryFolder, QString archivePath,
@@ -70,10 +74,13 @@ void DrillWindow::refreshDrills() {
     const QString current = choice_->currentText();
     drills_.clear();
     for (const DrillEntry& entry : library_.list()) {
-        if (entry.source != DrillEntry::Source::Damaged) {
+        if (entry.source != DrillEntry::Source::Damaged &&
+            std::none_of(offered_.begin(), offered_.end(),
+                         [&entry](const Drill& d) { return d.name == entry.drill.name; })) {
             drills_.push_back(entry.drill);
         }
     }
+    drills_.insert(drills_.end(), offered_.begin(), offered_.end());
     const QSignalBlocker block(choice_);
     choice_->clear();
     for (const Drill& d : drills_) {
@@ -98,6 +105,12 @@ bool DrillWindow::chooseDrill(const QString& name) {
     }
     choice_->setCurrentIndex(index);
     return true;
+}
+
+void DrillWindow::offer(const Drill& drill) {
+    std::erase_if(offered_, [&drill](const Drill& d) { return d.name == drill.name; });
+    offered_.push_back(drill);
+    refreshDrills();
 }
 
 const Drill* DrillWindow::chosen() const {
@@ -156,7 +169,7 @@ bool DrillWindow::start() {
     if (run_) {
         delete run_;  // the one finished before, shown until now
     }
-    run_ = new DrillRun(LiveAnalysis::of(document), *drill, bands.bands, this);
+    run_ = startDrillRun(document, *drill, bands.bands, this);
     document_ = child;
     // Straight on the run's signals: the verdict is shown as the analysis
     // measures the take-up, with nothing queued in between.
@@ -236,7 +249,19 @@ void DrillWindow::showSummary() {
     for (const DrillRun::Entry& e : run_->entries()) {
         verdicts.push_back(e.verdict);
     }
-    summary_->setText(DrillTexts::Summary(run_->drill(), verdicts));
+    QString summary = DrillTexts::Summary(run_->drill(), verdicts);
+    // Beside the shooter's earlier runs of the drill, when the archive knows him.
+    if (document_) {
+        const MeasurementDocument& d = document_->Dokument();
+        ArchiveError error;
+        if (const std::optional<EarlierRuns> earlier = earlierRuns(
+                archivePath_, run_->drill().name, document_->Unbenannt ? QString() : d.Dateiname,
+                d.Kopf.name(), run_->key(), error)) {
+            summary += QLatin1Char('\n') +
+                       DrillTexts::EarlierRunsText(earlier->runs, earlier->passed, earlier->judged);
+        }
+    }
+    summary_->setText(summary);
     setRunning(false);
 }
 
@@ -244,7 +269,7 @@ QString DrillWindow::summaryText() const {
     return summary_->text();
 }
 
-void Uebung(ActiveDocuments& documents) {
+DrillWindow& Uebung(ActiveDocuments& documents) {
     QWidget* parent = documents.DialogParent();
     auto* window = parent->findChild<DrillWindow*>();
     if (!window) {
@@ -255,6 +280,7 @@ void Uebung(ActiveDocuments& documents) {
     window->show();
     window->raise();
     window->activateWindow();
+    return *window;
 }
 
 }  // namespace ostrevik

@@ -41,6 +41,9 @@ public:
     QStringList drillNames() const;
     // Chooses a drill by its name; false when none has it.
     bool chooseDrill(const QString& name);
+    // Offers a drill besides the library's (a drill file named at the
+    // start), in place of one of the same name.
+    void offer(const Drill& drill);
     // "Starten": the chosen drill on the active document. False, and said
     // why, without a document or without the archived take-ups a personal
     // band needs.
@@ -69,6 +72,7 @@ private:
     DrillLibrary library_;
     QString archivePath_;
     std::vector<Drill> drills_;
+    std::vector<Drill> offered_;
     QPointer<DrillRun> run_;
     QPointer<TMDIChild> document_;
 
@@ -85,6 +89,6 @@ private:
 
 // "Analyse → Übung…": the drill window, made when first asked for and
 // brought to the front.
-void Uebung(ActiveDocuments& documents);
+DrillWindow& Uebung(ActiveDocuments& documents);
 
 }  // namespace ostrevik
