@@ -106,6 +106,11 @@ int main(int argc, char* argv[]) {
 namespace {
 
 int runProgram(QApplication& app) {
+    // "--drill ÜBUNG [DATEI.pvo]", read now that Qt has taken its options.
+    const std::optional<DrillStart> drill = readDrillStart(QApplication::arguments());
+    if (drill && drill->exitCode) {
+        return *drill->exitCode;
+    }
     TForm1 form1(configFilePath());
     setHelpHandler([&form1](QWidget*, const QString& page) {
         form1.Help().setHelpFile(helpFilePath());
@@ -123,11 +128,7 @@ int runProgram(QApplication& app) {
         EnumComPorts(ports);
         form1.Service().DebugWindow().TraceLines(ComPortDeviceLines(ports));
     }
-    // "--drill ÜBUNG [DATEI.pvo]", read now that Qt has taken its options.
-    if (const std::optional<DrillStart> drill = readDrillStart(QApplication::arguments())) {
-        if (drill->exitCode) {
-            return *drill->exitCode;
-        }
+    if (drill) {
         form1.SetStartDrill(drill->drill, drill->file);
     } else {
         QStringList startFiles;
