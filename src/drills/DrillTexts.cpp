@@ -413,6 +413,14 @@ QString NoDocument() {
         "Eine Übung läuft in einem Dokument: zuerst ein Dokument öffnen oder neu anlegen.");
 }
 
+QString SoundBox() {
+    return Tr::tr("&Ton je Ergebnis");
+}
+
+QString NoAudioDevice() {
+    return Tr::tr("Kein Audiogerät gefunden: die Übung läuft ohne Ton.");
+}
+
 QString RunsNotKept(const QString& problem) {
     return Tr::tr("Die Übungsergebnisse wurden nicht ins Archiv aufgenommen. %1").arg(problem);
 }

@@ -69,6 +69,9 @@ QString Withheld(int position);
 // "20 Druckpunktnahmen, Rückmeldung: jede Druckpunktnahme".
 QString Outline(const Drill& drill);
 QString NoDocument();
+// "Ton je Ergebnis", and why the drill stays silent.
+QString SoundBox();
+QString NoAudioDevice();
 // The drill runs of a saved session could not go into the archive:
 // `problem` says why.
 QString RunsNotKept(const QString& problem);

@@ -12,8 +12,10 @@
 #include "common/ui/ModalUi.h"
 #include "drills/ui/DrillViews.h"
 #include "drills/ui/VerdictPanel.h"
+#include "drills/ui/VerdictSound.h"
 #include "measurement/ui/DocumentWindow.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 
 #include <QHBoxLayout>
@@ -44,12 +46,16 @@ DrillWindow::DrillWindow(ActiveDocuments& documents, QString libraryFolder, QStr
     curve_ = new DrillCurve(this);
     strip_ = new ResultStrip(this);
     summary_ = pixelSizedLabel(this, 20, false);
+    soundBox_ = new QCheckBox(DrillTexts::SoundBox(), this);
+    soundNotice_ = new QLabel(this);
+    sound_ = new VerdictSound(this);
 
     auto* top = new QHBoxLayout;
     top->addWidget(choiceLabel);
     top->addWidget(choice_, 1);
     top->addWidget(startButton_);
     top->addWidget(cancelButton_);
+    top->addWidget(soundBox_);
     auto* middle = new QHBoxLayout;
     middle->addWidget(verdict_, 1);
     middle->addWidget(curve_, 1);
@@ -60,10 +66,16 @@ DrillWindow::DrillWindow(ActiveDocuments& documents, QString libraryFolder, QStr
     layout->addLayout(middle, 1);
     layout->addWidget(strip_);
     layout->addWidget(summary_);
+    layout->addWidget(soundNotice_);
 
     connect(choice_, &QComboBox::currentIndexChanged, this, [this] { showChoice(); });
     connect(startButton_, &QPushButton::clicked, this, [this] { start(); });
     connect(cancelButton_, &QPushButton::clicked, this, [this] { cancel(); });
+    connect(soundBox_, &QCheckBox::toggled, this, [this](bool on) {
+        if (on && !sound_->available()) {
+            saySilent();
+        }
+    });
     refreshDrills();
     setRunning(false);
 }
@@ -177,6 +189,7 @@ bool DrillWindow::start() {
     connect(run_, &DrillRun::finished, this, [this] { showSummary(); });
     connect(child, &QObject::destroyed, run_, [this] { cancel(); });
     summary_->clear();
+    sounded_ = 0;
     showVerdicts();
     setRunning(true);
     return true;
@@ -221,6 +234,13 @@ void DrillWindow::showVerdicts() {
     }
     const DrillRun::Entry& last = run_->entries().back();
     const TakeUpVerdict& v = last.verdict;
+    // A tone once per take-up, for a verdict the schedule shows now.
+    if (run_->entries().size() > sounded_) {
+        sounded_ = run_->entries().size();
+        if (v.judged && (last.shown || all)) {
+            giveTone(v);
+        }
+    }
     if (v.judged && !last.shown && !all) {
         // The schedule holds the verdict back: the shooter learns only that
         // the take-up counted, and not from its curve either.
@@ -263,6 +283,38 @@ void DrillWindow::showSummary() {
     }
     summary_->setText(summary);
     setRunning(false);
+}
+
+void DrillWindow::setSound(bool on) {
+    soundBox_->setChecked(on);
+}
+
+bool DrillWindow::sound() const {
+    return soundBox_->isChecked();
+}
+
+QString DrillWindow::soundNotice() const {
+    return soundNotice_->text();
+}
+
+void DrillWindow::giveTone(const TakeUpVerdict& verdict) {
+    if (!soundBox_->isChecked()) {
+        return;
+    }
+    ++tonesGiven_;
+    if (!sound_->available()) {
+        saySilent();
+        return;
+    }
+    sound_->play(verdict.passed ? VerdictTone::Passed : VerdictTone::Failed);
+}
+
+void DrillWindow::saySilent() {
+    // Once: the shooter is told when he asks for the tones; afterwards the
+    // drill goes on without a word at every take-up.
+    if (soundNotice_->text().isEmpty()) {
+        soundNotice_->setText(DrillTexts::NoAudioDevice());
+    }
 }
 
 QString DrillWindow::summaryText() const {

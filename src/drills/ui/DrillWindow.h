@@ -9,6 +9,7 @@
 
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -20,6 +21,7 @@ class DrillCurve;
 class ResultStrip;
 class TMDIChild;
 class VerdictPanel;
+class VerdictSound;
 
 // "Übung": a drill chosen from the library and run on the active document.
 // The take-ups go into the document as always; the window follows its live
@@ -60,12 +62,23 @@ public:
     const ResultStrip& strip() const { return *strip_; }
     const DrillCurve& curve() const { return *curve_; }
 
+    // "Ton je Ergebnis" (off by default): a tone of its own for a pass and
+    // for a miss with every verdict shown. Without an audio device the drill
+    // runs silent, and the window says so once.
+    void setSound(bool on);
+    bool sound() const;
+    QString soundNotice() const;
+    // The tones given so far (the device may have played them or not).
+    int tonesGiven() const { return tonesGiven_; }
+
 private:
     void showChoice();
     void showVerdicts();
     void showSummary();
     void stopped(const QString& why);
     void setRunning(bool running);
+    void giveTone(const TakeUpVerdict& verdict);
+    void saySilent();
     const Drill* chosen() const;
 
     ActiveDocuments& documents_;
@@ -85,6 +98,12 @@ private:
     DrillCurve* curve_ = nullptr;
     ResultStrip* strip_ = nullptr;
     QLabel* summary_ = nullptr;
+    QCheckBox* soundBox_ = nullptr;
+    QLabel* soundNotice_ = nullptr;
+    VerdictSound* sound_ = nullptr;
+    // The run's entries a tone was given for; the next one gets its tone.
+    size_t sounded_ = 0;
+    int tonesGiven_ = 0;
 };
 
 // "Analyse → Übung…": the drill window, made when first asked for and
