@@ -235,39 +235,53 @@ QByteArray drillRunsCsv(const std::vector<SessionDrillRun>& runs) {
     return out;
 }
 
-bool loadDrillPassRates(TrainingArchive& archive, const QString& drillName, ProgressData& data,
-                        ArchiveError& error) {
+bool loadDrillPassRates(TrainingArchive& archive, const SessionFilter& filter,
+                        const QString& drillName, ProgressData& data, ArchiveError& error) {
     data.drill = drillName;
-    for (ProgressSession& s : data.sessions) {
-        std::vector<ArchivedDrillRun> runs;
-        if (!loadDrillRuns(archive, s.id, runs, error)) {
-            return false;
+    std::map<qint64, size_t> index;
+    for (size_t i = 0; i < data.sessions.size(); ++i) {
+        index[data.sessions[i].id] = i;
+    }
+    std::vector<std::vector<double>> passed(data.sessions.size());
+    // One query for the season: the drill's name is compared here, as read.
+    QSqlQuery q(archive.db());
+    if (!execForShooter(archive, q,
+                        QStringLiteral("SELECT e.sitzung_id, l.name, e.bestanden FROM "
+                                       "uebung_ergebnis e JOIN uebung_lauf l ON l.sitzung_id = "
+                                       "e.sitzung_id AND l.lauf = e.lauf WHERE e.bestanden IS NOT "
+                                       "NULL"),
+                        filter, QStringLiteral("e.sitzung_id"), error)) {
+        return false;
+    }
+    while (q.next()) {
+        const auto it = index.find(q.value(0).toLongLong());
+        if (it != index.end() && q.value(1).toString() == drillName) {
+            passed[it->second].push_back(q.value(2).toInt() != 0 ? 100.0 : 0.0);
         }
-        std::vector<double> passed;
-        for (const ArchivedDrillRun& r : runs) {
-            if (r.name != drillName) {
-                continue;
-            }
-            for (const ArchivedDrillVerdict& v : r.verdicts) {
-                if (v.passed) {
-                    passed.push_back(*v.passed ? 100.0 : 0.0);
-                }
-            }
-        }
-        s.figures[static_cast<size_t>(ProgressMetric::passRate().index())] = summarize(passed);
+    }
+    for (size_t i = 0; i < passed.size(); ++i) {
+        data.sessions[i].figures[static_cast<size_t>(ProgressMetric::passRate().index())] =
+            summarize(passed[i]);
     }
     return true;
 }
 
 QStringList drillNamesRun(TrainingArchive& archive, const SessionFilter& filter,
-                          ArchiveError& error) {
-    std::vector<SessionDrillRun> runs;
-    if (!loadSessionDrillRuns(archive, filter, runs, error)) {
+                          const std::vector<ArchivedSession>& sessions, ArchiveError& error) {
+    std::set<qint64> chosen;
+    for (const ArchivedSession& s : sessions) {
+        chosen.insert(s.id);
+    }
+    QSqlQuery q(archive.db());
+    if (!execForShooter(archive, q, QStringLiteral("SELECT sitzung_id, name FROM uebung_lauf"),
+                        filter, QStringLiteral("sitzung_id"), error)) {
         return {};
     }
     std::set<QString> names;
-    for (const SessionDrillRun& r : runs) {
-        names.insert(r.run.name);
+    while (q.next()) {
+        if (chosen.contains(q.value(0).toLongLong())) {
+            names.insert(q.value(1).toString());
+        }
     }
     return QStringList(names.begin(), names.end());
 }

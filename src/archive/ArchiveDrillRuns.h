@@ -84,15 +84,15 @@ bool loadSessionDrillRuns(TrainingArchive& archive, const SessionFilter& filter,
 QByteArray drillRunsCsv(const std::vector<SessionDrillRun>& runs);
 
 // Puts the pass rate of a drill into the figures of the progress' sessions
-// (ProgressMetric::passRate): per session the share of its take-ups judged
-// in runs of that drill that passed, in %, with its 95 % interval as for
-// any mean. A session without such a run has none.
-bool loadDrillPassRates(TrainingArchive& archive, const QString& drillName, ProgressData& data,
-                        ArchiveError& error);
+// (ProgressMetric::passRate), which `filter` chose: per session the share of
+// its take-ups judged in runs of that drill that passed, in %, with its 95 %
+// interval as for any mean. A session without such a run has none.
+bool loadDrillPassRates(TrainingArchive& archive, const SessionFilter& filter,
+                        const QString& drillName, ProgressData& data, ArchiveError& error);
 
-// The names of the drills with runs among the sessions a filter chooses,
+// The names of the drills with runs in the sessions listed with `filter`,
 // sorted.
 QStringList drillNamesRun(TrainingArchive& archive, const SessionFilter& filter,
-                          ArchiveError& error);
+                          const std::vector<ArchivedSession>& sessions, ArchiveError& error);
 
 }  // namespace ostrevik

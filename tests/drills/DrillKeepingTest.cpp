@@ -208,13 +208,16 @@ TEST_F(DrillKeepingTest, PassRateAndReportPageFromTheKeptRuns) {
     auto archive = TrainingArchive::open(archivePath, error);
     ProgressData data;
     ASSERT_TRUE(loadProgress(*archive, SessionFilter{}, data, error));
-    EXPECT_EQ(drillNamesRun(*archive, SessionFilter{}, error), QStringList{quickShot(3).name});
-    ASSERT_TRUE(loadDrillPassRates(*archive, quickShot(3).name, data, error));
+    const std::vector<ArchivedSession> sessions = listSessions(*archive, SessionFilter{}, error);
+    EXPECT_EQ(drillNamesRun(*archive, SessionFilter{}, sessions, error),
+              QStringList{quickShot(3).name});
+    ASSERT_TRUE(loadDrillPassRates(*archive, SessionFilter{}, quickShot(3).name, data, error));
     ASSERT_EQ(data.sessions.size(), 1u);
     const Summary& rate = data.sessions[0].figure(ProgressMetric::passRate());
     EXPECT_EQ(rate.count, 3);
     EXPECT_NEAR(*rate.mean, 200.0 / 3.0, 1e-9);
-    ASSERT_TRUE(loadDrillPassRates(*archive, QStringLiteral("Andere"), data, error));
+    ASSERT_TRUE(
+        loadDrillPassRates(*archive, SessionFilter{}, QStringLiteral("Andere"), data, error));
     EXPECT_FALSE(data.sessions[0].figure(ProgressMetric::passRate()).mean);
 
     std::vector<TakeUpVerdict> verdicts;
@@ -226,13 +229,13 @@ TEST_F(DrillKeepingTest, PassRateAndReportPageFromTheKeptRuns) {
     EXPECT_EQ(DrillTexts::Summary(quickShot(3), keptVerdicts(runs[0], quickShot(3))),
               DrillTexts::Summary(quickShot(3), verdicts));
 
-    std::vector<TrainingSession> sessions(1);
+    std::vector<TrainingSession> files(1);
     QString why;
-    ASSERT_TRUE(loadTrainingSession(pvo, sessions[0], why));
-    const std::optional<ReportPage> page = trainingDrillPage(archivePath, sessions, error);
+    ASSERT_TRUE(loadTrainingSession(pvo, files[0], why));
+    const std::optional<ReportPage> page = trainingDrillPage(archivePath, files, error);
     ASSERT_TRUE(page);
     EXPECT_EQ(page->title, QStringLiteral("Übung"));
-    sessions[0].Dateiname = dir.filePath(QStringLiteral("anderswo.pvo"));
-    EXPECT_FALSE(trainingDrillPage(archivePath, sessions, error));
+    files[0].Dateiname = dir.filePath(QStringLiteral("anderswo.pvo"));
+    EXPECT_FALSE(trainingDrillPage(archivePath, files, error));
     EXPECT_TRUE(error.ok());
 }

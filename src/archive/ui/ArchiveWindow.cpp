@@ -192,11 +192,11 @@ void TArchiveForm::reloadSessions() {
         }
         if (error.ok()) {
             // The drills run in these sessions, whose pass rate may be followed.
-            const QStringList drills = drillNamesRun(*archive_, f, error);
+            const QStringList drills = drillNamesRun(*archive_, f, sessions_, error);
             filters_->setDrills(drills);
         }
         if (error.ok() && !filters_->chosenDrill().isEmpty()) {
-            loadDrillPassRates(*archive_, filters_->chosenDrill(), progress_, error);
+            loadDrillPassRates(*archive_, f, filters_->chosenDrill(), progress_, error);
         }
         if (!sessions_.empty()) {
             filters_->showSpan(sessions_.front().date, sessions_.back().date);
@@ -215,7 +215,7 @@ void TArchiveForm::updateTrend() {
     const QString drill = filters_->chosenDrill();
     if (!drill.isEmpty() && drill != progress_.drill && archive_) {
         ArchiveError error;
-        if (!loadDrillPassRates(*archive_, drill, progress_, error)) {
+        if (!loadDrillPassRates(*archive_, filter(), drill, progress_, error)) {
             showNotice(ArchiveTexts::Problem(error));
         }
     }
