@@ -220,6 +220,16 @@ TEST_F(DrillKeepingTest, PassRateAndReportPageFromTheKeptRuns) {
         loadDrillPassRates(*archive, SessionFilter{}, QStringLiteral("Andere"), data, error));
     EXPECT_FALSE(data.sessions[0].figure(ProgressMetric::passRate()).mean);
 
+    // Beside the shooter's earlier runs: this one once kept is not one of them.
+    EXPECT_EQ(
+        earlierRuns(archivePath, quickShot(3).name, pvo, QString(), QStringLiteral("neu"), error),
+        (EarlierRuns{1, 3, 2}));
+    EXPECT_EQ(earlierRuns(archivePath, quickShot(3).name, QString(), QStringLiteral("Anna"),
+                          run->key(), error),
+              (EarlierRuns{0, 0, 0}));
+    EXPECT_EQ(DrillTexts::EarlierRunsText(1, 2, 3),
+              QStringLiteral("Frühere Durchgänge: 1, zusammen 2 von 3 bestanden (67 %)."));
+
     std::vector<TakeUpVerdict> verdicts;
     for (const DrillRun::Entry& e : run->entries()) {
         verdicts.push_back(e.verdict);
