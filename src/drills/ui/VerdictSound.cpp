@@ -21,8 +21,9 @@ struct VerdictSound::Player {
 struct VerdictSound::Player {};
 #endif
 
-VerdictSound::VerdictSound(QObject* parent)
-    : QObject(parent), player_(std::make_unique<Player>()) {}
+// The audio backend is asked for a device only once the tones are wanted:
+// a drill without them never starts it.
+VerdictSound::VerdictSound(QObject* parent) : QObject(parent) {}
 
 VerdictSound::~VerdictSound() {
 #ifdef OSTREVIK_SOUND
