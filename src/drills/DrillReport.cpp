@@ -66,34 +66,35 @@ std::optional<ReportPage> trainingDrillPage(const QString& archivePath,
     if (runs.empty()) {
         return std::nullopt;
     }
-    return ReportPage{Tr::tr("Übung"), [runs = std::move(runs)](QPainter& p, const QRectF& r) {
-                          double y = paintParagraph(p, r, r.top(), reportFont(14, true), Qt::black,
-                                                    Tr::tr("Übung"));
-                          for (const ReportedDrillRun& d : runs) {
-                              if (y > r.bottom()) {
-                                  break;  // a page holds what fits; the archive keeps the rest
-                              }
-                              y += 8;
-                              y = paintParagraph(p, r, y, reportFont(10, true), Qt::black,
-                                                 QStringLiteral("%1 – %2").arg(d.date, d.file));
-                              const std::optional<KeptDrill> kept = keptDrill(d.run.drill.toUtf8());
-                              if (!kept) {
-                                  y = paintParagraph(p, r, y, reportFont(10), kReportGrey,
-                                                     DrillTexts::KeptDrillUnreadable(d.run.name));
-                                  continue;
-                              }
-                              QStringList goals;
-                              for (const DrillCriterion& c : kept->drill.criteria) {
-                                  goals << DrillTexts::Criterion(c);
-                              }
-                              y = paintParagraph(p, r, y, reportFont(9), kReportGrey,
-                                                 goals.join(QStringLiteral("; ")));
-                              y = paintParagraph(
-                                  p, r, y, reportFont(10), Qt::black,
-                                  DrillTexts::Summary(kept->drill, keptVerdicts(d.run, kept->drill),
-                                                      d.run.finished));
-                          }
-                      }};
+    return ReportPage{
+        Tr::tr("Übung"), [runs = std::move(runs)](QPainter& p, const QRectF& r) {
+            double y =
+                paintParagraph(p, r, r.top(), reportFont(14, true), Qt::black, Tr::tr("Übung"));
+            for (const ReportedDrillRun& d : runs) {
+                if (y > r.bottom()) {
+                    break;  // a page holds what fits; the archive keeps the rest
+                }
+                y += 8;
+                y = paintParagraph(p, r, y, reportFont(10, true), Qt::black,
+                                   QStringLiteral("%1 – %2 – %3").arg(d.date, d.file, d.run.name));
+                const std::optional<KeptDrill> kept = keptDrill(d.run.drill.toUtf8());
+                if (!kept) {
+                    y = paintParagraph(p, r, y, reportFont(10), kReportGrey,
+                                       DrillTexts::KeptDrillUnreadable(d.run.name));
+                    continue;
+                }
+                QStringList goals;
+                for (const DrillCriterion& c : kept->drill.criteria) {
+                    goals << DrillTexts::Criterion(c);
+                }
+                y = paintParagraph(p, r, y, reportFont(9), kReportGrey,
+                                   goals.join(QStringLiteral("; ")));
+                y = paintParagraph(
+                    p, r, y, reportFont(10), Qt::black,
+                    DrillTexts::Summary(kept->drill, keptVerdicts(d.run, kept->drill),
+                                        d.run.finished));
+            }
+        }};
 }
 
 }  // namespace ostrevik
