@@ -89,8 +89,15 @@ void DocumentManager::DateiNeu() {
     if (!session_.ConnectDevice()) {
         return;
     }
-    TMDIChild* child = OpenDocumentWindow(UntitledName(static_cast<int>(All().size())));
+    NewDocument();
+}
+
+TMDIChild* DocumentManager::NewDocument(const QString& path) {
+    TMDIChild* child =
+        OpenDocumentWindow(path.isEmpty() ? UntitledName(static_cast<int>(All().size())) : path);
+    child->Unbenannt = path.isEmpty();
     child->Kopf.setDatum(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    return child;
 }
 
 void DocumentManager::Oeffnen() {
@@ -144,7 +151,7 @@ bool DocumentManager::SaveDocument(TMDIChild* child) {
     if (!child->DateiSpeichern()) {
         return false;
     }
-    emit saved(child->Dateiname, child->Dokument());
+    emit saved(child->Dateiname, child);
     return true;
 }
 

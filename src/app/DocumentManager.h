@@ -1,7 +1,6 @@
 #pragma once
 
 #include "analysis/ui/ActiveDocuments.h"
-#include "measurement/MeasurementDocument.h"
 #include "measurement/ui/DocumentHost.h"
 
 #include <QObject>
@@ -48,6 +47,10 @@ public:
     TMDIChild* OpenDocumentWindow(const QString& name);
     // "Datei neu": connects first; no document without a connection.
     void DateiNeu();
+    // A new document without asking the device first, named `path` (saved
+    // there without a question) or, without one, "UNBENANNT<n>.pvo": where
+    // a drill started with the program captures.
+    TMDIChild* NewDocument(const QString& path = {});
     // "&Öffnen".
     void Oeffnen();
     // Opens a measurement file as "&Öffnen" would (start files, reopened
@@ -86,7 +89,7 @@ signals:
     void documentClosed();
     void displayModeShown(int mode);
     // A document was written to this file.
-    void saved(const QString& path, MeasurementDocument& document);
+    void saved(const QString& path, TMDIChild* child);
 
 private:
     QMdiSubWindow* SubWindowOf(TMDIChild* child) const;

@@ -9,11 +9,16 @@
 #include "app/LiveBar.h"
 #include "app/MainActions.h"
 #include "archive/ArchiveSettings.h"
+#include "archive/ArchiveTexts.h"
 #include "archive/ui/ArchiveCommands.h"
 #include "common/HelpTopics.h"
 #include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "device/EnumComPorts.h"
+#include "drills/DrillKeeping.h"
+#include "drills/DrillLibrary.h"
+#include "drills/DrillTexts.h"
+#include "drills/ui/DrillReportPage.h"
 #include "drills/ui/DrillWindow.h"
 #include "measurement/ui/DocumentWindow.h"
 #include "scores/ui/ArchiveRings.h"
@@ -24,6 +29,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
@@ -51,8 +57,9 @@ TForm1::TForm1(const QString& configPath, QWidget* parent)
     infoDlg_ = new TPvxInfoDlg(this);
     service_ = new ServiceWindows(session_, *this);
     help_ = new HelpWindow(this);
-    // The analysis' window and exports show the rings kept in the archive.
-    setAnalysisExtensions(withArchiveRings(AnalysisExtensions()));
+    // The analysis' window and exports show the rings and drill runs kept in
+    // the archive.
+    setAnalysisExtensions(withDrillPage(withArchiveRings(AnalysisExtensions())));
     ConnectCommands();
 }
 
@@ -121,18 +128,22 @@ void TForm1::ConnectCommands() {
 
     connect(&d, &DocumentManager::documentActivated, &a, &MainActions::DocumentActivated);
     connect(&d, &DocumentManager::documentClosed, &a, &MainActions::DocumentClosed);
-    // A saved session enters the season archive (unless switched off there).
-    // Its take-ups are not measured again where the document's analysis has
-    // them.
-    connect(&d, &DocumentManager::saved, this,
-            [this](const QString& path, MeasurementDocument& document) {
-                if (const QString problem =
-                        ImportAfterSave(path, QString(), defaultArchiveSettingsPath(),
-                                        LiveAnalysis::existing(document));
-                    !problem.isEmpty()) {
-                    Ask(problem, Texts::kWarnung, MessageButtons::Ok);
-                }
-            });
+    // A saved session enters the season archive (unless switched off there),
+    // and the drill runs done on it go with it. Its take-ups are not measured
+    // again where the document's analysis has them.
+    connect(&d, &DocumentManager::saved, this, [this](const QString& path, TMDIChild* child) {
+        if (const QString problem = ImportAfterSave(path, QString(), defaultArchiveSettingsPath(),
+                                                    LiveAnalysis::existing(child->Dokument()));
+            !problem.isEmpty()) {
+            Ask(problem, Texts::kWarnung, MessageButtons::Ok);
+            return;
+        }
+        const DrillRunsStore drills = DocumentDrills::of(child->Dokument()).store(path);
+        if (!drills.ok()) {
+            Ask(DrillTexts::RunsNotKept(ArchiveTexts::Problem(drills.archive)), Texts::kWarnung,
+                MessageButtons::Ok);
+        }
+    });
     connect(&d, &DocumentManager::displayModeShown, &a, &MainActions::ShowDisplayMode);
     connect(&c, &DocumentCommands::displayModeShown, &a, &MainActions::ShowDisplayMode);
 
@@ -179,7 +190,28 @@ void TForm1::FormShow() {
     for (const QString& path : startFiles_) {
         documents_->Laden(path);
     }
+    if (!startDrill_.isEmpty()) {
+        StartDrill();
+    }
     started_ = true;
+}
+
+void TForm1::StartDrill() {
+    QString why;
+    const std::optional<Drill> drill = namedDrill(startDrill_, why);
+    if (!drill) {
+        Ask(why, Texts::kFehler, MessageButtons::Ok);
+        return;
+    }
+    if (!startDrillFile_.isEmpty() && QFileInfo::exists(startDrillFile_)) {
+        documents_->Laden(startDrillFile_);
+    } else {
+        documents_->NewDocument(startDrillFile_);
+    }
+    DrillWindow& window = Uebung(*documents_);
+    window.offer(*drill);
+    window.chooseDrill(drill->name);
+    window.start();
 }
 
 void TForm1::Einstellungen() {

@@ -36,6 +36,13 @@ public:
     bool Started() const { return started_; }
     // Measurement files to open at start, from the command line.
     void SetStartFiles(const QStringList& files) { startFiles_ = files; }
+    // A drill to run from the start ("--drill"): a drill's name or file, and
+    // the measurement file it captures into (opened when it exists, else a
+    // new document saved there; none: a new document).
+    void SetStartDrill(const QString& drill, const QString& file) {
+        startDrill_ = drill;
+        startDrillFile_ = file;
+    }
     // The settings command.
     void Einstellungen();
 
@@ -67,6 +74,7 @@ private:
     // standard error message and the program goes on.
     void Guarded(const std::function<void()>& command);
     void ShowLiveValue(uint32_t value);
+    void StartDrill();
 
     SettingsController settings_;
     DeviceSession session_;
@@ -80,6 +88,8 @@ private:
     LiveBar* gauge_ = nullptr;
     QLabel* statusPanel_ = nullptr;
     QStringList startFiles_;
+    QString startDrill_;
+    QString startDrillFile_;
     bool shown_ = false;
     bool started_ = false;
 };

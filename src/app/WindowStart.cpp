@@ -114,8 +114,9 @@ std::optional<int> CheckWindowStart(int argc, char* argv[]) {
     bool platformNamed = false;
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        if (!arg.startsWith('-') || arg.size() == 1 || arg.contains("--debug")) {
-            continue;  // a file to open, or the debug window
+        if (!arg.startsWith('-') || arg.size() == 1 || arg.contains("--debug") ||
+            arg == "--drill") {
+            continue;  // a file to open, the debug window, or a drill with its operands
         }
         const std::optional<KnownOption> option = qtOption(arg);
         if (!option) {

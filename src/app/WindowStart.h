@@ -5,7 +5,7 @@
 namespace ostrevik {
 
 // Before the window starts. An option that neither the program ("--debug",
-// also inside a longer word) nor Qt (-platform, -style, ...) knows is refused
+// also inside a longer word, and "--drill") nor Qt (-platform, -style, ...) knows is refused
 // with the usage hint: exit code 2. Without a graphical display (no Qt
 // platform named, no X11 or Wayland display in the environment) the start
 // ends with a German message: exit code 1. Otherwise nothing.

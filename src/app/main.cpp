@@ -106,6 +106,11 @@ int main(int argc, char* argv[]) {
 namespace {
 
 int runProgram(QApplication& app) {
+    // "--drill ÜBUNG [DATEI.pvo]", read now that Qt has taken its options.
+    const std::optional<DrillStart> drill = readDrillStart(QApplication::arguments());
+    if (drill && drill->exitCode) {
+        return *drill->exitCode;
+    }
     TForm1 form1(configFilePath());
     setHelpHandler([&form1](QWidget*, const QString& page) {
         form1.Help().setHelpFile(helpFilePath());
@@ -123,13 +128,17 @@ int runProgram(QApplication& app) {
         EnumComPorts(ports);
         form1.Service().DebugWindow().TraceLines(ComPortDeviceLines(ports));
     }
-    QStringList startFiles;
-    for (const QString& arg : args) {
-        if (!arg.startsWith(QLatin1Char('-'))) {
-            startFiles << QFileInfo(arg).absoluteFilePath();
+    if (drill) {
+        form1.SetStartDrill(drill->drill, drill->file);
+    } else {
+        QStringList startFiles;
+        for (const QString& arg : args) {
+            if (!arg.startsWith(QLatin1Char('-'))) {
+                startFiles << QFileInfo(arg).absoluteFilePath();
+            }
         }
+        form1.SetStartFiles(startFiles);
     }
-    form1.SetStartFiles(startFiles);
     CloseOnTerminationSignals(form1);
 
     form1.show();

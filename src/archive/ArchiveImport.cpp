@@ -6,6 +6,7 @@
 #include "analysis/TakeUpScore.h"
 #include "analysis/TrainingSession.h"
 #include "archive/ArchiveDatabase.h"
+#include "archive/ArchiveDrillRuns.h"
 #include "archive/ArchiveScores.h"
 #include "archive/ArchiveSessions.h"
 #include "measurement/MeasurementFile.h"
@@ -293,6 +294,7 @@ private:
             d.addBindValue(static_cast<int>(file.analysis.rows.size()));
             if (!execQuery(archive_, d, error) ||
                 !followSessionRecords(archive_, id, scores, file.records, error) ||
+                !followDrillRecords(archive_, id, file.records, error) ||
                 !dropEmptyShooters(archive_, error)) {
                 return false;
             }

@@ -43,18 +43,27 @@ bool loadRings(TrainingArchive& archive, const SessionFilter& filter,
 }  // namespace
 
 ProgressMetric ProgressMetric::fromIndex(int index) {
-    return ProgressMetric(std::clamp(index, 0, kMetricCount));
+    return ProgressMetric(std::clamp(index, 0, kMetricCount + 1));
 }
 
 QString progressCaption(ProgressMetric metric) {
+    if (metric.isPassRate()) {
+        return tr("Bestanden");
+    }
     return metric.isRing() ? tr("Ring") : metricCaption(metric.metric());
 }
 
 QString progressUnit(ProgressMetric metric) {
+    if (metric.isPassRate()) {
+        return QStringLiteral("%");
+    }
     return metric.isRing() ? tr("Ringe") : metricUnit(metric.metric());
 }
 
 QString progressHeader(ProgressMetric metric) {
+    if (metric.isPassRate()) {
+        return tr("Bestanden (%)");
+    }
     return metric.isRing() ? tr("Ring") : metricHeader(metric.metric());
 }
 
@@ -160,7 +169,9 @@ QString progressNumber(ProgressMetric metric, std::optional<double> value) {
     if (!value || !std::isfinite(*value)) {
         return {};
     }
-    return decimalCommaText(*value, !metric.isRing() && inMilliseconds(metric.metric()) ? 1 : 2);
+    const bool oneDecimal =
+        metric.isPassRate() || (!metric.isRing() && inMilliseconds(metric.metric()));
+    return decimalCommaText(*value, oneDecimal ? 1 : 2);
 }
 
 QByteArray csvField(const QString& text) {

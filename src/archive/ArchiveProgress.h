@@ -18,17 +18,23 @@ namespace ostrevik {
 class TrainingArchive;
 
 // What the progress follows over the sessions: one of the take-ups'
-// metrics, or the ring of the shots that have one.
+// metrics, the ring of the shots that have one, or the share of take-ups
+// that passed a drill (the drill's name in ProgressData::drill).
 class ProgressMetric {
 public:
     // A metric stands for itself wherever a progress metric is asked for.
     ProgressMetric(Metric metric) : index_(static_cast<int>(metric)) {}  // NOLINT
     static ProgressMetric ring() { return ProgressMetric(kMetricCount); }
-    // 0 .. kMetricCount - 1 the metrics in their order, kMetricCount the ring.
+    static ProgressMetric passRate() { return ProgressMetric(kMetricCount + 1); }
+    // 0 .. kMetricCount - 1 the metrics in their order, kMetricCount the
+    // ring, kMetricCount + 1 the pass rate.
     static ProgressMetric fromIndex(int index);
 
     bool isRing() const { return index_ == kMetricCount; }
-    Metric metric() const { return isRing() ? Metric::Schuss_ms : static_cast<Metric>(index_); }
+    bool isPassRate() const { return index_ == kMetricCount + 1; }
+    Metric metric() const {
+        return index_ >= kMetricCount ? Metric::Schuss_ms : static_cast<Metric>(index_);
+    }
     int index() const { return index_; }
     bool operator==(const ProgressMetric&) const = default;
 
@@ -36,10 +42,10 @@ private:
     explicit ProgressMetric(int index) : index_(index) {}
     int index_;
 };
-inline constexpr int kProgressMetricCount = kMetricCount + 1;
+inline constexpr int kProgressMetricCount = kMetricCount + 2;
 
 // The metric's caption, unit and caption with unit; for the ring "Ring",
-// "Ringe" and "Ring".
+// "Ringe" and "Ring"; for the pass rate "Bestanden", "%", "Bestanden (%)".
 QString progressCaption(ProgressMetric metric);
 QString progressUnit(ProgressMetric metric);
 QString progressHeader(ProgressMetric metric);
@@ -65,6 +71,9 @@ struct ProgressSession {
 // further cost.
 struct ProgressData {
     std::vector<ProgressSession> sessions;
+    // The drill whose pass rate the sessions' figures hold (see
+    // loadDrillPassRates); empty: none.
+    QString drill;
 };
 
 bool loadProgress(TrainingArchive& archive, const SessionFilter& filter, ProgressData& out,

@@ -74,6 +74,36 @@ const std::vector<QStringList>& archiveMigrations() {
                 " FOREIGN KEY (sitzung_id, nr) REFERENCES druckpunktnahme(sitzung_id, nr)"
                 " ON DELETE CASCADE) WITHOUT ROWID"),
         },
+        // 3: the drill runs done in a session. A run is known by its own
+        // key (lauf), so that saving the file again replaces it rather than
+        // adding it twice; it keeps the drill as it was judged by (its file's
+        // text with the personal bands' values), since the drill's file may
+        // change later. A verdict is kept by the fingerprint of its record
+        // (kennung) like a ring, and by the take-up's number as the file had
+        // it; bestanden is NULL for a take-up without a shot (not judged).
+        {
+            QStringLiteral("CREATE TABLE uebung_lauf ("
+                           " sitzung_id INTEGER NOT NULL REFERENCES sitzung(id)"
+                           " ON DELETE CASCADE,"
+                           " lauf TEXT NOT NULL,"
+                           " name TEXT NOT NULL,"
+                           " uebung TEXT NOT NULL,"
+                           " begonnen TEXT NOT NULL,"
+                           " beendet INTEGER NOT NULL,"
+                           " PRIMARY KEY (sitzung_id, lauf))"),
+            QStringLiteral(
+                "CREATE TABLE uebung_ergebnis ("
+                " sitzung_id INTEGER NOT NULL,"
+                " lauf TEXT NOT NULL,"
+                " pos INTEGER NOT NULL,"
+                " nr INTEGER NOT NULL,"
+                " kennung INTEGER NOT NULL,"
+                " bestanden INTEGER,"
+                " nicht_erfuellt TEXT NOT NULL,"
+                " PRIMARY KEY (sitzung_id, lauf, pos),"
+                " FOREIGN KEY (sitzung_id, lauf) REFERENCES uebung_lauf(sitzung_id, lauf)"
+                " ON DELETE CASCADE)"),
+        },
     };
     return migrations;
 }

@@ -2,6 +2,7 @@
 
 #include "analysis/AnalysisSettings.h"
 #include "archive/ArchiveDatabase.h"
+#include "archive/ArchiveDrillRuns.h"
 #include "archive/ArchiveImport.h"
 #include "archive/ArchiveProgress.h"
 #include "archive/ArchiveSessions.h"
@@ -156,6 +157,31 @@ int SeasonReportCommand(const CommandCall& call, const ReportFileWriter& writeRe
     const ReportInput input = seasonReportInput(season, settings.config.userName(),
                                                 settings.config.file.display, settings.analysis);
     const FileWriteResult w = writeReport(call.operands[1], input);
+    if (!w.ok) {
+        return Fail(Texts::FileNotSaved(call.operands[1], w.reason));
+    }
+    return 0;
+}
+
+int ArchiveDrillsCommand(const CommandCall& call) {
+    if (const QString r = shooterAndOutputRefusal(call, QStringLiteral("CSV")); !r.isEmpty()) {
+        return WrongCall(r);
+    }
+    const auto archive = openArchive(call);
+    if (!archive) {
+        return 1;
+    }
+    SessionFilter filter;
+    filter.shooterId = shooterOf(*archive, call.operands[0]);
+    if (!filter.shooterId) {
+        return 1;
+    }
+    std::vector<SessionDrillRun> runs;
+    ArchiveError error;
+    if (!loadSessionDrillRuns(*archive, filter, runs, error)) {
+        return Fail(ArchiveTexts::Problem(error));
+    }
+    const FileWriteResult w = writeFileAtomically(call.operands[1], drillRunsCsv(runs));
     if (!w.ok) {
         return Fail(Texts::FileNotSaved(call.operands[1], w.reason));
     }

@@ -18,5 +18,8 @@ int ArchiveListCommand(const CommandCall& call);
 int ProgressCommand(const CommandCall& call);
 // "--season-report SCHÜTZE AUS.pdf": the shooter's season as a report.
 int SeasonReportCommand(const CommandCall& call, const ReportFileWriter& writeReport);
+// "--archive-drills SCHÜTZE AUS.csv": every drill run kept for the shooter,
+// a line per take-up.
+int ArchiveDrillsCommand(const CommandCall& call);
 
 }  // namespace ostrevik

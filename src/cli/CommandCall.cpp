@@ -15,7 +15,7 @@ namespace {
 
 // The commands stand in groups; a call names one command, and an option
 // belongs to the groups whose commands take it.
-enum Group : unsigned { kExports = 1, kArchive = 2, kScores = 4, kDrills = 8 };
+enum Group : unsigned { kExports = 1, kArchive = 2, kScores = 4, kDrills = 8, kWindow = 16 };
 
 struct CommandName {
     Command command;
@@ -34,6 +34,8 @@ constexpr CommandName kCommands[] = {
     {Command::ScoreAnalysis, "score-analysis", kScores},
     {Command::DrillCheck, "drill-check", kDrills},
     {Command::DrillList, "drill-list", kDrills},
+    {Command::ArchiveDrills, "archive-drills", kDrills},
+    {Command::Drill, "drill", kWindow},
 };
 
 struct ValueOption {
@@ -59,6 +61,8 @@ constexpr ValueOption kValueOptions[] = {
 const QString kHelp = QStringLiteral("help");
 const QString kShortHelp = QStringLiteral("h");
 const QString kVersion = QStringLiteral("version");
+// The window's own flag, which a window's start with a drill also takes.
+const QString kDebug = QStringLiteral("debug");
 
 QString typed(const char* name) {
     return QStringLiteral("--") + QLatin1String(name);
@@ -110,6 +114,7 @@ public:
         parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser_.addOption(QCommandLineOption(QStringList{kShortHelp, kHelp}));
         parser_.addOption(QCommandLineOption(kVersion));
+        parser_.addOption(QCommandLineOption(kDebug));
         for (const CommandName& c : kCommands) {
             parser_.addOption(QCommandLineOption(QLatin1String(c.name)));
         }
@@ -153,6 +158,9 @@ public:
             }
             if (!found.contains(name)) {
                 continue;  // an option's value that begins with a dash
+            }
+            if (name == kDebug && group == kWindow && a == QStringLiteral("--") + name) {
+                continue;
             }
             const CommandName* command = commandName(name);
             const ValueOption* option = valueOption(name);
@@ -235,7 +243,7 @@ QString chooseCommand(const Reading& reading, CommandCall& call, Group& group) {
         return std::count_if(named.begin(), named.end(),
                              [g](const CommandName* c) { return c->group == g; });
     };
-    for (const Group g : {kExports, kArchive, kScores, kDrills}) {
+    for (const Group g : {kExports, kArchive, kScores, kDrills, kWindow}) {
         if (of(g) == 0) {
             continue;
         }

@@ -24,6 +24,10 @@ enum class Command {
     ScoreAnalysis,
     DrillCheck,
     DrillList,
+    ArchiveDrills,
+    // Starts the window with a drill running: no command without a window,
+    // but read here so that the call has one parser.
+    Drill,
 };
 
 // A call of the command line taken apart.
@@ -42,7 +46,8 @@ struct CommandCall {
 // QCoreApplication::arguments() give them). Every option is written as
 // "--name", its value as the next argument; "-h" is "--help". A call that
 // names no command is left to the window's start, which knows Qt's options
-// and "--debug".
+// and "--debug"; so is "--drill", read again once Qt has taken its options
+// out of the arguments.
 CommandCall parseCommandLine(const QStringList& arguments);
 
 // The command's name as it is typed: "--report".

@@ -12,6 +12,7 @@
 #include "drills/DrillLibrary.h"
 #include "settings/Paths.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 
 namespace ostrevik {
@@ -66,6 +67,9 @@ int run(const CommandCall& call, const ReportFileWriter& writeReport) {
             return DrillCheckCommand(call);
         case Command::DrillList:
             return DrillListCommand(call);
+        case Command::ArchiveDrills:
+            return ArchiveDrillsCommand(call);
+        case Command::Drill:
         case Command::None:
             break;
     }
@@ -74,13 +78,34 @@ int run(const CommandCall& call, const ReportFileWriter& writeReport) {
 
 }  // namespace
 
+std::optional<DrillStart> readDrillStart(const QStringList& arguments) {
+    const CommandCall call = parseCommandLine(arguments);
+    if (call.command != Command::Drill) {
+        return std::nullopt;
+    }
+    DrillStart start;
+    if (!call.wrong.isEmpty()) {
+        start.exitCode = WrongCall(call.wrong);
+    } else if (call.operands.isEmpty() || call.operands.size() > 2) {
+        start.exitCode = WrongCall(CommandLineTexts::OperandsExpected(call.command));
+    } else {
+        start.drill = call.operands[0];
+        if (call.operands.size() > 1) {
+            start.file = QFileInfo(call.operands[1]).absoluteFilePath();
+        }
+    }
+    return start;
+}
+
 bool IsRuntimeDirectoryNotice(const QString& text) {
     return text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"));
 }
 
 std::optional<int> RunCommandLine(int argc, char* argv[], const ReportFileWriter& writeReport) {
     const CommandCall typed = parseCommandLine(argumentsOf(argc, argv));
-    if (typed.command == Command::None) {
+    // "--drill" starts the window, which reads the call again without Qt's
+    // options (readDrillStart).
+    if (typed.command == Command::None || typed.command == Command::Drill) {
         return std::nullopt;
     }
 

@@ -4,6 +4,7 @@
 #include "common/AtomicFile.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -28,6 +29,17 @@ using ReportFileWriter =
 // wrong call. Without such a command, nothing: the program starts with its
 // window.
 std::optional<int> RunCommandLine(int argc, char* argv[], const ReportFileWriter& writeReport);
+
+// "--drill ÜBUNG [DATEI.pvo]": the program starts with its window and the
+// drill running. Read from the arguments once Qt has taken its own options
+// out (QCoreApplication::arguments()). Nothing when the call names no drill;
+// for a wrong call the exit code 2, after saying why on standard error.
+struct DrillStart {
+    QString drill;  // a drill's name or a drill file
+    QString file;   // the measurement file, absolute; empty: a new document
+    std::optional<int> exitCode;
+};
+std::optional<DrillStart> readDrillStart(const QStringList& arguments);
 
 // Qt's notice that XDG_RUNTIME_DIR is not set. The program never uses that
 // directory; the notice is not one of its messages.

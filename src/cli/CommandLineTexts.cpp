@@ -118,7 +118,15 @@ QString Help(const QString& configPath, const QString& archivePath, const QStrin
                "        die Übungen, eingebaute und eigene, beschädigte mit Grund:\n"
                "        Name;Art;Druckpunktnahmen;Rückmeldung;Datei;Grund\n"
                "        Eigene Übungen liegen in\n"
-               "        %1\n")
+               "        %1\n"
+               "  --archive-drills SCHÜTZE AUS.csv\n"
+               "        jede im Archiv abgelegte Übung des Schützen, eine Zeile je\n"
+               "        Druckpunktnahme: Datum;Datei;Uebung;Nr;Bestanden;Nicht_erfuellt\n"
+               "\n"
+               "Mit Fenster:\n"
+               "  --drill ÜBUNG [DATEI.pvo]\n"
+               "        startet das Programm mit laufender Übung; die Druckpunktnahmen gehen\n"
+               "        in DATEI.pvo (geöffnet oder neu) oder in ein neues Dokument\n")
                .arg(drillsFolder);
 }
 
@@ -180,6 +188,10 @@ QString OperandsExpected(Command command) {
             return Tr::tr("--drill-check erwartet eine Übung, eine Messdatei und die CSV-Datei.");
         case Command::DrillList:
             return Tr::tr("--drill-list erwartet nichts weiter.");
+        case Command::ArchiveDrills:
+            return Tr::tr("--archive-drills erwartet einen Schützen und die CSV-Datei.");
+        case Command::Drill:
+            return Tr::tr("--drill erwartet eine Übung und höchstens eine Messdatei.");
         case Command::None:
         case Command::Help:
         case Command::Version:

@@ -19,22 +19,13 @@
 namespace ostrevik {
 namespace {
 
-// The drill a command names: a drill file where one is at that path, else
-// a built-in or own drill of that name. Empty after saying why not.
-std::optional<Drill> namedDrill(const QString& name) {
-    if (QFileInfo::exists(name)) {
-        DrillRead read = readDrillFile(name);
-        if (read.error.failed()) {
-            Fail(DrillTexts::FileRefused(name, read.error));
-            return std::nullopt;
-        }
-        return std::move(read.drill);
+std::optional<Drill> namedDrillOrFail(const QString& name) {
+    QString why;
+    std::optional<Drill> drill = namedDrill(name, why);
+    if (!drill) {
+        Fail(why);
     }
-    if (std::optional<DrillEntry> entry = DrillLibrary().find(name)) {
-        return std::move(entry->drill);
-    }
-    Fail(DrillTexts::NoSuchDrill(name));
-    return std::nullopt;
+    return drill;
 }
 
 }  // namespace
@@ -47,7 +38,7 @@ int DrillCheckCommand(const CommandCall& call) {
     if (IsMeasurementFileName(output)) {
         return WrongCall(CommandLineTexts::OutputIsMeasurementFile(output, QStringLiteral("CSV")));
     }
-    const std::optional<Drill> drill = namedDrill(call.operands[0]);
+    const std::optional<Drill> drill = namedDrillOrFail(call.operands[0]);
     if (!drill) {
         return 1;
     }

@@ -7,6 +7,7 @@
 #include "cli/CommandLineTexts.h"
 #include "cli/CommandOutput.h"
 #include "common/Texts.h"
+#include "drills/DrillReport.h"
 #include "scores/DocumentScores.h"
 
 #include <QFileInfo>
@@ -77,6 +78,12 @@ int ReportCommand(const CommandCall& call, const ReportFileWriter& writeReport) 
         input.extraPages.push_back(std::move(*page));
     } else if (archiveError.failed()) {
         Warn(ArchiveTexts::Problem(archiveError));
+    }
+    ArchiveError drillError;
+    if (auto page = trainingDrillPage(QString(), sessions, drillError)) {
+        input.extraPages.push_back(std::move(*page));
+    } else if (drillError.failed() && archiveError.ok()) {
+        Warn(ArchiveTexts::Problem(drillError));
     }
     const FileWriteResult result = writeReport(output, input);
     if (!result.ok) {

@@ -1,5 +1,8 @@
 #include "drills/DrillLibrary.h"
 
+#include "drills/DrillFile.h"
+#include "drills/DrillTexts.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -216,6 +219,22 @@ DrillLibraryError DrillLibrary::exportDrill(const QString& name, const QString& 
         return failure(Kind::WriteFailed, entry->drill.name, path, w.reason);
     }
     return {};
+}
+
+std::optional<Drill> namedDrill(const QString& nameOrPath, QString& why) {
+    if (QFileInfo::exists(nameOrPath)) {
+        DrillRead read = readDrillFile(nameOrPath);
+        if (read.error.failed()) {
+            why = DrillTexts::FileRefused(nameOrPath, read.error);
+            return std::nullopt;
+        }
+        return std::move(read.drill);
+    }
+    if (std::optional<DrillEntry> entry = DrillLibrary().find(nameOrPath)) {
+        return std::move(entry->drill);
+    }
+    why = DrillTexts::NoSuchDrill(nameOrPath);
+    return std::nullopt;
 }
 
 }  // namespace ostrevik

@@ -88,4 +88,9 @@ private:
     QString folder_;
 };
 
+// The drill a command names: a drill file where one is at that path, else a
+// built-in or own drill of that name. Nothing, with why in `why`, when
+// there is none or the file is refused.
+std::optional<Drill> namedDrill(const QString& nameOrPath, QString& why);
+
 }  // namespace ostrevik

@@ -2,10 +2,17 @@
 
 #include "analysis/LiveAnalysis.h"
 
+#include <QUuid>
+
 namespace ostrevik {
 
 DrillRun::DrillRun(LiveAnalysis& live, Drill drill, PersonalBands bands, QObject* parent)
-    : QObject(parent), live_(&live), drill_(std::move(drill)), bands_(std::move(bands)) {
+    : QObject(parent),
+      live_(&live),
+      drill_(std::move(drill)),
+      bands_(std::move(bands)),
+      key_(QUuid::createUuid().toString(QUuid::WithoutBraces)),
+      started_(QDateTime::currentDateTime()) {
     start_ = live.analysis().rows.size();
     connect(&live, &LiveAnalysis::restarted, this, [this] { realign_ = true; });
     connect(&live, &LiveAnalysis::changed, this, [this] { update(); });

@@ -3,6 +3,7 @@
 #include "drills/Drill.h"
 #include "drills/DrillVerdict.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 
@@ -49,6 +50,10 @@ public:
     DrillRun(LiveAnalysis& live, Drill drill, PersonalBands bands, QObject* parent = nullptr);
 
     const Drill& drill() const { return drill_; }
+    // The run's own key and when it began: it is kept under them in the
+    // archive, replaced each time its session is saved.
+    const QString& key() const { return key_; }
+    const QDateTime& started() const { return started_; }
     const PersonalBands& bands() const { return bands_; }
     const std::vector<Entry>& entries() const { return entries_; }
     DrillCounts counts() const;
@@ -71,6 +76,8 @@ private:
     QPointer<LiveAnalysis> live_;
     Drill drill_;
     PersonalBands bands_;
+    QString key_;
+    QDateTime started_;
     size_t start_ = 0;  // the run's first take-up in the analysis
     std::vector<Entry> entries_;
     bool realign_ = false;

@@ -413,11 +413,41 @@ QString NoDocument() {
         "Eine Übung läuft in einem Dokument: zuerst ein Dokument öffnen oder neu anlegen.");
 }
 
+QString SoundBox() {
+    return Tr::tr("&Ton je Ergebnis");
+}
+
+QString NoAudioDevice() {
+    return Tr::tr("Kein Audiogerät gefunden: die Übung läuft ohne Ton.");
+}
+
+QString RunsNotKept(const QString& problem) {
+    return Tr::tr("Die Übungsergebnisse wurden nicht ins Archiv aufgenommen. %1").arg(problem);
+}
+
 QString Cancelled() {
     return Tr::tr("Übung abgebrochen.");
 }
 
-QString Summary(const Drill& drill, const std::vector<TakeUpVerdict>& verdicts) {
+QString EarlierRunsText(int runs, int passed, int judged) {
+    if (runs == 0) {
+        return Tr::tr("Keine früheren Durchgänge dieser Übung im Archiv.");
+    }
+    QString text = Tr::tr("Frühere Durchgänge: %1, zusammen %2 von %3 bestanden")
+                       .arg(runs)
+                       .arg(passed)
+                       .arg(judged);
+    if (judged > 0) {
+        text += QStringLiteral(" (%1 %)").arg(qRound(100.0 * passed / judged));
+    }
+    return text + QLatin1Char('.');
+}
+
+QString KeptDrillUnreadable(const QString& name) {
+    return Tr::tr("Übung „%1“: die Ziele sind nicht lesbar.").arg(name);
+}
+
+QString Summary(const Drill& drill, const std::vector<TakeUpVerdict>& verdicts, bool finished) {
     int judged = 0;
     int passed = 0;
     int withoutShot = 0;
@@ -438,7 +468,8 @@ QString Summary(const Drill& drill, const std::vector<TakeUpVerdict>& verdicts) 
         }
     }
     QStringList lines;
-    lines << Tr::tr("Übung „%1“ beendet: %2 von %3 bestanden.")
+    lines << (finished ? Tr::tr("Übung „%1“ beendet: %2 von %3 bestanden.")
+                       : Tr::tr("Übung „%1“ abgebrochen: %2 von %3 bestanden."))
                  .arg(drill.name)
                  .arg(passed)
                  .arg(judged);

@@ -69,10 +69,24 @@ QString Withheld(int position);
 // "20 Druckpunktnahmen, Rückmeldung: jede Druckpunktnahme".
 QString Outline(const Drill& drill);
 QString NoDocument();
+// "Ton je Ergebnis", and why the drill stays silent.
+QString SoundBox();
+QString NoAudioDevice();
+// The drill runs of a saved session could not go into the archive:
+// `problem` says why.
+QString RunsNotKept(const QString& problem);
 QString Cancelled();
 // The summary at a drill's end: passed of judged, each criterion missed
-// how often (in the drill's order), the take-ups without a shot.
-QString Summary(const Drill& drill, const std::vector<TakeUpVerdict>& verdicts);
+// how often (in the drill's order), the take-ups without a shot; of a run
+// stopped before its end ("abgebrochen") when not `finished`.
+QString Summary(const Drill& drill, const std::vector<TakeUpVerdict>& verdicts,
+                bool finished = true);
+// The shooter's earlier runs of the drill beside this one: "Frühere
+// Durchgänge: 3, zusammen 21 von 30 bestanden (70 %)."; "Keine früheren
+// Durchgänge dieser Übung im Archiv." without any.
+QString EarlierRunsText(int runs, int passed, int judged);
+// A kept run whose drill cannot be read back (an archive changed by hand).
+QString KeptDrillUnreadable(const QString& name);
 
 // The kinds of entries of the drills' list: "eingebaut", "eigene", "beschädigt".
 QString BuiltInKind();

@@ -200,12 +200,37 @@ TEST_F(CommandLineTest, UnknownOptionsAreRefusedBeforeTheWindowStarts) {
           QStringList{QStringLiteral("-style"), QStringLiteral("--weird"),
                       QStringLiteral("--debugging"), QStringLiteral("-reverse")},
           QStringList{QStringLiteral("--style=Fusion"), QStringLiteral("-qwindowtitle"),
-                      QStringLiteral("-x"), QStringLiteral("b.pvo")}}) {
+                      QStringLiteral("-x"), QStringLiteral("b.pvo")},
+          QStringList{QStringLiteral("--drill"), QStringLiteral("Nachhalten"),
+                      QStringLiteral("a.pvo"), QStringLiteral("--debug")}}) {
         r = run(args, noDisplay);
         EXPECT_EQ(r.exitCode, 1) << args.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(r.err.contains(QStringLiteral("Keine grafische Anzeige")))
             << r.err.toStdString();
     }
+}
+
+// A drill's start is read once Qt has taken its options: a drill and at
+// most one file, nothing of the commands without a window.
+TEST_F(CommandLineTest, ADrillStartIsRefusedWhenItIsWrong) {
+    const QString usage = QStringLiteral("\nAufruf: ostrevik --help\n");
+    const QStringList offscreen = {QStringLiteral("-platform"), QStringLiteral("offscreen")};
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("--drill")},
+          QStringList{QStringLiteral("--drill"), QStringLiteral("Nachhalten"),
+                      QStringLiteral("a.pvo"), QStringLiteral("b.pvo")}}) {
+        const Outcome r = run(offscreen + args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(r.err.endsWith(
+            QStringLiteral("--drill erwartet eine Übung und höchstens eine Messdatei.") + usage))
+            << r.err.toStdString();
+    }
+    const Outcome r =
+        run(offscreen + QStringList{QStringLiteral("--drill"), QStringLiteral("Nachhalten"),
+                                    QStringLiteral("--archive"), QStringLiteral("x.sqlite")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Unbekannte Option --archive")))
+        << r.err.toStdString();
 }
 
 // Every command refuses a measurement file where it writes its output (or,

@@ -1,5 +1,9 @@
 #include "analysis/SessionAnalysis.h"
 #include "analysis/TrainingSession.h"
+#include "archive/ArchiveDatabase.h"
+#include "archive/ArchiveDrillRuns.h"
+#include "archive/ArchiveScores.h"
+#include "archive/ArchiveTexts.h"
 #include "drills/DrillCsv.h"
 #include "drills/DrillTexts.h"
 #include "measurement/MeasurementFile.h"
@@ -134,6 +138,42 @@ TEST_F(DrillCommandLineTest, APersonalBandFromTheArchive) {
               kHeader + "1;1;0;Schuss_ms\n2;1;1;\n3;1;0;Schuss_ms\n4;1;0;Schuss_ms\n5;0;;\n");
 }
 
+// Every kept run of a shooter, a line per take-up; a shooter the archive
+// does not know is said.
+TEST_F(DrillCommandLineTest, ArchiveDrillsListsTheKeptRuns) {
+    const QStringList archive = {QStringLiteral("--archive"), QStringLiteral("archiv.sqlite")};
+    Outcome r = run(QStringList{QStringLiteral("--archive-import"), path("a.pvo")} + archive);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    {
+        ArchiveError error;
+        auto a = TrainingArchive::open(path(QStringLiteral("archiv.sqlite")), error);
+        ASSERT_TRUE(a);
+        const std::optional<qint64> session = sessionOfFile(*a, path("a.pvo"), error);
+        ASSERT_TRUE(session);
+        ArchivedDrillRun kept;
+        kept.key = QStringLiteral("1");
+        kept.name = QStringLiteral("Schuss; im Fenster");
+        kept.started = QStringLiteral("2026-09-08T10:00:00.000");
+        kept.verdicts = {{1, 7, false, {QStringLiteral("Schuss_ms"), QStringLiteral("Zucken")}},
+                         {2, 8, true, {}},
+                         {5, 9, std::nullopt, {}}};
+        ASSERT_TRUE(storeDrillRun(*a, *session, kept, error))
+            << ArchiveTexts::Problem(error).toStdString();
+    }
+    r = run(QStringList{QStringLiteral("--archive-drills"), QStringLiteral("Anna"),
+                        QStringLiteral("aus.csv")} +
+            archive);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QByteArray file = "08.09.2026;" + path("a.pvo").toUtf8() + ";\"Schuss; im Fenster\";";
+    EXPECT_EQ(readAll(path(QStringLiteral("aus.csv"))),
+              "Datum;Datei;Uebung;Nr;Bestanden;Nicht_erfuellt\n" + file + "1;0;Schuss_ms,Zucken\n" +
+                  file + "2;1;\n" + file + "5;;\n");
+    r = run(QStringList{QStringLiteral("--archive-drills"), QStringLiteral("Bert"),
+                        QStringLiteral("aus.csv")} +
+            archive);
+    EXPECT_EQ(r.exitCode, 1);
+}
+
 TEST_F(DrillCommandLineTest, ListNamesTheDamagedWithTheirReason) {
     writeAll(folder() + QStringLiteral("/kaputt.json"), "{\"format\": ");
     writeAll(folder() + QStringLiteral("/zwei.json"),
@@ -166,7 +206,12 @@ TEST_F(DrillCommandLineTest, WrongCalls) {
                       QStringLiteral("a.pvo"), QStringLiteral("x.csv"), QStringLiteral("--from"),
                       QStringLiteral("01.09.2026")},
           QStringList{QStringLiteral("--drill-list"), QStringLiteral("--export-csv")},
-          QStringList{QStringLiteral("--drill-list"), QStringLiteral("mehr")}}) {
+          QStringList{QStringLiteral("--drill-list"), QStringLiteral("mehr")},
+          QStringList{QStringLiteral("--archive-drills"), QStringLiteral("Anna")},
+          QStringList{QStringLiteral("--archive-drills"), QStringLiteral("Anna"),
+                      QStringLiteral("aus.pvo")},
+          QStringList{QStringLiteral("--archive-drills"), QStringLiteral("Anna"),
+                      QStringLiteral("x.csv"), QStringLiteral("--drill-list")}}) {
         const Outcome r = run(call);
         EXPECT_EQ(r.exitCode, 2) << call.join(' ').toStdString();
         EXPECT_TRUE(r.out.isEmpty());
@@ -175,5 +220,7 @@ TEST_F(DrillCommandLineTest, WrongCalls) {
     const Outcome help = run({QStringLiteral("--help")});
     EXPECT_TRUE(help.out.contains(QStringLiteral("--drill-check ÜBUNG EIN.pvo AUS.csv")));
     EXPECT_TRUE(help.out.contains(QStringLiteral("--drill-list")));
+    EXPECT_TRUE(help.out.contains(QStringLiteral("--archive-drills SCHÜTZE AUS.csv")));
+    EXPECT_TRUE(help.out.contains(QStringLiteral("--drill ÜBUNG [DATEI.pvo]")));
     EXPECT_TRUE(help.out.contains(folder()));
 }

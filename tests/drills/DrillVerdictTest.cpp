@@ -4,6 +4,7 @@
 #include "drills/DrillTexts.h"
 #include "drills/DrillVerdict.h"
 #include "drills/PersonalBands.h"
+#include "drills/VerdictTones.h"
 #include "measurement/MeasurementFile.h"
 
 #include "../archive/ArchiveFiles.h"
@@ -11,7 +12,12 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <QtEndian>
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
 
 using namespace ostrevik;
 
@@ -173,4 +179,40 @@ TEST(DrillVerdict, PersonalBandsFromTheArchive) {
     EXPECT_EQ(personalBands(none, drill, {}, QStringLiteral("Anna")).refusal.kind,
               BandRefusal::Kind::TooFew);
     EXPECT_FALSE(QFileInfo::exists(none));
+}
+
+// The two tones: a pass two short notes, a miss one longer and lower; both
+// within range and silent at their ends, so that they do not click.
+TEST(VerdictTones, TwoDistinctShortTones) {
+    const auto samples = [](VerdictTone tone) {
+        const QByteArray pcm = verdictTonePcm(tone);
+        std::vector<int> s;
+        for (qsizetype i = 0; i + 1 < pcm.size(); i += 2) {
+            s.push_back(qFromLittleEndian<qint16>(pcm.constData() + i));
+        }
+        return s;
+    };
+    const std::vector<int> passed = samples(VerdictTone::Passed);
+    const std::vector<int> failed = samples(VerdictTone::Failed);
+    const auto ms = [](const std::vector<int>& s) { return 1000 * s.size() / kToneSampleRate; };
+    EXPECT_NEAR(static_cast<double>(ms(passed)), 250, 5);
+    EXPECT_NEAR(static_cast<double>(ms(failed)), 350, 5);
+    for (const std::vector<int>* s : {&passed, &failed}) {
+        EXPECT_LT(std::abs(s->front()), 200);
+        EXPECT_LT(std::abs(s->back()), 200);
+        EXPECT_LT(*std::max_element(s->begin(), s->end()), 32767);
+        EXPECT_GT(*std::max_element(s->begin(), s->end()), 8000) << "loud enough";
+    }
+    // The pass has a pause between its notes; the miss sounds throughout.
+    const auto silentRun = [](const std::vector<int>& s) {
+        size_t longest = 0;
+        size_t run = 0;
+        for (int v : s) {
+            run = v == 0 ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+        return longest;
+    };
+    EXPECT_GT(silentRun(passed), static_cast<size_t>(kToneSampleRate / 50));
+    EXPECT_LT(silentRun(failed), static_cast<size_t>(kToneSampleRate / 200));
 }

@@ -1,5 +1,6 @@
 #include "drills/DrillLibrary.h"
 #include "drills/DrillRun.h"
+#include "drills/DrillTexts.h"
 #include "drills/ui/DrillViews.h"
 #include "drills/ui/DrillWindow.h"
 #include "drills/ui/VerdictPanel.h"
@@ -205,4 +206,31 @@ TEST_F(DrillWindowTest, OneWindowAndADocumentClosedCancelsTheRun) {
     EXPECT_TRUE(w.start()) << "a new run on another document";
     takeUp(200);
     EXPECT_EQ(w.verdict().word(), QStringLiteral("Bestanden"));
+}
+
+// Tones are off until asked for, then one per verdict shown (none for a
+// take-up without a shot or a verdict held back); without an audio device
+// the drill goes on silent, said once.
+TEST_F(DrillWindowTest, ATonePerVerdictShownOnlyWhenAskedFor) {
+    keep({QStringLiteral("Jede zweite"),
+          {},
+          4,
+          FeedbackSchedule::JedeZweite,
+          {DrillCriterion::limits(Metric::Schuss_ms, 3000, 8000)}});
+    auto w = window(QStringLiteral("Jede zweite"));
+    EXPECT_FALSE(w->sound());
+    ASSERT_TRUE(w->start());
+    takeUp(200);
+    EXPECT_EQ(w->tonesGiven(), 0);
+
+    w->setSound(true);
+    const QString notice = w->soundNotice();
+    EXPECT_TRUE(notice.isEmpty() || notice == DrillTexts::NoAudioDevice()) << notice.toStdString();
+    takeUp(500);  // held back by the schedule
+    takeUp(200, false);
+    takeUp(500);
+    takeUp(200);
+    EXPECT_FALSE(w->running());
+    EXPECT_EQ(w->tonesGiven(), 2) << "the 3rd take-up with a shot, and the 4th at the end";
+    EXPECT_EQ(w->soundNotice(), notice);
 }

@@ -90,6 +90,15 @@ Stream:
   --takeup-seconds S    every take-up lasts S seconds, 1-60 (default: between
                         about 1 and 4 s)
   --threshold T         the tone threshold 0-254 (default 160)
+  --shooter             a shooter at a drill: the shot 3000-8000 ms after the
+                        take-up's start, held 1000-4000 ms at the tone
+                        threshold, every take-up with a shot, without jerk or
+                        release (the options below change that and imply
+                        --shooter; --shots P leaves 1 - P without a shot)
+  --shot-ms LOW:HIGH    the time to the shot, drawn from LOW to HIGH ms
+  --hold-ms LOW:HIGH    the hold at the tone threshold before the shot
+  --jerk P              share of shots with a jerk in the last 0.2 s, 0-1
+  --release P           share of shots with the finger released at once, 0-1
   --battery VOLTS       the battery voltage reported (default 2.8)
   --report-every N      battery, bank and threshold reports before every n-th
                         take-up, 0 for none (default 5)
@@ -159,6 +168,9 @@ Unplugging (the device goes on measuring while it is out):
 std::string ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& result) {
     bool faultsOnce = false;
     bool freeRunning = false;
+    bool shooter = false;
+    bool shotsGiven = false;
+    ShooterModel model;
     try {
         for (size_t i = 0; i < arguments.size(); ++i) {
             const std::string& option = arguments[i];
@@ -187,6 +199,22 @@ std::string ParseCommandLine(const std::vector<std::string>& arguments, CommandL
                 result.takeUps = toInt(value(), 0, 1'000'000, option);
             } else if (option == "--shots") {
                 result.simulator.shotProbability = toDouble(value(), 0.0, 1.0, option);
+                shotsGiven = true;
+            } else if (option == "--shooter") {
+                shooter = true;
+            } else if (option == "--shot-ms" || option == "--hold-ms") {
+                shooter = true;
+                const auto [low, high] = split(value(), option);
+                const int l = toInt(low, 20, 60'000, option);
+                const int h = toInt(high, l, 60'000, option);
+                (option == "--shot-ms" ? model.shotLowMs : model.holdLowMs) = l;
+                (option == "--shot-ms" ? model.shotHighMs : model.holdHighMs) = h;
+            } else if (option == "--jerk") {
+                shooter = true;
+                model.jerk = toDouble(value(), 0.0, 1.0, option);
+            } else if (option == "--release") {
+                shooter = true;
+                model.release = toDouble(value(), 0.0, 1.0, option);
             } else if (option == "--takeup-seconds") {
                 result.simulator.takeUpSeconds = toDouble(value(), 1.0, 60.0, option);
             } else if (option == "--threshold") {
@@ -294,6 +322,10 @@ std::string ParseCommandLine(const std::vector<std::string>& arguments, CommandL
     for (auto& [command, fault] : result.faults) {
         // Only the K-th answer unplugs; a device that is back answers again.
         fault.once = faultsOnce || fault.kind == ReplyFault::Kind::Unplug;
+    }
+    if (shooter) {
+        model.noShot = shotsGiven ? 1.0 - result.simulator.shotProbability : 0.0;
+        result.simulator.shooter = model;
     }
     // After the options, so that --usb-adapter may come after it.
     if (freeRunning) {

@@ -78,6 +78,7 @@ Bytes Variables::ToBytes() const {
 Simulator::Simulator(SimulatorOptions options)
     : options_(std::move(options)), generator_(options_.seed), line_(options_.line) {
     generator_.SetShotProbability(options_.shotProbability);
+    generator_.SetShooter(options_.shooter);
     generator_.SetLength(
         static_cast<int>(std::lround(options_.takeUpSeconds * 1000.0 / kSampleMs)));
     wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);

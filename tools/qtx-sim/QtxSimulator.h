@@ -93,6 +93,9 @@ struct SimulatorOptions {
     // Live take-ups are also stored in the selected bank while it has room.
     bool storeTakeUps = true;
     double shotProbability = 0.85;
+    // A shooter at a drill instead of the everyday take-ups (shotProbability
+    // and takeUpSeconds then do not apply).
+    std::optional<ShooterModel> shooter;
     // Every generated take-up lasts this long; 0: each as long as it comes
     // out (about 1 to 4 s).
     double takeUpSeconds = 0.0;

@@ -66,7 +66,85 @@ uint8_t TakeUpGenerator::NoiseByte() {
     }
 }
 
+bool TakeUpGenerator::Chance(double share) {
+    return share > 0.0 && std::bernoulli_distribution(std::min(share, 1.0))(random_);
+}
+
+Record TakeUpGenerator::ShooterTakeUp(uint8_t threshold) {
+    const ShooterModel& m = *shooter_;
+    Record record;
+    record.threshold = threshold;
+    Bytes& s = record.samples;
+    const int t = threshold;
+    ShooterPull pull;
+    // Every draw is made for every take-up, so that one habit's share does
+    // not change which take-ups get the others.
+    pull.shot = !Chance(m.noShot);
+    const bool jerk = Chance(m.jerk);
+    const bool release = Chance(m.release);
+    const int shotMs =
+        Uniform(std::min(m.shotLowMs, m.shotHighMs), std::max(m.shotLowMs, m.shotHighMs));
+    const int holdMs =
+        Uniform(std::min(m.holdLowMs, m.holdHighMs), std::max(m.holdLowMs, m.holdHighMs));
+
+    // The rise to just below the tone threshold, then a steady finger there.
+    constexpr int kRise = 10;
+    const int shot = std::max(kRise + 2, shotMs / kSampleMs);
+    const int tone = std::clamp(shot - holdMs / kSampleMs, kRise + 1, shot - 1);
+    const double point = std::max(20.0, t - 12.0);
+    for (int i = 1; i <= kRise; ++i) {
+        s.push_back(toSample(10.0 + (point - 10.0) * i / kRise));
+    }
+    const auto tremor = [this] { return static_cast<double>(Uniform(-1, 1)); };
+    if (!pull.shot) {
+        // Aimed, not good enough: put down without reaching the threshold.
+        for (int i = kRise; i < shot; ++i) {
+            s.push_back(toSample(point + tremor()));
+        }
+        for (int i = 1; i <= 10; ++i) {
+            s.push_back(toSample(point * (1.0 - i / 10.0) + 5.0));
+        }
+        lastPull_ = pull;
+        return record;
+    }
+    for (int i = kRise; i < tone; ++i) {
+        s.push_back(toSample(point + tremor()));
+    }
+    // At the pressure point: above the tone threshold until the shot.
+    const double level = t + 4.0;
+    const int jerkRaw = jerk ? static_cast<int>(std::lround(Uniform(28, 36) * 2.54)) : 0;
+    constexpr int kJerkSamples = 10;  // the last 0.2 s
+    for (int i = tone; i < shot; ++i) {
+        const int fromEnd = shot - i;  // 1 for the sample before the shot
+        const double rise = fromEnd <= kJerkSamples
+                                ? jerkRaw * (kJerkSamples + 1 - fromEnd) / double(kJerkSamples)
+                                : 0.0;
+        s.push_back(toSample(level + rise + tremor()));
+    }
+    const double atShot = s.back();
+    s.push_back(kShot);
+    // Follow-through: held, or let go at once.
+    constexpr int kFollow = 30;
+    for (int k = 1; k <= kFollow; ++k) {
+        const double kept = release ? std::max(0.2, 0.6 - 0.4 * (k - 1) / 24.0) : 1.0;
+        s.push_back(toSample(atShot * kept - (release ? 0 : Uniform(0, 3))));
+    }
+    const double last = s.back();
+    for (int i = 1; i <= 8; ++i) {
+        s.push_back(toSample(last * (1.0 - i / 8.0) + 5.0));
+    }
+    pull.shotMs = shot * kSampleMs;
+    pull.holdMs = (shot - tone) * kSampleMs;
+    pull.jerk = jerk;
+    pull.release = release;
+    lastPull_ = pull;
+    return record;
+}
+
 Record TakeUpGenerator::Next(uint8_t threshold) {
+    if (shooter_) {
+        return ShooterTakeUp(threshold);
+    }
     Record record;
     record.threshold = threshold;
     Bytes& s = record.samples;

@@ -111,9 +111,15 @@ bool BerichtExportieren(QWidget* parent, std::span<const TrainingSession> sessio
     QString pageProblem;
     {
         const WaitCursor wait;
+        // The rings' and the drills' pages; the archive's failure is said
+        // once.
         for (const auto& pages : analysisExtensions().reportPages) {
-            for (ReportPage& page : pages(sessions, input, pageProblem)) {
+            QString problem;
+            for (ReportPage& page : pages(sessions, input, problem)) {
                 input.extraPages.push_back(std::move(page));
+            }
+            if (pageProblem.isEmpty()) {
+                pageProblem = problem;
             }
         }
         result = writeTrainingReportPdf(path, input);

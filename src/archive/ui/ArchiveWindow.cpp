@@ -1,6 +1,7 @@
 #include "archive/ui/ArchiveWindow.h"
 
 #include "analysis/ui/ScorePanel.h"
+#include "archive/ArchiveDrillRuns.h"
 #include "archive/ArchiveScores.h"
 #include "archive/ArchiveSettings.h"
 #include "archive/ArchiveTexts.h"
@@ -189,6 +190,14 @@ void TArchiveForm::reloadSessions() {
         if (error.ok()) {
             loadProgress(*archive_, f, sessions_, progress_, error);
         }
+        if (error.ok()) {
+            // The drills run in these sessions, whose pass rate may be followed.
+            const QStringList drills = drillNamesRun(*archive_, f, sessions_, error);
+            filters_->setDrills(drills);
+        }
+        if (error.ok() && !filters_->chosenDrill().isEmpty()) {
+            loadDrillPassRates(*archive_, f, filters_->chosenDrill(), progress_, error);
+        }
         if (!sessions_.empty()) {
             filters_->showSpan(sessions_.front().date, sessions_.back().date);
         }
@@ -203,6 +212,13 @@ void TArchiveForm::reloadSessions() {
 }
 
 void TArchiveForm::updateTrend() {
+    const QString drill = filters_->chosenDrill();
+    if (!drill.isEmpty() && drill != progress_.drill && archive_) {
+        ArchiveError error;
+        if (!loadDrillPassRates(*archive_, filter(), drill, progress_, error)) {
+            showNotice(ArchiveTexts::Problem(error));
+        }
+    }
     trend_ = progressTrend(progress_, filters_->chosenMetric());
     trendText_->setText(progress_.sessions.empty() ? QString() : ArchiveTexts::TrendWords(trend_));
     progressView_->setProgress(&progress_, &trend_);

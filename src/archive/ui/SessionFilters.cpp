@@ -84,6 +84,44 @@ QString SessionFilters::metricText() const {
     return metric_->currentText();
 }
 
+namespace {
+constexpr int kDrillRole = Qt::UserRole + 1;
+}  // namespace
+
+void SessionFilters::setDrills(const QStringList& names) {
+    filling_ = true;
+    const QString chosen = chosenDrill();
+    const int metrics = kMetricCount + 1;
+    while (metric_->count() > metrics) {
+        metric_->removeItem(metrics);
+    }
+    for (const QString& name : names) {
+        metric_->addItem(
+            QStringLiteral("Übung „%1“: %2").arg(name, progressHeader(ProgressMetric::passRate())),
+            ProgressMetric::passRate().index());
+        metric_->setItemData(metric_->count() - 1, name, kDrillRole);
+    }
+    if (metric_->currentIndex() < 0) {
+        metric_->setCurrentIndex(static_cast<int>(Metric::Schuss_ms));
+    }
+    if (!chosen.isEmpty() && !chooseDrill(chosen)) {
+        metric_->setCurrentIndex(static_cast<int>(Metric::Schuss_ms));
+    }
+    filling_ = false;
+}
+
+QString SessionFilters::chosenDrill() const {
+    return metric_->currentData(kDrillRole).toString();
+}
+
+bool SessionFilters::chooseDrill(const QString& name) {
+    const int index = metric_->findData(name, kDrillRole);
+    if (index >= 0) {
+        metric_->setCurrentIndex(index);
+    }
+    return index >= 0;
+}
+
 void SessionFilters::setTags(const QStringList& tags) {
     filling_ = true;
     const QString chosen = tag_->currentData().toString();

@@ -23,6 +23,13 @@ public:
     ProgressMetric chosenMetric() const;
     void setMetric(ProgressMetric metric);
     QString metricText() const;
+    // The drills whose pass rate may be followed, offered after the
+    // metrics; the one chosen stays while offered (else the time to the
+    // shot is chosen). Tells no change.
+    void setDrills(const QStringList& names);
+    // The drill whose pass rate is chosen; empty when a metric is.
+    QString chosenDrill() const;
+    bool chooseDrill(const QString& name);
 
     // The tags offered ("alle" first); the one chosen stays while offered.
     // Tells no change.

@@ -2,6 +2,7 @@
 
 #include "analysis/LiveAnalysis.h"
 #include "common/Texts.h"
+#include "drills/DrillKeeping.h"
 #include "drills/DrillRun.h"
 #include "drills/DrillTexts.h"
 #include "drills/PersonalBands.h"
@@ -11,13 +12,18 @@
 #include "common/ui/ModalUi.h"
 #include "drills/ui/DrillViews.h"
 #include "drills/ui/VerdictPanel.h"
+#include "drills/ui/VerdictSound.h"
 #include "measurement/ui/DocumentWindow.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace ostrevik {
 DrillWindow::DrillWindow(ActiveDocuments& documents, QString libraryFolder, QString archivePath,
@@ -40,12 +46,16 @@ DrillWindow::DrillWindow(ActiveDocuments& documents, QString libraryFolder, QStr
     curve_ = new DrillCurve(this);
     strip_ = new ResultStrip(this);
     summary_ = pixelSizedLabel(this, 20, false);
+    soundBox_ = new QCheckBox(DrillTexts::SoundBox(), this);
+    soundNotice_ = new QLabel(this);
+    sound_ = new VerdictSound(this);
 
     auto* top = new QHBoxLayout;
     top->addWidget(choiceLabel);
     top->addWidget(choice_, 1);
     top->addWidget(startButton_);
     top->addWidget(cancelButton_);
+    top->addWidget(soundBox_);
     auto* middle = new QHBoxLayout;
     middle->addWidget(verdict_, 1);
     middle->addWidget(curve_, 1);
@@ -56,10 +66,16 @@ DrillWindow::DrillWindow(ActiveDocuments& documents, QString libraryFolder, QStr
     layout->addLayout(middle, 1);
     layout->addWidget(strip_);
     layout->addWidget(summary_);
+    layout->addWidget(soundNotice_);
 
     connect(choice_, &QComboBox::currentIndexChanged, this, [this] { showChoice(); });
     connect(startButton_, &QPushButton::clicked, this, [this] { start(); });
     connect(cancelButton_, &QPushButton::clicked, this, [this] { cancel(); });
+    connect(soundBox_, &QCheckBox::toggled, this, [this](bool on) {
+        if (on && !sound_->available()) {
+            saySilent();
+        }
+    });
     refreshDrills();
     setRunning(false);
 }
@@ -70,10 +86,13 @@ void DrillWindow::refreshDrills() {
     const QString current = choice_->currentText();
     drills_.clear();
     for (const DrillEntry& entry : library_.list()) {
-        if (entry.source != DrillEntry::Source::Damaged) {
+        if (entry.source != DrillEntry::Source::Damaged &&
+            std::none_of(offered_.begin(), offered_.end(),
+                         [&entry](const Drill& d) { return d.name == entry.drill.name; })) {
             drills_.push_back(entry.drill);
         }
     }
+    drills_.insert(drills_.end(), offered_.begin(), offered_.end());
     const QSignalBlocker block(choice_);
     choice_->clear();
     for (const Drill& d : drills_) {
@@ -98,6 +117,12 @@ bool DrillWindow::chooseDrill(const QString& name) {
     }
     choice_->setCurrentIndex(index);
     return true;
+}
+
+void DrillWindow::offer(const Drill& drill) {
+    std::erase_if(offered_, [&drill](const Drill& d) { return d.name == drill.name; });
+    offered_.push_back(drill);
+    refreshDrills();
 }
 
 const Drill* DrillWindow::chosen() const {
@@ -156,7 +181,7 @@ bool DrillWindow::start() {
     if (run_) {
         delete run_;  // the one finished before, shown until now
     }
-    run_ = new DrillRun(LiveAnalysis::of(document), *drill, bands.bands, this);
+    run_ = startDrillRun(document, *drill, bands.bands, this);
     document_ = child;
     // Straight on the run's signals: the verdict is shown as the analysis
     // measures the take-up, with nothing queued in between.
@@ -164,6 +189,7 @@ bool DrillWindow::start() {
     connect(run_, &DrillRun::finished, this, [this] { showSummary(); });
     connect(child, &QObject::destroyed, run_, [this] { cancel(); });
     summary_->clear();
+    sounded_ = 0;
     showVerdicts();
     setRunning(true);
     return true;
@@ -208,6 +234,13 @@ void DrillWindow::showVerdicts() {
     }
     const DrillRun::Entry& last = run_->entries().back();
     const TakeUpVerdict& v = last.verdict;
+    // A tone once per take-up, for a verdict the schedule shows now.
+    if (run_->entries().size() > sounded_) {
+        sounded_ = run_->entries().size();
+        if (v.judged && (last.shown || all)) {
+            giveTone(v);
+        }
+    }
     if (v.judged && !last.shown && !all) {
         // The schedule holds the verdict back: the shooter learns only that
         // the take-up counted, and not from its curve either.
@@ -236,15 +269,59 @@ void DrillWindow::showSummary() {
     for (const DrillRun::Entry& e : run_->entries()) {
         verdicts.push_back(e.verdict);
     }
-    summary_->setText(DrillTexts::Summary(run_->drill(), verdicts));
+    QString summary = DrillTexts::Summary(run_->drill(), verdicts);
+    // Beside the shooter's earlier runs of the drill, when the archive knows him.
+    if (document_) {
+        const MeasurementDocument& d = document_->Dokument();
+        ArchiveError error;
+        if (const std::optional<EarlierRuns> earlier = earlierRuns(
+                archivePath_, run_->drill().name, document_->Unbenannt ? QString() : d.Dateiname,
+                d.Kopf.name(), run_->key(), error)) {
+            summary += QLatin1Char('\n') +
+                       DrillTexts::EarlierRunsText(earlier->runs, earlier->passed, earlier->judged);
+        }
+    }
+    summary_->setText(summary);
     setRunning(false);
+}
+
+void DrillWindow::setSound(bool on) {
+    soundBox_->setChecked(on);
+}
+
+bool DrillWindow::sound() const {
+    return soundBox_->isChecked();
+}
+
+QString DrillWindow::soundNotice() const {
+    return soundNotice_->text();
+}
+
+void DrillWindow::giveTone(const TakeUpVerdict& verdict) {
+    if (!soundBox_->isChecked()) {
+        return;
+    }
+    ++tonesGiven_;
+    if (!sound_->available()) {
+        saySilent();
+        return;
+    }
+    sound_->play(verdict.passed ? VerdictTone::Passed : VerdictTone::Failed);
+}
+
+void DrillWindow::saySilent() {
+    // Once: the shooter is told when he asks for the tones; afterwards the
+    // drill goes on without a word at every take-up.
+    if (soundNotice_->text().isEmpty()) {
+        soundNotice_->setText(DrillTexts::NoAudioDevice());
+    }
 }
 
 QString DrillWindow::summaryText() const {
     return summary_->text();
 }
 
-void Uebung(ActiveDocuments& documents) {
+DrillWindow& Uebung(ActiveDocuments& documents) {
     QWidget* parent = documents.DialogParent();
     auto* window = parent->findChild<DrillWindow*>();
     if (!window) {
@@ -255,6 +332,7 @@ void Uebung(ActiveDocuments& documents) {
     window->show();
     window->raise();
     window->activateWindow();
+    return *window;
 }
 
 }  // namespace ostrevik

@@ -9,6 +9,7 @@
 
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -20,6 +21,7 @@ class DrillCurve;
 class ResultStrip;
 class TMDIChild;
 class VerdictPanel;
+class VerdictSound;
 
 // "Übung": a drill chosen from the library and run on the active document.
 // The take-ups go into the document as always; the window follows its live
@@ -41,6 +43,9 @@ public:
     QStringList drillNames() const;
     // Chooses a drill by its name; false when none has it.
     bool chooseDrill(const QString& name);
+    // Offers a drill besides the library's (a drill file named at the
+    // start), in place of one of the same name.
+    void offer(const Drill& drill);
     // "Starten": the chosen drill on the active document. False, and said
     // why, without a document or without the archived take-ups a personal
     // band needs.
@@ -57,18 +62,30 @@ public:
     const ResultStrip& strip() const { return *strip_; }
     const DrillCurve& curve() const { return *curve_; }
 
+    // "Ton je Ergebnis" (off by default): a tone of its own for a pass and
+    // for a miss with every verdict shown. Without an audio device the drill
+    // runs silent, and the window says so once.
+    void setSound(bool on);
+    bool sound() const;
+    QString soundNotice() const;
+    // The tones given so far (the device may have played them or not).
+    int tonesGiven() const { return tonesGiven_; }
+
 private:
     void showChoice();
     void showVerdicts();
     void showSummary();
     void stopped(const QString& why);
     void setRunning(bool running);
+    void giveTone(const TakeUpVerdict& verdict);
+    void saySilent();
     const Drill* chosen() const;
 
     ActiveDocuments& documents_;
     DrillLibrary library_;
     QString archivePath_;
     std::vector<Drill> drills_;
+    std::vector<Drill> offered_;
     QPointer<DrillRun> run_;
     QPointer<TMDIChild> document_;
 
@@ -81,10 +98,16 @@ private:
     DrillCurve* curve_ = nullptr;
     ResultStrip* strip_ = nullptr;
     QLabel* summary_ = nullptr;
+    QCheckBox* soundBox_ = nullptr;
+    QLabel* soundNotice_ = nullptr;
+    VerdictSound* sound_ = nullptr;
+    // The run's entries a tone was given for; the next one gets its tone.
+    size_t sounded_ = 0;
+    int tonesGiven_ = 0;
 };
 
 // "Analyse → Übung…": the drill window, made when first asked for and
 // brought to the front.
-void Uebung(ActiveDocuments& documents);
+DrillWindow& Uebung(ActiveDocuments& documents);
 
 }  // namespace ostrevik

@@ -1,4 +1,5 @@
 #include "analysis/ui/ScorePanel.h"
+#include "archive/ArchiveDrillRuns.h"
 #include "archive/ArchiveImport.h"
 #include "archive/ArchiveScores.h"
 #include "archive/ArchiveSettings.h"
@@ -315,4 +316,42 @@ TEST_F(ArchiveWindowTest, APictureOfTheWindow) {
     if (const QString out = qEnvironmentVariable("OSTREVIK_ARCHIVE_SHOT"); !out.isEmpty()) {
         EXPECT_TRUE(picture.save(out));
     }
+}
+
+// A drill run in the shooter's sessions is offered beside the metrics; chosen,
+// the progress follows its pass rate per session.
+TEST_F(ArchiveWindowTest, ThePassRateOfADrillInTheProgress) {
+    {
+        ArchiveError error;
+        auto archive = TrainingArchive::open(archivePath(), error);
+        const auto first = sessionOfFile(*archive, file(QStringLiteral("1.pvo")), error);
+        const auto third = sessionOfFile(*archive, file(QStringLiteral("3.pvo")), error);
+        ASSERT_TRUE(first && third);
+        ArchivedDrillRun run;
+        run.key = QStringLiteral("a");
+        run.name = QStringLiteral("Schnell");
+        run.verdicts = {{1, 0, true, {}},
+                        {2, 0, false, {QStringLiteral("Schuss_ms")}},
+                        {3, 0, std::nullopt, {}}};
+        ASSERT_TRUE(storeDrillRun(*archive, *first, run, error));
+        run.verdicts = {{1, 0, true, {}}};
+        ASSERT_TRUE(storeDrillRun(*archive, *third, run, error));
+    }
+    ASSERT_TRUE(window->OpenArchive());
+    ASSERT_TRUE(window->ChooseShooter(QStringLiteral("Anna")));
+    auto* metric = window->findChild<QComboBox*>(QStringLiteral("Metrik"));
+    ASSERT_TRUE(metric);
+    const int item = metric->findText(QStringLiteral("Übung „Schnell“: Bestanden (%)"));
+    ASSERT_GE(item, 0);
+    metric->setCurrentIndex(item);
+    EXPECT_EQ(window->Trend().metric, ProgressMetric::passRate());
+    EXPECT_EQ(window->Trend().sessions, 2);
+    const ProgressData& data = window->Progress();
+    EXPECT_EQ(*data.sessions[0].figure(ProgressMetric::passRate()).mean, 50.0);
+    EXPECT_FALSE(data.sessions[1].figure(ProgressMetric::passRate()).mean);
+    EXPECT_EQ(*data.sessions[2].figure(ProgressMetric::passRate()).mean, 100.0);
+    // The shooter without runs has no drill to offer.
+    ASSERT_TRUE(window->ChooseShooter(QStringLiteral("Ben")));
+    EXPECT_EQ(metric->findText(QStringLiteral("Übung „Schnell“: Bestanden (%)")), -1);
+    EXPECT_FALSE(window->Trend().metric.isPassRate());
 }
