@@ -34,6 +34,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt platform plugins (no window without them), the SQLite driver of the
 # training archive and Qt's German texts.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, libqt6sql6-psql")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/ArchiveDialect.h"
 #include "archive/ArchiveError.h"
 
 #include <QSqlDatabase>
@@ -15,10 +16,11 @@ namespace ostrevik {
 // How the archive writes a session's day: sortable as text.
 inline const QString kArchiveDateFormat = QStringLiteral("yyyy-MM-dd");
 
-// The season archive: an SQLite file (WAL journal, foreign keys on) that
-// keeps, per training session, where its measurement file lies and what it
-// holds, and per take-up the metrics and fault tags of the analysis. The
-// measurement files stay the source of the samples and are only ever read.
+// The season archive: an SQLite file (WAL journal, foreign keys on) or a
+// database on a PostgreSQL server that several PCs share. It keeps, per
+// training session, where its measurement file lies and what it holds, and
+// per take-up the metrics and fault tags of the analysis. The measurement
+// files are only ever read.
 class TrainingArchive {
 public:
     // The schema this program writes; a file with a higher version comes from
@@ -32,18 +34,23 @@ public:
         return path.isEmpty() ? defaultPath() : path;
     }
 
-    // Opens the archive at path, creating it (and its folder) when missing
-    // and bringing an older schema up to date. Null with what went wrong in
+    // Opens the archive at path (a file, or a server's postgresql://
+    // address), creating it (and its folder, or its tables) when missing and
+    // bringing an older schema up to date. Null with what went wrong in
     // `error` when it cannot be opened or is damaged. An archive that is
     // newer than the program, or that the user may not write, opens
-    // read-only with the reason in notice().
+    // read-only with the reason in notice(). The server's password comes
+    // from libpq (~/.pgpass, PGPASSFILE); the program never keeps one.
     static std::unique_ptr<TrainingArchive> open(const QString& path, ArchiveError& error);
 
     ~TrainingArchive();
     TrainingArchive(const TrainingArchive&) = delete;
     TrainingArchive& operator=(const TrainingArchive&) = delete;
 
+    // The file's absolute path, or the server's address as given.
     const QString& path() const { return path_; }
+    const ArchiveDialect& dialect() const { return *dialect_; }
+    bool onServer() const { return dialect_->backend() == ArchiveBackend::Postgres; }
     bool readOnly() const { return readOnly_; }
     // Why the archive is only read (kind None when it may be changed).
     const ArchiveError& notice() const { return notice_; }
@@ -51,20 +58,32 @@ public:
     QSqlDatabase& db() { return db_; }
 
     // What a failed statement on this archive means: locked, damaged, disk
-    // full, read-only, or the driver's own words.
-    ArchiveError error(const QSqlError& error) const;
-    // The file is write-protected.
-    ArchiveError readOnlyError() const { return {ArchiveError::Kind::ReadOnly, path_, {}, 0}; }
+    // full, read-only, the connection lost, or the driver's own words.
+    ArchiveError error(const QSqlError& error);
+    // The file is write-protected, or the server's user may only read.
+    ArchiveError readOnlyError() const {
+        return {onServer() ? ArchiveError::Kind::NoWriteRights : ArchiveError::Kind::ReadOnly,
+                path_,
+                {},
+                0};
+    }
     // Why nothing can be changed: the notice given at opening, or that the
     // file is write-protected.
     ArchiveError whyReadOnly() const { return notice_.ok() ? readOnlyError() : notice_; }
 
 private:
     TrainingArchive() = default;
+    bool openFile(const QString& path, ArchiveError& error);
+    bool openServer(const ServerAddress& address, ArchiveError& error);
+    // After connecting: read-only for a newer schema, migrated otherwise.
+    bool bringUpToDate(ArchiveError& error);
     bool connect(bool readOnly, ArchiveError& error);
     bool migrate(ArchiveError& error);
+    ArchiveError sqliteError(const QSqlError& error) const;
+    ArchiveError serverError(const QSqlError& error);
 
     QString path_;
+    const ArchiveDialect* dialect_ = &ArchiveDialect::of(ArchiveBackend::Sqlite);
     QString connection_;
     QSqlDatabase db_;
     bool readOnly_ = false;
@@ -76,7 +95,7 @@ private:
 // through a file's import leaves the archive as it was before it.
 class ArchiveTransaction {
 public:
-    explicit ArchiveTransaction(QSqlDatabase& db);
+    ArchiveTransaction(QSqlDatabase& db, const ArchiveDialect& dialect);
     ~ArchiveTransaction();
     ArchiveTransaction(const ArchiveTransaction&) = delete;
     ArchiveTransaction& operator=(const ArchiveTransaction&) = delete;
@@ -101,7 +120,7 @@ bool inTransaction(TrainingArchive& archive, ArchiveError& error, Body body) {
         error = archive.whyReadOnly();
         return false;
     }
-    ArchiveTransaction t(archive.db());
+    ArchiveTransaction t(archive.db(), archive.dialect());
     if (!t.begun()) {
         error = archive.error(t.error());
         return false;

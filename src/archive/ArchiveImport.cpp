@@ -165,6 +165,26 @@ public:
         return write(path, file, known, result, error);
     }
 
+    // As importFile, tried again when another PC's transaction got in the
+    // way on the server (the same file or new shooter at the same moment):
+    // the second try finds what the other wrote. The path is a copy: the
+    // caller's may be the result's own, which each try clears.
+    bool importFileAgain(const QString path, FileImport& result, ArchiveError& error,
+                         std::vector<uint64_t>* records = nullptr) {
+        constexpr int kTries = 4;
+        for (int attempt = 1;; ++attempt) {
+            error = {};
+            result = {};
+            if (importFile(path, result, error, records)) {
+                return true;
+            }
+            if (!archive_.onServer() || error.kind != ArchiveError::Kind::Locked ||
+                attempt == kTries) {
+                return false;
+            }
+        }
+    }
+
 private:
     bool lookup(const QString& sql, const QString& path, std::optional<Known>& known,
                 ArchiveError& error) {
@@ -230,11 +250,14 @@ private:
                                "WHERE id = :id"));
             s.bindValue(QStringLiteral(":id"), known->id);
         } else {
-            s.prepare(QStringLiteral(
-                "INSERT INTO sitzung (pfad, hash, groesse, schuetze_id, datum, kopf_name, "
-                "kopf_datum, kopf_text, druckpunktnahmen, schuesse, aufgenommen) VALUES (:pfad, "
-                ":hash, :groesse, :schuetze, :datum, :name, :kdatum, :text, :n, :schuesse, "
-                ":jetzt)"));
+            s.prepare(
+                QStringLiteral(
+                    "INSERT INTO sitzung (pfad, hash, groesse, schuetze_id, datum, kopf_name, "
+                    "kopf_datum, kopf_text, druckpunktnahmen, schuesse, aufgenommen) VALUES "
+                    "(:pfad, "
+                    ":hash, :groesse, :schuetze, :datum, :name, :kdatum, :text, :n, :schuesse, "
+                    ":jetzt)") +
+                archive_.dialect().returningId());
             s.bindValue(QStringLiteral(":pfad"), path);
         }
         s.bindValue(QStringLiteral(":hash"), file.hash);
@@ -251,7 +274,15 @@ private:
         if (!execQuery(archive_, s, error)) {
             return false;
         }
-        id = known ? known->id : s.lastInsertId().toLongLong();
+        if (known) {
+            id = known->id;
+        } else if (const std::optional<qint64> made = archive_.dialect().insertedId(s)) {
+            id = *made;
+        } else {
+            error = {ArchiveError::Kind::Database, archive_.path(), {}, 0};
+            return false;
+        }
+        s.finish();
         // The rings go with their take-ups: read before the take-ups change,
         // put back onto the records as they are now.
         SessionScores scores;
@@ -339,7 +370,7 @@ FileImport importFile(TrainingArchive& archive, const QString& path,
         return r;
     }
     Importer importer(archive, settings);
-    if (!importer.importFile(r.path, r, archiveError, records)) {
+    if (!importer.importFileAgain(r.path, r, archiveError, records)) {
         r.outcome = ImportOutcome::Refused;
         r.sessionId = 0;
     }
@@ -368,8 +399,9 @@ ImportSummary importPaths(TrainingArchive& archive, const QStringList& paths,
     for (qsizetype i = 0; i < files.size(); ++i) {
         FileImport r;
         ArchiveError error;
-        if (!importer.importFile(files[i], r, error)) {
+        if (!importer.importFileAgain(files[i], r, error)) {
             summary.archiveError = error;
+            summary.notTaken = files.mid(i);
             break;
         }
         switch (r.outcome) {

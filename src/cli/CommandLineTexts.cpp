@@ -222,6 +222,10 @@ QString ImportLines(const ImportSummary& summary) {
     for (const FileImport& refused : summary.refused) {
         lines += Tr::tr("abgelehnt: %1").arg(ArchiveTexts::Refusal(refused)) + QLatin1Char('\n');
     }
+    // After a failure of the archive: what a second run will take in.
+    for (const QString& file : summary.notTaken) {
+        lines += Tr::tr("nicht aufgenommen: %1").arg(file) + QLatin1Char('\n');
+    }
     return lines;
 }
 

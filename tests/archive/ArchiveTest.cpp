@@ -5,6 +5,7 @@
 #include "archive/ArchiveTexts.h"
 
 #include "ArchiveFiles.h"
+#include "PostgresServer.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -37,7 +38,7 @@ protected:
 
     std::unique_ptr<TrainingArchive> open() {
         ArchiveError error;
-        auto a = TrainingArchive::open(file(QStringLiteral("archiv.sqlite")), error);
+        auto a = TrainingArchive::open(archive, error);
         EXPECT_TRUE(a) << ArchiveTexts::Problem(error).toStdString();
         return a;
     }
@@ -57,9 +58,27 @@ protected:
 
     QTemporaryDir dir;
     AnalysisSettings settings;
+    QString archive = file(QStringLiteral("archiv.sqlite"));
 };
 
-TEST_F(ArchiveTest, ImportsAFolderOnceAndUpdatesAChangedFile) {
+// The archive's central work, on a file and on a server alike.
+class ArchiveBackendTest : public ArchiveTest,
+                           public ::testing::WithParamInterface<ArchiveBackend> {
+protected:
+    void SetUp() override {
+        std::string why;
+        archive = archiveOn(GetParam(), archive, why);
+        if (archive.isEmpty()) {
+            GTEST_SKIP() << why;
+        }
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Backends, ArchiveBackendTest,
+                         ::testing::Values(ArchiveBackend::Sqlite, ArchiveBackend::Postgres),
+                         [](const auto& info) { return backendName(info.param); });
+
+TEST_P(ArchiveBackendTest, ImportsAFolderOnceAndUpdatesAChangedFile) {
     auto a = open();
     const QByteArray before = readAll(file(QStringLiteral("saison/a.pvo")));
     ImportSummary s = importPaths(*a, {file(QStringLiteral("saison"))}, settings);
@@ -110,7 +129,7 @@ TEST_F(ArchiveTest, ImportsAFolderOnceAndUpdatesAChangedFile) {
     EXPECT_EQ(count(*a, QStringLiteral("druckpunktnahme")), 2);
 }
 
-TEST_F(ArchiveTest, AMovedFileIsFoundByItsContentAndACopyIsNoNewSession) {
+TEST_P(ArchiveBackendTest, AMovedFileIsFoundByItsContentAndACopyIsNoNewSession) {
     auto a = open();
     importPaths(*a, {file(QStringLiteral("saison"))}, settings);
     const qint64 id = sessions(*a)[1].id;
@@ -139,7 +158,7 @@ TEST_F(ArchiveTest, AMovedFileIsFoundByItsContentAndACopyIsNoNewSession) {
     EXPECT_EQ(s.refused[0].path, file(QStringLiteral("weg.pvo")));
 }
 
-TEST_F(ArchiveTest, ShootersAreRenamedAndMergedAndKeepTheirFiles) {
+TEST_P(ArchiveBackendTest, ShootersAreRenamedAndMergedAndKeepTheirFiles) {
     auto a = open();
     writeSession(file(QStringLiteral("saison/c.pvo")), QStringLiteral("J. Maier"),
                  QStringLiteral("21.10.26"), {50});
@@ -221,15 +240,17 @@ TEST_F(ArchiveTest, AnArchiveOfANewerProgramIsOnlyRead) {
     EXPECT_EQ(error, a->notice());
 }
 
-TEST_F(ArchiveTest, ANewArchiveHasItsSchemaWalAndForeignKeys) {
+TEST_P(ArchiveBackendTest, ANewArchiveHasItsSchemaWalAndForeignKeys) {
     auto a = open();
     EXPECT_EQ(a->schemaVersion(), TrainingArchive::kSchemaVersion);
     EXPECT_FALSE(a->readOnly());
-    QSqlQuery q(a->db());
-    ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next());
-    EXPECT_EQ(q.value(0).toString(), QStringLiteral("wal"));
-    ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA foreign_keys")) && q.next());
-    EXPECT_EQ(q.value(0).toInt(), 1);
+    if (GetParam() == ArchiveBackend::Sqlite) {
+        QSqlQuery q(a->db());
+        ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next());
+        EXPECT_EQ(q.value(0).toString(), QStringLiteral("wal"));
+        ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA foreign_keys")) && q.next());
+        EXPECT_EQ(q.value(0).toInt(), 1);
+    }
     // Removing a session takes its take-ups and tags with it.
     importPaths(*a, {file(QStringLiteral("saison/a.pvo"))}, settings);
     ArchiveError error;
