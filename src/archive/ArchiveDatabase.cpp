@@ -273,6 +273,10 @@ bool TrainingArchive::migrate(ArchiveError& error) {
                     return false;
                 }
             }
+            if (const auto step = archiveMigrationSteps().find(reached + 1);
+                step != archiveMigrationSteps().end() && !step->second(*this, error)) {
+                return false;
+            }
             // The version is part of the transaction: a migration is in
             // force completely or not at all.
             if (!dialect_->writeVersion(db_, reached + 1, e)) {

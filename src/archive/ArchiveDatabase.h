@@ -25,7 +25,7 @@ class TrainingArchive {
 public:
     // The schema this program writes; a file with a higher version comes from
     // a newer program and is opened read-only.
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
 
     // $XDG_DATA_HOME/Ostrevik/archiv.sqlite (~/.local/share/Ostrevik/).
     static QString defaultPath();

@@ -5,6 +5,7 @@
 #include "analysis/TakeUpScore.h"
 #include "analysis/TrainingSession.h"
 #include "archive/ArchiveDatabase.h"
+#include "archive/ArchiveFileCopies.h"
 #include "archive/ArchiveScores.h"
 #include "archive/ArchiveSessions.h"
 #include "measurement/MeasurementFile.h"
@@ -25,6 +26,7 @@ namespace {
 
 // A measurement file read and analysed, before anything is written.
 struct ReadFile {
+    QByteArray bytes;  // the whole file, kept in the archive once per hash
     QByteArray hash;
     qint64 size = 0;
     Dateiheader_t kopf{};
@@ -66,6 +68,7 @@ bool readMeasurementFile(const QString& path, const AnalysisSettings& settings, 
         return false;
     }
     out.hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    out.bytes = bytes;
     out.size = bytes.size();
     // Every sample counts for the figures, as for the exports.
     Rasters_t list(50, 4, 60, 60);
@@ -85,6 +88,7 @@ struct Known {
     qint64 id = 0;
     QByteArray hash;
     bool shooterSet = false;
+    bool withoutCopy = false;  // the archive has no copy of its file
 };
 
 class Importer {
@@ -126,11 +130,19 @@ public:
             *records = file.records;
         }
         std::optional<Known> known;
-        if (!lookup(QStringLiteral("SELECT id, hash, schuetze_gesetzt FROM sitzung WHERE pfad = ?"),
+        if (!lookup(QStringLiteral("SELECT id, hash, schuetze_gesetzt, datei_fehlt FROM sitzung "
+                                   "WHERE pfad = ?"),
                     path, known, error)) {
             return false;
         }
         if (known && known->hash == file.hash) {
+            // A file that was gone when the archive began to keep copies
+            // is here again: its copy is taken now.
+            if (known->withoutCopy && !inTransaction(archive_, error, [&] {
+                    return storeFileCopy(archive_, file.hash, file.bytes, error);
+                })) {
+                return false;
+            }
             result.outcome = ImportOutcome::Unchanged;
             result.sessionId = known->id;
             return true;
@@ -154,7 +166,7 @@ public:
                 }
             }
             if (vanished) {
-                return move(*vanished, path, result, error);
+                return move(*vanished, path, file, result, error);
             }
             if (copyOf) {
                 result.outcome = ImportOutcome::Unchanged;
@@ -195,18 +207,21 @@ private:
             return false;
         }
         if (q.next()) {
-            known = Known{q.value(0).toLongLong(), q.value(1).toByteArray(), q.value(2).toBool()};
+            known = Known{q.value(0).toLongLong(), q.value(1).toByteArray(), q.value(2).toBool(),
+                          q.value(3).toBool()};
         }
         return true;
     }
 
-    bool move(qint64 id, const QString& path, FileImport& result, ArchiveError& error) {
+    bool move(qint64 id, const QString& path, const ReadFile& file, FileImport& result,
+              ArchiveError& error) {
         const bool moved = inTransaction(archive_, error, [&] {
             QSqlQuery q(archive_.db());
             q.prepare(QStringLiteral("UPDATE sitzung SET pfad = ? WHERE id = ?"));
             q.addBindValue(path);
             q.addBindValue(id);
-            return execQuery(archive_, q, error);
+            return execQuery(archive_, q, error) &&
+                   storeFileCopy(archive_, file.hash, file.bytes, error);
         });
         if (!moved) {
             return false;
@@ -283,6 +298,9 @@ private:
             return false;
         }
         s.finish();
+        if (!storeFileCopy(archive_, file.hash, file.bytes, error)) {
+            return false;
+        }
         // The rings go with their take-ups: read before the take-ups change,
         // put back onto the records as they are now.
         SessionScores scores;
@@ -315,7 +333,7 @@ private:
             d.addBindValue(static_cast<int>(file.analysis.rows.size()));
             if (!execQuery(archive_, d, error) ||
                 !followSessionRecords(archive_, id, scores, file.records, error) ||
-                !dropEmptyShooters(archive_, error)) {
+                !dropEmptyShooters(archive_, error) || !dropUnusedFileCopies(archive_, error)) {
                 return false;
             }
         }

@@ -1,5 +1,7 @@
 #include "archive/ArchiveSchema.h"
 
+#include "archive/ArchiveFileCopies.h"
+
 namespace ostrevik {
 
 const std::vector<QStringList>& archiveMigrations() {
@@ -74,8 +76,25 @@ const std::vector<QStringList>& archiveMigrations() {
                 " FOREIGN KEY (sitzung_id, nr) REFERENCES druckpunktnahme(sitzung_id, nr)"
                 " ON DELETE CASCADE){norowid}"),
         },
+        // 3: the measurement files themselves, once per content, so that a
+        // session is whole on a PC that never had its file. datei_fehlt
+        // marks a session whose file was gone (or changed) when its archive
+        // came to this version: the archive has no copy of it.
+        {
+            QStringLiteral("CREATE TABLE datei ("
+                           " hash {blob} PRIMARY KEY,"
+                           " inhalt {blob} NOT NULL)"),
+            QStringLiteral("ALTER TABLE sitzung ADD COLUMN datei_fehlt {int} NOT NULL DEFAULT 0"),
+        },
     };
     return migrations;
+}
+
+const std::map<int, MigrationStep>& archiveMigrationSteps() {
+    static const std::map<int, MigrationStep> steps = {
+        {3, takeFileCopies},
+    };
+    return steps;
 }
 
 }  // namespace ostrevik

@@ -1,6 +1,7 @@
 #include "archive/ArchiveSessions.h"
 
 #include "archive/ArchiveDatabase.h"
+#include "archive/ArchiveFileCopies.h"
 
 #include <QSqlQuery>
 #include <QVariant>
@@ -413,7 +414,7 @@ bool removeSessions(TrainingArchive& archive, const std::vector<qint64>& session
                 return false;
             }
         }
-        return dropEmptyShooters(archive, error);
+        return dropEmptyShooters(archive, error) && dropUnusedFileCopies(archive, error);
     });
 }
 

@@ -18,5 +18,11 @@ int ArchiveListCommand(const CommandCall& call);
 int ProgressCommand(const CommandCall& call);
 // "--season-report SCHÜTZE AUS.pdf": the shooter's season as a report.
 int SeasonReportCommand(const CommandCall& call, const ReportFileWriter& writeReport);
+// "--archive-get NAME AUS.pvo": a session's measurement file from the
+// archive's copy, byte for byte.
+int ArchiveGetCommand(const CommandCall& call);
+// "--archive-copy VON NACH": a whole archive into another; only what is
+// missing there.
+int ArchiveCopyCommand(const CommandCall& call);
 
 }  // namespace ostrevik

@@ -58,6 +58,10 @@ int run(const CommandCall& call, const ReportFileWriter& writeReport) {
             return ProgressCommand(call);
         case Command::SeasonReport:
             return SeasonReportCommand(call, writeReport);
+        case Command::ArchiveGet:
+            return ArchiveGetCommand(call);
+        case Command::ArchiveCopy:
+            return ArchiveCopyCommand(call);
         case Command::ImportScores:
             return ImportScoresCommand(call);
         case Command::ScoreAnalysis:

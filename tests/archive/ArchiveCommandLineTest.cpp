@@ -178,6 +178,48 @@ TEST_F(ArchiveCommandLineTest, ImportsStartedTogetherIntoANewArchiveAllSucceed) 
     }
 }
 
+// A session's file comes back byte for byte by its path or its name alone;
+// a name of several sessions is refused with them, and a copy of the archive
+// made by --archive-copy gives the same.
+TEST_F(ArchiveCommandLineTest, ArchiveGetAndCopy) {
+    QDir(dir.path()).mkpath(QStringLiteral("saison/andere"));
+    writeSession(path(QStringLiteral("saison/andere/1.pvo")), QStringLiteral("Cem"),
+                 QStringLiteral("02.09.2026"), {41});
+    ASSERT_EQ(run({QStringLiteral("--archive-import"), QStringLiteral("saison")}).exitCode, 0);
+    const QString first = QFileInfo(path(QStringLiteral("saison/anna/1.pvo"))).canonicalFilePath();
+    Outcome r =
+        run({QStringLiteral("--archive-get"), QStringLiteral("1.pvo"), QStringLiteral("aus.pvo")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(first)) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("andere/1.pvo")));
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("aus.pvo"))));
+
+    r = run({QStringLiteral("--archive-get"), first, QStringLiteral("aus.pvo")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(readAll(path(QStringLiteral("aus.pvo"))), readAll(first));
+
+    const QString copy = path(QStringLiteral("kopie.sqlite"));
+    r = run({QStringLiteral("--archive-copy"), path(QStringLiteral("daten/Ostrevik/archiv.sqlite")),
+             copy});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("6 Trainingseinheiten kopiert, 0 schon vorhanden\n"));
+    QFile::remove(first);
+    r = run({QStringLiteral("--archive"), copy, QStringLiteral("--archive-get"),
+             QStringLiteral("ben.pvo"), QStringLiteral("ben-zurueck.pvo")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(readAll(path(QStringLiteral("ben-zurueck.pvo"))),
+              readAll(path(QStringLiteral("saison/ben.pvo"))));
+
+    // A source misspelt is not made.
+    r = run({QStringLiteral("--archive-copy"), QStringLiteral("gibtsnicht.sqlite"), copy});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("gibtsnicht.sqlite"))));
+
+    r = run({QStringLiteral("--help")});
+    EXPECT_TRUE(r.out.contains(QStringLiteral("--archive-get NAME AUS.pvo")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("--archive-copy VON NACH")));
+}
+
 // An address is never taken for a file: nothing is made in the working
 // folder, and the import says why it did not run. A password in the address
 // is refused without being repeated.
