@@ -1,6 +1,7 @@
 #include "archive/ArchiveDatabase.h"
 
 #include "archive/ArchiveSchema.h"
+#include "archive/ArchiveSettings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -62,7 +63,16 @@ QString TrainingArchive::defaultPath() {
     return base + QStringLiteral("/Ostrevik/archiv.sqlite");
 }
 
-std::unique_ptr<TrainingArchive> TrainingArchive::open(const QString& path, ArchiveError& error) {
+QString TrainingArchive::pathOrDefault(const QString& path) {
+    if (!path.isEmpty()) {
+        return path;
+    }
+    const QString chosen = loadArchiveSettings().archive;
+    return chosen.isEmpty() ? defaultPath() : chosen;
+}
+
+std::unique_ptr<TrainingArchive> TrainingArchive::open(const QString& path, ArchiveError& error,
+                                                       const QString& password) {
     using Kind = ArchiveError::Kind;
     std::unique_ptr<TrainingArchive> a(new TrainingArchive);
     ServerAddress address;
@@ -73,7 +83,7 @@ std::unique_ptr<TrainingArchive> TrainingArchive::open(const QString& path, Arch
             }
             break;
         case AddressReading::Server:
-            if (!a->openServer(address, error)) {
+            if (!a->openServer(address, password, error)) {
                 return nullptr;
             }
             break;
@@ -121,7 +131,8 @@ bool TrainingArchive::openFile(const QString& path, ArchiveError& error) {
     return true;
 }
 
-bool TrainingArchive::openServer(const ServerAddress& address, ArchiveError& error) {
+bool TrainingArchive::openServer(const ServerAddress& address, const QString& password,
+                                 ArchiveError& error) {
     using Kind = ArchiveError::Kind;
     dialect_ = &ArchiveDialect::of(ArchiveBackend::Postgres);
     path_ = address.original;
@@ -135,6 +146,7 @@ bool TrainingArchive::openServer(const ServerAddress& address, ArchiveError& err
     db_.setPort(address.port);
     db_.setDatabaseName(address.database);
     db_.setUserName(address.user);
+    db_.setPassword(password);
     QStringList options = address.options;
     if (!std::ranges::any_of(options, [](const QString& o) {
             return o.startsWith(QLatin1String("connect_timeout="));

@@ -29,10 +29,9 @@ public:
 
     // $XDG_DATA_HOME/Ostrevik/archiv.sqlite (~/.local/share/Ostrevik/).
     static QString defaultPath();
-    // `path`, or the default archive where none is given.
-    static QString pathOrDefault(const QString& path) {
-        return path.isEmpty() ? defaultPath() : path;
-    }
+    // `path`, or where none is given the archive chosen with "Archiv
+    // wählen…" (Archiv.ini), else the default file.
+    static QString pathOrDefault(const QString& path);
 
     // Opens the archive at path (a file, or a server's postgresql://
     // address), creating it (and its folder, or its tables) when missing and
@@ -41,7 +40,10 @@ public:
     // newer than the program, or that the user may not write, opens
     // read-only with the reason in notice(). The server's password comes
     // from libpq (~/.pgpass, PGPASSFILE); the program never keeps one.
-    static std::unique_ptr<TrainingArchive> open(const QString& path, ArchiveError& error);
+    // `password`, when given, is handed to the server's driver for this
+    // connection only.
+    static std::unique_ptr<TrainingArchive> open(const QString& path, ArchiveError& error,
+                                                 const QString& password = {});
 
     ~TrainingArchive();
     TrainingArchive(const TrainingArchive&) = delete;
@@ -74,7 +76,7 @@ public:
 private:
     TrainingArchive() = default;
     bool openFile(const QString& path, ArchiveError& error);
-    bool openServer(const ServerAddress& address, ArchiveError& error);
+    bool openServer(const ServerAddress& address, const QString& password, ArchiveError& error);
     // After connecting: read-only for a newer schema, migrated otherwise.
     bool bringUpToDate(ArchiveError& error);
     bool connect(bool readOnly, ArchiveError& error);

@@ -53,11 +53,19 @@ bool scoresOfFile(TrainingArchive& archive, const QString& path, std::span<const
 
 namespace {
 
+// A file that is not there is not made just to look for rings; a server's
+// archive is asked.
+bool archiveExists(const QString& archive) {
+    ServerAddress address;
+    return readArchiveAddress(archive, address) != AddressReading::Path ||
+           QFileInfo(archive).isFile();
+}
+
 // The archive that may hold rings. None, and no error, when there is no
 // archive file or it comes from a program that kept no rings.
 std::unique_ptr<TrainingArchive> archiveWithRings(const QString& archivePath, ArchiveError& error) {
     const QString archiveFile = TrainingArchive::pathOrDefault(archivePath);
-    if (!QFileInfo(archiveFile).isFile()) {
+    if (!archiveExists(archiveFile)) {
         return nullptr;
     }
     auto archive = TrainingArchive::open(archiveFile, error);
@@ -135,7 +143,7 @@ bool DocumentScores::openArchive(bool create, ArchiveError& error) {
     if (archive_) {
         return true;
     }
-    if (!create && !QFileInfo(archivePath_).isFile()) {
+    if (!create && !archiveExists(archivePath_)) {
         return false;
     }
     archive_ = TrainingArchive::open(archivePath_, error);

@@ -216,14 +216,14 @@ TEST_F(ArchiveEditTest, ARingIsKeptOnlyForASavedFileInTheArchive) {
 
     writeSession(file(QStringLiteral("4.pvo")), QStringLiteral("Anna"),
                  QStringLiteral("01.10.2026"), {40});
-    ASSERT_TRUE(saveArchiveSettings({false}, ini));
+    ASSERT_TRUE(saveArchiveSettings({false, {}}, ini));
     const RingStore refused =
         scores.store(file(QStringLiteral("4.pvo")), true, std::vector<uint64_t>{7}, 1, ring);
     EXPECT_EQ(refused.kind, RingStore::Kind::NotImported);
     EXPECT_FALSE(ArchiveTexts::RingNotStored(refused).isEmpty());
 
     writeAll(file(QStringLiteral("kaputt.pvo")), bytes({9, 0, 0, 0}));
-    ASSERT_TRUE(saveArchiveSettings({true}, ini));
+    ASSERT_TRUE(saveArchiveSettings({true, {}}, ini));
     const RingStore wrong =
         scores.store(file(QStringLiteral("kaputt.pvo")), true, std::vector<uint64_t>{7}, 1, ring);
     EXPECT_EQ(wrong.kind, RingStore::Kind::Refused);

@@ -359,12 +359,12 @@ TEST_F(ArchiveTest, AnOlderArchiveTakesCopiesOfTheFilesStillThere) {
 TEST_F(ArchiveTest, SavedFilesEnterTheArchiveUnlessSwitchedOff) {
     const QString archive = file(QStringLiteral("archiv.sqlite"));
     const QString ini = file(QStringLiteral("Archiv.ini"));
-    ASSERT_TRUE(saveArchiveSettings({false}, ini));
+    ASSERT_TRUE(saveArchiveSettings({false, {}}, ini));
     EXPECT_EQ(importSavedFile(file(QStringLiteral("saison/a.pvo")), archive, ini).kind,
               SavedFileImport::Kind::NotWanted);
     EXPECT_EQ(ImportAfterSave(file(QStringLiteral("saison/a.pvo")), archive, ini), QString());
     EXPECT_FALSE(QFileInfo::exists(archive));
-    ASSERT_TRUE(saveArchiveSettings({true}, ini));
+    ASSERT_TRUE(saveArchiveSettings({true, {}}, ini));
     EXPECT_EQ(importSavedFile(file(QStringLiteral("saison/a.pvo")), archive, ini).kind,
               SavedFileImport::Kind::Taken);
     auto a = open();

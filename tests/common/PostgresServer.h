@@ -38,6 +38,7 @@ public:
     // starts it again.
     bool restartAbruptly();
     QString socketFolder() const { return folder_.path(); }
+    int port() const { return port_; }
 
 private:
     PostgresServer() = default;

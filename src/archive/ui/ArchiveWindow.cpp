@@ -14,6 +14,7 @@
 #include "common/ui/WaitCursor.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -26,8 +27,15 @@ TArchiveForm::TArchiveForm(ArchiveWindowHost& host, const QString& archivePath,
                            const QString& settingsPath, QWidget* parent)
     : QWidget(parent, Qt::Window),
       host_(host),
-      archivePath_(TrainingArchive::pathOrDefault(archivePath)),
+      archivePath_(archivePath),
       settingsPath_(settingsPath.isEmpty() ? defaultArchiveSettingsPath() : settingsPath) {
+    if (archivePath_.isEmpty()) {
+        // The archive chosen last with "Archiv wählen…", else the default.
+        archivePath_ = loadArchiveSettings(settingsPath_).archive;
+        if (archivePath_.isEmpty()) {
+            archivePath_ = TrainingArchive::defaultPath();
+        }
+    }
     setWindowTitle(QStringLiteral("Trainingsarchiv"));
     setObjectName(QStringLiteral("Trainingsarchiv"));
     resize(1200, 820);
@@ -96,7 +104,9 @@ TArchiveForm::TArchiveForm(ArchiveWindowHost& host, const QString& archivePath,
     connect(progressView_, &ProgressView::sessionClicked, this,
             [this](qint64 id) { SelectSessions({id}); });
     connect(importSaved_, &QCheckBox::toggled, this, [this](bool on) {
-        if (!saveArchiveSettings({on}, settingsPath_)) {
+        ArchiveSettings settings = loadArchiveSettings(settingsPath_);
+        settings.importSaved = on;
+        if (!saveArchiveSettings(settings, settingsPath_)) {
             showError(ArchiveTexts::SettingNotSaved(settingsPath_));
         }
     });
@@ -106,8 +116,27 @@ TArchiveForm::TArchiveForm(ArchiveWindowHost& host, const QString& archivePath,
 
 TArchiveForm::~TArchiveForm() = default;
 
+void TArchiveForm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // Other PCs write into a server's archive: coming back to the window
+    // shows what they added, with the shooter and sessions chosen kept.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && archive_ &&
+        archive_->onServer()) {
+        Refresh();
+    }
+}
+
+void TArchiveForm::Refresh() {
+    const std::vector<qint64> chosen = SelectedSessions();
+    fillShooters(CurrentShooter());
+    SelectSessions(chosen);
+}
+
 void TArchiveForm::run(ArchiveCommand command) {
     switch (command) {
+        case ArchiveCommand::Waehlen:
+            ArchivWaehlen();
+            break;
         case ArchiveCommand::Dateien:
             DateienAufnehmen();
             break;
@@ -148,7 +177,7 @@ bool TArchiveForm::OpenArchive() {
     const std::optional<qint64> keep = CurrentShooter();
     archive_.reset();
     ArchiveError error;
-    archive_ = TrainingArchive::open(archivePath_, error);
+    archive_ = TrainingArchive::open(archivePath_, error, password_);
     showNotice(ArchiveTexts::Problem(archive_ ? archive_->notice() : error));
     fillShooters(keep);
     return archive_ != nullptr;

@@ -49,6 +49,10 @@ public:
     // Opens the archive (again) and shows its shooters; a failure is shown
     // in the window (Notice()). False when the archive cannot be read.
     bool OpenArchive();
+    // Reads the archive again, keeping the shooter and sessions chosen.
+    void Refresh();
+    // The archive shown: a file's path or a server's address.
+    const QString& ArchivePath() const { return archivePath_; }
 
     // The choices of the window, as the user makes them.
     bool ChooseShooter(const QString& name);
@@ -60,6 +64,9 @@ public:
     void SetImportSaved(bool on);
 
     // The commands (ArchiveWindowActions.cpp).
+    // "Archiv wählen…": another file or a server's archive, kept as the
+    // program's archive when it opens.
+    bool ArchivWaehlen();
     bool DateienAufnehmen();                            // "Dateien aufnehmen…"
     bool OrdnerAufnehmen();                             // "Ordner aufnehmen…"
     ImportSummary Aufnehmen(const QStringList& paths);  // with a message on trouble
@@ -93,6 +100,9 @@ public:
     bool Offers(ArchiveCommand command) const;
     bool ImportSaved() const;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void run(ArchiveCommand command);
     void showNotice(const QString& text);
@@ -107,6 +117,7 @@ private:
 
     ArchiveWindowHost& host_;
     QString archivePath_;
+    QString password_;  // typed in "Archiv wählen…", never kept beyond the window
     QString settingsPath_;
     std::unique_ptr<TrainingArchive> archive_;
     std::vector<ArchivedSession> sessions_;

@@ -3,6 +3,7 @@
 // it in the words of ArchiveTexts.
 
 #include "analysis/ui/ReportPdf.h"
+#include "archive/ArchiveSettings.h"
 #include "archive/ArchiveTexts.h"
 #include "archive/SeasonReport.h"
 #include "archive/ui/ArchiveDialogs.h"
@@ -33,6 +34,35 @@ ImportSummary TArchiveForm::Aufnehmen(const QStringList& paths) {
     modalUi().message(this, ArchiveTexts::ImportReport(summary),
                       summary.ok() ? Texts::kMeldung : Texts::kWarnung, MessageButtons::Ok);
     return summary;
+}
+
+bool TArchiveForm::ArchivWaehlen() {
+    ArchiveChoiceDialog dialog(archivePath_, this);
+    if (modalUi().execDialog(dialog) != QDialog::Accepted || dialog.archive().isEmpty()) {
+        return false;
+    }
+    ArchiveError error;
+    std::unique_ptr<TrainingArchive> chosen;
+    {
+        const WaitCursor wait;
+        chosen = TrainingArchive::open(dialog.archive(), error, dialog.password());
+    }
+    if (!chosen) {
+        // The archive shown stays.
+        showError(ArchiveTexts::Problem(error));
+        return false;
+    }
+    archivePath_ = dialog.archive();
+    password_ = dialog.password();
+    ArchiveSettings settings = loadArchiveSettings(settingsPath_);
+    settings.archive = archivePath_;
+    if (!saveArchiveSettings(settings, settingsPath_)) {
+        showError(ArchiveTexts::SettingNotSaved(settingsPath_));
+    }
+    archive_ = std::move(chosen);
+    showNotice(ArchiveTexts::Problem(archive_->notice()));
+    fillShooters(std::nullopt);
+    return true;
 }
 
 bool TArchiveForm::DateienAufnehmen() {

@@ -10,6 +10,7 @@
 
 #include "../../evaluation/PdfTools.h"
 #include "../ArchiveFiles.h"
+#include "PostgresServer.h"
 #include "ScriptedModalUi.h"
 #include "TestFiles.h"
 
@@ -251,6 +252,67 @@ TEST_F(ArchiveWindowTest, ADamagedArchiveIsShownAndNothingIsOffered) {
     EXPECT_EQ(window->Aufnehmen({file(QStringLiteral("1.pvo"))}).added, 0);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, window->Notice());
+}
+
+// "Archiv wählen…": another file, then an archive on a server, each kept as
+// the program's archive; an address that does not open leaves the archive
+// shown; what another PC adds to the server shows when the window is read
+// again.
+TEST_F(ArchiveWindowTest, ChooseAnotherArchiveOnAServer) {
+    ASSERT_TRUE(window->OpenArchive());
+    const QString ini = file(QStringLiteral("Archiv.ini"));
+    ui.onExecDialog = [](QDialog& d) {
+        dynamic_cast<ArchiveChoiceDialog&>(d).chooseServer(QStringLiteral("verein"), 5432,
+                                                           QString(), QStringLiteral("trainer"));
+        return int(QDialog::Accepted);
+    };
+    EXPECT_FALSE(window->ArchivWaehlen());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              ArchiveTexts::Problem({ArchiveError::Kind::ServerAddress,
+                                     QStringLiteral("postgresql://trainer@verein/"),
+                                     {},
+                                     0}));
+    EXPECT_EQ(window->ArchivePath(), archivePath());
+    EXPECT_EQ(window->ShooterRows().size(), 2);
+
+    std::string why;
+    PostgresServer* server = PostgresServer::shared(why);
+    if (!server) {
+        GTEST_SKIP() << why;
+    }
+    const QString database = server->newDatabase();
+    ArchiveError error;
+    {
+        auto onServer = TrainingArchive::open(server->address(database), error);
+        ASSERT_TRUE(onServer);
+        importPaths(*onServer, {file(QStringLiteral("ben.pvo"))}, {});
+    }
+    ui.onExecDialog = [&](QDialog& d) {
+        dynamic_cast<ArchiveChoiceDialog&>(d).chooseServer(server->socketFolder(), server->port(),
+                                                           database, PostgresServer::superuser());
+        return int(QDialog::Accepted);
+    };
+    ASSERT_TRUE(window->ArchivWaehlen());
+    ServerAddress chosen;
+    ASSERT_EQ(readArchiveAddress(window->ArchivePath(), chosen), AddressReading::Server);
+    EXPECT_EQ(chosen.host, server->socketFolder());
+    EXPECT_EQ(chosen.port, server->port());
+    EXPECT_EQ(chosen.database, database);
+    EXPECT_EQ(chosen.user, PostgresServer::superuser());
+    EXPECT_EQ(loadArchiveSettings(ini).archive, window->ArchivePath());
+    EXPECT_EQ(window->ShooterRows(), QStringList{QStringLiteral("Ben (1)")});
+
+    {
+        auto otherPc = TrainingArchive::open(server->address(database), error);
+        importPaths(*otherPc, {file(QStringLiteral("1.pvo"))}, {});
+    }
+    window->Refresh();
+    EXPECT_EQ(window->ShooterRows(),
+              (QStringList{QStringLiteral("Anna (1)"), QStringLiteral("Ben (1)")}));
+    // The next window opens on it.
+    TArchiveForm next(host, QString(), ini);
+    EXPECT_EQ(next.ArchivePath(), window->ArchivePath());
 }
 
 }  // namespace
