@@ -163,7 +163,10 @@ bool TrainingArchive::openServer(const ServerAddress& address, const QString& pa
         return false;
     }
     QSqlError e;
-    if (!dialect_->readVersion(db_, schemaVersion_, e)) {
+    // The server's notices ("… already exists, skipping") would land on
+    // the command line's standard error.
+    if (!exec(db_, QStringLiteral("SET client_min_messages = warning"), e) ||
+        !dialect_->readVersion(db_, schemaVersion_, e)) {
         error = this->error(e);
         return false;
     }

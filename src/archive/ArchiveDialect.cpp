@@ -188,13 +188,14 @@ bool ArchiveDialect::writeVersion(QSqlDatabase& db, int version, QSqlError& erro
     if (backend_ == ArchiveBackend::Sqlite) {
         return exec(db, QStringLiteral("PRAGMA user_version = %1").arg(version), error);
     }
-    return exec(db,
-                QStringLiteral(
-                    "CREATE TABLE IF NOT EXISTS archiv_schema (version INTEGER NOT NULL)"),
-                error) &&
-           exec(db, QStringLiteral("DELETE FROM archiv_schema"), error) &&
-           exec(db, QStringLiteral("INSERT INTO archiv_schema (version) VALUES (%1)").arg(version),
-                error);
+    // The first migration makes the table of one row, every later one
+    // changes its row.
+    if (version == 1) {
+        return exec(db, QStringLiteral("CREATE TABLE archiv_schema (version INTEGER NOT NULL)"),
+                    error) &&
+               exec(db, QStringLiteral("INSERT INTO archiv_schema (version) VALUES (1)"), error);
+    }
+    return exec(db, QStringLiteral("UPDATE archiv_schema SET version = %1").arg(version), error);
 }
 
 QString ArchiveDialect::returningId() const {

@@ -187,11 +187,13 @@ public:
         for (int attempt = 1;; ++attempt) {
             error = {};
             result = {};
+            conflict_ = false;
             if (importFile(path, result, error, records)) {
                 return true;
             }
-            if (!archive_.onServer() || error.kind != ArchiveError::Kind::Locked ||
-                attempt == kTries) {
+            const bool again =
+                conflict_ || (archive_.onServer() && error.kind == ArchiveError::Kind::Locked);
+            if (!again || attempt == kTries) {
                 return false;
             }
         }
@@ -271,7 +273,7 @@ private:
                     "kopf_datum, kopf_text, druckpunktnahmen, schuesse, aufgenommen) VALUES "
                     "(:pfad, "
                     ":hash, :groesse, :schuetze, :datum, :name, :kdatum, :text, :n, :schuesse, "
-                    ":jetzt)") +
+                    ":jetzt) ON CONFLICT (pfad) DO NOTHING") +
                 archive_.dialect().returningId());
             s.bindValue(QStringLiteral(":pfad"), path);
         }
@@ -294,7 +296,10 @@ private:
         } else if (const std::optional<qint64> made = archive_.dialect().insertedId(s)) {
             id = *made;
         } else {
-            error = {ArchiveError::Kind::Database, archive_.path(), {}, 0};
+            // Another program took the same file in since it was looked up:
+            // given up without a failed statement, and tried again.
+            conflict_ = true;
+            error = {ArchiveError::Kind::Locked, archive_.path(), {}, 0};
             return false;
         }
         s.finish();
@@ -343,6 +348,7 @@ private:
     TrainingArchive& archive_;
     const AnalysisSettings& settings_;
     QSqlQuery takeUp_;
+    bool conflict_ = false;  // the file's session was made by another program meanwhile
 };
 
 }  // namespace

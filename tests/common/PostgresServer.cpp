@@ -43,13 +43,13 @@ std::unique_ptr<PostgresServer>& sharedServer() {
 
 }  // namespace
 
-PostgresServer* PostgresServer::shared(std::string& why) {
+PostgresServer* PostgresServer::shared(std::string& why, bool durable) {
     static bool tried = false;
     static std::string reason;
     if (!tried) {
         tried = true;
         std::unique_ptr<PostgresServer> s(new PostgresServer);
-        if (s->start(reason)) {
+        if (s->start(reason, durable)) {
             sharedServer() = std::move(s);
             // Stopped at the program's end, after the tests' own objects.
             std::atexit([] { sharedServer().reset(); });
@@ -78,7 +78,7 @@ bool PostgresServer::tool(const QString& name, const QStringList& args, QString*
     return ended && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-bool PostgresServer::start(std::string& why) {
+bool PostgresServer::start(std::string& why, bool durable) {
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
         why = "Qt's PostgreSQL driver (libqt6sql6-psql) is not installed";
         return false;
@@ -110,11 +110,12 @@ bool PostgresServer::start(std::string& why) {
         why = "initdb failed: " + out.toStdString();
         return false;
     }
-    // No TCP at all, the socket in the private folder; fsync off, as
-    // nothing here must outlive the program.
-    const QString options = QStringLiteral("-c listen_addresses= -k %1 -p %2 -c fsync=off")
+    // No TCP at all, the socket in the private folder; fsync off unless
+    // asked, as nothing here must outlive the program.
+    const QString options = QStringLiteral("-c listen_addresses= -k %1 -p %2 -c fsync=%3")
                                 .arg(folder_.path())
-                                .arg(port_);
+                                .arg(port_)
+                                .arg(durable ? QStringLiteral("on") : QStringLiteral("off"));
     if (!tool(QStringLiteral("pg_ctl"),
               {QStringLiteral("-D"), data_, QStringLiteral("-l"),
                folder_.filePath(QStringLiteral("server.log")), QStringLiteral("-o"), options,

@@ -19,8 +19,10 @@ namespace ostrevik::test {
 class PostgresServer {
 public:
     // The program's server, started on first use; null with the reason in
-    // `why` when none can start here (no PostgreSQL, no driver).
-    static PostgresServer* shared(std::string& why);
+    // `why` when none can start here (no PostgreSQL, no driver). `durable`
+    // (for benchmarks, at the first call) keeps fsync on, as a real server
+    // has it; the tests spare it.
+    static PostgresServer* shared(std::string& why, bool durable = false);
     ~PostgresServer();
     PostgresServer(const PostgresServer&) = delete;
     PostgresServer& operator=(const PostgresServer&) = delete;
@@ -42,7 +44,7 @@ public:
 
 private:
     PostgresServer() = default;
-    bool start(std::string& why);
+    bool start(std::string& why, bool durable);
     bool tool(const QString& name, const QStringList& args, QString* output = nullptr);
 
     QTemporaryDir folder_;
