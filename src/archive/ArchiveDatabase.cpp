@@ -71,6 +71,11 @@ QString TrainingArchive::pathOrDefault(const QString& path) {
     return chosen.isEmpty() ? defaultPath() : chosen;
 }
 
+bool TrainingArchive::exists(const QString& path) {
+    ServerAddress address;
+    return readArchiveAddress(path, address) != AddressReading::Path || QFileInfo(path).isFile();
+}
+
 std::unique_ptr<TrainingArchive> TrainingArchive::open(const QString& path, ArchiveError& error,
                                                        const QString& password) {
     using Kind = ArchiveError::Kind;

@@ -32,6 +32,9 @@ public:
     // `path`, or where none is given the archive chosen with "Archiv
     // wählen…" (Archiv.ini), else the default file.
     static QString pathOrDefault(const QString& path);
+    // Whether there is an archive to read: a file must be there (it is not
+    // made just to be looked into); a server's archive is asked when opened.
+    static bool exists(const QString& path);
 
     // Opens the archive at path (a file, or a server's postgresql://
     // address), creating it (and its folder, or its tables) when missing and

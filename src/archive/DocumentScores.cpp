@@ -53,19 +53,11 @@ bool scoresOfFile(TrainingArchive& archive, const QString& path, std::span<const
 
 namespace {
 
-// A file that is not there is not made just to look for rings; a server's
-// archive is asked.
-bool archiveExists(const QString& archive) {
-    ServerAddress address;
-    return readArchiveAddress(archive, address) != AddressReading::Path ||
-           QFileInfo(archive).isFile();
-}
-
 // The archive that may hold rings. None, and no error, when there is no
 // archive file or it comes from a program that kept no rings.
 std::unique_ptr<TrainingArchive> archiveWithRings(const QString& archivePath, ArchiveError& error) {
     const QString archiveFile = TrainingArchive::pathOrDefault(archivePath);
-    if (!archiveExists(archiveFile)) {
+    if (!TrainingArchive::exists(archiveFile)) {
         return nullptr;
     }
     auto archive = TrainingArchive::open(archiveFile, error);
@@ -143,7 +135,7 @@ bool DocumentScores::openArchive(bool create, ArchiveError& error) {
     if (archive_) {
         return true;
     }
-    if (!create && !archiveExists(archivePath_)) {
+    if (!create && !TrainingArchive::exists(archivePath_)) {
         return false;
     }
     archive_ = TrainingArchive::open(archivePath_, error);

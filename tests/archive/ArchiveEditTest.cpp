@@ -168,9 +168,17 @@ TEST_F(ArchiveEditTest, AnArchiveOfANewerProgramIsNotChangedAndSaysWhy) {
 }
 
 // "Saisonbericht als PDF…" without a window: the sessions the filter
-// chooses, the files that could not be read left out and named.
+// chooses, a file not on this PC from the archive's copy, the files that
+// could not be read left out and named.
 TEST_F(ArchiveEditTest, TheSeasonReportOfTheSessionsShown) {
     QFile::remove(file(QStringLiteral("2.pvo")));
+    QFile::remove(file(QStringLiteral("3.pvo")));
+    {
+        QSqlQuery q(archive->db());
+        ASSERT_TRUE(
+            q.exec(QStringLiteral("DELETE FROM datei WHERE hash = (SELECT hash FROM "
+                                  "sitzung WHERE pfad LIKE '%/3.pvo')")));
+    }
     SeasonReportRequest request;
     request.shooterId = shooter(QStringLiteral("Anna"));
     request.shooter = QStringLiteral("Anna");
@@ -191,7 +199,7 @@ TEST_F(ArchiveEditTest, TheSeasonReportOfTheSessionsShown) {
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.sessions, 1);
     ASSERT_EQ(r.leftOut.size(), 1);
-    EXPECT_TRUE(r.leftOut[0].contains(QStringLiteral("2.pvo")));
+    EXPECT_TRUE(r.leftOut[0].contains(QStringLiteral("3.pvo")));
     EXPECT_EQ(pages, kMetricCount) << "one page per metric, no rings";
     EXPECT_EQ(title, QStringLiteral("Saison: Anna"));
 

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -226,6 +227,9 @@ TEST_F(ArchiveWindowTest, SeasonReportWithAVanishedFile) {
     ASSERT_TRUE(window->OpenArchive());
     ASSERT_TRUE(window->ChooseShooter(QStringLiteral("Anna")));
     QFile::remove(file(QStringLiteral("2.pvo")));
+    // Nor a copy in the archive.
+    QSqlQuery q(window->Archive()->db());
+    ASSERT_TRUE(q.exec(QStringLiteral("DELETE FROM datei")));
     ui.fileAnswers.push_back(file(QStringLiteral("saison.pdf")));
     ASSERT_TRUE(window->Saisonbericht());
     ASSERT_EQ(ui.messages.size(), 1u);
