@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -320,6 +321,26 @@ TrainingArchive::~TrainingArchive() {
     if (!connection_.isEmpty()) {
         QSqlDatabase::removeDatabase(connection_);
     }
+}
+
+bool TrainingArchive::announceChange(ArchiveError& error) {
+    const QString channel = dialect_->changeChannel();
+    QSqlError e;
+    if (channel.isEmpty() || exec(db_, QStringLiteral("NOTIFY ") + channel, e)) {
+        return true;
+    }
+    error = this->error(e);
+    return false;
+}
+
+QSqlDriver* TrainingArchive::watchChanges() {
+    const QString channel = dialect_->changeChannel();
+    QSqlDriver* driver = db_.driver();
+    if (channel.isEmpty() || !driver || !driver->hasFeature(QSqlDriver::EventNotifications) ||
+        !driver->subscribeToNotification(channel)) {
+        return nullptr;
+    }
+    return driver;
 }
 
 ArchiveError TrainingArchive::error(const QSqlError& error) {

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class QSqlDriver;
 class QSqlQuery;
 
 namespace ostrevik {
@@ -61,6 +62,15 @@ public:
     const ArchiveError& notice() const { return notice_; }
     int schemaVersion() const { return schemaVersion_; }
     QSqlDatabase& db() { return db_; }
+
+    // Inside a transaction that changes the archive: tells the programs
+    // watching a server's archive, when the transaction commits, that it
+    // changed. Nothing for a file.
+    bool announceChange(ArchiveError& error);
+    // Subscribes to what other programs change in a server's archive: the
+    // driver then emits QSqlDriver::notification (with the source Other for
+    // them). Null for a file, or when the driver cannot.
+    QSqlDriver* watchChanges();
 
     // What a failed statement on this archive means: locked, damaged, disk
     // full, read-only, the connection lost, or the driver's own words.
@@ -130,7 +140,7 @@ bool inTransaction(TrainingArchive& archive, ArchiveError& error, Body body) {
         error = archive.error(t.error());
         return false;
     }
-    if (!body()) {
+    if (!body() || !archive.announceChange(error)) {
         return false;
     }
     if (!t.commit()) {

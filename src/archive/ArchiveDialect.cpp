@@ -210,6 +210,10 @@ std::optional<qint64> ArchiveDialect::insertedId(QSqlQuery& query) const {
     return query.next() ? std::optional(query.value(0).toLongLong()) : std::nullopt;
 }
 
+QString ArchiveDialect::changeChannel() const {
+    return backend_ == ArchiveBackend::Sqlite ? QString() : QStringLiteral("ostrevik_archiv");
+}
+
 QString ArchiveDialect::caseless(const QString& expression) const {
     return backend_ == ArchiveBackend::Sqlite ? expression + QStringLiteral(" COLLATE NOCASE")
                                               : QStringLiteral("lower(%1)").arg(expression);

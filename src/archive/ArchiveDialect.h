@@ -73,6 +73,10 @@ public:
     // CONFLICT DO NOTHING).
     std::optional<qint64> insertedId(QSqlQuery& query) const;
 
+    // The channel on which a server's archive tells the other programs
+    // watching it that it changed; none for a file.
+    QString changeChannel() const;
+
     // `expression` as the lists sort names: without regard to case.
     QString caseless(const QString& expression) const;
 

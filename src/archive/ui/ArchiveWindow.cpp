@@ -19,6 +19,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSplitter>
+#include <QSqlDriver>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace ostrevik {
@@ -126,6 +128,26 @@ void TArchiveForm::changeEvent(QEvent* event) {
     }
 }
 
+void TArchiveForm::watch() {
+    QSqlDriver* driver = archive_ ? archive_->watchChanges() : nullptr;
+    if (!driver) {
+        return;
+    }
+    // Another PC's change is shown at once; the window's own are shown by
+    // the command that made them. A burst of changes (an import, file by
+    // file) is read once.
+    connect(driver, &QSqlDriver::notification, this,
+            [this](const QString&, QSqlDriver::NotificationSource source, const QVariant&) {
+                if (source == QSqlDriver::OtherSource && !refreshPending_) {
+                    refreshPending_ = true;
+                    QTimer::singleShot(kRefreshDelayMs, this, [this] {
+                        refreshPending_ = false;
+                        Refresh();
+                    });
+                }
+            });
+}
+
 void TArchiveForm::Refresh() {
     const std::vector<qint64> chosen = SelectedSessions();
     fillShooters(CurrentShooter());
@@ -179,6 +201,7 @@ bool TArchiveForm::OpenArchive() {
     ArchiveError error;
     archive_ = TrainingArchive::open(archivePath_, error, password_);
     showNotice(ArchiveTexts::Problem(archive_ ? archive_->notice() : error));
+    watch();
     fillShooters(keep);
     return archive_ != nullptr;
 }

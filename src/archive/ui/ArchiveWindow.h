@@ -105,6 +105,8 @@ protected:
 
 private:
     void run(ArchiveCommand command);
+    // Shows what other programs change in a server's archive as they do.
+    void watch();
     void showNotice(const QString& text);
     void showError(const QString& message);
     void fillShooters(std::optional<qint64> keep);
@@ -118,6 +120,8 @@ private:
     ArchiveWindowHost& host_;
     QString archivePath_;
     QString password_;  // typed in "Archiv wählen…", never kept beyond the window
+    bool refreshPending_ = false;
+    static constexpr int kRefreshDelayMs = 300;
     QString settingsPath_;
     std::unique_ptr<TrainingArchive> archive_;
     std::vector<ArchivedSession> sessions_;

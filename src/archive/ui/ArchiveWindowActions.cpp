@@ -61,6 +61,7 @@ bool TArchiveForm::ArchivWaehlen() {
     }
     archive_ = std::move(chosen);
     showNotice(ArchiveTexts::Problem(archive_->notice()));
+    watch();
     fillShooters(std::nullopt);
     return true;
 }
