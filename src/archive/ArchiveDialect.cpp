@@ -57,13 +57,14 @@ AddressReading readArchiveAddress(const QString& text, ServerAddress& address) {
         return AddressReading::Path;
     }
     const QUrl url(text, QUrl::StrictMode);
+    // A password is never repeated in a message, whatever the address.
+    if (!url.password().isEmpty()) {
+        return AddressReading::Password;
+    }
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() ||
         (scheme != QLatin1String("postgresql") && scheme != QLatin1String("postgres"))) {
         return AddressReading::Invalid;
-    }
-    if (!url.password().isEmpty()) {
-        return AddressReading::Password;
     }
     ServerAddress a;
     a.original = text;
