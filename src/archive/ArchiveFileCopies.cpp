@@ -2,7 +2,10 @@
 
 #include "archive/ArchiveDatabase.h"
 
+#include "common/AtomicFile.h"
+
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
@@ -100,6 +103,39 @@ std::optional<QByteArray> sessionFileCopy(TrainingArchive& archive, qint64 sessi
         return std::nullopt;
     }
     return q.value(0).toByteArray();
+}
+
+QString fileCopyFolder() {
+    QString base = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base)) {
+        base = QDir::homePath() + QStringLiteral("/.cache");
+    }
+    return base + QStringLiteral("/Ostrevik/Archivkopien");
+}
+
+QString readableSessionFile(TrainingArchive& archive, const ArchivedSession& session,
+                            const QString& folder) {
+    if (QFileInfo::exists(session.path)) {
+        return session.path;
+    }
+    ArchiveError error;
+    const std::optional<QByteArray> bytes = sessionFileCopy(archive, session.id, error);
+    if (!bytes) {
+        return {};
+    }
+    const QString hash =
+        QString::fromLatin1(QCryptographicHash::hash(*bytes, QCryptographicHash::Sha256).toHex());
+    const QString dir = folder + QLatin1Char('/') + hash.left(16);
+    const QString path = dir + QLatin1Char('/') + QFileInfo(session.path).fileName();
+    // Written once per content; a copy there is the same file.
+    if (QFileInfo::exists(path)) {
+        return path;
+    }
+    if (!QDir().mkpath(dir) || !writeFileAtomically(path, *bytes).ok ||
+        !QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther)) {
+        return {};
+    }
+    return path;
 }
 
 }  // namespace ostrevik

@@ -38,4 +38,15 @@ std::vector<ArchivedSession> sessionsNamed(TrainingArchive& archive, const QStri
 std::optional<QByteArray> sessionFileCopy(TrainingArchive& archive, qint64 sessionId,
                                           ArchiveError& error);
 
+// $XDG_CACHE_HOME/Ostrevik/Archivkopien: where the archive's copies are put
+// to be opened on this PC.
+QString fileCopyFolder();
+// A file of the session to read: its own when it is on this PC, else the
+// archive's copy written write-protected under `folder` (in a folder of its
+// content's hash, with the file's name), so that it is opened and compared
+// like any file and kept only by "Speichern unter…". Empty when there is
+// neither.
+QString readableSessionFile(TrainingArchive& archive, const ArchivedSession& session,
+                            const QString& folder = fileCopyFolder());
+
 }  // namespace ostrevik

@@ -3,6 +3,7 @@
 // it in the words of ArchiveTexts.
 
 #include "analysis/ui/ReportPdf.h"
+#include "archive/ArchiveFileCopies.h"
 #include "archive/ArchiveSettings.h"
 #include "archive/ArchiveTexts.h"
 #include "archive/SeasonReport.h"
@@ -92,18 +93,21 @@ bool TArchiveForm::OrdnerAufnehmen() {
 
 void TArchiveForm::Oeffnen() {
     for (const ArchivedSession* s : table_->chosen()) {
-        if (!QFileInfo::exists(s->path)) {
+        // A file not on this PC opens from the archive's copy.
+        const QString path = readableSessionFile(*archive_, *s);
+        if (path.isEmpty()) {
             showError(ArchiveTexts::SessionFileNotFound(s->path));
             continue;
         }
-        host_.OpenDocument(s->path);
+        host_.OpenDocument(path);
     }
 }
 
 void TArchiveForm::Vergleichen() {
     QStringList paths;
     for (const ArchivedSession* s : table_->chosen()) {
-        paths << s->path;
+        const QString path = readableSessionFile(*archive_, *s);
+        paths << (path.isEmpty() ? s->path : path);
     }
     if (paths.size() < 2) {
         modalUi().message(this, ArchiveTexts::ChooseTwoToCompare(), Texts::kMeldung,

@@ -131,14 +131,30 @@ TEST_F(ArchiveWindowTest, ChooseAShooterSwitchTheMetricOpenAndCompare) {
     click("Oeffnen");
     EXPECT_EQ(host.opened.size(), 2);
 
-    // A file that has gone is said so, not opened.
+    // A file not on this PC opens from the archive's copy, write-protected,
+    // so that only "Speichern unter…" keeps a change.
+    qputenv("XDG_CACHE_HOME", file(QStringLiteral("cache")).toLocal8Bit());
     const QString gone = window->Sessions()[3].path;
+    const QByteArray bytes = readAll(gone);
     QFile::remove(gone);
     selectRows({3});
     click("Oeffnen");
-    EXPECT_EQ(host.opened.size(), 2);
+    ASSERT_EQ(host.opened.size(), 3);
+    EXPECT_TRUE(host.opened[2].startsWith(file(QStringLiteral("cache/Ostrevik/Archivkopien/"))));
+    EXPECT_TRUE(host.opened[2].endsWith(QFileInfo(gone).fileName()));
+    EXPECT_EQ(readAll(host.opened[2]), bytes);
+    EXPECT_FALSE(QFileInfo(host.opened[2]).permissions() & QFile::WriteOwner);
+
+    // Without a copy either, it is said so, not opened.
+    QSqlQuery q(window->Archive()->db());
+    ASSERT_TRUE(q.exec(QStringLiteral("DELETE FROM datei")));
+    const QString gone2 = window->Sessions()[1].path;
+    QFile::remove(gone2);
+    selectRows({1});
+    click("Oeffnen");
+    EXPECT_EQ(host.opened.size(), 3);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, ArchiveTexts::SessionFileNotFound(gone));
+    EXPECT_EQ(ui.messages[0].text, ArchiveTexts::SessionFileNotFound(gone2));
 }
 
 TEST_F(ArchiveWindowTest, TakeAFolderInTagASessionAndFilterByIt) {
