@@ -76,8 +76,10 @@ AddressReading readArchiveAddress(const QString& text, ServerAddress& address) {
         return AddressReading::Invalid;
     }
     const QUrlQuery query(url);
-    for (const auto& [key, encoded] : query.queryItems(QUrl::FullyDecoded)) {
-        const QString& value = encoded;
+    // Not a structured binding: clang does not let the lambda below take one.
+    for (const std::pair<QString, QString>& item : query.queryItems(QUrl::FullyDecoded)) {
+        const QString& key = item.first;
+        const QString& value = item.second;
         if (key == QLatin1String("password")) {
             return AddressReading::Password;
         }
