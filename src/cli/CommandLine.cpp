@@ -40,7 +40,7 @@ int run(const CommandCall& call, const ReportFileWriter& writeReport) {
     }
     switch (call.command) {
         case Command::Help:
-            WriteOut(CommandLineTexts::Help(configFilePath(), TrainingArchive::defaultPath(),
+            WriteOut(CommandLineTexts::Help(configFilePath(), TrainingArchive::pathOrDefault({}),
                                             DrillLibrary::defaultFolder()));
             return 0;
         case Command::Version:
