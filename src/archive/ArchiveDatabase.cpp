@@ -323,6 +323,14 @@ TrainingArchive::~TrainingArchive() {
     }
 }
 
+bool TrainingArchive::reachable() {
+    if (!onServer()) {
+        return true;
+    }
+    QSqlQuery q(db_);
+    return q.exec(QStringLiteral("SELECT 1"));
+}
+
 bool TrainingArchive::announceChange(ArchiveError& error) {
     const QString channel = dialect_->changeChannel();
     QSqlError e;

@@ -72,6 +72,10 @@ public:
     // them). Null for a file, or when the driver cannot.
     QSqlDriver* watchChanges();
 
+    // Whether the server still answers (a restart or a network gone ends
+    // the connection); a file always does.
+    bool reachable();
+
     // What a failed statement on this archive means: locked, damaged, disk
     // full, read-only, the connection lost, or the driver's own words.
     ArchiveError error(const QSqlError& error);

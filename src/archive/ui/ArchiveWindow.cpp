@@ -148,7 +148,14 @@ void TArchiveForm::watch() {
             });
 }
 
+void TArchiveForm::reconnectIfLost() {
+    if (archive_ && !archive_->reachable()) {
+        OpenArchive();
+    }
+}
+
 void TArchiveForm::Refresh() {
+    reconnectIfLost();
     const std::vector<qint64> chosen = SelectedSessions();
     fillShooters(CurrentShooter());
     SelectSessions(chosen);

@@ -107,6 +107,9 @@ private:
     void run(ArchiveCommand command);
     // Shows what other programs change in a server's archive as they do.
     void watch();
+    // A server's archive whose connection broke (a restart, the network)
+    // is opened again.
+    void reconnectIfLost();
     void showNotice(const QString& text);
     void showError(const QString& message);
     void fillShooters(std::optional<qint64> keep);

@@ -22,6 +22,7 @@
 namespace ostrevik {
 
 ImportSummary TArchiveForm::Aufnehmen(const QStringList& paths) {
+    reconnectIfLost();
     if (!archive_ && !OpenArchive()) {
         showError(Notice());
         return {};

@@ -333,6 +333,11 @@ TEST_F(ArchiveWindowTest, ChooseAnotherArchiveOnAServer) {
         QTest::qWait(20);
     }
     EXPECT_EQ(window->ShooterRows(), both);
+    // After the server's restart the window connects again.
+    ASSERT_TRUE(server->restartAbruptly());
+    window->Refresh();
+    EXPECT_EQ(window->Notice(), QString());
+    EXPECT_EQ(window->ShooterRows(), both);
     // The next window opens on it.
     TArchiveForm next(host, QString(), ini);
     EXPECT_EQ(next.ArchivePath(), window->ArchivePath());
