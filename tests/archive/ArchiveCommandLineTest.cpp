@@ -176,6 +176,30 @@ TEST_F(ArchiveCommandLineTest, ImportsStartedTogetherIntoANewArchiveAllSucceed) 
         EXPECT_EQ(list.exitCode, 0) << list.err.toStdString();
         EXPECT_EQ(list.out.count(QLatin1Char('\n')), 5) << list.out.toStdString();
     }
+    // The same files by all four at once: each file is one session, taken
+    // in by one of them; the others find it there (no raw UNIQUE error).
+    const QString archive = path(QStringLiteral("gleich.sqlite"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    std::vector<std::unique_ptr<QProcess>> imports;
+    for (int i = 0; i < 4; ++i) {
+        auto p = std::make_unique<QProcess>();
+        p->setProcessEnvironment(env);
+        p->setWorkingDirectory(dir.path());
+        p->start(QStringLiteral(OSTREVIK_BINARY),
+                 {QStringLiteral("--archive"), archive, QStringLiteral("--archive-import"),
+                  QStringLiteral("saison/anna")});
+        imports.push_back(std::move(p));
+    }
+    int added = 0;
+    for (auto& p : imports) {
+        ASSERT_TRUE(p->waitForFinished(30000));
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+        added +=
+            QString::fromUtf8(p->readAllStandardOutput()).section(QLatin1Char(' '), 0, 0).toInt();
+    }
+    EXPECT_EQ(added, 4);
 }
 
 // A session's file comes back byte for byte by its path or its name alone;
