@@ -4,7 +4,12 @@
 // (under 0.3 s), "--progress" as a process (under 1 s), and the archive's
 // size (under 50 MB, the counter MB).
 //
-//   build/bench/archive_bench
+// On a private PostgreSQL server (fsync on): four processes importing 125
+// files each at once (the goal: under 60 s, nothing lost), "--progress" as a
+// process (under 1 s), the window opened over it (under 0.5 s), and the
+// database's size (MB, and MB_data without an empty database's).
+//
+//   build/bench/archive_bench [--benchmark_filter=Server]
 
 #include "analysis/AnalysisSettings.h"
 #include "archive/ArchiveDatabase.h"
@@ -14,6 +19,7 @@
 #include "archive/ui/ArchiveWindow.h"
 #include "archive/ui/ProgressView.h"
 
+#include "PostgresServer.h"
 #include "QtBenchmarkMain.h"
 
 #include <QApplication>
@@ -21,6 +27,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -186,6 +193,141 @@ void BM_ProgressCommand(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ProgressCommand)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The season on the bench's own server: one database with every session,
+// imported by four processes at once.
+struct ServerSeason {
+    ostrevik::test::PostgresServer* server = nullptr;
+    QString address;
+    double emptyMb = 0;
+
+    static ServerSeason& get() {
+        static ServerSeason s;
+        return s;
+    }
+
+    double megabytes() {
+        ArchiveError error;
+        auto a = TrainingArchive::open(address, error);
+        QSqlQuery q(a->db());
+        q.exec(QStringLiteral("SELECT pg_database_size(current_database())"));
+        return q.next() ? q.value(0).toDouble() / (1024.0 * 1024.0) : 0;
+    }
+
+    // A new database filled by four processes at once; false when a session
+    // is missing or twice.
+    bool importFourAtOnce(std::string& why) {
+        server = ostrevik::test::PostgresServer::shared(why, true);
+        if (!server) {
+            return false;
+        }
+        address = server->address(server->newDatabase());
+        {
+            ArchiveError error;
+            auto a = TrainingArchive::open(address, error);
+            if (!a) {
+                why = "the server's archive did not open";
+                return false;
+            }
+        }
+        emptyMb = megabytes();
+        QStringList missing;
+        const QStringList files = collectMeasurementFiles({season().files}, missing);
+        std::vector<std::unique_ptr<QProcess>> imports;
+        for (int k = 0; k < 4; ++k) {
+            auto p = std::make_unique<QProcess>();
+            p->start(QStringLiteral(OSTREVIK_BINARY),
+                     QStringList{QStringLiteral("--archive"), address,
+                                 QStringLiteral("--archive-import")} +
+                         files.mid(k * files.size() / 4, files.size() / 4));
+            imports.push_back(std::move(p));
+        }
+        for (auto& p : imports) {
+            if (!p->waitForFinished(300000) || p->exitCode() != 0) {
+                why = "an import failed";
+                return false;
+            }
+        }
+        ArchiveError error;
+        auto a = TrainingArchive::open(address, error);
+        QSqlQuery q(a->db());
+        q.exec(
+            QStringLiteral("SELECT COUNT(DISTINCT pfad), COUNT(*), (SELECT COUNT(*) FROM "
+                           "druckpunktnahme) FROM sitzung"));
+        if (!q.next() || q.value(0).toInt() != kSessions || q.value(1).toInt() != kSessions ||
+            q.value(2).toInt() != kSessions * kTakeUps) {
+            why = "a session lost or doubled";
+            return false;
+        }
+        return true;
+    }
+
+    bool ready(std::string& why) { return !address.isEmpty() || importFourAtOnce(why); }
+};
+
+void BM_ServerImportFourProcesses(benchmark::State& state) {
+    season();
+    for (auto _ : state) {
+        std::string why;
+        ServerSeason& s = ServerSeason::get();
+        s.address.clear();
+        if (!s.importFourAtOnce(why)) {
+            state.SkipWithError(why.c_str());
+            return;
+        }
+        state.PauseTiming();
+        const double mb = s.megabytes();
+        state.counters["MB"] = mb;
+        state.counters["MB_data"] = mb - s.emptyMb;
+        state.ResumeTiming();
+    }
+    state.counters["takeups"] = kSessions * kTakeUps;
+}
+BENCHMARK(BM_ServerImportFourProcesses)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+
+void BM_ServerProgressCommand(benchmark::State& state) {
+    season();
+    std::string why;
+    ServerSeason& s = ServerSeason::get();
+    if (!s.ready(why)) {
+        state.SkipWithError(why.c_str());
+        return;
+    }
+    QTemporaryDir out;
+    const QString csv = out.filePath(QStringLiteral("fortschritt.csv"));
+    for (auto _ : state) {
+        QProcess p;
+        p.start(QStringLiteral(OSTREVIK_BINARY),
+                {QStringLiteral("--archive"), s.address, QStringLiteral("--progress"),
+                 QStringLiteral("Anna Beispiel"), csv});
+        if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+            state.SkipWithError("--progress failed");
+        }
+    }
+}
+BENCHMARK(BM_ServerProgressCommand)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ServerWindowOpen(benchmark::State& state) {
+    season();
+    std::string why;
+    ServerSeason& s = ServerSeason::get();
+    if (!s.ready(why)) {
+        state.SkipWithError(why.c_str());
+        return;
+    }
+    NoHost host;
+    for (auto _ : state) {
+        TArchiveForm window(host, s.address, QString());
+        window.resize(1200, 820);
+        window.show();
+        window.OpenArchive();
+        benchmark::DoNotOptimize(window.grab());
+    }
+}
+BENCHMARK(BM_ServerWindowOpen)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -32,8 +32,9 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Libraries that are loaded at run time, which dpkg-shlibdeps cannot see: the
 # Qt platform plugins (no window without them), the SQLite driver of the
-# training archive and Qt's German texts.
+# training archive, Qt's German texts and, for a club's archive on a
+# PostgreSQL server, Qt's PostgreSQL driver.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, libqt6sql6-psql")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

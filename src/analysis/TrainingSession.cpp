@@ -19,6 +19,18 @@ TrainingSession emptySession(const QString& dateiname) {
     return s;
 }
 
+// Every sample counts for the figures, whatever the time axis shows.
+void readRecords(TrainingSession& s, const QString& path, const QByteArray& daten) {
+    const DatenWalkErgebnis ergebnis =
+        DatenInListe(*s.Liste, daten, kMaxDatensaetze, Kapazitaet::AlleWerte);
+    if (ergebnis.abgeschnitten) {
+        s.Warnung = QCoreApplication::translate("TrainingSession",
+                                                "Die Datei %1 enthält mehr als %2 Datensätze. Es "
+                                                "wurden nur die ersten %2 gelesen.")
+                        .arg(path, QString::number(ergebnis.fertigeDatensaetze));
+    }
+}
+
 }  // namespace
 
 std::optional<QDate> TrainingSession::datum() const {
@@ -56,16 +68,25 @@ bool loadTrainingSession(const QString& path, TrainingSession& session, QString&
         error = QStringLiteral("%1: %2").arg(path, Texts::WrongFileType());
         return false;
     }
-    // Every sample counts for the figures, whatever the time axis shows.
-    const DatenWalkErgebnis ergebnis =
-        DatenInListe(*s.Liste, daten, kMaxDatensaetze, Kapazitaet::AlleWerte);
-    if (ergebnis.abgeschnitten) {
-        s.Warnung = QCoreApplication::translate("TrainingSession",
-                                                "Die Datei %1 enthält mehr als %2 Datensätze. Es "
-                                                "wurden nur die ersten %2 gelesen.")
-                        .arg(path, QString::number(ergebnis.fertigeDatensaetze));
-    }
+    readRecords(s, path, daten);
     s.Dateizeit = info.lastModified();
+    session = std::move(s);
+    return true;
+}
+
+bool trainingSessionFromBytes(const QString& path, const QByteArray& file, TrainingSession& session,
+                              QString& error) {
+    TrainingSession s = emptySession(path);
+    if (file.size() > kMaxDateiGroesse) {
+        error = DateiZuGrossText(path);
+        return false;
+    }
+    QByteArray daten;
+    if (!KopfUndDatenAusBytes(s.Kopf, file, daten)) {
+        error = QStringLiteral("%1: %2").arg(path, Texts::WrongFileType());
+        return false;
+    }
+    readRecords(s, path, daten);
     session = std::move(s);
     return true;
 }

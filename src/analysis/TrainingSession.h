@@ -49,6 +49,10 @@ struct TrainingSession {
 // German message in `error`, when the file is missing or is not a
 // measurement file.
 bool loadTrainingSession(const QString& path, TrainingSession& session, QString& error);
+// The same from a measurement file's bytes (an archive's copy of a file that
+// is not on this PC), under the path the file had.
+bool trainingSessionFromBytes(const QString& path, const QByteArray& file, TrainingSession& session,
+                              QString& error);
 
 // A session made of an open document's completed records (the capture
 // target is left out).

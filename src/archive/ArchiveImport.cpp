@@ -7,6 +7,7 @@
 #include "analysis/TrainingSession.h"
 #include "archive/ArchiveDatabase.h"
 #include "archive/ArchiveDrillRuns.h"
+#include "archive/ArchiveFileCopies.h"
 #include "archive/ArchiveScores.h"
 #include "archive/ArchiveSessions.h"
 #include "measurement/MeasurementFile.h"
@@ -27,6 +28,7 @@ namespace {
 
 // A measurement file read and analysed, before anything is written.
 struct ReadFile {
+    QByteArray bytes;  // the whole file, kept in the archive once per hash
     QByteArray hash;
     qint64 size = 0;
     Dateiheader_t kopf{};
@@ -68,6 +70,7 @@ bool readMeasurementFile(const QString& path, const AnalysisSettings& settings, 
         return false;
     }
     out.hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    out.bytes = bytes;
     out.size = bytes.size();
     // Every sample counts for the figures, as for the exports.
     Rasters_t list(50, 4, 60, 60);
@@ -94,6 +97,7 @@ struct Known {
     qint64 id = 0;
     QByteArray hash;
     bool shooterSet = false;
+    bool withoutCopy = false;  // the archive has no copy of its file
 };
 
 class Importer {
@@ -136,11 +140,19 @@ public:
             *records = file.records;
         }
         std::optional<Known> known;
-        if (!lookup(QStringLiteral("SELECT id, hash, schuetze_gesetzt FROM sitzung WHERE pfad = ?"),
+        if (!lookup(QStringLiteral("SELECT id, hash, schuetze_gesetzt, datei_fehlt FROM sitzung "
+                                   "WHERE pfad = ?"),
                     path, known, error)) {
             return false;
         }
         if (known && known->hash == file.hash) {
+            // A file that was gone when the archive began to keep copies
+            // is here again: its copy is taken now.
+            if (known->withoutCopy && !inTransaction(archive_, error, [&] {
+                    return storeFileCopy(archive_, file.hash, file.bytes, error);
+                })) {
+                return false;
+            }
             result.outcome = ImportOutcome::Unchanged;
             result.sessionId = known->id;
             return true;
@@ -164,7 +176,7 @@ public:
                 }
             }
             if (vanished) {
-                return move(*vanished, path, result, error);
+                return move(*vanished, path, file, result, error);
             }
             if (copyOf) {
                 result.outcome = ImportOutcome::Unchanged;
@@ -173,6 +185,29 @@ public:
             }
         }
         return write(path, file, known, result, error);
+    }
+
+    // As importFile, tried again when another PC's transaction got in the
+    // way on the server (the same file or new shooter at the same moment):
+    // the second try finds what the other wrote. The path is a copy: the
+    // caller's may be the result's own, which each try clears.
+    bool importFileAgain(const QString path, FileImport& result, ArchiveError& error,
+                         std::vector<uint64_t>* records = nullptr,
+                         const LiveAnalysis* analysed = nullptr) {
+        constexpr int kTries = 4;
+        for (int attempt = 1;; ++attempt) {
+            error = {};
+            result = {};
+            conflict_ = false;
+            if (importFile(path, result, error, records, analysed)) {
+                return true;
+            }
+            const bool again =
+                conflict_ || (archive_.onServer() && error.kind == ArchiveError::Kind::Locked);
+            if (!again || attempt == kTries) {
+                return false;
+            }
+        }
     }
 
 private:
@@ -185,18 +220,21 @@ private:
             return false;
         }
         if (q.next()) {
-            known = Known{q.value(0).toLongLong(), q.value(1).toByteArray(), q.value(2).toBool()};
+            known = Known{q.value(0).toLongLong(), q.value(1).toByteArray(), q.value(2).toBool(),
+                          q.value(3).toBool()};
         }
         return true;
     }
 
-    bool move(qint64 id, const QString& path, FileImport& result, ArchiveError& error) {
+    bool move(qint64 id, const QString& path, const ReadFile& file, FileImport& result,
+              ArchiveError& error) {
         const bool moved = inTransaction(archive_, error, [&] {
             QSqlQuery q(archive_.db());
             q.prepare(QStringLiteral("UPDATE sitzung SET pfad = ? WHERE id = ?"));
             q.addBindValue(path);
             q.addBindValue(id);
-            return execQuery(archive_, q, error);
+            return execQuery(archive_, q, error) &&
+                   storeFileCopy(archive_, file.hash, file.bytes, error);
         });
         if (!moved) {
             return false;
@@ -240,11 +278,14 @@ private:
                                "WHERE id = :id"));
             s.bindValue(QStringLiteral(":id"), known->id);
         } else {
-            s.prepare(QStringLiteral(
-                "INSERT INTO sitzung (pfad, hash, groesse, schuetze_id, datum, kopf_name, "
-                "kopf_datum, kopf_text, druckpunktnahmen, schuesse, aufgenommen) VALUES (:pfad, "
-                ":hash, :groesse, :schuetze, :datum, :name, :kdatum, :text, :n, :schuesse, "
-                ":jetzt)"));
+            s.prepare(
+                QStringLiteral(
+                    "INSERT INTO sitzung (pfad, hash, groesse, schuetze_id, datum, kopf_name, "
+                    "kopf_datum, kopf_text, druckpunktnahmen, schuesse, aufgenommen) VALUES "
+                    "(:pfad, "
+                    ":hash, :groesse, :schuetze, :datum, :name, :kdatum, :text, :n, :schuesse, "
+                    ":jetzt) ON CONFLICT (pfad) DO NOTHING") +
+                archive_.dialect().returningId());
             s.bindValue(QStringLiteral(":pfad"), path);
         }
         s.bindValue(QStringLiteral(":hash"), file.hash);
@@ -261,7 +302,21 @@ private:
         if (!execQuery(archive_, s, error)) {
             return false;
         }
-        id = known ? known->id : s.lastInsertId().toLongLong();
+        if (known) {
+            id = known->id;
+        } else if (const std::optional<qint64> made = archive_.dialect().insertedId(s)) {
+            id = *made;
+        } else {
+            // Another program took the same file in since it was looked up:
+            // given up without a failed statement, and tried again.
+            conflict_ = true;
+            error = {ArchiveError::Kind::Locked, archive_.path(), {}, 0};
+            return false;
+        }
+        s.finish();
+        if (!storeFileCopy(archive_, file.hash, file.bytes, error)) {
+            return false;
+        }
         // The rings go with their take-ups: read before the take-ups change,
         // put back onto the records as they are now.
         SessionScores scores;
@@ -295,7 +350,7 @@ private:
             if (!execQuery(archive_, d, error) ||
                 !followSessionRecords(archive_, id, scores, file.records, error) ||
                 !followDrillRecords(archive_, id, file.records, error) ||
-                !dropEmptyShooters(archive_, error)) {
+                !dropEmptyShooters(archive_, error) || !dropUnusedFileCopies(archive_, error)) {
                 return false;
             }
         }
@@ -305,6 +360,7 @@ private:
     TrainingArchive& archive_;
     const AnalysisSettings& settings_;
     QSqlQuery takeUp_;
+    bool conflict_ = false;  // the file's session was made by another program meanwhile
 };
 
 }  // namespace
@@ -350,7 +406,7 @@ FileImport importFile(TrainingArchive& archive, const QString& path,
         return r;
     }
     Importer importer(archive, settings);
-    if (!importer.importFile(r.path, r, archiveError, records, known)) {
+    if (!importer.importFileAgain(r.path, r, archiveError, records, known)) {
         r.outcome = ImportOutcome::Refused;
         r.sessionId = 0;
     }
@@ -379,8 +435,9 @@ ImportSummary importPaths(TrainingArchive& archive, const QStringList& paths,
     for (qsizetype i = 0; i < files.size(); ++i) {
         FileImport r;
         ArchiveError error;
-        if (!importer.importFile(files[i], r, error)) {
+        if (!importer.importFileAgain(files[i], r, error)) {
             summary.archiveError = error;
+            summary.notTaken = files.mid(i);
             break;
         }
         switch (r.outcome) {

@@ -50,8 +50,11 @@ struct ImportSummary {
     int unchanged = 0;
     std::vector<FileImport> refused;
     // Set when the archive itself could not be written (locked, damaged,
-    // full): the import stopped there, every file taken before it stays.
+    // full, the server gone): the import stopped there, every file taken
+    // before it stays, and notTaken holds the file under way (rolled back)
+    // and those after it.
     ArchiveError archiveError;
+    QStringList notTaken;
 
     bool ok() const { return refused.empty() && archiveError.ok(); }
 };

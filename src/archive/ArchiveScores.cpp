@@ -43,9 +43,12 @@ bool insertScore(TrainingArchive& archive, QSqlQuery& q, qint64 sessionId, const
 
 QString insertSql(bool replace) {
     return QStringLiteral(
-               "INSERT %1 INTO ring (sitzung_id, nr, ring, x, y, zeit, kennung) "
-               "VALUES (?, ?, ?, ?, ?, ?, ?)")
-        .arg(replace ? QStringLiteral("OR REPLACE") : QString());
+               "INSERT INTO ring (sitzung_id, nr, ring, x, y, zeit, kennung) "
+               "VALUES (?, ?, ?, ?, ?, ?, ?)%1")
+        .arg(replace ? QStringLiteral(" ON CONFLICT (sitzung_id, nr) DO UPDATE SET ring = "
+                                      "excluded.ring, x = excluded.x, y = excluded.y, zeit = "
+                                      "excluded.zeit, kennung = excluded.kennung")
+                     : QString());
 }
 
 bool insertAll(TrainingArchive& archive, qint64 sessionId, const SessionScores& scores,

@@ -1,6 +1,7 @@
 #include "archive/ArchiveSessions.h"
 
 #include "archive/ArchiveDatabase.h"
+#include "archive/ArchiveFileCopies.h"
 
 #include <QSqlQuery>
 #include <QVariant>
@@ -35,6 +36,18 @@ std::optional<qint64> currentName(TrainingArchive& archive, const QString& name,
     return std::nullopt;
 }
 
+// Files with this header name belong to the shooter from now on.
+bool keepName(TrainingArchive& archive, const QString& name, qint64 shooterId,
+              ArchiveError& error) {
+    QSqlQuery n(archive.db());
+    n.prepare(
+        QStringLiteral("INSERT INTO schuetze_name (name, schuetze_id) VALUES (?, ?) "
+                       "ON CONFLICT (name) DO UPDATE SET schuetze_id = excluded.schuetze_id"));
+    n.addBindValue(name);
+    n.addBindValue(shooterId);
+    return execQuery(archive, n, error);
+}
+
 }  // namespace
 
 bool dropEmptyShooters(TrainingArchive& archive, ArchiveError& error) {
@@ -67,8 +80,9 @@ std::vector<ArchivedShooter> listShooters(TrainingArchive& archive, ArchiveError
     QSqlQuery q(archive.db());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral(
-        "SELECT s.id, s.name, (SELECT COUNT(*) FROM sitzung WHERE schuetze_id = s.id) "
-        "FROM schuetze s ORDER BY s.name COLLATE NOCASE, s.id"));
+                  "SELECT s.id, s.name, (SELECT COUNT(*) FROM sitzung WHERE schuetze_id = s.id) "
+                  "FROM schuetze s ORDER BY %1, s.id")
+                  .arg(archive.dialect().caseless(QStringLiteral("s.name"))));
     if (!execQuery(archive, q, error)) {
         return out;
     }
@@ -103,23 +117,27 @@ std::optional<qint64> shooterForName(TrainingArchive& archive, const QString& na
         error = lookError;
         return std::nullopt;
     }
+    // Two PCs may make the same new shooter at once: on the server the
+    // second insert waits for the first and then leaves his row alone, and
+    // the name is looked up again, so that both files land with one shooter.
     QSqlQuery q(archive.db());
-    q.prepare(QStringLiteral("INSERT INTO schuetze (name) VALUES (?)"));
+    q.prepare(
+        QStringLiteral("INSERT INTO schuetze (name) VALUES (?) ON CONFLICT (name) DO NOTHING") +
+        archive.dialect().returningId());
     q.addBindValue(name);
     if (!execQuery(archive, q, error)) {
         return std::nullopt;
     }
-    const qint64 id = q.lastInsertId().toLongLong();
-    QSqlQuery n(archive.db());
-    n.prepare(
-        QStringLiteral("INSERT OR REPLACE INTO schuetze_name (name, schuetze_id) "
-                       "VALUES (?, ?)"));
-    n.addBindValue(name);
-    n.addBindValue(id);
-    if (!execQuery(archive, n, error)) {
+    const std::optional<qint64> made = archive.dialect().insertedId(q);
+    q.finish();
+    if (!made) {
+        bool failed = false;
+        return currentName(archive, name, error, failed);
+    }
+    if (!keepName(archive, name, *made, error)) {
         return std::nullopt;
     }
-    return id;
+    return made;
 }
 
 bool execForShooter(TrainingArchive& archive, QSqlQuery& query, QString sql,
@@ -145,7 +163,7 @@ std::vector<ArchivedSession> listSessions(TrainingArchive& archive, const Sessio
     std::vector<ArchivedSession> out;
     QString sql = QStringLiteral(
         "SELECT s.id, h.name, s.pfad, s.datum, s.notiz, s.druckpunktnahmen, s.schuesse "
-        "FROM sitzung s JOIN schuetze h ON h.id = s.schuetze_id WHERE 1");
+        "FROM sitzung s JOIN schuetze h ON h.id = s.schuetze_id WHERE 1 = 1");
     QVariantList binds;
     if (filter.shooterId) {
         sql += QStringLiteral(" AND s.schuetze_id = ?");
@@ -165,7 +183,8 @@ std::vector<ArchivedSession> listSessions(TrainingArchive& archive, const Sessio
             "?)");
         binds << filter.tag;
     }
-    sql += QStringLiteral(" ORDER BY s.datum, h.name COLLATE NOCASE, s.pfad");
+    sql += QStringLiteral(" ORDER BY s.datum, %1, s.pfad")
+               .arg(archive.dialect().caseless(QStringLiteral("h.name")));
     QSqlQuery q(archive.db());
     q.setForwardOnly(true);
     q.prepare(sql);
@@ -350,13 +369,7 @@ bool renameShooter(TrainingArchive& archive, qint64 shooterId, const QString& ne
         if (!execQuery(archive, q, error)) {
             return false;
         }
-        QSqlQuery n(archive.db());
-        n.prepare(
-            QStringLiteral("INSERT OR REPLACE INTO schuetze_name (name, schuetze_id) "
-                           "VALUES (?, ?)"));
-        n.addBindValue(name);
-        n.addBindValue(shooterId);
-        return execQuery(archive, n, error);
+        return keepName(archive, name, shooterId, error);
     });
 }
 
@@ -401,7 +414,7 @@ bool removeSessions(TrainingArchive& archive, const std::vector<qint64>& session
                 return false;
             }
         }
-        return dropEmptyShooters(archive, error);
+        return dropEmptyShooters(archive, error) && dropUnusedFileCopies(archive, error);
     });
 }
 

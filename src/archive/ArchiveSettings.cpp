@@ -14,6 +14,7 @@ namespace {
 
 constexpr const char* kSection = "Archiv";
 constexpr const char* kImportSaved = "GespeicherteDateienAufnehmen";
+constexpr const char* kArchive = "Ort";
 
 }  // namespace
 
@@ -23,13 +24,16 @@ QString defaultArchiveSettingsPath() {
 
 ArchiveSettings loadArchiveSettings(const QString& path) {
     ArchiveSettings a;
-    a.importSaved = IniFile::read(path).flag(kSection, kImportSaved, a.importSaved);
+    const IniFile ini = IniFile::read(path);
+    a.importSaved = ini.flag(kSection, kImportSaved, a.importSaved);
+    a.archive = QString::fromUtf8(ini.value(kSection, kArchive).value_or(QByteArray())).trimmed();
     return a;
 }
 
 bool saveArchiveSettings(const ArchiveSettings& settings, const QString& path) {
     IniFile ini = IniFile::read(path);
     ini.setFlag(kSection, kImportSaved, settings.importSaved);
+    ini.set(kSection, kArchive, settings.archive.toUtf8());
     return ini.write(path);
 }
 

@@ -12,6 +12,9 @@ namespace ostrevik {
 struct ArchiveSettings {
     // "Gespeicherte Dateien ins Archiv aufnehmen".
     bool importSaved = true;
+    // "Archiv wählen…": the archive the program works with, a file or a
+    // server's address (never with a password); empty: the default file.
+    QString archive;
 };
 
 // $XDG_CONFIG_HOME/Ostrevik/Archiv.ini (~/.config/Ostrevik/Archiv.ini).

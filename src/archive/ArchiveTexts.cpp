@@ -46,8 +46,29 @@ QString Problem(const ArchiveError& error) {
                 "libqt6sql6-sqlite).");
         case Kind::ServerAddress:
             return Tr::tr(
-                       "Das Trainingsarchiv %1 liegt auf einem Server; Ostrevik öffnet hier nur "
-                       "eine Archivdatei.")
+                       "%1 ist weder eine Archivdatei noch die Adresse eines Archivs auf einem "
+                       "PostgreSQL-Server (postgresql://[benutzer@][rechner][:port]/datenbank).")
+                .arg(path);
+        case Kind::PasswordInAddress:
+            return Tr::tr(
+                "Die Adresse des Trainingsarchivs enthält ein Passwort. Das Passwort gehört "
+                "in die Datei ~/.pgpass, nicht in die Adresse.");
+        case Kind::NoServerDriver:
+            return Tr::tr(
+                "Ein Trainingsarchiv auf einem Server braucht den PostgreSQL-Treiber von Qt "
+                "(Paket libqt6sql6-psql).");
+        case Kind::ServerUnreachable:
+            return Tr::tr("Das Trainingsarchiv %1 kann nicht geöffnet werden: %2")
+                .arg(path, error.detail);
+        case Kind::NoWriteRights:
+            return Tr::tr(
+                       "Im Trainingsarchiv %1 darf dieser Benutzer nur lesen; Aufnehmen und "
+                       "Ändern sind nicht erlaubt.")
+                .arg(path);
+        case Kind::ConnectionLost:
+            return Tr::tr(
+                       "Die Verbindung zum Trainingsarchiv %1 ist abgebrochen. Was bis dahin "
+                       "aufgenommen war, bleibt; die Datei in Arbeit wurde nicht aufgenommen.")
                 .arg(path);
         case Kind::NotAFile:
             return Tr::tr("Das Trainingsarchiv %1 ist keine Datei.").arg(path);
@@ -145,6 +166,9 @@ QString ImportReport(const ImportSummary& summary) {
     }
     if (summary.archiveError.failed()) {
         s += Tr::tr("\nAufnahme abgebrochen: ") + Problem(summary.archiveError);
+    }
+    for (const QString& file : summary.notTaken) {
+        s += Tr::tr("\nnicht aufgenommen: %1").arg(file);
     }
     return s;
 }

@@ -1,10 +1,12 @@
 #include "archive/SeasonReport.h"
 
 #include "analysis/ScorePage.h"
+#include "archive/ArchiveFileCopies.h"
 #include "archive/ArchiveSessions.h"
 #include "archive/ArchiveTexts.h"
 #include "archive/ProgressPlot.h"
 
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -49,6 +51,17 @@ void paintProgressPage(QPainter& p, const QRectF& r, const Season& season, Progr
                    "95 %-Intervall 0 ein, ist eine Änderung über die Saison nicht gesichert."));
 }
 
+// A session whose file is not on this PC, from the archive's copy.
+bool fromCopy(TrainingArchive& archive, const ProgressSession& s, TrainingSession& session) {
+    if (QFileInfo::exists(s.path)) {
+        return false;
+    }
+    ArchiveError error;
+    QString fileError;
+    const std::optional<QByteArray> copy = sessionFileCopy(archive, s.id, error);
+    return copy && trainingSessionFromBytes(s.path, *copy, session, fileError);
+}
+
 }  // namespace
 
 bool loadSeason(TrainingArchive& archive, qint64 shooterId, Season& season, ArchiveError& error) {
@@ -66,7 +79,7 @@ bool loadSeason(TrainingArchive& archive, qint64 shooterId, Season& season, Arch
     for (const ProgressSession& s : season.progress.sessions) {
         TrainingSession session;
         QString fileError;
-        if (loadTrainingSession(s.path, session, fileError)) {
+        if (loadTrainingSession(s.path, session, fileError) || fromCopy(archive, s, session)) {
             season.sessions.push_back(std::move(session));
         } else {
             season.warnings << fileError;

@@ -1,8 +1,10 @@
 #include "cli/ArchiveCommandLine.h"
 
 #include "analysis/AnalysisSettings.h"
+#include "archive/ArchiveCopy.h"
 #include "archive/ArchiveDatabase.h"
 #include "archive/ArchiveDrillRuns.h"
+#include "archive/ArchiveFileCopies.h"
 #include "archive/ArchiveImport.h"
 #include "archive/ArchiveProgress.h"
 #include "archive/ArchiveSessions.h"
@@ -13,15 +15,17 @@
 #include "common/AtomicFile.h"
 #include "common/Texts.h"
 
+#include <QFileInfo>
+
 #include <memory>
 #include <optional>
 
 namespace ostrevik {
 namespace {
 
-std::unique_ptr<TrainingArchive> openArchive(const CommandCall& call) {
+std::unique_ptr<TrainingArchive> openArchive(const QString& path) {
     ArchiveError error;
-    auto archive = TrainingArchive::open(TrainingArchive::pathOrDefault(call.archive), error);
+    auto archive = TrainingArchive::open(path, error);
     if (!archive) {
         Fail(ArchiveTexts::Problem(error));
         return nullptr;
@@ -30,6 +34,10 @@ std::unique_ptr<TrainingArchive> openArchive(const CommandCall& call) {
         Warn(ArchiveTexts::Problem(archive->notice()));
     }
     return archive;
+}
+
+std::unique_ptr<TrainingArchive> openArchive(const CommandCall& call) {
+    return openArchive(TrainingArchive::pathOrDefault(call.archive));
 }
 
 // The shooter named on the command line: his current or an earlier name.
@@ -184,6 +192,67 @@ int ArchiveDrillsCommand(const CommandCall& call) {
     const FileWriteResult w = writeFileAtomically(call.operands[1], drillRunsCsv(runs));
     if (!w.ok) {
         return Fail(Texts::FileNotSaved(call.operands[1], w.reason));
+    }
+    return 0;
+}
+
+int ArchiveGetCommand(const CommandCall& call) {
+    if (call.operands.size() != 2) {
+        return WrongCall(CommandLineTexts::OperandsExpected(call.command));
+    }
+    const auto archive = openArchive(call);
+    if (!archive) {
+        return 1;
+    }
+    const QString& name = call.operands[0];
+    ArchiveError error;
+    const std::vector<ArchivedSession> sessions = sessionsNamed(*archive, name, error);
+    if (error.failed()) {
+        return Fail(ArchiveTexts::Problem(error));
+    }
+    if (sessions.empty()) {
+        return Fail(CommandLineTexts::NoSuchSession(archive->path(), name));
+    }
+    if (sessions.size() > 1) {
+        return Fail(CommandLineTexts::SessionAmbiguous(name) + QLatin1Char('\n') +
+                    QString::fromUtf8(sessionListCsv(sessions)).trimmed());
+    }
+    const std::optional<QByteArray> bytes = sessionFileCopy(*archive, sessions[0].id, error);
+    if (error.failed()) {
+        return Fail(ArchiveTexts::Problem(error));
+    }
+    if (!bytes) {
+        return Fail(CommandLineTexts::NoFileCopy(sessions[0].path));
+    }
+    const FileWriteResult w = writeFileAtomically(call.operands[1], *bytes);
+    if (!w.ok) {
+        return Fail(Texts::FileNotSaved(call.operands[1], w.reason));
+    }
+    return 0;
+}
+
+int ArchiveCopyCommand(const CommandCall& call) {
+    if (call.operands.size() != 2) {
+        return WrongCall(CommandLineTexts::OperandsExpected(call.command));
+    }
+    // A source misspelt is never made as a new, empty archive.
+    ServerAddress address;
+    if (readArchiveAddress(call.operands[0], address) == AddressReading::Path &&
+        !QFileInfo(call.operands[0]).isFile()) {
+        return Fail(CommandLineTexts::NoSuchArchive(call.operands[0]));
+    }
+    const auto from = openArchive(call.operands[0]);
+    if (!from) {
+        return 1;
+    }
+    const auto to = openArchive(call.operands[1]);
+    if (!to) {
+        return 1;
+    }
+    const ArchiveCopySummary summary = copyArchive(*from, *to);
+    WriteOut(CommandLineTexts::CopyLine(summary.copied, summary.present) + QLatin1Char('\n'));
+    if (summary.error.failed()) {
+        return Fail(ArchiveTexts::Problem(summary.error));
     }
     return 0;
 }

@@ -21,5 +21,11 @@ int SeasonReportCommand(const CommandCall& call, const ReportFileWriter& writeRe
 // "--archive-drills SCHÜTZE AUS.csv": every drill run kept for the shooter,
 // a line per take-up.
 int ArchiveDrillsCommand(const CommandCall& call);
+// "--archive-get NAME AUS.pvo": a session's measurement file from the
+// archive's copy, byte for byte.
+int ArchiveGetCommand(const CommandCall& call);
+// "--archive-copy VON NACH": a whole archive into another; only what is
+// missing there.
+int ArchiveCopyCommand(const CommandCall& call);
 
 }  // namespace ostrevik

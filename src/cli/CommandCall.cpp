@@ -30,6 +30,8 @@ constexpr CommandName kCommands[] = {
     {Command::ArchiveList, "archive-list", kArchive},
     {Command::Progress, "progress", kArchive},
     {Command::SeasonReport, "season-report", kArchive},
+    {Command::ArchiveGet, "archive-get", kArchive},
+    {Command::ArchiveCopy, "archive-copy", kArchive},
     {Command::ImportScores, "import-scores", kScores},
     {Command::ScoreAnalysis, "score-analysis", kScores},
     {Command::DrillCheck, "drill-check", kDrills},
@@ -52,7 +54,7 @@ constexpr const char* kTo = "to";
 constexpr const char* kOffset = "offset";
 
 constexpr ValueOption kValueOptions[] = {
-    {kArchiveOption, "DATEI", kArchive | kScores | kDrills},
+    {kArchiveOption, "ARCHIV", kArchive | kScores | kDrills},
     {kFrom, "TT.MM.JJJJ", kArchive},
     {kTo, "TT.MM.JJJJ", kArchive},
     {kOffset, "K", kScores},

@@ -20,6 +20,8 @@ enum class Command {
     ArchiveList,
     Progress,
     SeasonReport,
+    ArchiveGet,
+    ArchiveCopy,
     ImportScores,
     ScoreAnalysis,
     DrillCheck,

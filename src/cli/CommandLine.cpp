@@ -41,7 +41,7 @@ int run(const CommandCall& call, const ReportFileWriter& writeReport) {
     }
     switch (call.command) {
         case Command::Help:
-            WriteOut(CommandLineTexts::Help(configFilePath(), TrainingArchive::defaultPath(),
+            WriteOut(CommandLineTexts::Help(configFilePath(), TrainingArchive::pathOrDefault({}),
                                             DrillLibrary::defaultFolder()));
             return 0;
         case Command::Version:
@@ -59,6 +59,10 @@ int run(const CommandCall& call, const ReportFileWriter& writeReport) {
             return ProgressCommand(call);
         case Command::SeasonReport:
             return SeasonReportCommand(call, writeReport);
+        case Command::ArchiveGet:
+            return ArchiveGetCommand(call);
+        case Command::ArchiveCopy:
+            return ArchiveCopyCommand(call);
         case Command::ImportScores:
             return ImportScoresCommand(call);
         case Command::ScoreAnalysis:

@@ -70,8 +70,9 @@ QString Help(const QString& configPath, const QString& archivePath, const QStrin
                .arg(configPath) +
            Tr::tr(
                "\n"
-               "Trainingsarchiv (ohne Fenster; --archive DATEI wählt ein anderes Archiv als\n"
-               "%1):\n"
+               "Trainingsarchiv (ohne Fenster; --archive ARCHIV wählt ein anderes Archiv als\n"
+               "%1, eine Datei oder einen PostgreSQL-Server:\n"
+               "postgresql://[BENUTZER@][RECHNER][:PORT]/DATENBANK[?host=/SOCKET/ORDNER]):\n"
                "  --archive-import PFAD …\n"
                "        nimmt Messdateien und Ordner (mit allen *.pvo darunter) ins Archiv "
                "auf;\n"
@@ -89,11 +90,18 @@ QString Help(const QString& configPath, const QString& archivePath, const QStrin
                "        der Saisonbericht: die Berichte der Trainingseinheiten und je "
                "Kennwert\n"
                "        eine Seite mit dem Fortschritt; haben Schüsse Ringe, auch der\n"
-               "        Fortschritt des Rings und eine Seite „Ringe“\n")
+               "        Fortschritt des Rings und eine Seite „Ringe“\n"
+               "  --archive-get NAME AUS.pvo\n"
+               "        schreibt die Messdatei einer Trainingseinheit aus dem Archiv Byte für\n"
+               "        Byte zurück (NAME: die Datei, wie --archive-list sie nennt, oder nur\n"
+               "        ihr Name)\n"
+               "  --archive-copy VON NACH\n"
+               "        kopiert ein ganzes Archiv (Datei oder Server) in ein anderes; ein\n"
+               "        zweiter Lauf ergänzt nur, was fehlt\n")
                .arg(archivePath) +
            Tr::tr(
                "\n"
-               "Ringe (ohne Fenster; --archive DATEI wählt ein anderes Archiv):\n"
+               "Ringe (ohne Fenster; --archive ARCHIV wählt ein anderes Archiv):\n"
                "  --import-scores EIN.pvo RINGE.csv [--offset K]\n"
                "        legt die Ringe aus der Schussliste einer elektronischen Scheibe im\n"
                "        Trainingsarchiv ab (die Messdatei wird zuerst aufgenommen, wenn sie\n"
@@ -108,7 +116,7 @@ QString Help(const QString& configPath, const QString& archivePath, const QStrin
                "        und ohne sie (95 %-Intervall nach Welch)\n") +
            Tr::tr(
                "\n"
-               "Übungen (ohne Fenster; --archive DATEI wählt ein anderes Archiv für den\n"
+               "Übungen (ohne Fenster; --archive ARCHIV wählt ein anderes Archiv für den\n"
                "persönlichen Bereich):\n"
                "  --drill-check ÜBUNG EIN.pvo AUS.csv\n"
                "        bewertet jede Druckpunktnahme mit Schuss nach der Übung (Name einer\n"
@@ -178,6 +186,12 @@ QString OperandsExpected(Command command) {
             return Tr::tr("--progress erwartet einen Schützen und die CSV-Datei.");
         case Command::SeasonReport:
             return Tr::tr("--season-report erwartet einen Schützen und die PDF-Datei.");
+        case Command::ArchiveGet:
+            return Tr::tr("--archive-get erwartet eine Datei des Archivs und die Messdatei.");
+        case Command::ArchiveCopy:
+            return Tr::tr(
+                "--archive-copy erwartet das Archiv, aus dem, und das, in das kopiert "
+                "wird.");
         case Command::ImportScores:
             return Tr::tr("--import-scores erwartet eine Messdatei und die Datei mit den Ringen.");
         case Command::ScoreAnalysis:
@@ -234,7 +248,36 @@ QString ImportLines(const ImportSummary& summary) {
     for (const FileImport& refused : summary.refused) {
         lines += Tr::tr("abgelehnt: %1").arg(ArchiveTexts::Refusal(refused)) + QLatin1Char('\n');
     }
+    // After a failure of the archive: what a second run will take in.
+    for (const QString& file : summary.notTaken) {
+        lines += Tr::tr("nicht aufgenommen: %1").arg(file) + QLatin1Char('\n');
+    }
     return lines;
+}
+
+QString NoSuchSession(const QString& archive, const QString& name) {
+    return Tr::tr("Im Trainingsarchiv %1 gibt es keine Trainingseinheit mit der Datei %2.")
+        .arg(archive, name);
+}
+
+QString SessionAmbiguous(const QString& name) {
+    return Tr::tr("%1 passt zu mehreren Trainingseinheiten; bitte den ganzen Pfad angeben:")
+        .arg(name);
+}
+
+QString NoFileCopy(const QString& path) {
+    return Tr::tr(
+               "Von %1 hat das Trainingsarchiv keine Kopie: die Datei fehlte, als das Archiv "
+               "begann, Kopien aufzubewahren. Die Datei erneut aufnehmen, wenn sie sich findet.")
+        .arg(path);
+}
+
+QString NoSuchArchive(const QString& archive) {
+    return Tr::tr("Das Trainingsarchiv %1 gibt es nicht.").arg(archive);
+}
+
+QString CopyLine(int copied, int present) {
+    return Tr::tr("%1 Trainingseinheiten kopiert, %2 schon vorhanden").arg(copied).arg(present);
 }
 
 QString ImportStopped(const QString& problem) {

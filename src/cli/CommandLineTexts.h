@@ -51,6 +51,14 @@ QString NoSuchShooter(const QString& archive, const QString& shooter);
 QString ImportLines(const ImportSummary& summary);
 // The import stopped because the archive failed (its problem in words).
 QString ImportStopped(const QString& problem);
+// "--archive-get": no session or several with that file; the archive has no
+// copy of its file.
+QString NoSuchSession(const QString& archive, const QString& name);
+QString SessionAmbiguous(const QString& name);
+QString NoFileCopy(const QString& path);
+// "--archive-copy": the source must exist; what was copied.
+QString NoSuchArchive(const QString& archive);
+QString CopyLine(int copied, int present);
 
 // The rings.
 QString NoRingColumn(const QString& scores);

@@ -77,7 +77,9 @@ BandsResult personalBands(const QString& archivePath, const Drill& drill, const 
         return {};
     }
     const QString file = TrainingArchive::pathOrDefault(archivePath);
-    if (!QFileInfo::exists(file)) {
+    // A missing file is not made just to be looked into; a server is asked.
+    ServerAddress address;
+    if (readArchiveAddress(file, address) == AddressReading::Path && !QFileInfo::exists(file)) {
         return {{}, tooFew(*first, 0, headerName.trimmed())};
     }
     ArchiveError error;

@@ -57,7 +57,7 @@ namespace {
 // archive file or it comes from a program that kept no rings.
 std::unique_ptr<TrainingArchive> archiveWithRings(const QString& archivePath, ArchiveError& error) {
     const QString archiveFile = TrainingArchive::pathOrDefault(archivePath);
-    if (!QFileInfo(archiveFile).isFile()) {
+    if (!TrainingArchive::exists(archiveFile)) {
         return nullptr;
     }
     auto archive = TrainingArchive::open(archiveFile, error);
@@ -135,7 +135,7 @@ bool DocumentScores::openArchive(bool create, ArchiveError& error) {
     if (archive_) {
         return true;
     }
-    if (!create && !QFileInfo(archivePath_).isFile()) {
+    if (!create && !TrainingArchive::exists(archivePath_)) {
         return false;
     }
     archive_ = TrainingArchive::open(archivePath_, error);

@@ -169,9 +169,17 @@ TEST_F(ArchiveEditTest, AnArchiveOfANewerProgramIsNotChangedAndSaysWhy) {
 }
 
 // "Saisonbericht als PDF…" without a window: the sessions the filter
-// chooses, the files that could not be read left out and named.
+// chooses, a file not on this PC from the archive's copy, the files that
+// could not be read left out and named.
 TEST_F(ArchiveEditTest, TheSeasonReportOfTheSessionsShown) {
     QFile::remove(file(QStringLiteral("2.pvo")));
+    QFile::remove(file(QStringLiteral("3.pvo")));
+    {
+        QSqlQuery q(archive->db());
+        ASSERT_TRUE(
+            q.exec(QStringLiteral("DELETE FROM datei WHERE hash = (SELECT hash FROM "
+                                  "sitzung WHERE pfad LIKE '%/3.pvo')")));
+    }
     SeasonReportRequest request;
     request.shooterId = shooter(QStringLiteral("Anna"));
     request.shooter = QStringLiteral("Anna");
@@ -192,7 +200,7 @@ TEST_F(ArchiveEditTest, TheSeasonReportOfTheSessionsShown) {
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.sessions, 1);
     ASSERT_EQ(r.leftOut.size(), 1);
-    EXPECT_TRUE(r.leftOut[0].contains(QStringLiteral("2.pvo")));
+    EXPECT_TRUE(r.leftOut[0].contains(QStringLiteral("3.pvo")));
     EXPECT_EQ(pages, kMetricCount) << "one page per metric, no rings";
     EXPECT_EQ(title, QStringLiteral("Saison: Anna"));
 
@@ -217,14 +225,14 @@ TEST_F(ArchiveEditTest, ARingIsKeptOnlyForASavedFileInTheArchive) {
 
     writeSession(file(QStringLiteral("4.pvo")), QStringLiteral("Anna"),
                  QStringLiteral("01.10.2026"), {40});
-    ASSERT_TRUE(saveArchiveSettings({false}, ini));
+    ASSERT_TRUE(saveArchiveSettings({false, {}}, ini));
     const RingStore refused =
         scores.store(file(QStringLiteral("4.pvo")), true, std::vector<uint64_t>{7}, 1, ring);
     EXPECT_EQ(refused.kind, RingStore::Kind::NotImported);
     EXPECT_FALSE(ScoreTexts::RingNotStored(refused).isEmpty());
 
     writeAll(file(QStringLiteral("kaputt.pvo")), bytes({9, 0, 0, 0}));
-    ASSERT_TRUE(saveArchiveSettings({true}, ini));
+    ASSERT_TRUE(saveArchiveSettings({true, {}}, ini));
     const RingStore wrong =
         scores.store(file(QStringLiteral("kaputt.pvo")), true, std::vector<uint64_t>{7}, 1, ring);
     EXPECT_EQ(wrong.kind, RingStore::Kind::Refused);

@@ -13,6 +13,11 @@ QByteArray takeUpBytes(int beforeShot) {
 
 void writeSession(const QString& path, const QString& name, const QString& datum,
                   std::initializer_list<int> beforeShot) {
+    writeSession(path, name, datum, std::vector<int>(beforeShot));
+}
+
+void writeSession(const QString& path, const QString& name, const QString& datum,
+                  const std::vector<int>& beforeShot) {
     Dateiheader_t kopf;
     KopfInitialisieren(kopf);
     kopf.setName(name);

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <initializer_list>
+#include <vector>
 
 namespace ostrevik::test {
 
@@ -14,5 +15,7 @@ QByteArray takeUpBytes(int beforeShot);
 // Writes a measurement file with one take-up per entry of `beforeShot`.
 void writeSession(const QString& path, const QString& name, const QString& datum,
                   std::initializer_list<int> beforeShot);
+void writeSession(const QString& path, const QString& name, const QString& datum,
+                  const std::vector<int>& beforeShot);
 
 }  // namespace ostrevik::test

@@ -1,12 +1,17 @@
 #include "analysis/LiveAnalysis.h"
+#include "archive/ArchiveCopy.h"
 #include "archive/ArchiveDatabase.h"
+#include "archive/ArchiveDrillRuns.h"
+#include "archive/ArchiveFileCopies.h"
 #include "archive/ArchiveImport.h"
+#include "archive/ArchiveScores.h"
 #include "archive/ArchiveSessions.h"
 #include "archive/ArchiveSettings.h"
 #include "archive/ArchiveTexts.h"
 #include "measurement/MeasurementDocument.h"
 
 #include "ArchiveFiles.h"
+#include "PostgresServer.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -39,7 +44,7 @@ protected:
 
     std::unique_ptr<TrainingArchive> open() {
         ArchiveError error;
-        auto a = TrainingArchive::open(file(QStringLiteral("archiv.sqlite")), error);
+        auto a = TrainingArchive::open(archive, error);
         EXPECT_TRUE(a) << ArchiveTexts::Problem(error).toStdString();
         return a;
     }
@@ -59,9 +64,27 @@ protected:
 
     QTemporaryDir dir;
     AnalysisSettings settings;
+    QString archive = file(QStringLiteral("archiv.sqlite"));
 };
 
-TEST_F(ArchiveTest, ImportsAFolderOnceAndUpdatesAChangedFile) {
+// The archive's central work, on a file and on a server alike.
+class ArchiveBackendTest : public ArchiveTest,
+                           public ::testing::WithParamInterface<ArchiveBackend> {
+protected:
+    void SetUp() override {
+        std::string why;
+        archive = archiveOn(GetParam(), archive, why);
+        if (archive.isEmpty()) {
+            GTEST_SKIP() << why;
+        }
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Backends, ArchiveBackendTest,
+                         ::testing::Values(ArchiveBackend::Sqlite, ArchiveBackend::Postgres),
+                         [](const auto& info) { return backendName(info.param); });
+
+TEST_P(ArchiveBackendTest, ImportsAFolderOnceAndUpdatesAChangedFile) {
     auto a = open();
     const QByteArray before = readAll(file(QStringLiteral("saison/a.pvo")));
     ImportSummary s = importPaths(*a, {file(QStringLiteral("saison"))}, settings);
@@ -112,7 +135,7 @@ TEST_F(ArchiveTest, ImportsAFolderOnceAndUpdatesAChangedFile) {
     EXPECT_EQ(count(*a, QStringLiteral("druckpunktnahme")), 2);
 }
 
-TEST_F(ArchiveTest, AMovedFileIsFoundByItsContentAndACopyIsNoNewSession) {
+TEST_P(ArchiveBackendTest, AMovedFileIsFoundByItsContentAndACopyIsNoNewSession) {
     auto a = open();
     importPaths(*a, {file(QStringLiteral("saison"))}, settings);
     const qint64 id = sessions(*a)[1].id;
@@ -141,7 +164,7 @@ TEST_F(ArchiveTest, AMovedFileIsFoundByItsContentAndACopyIsNoNewSession) {
     EXPECT_EQ(s.refused[0].path, file(QStringLiteral("weg.pvo")));
 }
 
-TEST_F(ArchiveTest, ShootersAreRenamedAndMergedAndKeepTheirFiles) {
+TEST_P(ArchiveBackendTest, ShootersAreRenamedAndMergedAndKeepTheirFiles) {
     auto a = open();
     writeSession(file(QStringLiteral("saison/c.pvo")), QStringLiteral("J. Maier"),
                  QStringLiteral("21.10.26"), {50});
@@ -223,35 +246,143 @@ TEST_F(ArchiveTest, AnArchiveOfANewerProgramIsOnlyRead) {
     EXPECT_EQ(error, a->notice());
 }
 
-TEST_F(ArchiveTest, ANewArchiveHasItsSchemaWalAndForeignKeys) {
+TEST_P(ArchiveBackendTest, ANewArchiveHasItsSchemaWalAndForeignKeys) {
     auto a = open();
     EXPECT_EQ(a->schemaVersion(), TrainingArchive::kSchemaVersion);
     EXPECT_FALSE(a->readOnly());
-    QSqlQuery q(a->db());
-    ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next());
-    EXPECT_EQ(q.value(0).toString(), QStringLiteral("wal"));
-    ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA foreign_keys")) && q.next());
-    EXPECT_EQ(q.value(0).toInt(), 1);
+    if (GetParam() == ArchiveBackend::Sqlite) {
+        QSqlQuery q(a->db());
+        ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next());
+        EXPECT_EQ(q.value(0).toString(), QStringLiteral("wal"));
+        ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA foreign_keys")) && q.next());
+        EXPECT_EQ(q.value(0).toInt(), 1);
+    }
     // Removing a session takes its take-ups and tags with it.
     importPaths(*a, {file(QStringLiteral("saison/a.pvo"))}, settings);
     ArchiveError error;
     const qint64 id = sessions(*a)[0].id;
     ASSERT_TRUE(setSessionTags(*a, id, {QStringLiteral("trocken")}, error));
+    EXPECT_EQ(count(*a, QStringLiteral("datei")), 1);
     ASSERT_TRUE(removeSession(*a, id, error));
     EXPECT_EQ(count(*a, QStringLiteral("druckpunktnahme")), 0);
     EXPECT_EQ(count(*a, QStringLiteral("sitzung_marke")), 0);
     EXPECT_EQ(count(*a, QStringLiteral("schuetze")), 0);
+    EXPECT_EQ(count(*a, QStringLiteral("datei")), 0);
+}
+
+// The archive keeps each file's bytes once per content and gives them back
+// unchanged; a whole archive copied from a file to this backend and back is
+// the same archive, and a second copy adds nothing.
+TEST_P(ArchiveBackendTest, FilesComeBackByteForByteAndArchivesCopyWhole) {
+    const QString source = file(QStringLiteral("quelle.sqlite"));
+    const ArchivedDrillRun drillRun{QStringLiteral("lauf-1"),
+                                    QStringLiteral("Zeitfenster"),
+                                    QStringLiteral("{}"),
+                                    QStringLiteral("2026-10-07T10:00:00"),
+                                    true,
+                                    {{1, 0xfedcba9876543210u, true, {}},
+                                     {2, 7, false, {QStringLiteral("Schuss_ms")}},
+                                     {3, 8, std::nullopt, {}}}};
+    {
+        ArchiveError error;
+        auto a = TrainingArchive::open(source, error);
+        ASSERT_TRUE(a);
+        importPaths(*a, {file(QStringLiteral("saison"))}, settings);
+        QDir(dir.path()).mkpath(QStringLiteral("kopie"));
+        ASSERT_TRUE(
+            QFile::copy(file(QStringLiteral("saison/a.pvo")), file(QStringLiteral("kopie/a.pvo"))));
+        importPaths(*a, {file(QStringLiteral("kopie/a.pvo"))}, settings);
+        EXPECT_EQ(count(*a, QStringLiteral("datei")), 2);
+        const std::vector<ArchivedSession> list = sessions(*a);
+        ASSERT_TRUE(setSessionTags(*a, list[0].id, {QStringLiteral("scharf")}, error));
+        ASSERT_TRUE(setSessionNote(*a, list[1].id, QStringLiteral("Wind"), error));
+        ASSERT_TRUE(renameShooter(*a, *findShooter(*a, QStringLiteral("Jörg"), error),
+                                  QStringLiteral("Jörg Maier"), error));
+        ASSERT_TRUE(setTakeUpScore(*a, list[0].id, 2, TakeUpScore{2, 9.5, {}, {}, {}, 7}, error));
+        ASSERT_TRUE(storeDrillRun(*a, list[0].id, drillRun, error))
+            << ArchiveTexts::Problem(error).toStdString();
+        EXPECT_EQ(sessionFileCopy(*a, list[0].id, error),
+                  readAll(file(QStringLiteral("saison/a.pvo"))));
+    }
+    auto here = open();
+    ArchiveError error;
+    {
+        auto from = TrainingArchive::open(source, error);
+        ArchiveCopySummary copied = copyArchive(*from, *here);
+        EXPECT_TRUE(copied.error.ok()) << ArchiveTexts::Problem(copied.error).toStdString();
+        EXPECT_EQ(copied.copied, 2);
+        copied = copyArchive(*from, *here);
+        EXPECT_EQ(copied.copied, 0);
+        EXPECT_EQ(copied.present, 2);
+    }
+    const QString back = file(QStringLiteral("zurueck.sqlite"));
+    auto returned = TrainingArchive::open(back, error);
+    EXPECT_EQ(copyArchive(*here, *returned).copied, 2);
+    auto original = TrainingArchive::open(source, error);
+    for (TrainingArchive* a : {here.get(), returned.get()}) {
+        const auto copy = sessions(*a);
+        const auto was = sessions(*original);
+        ASSERT_EQ(copy.size(), was.size());
+        for (size_t i = 0; i < copy.size(); ++i) {
+            EXPECT_EQ(std::tie(copy[i].shooter, copy[i].path, copy[i].date, copy[i].tags,
+                               copy[i].note, copy[i].takeUps, copy[i].shots),
+                      std::tie(was[i].shooter, was[i].path, was[i].date, was[i].tags, was[i].note,
+                               was[i].takeUps, was[i].shots));
+            EXPECT_EQ(sessionFileCopy(*a, copy[i].id, error),
+                      sessionFileCopy(*original, was[i].id, error));
+        }
+        EXPECT_EQ(count(*a, QStringLiteral("ring")), 1);
+        EXPECT_EQ(count(*a, QStringLiteral("druckpunktnahme")), 4);
+        std::vector<ArchivedDrillRun> runs;
+        ASSERT_TRUE(loadDrillRuns(*a, copy[0].id, runs, error));
+        EXPECT_EQ(runs, std::vector<ArchivedDrillRun>{drillRun});
+        // The earlier name still leads a later file to him.
+        EXPECT_EQ(findShooter(*a, QStringLiteral("Jörg"), error),
+                  findShooter(*a, QStringLiteral("Jörg Maier"), error));
+    }
+}
+
+// An archive from before the copies: they are taken from the files still
+// there with their archived content; a session without is marked, and gets
+// its copy when its file is taken in again.
+TEST_F(ArchiveTest, AnOlderArchiveTakesCopiesOfTheFilesStillThere) {
+    const QByteArray b = readAll(file(QStringLiteral("saison/oktober/b.PVO")));
+    {
+        auto a = open();
+        importPaths(*a, {file(QStringLiteral("saison"))}, settings);
+        QSqlQuery q(a->db());
+        ASSERT_TRUE(q.exec(QStringLiteral("DROP TABLE uebung_ergebnis")));
+        ASSERT_TRUE(q.exec(QStringLiteral("DROP TABLE uebung_lauf")));
+        ASSERT_TRUE(q.exec(QStringLiteral("DROP TABLE datei")));
+        ASSERT_TRUE(q.exec(QStringLiteral("ALTER TABLE sitzung DROP COLUMN datei_fehlt")));
+        ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA user_version = 2")));
+    }
+    ASSERT_TRUE(QFile::remove(file(QStringLiteral("saison/oktober/b.PVO"))));
+    auto a = open();
+    ASSERT_EQ(a->schemaVersion(), TrainingArchive::kSchemaVersion);
+    ArchiveError error;
+    const auto list = sessions(*a);
+    EXPECT_EQ(sessionFileCopy(*a, list[0].id, error),
+              readAll(file(QStringLiteral("saison/a.pvo"))));
+    EXPECT_FALSE(sessionFileCopy(*a, list[1].id, error));
+    EXPECT_TRUE(error.ok());
+    EXPECT_EQ(count(*a, QStringLiteral("sitzung WHERE datei_fehlt = 1")), 1);
+
+    writeAll(file(QStringLiteral("saison/oktober/b.PVO")), b);
+    EXPECT_EQ(importPaths(*a, {file(QStringLiteral("saison/oktober"))}, settings).unchanged, 1);
+    EXPECT_EQ(sessionFileCopy(*a, list[1].id, error), b);
+    EXPECT_EQ(count(*a, QStringLiteral("sitzung WHERE datei_fehlt = 1")), 0);
 }
 
 TEST_F(ArchiveTest, SavedFilesEnterTheArchiveUnlessSwitchedOff) {
     const QString archive = file(QStringLiteral("archiv.sqlite"));
     const QString ini = file(QStringLiteral("Archiv.ini"));
-    ASSERT_TRUE(saveArchiveSettings({false}, ini));
+    ASSERT_TRUE(saveArchiveSettings({false, {}}, ini));
     EXPECT_EQ(importSavedFile(file(QStringLiteral("saison/a.pvo")), archive, ini).kind,
               SavedFileImport::Kind::NotWanted);
     EXPECT_EQ(ImportAfterSave(file(QStringLiteral("saison/a.pvo")), archive, ini), QString());
     EXPECT_FALSE(QFileInfo::exists(archive));
-    ASSERT_TRUE(saveArchiveSettings({true}, ini));
+    ASSERT_TRUE(saveArchiveSettings({true, {}}, ini));
     EXPECT_EQ(importSavedFile(file(QStringLiteral("saison/a.pvo")), archive, ini).kind,
               SavedFileImport::Kind::Taken);
     auto a = open();

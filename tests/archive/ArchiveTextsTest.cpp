@@ -18,18 +18,38 @@ TEST(ArchiveTexts, EveryProblemIsSaidWithItsFile) {
     const QString path = QStringLiteral("/daten/archiv.sqlite");
     EXPECT_EQ(ArchiveTexts::Problem({}), QString());
     QSet<QString> said;
-    for (Kind kind : {Kind::NoDriver, Kind::NotAFile, Kind::FolderNotMade, Kind::FolderReadOnly,
-                      Kind::Locked, Kind::Damaged, Kind::DiskFull, Kind::ReadOnly, Kind::CannotOpen,
-                      Kind::InputOutput, Kind::Database, Kind::OlderReadOnly, Kind::Newer,
-                      Kind::ShooterNameTaken, Kind::ShooterGone}) {
+    const Kind kinds[] = {Kind::NoDriver,
+                          Kind::NotAFile,
+                          Kind::FolderNotMade,
+                          Kind::FolderReadOnly,
+                          Kind::Locked,
+                          Kind::Damaged,
+                          Kind::DiskFull,
+                          Kind::ReadOnly,
+                          Kind::CannotOpen,
+                          Kind::InputOutput,
+                          Kind::Database,
+                          Kind::OlderReadOnly,
+                          Kind::Newer,
+                          Kind::ShooterNameTaken,
+                          Kind::ShooterGone,
+                          Kind::ServerAddress,
+                          Kind::PasswordInAddress,
+                          Kind::NoServerDriver,
+                          Kind::ServerUnreachable,
+                          Kind::NoWriteRights,
+                          Kind::ConnectionLost};
+    for (Kind kind : kinds) {
         const QString text = ArchiveTexts::Problem({kind, path, QStringLiteral("Anna"), 7});
         EXPECT_FALSE(text.isEmpty()) << static_cast<int>(kind);
-        const bool namesFile =
-            kind != Kind::NoDriver && kind != Kind::ShooterNameTaken && kind != Kind::ShooterGone;
+        // An address with a password is never repeated.
+        const bool namesFile = kind != Kind::NoDriver && kind != Kind::ShooterNameTaken &&
+                               kind != Kind::ShooterGone && kind != Kind::NoServerDriver &&
+                               kind != Kind::PasswordInAddress;
         EXPECT_EQ(text.contains(path), namesFile) << text.toStdString();
         said << text;
     }
-    EXPECT_EQ(said.size(), 15);
+    EXPECT_EQ(said.size(), 21);
     // What the words need beyond the file.
     EXPECT_TRUE(ArchiveTexts::Problem({Kind::Newer, path, {}, 7})
                     .contains(QStringLiteral("Schema 7, dieses Programm kennt %1")
@@ -56,7 +76,7 @@ TEST(ArchiveTexts, ARefusedFileIsNamedWithItsReason) {
 }
 
 // The counts as the README shows them, then the files found again, each
-// refusal on a line of its own, and why the import stopped.
+// refusal on a line of its own, why the import stopped and what it left.
 TEST(ArchiveTexts, TheImportReportCountsThenNamesEachRefusalAndTheStop) {
     ImportSummary s;
     s.added = 3;
@@ -78,6 +98,10 @@ TEST(ArchiveTexts, TheImportReportCountsThenNamesEachRefusalAndTheStop) {
                   QStringLiteral(" (1 an neuem Ort wiedergefunden)\nabgelehnt: ") +
                   ArchiveTexts::Refusal(missing) + QStringLiteral("\nAufnahme abgebrochen: ") +
                   ArchiveTexts::Problem(s.archiveError));
+    // What a second run will take in.
+    s.notTaken = QStringList{QStringLiteral("/b.pvo"), QStringLiteral("/c.pvo")};
+    EXPECT_TRUE(ArchiveTexts::ImportReport(s).endsWith(
+        QStringLiteral("\nnicht aufgenommen: /b.pvo\nnicht aufgenommen: /c.pvo")));
 }
 
 }  // namespace

@@ -83,6 +83,8 @@ TEST_F(ScoreArchiveTest, AnArchiveOfVersionOneGainsRingsAndKeepsItsSessions) {
         ASSERT_TRUE(q.exec(QStringLiteral("DROP TABLE ring")));
         ASSERT_TRUE(q.exec(QStringLiteral("DROP TABLE uebung_ergebnis")));
         ASSERT_TRUE(q.exec(QStringLiteral("DROP TABLE uebung_lauf")));
+        ASSERT_TRUE(q.exec(QStringLiteral("DROP TABLE datei")));
+        ASSERT_TRUE(q.exec(QStringLiteral("ALTER TABLE sitzung DROP COLUMN datei_fehlt")));
         ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA user_version = 1")));
     }
     auto a = open();
@@ -218,13 +220,13 @@ TEST_F(ScoreArchiveTest, ARingTypedIntoADocumentIsKeptOrRefusedWithTheReason) {
     EXPECT_EQ(rings.enter(2, QStringLiteral("9,5")).outcome, RingEntry::Outcome::NoTakeUp);
     EXPECT_EQ(rings.enter(-1, QString()).outcome, RingEntry::Outcome::NoTakeUp);
 
-    ASSERT_TRUE(saveArchiveSettings({false}, iniPath));
+    ASSERT_TRUE(saveArchiveSettings({false, {}}, iniPath));
     entry = rings.enter(0, QStringLiteral("9,5"));
     EXPECT_TRUE(ScoreTexts::RingNotStored(entry.store).contains(QStringLiteral("ausgeschaltet")));
     EXPECT_FALSE(QFileInfo::exists(archivePath)) << "no archive made for a refused ring";
     EXPECT_EQ(changed, 0);
 
-    ASSERT_TRUE(saveArchiveSettings({true}, iniPath));
+    ASSERT_TRUE(saveArchiveSettings({true, {}}, iniPath));
     EXPECT_TRUE(rings.enter(1, QStringLiteral(" 10.4 ")).kept());
     EXPECT_EQ(changed, 1);
     EXPECT_DOUBLE_EQ(rings.scores().at(2).ring, 10.4);

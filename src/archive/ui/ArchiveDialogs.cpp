@@ -1,5 +1,6 @@
 #include "archive/ui/ArchiveDialogs.h"
 
+#include "archive/ArchiveDialect.h"
 #include "archive/ArchiveTexts.h"
 
 #include <QComboBox>
@@ -8,6 +9,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QUrl>
+#include <QUrlQuery>
 #include <QVBoxLayout>
 
 namespace ostrevik {
@@ -146,6 +151,108 @@ QString RenameShooterDialog::name() const {
 
 void RenameShooterDialog::setName(const QString& name) {
     name_->setText(name);
+}
+
+ArchiveChoiceDialog::ArchiveChoiceDialog(const QString& current, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Archiv wählen"));
+    file_ = new QRadioButton(QStringLiteral("Archiv&datei auf diesem Rechner"), this);
+    server_ = new QRadioButton(QStringLiteral("Archiv auf einem &PostgreSQL-Server"), this);
+    path_ = new QLineEdit(this);
+    host_ = new QLineEdit(this);
+    host_->setPlaceholderText(QStringLiteral("Rechner oder Socket-Ordner"));
+    port_ = new QSpinBox(this);
+    port_->setRange(1, 65535);
+    port_->setValue(5432);
+    database_ = new QLineEdit(this);
+    user_ = new QLineEdit(this);
+    password_ = new QLineEdit(this);
+    password_->setEchoMode(QLineEdit::Password);
+    password_->setPlaceholderText(QStringLiteral("aus ~/.pgpass, wenn leer"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(file_);
+    auto* fileForm = new QFormLayout;
+    fileForm->addRow(QStringLiteral("Datei:"), path_);
+    layout->addLayout(fileForm);
+    layout->addWidget(server_);
+    auto* serverForm = new QFormLayout;
+    serverForm->addRow(QStringLiteral("&Rechner:"), host_);
+    serverForm->addRow(QStringLiteral("P&ort:"), port_);
+    serverForm->addRow(QStringLiteral("Daten&bank:"), database_);
+    serverForm->addRow(QStringLiteral("&Benutzer:"), user_);
+    serverForm->addRow(QStringLiteral("Pass&wort:"), password_);
+    layout->addLayout(serverForm);
+    auto* hint = new QLabel(QStringLiteral("Das Passwort gilt nur für diese Sitzung; Ostrevik "
+                                           "speichert es nicht."),
+                            this);
+    hint->setWordWrap(true);
+    layout->addWidget(hint);
+    layout->addWidget(okCancel(this));
+    const auto enable = [this] {
+        path_->setEnabled(file_->isChecked());
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{host_, port_, database_, user_, password_}) {
+            w->setEnabled(server_->isChecked());
+        }
+    };
+    connect(file_, &QRadioButton::toggled, this, enable);
+
+    ServerAddress address;
+    if (readArchiveAddress(current, address) == AddressReading::Server) {
+        chooseServer(address.host, address.port > 0 ? address.port : 5432, address.database,
+                     address.user);
+    } else {
+        chooseFile(current);
+    }
+    enable();
+}
+
+QString ArchiveChoiceDialog::archive() const {
+    if (file_->isChecked()) {
+        return path_->text().trimmed();
+    }
+    QUrl url;
+    url.setScheme(QStringLiteral("postgresql"));
+    url.setUserName(user_->text().trimmed());
+    const QString host = host_->text().trimmed();
+    QUrlQuery query;
+    // A socket folder is no host name: libpq takes it as the parameter.
+    if (host.startsWith(QLatin1Char('/'))) {
+        query.addQueryItem(QStringLiteral("host"), host);
+    } else {
+        url.setHost(host);
+    }
+    if (port_->value() != 5432) {
+        url.setPort(port_->value());
+    }
+    url.setPath(QLatin1Char('/') + database_->text().trimmed());
+    url.setQuery(query);
+    // Without a host QUrl writes no "//"; the address needs it.
+    QString text = url.toString();
+    if (!text.startsWith(QLatin1String("postgresql://"))) {
+        text.replace(0, QStringLiteral("postgresql:").size(), QStringLiteral("postgresql://"));
+    }
+    return text;
+}
+
+QString ArchiveChoiceDialog::password() const {
+    return server_->isChecked() ? password_->text() : QString();
+}
+
+void ArchiveChoiceDialog::chooseFile(const QString& path) {
+    file_->setChecked(true);
+    path_->setText(path);
+}
+
+void ArchiveChoiceDialog::chooseServer(const QString& host, int port, const QString& database,
+                                       const QString& user, const QString& password) {
+    server_->setChecked(true);
+    host_->setText(host);
+    port_->setValue(port);
+    database_->setText(database);
+    user_->setText(user);
+    password_->setText(password);
 }
 
 }  // namespace ostrevik

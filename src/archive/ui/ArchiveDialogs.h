@@ -6,6 +6,8 @@
 
 class QComboBox;
 class QLineEdit;
+class QRadioButton;
+class QSpinBox;
 
 namespace ostrevik {
 
@@ -58,6 +60,34 @@ public:
 
 private:
     QLineEdit* name_ = nullptr;
+};
+
+// "Archiv wählen": the archive file on this PC, or an archive on a
+// PostgreSQL server (host or socket folder, port, database, user). A
+// password typed here is used for this session only; the usual place for it
+// is ~/.pgpass.
+class ArchiveChoiceDialog : public QDialog {
+    Q_OBJECT
+public:
+    // `current`: the archive shown now, a path or an address.
+    explicit ArchiveChoiceDialog(const QString& current, QWidget* parent = nullptr);
+    // The path, or the server's address built from the fields.
+    QString archive() const;
+    QString password() const;
+    // Fills the fields as the user would.
+    void chooseFile(const QString& path);
+    void chooseServer(const QString& host, int port, const QString& database, const QString& user,
+                      const QString& password = {});
+
+private:
+    QRadioButton* file_ = nullptr;
+    QRadioButton* server_ = nullptr;
+    QLineEdit* path_ = nullptr;
+    QLineEdit* host_ = nullptr;
+    QSpinBox* port_ = nullptr;
+    QLineEdit* database_ = nullptr;
+    QLineEdit* user_ = nullptr;
+    QLineEdit* password_ = nullptr;
 };
 
 }  // namespace ostrevik

@@ -13,6 +13,7 @@ ArchiveToolbar::ArchiveToolbar(QWidget* parent) : QWidget(parent) {
     };
     // Made in this order, which is the keyboard's; shown in the commands'.
     const Button made[] = {
+        {ArchiveCommand::Waehlen, QStringLiteral("Archiv &wählen…"), QStringLiteral("Waehlen")},
         {ArchiveCommand::Dateien, QStringLiteral("&Dateien aufnehmen…"), QStringLiteral("Dateien")},
         {ArchiveCommand::Ordner, QStringLiteral("O&rdner aufnehmen…"), QStringLiteral("Ordner")},
         {ArchiveCommand::Oeffnen, QStringLiteral("Ö&ffnen"), QStringLiteral("Oeffnen")},
@@ -44,6 +45,7 @@ ArchiveToolbar::ArchiveToolbar(QWidget* parent) : QWidget(parent) {
 
 void ArchiveToolbar::update(bool writable, size_t chosen, bool sessionsShown) {
     const std::map<ArchiveCommand, bool> offered = {
+        {ArchiveCommand::Waehlen, true},
         {ArchiveCommand::Dateien, writable},
         {ArchiveCommand::Ordner, writable},
         {ArchiveCommand::Oeffnen, chosen > 0},

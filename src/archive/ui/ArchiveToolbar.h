@@ -11,6 +11,7 @@ namespace ostrevik {
 // The commands of the window "Trainingsarchiv" that its row of buttons
 // gives, in the row's order.
 enum class ArchiveCommand {
+    Waehlen,        // "Archiv wählen…"
     Dateien,        // "Dateien aufnehmen…"
     Ordner,         // "Ordner aufnehmen…"
     Oeffnen,        // the chosen sessions as documents

@@ -15,10 +15,13 @@
 #include "common/ui/WaitCursor.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSplitter>
+#include <QSqlDriver>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace ostrevik {
@@ -27,8 +30,15 @@ TArchiveForm::TArchiveForm(ArchiveWindowHost& host, const QString& archivePath,
                            const QString& settingsPath, QWidget* parent)
     : QWidget(parent, Qt::Window),
       host_(host),
-      archivePath_(TrainingArchive::pathOrDefault(archivePath)),
+      archivePath_(archivePath),
       settingsPath_(settingsPath.isEmpty() ? defaultArchiveSettingsPath() : settingsPath) {
+    if (archivePath_.isEmpty()) {
+        // The archive chosen last with "Archiv wählen…", else the default.
+        archivePath_ = loadArchiveSettings(settingsPath_).archive;
+        if (archivePath_.isEmpty()) {
+            archivePath_ = TrainingArchive::defaultPath();
+        }
+    }
     setWindowTitle(QStringLiteral("Trainingsarchiv"));
     setObjectName(QStringLiteral("Trainingsarchiv"));
     resize(1200, 820);
@@ -97,7 +107,9 @@ TArchiveForm::TArchiveForm(ArchiveWindowHost& host, const QString& archivePath,
     connect(progressView_, &ProgressView::sessionClicked, this,
             [this](qint64 id) { SelectSessions({id}); });
     connect(importSaved_, &QCheckBox::toggled, this, [this](bool on) {
-        if (!saveArchiveSettings({on}, settingsPath_)) {
+        ArchiveSettings settings = loadArchiveSettings(settingsPath_);
+        settings.importSaved = on;
+        if (!saveArchiveSettings(settings, settingsPath_)) {
             showError(ArchiveTexts::SettingNotSaved(settingsPath_));
         }
     });
@@ -107,8 +119,54 @@ TArchiveForm::TArchiveForm(ArchiveWindowHost& host, const QString& archivePath,
 
 TArchiveForm::~TArchiveForm() = default;
 
+void TArchiveForm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // Other PCs write into a server's archive: coming back to the window
+    // shows what they added, with the shooter and sessions chosen kept.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && archive_ &&
+        archive_->onServer()) {
+        Refresh();
+    }
+}
+
+void TArchiveForm::watch() {
+    QSqlDriver* driver = archive_ ? archive_->watchChanges() : nullptr;
+    if (!driver) {
+        return;
+    }
+    // Another PC's change is shown at once; the window's own are shown by
+    // the command that made them. A burst of changes (an import, file by
+    // file) is read once.
+    connect(driver, &QSqlDriver::notification, this,
+            [this](const QString&, QSqlDriver::NotificationSource source, const QVariant&) {
+                if (source == QSqlDriver::OtherSource && !refreshPending_) {
+                    refreshPending_ = true;
+                    QTimer::singleShot(kRefreshDelayMs, this, [this] {
+                        refreshPending_ = false;
+                        Refresh();
+                    });
+                }
+            });
+}
+
+void TArchiveForm::reconnectIfLost() {
+    if (archive_ && !archive_->reachable()) {
+        OpenArchive();
+    }
+}
+
+void TArchiveForm::Refresh() {
+    reconnectIfLost();
+    const std::vector<qint64> chosen = SelectedSessions();
+    fillShooters(CurrentShooter());
+    SelectSessions(chosen);
+}
+
 void TArchiveForm::run(ArchiveCommand command) {
     switch (command) {
+        case ArchiveCommand::Waehlen:
+            ArchivWaehlen();
+            break;
         case ArchiveCommand::Dateien:
             DateienAufnehmen();
             break;
@@ -149,8 +207,9 @@ bool TArchiveForm::OpenArchive() {
     const std::optional<qint64> keep = CurrentShooter();
     archive_.reset();
     ArchiveError error;
-    archive_ = TrainingArchive::open(archivePath_, error);
+    archive_ = TrainingArchive::open(archivePath_, error, password_);
     showNotice(ArchiveTexts::Problem(archive_ ? archive_->notice() : error));
+    watch();
     fillShooters(keep);
     return archive_ != nullptr;
 }

@@ -49,6 +49,10 @@ public:
     // Opens the archive (again) and shows its shooters; a failure is shown
     // in the window (Notice()). False when the archive cannot be read.
     bool OpenArchive();
+    // Reads the archive again, keeping the shooter and sessions chosen.
+    void Refresh();
+    // The archive shown: a file's path or a server's address.
+    const QString& ArchivePath() const { return archivePath_; }
 
     // The choices of the window, as the user makes them.
     bool ChooseShooter(const QString& name);
@@ -60,6 +64,9 @@ public:
     void SetImportSaved(bool on);
 
     // The commands (ArchiveWindowActions.cpp).
+    // "Archiv wählen…": another file or a server's archive, kept as the
+    // program's archive when it opens.
+    bool ArchivWaehlen();
     bool DateienAufnehmen();                            // "Dateien aufnehmen…"
     bool OrdnerAufnehmen();                             // "Ordner aufnehmen…"
     ImportSummary Aufnehmen(const QStringList& paths);  // with a message on trouble
@@ -93,8 +100,16 @@ public:
     bool Offers(ArchiveCommand command) const;
     bool ImportSaved() const;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void run(ArchiveCommand command);
+    // Shows what other programs change in a server's archive as they do.
+    void watch();
+    // A server's archive whose connection broke (a restart, the network)
+    // is opened again.
+    void reconnectIfLost();
     void showNotice(const QString& text);
     void showError(const QString& message);
     void fillShooters(std::optional<qint64> keep);
@@ -107,6 +122,9 @@ private:
 
     ArchiveWindowHost& host_;
     QString archivePath_;
+    QString password_;  // typed in "Archiv wählen…", never kept beyond the window
+    bool refreshPending_ = false;
+    static constexpr int kRefreshDelayMs = 300;
     QString settingsPath_;
     std::unique_ptr<TrainingArchive> archive_;
     std::vector<ArchivedSession> sessions_;

@@ -3,6 +3,8 @@
 // it in the words of ArchiveTexts.
 
 #include "analysis/ui/ReportPdf.h"
+#include "archive/ArchiveFileCopies.h"
+#include "archive/ArchiveSettings.h"
 #include "archive/ArchiveTexts.h"
 #include "archive/SeasonReport.h"
 #include "archive/ui/ArchiveDialogs.h"
@@ -20,6 +22,7 @@
 namespace ostrevik {
 
 ImportSummary TArchiveForm::Aufnehmen(const QStringList& paths) {
+    reconnectIfLost();
     if (!archive_ && !OpenArchive()) {
         showError(Notice());
         return {};
@@ -33,6 +36,36 @@ ImportSummary TArchiveForm::Aufnehmen(const QStringList& paths) {
     modalUi().message(this, ArchiveTexts::ImportReport(summary),
                       summary.ok() ? Texts::kMeldung : Texts::kWarnung, MessageButtons::Ok);
     return summary;
+}
+
+bool TArchiveForm::ArchivWaehlen() {
+    ArchiveChoiceDialog dialog(archivePath_, this);
+    if (modalUi().execDialog(dialog) != QDialog::Accepted || dialog.archive().isEmpty()) {
+        return false;
+    }
+    ArchiveError error;
+    std::unique_ptr<TrainingArchive> chosen;
+    {
+        const WaitCursor wait;
+        chosen = TrainingArchive::open(dialog.archive(), error, dialog.password());
+    }
+    if (!chosen) {
+        // The archive shown stays.
+        showError(ArchiveTexts::Problem(error));
+        return false;
+    }
+    archivePath_ = dialog.archive();
+    password_ = dialog.password();
+    ArchiveSettings settings = loadArchiveSettings(settingsPath_);
+    settings.archive = archivePath_;
+    if (!saveArchiveSettings(settings, settingsPath_)) {
+        showError(ArchiveTexts::SettingNotSaved(settingsPath_));
+    }
+    archive_ = std::move(chosen);
+    showNotice(ArchiveTexts::Problem(archive_->notice()));
+    watch();
+    fillShooters(std::nullopt);
+    return true;
 }
 
 bool TArchiveForm::DateienAufnehmen() {
@@ -61,18 +94,21 @@ bool TArchiveForm::OrdnerAufnehmen() {
 
 void TArchiveForm::Oeffnen() {
     for (const ArchivedSession* s : table_->chosen()) {
-        if (!QFileInfo::exists(s->path)) {
+        // A file not on this PC opens from the archive's copy.
+        const QString path = readableSessionFile(*archive_, *s);
+        if (path.isEmpty()) {
             showError(ArchiveTexts::SessionFileNotFound(s->path));
             continue;
         }
-        host_.OpenDocument(s->path);
+        host_.OpenDocument(path);
     }
 }
 
 void TArchiveForm::Vergleichen() {
     QStringList paths;
     for (const ArchivedSession* s : table_->chosen()) {
-        paths << s->path;
+        const QString path = readableSessionFile(*archive_, *s);
+        paths << (path.isEmpty() ? s->path : path);
     }
     if (paths.size() < 2) {
         modalUi().message(this, ArchiveTexts::ChooseTwoToCompare(), Texts::kMeldung,

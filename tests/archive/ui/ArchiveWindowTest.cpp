@@ -11,6 +11,7 @@
 
 #include "../../evaluation/PdfTools.h"
 #include "../ArchiveFiles.h"
+#include "PostgresServer.h"
 #include "ScriptedModalUi.h"
 #include "TestFiles.h"
 
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -130,14 +132,30 @@ TEST_F(ArchiveWindowTest, ChooseAShooterSwitchTheMetricOpenAndCompare) {
     click("Oeffnen");
     EXPECT_EQ(host.opened.size(), 2);
 
-    // A file that has gone is said so, not opened.
+    // A file not on this PC opens from the archive's copy, write-protected,
+    // so that only "Speichern unter…" keeps a change.
+    qputenv("XDG_CACHE_HOME", file(QStringLiteral("cache")).toLocal8Bit());
     const QString gone = window->Sessions()[3].path;
+    const QByteArray bytes = readAll(gone);
     QFile::remove(gone);
     selectRows({3});
     click("Oeffnen");
-    EXPECT_EQ(host.opened.size(), 2);
+    ASSERT_EQ(host.opened.size(), 3);
+    EXPECT_TRUE(host.opened[2].startsWith(file(QStringLiteral("cache/Ostrevik/Archivkopien/"))));
+    EXPECT_TRUE(host.opened[2].endsWith(QFileInfo(gone).fileName()));
+    EXPECT_EQ(readAll(host.opened[2]), bytes);
+    EXPECT_FALSE(QFileInfo(host.opened[2]).permissions() & QFile::WriteOwner);
+
+    // Without a copy either, it is said so, not opened.
+    QSqlQuery q(window->Archive()->db());
+    ASSERT_TRUE(q.exec(QStringLiteral("DELETE FROM datei")));
+    const QString gone2 = window->Sessions()[1].path;
+    QFile::remove(gone2);
+    selectRows({1});
+    click("Oeffnen");
+    EXPECT_EQ(host.opened.size(), 3);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, ArchiveTexts::SessionFileNotFound(gone));
+    EXPECT_EQ(ui.messages[0].text, ArchiveTexts::SessionFileNotFound(gone2));
 }
 
 TEST_F(ArchiveWindowTest, TakeAFolderInTagASessionAndFilterByIt) {
@@ -226,6 +244,9 @@ TEST_F(ArchiveWindowTest, SeasonReportWithAVanishedFile) {
     ASSERT_TRUE(window->OpenArchive());
     ASSERT_TRUE(window->ChooseShooter(QStringLiteral("Anna")));
     QFile::remove(file(QStringLiteral("2.pvo")));
+    // Nor a copy in the archive.
+    QSqlQuery q(window->Archive()->db());
+    ASSERT_TRUE(q.exec(QStringLiteral("DELETE FROM datei")));
     ui.fileAnswers.push_back(file(QStringLiteral("saison.pdf")));
     ASSERT_TRUE(window->Saisonbericht());
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -252,6 +273,75 @@ TEST_F(ArchiveWindowTest, ADamagedArchiveIsShownAndNothingIsOffered) {
     EXPECT_EQ(window->Aufnehmen({file(QStringLiteral("1.pvo"))}).added, 0);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, window->Notice());
+}
+
+// "Archiv wählen…": another file, then an archive on a server, each kept as
+// the program's archive; an address that does not open leaves the archive
+// shown; what another PC adds to the server shows in the window
+// at once.
+TEST_F(ArchiveWindowTest, ChooseAnotherArchiveOnAServer) {
+    ASSERT_TRUE(window->OpenArchive());
+    const QString ini = file(QStringLiteral("Archiv.ini"));
+    ui.onExecDialog = [](QDialog& d) {
+        dynamic_cast<ArchiveChoiceDialog&>(d).chooseServer(QStringLiteral("verein"), 5432,
+                                                           QString(), QStringLiteral("trainer"));
+        return int(QDialog::Accepted);
+    };
+    EXPECT_FALSE(window->ArchivWaehlen());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              ArchiveTexts::Problem({ArchiveError::Kind::ServerAddress,
+                                     QStringLiteral("postgresql://trainer@verein/"),
+                                     {},
+                                     0}));
+    EXPECT_EQ(window->ArchivePath(), archivePath());
+    EXPECT_EQ(window->ShooterRows().size(), 2);
+
+    std::string why;
+    PostgresServer* server = PostgresServer::shared(why);
+    if (!server) {
+        GTEST_SKIP() << why;
+    }
+    const QString database = server->newDatabase();
+    ArchiveError error;
+    {
+        auto onServer = TrainingArchive::open(server->address(database), error);
+        ASSERT_TRUE(onServer);
+        importPaths(*onServer, {file(QStringLiteral("ben.pvo"))}, {});
+    }
+    ui.onExecDialog = [&](QDialog& d) {
+        dynamic_cast<ArchiveChoiceDialog&>(d).chooseServer(server->socketFolder(), server->port(),
+                                                           database, PostgresServer::superuser());
+        return int(QDialog::Accepted);
+    };
+    ASSERT_TRUE(window->ArchivWaehlen());
+    ServerAddress chosen;
+    ASSERT_EQ(readArchiveAddress(window->ArchivePath(), chosen), AddressReading::Server);
+    EXPECT_EQ(chosen.host, server->socketFolder());
+    EXPECT_EQ(chosen.port, server->port());
+    EXPECT_EQ(chosen.database, database);
+    EXPECT_EQ(chosen.user, PostgresServer::superuser());
+    EXPECT_EQ(loadArchiveSettings(ini).archive, window->ArchivePath());
+    EXPECT_EQ(window->ShooterRows(), QStringList{QStringLiteral("Ben (1)")});
+
+    {
+        auto otherPc = TrainingArchive::open(server->address(database), error);
+        importPaths(*otherPc, {file(QStringLiteral("1.pvo"))}, {});
+    }
+    // The server tells the window; it reads the archive again by itself.
+    const QStringList both{QStringLiteral("Anna (1)"), QStringLiteral("Ben (1)")};
+    for (int waited = 0; waited < 5000 && window->ShooterRows() != both; waited += 20) {
+        QTest::qWait(20);
+    }
+    EXPECT_EQ(window->ShooterRows(), both);
+    // After the server's restart the window connects again.
+    ASSERT_TRUE(server->restartAbruptly());
+    window->Refresh();
+    EXPECT_EQ(window->Notice(), QString());
+    EXPECT_EQ(window->ShooterRows(), both);
+    // The next window opens on it.
+    TArchiveForm next(host, QString(), ini);
+    EXPECT_EQ(next.ArchivePath(), window->ArchivePath());
 }
 
 }  // namespace
