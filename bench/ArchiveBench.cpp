@@ -176,21 +176,27 @@ void BM_ProgressViewSwitchMetric(benchmark::State& state) {
 }
 BENCHMARK(BM_ProgressViewSwitchMetric)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// "--progress" as a process, measured from outside.
-void BM_ProgressCommand(benchmark::State& state) {
-    Season& s = season();
-    s.imported();
+// "--progress" of one shooter as a process on the archive at `archive` (a
+// file or a server's address), measured from outside.
+void runProgressCommand(benchmark::State& state, const QString& archive) {
     QTemporaryDir out;
     const QString csv = out.filePath(QStringLiteral("fortschritt.csv"));
     for (auto _ : state) {
         QProcess p;
         p.start(QStringLiteral(OSTREVIK_BINARY),
-                {QStringLiteral("--archive"), s.archive, QStringLiteral("--progress"),
+                {QStringLiteral("--archive"), archive, QStringLiteral("--progress"),
                  QStringLiteral("Anna Beispiel"), csv});
         if (!p.waitForFinished(60000) || p.exitCode() != 0) {
             state.SkipWithError("--progress failed");
         }
     }
+}
+
+// "--progress" as a process, measured from outside.
+void BM_ProgressCommand(benchmark::State& state) {
+    Season& s = season();
+    s.imported();
+    runProgressCommand(state, s.archive);
 }
 BENCHMARK(BM_ProgressCommand)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -296,17 +302,7 @@ void BM_ServerProgressCommand(benchmark::State& state) {
         state.SkipWithError(why.c_str());
         return;
     }
-    QTemporaryDir out;
-    const QString csv = out.filePath(QStringLiteral("fortschritt.csv"));
-    for (auto _ : state) {
-        QProcess p;
-        p.start(QStringLiteral(OSTREVIK_BINARY),
-                {QStringLiteral("--archive"), s.address, QStringLiteral("--progress"),
-                 QStringLiteral("Anna Beispiel"), csv});
-        if (!p.waitForFinished(60000) || p.exitCode() != 0) {
-            state.SkipWithError("--progress failed");
-        }
-    }
+    runProgressCommand(state, s.address);
 }
 BENCHMARK(BM_ServerProgressCommand)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -45,15 +45,6 @@ int primaryCode(const QSqlError& error) {
     return ok ? (code & 0xFF) : -1;
 }
 
-bool exec(QSqlDatabase& db, const QString& statement, QSqlError& error) {
-    QSqlQuery q(db);
-    if (!q.exec(statement)) {
-        error = q.lastError();
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 QString TrainingArchive::defaultPath() {
@@ -171,7 +162,7 @@ bool TrainingArchive::openServer(const ServerAddress& address, const QString& pa
     QSqlError e;
     // The server's notices ("… already exists, skipping") would land on
     // the command line's standard error.
-    if (!exec(db_, QStringLiteral("SET client_min_messages = warning"), e) ||
+    if (!execStatement(db_, QStringLiteral("SET client_min_messages = warning"), e) ||
         !dialect_->readVersion(db_, schemaVersion_, e)) {
         error = this->error(e);
         return false;
@@ -249,7 +240,7 @@ bool TrainingArchive::connect(bool readOnly, ArchiveError& error) {
     }
     schemaVersion_ = q.value(0).toInt();
     q.finish();
-    if (!exec(db_, QStringLiteral("PRAGMA foreign_keys = ON"), e)) {
+    if (!execStatement(db_, QStringLiteral("PRAGMA foreign_keys = ON"), e)) {
         error = this->error(e);
         return false;
     }
@@ -262,7 +253,7 @@ bool TrainingArchive::connect(bool readOnly, ArchiveError& error) {
             return false;
         }
         wal.finish();
-        if (!exec(db_, QStringLiteral("PRAGMA synchronous = NORMAL"), e)) {
+        if (!execStatement(db_, QStringLiteral("PRAGMA synchronous = NORMAL"), e)) {
             error = this->error(e);
             return false;
         }
@@ -289,7 +280,7 @@ bool TrainingArchive::migrate(ArchiveError& error) {
                 return true;
             }
             for (const QString& statement : migrations[static_cast<size_t>(reached)]) {
-                if (!exec(db_, dialect_->schema(statement), e)) {
+                if (!execStatement(db_, dialect_->schema(statement), e)) {
                     error = this->error(e);
                     return false;
                 }
@@ -334,7 +325,7 @@ bool TrainingArchive::reachable() {
 bool TrainingArchive::announceChange(ArchiveError& error) {
     const QString channel = dialect_->changeChannel();
     QSqlError e;
-    if (channel.isEmpty() || exec(db_, QStringLiteral("NOTIFY ") + channel, e)) {
+    if (channel.isEmpty() || execStatement(db_, QStringLiteral("NOTIFY ") + channel, e)) {
         return true;
     }
     error = this->error(e);

@@ -37,7 +37,13 @@ bool isOneWord(const QString& value) {
     return true;
 }
 
-bool exec(QSqlDatabase& db, const QString& statement, QSqlError& error) {
+// Any number, the same for every Ostrevik: the key of the server's lock
+// for creating and migrating an archive (advisory locks are per database).
+constexpr qint64 kSchemaLockKey = 0x4f737472;
+
+}  // namespace
+
+bool execStatement(QSqlDatabase& db, const QString& statement, QSqlError& error) {
     QSqlQuery q(db);
     if (!q.exec(statement)) {
         error = q.lastError();
@@ -45,12 +51,6 @@ bool exec(QSqlDatabase& db, const QString& statement, QSqlError& error) {
     }
     return true;
 }
-
-// Any number, the same for every Ostrevik: the key of the server's lock
-// for creating and migrating an archive (advisory locks are per database).
-constexpr qint64 kSchemaLockKey = 0x4f737472;
-
-}  // namespace
 
 AddressReading readArchiveAddress(const QString& text, ServerAddress& address) {
     if (!text.contains(QLatin1String("://"))) {
@@ -148,7 +148,8 @@ bool ArchiveDialect::lockSchema(QSqlDatabase& db, QSqlError& error) const {
     if (backend_ == ArchiveBackend::Sqlite) {
         return true;
     }
-    return exec(db, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSchemaLockKey), error);
+    return execStatement(db, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSchemaLockKey),
+                         error);
 }
 
 bool ArchiveDialect::readVersion(QSqlDatabase& db, int& version, QSqlError& error) const {
@@ -189,16 +190,19 @@ bool ArchiveDialect::readVersion(QSqlDatabase& db, int& version, QSqlError& erro
 
 bool ArchiveDialect::writeVersion(QSqlDatabase& db, int version, QSqlError& error) const {
     if (backend_ == ArchiveBackend::Sqlite) {
-        return exec(db, QStringLiteral("PRAGMA user_version = %1").arg(version), error);
+        return execStatement(db, QStringLiteral("PRAGMA user_version = %1").arg(version), error);
     }
     // The first migration makes the table of one row, every later one
     // changes its row.
     if (version == 1) {
-        return exec(db, QStringLiteral("CREATE TABLE archiv_schema (version INTEGER NOT NULL)"),
-                    error) &&
-               exec(db, QStringLiteral("INSERT INTO archiv_schema (version) VALUES (1)"), error);
+        return execStatement(
+                   db, QStringLiteral("CREATE TABLE archiv_schema (version INTEGER NOT NULL)"),
+                   error) &&
+               execStatement(db, QStringLiteral("INSERT INTO archiv_schema (version) VALUES (1)"),
+                             error);
     }
-    return exec(db, QStringLiteral("UPDATE archiv_schema SET version = %1").arg(version), error);
+    return execStatement(db, QStringLiteral("UPDATE archiv_schema SET version = %1").arg(version),
+                         error);
 }
 
 QString ArchiveDialect::returningId() const {

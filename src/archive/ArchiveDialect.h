@@ -7,6 +7,7 @@
 #include <optional>
 
 class QSqlDatabase;
+class QSqlError;
 class QSqlQuery;
 
 namespace ostrevik {
@@ -38,6 +39,9 @@ enum class AddressReading {
 // address, never a path: taken for one it would make a folder
 // "postgresql:" and an archive file in it.
 AddressReading readArchiveAddress(const QString& text, ServerAddress& address);
+
+// Runs one statement without values to bind; false with the driver's error.
+bool execStatement(QSqlDatabase& db, const QString& statement, QSqlError& error);
 
 // What differs between the two backends, in one place: the column types and
 // keys of the schema, how a transaction takes the right to write, where the

@@ -65,6 +65,33 @@ QString shooterAndOutputRefusal(const CommandCall& call, const QString& kind) {
     return {};
 }
 
+// The archive and the shooter of a shooter's command (--progress,
+// --season-report, --archive-drills), its operands checked first; none when
+// anything was refused (and said), with the command's exit code in
+// `refused`. `kind` names the file written.
+struct ShooterCall {
+    std::unique_ptr<TrainingArchive> archive;
+    qint64 shooter = 0;
+};
+std::optional<ShooterCall> shooterCall(const CommandCall& call, const QString& kind, int& refused) {
+    if (const QString r = shooterAndOutputRefusal(call, kind); !r.isEmpty()) {
+        refused = WrongCall(r);
+        return std::nullopt;
+    }
+    refused = 1;
+    ShooterCall out;
+    out.archive = openArchive(call);
+    if (!out.archive) {
+        return std::nullopt;
+    }
+    const std::optional<qint64> shooter = shooterOf(*out.archive, call.operands[0]);
+    if (!shooter) {
+        return std::nullopt;
+    }
+    out.shooter = *shooter;
+    return out;
+}
+
 }  // namespace
 
 int ArchiveImportCommand(const CommandCall& call) {
@@ -108,23 +135,19 @@ int ArchiveListCommand(const CommandCall& call) {
 }
 
 int ProgressCommand(const CommandCall& call) {
-    if (const QString r = shooterAndOutputRefusal(call, QStringLiteral("CSV")); !r.isEmpty()) {
-        return WrongCall(r);
+    int refused = 0;
+    const std::optional<ShooterCall> shooter = shooterCall(call, QStringLiteral("CSV"), refused);
+    if (!shooter) {
+        return refused;
     }
-    const auto archive = openArchive(call);
-    if (!archive) {
-        return 1;
-    }
+    TrainingArchive& archive = *shooter->archive;
     SessionFilter filter;
-    filter.shooterId = shooterOf(*archive, call.operands[0]);
-    if (!filter.shooterId) {
-        return 1;
-    }
+    filter.shooterId = shooter->shooter;
     filter.from = call.from;
     filter.to = call.to;
     ProgressData data;
     ArchiveError error;
-    if (!loadProgress(*archive, filter, data, error)) {
+    if (!loadProgress(archive, filter, data, error)) {
         return Fail(ArchiveTexts::Problem(error));
     }
     const FileWriteResult w = writeFileAtomically(call.operands[1], progressCsv(data));
@@ -135,27 +158,23 @@ int ProgressCommand(const CommandCall& call) {
 }
 
 int SeasonReportCommand(const CommandCall& call, const ReportFileWriter& writeReport) {
-    if (const QString r = shooterAndOutputRefusal(call, QStringLiteral("PDF")); !r.isEmpty()) {
-        return WrongCall(r);
+    int refused = 0;
+    const std::optional<ShooterCall> called = shooterCall(call, QStringLiteral("PDF"), refused);
+    if (!called) {
+        return refused;
     }
-    const auto archive = openArchive(call);
-    if (!archive) {
-        return 1;
-    }
-    const std::optional<qint64> shooter = shooterOf(*archive, call.operands[0]);
-    if (!shooter) {
-        return 1;
-    }
+    TrainingArchive& archive = *called->archive;
+    const qint64 shooter = called->shooter;
     Season season;
     season.from = call.from;
     season.to = call.to;
     ArchiveError error;
-    for (const ArchivedShooter& s : listShooters(*archive, error)) {
-        if (s.id == *shooter) {
+    for (const ArchivedShooter& s : listShooters(archive, error)) {
+        if (s.id == shooter) {
             season.shooter = s.name;
         }
     }
-    if (!loadSeason(*archive, *shooter, season, error)) {
+    if (!loadSeason(archive, shooter, season, error)) {
         return Fail(ArchiveTexts::Problem(error));
     }
     for (const QString& w : season.warnings) {
@@ -172,21 +191,17 @@ int SeasonReportCommand(const CommandCall& call, const ReportFileWriter& writeRe
 }
 
 int ArchiveDrillsCommand(const CommandCall& call) {
-    if (const QString r = shooterAndOutputRefusal(call, QStringLiteral("CSV")); !r.isEmpty()) {
-        return WrongCall(r);
+    int refused = 0;
+    const std::optional<ShooterCall> shooter = shooterCall(call, QStringLiteral("CSV"), refused);
+    if (!shooter) {
+        return refused;
     }
-    const auto archive = openArchive(call);
-    if (!archive) {
-        return 1;
-    }
+    TrainingArchive& archive = *shooter->archive;
     SessionFilter filter;
-    filter.shooterId = shooterOf(*archive, call.operands[0]);
-    if (!filter.shooterId) {
-        return 1;
-    }
+    filter.shooterId = shooter->shooter;
     std::vector<SessionDrillRun> runs;
     ArchiveError error;
-    if (!loadSessionDrillRuns(*archive, filter, runs, error)) {
+    if (!loadSessionDrillRuns(archive, filter, runs, error)) {
         return Fail(ArchiveTexts::Problem(error));
     }
     const FileWriteResult w = writeFileAtomically(call.operands[1], drillRunsCsv(runs));
