@@ -1,5 +1,6 @@
 #include "app/DocumentManager.h"
 
+#include "archive/ArchiveFileCopies.h"
 #include "common/Texts.h"
 #include "common/ui/ModalUi.h"
 #include "common/ui/WaitCursor.h"
@@ -121,7 +122,15 @@ void DocumentManager::Open(const QString& path) {
 }
 
 void DocumentManager::Laden(const QString& path) {
-    OpenDocumentWindow(path)->DateiLaden();
+    TMDIChild* child = OpenDocumentWindow(path);
+    child->DateiLaden();
+    // A session opened from the archive's copy (its file is on another PC)
+    // is only read: "Speichern" asks for a name as "Speichern unter…" does,
+    // so the copy never becomes the session's file, not even for root,
+    // whom its write protection does not stop.
+    if (isSessionFileCopy(path)) {
+        child->Unbenannt = true;
+    }
 }
 
 bool DocumentManager::SaveDocument(TMDIChild* child) {
@@ -133,12 +142,12 @@ bool DocumentManager::SaveDocument(TMDIChild* child) {
         request.filter = Texts::kPvoFilter;
         request.defaultSuffix = QStringLiteral("pvo");
         request.initialPath = child->Dateiname;
-        if (QFileInfo(child->Dateiname).isRelative()) {
+        if (QFileInfo(child->Dateiname).isRelative() || isSessionFileCopy(child->Dateiname)) {
             // A new document has no folder yet: the one last used.
             const QString folder = lastDialogPath_.isEmpty()
                                        ? QDir::homePath()
                                        : QFileInfo(lastDialogPath_).absolutePath();
-            request.initialPath = QDir(folder).filePath(child->Dateiname);
+            request.initialPath = QDir(folder).filePath(QFileInfo(child->Dateiname).fileName());
         }
         const QString path = modalUi().saveFileName(&window_, request);
         if (path.isEmpty()) {

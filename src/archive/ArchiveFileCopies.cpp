@@ -113,6 +113,11 @@ QString fileCopyFolder() {
     return base + QStringLiteral("/Ostrevik/Archivkopien");
 }
 
+bool isSessionFileCopy(const QString& path, const QString& folder) {
+    return QFileInfo(path).absoluteFilePath().startsWith(QDir(folder).absolutePath() +
+                                                         QLatin1Char('/'));
+}
+
 QString readableSessionFile(TrainingArchive& archive, const ArchivedSession& session,
                             const QString& folder) {
     if (QFileInfo::exists(session.path)) {

@@ -41,6 +41,9 @@ std::optional<QByteArray> sessionFileCopy(TrainingArchive& archive, qint64 sessi
 // $XDG_CACHE_HOME/Ostrevik/Archivkopien: where the archive's copies are put
 // to be opened on this PC.
 QString fileCopyFolder();
+// Whether path is a copy written there: a session's file only read, which
+// keeps a change only under a name of its own.
+bool isSessionFileCopy(const QString& path, const QString& folder = fileCopyFolder());
 // A file of the session to read: its own when it is on this PC, else the
 // archive's copy written write-protected under `folder` (in a folder of its
 // content's hash, with the file's name), so that it is opened and compared

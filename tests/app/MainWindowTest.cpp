@@ -2,9 +2,11 @@
 #include "app/LiveBar.h"
 #include "app/ToolbarIcons.h"
 #include "archive/ArchiveDatabase.h"
+#include "archive/ArchiveFileCopies.h"
 #include "archive/ArchiveSessions.h"
 #include "archive/ArchiveTexts.h"
 #include "common/Texts.h"
+#include "measurement/MeasurementFile.h"
 #include "service/ui/DebugWindow.h"
 #include "service/ui/GainDialog.h"
 #include "settings/DisplaySettings.h"
@@ -298,6 +300,32 @@ TEST_F(MainWindowTest, NewDocumentsAreNumberedByOpenWindowsAndDated) {
     EXPECT_EQ(form->Documents().All()[0]->Dateiname, QStringLiteral("UNBENANNT2.pvo"));
     // The window menu lists each document by its file name.
     EXPECT_EQ(third->FensterEintrag->text(), QStringLiteral("UNBENANNT2.pvo"));
+}
+
+// A session opened from the archive's copy of a file on another PC keeps a
+// change only under a name of its own: the copy is never written.
+TEST_F(MainWindowTest, ACopyFromTheArchiveIsSavedOnlyUnderANewName) {
+    addDevice(1);
+    start();
+    const QString copy = fileCopyFolder() + QStringLiteral("/0123456789abcdef/einheit.pvo");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(copy).path()));
+    Dateiheader_t kopf;
+    KopfInitialisieren(kopf);
+    ASSERT_TRUE(KopfUndDatenSchreiben(kopf, copy, QByteArray("\x64\x78\x78\x03", 4)).ok);
+    const QByteArray before = test::readAll(copy);
+    form->Documents().Laden(copy);
+    TMDIChild* doc = form->Documents().Active();
+    ASSERT_TRUE(doc);
+    ASSERT_EQ(doc->Liste->Anzahl(), 2) << "the copy was read";
+    doc->Geaendert = true;
+    const QString path = dir.filePath(QStringLiteral("einheit.pvo"));
+    ui.fileAnswers = {path};
+    form->Documents().Speichern();
+    ASSERT_EQ(ui.saveRequests.size(), 1u);
+    EXPECT_FALSE(isSessionFileCopy(ui.saveRequests[0].initialPath));
+    EXPECT_EQ(doc->Dateiname, path);
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_EQ(test::readAll(copy), before);
 }
 
 TEST_F(MainWindowTest, SavingAsksForANameOnceAndCancelKeepsTheDocumentChanged) {
