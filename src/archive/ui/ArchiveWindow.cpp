@@ -15,13 +15,10 @@
 #include "common/ui/WaitCursor.h"
 
 #include <QCheckBox>
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSplitter>
-#include <QSqlDriver>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace ostrevik {
@@ -119,81 +116,6 @@ TArchiveForm::TArchiveForm(ArchiveWindowHost& host, const QString& archivePath,
 
 TArchiveForm::~TArchiveForm() = default;
 
-void TArchiveForm::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    // Other PCs write into a server's archive: coming back to the window
-    // shows what they added, with the shooter and sessions chosen kept.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && archive_ &&
-        archive_->onServer()) {
-        Refresh();
-    }
-}
-
-void TArchiveForm::watch() {
-    QSqlDriver* driver = archive_ ? archive_->watchChanges() : nullptr;
-    if (!driver) {
-        return;
-    }
-    // Another PC's change is shown at once; the window's own are shown by
-    // the command that made them. A burst of changes (an import, file by
-    // file) is read once.
-    connect(driver, &QSqlDriver::notification, this,
-            [this](const QString&, QSqlDriver::NotificationSource source, const QVariant&) {
-                if (source == QSqlDriver::OtherSource && !refreshPending_) {
-                    refreshPending_ = true;
-                    QTimer::singleShot(kRefreshDelayMs, this, [this] {
-                        refreshPending_ = false;
-                        Refresh();
-                    });
-                }
-            });
-}
-
-void TArchiveForm::reconnectIfLost() {
-    if (archive_ && !archive_->reachable()) {
-        OpenArchive();
-    }
-}
-
-void TArchiveForm::Refresh() {
-    reconnectIfLost();
-    const std::vector<qint64> chosen = SelectedSessions();
-    fillShooters(CurrentShooter());
-    SelectSessions(chosen);
-}
-
-void TArchiveForm::run(ArchiveCommand command) {
-    switch (command) {
-        case ArchiveCommand::Waehlen:
-            ArchivWaehlen();
-            break;
-        case ArchiveCommand::Dateien:
-            DateienAufnehmen();
-            break;
-        case ArchiveCommand::Ordner:
-            OrdnerAufnehmen();
-            break;
-        case ArchiveCommand::Oeffnen:
-            Oeffnen();
-            break;
-        case ArchiveCommand::Vergleichen:
-            Vergleichen();
-            break;
-        case ArchiveCommand::Ringe:
-            Ringe();
-            break;
-        case ArchiveCommand::Saisonbericht:
-            Saisonbericht();
-            break;
-        case ArchiveCommand::Bearbeiten:
-            Bearbeiten();
-            break;
-        case ArchiveCommand::Entfernen:
-            Entfernen();
-            break;
-    }
-}
-
 void TArchiveForm::showNotice(const QString& text) {
     notice_->setText(text);
     notice_->setVisible(!text.isEmpty());
@@ -201,17 +123,6 @@ void TArchiveForm::showNotice(const QString& text) {
 
 void TArchiveForm::showError(const QString& message) {
     modalUi().message(this, message, Texts::kFehler, MessageButtons::Ok);
-}
-
-bool TArchiveForm::OpenArchive() {
-    const std::optional<qint64> keep = CurrentShooter();
-    archive_.reset();
-    ArchiveError error;
-    archive_ = TrainingArchive::open(archivePath_, error, password_);
-    showNotice(ArchiveTexts::Problem(archive_ ? archive_->notice() : error));
-    watch();
-    fillShooters(keep);
-    return archive_ != nullptr;
 }
 
 void TArchiveForm::fillShooters(std::optional<qint64> keep) {

@@ -253,4 +253,36 @@ ScorePanel* TArchiveForm::Ringe() {
     return ringWindow_->panel();
 }
 
+void TArchiveForm::run(ArchiveCommand command) {
+    switch (command) {
+        case ArchiveCommand::Waehlen:
+            ArchivWaehlen();
+            break;
+        case ArchiveCommand::Dateien:
+            DateienAufnehmen();
+            break;
+        case ArchiveCommand::Ordner:
+            OrdnerAufnehmen();
+            break;
+        case ArchiveCommand::Oeffnen:
+            Oeffnen();
+            break;
+        case ArchiveCommand::Vergleichen:
+            Vergleichen();
+            break;
+        case ArchiveCommand::Ringe:
+            Ringe();
+            break;
+        case ArchiveCommand::Saisonbericht:
+            Saisonbericht();
+            break;
+        case ArchiveCommand::Bearbeiten:
+            Bearbeiten();
+            break;
+        case ArchiveCommand::Entfernen:
+            Entfernen();
+            break;
+    }
+}
+
 }  // namespace ostrevik
