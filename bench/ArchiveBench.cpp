@@ -142,20 +142,26 @@ void BM_ProgressQuery(benchmark::State& state) {
 }
 BENCHMARK(BM_ProgressQuery)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The window opened over the archive at `archive` (a file or a server's
+// address) at its own size, its first shooter's sessions in the table and
+// the progress painted as the screen would show it: the whole window once.
+void openWindows(benchmark::State& state, const QString& archive) {
+    NoHost host;
+    for (auto _ : state) {
+        TArchiveForm window(host, archive, QString());
+        window.resize(1200, 820);
+        window.show();
+        window.OpenArchive();
+        benchmark::DoNotOptimize(window.grab());
+    }
+}
+
 // What the coach waits for: the window opened over the archive, its
 // shooter's 500 sessions in the table and the progress painted.
 void BM_ProgressViewOpen(benchmark::State& state) {
     Season& s = season();
     s.imported();
-    NoHost host;
-    for (auto _ : state) {
-        TArchiveForm window(host, s.archive, QString());
-        window.resize(1200, 820);
-        window.show();
-        window.OpenArchive();
-        // Painted as the screen would show it: the whole window once.
-        benchmark::DoNotOptimize(window.grab());
-    }
+    openWindows(state, s.archive);
 }
 BENCHMARK(BM_ProgressViewOpen)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -294,33 +300,29 @@ BENCHMARK(BM_ServerImportFourProcesses)
     ->UseRealTime()
     ->Iterations(1);
 
-void BM_ServerProgressCommand(benchmark::State& state) {
+// The season imported into the server, or none (the benchmark skipped with
+// the reason).
+const ServerSeason* readyServer(benchmark::State& state) {
     season();
     std::string why;
     ServerSeason& s = ServerSeason::get();
     if (!s.ready(why)) {
         state.SkipWithError(why.c_str());
-        return;
+        return nullptr;
     }
-    runProgressCommand(state, s.address);
+    return &s;
+}
+
+void BM_ServerProgressCommand(benchmark::State& state) {
+    if (const ServerSeason* s = readyServer(state)) {
+        runProgressCommand(state, s->address);
+    }
 }
 BENCHMARK(BM_ServerProgressCommand)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ServerWindowOpen(benchmark::State& state) {
-    season();
-    std::string why;
-    ServerSeason& s = ServerSeason::get();
-    if (!s.ready(why)) {
-        state.SkipWithError(why.c_str());
-        return;
-    }
-    NoHost host;
-    for (auto _ : state) {
-        TArchiveForm window(host, s.address, QString());
-        window.resize(1200, 820);
-        window.show();
-        window.OpenArchive();
-        benchmark::DoNotOptimize(window.grab());
+    if (const ServerSeason* s = readyServer(state)) {
+        openWindows(state, s->address);
     }
 }
 BENCHMARK(BM_ServerWindowOpen)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -150,11 +150,7 @@ int ProgressCommand(const CommandCall& call) {
     if (!loadProgress(archive, filter, data, error)) {
         return Fail(ArchiveTexts::Problem(error));
     }
-    const FileWriteResult w = writeFileAtomically(call.operands[1], progressCsv(data));
-    if (!w.ok) {
-        return Fail(Texts::FileNotSaved(call.operands[1], w.reason));
-    }
-    return 0;
+    return Written(call.operands[1], writeFileAtomically(call.operands[1], progressCsv(data)));
 }
 
 int SeasonReportCommand(const CommandCall& call, const ReportFileWriter& writeReport) {
@@ -183,11 +179,7 @@ int SeasonReportCommand(const CommandCall& call, const ReportFileWriter& writeRe
     const ProgramSettings settings = programSettings();
     const ReportInput input = seasonReportInput(season, settings.config.userName(),
                                                 settings.config.file.display, settings.analysis);
-    const FileWriteResult w = writeReport(call.operands[1], input);
-    if (!w.ok) {
-        return Fail(Texts::FileNotSaved(call.operands[1], w.reason));
-    }
-    return 0;
+    return Written(call.operands[1], writeReport(call.operands[1], input));
 }
 
 int ArchiveDrillsCommand(const CommandCall& call) {
@@ -204,11 +196,7 @@ int ArchiveDrillsCommand(const CommandCall& call) {
     if (!loadSessionDrillRuns(archive, filter, runs, error)) {
         return Fail(ArchiveTexts::Problem(error));
     }
-    const FileWriteResult w = writeFileAtomically(call.operands[1], drillRunsCsv(runs));
-    if (!w.ok) {
-        return Fail(Texts::FileNotSaved(call.operands[1], w.reason));
-    }
-    return 0;
+    return Written(call.operands[1], writeFileAtomically(call.operands[1], drillRunsCsv(runs)));
 }
 
 int ArchiveGetCommand(const CommandCall& call) {
@@ -239,11 +227,7 @@ int ArchiveGetCommand(const CommandCall& call) {
     if (!bytes) {
         return Fail(CommandLineTexts::NoFileCopy(sessions[0].path));
     }
-    const FileWriteResult w = writeFileAtomically(call.operands[1], *bytes);
-    if (!w.ok) {
-        return Fail(Texts::FileNotSaved(call.operands[1], w.reason));
-    }
-    return 0;
+    return Written(call.operands[1], writeFileAtomically(call.operands[1], *bytes));
 }
 
 int ArchiveCopyCommand(const CommandCall& call) {

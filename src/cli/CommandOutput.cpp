@@ -1,6 +1,7 @@
 #include "cli/CommandOutput.h"
 
 #include "analysis/TrainingSession.h"
+#include "common/Texts.h"
 #include "settings/Paths.h"
 
 #include <QCoreApplication>
@@ -37,6 +38,10 @@ void Warn(const QString& message) {
 int Fail(const QString& message) {
     Warn(message);
     return 1;
+}
+
+int Written(const QString& path, const FileWriteResult& result) {
+    return result.ok ? 0 : Fail(Texts::FileNotSaved(path, result.reason));
 }
 
 int WrongCall(const QString& message) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/AnalysisSettings.h"
+#include "common/AtomicFile.h"
 #include "settings/ConfigFile.h"
 
 #include <QByteArray>
@@ -21,6 +22,8 @@ void Warn(const QString& message);
 int Fail(const QString& message);
 // A wrong call: "ostrevik: " + message and the usage hint; gives exit code 2.
 int WrongCall(const QString& message);
+// A command's output file at path: 0 when written, else why not (exit 1).
+int Written(const QString& path, const FileWriteResult& result);
 // A file named like a measurement file (*.pvo, in any case). A command's
 // output or second input named so is refused: a forgotten operand would
 // otherwise overwrite, or be taken for, a measurement file.

@@ -57,11 +57,7 @@ int DrillCheckCommand(const CommandCall& call) {
     const SessionAnalysis analysis = analyseDocument(
         *session.Liste, settings.config.file.display.secondsBeforeShot, settings.analysis);
     const std::vector<TakeUpVerdict> verdicts = judgeSession(*drill, analysis.rows, bands.bands);
-    const FileWriteResult w = writeFileAtomically(output, verdictsCsv(verdicts));
-    if (!w.ok) {
-        return Fail(Texts::FileNotSaved(output, w.reason));
-    }
-    return 0;
+    return Written(output, writeFileAtomically(output, verdictsCsv(verdicts)));
 }
 
 int DrillListCommand(const CommandCall& call) {

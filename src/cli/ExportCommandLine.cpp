@@ -85,11 +85,7 @@ int ReportCommand(const CommandCall& call, const ReportFileWriter& writeReport) 
     } else if (drillError.failed() && archiveError.ok()) {
         Warn(ArchiveTexts::Problem(drillError));
     }
-    const FileWriteResult result = writeReport(output, input);
-    if (!result.ok) {
-        return Fail(Texts::FileNotSaved(output, result.reason));
-    }
-    return 0;
+    return Written(output, writeReport(output, input));
 }
 
 }  // namespace ostrevik

@@ -103,11 +103,7 @@ int ScoreAnalysisCommand(const CommandCall& call) {
     if (scored.takeUps.empty()) {
         Warn(CommandLineTexts::NoScoredTakeUps());
     }
-    const FileWriteResult w = writeScoreAnalysisCsv(output, scoreTable(scored.takeUps));
-    if (!w.ok) {
-        return Fail(Texts::FileNotSaved(output, w.reason));
-    }
-    return 0;
+    return Written(output, writeScoreAnalysisCsv(output, scoreTable(scored.takeUps)));
 }
 
 }  // namespace ostrevik
